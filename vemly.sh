@@ -1,0 +1,70 @@
+#!/usr/bin/env bash
+# Builds Vemly on Debian 12 and starts it or runs its tests.
+#   ./vemly.sh start   install the build's packages, build, install and start the program
+#   ./vemly.sh test    install the build's packages, build, and run every test twice:
+#                      under the C locale and under German (decimal comma)
+# Environment: VEMLY_PREFIX (install prefix, default ~/.local/opt/vemly),
+#              VEMLY_BUILD_DIR (default ./build).
+set -euo pipefail
+
+here=$(cd "$(dirname "$0")" && pwd)
+build_dir=${VEMLY_BUILD_DIR:-$here/build}
+prefix=${VEMLY_PREFIX:-$HOME/.local/opt/vemly}
+packages=(g++ cmake ninja-build pkg-config qt6-base-dev libxlsxwriter-dev libsqlite3-dev
+          libjpeg62-turbo-dev libgtest-dev libgmock-dev libbenchmark-dev libgmp-dev
+          locales xvfb xauth)
+
+as_root() {
+    if [ "$(id -u)" -eq 0 ]; then "$@"; else sudo "$@"; fi
+}
+
+install_packages() {
+    local missing=()
+    for p in "${packages[@]}"; do
+        dpkg-query -W -f='${Status}' "$p" 2>/dev/null | grep -q 'install ok installed' || missing+=("$p")
+    done
+    if [ ${#missing[@]} -gt 0 ]; then
+        echo "Installing ${missing[*]}"
+        as_root apt-get update -qq
+        as_root env DEBIAN_FRONTEND=noninteractive apt-get install -y --no-install-recommends "${missing[@]}"
+    fi
+}
+
+build() {
+    cmake -S "$here" -B "$build_dir" -G Ninja -DCMAKE_INSTALL_PREFIX="$prefix" >/dev/null
+    cmake --build "$build_dir"
+}
+
+german_locale() {
+    if ! locale -a 2>/dev/null | grep -qi '^de_DE\.utf-\?8$'; then
+        as_root localedef -i de_DE -f UTF-8 de_DE.UTF-8
+    fi
+}
+
+run_tests() {
+    local jobs
+    jobs=$(nproc)
+    echo "== Tests under the C locale"
+    (cd "$build_dir" && LANG=C.UTF-8 LC_ALL=C.UTF-8 ctest -j"$jobs" --output-on-failure)
+    german_locale
+    echo "== Tests under the German locale"
+    (cd "$build_dir" && LANG=de_DE.UTF-8 LC_ALL=de_DE.UTF-8 ctest -j"$jobs" --output-on-failure)
+}
+
+case "${1:-}" in
+    start)
+        install_packages
+        build
+        cmake --install "$build_dir" >/dev/null
+        exec "$prefix/bin/vemly"
+        ;;
+    test)
+        install_packages
+        build
+        run_tests
+        ;;
+    *)
+        echo "usage: $0 start|test" >&2
+        exit 2
+        ;;
+esac
