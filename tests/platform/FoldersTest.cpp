@@ -1,0 +1,76 @@
+// The special folders with and without their overrides, and the trash.
+#include <gtest/gtest.h>
+
+#include <QDir>
+#include <QFile>
+#include <QTemporaryDir>
+#include <string>
+
+#include "common/ScopedEnv.h"
+#include "common/ScopedHome.h"
+#include "platform/Folders.h"
+#include "platform/Text.h"
+
+namespace {
+
+// A home and a temp folder of the test's own, no override set.
+class SpecialFolders : public ::testing::Test {
+protected:
+    std::string Root() const { return ToStdString(root_.path()); }
+
+    QTemporaryDir root_;
+    ScopedHome home_{Root()};
+    ScopedEnv tmp_{"TMPDIR", Root() + "/tmp"};
+    ScopedEnv users_{"VEMLY_USERS_DIR", std::nullopt};
+    ScopedEnv dataDir_{"VEMLY_DATA_DIR", std::nullopt};
+    ScopedEnv tmpDir_{"VEMLY_TMP_DIR", std::nullopt};
+};
+
+TEST_F(SpecialFolders, SystemFoldersWithoutOverrides) {
+    EXPECT_EQ(DocumentsFolder(), Root() + "/home/Documents");
+    EXPECT_EQ(CommonAppDataFolder(), Root() + "/home/.local/share/vemly");
+    EXPECT_EQ(TempFolder(), Root() + "/tmp");
+}
+
+TEST_F(SpecialFolders, EmptyOverridesCountAsUnset) {
+    const ScopedEnv users("VEMLY_USERS_DIR", ""), data("VEMLY_DATA_DIR", ""),
+        tmp("VEMLY_TMP_DIR", "");
+    EXPECT_EQ(DocumentsFolder(), Root() + "/home/Documents");
+    EXPECT_EQ(CommonAppDataFolder(), Root() + "/home/.local/share/vemly");
+    EXPECT_EQ(TempFolder(), Root() + "/tmp");
+}
+
+TEST_F(SpecialFolders, OverridesWinAndLoseTheirTrailingSlash) {
+    const std::string odd = Root() + "/Bud get \"Küche\" 'ё'";
+    const ScopedEnv users("VEMLY_USERS_DIR", odd + "/docs/"), data("VEMLY_DATA_DIR", odd + "/data"),
+        tmp("VEMLY_TMP_DIR", odd + "/tmp//");
+    EXPECT_EQ(DocumentsFolder(), odd + "/docs");
+    EXPECT_EQ(CommonAppDataFolder(), odd + "/data");
+    EXPECT_EQ(TempFolder(), odd + "/tmp");
+}
+
+TEST_F(SpecialFolders, UnsetTempVariableMeansTheSystemTempFolder) {
+    const ScopedEnv tmp("TMPDIR", std::nullopt);
+    EXPECT_EQ(TempFolder(), "/tmp");
+}
+
+TEST_F(SpecialFolders, TrashTakesFilesAndFoldersIntoTheUsersTrash) {
+    const QString source = ToQString(Root() + "/Bud get \"Küche\"");
+    ASSERT_TRUE(QDir().mkpath(source + "/Images"));
+    QFile file(source + "/Images/Ёлка 'x'.jpg");
+    ASSERT_TRUE(file.open(QIODevice::WriteOnly));
+    file.close();
+
+    ASSERT_TRUE(MoveToTrash(ToStdString(file.fileName())));
+    EXPECT_FALSE(file.exists());
+    const QString trash = ToQString(home_.TrashFiles() + "/");
+    EXPECT_TRUE(QFile::exists(trash + "Ёлка 'x'.jpg"));
+
+    ASSERT_TRUE(MoveToTrash(ToStdString(source + "/Images")));
+    EXPECT_FALSE(QDir(source + "/Images").exists());
+    EXPECT_TRUE(QDir(trash + "Images").exists());
+
+    EXPECT_FALSE(MoveToTrash(ToStdString(source + "/missing")));
+}
+
+}  // namespace
