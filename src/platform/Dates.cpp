@@ -21,10 +21,8 @@ constexpr sys_days kDayZero = sys_days{std::chrono::year{1899} / 12 / 30};
 constexpr double kMillisecondsPerDay = 86400000.0;
 
 // The day numbers of 1 January 0001 and 31 December 9999.
-constexpr long long kFirstDay =
-    (sys_days{std::chrono::year{1} / 1 / 1} - kDayZero).count();
-constexpr long long kLastDay =
-    (sys_days{std::chrono::year{9999} / 12 / 31} - kDayZero).count();
+constexpr long long kFirstDay = (sys_days{std::chrono::year{1} / 1 / 1} - kDayZero).count();
+constexpr long long kLastDay = (sys_days{std::chrono::year{9999} / 12 / 31} - kDayZero).count();
 
 long long DayOf(TDateTime value) {
     if (!std::isfinite(value) || std::trunc(value) < static_cast<double>(kFirstDay) ||
@@ -34,7 +32,9 @@ long long DayOf(TDateTime value) {
 }
 
 // The time of day of a value as a fraction from 0 to below 1, also for days before day 0.
-double TimeFraction(TDateTime value) { return std::fabs(value - std::trunc(value)); }
+double TimeFraction(TDateTime value) {
+    return std::fabs(value - std::trunc(value));
+}
 
 TDateTime Compose(long long day, double fraction) {
     const double whole = static_cast<double>(day);
@@ -121,7 +121,9 @@ int DayOfWeek(TDateTime value) {
     return static_cast<int>(std::chrono::weekday{kDayZero + days{DayOf(value)}}.c_encoding()) + 1;
 }
 
-bool IsLeapYear(int year) { return year % 4 == 0 && (year % 100 != 0 || year % 400 == 0); }
+bool IsLeapYear(int year) {
+    return year % 4 == 0 && (year % 100 != 0 || year % 400 == 0);
+}
 
 int DaysInMonth(int year, int month) {
     static constexpr int kDays[] = {31, 28, 31, 30, 31, 30, 31, 31, 30, 31, 30, 31};
@@ -142,23 +144,31 @@ TDateTime IncMonth(TDateTime value, int months) {
     return Compose(static_cast<long long>(moved), TimeFraction(value));
 }
 
-TDateTime Today() { return FromQDate(QDate::currentDate()); }
+TDateTime Today() {
+    return FromQDate(QDate::currentDate());
+}
 
 TDateTime Now() {
     const QDateTime now = QDateTime::currentDateTime();
     return FromQDate(now.date()) + now.time().msecsSinceStartOfDay() / kMillisecondsPerDay;
 }
 
-TDateTime TimeNow() { return QTime::currentTime().msecsSinceStartOfDay() / kMillisecondsPerDay; }
+TDateTime TimeNow() {
+    return QTime::currentTime().msecsSinceStartOfDay() / kMillisecondsPerDay;
+}
 
-std::string ShortDateFormat() { return ToStdString(UserFormats().shortDate); }
+std::string ShortDateFormat() {
+    return ToStdString(UserFormats().shortDate);
+}
 
 void SetShortDateFormat(std::string_view format) {
     UserFormats().shortDate = WithFourDigitYears(ToQString(format));
     UserFormats().parsing = ParsingFormat(UserFormats().shortDate);
 }
 
-std::string LongTimeFormat() { return ToStdString(UserFormats().longTime); }
+std::string LongTimeFormat() {
+    return ToStdString(UserFormats().longTime);
+}
 
 void SetLongTimeFormat(std::string_view format) {
     UserFormats().longTime = WithoutTimeZone(ToQString(format));
@@ -175,7 +185,9 @@ std::string TimeToStr(TDateTime value) {
     return ToStdString(UserLocale().toString(time, UserFormats().longTime));
 }
 
-std::string DateTimeToStr(TDateTime value) { return DateToStr(value) + " " + TimeToStr(value); }
+std::string DateTimeToStr(TDateTime value) {
+    return DateToStr(value) + " " + TimeToStr(value);
+}
 
 std::optional<TDateTime> TryStrToDate(std::string_view text) {
     const QDate date = UserLocale().toDate(ToQString(text).trimmed(), UserFormats().parsing);

@@ -25,14 +25,16 @@ std::string WithoutTrailingSlash(std::string path) {
 }  // namespace
 
 std::string DocumentsFolder() {
-    return WithoutTrailingSlash(Variable("VEMLY_USERS_DIR").value_or(
-        ToStdString(QStandardPaths::writableLocation(QStandardPaths::DocumentsLocation))));
+    return WithoutTrailingSlash(Variable("VEMLY_USERS_DIR")
+                                    .value_or(ToStdString(QStandardPaths::writableLocation(
+                                        QStandardPaths::DocumentsLocation))));
 }
 
 std::string CommonAppDataFolder() {
     const QString data = QStandardPaths::writableLocation(QStandardPaths::GenericDataLocation);
-    return WithoutTrailingSlash(Variable("VEMLY_DATA_DIR").value_or(
-        data.isEmpty() ? std::string() : ToStdString(data) + "/vemly"));
+    return WithoutTrailingSlash(
+        Variable("VEMLY_DATA_DIR")
+            .value_or(data.isEmpty() ? std::string() : ToStdString(data) + "/vemly"));
 }
 
 std::string TempFolder() {
@@ -40,4 +42,6 @@ std::string TempFolder() {
         Variable("VEMLY_TMP_DIR").value_or(Variable("TMPDIR").value_or("/tmp")));
 }
 
-bool MoveToTrash(const std::string& path) { return QFile::moveToTrash(ToQString(path)); }
+bool MoveToTrash(const std::string& path) {
+    return QFile::moveToTrash(ToQString(path));
+}

@@ -18,9 +18,13 @@ std::string_view Trim(std::string_view text) {
     return text.substr(first, text.find_last_not_of(kBlanks) - first + 1);
 }
 
-QString Folded(std::string_view name) { return ToQString(Trim(name)).toCaseFolded(); }
+QString Folded(std::string_view name) {
+    return ToQString(Trim(name)).toCaseFolded();
+}
 
-bool IsQuote(char c) { return c == '"' || c == '\''; }
+bool IsQuote(char c) {
+    return c == '"' || c == '\'';
+}
 
 bool IsEnclosedInQuotes(std::string_view value) {
     return value.size() >= 2 && IsQuote(value.front()) && value.front() == value.back();
@@ -41,7 +45,9 @@ std::string EncodedValue(std::string_view value) {
     return needsQuotes ? "\"" + std::string(value) + "\"" : std::string(value);
 }
 
-bool HasLineBreak(std::string_view text) { return text.find_first_of("\r\n") != text.npos; }
+bool HasLineBreak(std::string_view text) {
+    return text.find_first_of("\r\n") != text.npos;
+}
 
 void CheckName(std::string_view name, std::string_view what, std::string_view forbidden) {
     if (name.empty() || Trim(name).size() != name.size() || HasLineBreak(name) ||
@@ -119,15 +125,14 @@ std::string TIniFile::ReadString(std::string_view section, std::string_view key,
     return EntryValue(lines_[place.entry].text);
 }
 
-void TIniFile::WriteString(std::string_view section, std::string_view key,
-                           std::string_view value) {
+void TIniFile::WriteString(std::string_view section, std::string_view key, std::string_view value) {
     CheckName(section, "section", "]");
     CheckName(key, "key", "=");
     if (key.starts_with('[') || key.starts_with(';'))
         throw EIniFileException("Invalid INI key name: '" + std::string(key) + "'");
     if (HasLineBreak(value))
-        throw EIniFileException("An INI value cannot hold a line break (key '" +
-                                std::string(key) + "')");
+        throw EIniFileException("An INI value cannot hold a line break (key '" + std::string(key) +
+                                "')");
     if (unreadable_) throw EIniFileException("Unable to read " + path_ + " before writing it");
 
     const std::string cr = lineEnd_ == "\r\n" ? "\r" : "";
@@ -136,7 +141,8 @@ void TIniFile::WriteString(std::string_view section, std::string_view key,
     bool endsWithLineEnd = endsWithLineEnd_;
     const size_t sectionLine = FindSection(Folded(section));
     if (sectionLine == lines.size()) {
-        if (!lines.empty() && !Trim(lines.back().text).empty()) lines.push_back(ParseLine(cr, false));
+        if (!lines.empty() && !Trim(lines.back().text).empty())
+            lines.push_back(ParseLine(cr, false));
         lines.push_back(ParseLine("[" + std::string(section) + "]" + cr, false));
         lines.push_back(ParseLine(entry, false));
         endsWithLineEnd = true;

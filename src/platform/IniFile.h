@@ -30,8 +30,6 @@ class TIniFile {
 public:
     explicit TIniFile(std::string path);
 
-    const std::string& FileName() const { return path_; }
-
     std::string ReadString(std::string_view section, std::string_view key,
                            std::string_view defaultValue) const;
 

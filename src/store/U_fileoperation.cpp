@@ -30,7 +30,9 @@ fs::path CleanPath(std::string path) {
     return fs::path(path);
 }
 
-bool EndsWithSlash(const std::string& path) { return !path.empty() && path.back() == '/'; }
+bool EndsWithSlash(const std::string& path) {
+    return !path.empty() && path.back() == '/';
+}
 
 bool HasWildcard(const fs::path& path) {
     return path.filename().native().find_first_of("*?") != std::string::npos;
@@ -179,15 +181,14 @@ struct CopyStep {
 };
 
 // The single copies that a source and a target entry stand for, or an error code.
-int PlanCopies(const std::string& source, const std::string& target,
-               std::vector<CopyStep>& steps) {
+int PlanCopies(const std::string& source, const std::string& target, std::vector<CopyStep>& steps) {
     if (source.empty() || target.empty()) return EINVAL;
     const fs::path from = CleanPath(source), to = CleanPath(target);
     std::vector<fs::path> items;
     if (const int code = Expand(from, items); code != kShellOk) return code;
     for (const fs::path& item : items) {
-        const bool intoTarget = HasWildcard(from) || EndsWithSlash(target) ||
-                                (IsFolder(to) && !IsFolder(item));
+        const bool intoTarget =
+            HasWildcard(from) || EndsWithSlash(target) || (IsFolder(to) && !IsFolder(item));
         const fs::path destination = intoTarget ? to / item.filename() : to;
         if (IsSameOrInside(destination, item)) return EINVAL;
         steps.push_back({item, destination});
@@ -197,9 +198,13 @@ int PlanCopies(const std::string& source, const std::string& target,
 
 }  // namespace
 
-std::string GetMyDocumentsFolder() { return DocumentsFolder(); }
+std::string GetMyDocumentsFolder() {
+    return DocumentsFolder();
+}
 
-std::string GetCommonAppDataFolder() { return CommonAppDataFolder(); }
+std::string GetCommonAppDataFolder() {
+    return CommonAppDataFolder();
+}
 
 std::string GetTempFolder() {
     const std::string folder = TempFolder();
@@ -250,4 +255,6 @@ std::string CollapseBackslashes(const std::string& path) {
     return result;
 }
 
-std::string IntToText(int32_t value) { return std::to_string(value); }
+std::string IntToText(int32_t value) {
+    return std::to_string(value);
+}

@@ -17,10 +17,9 @@ struct CalendarDay {
 
 // Known day numbers of the scale (the spreadsheet serials from March 1900 on agree with them).
 const CalendarDay kKnownDays[] = {
-    {1899, 12, 30, 0},      {1899, 12, 31, 1},     {1899, 12, 29, -1},
-    {1899, 12, 25, -5},     {1900, 1, 1, 2},       {1900, 3, 1, 61},
-    {2000, 1, 1, 36526},    {2000, 2, 29, 36585},  {2024, 1, 1, 45292},
-    {2024, 2, 29, 45351},   {1, 1, 1, -693593},    {9999, 12, 31, 2958465},
+    {1899, 12, 30, 0},   {1899, 12, 31, 1},    {1899, 12, 29, -1},  {1899, 12, 25, -5},
+    {1900, 1, 1, 2},     {1900, 3, 1, 61},     {2000, 1, 1, 36526}, {2000, 2, 29, 36585},
+    {2024, 1, 1, 45292}, {2024, 2, 29, 45351}, {1, 1, 1, -693593},  {9999, 12, 31, 2958465},
 };
 
 TEST(DayNumbers, EncodeAndDecodeKnownDays) {
@@ -68,11 +67,11 @@ TEST(Calendar, LeapYearsAndMonthLengths) {
 }
 
 TEST(Calendar, DayOfWeekCountsFromSunday) {
-    EXPECT_EQ(DayOfWeek(0), 7);                         // 30 December 1899, a Saturday
-    EXPECT_EQ(DayOfWeek(-1), 6);                        // Friday
-    EXPECT_EQ(DayOfWeek(EncodeDate(2024, 3, 3)), 1);    // Sunday
-    EXPECT_EQ(DayOfWeek(EncodeDate(2024, 3, 4)), 2);    // Monday
-    EXPECT_EQ(DayOfWeek(EncodeDate(2000, 1, 1)), 7);    // Saturday
+    EXPECT_EQ(DayOfWeek(0), 7);                       // 30 December 1899, a Saturday
+    EXPECT_EQ(DayOfWeek(-1), 6);                      // Friday
+    EXPECT_EQ(DayOfWeek(EncodeDate(2024, 3, 3)), 1);  // Sunday
+    EXPECT_EQ(DayOfWeek(EncodeDate(2024, 3, 4)), 2);  // Monday
+    EXPECT_EQ(DayOfWeek(EncodeDate(2000, 1, 1)), 7);  // Saturday
     EXPECT_EQ(DayOfWeek(EncodeDate(2024, 3, 3) + 0.99), 1);
 }
 
@@ -83,18 +82,18 @@ TEST(Calendar, IncMonthKeepsTheDayOrTakesTheMonthsLastDay) {
         TYearMonthDay to;
     };
     const Case cases[] = {
-        {{2024, 1, 31}, 1, {2024, 2, 29}},   {{2023, 1, 31}, 1, {2023, 2, 28}},
-        {{2024, 3, 31}, -1, {2024, 2, 29}},  {{2024, 5, 30}, -3, {2024, 2, 29}},
-        {{2023, 12, 15}, 1, {2024, 1, 15}},  {{2024, 1, 15}, -1, {2023, 12, 15}},
-        {{2023, 12, 31}, 14, {2025, 2, 28}}, {{2024, 2, 29}, 12, {2025, 2, 28}},
-        {{2024, 2, 29}, 48, {2028, 2, 29}},  {{2024, 8, 31}, 0, {2024, 8, 31}},
+        {{2024, 1, 31}, 1, {2024, 2, 29}},    {{2023, 1, 31}, 1, {2023, 2, 28}},
+        {{2024, 3, 31}, -1, {2024, 2, 29}},   {{2024, 5, 30}, -3, {2024, 2, 29}},
+        {{2023, 12, 15}, 1, {2024, 1, 15}},   {{2024, 1, 15}, -1, {2023, 12, 15}},
+        {{2023, 12, 31}, 14, {2025, 2, 28}},  {{2024, 2, 29}, 12, {2025, 2, 28}},
+        {{2024, 2, 29}, 48, {2028, 2, 29}},   {{2024, 8, 31}, 0, {2024, 8, 31}},
         {{2024, 1, 10}, -25, {2021, 12, 10}},
     };
     for (const Case& c : cases) {
         const double from = EncodeDate(c.from.year, c.from.month, c.from.day);
         const double to = EncodeDate(c.to.year, c.to.month, c.to.day);
-        EXPECT_EQ(IncMonth(from, c.months), to) << c.from.year << "-" << c.from.month << "-"
-                                                << c.from.day << " + " << c.months;
+        EXPECT_EQ(IncMonth(from, c.months), to)
+            << c.from.year << "-" << c.from.month << "-" << c.from.day << " + " << c.months;
     }
     EXPECT_DOUBLE_EQ(IncMonth(EncodeDate(2024, 1, 31) + 0.25, 1), EncodeDate(2024, 2, 29) + 0.25);
     EXPECT_THROW(IncMonth(EncodeDate(9999, 12, 1), 1), EDateError);

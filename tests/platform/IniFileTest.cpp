@@ -111,7 +111,8 @@ TEST_F(IniFile, MissingFileGivesDefaultsAndIsCreatedByAWrite) {
 TEST_F(IniFile, WritingChangesOnlyTheEntryConcerned) {
     // Comments, spacing, damaged lines, a Latin-1 byte and non-ASCII text must survive.
     const std::string before =
-        "; K\xFC" "che budget\n"
+        "; K\xFC"
+        "che budget\n"
         "[VLBudget]\n"
         "  Name = Old name  \n"
         "Descript=Ёлка \"x\"\n"
@@ -127,7 +128,8 @@ TEST_F(IniFile, WritingChangesOnlyTheEntryConcerned) {
         ini.WriteString("New", "Key", "value");
     }
     EXPECT_EQ(Contents(path),
-              "; K\xFC" "che budget\n"
+              "; K\xFC"
+              "che budget\n"
               "[VLBudget]\n"
               "  Name = Küche & Co\n"
               "Descript=Ёлка \"x\"\n"
@@ -158,9 +160,18 @@ TEST_F(IniFile, WritingKeepsWindowsLineEndsAndAMissingLastLineEnd) {
 
 TEST_F(IniFile, ValuesReadBackAsWritten) {
     const std::string path = PathOf("values.ini");
-    const std::string values[] = {"",         " leading", "trailing ", "\"quoted\"", "'single'",
-                                  "a=b;c",    "\"",       "x\"",       "  ",         "\"a' ",
-                                  "Küche \"Ёлка\" 'x'", "/home/u/Bud get/\"q\"/"};
+    const std::string values[] = {"",
+                                  " leading",
+                                  "trailing ",
+                                  "\"quoted\"",
+                                  "'single'",
+                                  "a=b;c",
+                                  "\"",
+                                  "x\"",
+                                  "  ",
+                                  "\"a' ",
+                                  "Küche \"Ёлка\" 'x'",
+                                  "/home/u/Bud get/\"q\"/"};
     {
         TIniFile ini(path);
         for (size_t i = 0; i < std::size(values); ++i)
