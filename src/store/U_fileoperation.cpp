@@ -133,10 +133,16 @@ bool IsSameOrInside(const fs::path& inner, const fs::path& outer) {
     return std::mismatch(a.begin(), a.end(), b.begin(), b.end()).first == a.end();
 }
 
-int CopyItem(const fs::path& from, const fs::path& to) {
+// Creates the folders that a copy's or a move's target needs.
+int MakeParentFolders(const fs::path& to) {
     std::error_code ec;
     if (to.has_parent_path()) fs::create_directories(to.parent_path(), ec);
-    if (ec) return ec.value();
+    return ec.value();
+}
+
+int CopyItem(const fs::path& from, const fs::path& to) {
+    if (const int code = MakeParentFolders(to); code != kShellOk) return code;
+    std::error_code ec;
     auto options = fs::copy_options::overwrite_existing | fs::copy_options::copy_symlinks;
     if (IsRealFolder(from)) options |= fs::copy_options::recursive;
     fs::copy(from, to, options, ec);
@@ -144,9 +150,8 @@ int CopyItem(const fs::path& from, const fs::path& to) {
 }
 
 int MoveItem(const fs::path& from, const fs::path& to) {
+    if (const int code = MakeParentFolders(to); code != kShellOk) return code;
     std::error_code ec;
-    if (to.has_parent_path()) fs::create_directories(to.parent_path(), ec);
-    if (ec) return ec.value();
     // A rename is enough unless the target is a folder already (then the contents merge) or
     // lies on another file system.
     if (!IsRealFolder(to)) {
