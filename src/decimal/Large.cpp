@@ -9,21 +9,59 @@
 
 namespace {
 
-constexpr uint32_t kPowersOfTen[10] = {1,      10,      100,      1000,      10000,
-                                       100000, 1000000, 10000000, 100000000, 1000000000};
-// The largest power of ten in one word, and its digit count: decimal output goes by chunks.
-constexpr uint32_t kChunk = 1000000000;
-constexpr unsigned kChunkDigits = 9;
+using uint128 = unsigned __int128;
 
-uint64_t Low64(const LargeWords& words) noexcept {
+// Decimal input and output go by chunks of 19 digits.
+constexpr size_t kChunkDigits = large::kChunkDigits;
+constexpr uint64_t kChunk = large::kPowersOfTen[kChunkDigits];
+
+// The low 64 bits of the magnitude.
+inline uint64_t Low64(const LargeWords& words) noexcept {
+    const uint32_t* w = words.data();
     switch (words.size()) {
         case 0:
             return 0;
         case 1:
-            return words[0];
+            return w[0];
         default:
-            return (uint64_t{words[1]} << 32) | words[0];
+            return (uint64_t{w[1]} << 32) | w[0];
     }
+}
+
+// Limb i (64 bits) of count words: words 2i and 2i + 1, the second 0 past the end.
+inline uint64_t Limb(const uint32_t* words, uint32_t count, uint32_t i) noexcept {
+    const uint64_t low = words[2 * i];
+    return 2 * i + 1 < count ? low | (uint64_t{words[2 * i + 1]} << 32) : low;
+}
+
+inline void SetLimb(uint32_t* words, uint32_t i, uint64_t limb) noexcept {
+    words[2 * i] = static_cast<uint32_t>(limb);
+    words[2 * i + 1] = static_cast<uint32_t>(limb >> 32);
+}
+
+// Short division of count words by a divisor below 2^64, 64 bits at a time from the top.
+// Writes the quotient's words when quotient is given (it may be words) and returns the
+// remainder.
+uint64_t ShortDivide(const uint32_t* words, uint32_t count, uint64_t divisor, uint32_t* quotient) {
+    uint64_t rest = 0;
+    uint32_t i = count;
+    if (i % 2 != 0) {
+        --i;
+        const uint64_t top = words[i];
+        rest = top % divisor;
+        if (quotient != nullptr) quotient[i] = static_cast<uint32_t>(top / divisor);
+    }
+    while (i > 0) {
+        i -= 2;
+        const uint64_t limb = (uint64_t{words[i + 1]} << 32) | words[i];
+        const uint64_t q = static_cast<uint64_t>(((uint128{rest} << 64) | limb) / divisor);
+        rest = limb - q * divisor;
+        if (quotient != nullptr) {
+            quotient[i] = static_cast<uint32_t>(q);
+            quotient[i + 1] = static_cast<uint32_t>(q >> 32);
+        }
+    }
+    return rest;
 }
 
 int CompareMagnitudes(const LargeWords& a, const LargeWords& b) noexcept {
@@ -83,12 +121,15 @@ const char* LargeError::what() const noexcept {
     return code_ == kLargeDivisionError ? "Division by zero" : "Malformed number text";
 }
 
+// The inner store is copied whole: a fixed-size copy is cheaper than one sized by the count.
 LargeWords::LargeWords(const LargeWords& other) : size_(other.size_) {
     if (size_ > kLocal) {
         heap_ = new uint32_t[size_];
         capacity_ = size_;
+        std::memcpy(heap_, other.data(), size_ * sizeof(uint32_t));
+    } else {
+        std::memcpy(local_, other.data(), sizeof local_);
     }
-    std::memcpy(data(), other.data(), size_ * sizeof(uint32_t));
 }
 
 LargeWords::LargeWords(LargeWords&& other) noexcept : size_(other.size_) {
@@ -97,7 +138,7 @@ LargeWords::LargeWords(LargeWords&& other) noexcept : size_(other.size_) {
         capacity_ = other.capacity_;
         other.capacity_ = kLocal;
     } else {
-        std::memcpy(local_, other.local_, size_ * sizeof(uint32_t));
+        std::memcpy(local_, other.local_, sizeof local_);
     }
     other.size_ = 0;
 }
@@ -106,7 +147,11 @@ LargeWords& LargeWords::operator=(const LargeWords& other) {
     if (this != &other) {
         if (other.size_ > capacity_) Grow(other.size_);
         size_ = other.size_;
-        std::memcpy(data(), other.data(), size_ * sizeof(uint32_t));
+        if (OnHeap()) {
+            std::memcpy(heap_, other.data(), size_ * sizeof(uint32_t));
+        } else {
+            std::memcpy(local_, other.data(), sizeof local_);
+        }
     }
     return *this;
 }
@@ -120,7 +165,7 @@ LargeWords& LargeWords::operator=(LargeWords&& other) noexcept {
             heap_ = other.heap_;
             other.capacity_ = kLocal;
         } else {
-            std::memcpy(local_, other.local_, size_ * sizeof(uint32_t));
+            std::memcpy(local_, other.local_, sizeof local_);
         }
         other.size_ = 0;
     }
@@ -166,38 +211,59 @@ void large::Normalize() noexcept {
     if (count == 0) negative_ = false;
 }
 
-void large::SetMagnitude(uint64_t magnitude) noexcept {
-    const uint32_t high = static_cast<uint32_t>(magnitude >> 32);
-    // Two words or fewer always fit the inner store: resize cannot allocate here.
-    words_.resize(high != 0 ? 2 : magnitude != 0 ? 1 : 0);
-    if (magnitude != 0) words_[0] = static_cast<uint32_t>(magnitude);
-    if (high != 0) words_[1] = high;
+void large::SetMagnitude(uint128 magnitude) noexcept {
+    const uint64_t low = static_cast<uint64_t>(magnitude);
+    const uint64_t high = static_cast<uint64_t>(magnitude >> 64);
+    const uint32_t count = high != 0  ? ((high >> 32) != 0 ? 4 : 3)
+                           : low != 0 ? ((low >> 32) != 0 ? 2 : 1)
+                                      : 0;
+    // Four words or fewer always fit the inner store: resize cannot allocate here.
+    words_.resize(count);
+    uint32_t* words = words_.data();
+    switch (count) {
+        case 4:
+            words[3] = static_cast<uint32_t>(high >> 32);
+            [[fallthrough]];
+        case 3:
+            words[2] = static_cast<uint32_t>(high);
+            words[1] = static_cast<uint32_t>(low >> 32);
+            words[0] = static_cast<uint32_t>(low);
+            break;
+        case 2:
+            words[1] = static_cast<uint32_t>(low >> 32);
+            [[fallthrough]];
+        case 1:
+            words[0] = static_cast<uint32_t>(low);
+            break;
+        default:
+            negative_ = false;
+    }
 }
 
-void large::MultiplyAdd(uint32_t factor, uint32_t addend) {
+void large::MultiplyAdd(uint64_t factor, uint64_t addend) {
     const uint32_t count = words_.size();
-    if (count <= 1) {
-        SetMagnitude(uint64_t{count == 0 ? 0 : words_[0]} * factor + addend);
-    } else {
-        uint32_t* words = words_.data();
-        uint64_t carry = addend;
-        for (uint32_t i = 0; i < count; ++i) {
-            const uint64_t t = uint64_t{words[i]} * factor + carry;
-            words[i] = static_cast<uint32_t>(t);
-            carry = t >> 32;
-        }
-        if (carry != 0) {
-            words_.resize(count + 1);
-            words_[count] = static_cast<uint32_t>(carry);
-        }
+    if (count <= 2) {
+        SetMagnitude(uint128{Low64(words_)} * factor + addend);
+        return;
     }
+    // Each step stays below 2^96, so the carry keeps to 64 bits.
+    uint32_t* words = words_.data();
+    uint64_t carry = addend;
+    for (uint32_t i = 0; i < count; ++i) {
+        const uint128 t = uint128{words[i]} * factor + carry;
+        words[i] = static_cast<uint32_t>(t);
+        carry = static_cast<uint64_t>(t >> 32);
+    }
+    words_.resize(count + 2);
+    words_[count] = static_cast<uint32_t>(carry);
+    words_[count + 1] = static_cast<uint32_t>(carry >> 32);
     Normalize();
 }
 
 void large::AppendDigits(std::string_view digits) {
     for (size_t i = 0; i < digits.size();) {
         const size_t count = std::min<size_t>(kChunkDigits, digits.size() - i);
-        uint32_t chunk = 0;
+        uint64_t chunk = 0;
         for (size_t end = i + count; i < end; ++i) chunk = chunk * 10 + (digits[i] - '0');
         MultiplyAdd(kPowersOfTen[count], chunk);
     }
@@ -239,14 +305,13 @@ void large::SubtractMagnitude(const large& other) {
 }
 
 void large::SubtractFromMagnitude(const large& other) {
-    const uint32_t count = words_.size();
     words_.resize(other.words_.size());
     uint32_t* words = words_.data();
     const uint32_t* otherWords = other.words_.data();
     uint64_t borrow = 0;
     for (uint32_t i = 0; i < other.words_.size(); ++i) {
-        const uint64_t mine = i < count ? words[i] : 0;
-        const uint64_t t = otherWords[i] - mine - borrow;
+        // Words above this value's own were set to 0 by the resize.
+        const uint64_t t = uint64_t{otherWords[i]} - words[i] - borrow;
         words[i] = static_cast<uint32_t>(t);
         borrow = t >> 63;
     }
@@ -279,14 +344,14 @@ large& large::operator-=(const large& other) {
 }
 
 large& large::operator*=(unsigned factor) {
-    MultiplyAdd(factor, 0);
+    MultiplyBy(factor);
     return *this;
 }
 
 large& large::operator*=(int factor) {
     // The magnitude of the smallest int is 2^31, which an unsigned word holds.
     const unsigned magnitude = factor < 0 ? 0u - static_cast<unsigned>(factor) : factor;
-    MultiplyAdd(magnitude, 0);
+    MultiplyBy(magnitude);
     if (factor < 0) Negate();
     return *this;
 }
@@ -297,26 +362,32 @@ large& large::operator*=(const large& other) {
     const uint32_t otherCount = other.words_.size();
     if (count == 0 || otherCount == 0) {
         words_.resize(0);
-    } else if (otherCount == 1) {
-        MultiplyAdd(other.words_[0], 0);
-    } else if (count == 1) {
-        const uint32_t factor = words_[0];
+    } else if (otherCount <= 2) {
+        MultiplyBy(Low64(other.words_));
+    } else if (count <= 2) {
+        const uint64_t factor = Low64(words_);
         words_ = other.words_;
-        MultiplyAdd(factor, 0);
+        MultiplyBy(factor);
     } else {
+        // Schoolbook multiplication on 64-bit limbs (pairs of words), 128-bit products.
+        const uint32_t limbs = (count + 1) / 2;
+        const uint32_t otherLimbs = (otherCount + 1) / 2;
+        const uint32_t productCount = 2 * (limbs + otherLimbs);
         LargeWords product;
-        product.resize(count + otherCount);
+        product.resize(productCount);
         uint32_t* out = product.data();
         const uint32_t* a = words_.data();
         const uint32_t* b = other.words_.data();
-        for (uint32_t i = 0; i < count; ++i) {
+        for (uint32_t i = 0; i < limbs; ++i) {
+            const uint64_t limb = Limb(a, count, i);
             uint64_t carry = 0;
-            for (uint32_t j = 0; j < otherCount; ++j) {
-                const uint64_t t = uint64_t{a[i]} * b[j] + out[i + j] + carry;
-                out[i + j] = static_cast<uint32_t>(t);
-                carry = t >> 32;
+            for (uint32_t j = 0; j < otherLimbs; ++j) {
+                const uint128 t =
+                    uint128{limb} * Limb(b, otherCount, j) + Limb(out, productCount, i + j) + carry;
+                SetLimb(out, i + j, static_cast<uint64_t>(t));
+                carry = static_cast<uint64_t>(t >> 64);
             }
-            out[i + otherCount] = static_cast<uint32_t>(carry);
+            SetLimb(out, i + otherLimbs, carry);
         }
         words_ = std::move(product);
     }
@@ -378,32 +449,34 @@ int large::Compare(const large& a, const large& b) noexcept {
     return a.negative_ ? -magnitudes : magnitudes;
 }
 
-uint32_t large::DivideByWord(uint32_t divisor) {
+uint64_t large::DivideBy(uint64_t divisor) {
     const uint32_t count = words_.size();
     if (count <= 2) {
         const uint64_t value = Low64(words_);
         SetMagnitude(value / divisor);
-        Normalize();
-        return static_cast<uint32_t>(value % divisor);
+        return value % divisor;
     }
-    uint32_t* words = words_.data();
-    uint64_t rest = 0;
-    for (uint32_t i = count; i-- > 0;) {
-        const uint64_t part = (rest << 32) | words[i];
-        words[i] = static_cast<uint32_t>(part / divisor);
-        rest = part % divisor;
-    }
+    const uint64_t rest = ShortDivide(words_.data(), count, divisor, words_.data());
     Normalize();
-    return static_cast<uint32_t>(rest);
+    return rest;
 }
 
-uint32_t large::ModuloWord(uint32_t divisor) const noexcept {
+unsigned large::LastDigit() const noexcept {
+    // 2^32 leaves 1 when divided by 5, so the sum of the words leaves what the value leaves;
+    // the parity comes from the lowest word.
     const uint32_t count = words_.size();
-    if (count <= 2) return static_cast<uint32_t>(Low64(words_) % divisor);
     const uint32_t* words = words_.data();
-    uint64_t rest = 0;
-    for (uint32_t i = count; i-- > 0;) rest = ((rest << 32) | words[i]) % divisor;
-    return static_cast<uint32_t>(rest);
+    uint64_t sum = 0;
+    for (uint32_t i = 0; i < count; ++i) sum += words[i];
+    const unsigned byFive = static_cast<unsigned>(sum % 5);
+    const unsigned parity = count == 0 ? 0 : words[0] & 1;
+    return byFive % 2 == parity ? byFive : byFive + 5;
+}
+
+uint64_t large::Modulo(uint64_t divisor) const noexcept {
+    const uint32_t count = words_.size();
+    if (count <= 2) return Low64(words_) % divisor;
+    return ShortDivide(words_.data(), count, divisor, nullptr);
 }
 
 void large::DivMod(const large& dividend, const large& divisor, large& quotient, large* remainder) {
@@ -415,15 +488,17 @@ void large::DivMod(const large& dividend, const large& divisor, large& quotient,
     large q;
     large r;
     if (CompareMagnitudes(dividend.words_, divisor.words_) < 0) {
-        r = dividend;
+        if (remainder != nullptr) r = dividend;
     } else if (m <= 2) {
         const uint64_t u = Low64(dividend.words_);
         const uint64_t v = Low64(divisor.words_);
         q.SetMagnitude(u / v);
         r.SetMagnitude(u % v);
-    } else if (n == 1) {
-        q = dividend;
-        r.SetMagnitude(q.DivideByWord(divisor.words_[0]));
+    } else if (n <= 2) {
+        q.words_.resize(m);
+        const uint64_t rest =
+            ShortDivide(dividend.words_.data(), m, Low64(divisor.words_), q.words_.data());
+        r.SetMagnitude(rest);
     } else {
         // Shift both so that the divisor's top bit is set; the quotient is unchanged.
         const unsigned shift = std::countl_zero(divisor.words_[n - 1]);
@@ -456,8 +531,8 @@ void large::AppendMagnitudeText(std::string& text) const {
         text.append(digits, end);
         return;
     }
-    // Nine digits per division by 10^9, written from the end of a buffer that holds the
-    // most digits the words can spell (fewer than ten per word).
+    // Nineteen digits per division by 10^19, written from the end of a buffer that holds
+    // the most digits the words can spell (fewer than ten per word).
     const size_t start = text.size();
     const size_t room = size_t{count} * 10;
     text.resize(start + room);
@@ -465,7 +540,7 @@ void large::AppendMagnitudeText(std::string& text) const {
     char* write = end;
     large rest = *this;
     while (!rest.IsZero()) {
-        uint32_t chunk = rest.DivideByWord(kChunk);
+        uint64_t chunk = rest.DivideBy(kChunk);
         char* chunkEnd = write;
         do {
             *--write = static_cast<char>('0' + chunk % 10);

@@ -1,6 +1,7 @@
 // The signed integer of any size under the decimal number: 32-bit words and a sign flag.
 #pragma once
 
+#include <array>
 #include <compare>
 #include <cstdint>
 #include <exception>
@@ -24,11 +25,11 @@ private:
     unsigned code_;
 };
 
-// The words of a magnitude, least significant first. Values of up to six words (about 57
-// decimal digits) are kept inside the object, so typical amounts never touch the heap.
+// The words of a magnitude, least significant first. Values of up to eight words (77
+// decimal digits) are kept inside the object, so amounts rarely touch the heap.
 class LargeWords {
 public:
-    LargeWords() noexcept {}
+    LargeWords() noexcept : local_{} {}
     LargeWords(const LargeWords& other);
     LargeWords(LargeWords&& other) noexcept;
     LargeWords& operator=(const LargeWords& other);
@@ -54,7 +55,7 @@ public:
     }
 
 private:
-    static constexpr uint32_t kLocal = 6;
+    static constexpr uint32_t kLocal = 8;
     bool OnHeap() const noexcept { return capacity_ > kLocal; }
     void Grow(uint32_t count);
 
@@ -70,6 +71,14 @@ private:
 // top word is never 0. Every operation is exact, division truncates toward zero.
 class large {
 public:
+    // The most decimal digits that 64 bits always hold, and the powers of ten up to them.
+    static constexpr int kChunkDigits = 19;
+    static constexpr std::array<uint64_t, kChunkDigits + 1> kPowersOfTen = [] {
+        std::array<uint64_t, kChunkDigits + 1> powers{1};
+        for (int i = 1; i <= kChunkDigits; ++i) powers[i] = powers[i - 1] * 10;
+        return powers;
+    }();
+
     large() noexcept {}
     // An optional "-" as the very first character, then digits "0" to "9" only; the empty
     // text and "-" give 0. Anything else raises the text error.
@@ -92,10 +101,22 @@ public:
     // Shifts the magnitude, so a negative value is truncated toward zero.
     large& operator>>=(unsigned bits);
 
-    friend large operator+(large a, const large& b) { return a += b; }
-    friend large operator-(large a, const large& b) { return a -= b; }
-    friend large operator*(large a, const large& b) { return a *= b; }
-    friend large operator%(large a, const large& b) { return a %= b; }
+    friend large operator+(large a, const large& b) {
+        a += b;
+        return a;
+    }
+    friend large operator-(large a, const large& b) {
+        a -= b;
+        return a;
+    }
+    friend large operator*(large a, const large& b) {
+        a *= b;
+        return a;
+    }
+    friend large operator%(large a, const large& b) {
+        a %= b;
+        return a;
+    }
     friend large operator-(large a) {
         a.Negate();
         return a;
@@ -128,18 +149,23 @@ public:
     void Negate() noexcept { negative_ = !negative_ && !IsZero(); }
     // value := value * 10^n + digits for a run of n decimal digits; the sign is kept.
     void AppendDigits(std::string_view digits);
-    // Divides the magnitude by a non-zero word and returns the remainder of the magnitude.
-    uint32_t DivideByWord(uint32_t divisor);
-    // The remainder of the magnitude divided by a non-zero word; the value is unchanged.
-    uint32_t ModuloWord(uint32_t divisor) const noexcept;
+    // Multiplies the magnitude by a factor of up to 64 bits.
+    void MultiplyBy(uint64_t factor) { MultiplyAdd(factor, 0); }
+    // Divides the magnitude by a non-zero divisor of up to 64 bits; returns the remainder
+    // of the magnitude.
+    uint64_t DivideBy(uint64_t divisor);
+    // The remainder of the magnitude divided by a non-zero divisor of up to 64 bits.
+    uint64_t Modulo(uint64_t divisor) const noexcept;
+    // The last decimal digit of the magnitude, found without a division.
+    unsigned LastDigit() const noexcept;
     // Appends the decimal digits of the magnitude, most significant first; "0" for zero.
     void AppendMagnitudeText(std::string& text) const;
 
 private:
     void Normalize() noexcept;
-    void SetMagnitude(uint64_t magnitude) noexcept;
+    void SetMagnitude(unsigned __int128 magnitude) noexcept;
     // magnitude := magnitude * factor + addend.
-    void MultiplyAdd(uint32_t factor, uint32_t addend);
+    void MultiplyAdd(uint64_t factor, uint64_t addend);
     // this := this + (other with the sign negative).
     void AddSigned(const large& other, bool negative);
     void AddMagnitude(const large& other);

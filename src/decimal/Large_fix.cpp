@@ -8,17 +8,18 @@
 
 namespace {
 
-constexpr uint32_t kPowersOfTen[10] = {1,      10,      100,      1000,      10000,
-                                       100000, 1000000, 10000000, 100000000, 1000000000};
-// The most decimal digits one word operation takes at a time.
-constexpr int kWordDigits = 9;
 // The decimals a division adds to the dividend's.
 constexpr int kDivisionDecimals = 20;
 
-// Divides the magnitude by 10^count, a word's worth of digits at a time.
+// 10^n for n up to the digits that one step of the mantissa's arithmetic takes.
+uint64_t PowerOfTen(int n) {
+    return large::kPowersOfTen[n];
+}
+
+// Divides the magnitude by 10^count, a chunk of digits at a time.
 void DropDigits(large& value, int count) {
-    for (; count > 0; count -= kWordDigits) {
-        value.DivideByWord(kPowersOfTen[std::min(count, kWordDigits)]);
+    for (; count > 0; count -= large::kChunkDigits) {
+        value.DivideBy(PowerOfTen(std::min(count, large::kChunkDigits)));
     }
 }
 
@@ -60,12 +61,12 @@ int large_fix::Normalize() {
         scale_ = 0;
         return 0;
     }
-    // Count the trailing zeros of up to nine decimals at a time (never more than the scale)
+    // Count the trailing zeros of a chunk of decimals at a time (never more than the scale)
     // and divide them away in one step.
     int removed = 0;
-    while (scale_ > 0) {
-        const int window = std::min(scale_, kWordDigits);
-        uint32_t low = mantissa_.ModuloWord(kPowersOfTen[window]);
+    while (scale_ > 0 && mantissa_.LastDigit() == 0) {
+        const int window = std::min(scale_, large::kChunkDigits);
+        uint64_t low = mantissa_.Modulo(PowerOfTen(window));
         int zeros = 0;
         if (low == 0) {
             zeros = window;
@@ -76,7 +77,7 @@ int large_fix::Normalize() {
             }
         }
         if (zeros == 0) break;
-        mantissa_.DivideByWord(kPowersOfTen[zeros]);
+        mantissa_.DivideBy(PowerOfTen(zeros));
         scale_ -= zeros;
         removed += zeros;
         if (zeros < window) break;
@@ -87,8 +88,8 @@ int large_fix::Normalize() {
 int large_fix::Rescale(int n) {
     if (n < scale_) return -1;
     const int added = n - scale_;
-    for (int rest = added; rest > 0; rest -= kWordDigits) {
-        mantissa_ *= kPowersOfTen[std::min(rest, kWordDigits)];
+    for (int rest = added; rest > 0; rest -= large::kChunkDigits) {
+        mantissa_.MultiplyBy(PowerOfTen(std::min(rest, large::kChunkDigits)));
     }
     scale_ = n;
     return added;
@@ -155,7 +156,7 @@ large_fix large_fix::Round(int n) {
     const bool negative = mantissa_.IsNegative();
     large magnitude = Abs(mantissa_);
     DropDigits(magnitude, scale_ - n - 1);
-    if (magnitude.DivideByWord(10) > 4) magnitude += large(1u);
+    if (magnitude.DivideBy(10) > 4) magnitude += large(1u);
     mantissa_ = std::move(magnitude);
     if (negative) mantissa_.Negate();
     scale_ = n;

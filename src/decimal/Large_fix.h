@@ -27,10 +27,22 @@ public:
     // divisor raises the division error and leaves this value unchanged.
     large_fix& operator/=(const large_fix& divisor);
 
-    friend large_fix operator+(large_fix a, const large_fix& b) { return a += b; }
-    friend large_fix operator-(large_fix a, const large_fix& b) { return a -= b; }
-    friend large_fix operator*(large_fix a, const large_fix& b) { return a *= b; }
-    friend large_fix operator/(large_fix a, const large_fix& b) { return a /= b; }
+    friend large_fix operator+(large_fix a, const large_fix& b) {
+        a += b;
+        return a;
+    }
+    friend large_fix operator-(large_fix a, const large_fix& b) {
+        a -= b;
+        return a;
+    }
+    friend large_fix operator*(large_fix a, const large_fix& b) {
+        a *= b;
+        return a;
+    }
+    friend large_fix operator/(large_fix a, const large_fix& b) {
+        a /= b;
+        return a;
+    }
     friend bool operator==(const large_fix& a, const large_fix& b) noexcept {
         return a.scale_ == b.scale_ && a.mantissa_ == b.mantissa_;
     }

@@ -306,6 +306,7 @@ TEST(LargeArithmetic, AgreesWith128BitIntegers) {
         ASSERT_EQ(Text(la - lb), Text128(a - b));
         ASSERT_EQ(large::Compare(la, lb) < 0, a < b);
         ASSERT_EQ(la == lb, a == b);
+        ASSERT_EQ(la.LastDigit(), static_cast<unsigned>((a < 0 ? -a : a) % 10)) << Text128(a);
         const __int128 small = value(1 + random() % 62);
         const __int128 other = value(1 + random() % 62);
         ASSERT_EQ(Text(Large128(small) * Large128(other)), Text128(small * other));
