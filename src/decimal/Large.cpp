@@ -2,9 +2,11 @@
 #include "decimal/Large.h"
 
 #include <algorithm>
+#include <array>
 #include <bit>
 #include <charconv>
 #include <cstring>
+#include <memory>
 #include <utility>
 
 namespace {
@@ -37,6 +39,17 @@ inline uint64_t Limb(const uint32_t* words, uint32_t count, uint32_t i) noexcept
 inline void SetLimb(uint32_t* words, uint32_t i, uint64_t limb) noexcept {
     words[2 * i] = static_cast<uint32_t>(limb);
     words[2 * i + 1] = static_cast<uint32_t>(limb >> 32);
+}
+
+// The limbs of count words shifted left by shift bits (below 64) into limbs limbs.
+void ShiftLimbsLeft(const uint32_t* words, uint32_t count, unsigned shift, uint64_t* out,
+                    uint32_t limbs) {
+    uint64_t below = 0;
+    for (uint32_t i = 0; i < limbs; ++i) {
+        const uint64_t limb = 2 * i < count ? Limb(words, count, i) : 0;
+        out[i] = (limb << shift) | (shift == 0 ? 0 : below >> (64 - shift));
+        below = limb;
+    }
 }
 
 // Short division of count words by a divisor below 2^64, 64 bits at a time from the top.
@@ -72,46 +85,46 @@ int CompareMagnitudes(const LargeWords& a, const LargeWords& b) noexcept {
     return 0;
 }
 
-// Long division of magnitudes (Knuth's algorithm D) on words normalised so that the
-// divisor's top bit is set: un has one word more than the dividend, vn has n >= 2 words.
-// Writes the quotient's words into q and leaves the shifted remainder in un.
-void DivideNormalised(uint32_t* un, uint32_t m, const uint32_t* vn, uint32_t n, uint32_t* q) {
+// Long division of magnitudes (Knuth's algorithm D) on 64-bit limbs normalised so that the
+// divisor's top bit is set: un has m + 1 limbs (one more than the dividend), vn has n >= 2.
+// Writes the m - n + 1 quotient limbs into q and leaves the shifted remainder in un.
+void DivideNormalised(uint64_t* un, uint32_t m, const uint64_t* vn, uint32_t n, uint64_t* q) {
     const uint64_t top = vn[n - 1];
     const uint64_t second = vn[n - 2];
     for (uint32_t j = m - n + 1; j-- > 0;) {
-        // Estimate the quotient word from the top two remainder words, then correct it with
-        // the divisor's second word: afterwards it is at most one too large.
-        const uint64_t head = (uint64_t{un[j + n]} << 32) | un[j + n - 1];
-        uint64_t qhat = head / top;
-        uint64_t rhat = head % top;
-        while (qhat > 0xFFFFFFFFu || qhat * second > ((rhat << 32) | un[j + n - 2])) {
+        // Estimate the quotient limb from the top two remainder limbs, then correct it with
+        // the divisor's second limb: afterwards it is at most one too large.
+        const uint128 head = (uint128{un[j + n]} << 64) | un[j + n - 1];
+        uint128 qhat = head / top;
+        uint128 rhat = head - qhat * top;
+        while ((qhat >> 64) != 0 || qhat * second > ((rhat << 64) | un[j + n - 2])) {
             --qhat;
             rhat += top;
-            if (rhat > 0xFFFFFFFFu) break;
+            if ((rhat >> 64) != 0) break;
         }
         // Multiply and subtract qhat times the divisor from the remainder window.
         uint64_t carry = 0;
         uint64_t borrow = 0;
         for (uint32_t i = 0; i < n; ++i) {
-            const uint64_t product = qhat * vn[i] + carry;
-            carry = product >> 32;
-            const uint64_t t = uint64_t{un[i + j]} - static_cast<uint32_t>(product) - borrow;
-            un[i + j] = static_cast<uint32_t>(t);
-            borrow = t >> 63;
+            const uint128 product = qhat * vn[i] + carry;
+            carry = static_cast<uint64_t>(product >> 64);
+            const uint128 t = uint128{un[i + j]} - static_cast<uint64_t>(product) - borrow;
+            un[i + j] = static_cast<uint64_t>(t);
+            borrow = static_cast<uint64_t>(t >> 127);
         }
-        const uint64_t t = uint64_t{un[j + n]} - carry - borrow;
-        un[j + n] = static_cast<uint32_t>(t);
+        const uint128 t = uint128{un[j + n]} - carry - borrow;
+        un[j + n] = static_cast<uint64_t>(t);
         // A borrow out of the window means the estimate was one too large: add back once.
-        if (t >> 63) {
+        if ((t >> 127) != 0) {
             --qhat;
-            uint64_t sum = 0;
+            uint128 sum = 0;
             for (uint32_t i = 0; i < n; ++i) {
-                sum = uint64_t{un[i + j]} + vn[i] + (sum >> 32);
-                un[i + j] = static_cast<uint32_t>(sum);
+                sum = uint128{un[i + j]} + vn[i] + (sum >> 64);
+                un[i + j] = static_cast<uint64_t>(sum);
             }
-            un[j + n] += static_cast<uint32_t>(sum >> 32);
+            un[j + n] += static_cast<uint64_t>(sum >> 64);
         }
-        q[j] = static_cast<uint32_t>(qhat);
+        q[j] = static_cast<uint64_t>(qhat);
     }
 }
 
@@ -500,18 +513,33 @@ void large::DivMod(const large& dividend, const large& divisor, large& quotient,
             ShortDivide(dividend.words_.data(), m, Low64(divisor.words_), q.words_.data());
         r.SetMagnitude(rest);
     } else {
-        // Shift both so that the divisor's top bit is set; the quotient is unchanged.
-        const unsigned shift = std::countl_zero(divisor.words_[n - 1]);
-        large un = Abs(dividend);
-        un <<= shift;
-        un.words_.resize(m + 1);
-        large vn = Abs(divisor);
-        vn <<= shift;
-        q.words_.resize(m - n + 1);
-        DivideNormalised(un.words_.data(), m, vn.words_.data(), n, q.words_.data());
+        // Long division on 64-bit limbs, both shifted so that the divisor's top bit is set
+        // (the quotient is unchanged; the remainder is shifted back).
+        const uint32_t ml = (m + 1) / 2;
+        const uint32_t nl = (n + 1) / 2;
+        const uint32_t ql = ml - nl + 1;
+        std::array<uint64_t, 32> local;
+        std::unique_ptr<uint64_t[]> heap;
+        uint64_t* un = local.data();
+        if (ml + 1 + nl + ql > local.size()) {
+            heap = std::make_unique<uint64_t[]>(ml + 1 + nl + ql);
+            un = heap.get();
+        }
+        uint64_t* vn = un + ml + 1;
+        uint64_t* qn = vn + nl;
+        const unsigned shift = std::countl_zero(Limb(divisor.words_.data(), n, nl - 1));
+        ShiftLimbsLeft(dividend.words_.data(), m, shift, un, ml + 1);
+        ShiftLimbsLeft(divisor.words_.data(), n, shift, vn, nl);
+        DivideNormalised(un, ml, vn, nl, qn);
+        q.words_.resize(2 * ql);
+        for (uint32_t i = 0; i < ql; ++i) SetLimb(q.words_.data(), i, qn[i]);
         if (remainder != nullptr) {
-            un >>= shift;
-            r = std::move(un);
+            r.words_.resize(2 * nl);
+            for (uint32_t i = 0; i < nl; ++i) {
+                const uint64_t above = shift == 0 ? 0 : un[i + 1] << (64 - shift);
+                SetLimb(r.words_.data(), i, (un[i] >> shift) | above);
+            }
+            r.Normalize();
         }
     }
     q.Normalize();

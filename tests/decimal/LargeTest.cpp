@@ -216,9 +216,11 @@ TEST(LargeDivision, QuotientTruncatesTowardZeroAndRemainderFollowsTheDividend) {
     }
 }
 
-// Dividends and divisors of several words; among them divisors whose top word is below the
-// word under it, estimates corrected once or twice before the subtraction, and estimates
-// that the subtraction finds one too large (the value is added back).
+// Dividends and divisors of several words: one-word and two-word divisors, a divisor whose
+// top word is below the word under it, and long divisions (shifted or not) whose estimated
+// quotient digits are too large for a digit, are corrected before the subtraction (once or
+// until the remainder estimate overflows), or are found one too large by it (the divisor is
+// added back).
 TEST(LargeDivision, LongDivisionOfSeveralWords) {
     const struct {
         const char* dividend;
@@ -226,24 +228,41 @@ TEST(LargeDivision, LongDivisionOfSeveralWords) {
         const char* quotient;
         const char* remainder;
     } cases[] = {
-        {"7fffffff8000000100000000", "800000007fffffff", "fffffffe", "2fffffffe"},
-        {"7ffffffffffffffe00000001ffffffff", "7fffffffffffffff", "fffffffffffffffe", "1fffffffd"},
-        {"18000000100000001ffffffffffffffff", "800000007fffffff80000000", "2ffffffff",
-         "3ffffffff7fffffff"},
-        {"fffffffe00000001800000007fffffff", "18000000100000000", "aaaaaaa8e38e38e5",
-         "11c71c71b7fffffff"},
-        {"80000000fffffffffffffffefffffffefffffffe", "ffffffffffffffffffffffff", "80000000ffffffff",
-         "ffffffff7ffffffffffffffd"},
-        {"800000007fffffff80000001ffffffff", "100000001ffffffff", "7fffffff80000000",
-         "1000000017fffffff"},
-        {"800000000000000000000003", "200000000000000000000001", "3", "200000000000000000000000"},
-        {"80000001c541013d00000001000000017fffffff", "fbb230bbffffffff00000000", "8230533f755303fe",
-         "f7ddc4b8755303ff7fffffff"},
-        {"ffffffffffffffffffffffffffffffff", "80000000ffffffff", "1fffffffc0000000b",
-         "7ffffff10000000a"},
         {"123456789abcdef0123456789", "fedcba98", "1249249251a1f57be", "efa142b9"},
         {"fedcba9876543210", "1234567890", "e000000", "96543210"},
         {"1234", "ffffffffffffffffffff", "0", "1234"},
+        {"ffffffffffffffffffffffffffffffff", "80000000ffffffff", "1fffffffc0000000b",
+         "7ffffff10000000a"},
+        {"800000000000000000000003", "200000000000000000000001", "3", "200000000000000000000000"},
+        {"fffffffe00000000000000007ffffffffffffffeffffffff", "fffffffe000000000000000100000001",
+         "ffffffffffffffff", "fffffffd7fffffff0000000000000000"},
+        {"7fffffff000000010000000180000000fffffffe7fffffff", "80000000000000018000000080000001",
+         "fffffffdffffffff", "4000000028000000100000000"},
+        {"fffffffe80000001ffffffffffffffff7fffffff80000001", "ffffffff0000000180000000",
+         "ffffffff8000000000000000", "bfffffff7fffffff80000001"},
+        {"fffffffeffffffff00000000fffffffe800000017fffffff00000000ffffffff0000000080000001",
+         "80000000ffffffff800000017ffffffffffffffe80000001", "1fffffffa0000000bffffffde0000005e",
+         "7fffff8380000055ffffff8bffffffc0000000af7fffffa3"},
+        {"800000017fffffffffffffff00000001fffffffffffffffe8000000100000000",
+         "100000000ffffffff7ffffffffffffffe80000001", "80000000ffffffff40000000",
+         "4000000260000000fffffffc60000001c0000000"},
+        {"ffffffff7fffffff00000001ffffffff0000000000000000", "8000000000000001ffffffff80000000",
+         "1fffffffefffffff6", "5000000127ffffffb00000000"},
+        {"80000000fffffffe00000000ffffffff00000000fffffffe0000000000000000",
+         "7fffffff800000007fffffff", "100000002fffffffdffffffff0000000500000003",
+         "7ffffffc0000000380000003"},
+        {"ffffffff00000000ffffffff800000017ffffffffffffffe0000000000000001",
+         "8000000100000000fffffffefffffffe0000000180000000", "1fffffffa00000009",
+         "7ffffffe7ffffff67ffffffa00000018fffffff280000001"},
+        {"8000000080000000000000018000000180000000ffffffff00000000800000008000000100000001",
+         "ffffffff00000000fffffffe8000000180000001", "800000010000000080000001c000000380000001",
+         "7ffffffd600000019ffffffafffffffc00000000"},
+        {"10000000080000001800000000000000080000001800000017fffffff8000000100000000",
+         "ffffffff80000000fffffffe800000018000000080000001", "1000000010000000100000000",
+         "ffffffff80000000fffffffe7ffffffe0000000000000000"},
+        {"fffffffe00000000ffffffff7fffffffffffffff7ffffffffffffffe7fffffffffffffff80000000",
+         "7fffffff7ffffffffffffffeffffffffffffffff80000001", "1fffffffe0000000000000002fffffffe",
+         "7fffffff7ffffffffffffffe800000017ffffffb80000002"},
     };
     for (const auto& c : cases) {
         for (const bool negative : {false, true}) {
@@ -258,6 +277,25 @@ TEST(LargeDivision, LongDivisionOfSeveralWords) {
     }
 }
 
+// Values far beyond the words kept inside the object: (10^400 - 1) / (10^200 - 1) = 10^200 + 1.
+TEST(LargeDivision, ValuesOfHundredsOfDigits) {
+    const large nines400(std::string(400, '9').c_str());
+    const large nines200(std::string(200, '9').c_str());
+    const large expected(("1" + std::string(199, '0') + "1").c_str());
+    large quotient;
+    large remainder;
+    large::DivMod(nines400, nines200, quotient, &remainder);
+    EXPECT_EQ(quotient, expected);
+    EXPECT_TRUE(remainder.IsZero());
+    large::DivMod(nines400 + large(1), -nines200, quotient, &remainder);
+    EXPECT_EQ(quotient, -expected);
+    EXPECT_EQ(Text(remainder), "1");
+    // Copies between long values keep every word.
+    large copy = nines200;
+    copy = nines400;
+    EXPECT_EQ(Text(copy), std::string(400, '9'));
+}
+
 TEST(LargeDivision, ZeroDivisorRaisesAndKeepsTheDividend) {
     large value("-98765432109876543210");
     for (const bool modulo : {false, true}) {
@@ -266,6 +304,7 @@ TEST(LargeDivision, ZeroDivisorRaisesAndKeepsTheDividend) {
             ADD_FAILURE() << "no error";
         } catch (const LargeError& error) {
             EXPECT_EQ(error.Code(), kLargeDivisionError);
+            EXPECT_STREQ(error.what(), "Division by zero");
         }
         EXPECT_EQ(Text(value), "-98765432109876543210");
     }
