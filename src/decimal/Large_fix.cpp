@@ -76,7 +76,6 @@ int large_fix::Normalize() {
                 ++zeros;
             }
         }
-        if (zeros == 0) break;
         mantissa_.DivideBy(PowerOfTen(zeros));
         scale_ -= zeros;
         removed += zeros;

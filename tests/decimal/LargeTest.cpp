@@ -60,6 +60,25 @@ large RandomLarge(std::mt19937_64& random, unsigned words) {
     return random() % 2 == 0 ? value : -value;
 }
 
+struct DivisionCase {
+    const char* dividend;
+    const char* divisor;
+    const char* quotient;
+    const char* remainder;
+};
+
+// DivMod gives the quotient and the remainder, signs included (a zero is never negative).
+void ExpectDivision(const large& dividend, const large& divisor, const large& quotient,
+                    const large& remainder) {
+    large q;
+    large r;
+    large::DivMod(dividend, divisor, q, &r);
+    EXPECT_EQ(q, quotient) << Text(dividend) << " / " << Text(divisor) << " = " << Text(q);
+    EXPECT_EQ(r, remainder) << Text(dividend) << " % " << Text(divisor) << " = " << Text(r);
+    EXPECT_EQ(q.IsNegative(), quotient.IsNegative());
+    EXPECT_EQ(r.IsNegative(), remainder.IsNegative());
+}
+
 void ExpectTextError(const char* text) {
     try {
         large value(text);
@@ -189,12 +208,7 @@ TEST(LargeArithmetic, OperandMayBeTheObjectItself) {
 }
 
 TEST(LargeDivision, QuotientTruncatesTowardZeroAndRemainderFollowsTheDividend) {
-    const struct {
-        const char* dividend;
-        const char* divisor;
-        const char* quotient;
-        const char* remainder;
-    } cases[] = {
+    const DivisionCase cases[] = {
         {"-7", "2", "-3", "-1"},
         {"7", "-2", "-3", "1"},
         {"-7", "-2", "3", "-1"},
@@ -206,13 +220,7 @@ TEST(LargeDivision, QuotientTruncatesTowardZeroAndRemainderFollowsTheDividend) {
         {"-36893488147419103235", "65535", "-562958543486978", "-5"},
     };
     for (const auto& c : cases) {
-        large quotient;
-        large remainder;
-        large::DivMod(large(c.dividend), large(c.divisor), quotient, &remainder);
-        EXPECT_EQ(Text(quotient), c.quotient) << c.dividend << " / " << c.divisor;
-        EXPECT_EQ(Text(remainder), c.remainder) << c.dividend << " % " << c.divisor;
-        EXPECT_EQ(quotient.IsNegative(), c.quotient[0] == '-');
-        EXPECT_EQ(remainder.IsNegative(), c.remainder[0] == '-');
+        ExpectDivision(large(c.dividend), large(c.divisor), large(c.quotient), large(c.remainder));
     }
 }
 
@@ -222,12 +230,7 @@ TEST(LargeDivision, QuotientTruncatesTowardZeroAndRemainderFollowsTheDividend) {
 // until the remainder estimate overflows), or are found one too large by it (the divisor is
 // added back).
 TEST(LargeDivision, LongDivisionOfSeveralWords) {
-    const struct {
-        const char* dividend;
-        const char* divisor;
-        const char* quotient;
-        const char* remainder;
-    } cases[] = {
+    const DivisionCase cases[] = {
         {"123456789abcdef0123456789", "fedcba98", "1249249251a1f57be", "efa142b9"},
         {"fedcba9876543210", "1234567890", "e000000", "96543210"},
         {"1234", "ffffffffffffffffffff", "0", "1234"},
@@ -265,14 +268,10 @@ TEST(LargeDivision, LongDivisionOfSeveralWords) {
          "7fffffff7ffffffffffffffe800000017ffffffb80000002"},
     };
     for (const auto& c : cases) {
-        for (const bool negative : {false, true}) {
-            const large dividend = negative ? -Hex(c.dividend) : Hex(c.dividend);
-            large quotient;
-            large remainder;
-            large::DivMod(dividend, Hex(c.divisor), quotient, &remainder);
-            const std::string sign = negative ? "-" : "";
-            EXPECT_EQ(quotient, Hex(sign + c.quotient)) << c.dividend << " / " << c.divisor;
-            EXPECT_EQ(remainder, Hex(sign + c.remainder)) << c.dividend << " % " << c.divisor;
+        // The same digits with a negative dividend: quotient and remainder turn negative.
+        for (const std::string sign : {"", "-"}) {
+            ExpectDivision(Hex(sign + c.dividend), Hex(c.divisor), Hex(sign + c.quotient),
+                           Hex(sign + c.remainder));
         }
     }
 }
