@@ -1,0 +1,32 @@
+// Checks whether a character or a text is a digit, a run of digits or a decimal number.
+#include "decimal/Uchecksymbols.h"
+
+#include <algorithm>
+
+#include "platform/Locale.h"
+
+bool IsDigitChar(char c) {
+    return c >= '0' && c <= '9';
+}
+
+bool IsDigitString(std::string_view text) {
+    return std::all_of(text.begin(), text.end(), IsDigitChar);
+}
+
+bool IsDecimalChar(char c) {
+    return IsDigitChar(c) || c == DecimalSeparator();
+}
+
+bool IsDecimalString(std::string_view text) {
+    if (!text.empty() && text.front() == '-') text.remove_prefix(1);
+    const char separator = DecimalSeparator();
+    bool point = false;
+    for (const char c : text) {
+        if (!IsDecimalChar(c)) return false;
+        if (c == separator) {
+            if (point) return false;
+            point = true;
+        }
+    }
+    return true;
+}
