@@ -284,6 +284,7 @@ public:
     virtual void ShowNextLine(int /*line*/) {}
 
 private:
+    unsigned calls_ = 0;
     std::chrono::steady_clock::time_point lastEvents_{};
 };
 

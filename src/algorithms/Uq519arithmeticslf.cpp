@@ -72,15 +72,22 @@ large_fix Apply(char op, const large_fix& a, const large_fix& b) {
     }
 }
 
-// Applies the operators of one rank ("*/" or "+-") of a text without parentheses, always the
-// first one from the left, until none is left.
-std::string ApplyRank(std::string t, std::string_view ops) {
-    constexpr std::string_view kOperators = "*+-/";
-    for (size_t p = t.find_first_of(ops); p != npos; p = t.find_first_of(ops)) {
-        const size_t before = p == 0 ? npos : t.find_last_of(kOperators, p - 1);
-        const size_t left = before == npos ? 0 : before + 1;
-        size_t right = t.find_first_of(kOperators, p + 1);
-        if (right == npos) right = t.size();
+bool IsOperator(char c) {
+    return c == '*' || c == '+' || c == '-' || c == '/';
+}
+
+// Applies the operators of one rank ("*" and "/", or "+" and "-") of a text without
+// parentheses, always the first one from the left, until none is left.
+std::string ApplyRank(std::string t, char op1, char op2) {
+    const auto next = [&t, op1, op2] {
+        return std::find_if(t.begin(), t.end(), [=](char c) { return c == op1 || c == op2; });
+    };
+    for (auto at = next(); at != t.end(); at = next()) {
+        const size_t p = static_cast<size_t>(at - t.begin());
+        size_t left = p;
+        while (left > 0 && !IsOperator(t[left - 1])) --left;
+        size_t right = p + 1;
+        while (right < t.size() && !IsOperator(t[right])) ++right;
         const large_fix a = Operand(std::string_view(t).substr(left, p - left));
         const large_fix b = Operand(std::string_view(t).substr(p + 1, right - p - 1));
         t = ReplaceTextRange(t, MarkedText(Apply(t[p], a, b)), static_cast<int>(left) + 1,
@@ -90,7 +97,7 @@ std::string ApplyRank(std::string t, std::string_view ops) {
 }
 
 std::string EvaluateFlat(std::string t) {
-    return ApplyRank(ApplyRank(std::move(t), "*/"), "+-");
+    return ApplyRank(ApplyRank(std::move(t), '*', '/'), '+', '-');
 }
 
 }  // namespace
