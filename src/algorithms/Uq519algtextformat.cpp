@@ -17,6 +17,12 @@ char At(std::string_view text, int p) {
     return text[static_cast<size_t>(p - 1)];
 }
 
+// The first position at or after p (from 1) that holds no blank; past the end when none.
+int SkipBlanks(std::string_view text, int p) {
+    while (p <= Size(text) && At(text, p) == ' ') ++p;
+    return p;
+}
+
 }  // namespace
 
 TFormatTextStr BuildFormatTextStr(int begin, std::string_view line) {
@@ -137,8 +143,7 @@ std::vector<int> FindKeywordPositions(std::string_view keyword, std::string_view
 TextRange FindBracketPair(std::string_view text, int from) {
     TextRange range;
     if (from <= 0) return range;
-    int p = from;
-    while (p <= Size(text) && At(text, p) == ' ') ++p;
+    int p = SkipBlanks(text, from);
     if (p > Size(text) || At(text, p) != '(') return range;
     range.Start = p;
     int opened = 1;
@@ -157,8 +162,7 @@ TextRange FindBracketPair(std::string_view text, int from) {
 TextRange FindGotoTarget(std::string_view text, int from) {
     TextRange range;
     if (from <= 0) return range;
-    int p = from;
-    while (p <= Size(text) && At(text, p) == ' ') ++p;
+    int p = SkipBlanks(text, from);
     if (p > Size(text)) return range;
     range.Start = p;
     while (p <= Size(text) && At(text, p) != ' ') ++p;
