@@ -1,0 +1,373 @@
+// Running prepared algorithms: values, conditions, else lines, jumps, limits, step mode, pauses,
+// run errors, the hooks of a run and the prepared algorithms of one user action.
+#include <gtest/gtest.h>
+
+#include <QAbstractEventDispatcher>
+#include <QCoreApplication>
+#include <QThread>
+#include <QTimer>
+#include <string>
+#include <vector>
+
+#include "algorithms/Uq519algorithm01.h"
+#include "decimal/SeparatorScope.h"
+
+namespace {
+
+ExtData Datum(int n, const std::string& value) {
+    ExtData d;
+    d.Name = "I00" + std::to_string(n);
+    d.N = n;
+    d.IDObject = 3;
+    d.DataStr = value;
+    return d;
+}
+
+struct Outcome {
+    Error01 error;
+    PrMarker marker;
+    std::vector<std::string> vars = NewVariables();
+};
+
+// Prepares the text (which must pass the check) and runs it to its end in one call.
+Outcome RunText(const std::string& text, const TExtDataList& data = {}, int varOfResult = 1,
+            std::vector<std::string> vars = NewVariables()) {
+    const PreparedAlgorithm program = PrepareAlgorithm(text, data);
+    EXPECT_TRUE(program.Errors.empty()) << text;
+    Outcome run;
+    run.vars = std::move(vars);
+    RunHooks hooks;
+    run.error = RunProgram(run.vars, varOfResult, program, data, run.marker, hooks);
+    return run;
+}
+
+// The value of V001 after a run that must succeed.
+std::string Value(const std::string& text, const TExtDataList& data = {}) {
+    const Outcome run = RunText(text, data);
+    EXPECT_EQ(run.error.ErrCode, 0) << text << ": " << run.error.Text;
+    EXPECT_TRUE(run.marker.Done) << text;
+    return run.marker.Result;
+}
+
+// Hooks that record what a run shows and can press Pause at a given line.
+class RecordingHooks : public RunHooks {
+public:
+    void LetMessagesRun() override { ++yields; }
+    bool Shows() const override { return true; }
+    void ShowLineValues(int line, int first, const std::vector<std::string>& variables,
+                        int last) override {
+        shown.push_back("values " + std::to_string(line) + " " + std::to_string(first) + ".." +
+                        std::to_string(last) + " V001=" + variables[0]);
+        if (line == pauseAtLine && marker != nullptr) marker->Pause = true;
+    }
+    void ShowNextLine(int line) override { shown.push_back("next " + std::to_string(line)); }
+
+    int yields = 0;
+    int pauseAtLine = 0;
+    PrMarker* marker = nullptr;
+    std::vector<std::string> shown;
+};
+
+}  // namespace
+
+TEST(RunProgram, AssignsAndReachesTheEnd) {
+    const Outcome run = RunText("[V001()] = 2\n[V002()] = [V001()] * 3 + 1", {}, 2);
+    EXPECT_EQ(run.error.ErrCode, 0);
+    EXPECT_EQ(run.error.NLine, -1);
+    EXPECT_TRUE(run.marker.Done);
+    EXPECT_TRUE(run.marker.Stop);
+    EXPECT_EQ(run.marker.Result, "7");
+    EXPECT_EQ(run.marker.Line, -2);
+    EXPECT_EQ(run.vars[0], "2");
+}
+
+TEST(RunProgram, ComputesValuesOfLines) {
+    const struct {
+        const char* text;
+        const char* expected;
+    } cases[] = {
+        // Conditions and else lines.
+        {"if([V002()]>0) [V001()] = 1\nelse [V001()] = 2", "2"},
+        {"[V002()] = 5\nif([V002()]>0) [V001()] = 1\nelse [V001()] = 2", "1"},
+        {"if(0<1) [V001()] = 1\nelse if(1>0) [V001()] = 2\nelse [V001()] = 3", "1"},
+        {"[V002()] = 7\nif([V002()]<5) [V001()] = 1\nelse if([V002()]<10) [V001()] = 2\n"
+         "else [V001()] = 3",
+         "2"},
+        {"[V002()] = 12\nif([V002()]<5) [V001()] = 1\nelse if([V002()]<10) [V001()] = 2\n"
+         "else [V001()] = 3",
+         "3"},
+        {"if(1>0) if(2<1) [V001()] = 1\nelse [V001()] = 9", "9"},
+        {"if(1==1) if(2<>1) if(2>=2) if(2<=2) [V001()] = 4", "4"},
+        // Labels and jumps: the sum of 1 to 1000 in a loop.
+        {"Loop: [V002()] = [V002()] + 1\n[V001()] = [V001()] + [V002()]\n"
+         "if([V002()] < 1000) goto Loop",
+         "500500"},
+        {"goto Skip\n[V001()] = 1\nSkip:\n[V001()] = [V001()] + 2", "2"},
+        {"goto End\n[V001()] = 1\nEnd:", "0"},
+        // Several targets; text kept as written; comparison by value.
+        {"[V001()] = [V002()] = 7\n[V001()] = [V001()] + [V002()]", "14"},
+        {"[V001()] = 5,0", "5,0"},
+        {"[V002()] = 5,0\nif([V002()] == 5) [V001()] = 1", "1"},
+        // A result variable never assigned.
+        {"[V002()] = 3", "0"},
+        // Comment lines only.
+        {"// nothing\n\n", "0"},
+    };
+    for (const auto& c : cases) EXPECT_EQ(Value(c.text), c.expected) << c.text;
+}
+
+TEST(RunProgram, PutsInTheValuesOfInitialData) {
+    for (const char separator : {',', '.'}) {
+        SeparatorScope scope(separator);
+        EXPECT_EQ(Value("[V001()] = [I001()] * 2", {Datum(1, "7,5")}), "15");
+        EXPECT_EQ(Value("[V001()] = [I002()] / 4", {Datum(2, "1")}),
+                  std::string("0") + separator + "25");
+        EXPECT_EQ(Value("if([I001(3)] > 2) [V001()] = [I001()]", {Datum(1, "2.5")}), "2.5");
+        // The first datum of a number gives the value.
+        EXPECT_EQ(Value("[V001()] = [I001()] + 0", {Datum(1, "3"), Datum(1, "4")}), "3");
+    }
+}
+
+TEST(RunProgram, ReportsRunErrorsWithTheirLineAndText) {
+    const struct {
+        const char* text;
+        TExtDataList data;
+        int line;
+        int code;
+        const char* detail;
+    } cases[] = {
+        {"[V002()] = 5\n[V001()] = 5 / [V003()]", {}, 2, kErrDivisionByZero, " 5 / 0"},
+        {"[V001()] = 5\nif([V001()]/[V002()]>1) goto L\nL:",
+         {},
+         2,
+         kErrDivisionByZero,
+         "if(5/0>1)"},
+        {"[V001()] = 2*--3", {}, 1, kErrRunFailed, " 2*--3"},
+        // A malformed value of an initial datum fails the line, never the program.
+        {"[V001()] = [I001()] + 1", {Datum(1, "1,2,3")}, 1, kErrRunFailed, " 1,2,3 + 1"},
+        {"if([I001()] > 0) [V001()] = 1", {Datum(1, "1,2,3")}, 1, kErrRunFailed, "if(1,2,3>0)"},
+        {"L: goto L", {}, 1, kErrTooManyJumps, "goto L"},
+    };
+    for (const auto& c : cases) {
+        const Outcome run = RunText(c.text, c.data);
+        EXPECT_EQ(run.error.NLine, c.line) << c.text;
+        EXPECT_EQ(run.error.ErrCode, c.code) << c.text;
+        EXPECT_EQ(run.error.Text, c.detail) << c.text;
+        EXPECT_TRUE(run.error.NameAlg.empty());
+        EXPECT_TRUE(run.marker.Stop) << c.text;
+        EXPECT_FALSE(run.marker.Done) << c.text;
+        EXPECT_EQ(run.marker.Result, "???") << c.text;
+    }
+}
+
+TEST(RunProgram, StopsAtTheJumpLimit) {
+    const Outcome run = RunText("[V001()] = 4\nL: goto L");
+    EXPECT_EQ(run.error.ErrCode, kErrTooManyJumps);
+    EXPECT_EQ(run.marker.GotoCount, kMaxJumps + 1);
+    EXPECT_EQ(run.vars[0], "4");
+}
+
+TEST(RunProgram, ReadsAResultVariableOutsideTheRangeAsTheFirst) {
+    for (const int stored : {0, -3, 101, 100000}) {
+        const Outcome run = RunText("[V001()] = 11\n[V100()] = 12", {}, stored);
+        EXPECT_EQ(run.marker.Result, "11") << stored;
+    }
+    EXPECT_EQ(RunText("[V001()] = 11\n[V100()] = 12", {}, 100).marker.Result, "12");
+    EXPECT_EQ(ValidVarOfResult(0), 1);
+    EXPECT_EQ(ValidVarOfResult(57), 57);
+}
+
+TEST(RunProgram, StepModeRunsOneLinePerCall) {
+    const std::string text = "[V001()] = 1\nL:\ngoto M\n[V001()] = 5\nM: [V001()] = [V001()] + 1";
+    const PreparedAlgorithm program = PrepareAlgorithm(text, {});
+    ASSERT_TRUE(program.Errors.empty());
+    std::vector<std::string> vars = NewVariables();
+    PrMarker marker;
+    marker.Step = true;
+    RunHooks hooks;
+    const auto step = [&] { return RunProgram(vars, 1, program, {}, marker, hooks); };
+
+    step();  // line 1
+    EXPECT_EQ(vars[0], "1");
+    EXPECT_EQ(marker.Line, 2);
+    EXPECT_FALSE(marker.Stop);
+    step();  // the label-only line takes a step of its own
+    EXPECT_EQ(marker.Line, 3);
+    step();  // the jump ends the step at its target
+    EXPECT_EQ(marker.Line, 5);
+    EXPECT_EQ(marker.GotoCount, 1);
+    EXPECT_FALSE(marker.Done);
+    const Error01 last = step();  // the last line completes the run
+    EXPECT_EQ(last.ErrCode, 0);
+    EXPECT_TRUE(marker.Done);
+    EXPECT_TRUE(marker.Stop);
+    EXPECT_EQ(marker.Result, "2");
+}
+
+TEST(RunProgram, ResumesAPausedRunWithItsValues) {
+    const std::string text =
+        "Loop: [V002()] = [V002()] + 1\nif([V002()] < 10) goto Loop\n[V001()] = [V002()] * 2";
+    const PreparedAlgorithm program = PrepareAlgorithm(text, {});
+    std::vector<std::string> vars = NewVariables();
+    PrMarker marker;
+    RecordingHooks hooks;
+    hooks.marker = &marker;
+    hooks.pauseAtLine = 1;
+
+    RunProgram(vars, 1, program, {}, marker, hooks);
+    EXPECT_FALSE(marker.Stop);
+    EXPECT_FALSE(marker.Done);
+    EXPECT_EQ(marker.Line, 2);
+    EXPECT_EQ(vars[1], "1");
+
+    hooks.pauseAtLine = 0;
+    marker.Pause = false;
+    RunProgram(vars, 1, program, {}, marker, hooks);
+    EXPECT_TRUE(marker.Done);
+    EXPECT_EQ(marker.Result, "20");
+    EXPECT_EQ(marker.GotoCount, 9);
+}
+
+TEST(RunProgram, PauseDuringTheLastLineCompletesTheRun) {
+    const PreparedAlgorithm program = PrepareAlgorithm("[V001()] = 1\n[V001()] = 2", {});
+    std::vector<std::string> vars = NewVariables();
+    PrMarker marker;
+    RecordingHooks hooks;
+    hooks.marker = &marker;
+    hooks.pauseAtLine = 2;
+    RunProgram(vars, 1, program, {}, marker, hooks);
+    EXPECT_TRUE(marker.Done);
+    EXPECT_EQ(marker.Result, "2");
+}
+
+TEST(RunProgram, ResumingAtNoLineCompletesAtOnce) {
+    const PreparedAlgorithm program = PrepareAlgorithm("[V001()] = 1", {});
+    std::vector<std::string> vars = NewVariables();
+    vars[0] = "8";
+    PrMarker marker;
+    marker.Line = 42;
+    RunHooks hooks;
+    RunProgram(vars, 1, program, {}, marker, hooks);
+    EXPECT_TRUE(marker.Done);
+    EXPECT_EQ(marker.Result, "8");
+}
+
+TEST(RunProgram, ElseStateAndJumpsSurviveSteps) {
+    const PreparedAlgorithm program =
+        PrepareAlgorithm("if(1>2) [V001()] = 1\nelse [V001()] = 2", {});
+    std::vector<std::string> vars = NewVariables();
+    PrMarker marker;
+    marker.Step = true;
+    RunHooks hooks;
+    RunProgram(vars, 1, program, {}, marker, hooks);
+    EXPECT_TRUE(marker.ElseArmed);
+    RunProgram(vars, 1, program, {}, marker, hooks);
+    EXPECT_TRUE(marker.Done);
+    EXPECT_EQ(marker.Result, "2");
+}
+
+TEST(RunProgram, ShowsTheRunToTheEditor) {
+    const PreparedAlgorithm program =
+        PrepareAlgorithm("if([V001()] < 1) [V001()] = [V002()] + 1\nL:\n[V003()] = [V001()]", {});
+    std::vector<std::string> vars = NewVariables();
+    PrMarker marker;
+    RecordingHooks hooks;
+    RunProgram(vars, 3, program, {}, marker, hooks);
+    EXPECT_TRUE(marker.Done);
+    EXPECT_EQ(hooks.shown, (std::vector<std::string>{
+                               "values 1 1..1 V001=0",  // the condition's references
+                               "values 1 3..0 V001=0",  // the right side
+                               "values 1 2..2 V001=1",  // the target, after the assignment
+                               "next 2",
+                               "next 3",
+                               "values 3 2..0 V001=1",
+                               "values 3 1..1 V001=1",
+                           }));
+    EXPECT_EQ(hooks.yields, 3 + 2 + 3);  // a label-only line lets messages run twice
+}
+
+TEST(RunHooks, LetTimerEventsThroughDuringALongCalculation) {
+    bool fired = false;
+    QTimer timer;
+    timer.setSingleShot(true);
+    QObject::connect(&timer, &QTimer::timeout, [&fired] { fired = true; });
+    timer.start(0);
+    EXPECT_EQ(Value("L: [V001()] = [V001()] + 1\nif([V001()] < 3000) goto L"), "3000");
+    EXPECT_TRUE(fired);
+}
+
+namespace {
+
+// An event dispatcher that only records the flags it is asked to process events with (the
+// thread deletes it when it finishes, so the record lives outside).
+class RecordingDispatcher : public QAbstractEventDispatcher {
+public:
+    explicit RecordingDispatcher(std::vector<QEventLoop::ProcessEventsFlags>& calls)
+        : calls_(calls) {}
+    bool processEvents(QEventLoop::ProcessEventsFlags flags) override {
+        calls_.push_back(flags);
+        return false;
+    }
+    void registerSocketNotifier(QSocketNotifier*) override {}
+    void unregisterSocketNotifier(QSocketNotifier*) override {}
+    void registerTimer(int, qint64, Qt::TimerType, QObject*) override {}
+    bool unregisterTimer(int) override { return true; }
+    bool unregisterTimers(QObject*) override { return true; }
+    QList<TimerInfo> registeredTimers(QObject*) const override { return {}; }
+    int remainingTime(int) override { return -1; }
+    void wakeUp() override {}
+    void interrupt() override {}
+
+private:
+    std::vector<QEventLoop::ProcessEventsFlags>& calls_;
+};
+
+}  // namespace
+
+TEST(RunHooks, NeverLetUserInputThroughOutsideTheEditor) {
+    std::vector<QEventLoop::ProcessEventsFlags> calls;
+    std::string result;
+    QThread* thread = QThread::create(
+        [&result] { result = Value("L: [V001()] = [V001()] + 1\nif([V001()] < 100) goto L"); });
+    thread->setEventDispatcher(new RecordingDispatcher(calls));
+    thread->start();
+    ASSERT_TRUE(thread->wait(60000));
+    EXPECT_EQ(result, "100");
+    ASSERT_FALSE(calls.empty());
+    for (const QEventLoop::ProcessEventsFlags flags : calls)
+        EXPECT_TRUE(flags.testFlag(QEventLoop::ExcludeUserInputEvents));
+    delete thread;
+}
+
+TEST(PrepareAlgorithm, KeepsCheckErrorsAndRunsNothing) {
+    const PreparedAlgorithm program = PrepareAlgorithm("[V001()] = 5*\n[V002()] = 1", {});
+    ASSERT_EQ(program.Errors.size(), 1u);
+    EXPECT_EQ(program.Errors[0].ErrCode, kErrTrailingOperator);
+    EXPECT_TRUE(program.Lines.empty());
+    EXPECT_TRUE(PrepareAlgorithm("\n// only\n", {}).Lines.empty());
+    EXPECT_TRUE(PrepareAlgorithm("\n// only\n", {}).Errors.empty());
+}
+
+TEST(TPreparedAlgorithms, PreparesEachAlgorithmOnce) {
+    TPreparedAlgorithms cache;
+    const std::string text = "[V001()] = [I001()] * 2";
+    ExtData datum = Datum(1, "3");
+    const auto first = cache.Get(text, {datum});
+    datum.DataStr = "4";  // another date: other values, the same check
+    const auto second = cache.Get(text, {datum});
+    EXPECT_EQ(first.get(), second.get());
+    EXPECT_TRUE(first->Errors.empty());
+    EXPECT_EQ(cache.Size(), 1u);
+
+    datum.IDObject = -1;  // without a source the check differs
+    const auto unsourced = cache.Get(text, {datum});
+    EXPECT_NE(unsourced.get(), first.get());
+    ASSERT_EQ(unsourced->Errors.size(), 1u);
+    EXPECT_EQ(unsourced->Errors[0].ErrCode, kErrNoDatum);
+
+    EXPECT_NE(cache.Get(text + " ", {Datum(1, "3")}).get(), first.get());
+    EXPECT_EQ(cache.Size(), 3u);
+    cache.Clear();
+    EXPECT_EQ(cache.Size(), 0u);
+    EXPECT_EQ(first->Lines.size(), 1u);  // a prepared algorithm in use outlives the cache
+}
