@@ -1,0 +1,341 @@
+// One SQLite connection per tables file, shared by every table of a folder; transactions and
+// checkpoints of a folder's tables; the database error.
+#include "platform/Database.h"
+
+#include <sqlite3.h>
+
+#include <array>
+#include <filesystem>
+#include <fstream>
+
+namespace fs = std::filesystem;
+
+namespace {
+
+// How long a write waits for another process (a helper program) that holds the file.
+constexpr int kBusyTimeoutMs = 5000;
+
+// The open connections by canonical folder.
+std::map<std::string, std::weak_ptr<TDatabase>>& Registry() {
+    static std::map<std::string, std::weak_ptr<TDatabase>> registry;
+    return registry;
+}
+
+// One key for every spelling of a folder: absolute, with "." and ".." and links resolved.
+std::string FolderKey(const std::string& folder) {
+    std::error_code error;
+    fs::path path = fs::weakly_canonical(fs::absolute(folder, error), error);
+    if (error) path = fs::absolute(folder, error).lexically_normal();
+    std::string key = path.string();
+    while (key.size() > 1 && key.back() == '/') key.pop_back();
+    return key;
+}
+
+std::uint32_t BigEndian(const unsigned char* bytes) {
+    return (std::uint32_t{bytes[0]} << 24) | (std::uint32_t{bytes[1]} << 16) |
+           (std::uint32_t{bytes[2]} << 8) | std::uint32_t{bytes[3]};
+}
+
+// Refuses, before SQLite touches it, a file that is missing, not an SQLite file or shorter
+// than its header says: opening such a file must neither crash nor write to it.
+void CheckTablesFile(const std::string& file) {
+    std::error_code error;
+    if (!fs::is_regular_file(file, error)) throw EDatabaseError(file, "The tables file is missing");
+    const std::uintmax_t size = fs::file_size(file, error);
+    std::array<unsigned char, 100> header{};
+    std::ifstream in(file, std::ios::binary);
+    if (error || !in) throw EDatabaseError(file, "The tables file cannot be read");
+    if (size < header.size()) throw EDatabaseError(file, "The tables file is empty or truncated");
+    in.read(reinterpret_cast<char*>(header.data()), header.size());
+    static constexpr char kMagic[] = "SQLite format 3";
+    if (!in || !std::equal(kMagic, kMagic + sizeof kMagic, header.begin()))
+        throw EDatabaseError(file, "The tables file is not an SQLite database");
+    const std::uint32_t pageField = (std::uint32_t{header[16]} << 8) | header[17];
+    const std::uint32_t pageSize = pageField == 1 ? 65536 : pageField;
+    if (pageSize < 512 || (pageSize & (pageSize - 1)) != 0)
+        throw EDatabaseError(file, "The tables file is damaged");
+    // The page count in the header is valid when its version number matches the change counter.
+    const bool countValid = BigEndian(&header[24]) == BigEndian(&header[92]);
+    if (size % pageSize != 0 ||
+        (countValid && std::uintmax_t{BigEndian(&header[28])} * pageSize > size))
+        throw EDatabaseError(file, "The tables file is truncated");
+}
+
+}  // namespace
+
+EDatabaseError::EDatabaseError(const std::string& file, const std::string& message)
+    : std::runtime_error(message + ": " + file), file_(file) {}
+
+// ---- TStatement
+
+TStatement::TStatement(TStatement&& other) noexcept : db_(other.db_), stmt_(other.stmt_) {
+    other.stmt_ = nullptr;
+}
+
+TStatement& TStatement::operator=(TStatement&& other) noexcept {
+    if (this != &other) {
+        if (stmt_ != nullptr) db_->Release(stmt_);
+        db_ = other.db_;
+        stmt_ = other.stmt_;
+        other.stmt_ = nullptr;
+    }
+    return *this;
+}
+
+TStatement::~TStatement() {
+    if (stmt_ != nullptr) db_->Release(stmt_);
+}
+
+void TStatement::Bind(int position, const TFieldValue& value) {
+    int rc;
+    if (value.IsInteger())
+        rc = sqlite3_bind_int64(stmt_, position, value.Integer());
+    else if (value.IsReal())
+        rc = sqlite3_bind_double(stmt_, position, value.Real());
+    else
+        rc = sqlite3_bind_text(stmt_, position, value.Text().data(),
+                               static_cast<int>(value.Text().size()), SQLITE_TRANSIENT);
+    if (rc != SQLITE_OK) db_->FailWithSqlite("Cannot bind a value");
+}
+
+int TStatement::Bind(int first, const std::vector<TFieldValue>& values) {
+    for (const TFieldValue& value : values) Bind(first++, value);
+    return first;
+}
+
+bool TStatement::Step() {
+    const int rc = sqlite3_step(stmt_);
+    if (rc == SQLITE_ROW) return true;
+    if (rc == SQLITE_DONE) return false;
+    sqlite3_reset(stmt_);
+    db_->FailWithSqlite("Cannot read or write the tables");
+}
+
+void TStatement::Reset() {
+    sqlite3_reset(stmt_);
+}
+
+std::int64_t TStatement::ColumnInteger(int column) const {
+    return sqlite3_column_int64(stmt_, column);
+}
+
+TFieldValue TStatement::Column(int column, TFieldKind kind) const {
+    switch (kind) {
+        case TFieldKind::Integer:
+            return TFieldValue(sqlite3_column_int64(stmt_, column));
+        case TFieldKind::Text: {
+            const auto* text = reinterpret_cast<const char*>(sqlite3_column_text(stmt_, column));
+            return TFieldValue(
+                std::string(text != nullptr ? text : "",
+                            static_cast<std::size_t>(sqlite3_column_bytes(stmt_, column))));
+        }
+        case TFieldKind::Date:
+        case TFieldKind::Time:
+            return TFieldValue(sqlite3_column_double(stmt_, column));
+    }
+    return TFieldValue();
+}
+
+// ---- TDatabase
+
+TDatabase::TDatabase(std::string folderKey, std::string file, sqlite3* db)
+    : folderKey_(std::move(folderKey)), file_(std::move(file)), db_(db) {}
+
+std::shared_ptr<TDatabase> TDatabase::Find(const std::string& folder) {
+    const auto found = Registry().find(FolderKey(folder));
+    return found == Registry().end() ? nullptr : found->second.lock();
+}
+
+std::shared_ptr<TDatabase> TDatabase::Get(const std::string& folder) {
+    const std::string key = FolderKey(folder);
+    if (auto open = Find(key)) return open;
+    const std::string file = (fs::path(key) / kTablesFileName).string();
+    CheckTablesFile(file);
+    sqlite3* raw = nullptr;
+    const int rc = sqlite3_open_v2(file.c_str(), &raw, SQLITE_OPEN_READWRITE, nullptr);
+    // From here the object owns the handle and closes it if the checks below fail.
+    std::shared_ptr<TDatabase> db(new TDatabase(key, file, raw));
+    if (rc != SQLITE_OK) db->FailWithSqlite("Cannot open the tables file");
+    sqlite3_extended_result_codes(raw, 1);
+    sqlite3_busy_timeout(raw, kBusyTimeoutMs);
+    db->Execute("PRAGMA journal_mode=WAL");
+    db->Execute("PRAGMA synchronous=NORMAL");
+    db->Execute("SELECT count(*) FROM sqlite_master");
+    Registry()[key] = db;
+    return db;
+}
+
+TDatabase::~TDatabase() {
+    for (auto& [sql, statements] : idle_)
+        for (sqlite3_stmt* stmt : statements) sqlite3_finalize(stmt);
+    sqlite3_close_v2(db_);
+    const auto entry = Registry().find(folderKey_);
+    if (entry != Registry().end() && entry->second.expired()) Registry().erase(entry);
+}
+
+void TDatabase::Fail(const std::string& message) const {
+    throw EDatabaseError(file_, message);
+}
+
+void TDatabase::FailWithSqlite(const std::string& what) const {
+    Fail(what + " (" + (db_ != nullptr ? sqlite3_errmsg(db_) : "out of memory") + ")");
+}
+
+void TDatabase::Execute(const char* sql) {
+    // Runs every statement of the text, reading and dropping the rows of a query.
+    sqlite3_stmt* stmt = nullptr;
+    const char* rest = sql;
+    while (rest != nullptr && *rest != '\0') {
+        if (sqlite3_prepare_v2(db_, rest, -1, &stmt, &rest) != SQLITE_OK)
+            FailWithSqlite("Cannot use the tables file");
+        if (stmt == nullptr) continue;
+        int rc;
+        while ((rc = sqlite3_step(stmt)) == SQLITE_ROW) {
+        }
+        sqlite3_finalize(stmt);
+        if (rc != SQLITE_DONE) FailWithSqlite("Cannot use the tables file");
+    }
+}
+
+TTableInfo& TDatabase::Table(std::string_view name) {
+    const std::string key = NameKey(name);
+    const auto found = tables_.find(key);
+    if (found != tables_.end()) return *found->second;
+    std::optional<TTableDef> def = ReadTableDef(db_, file_, name);
+    if (!def) Fail("The table '" + std::string(name) + "' does not exist");
+    auto& info = tables_[key];
+    info = std::make_unique<TTableInfo>();
+    info->Def = std::move(*def);
+    return *info;
+}
+
+TStatement TDatabase::Prepare(const std::string& sql) {
+    const auto found = idle_.find(sql);
+    if (found != idle_.end() && !found->second.empty()) {
+        sqlite3_stmt* stmt = found->second.back();
+        found->second.pop_back();
+        return TStatement(*this, stmt);
+    }
+    sqlite3_stmt* stmt = nullptr;
+    if (sqlite3_prepare_v3(db_, sql.c_str(), static_cast<int>(sql.size()),
+                           SQLITE_PREPARE_PERSISTENT, &stmt, nullptr) != SQLITE_OK)
+        FailWithSqlite("Cannot use the tables file");
+    return TStatement(*this, stmt);
+}
+
+void TDatabase::Release(sqlite3_stmt* stmt) {
+    sqlite3_reset(stmt);
+    sqlite3_clear_bindings(stmt);
+    idle_[sqlite3_sql(stmt)].push_back(stmt);
+}
+
+std::int64_t TDatabase::LastInsertId() const {
+    return sqlite3_last_insert_rowid(db_);
+}
+
+int TDatabase::Changes() const {
+    return sqlite3_changes(db_);
+}
+
+void TDatabase::AddReader(TLiveReader* reader) {
+    readers_.push_back(reader);
+}
+
+void TDatabase::RemoveReader(TLiveReader* reader) {
+    std::erase(readers_, reader);
+}
+
+void TDatabase::ParkReaders() {
+    // A reader that is still stepping keeps its read going: a write would then not be committed
+    // until it ends, and what the reader sees of the write is undefined.
+    std::vector<TLiveReader*> readers;
+    readers.swap(readers_);
+    for (TLiveReader* reader : readers) reader->Park();
+}
+
+void TDatabase::BeginWrite(TTableInfo& table) {
+    ParkReaders();
+    ++table.Version;
+}
+
+void TDatabase::CountWriteToEveryTable() {
+    for (auto& [name, info] : tables_) ++info->Version;
+}
+
+int TDatabase::BeginTransaction() {
+    if (depth_ == 0) {
+        ParkReaders();
+        Execute("BEGIN IMMEDIATE");
+    } else {
+        Execute(("SAVEPOINT level" + std::to_string(depth_ + 1)).c_str());
+    }
+    return ++depth_;
+}
+
+void TDatabase::CommitTransaction(int level) {
+    if (level != depth_) Fail("Transaction scopes ended out of order");
+    if (sqlite3_get_autocommit(db_) != 0) {
+        // SQLite rolled the transaction back itself after an error (a full disk, say).
+        depth_ = 0;
+        CountWriteToEveryTable();
+        Fail("The transaction was rolled back after an error");
+    }
+    if (depth_ == 1)
+        Execute("COMMIT");
+    else
+        Execute(("RELEASE level" + std::to_string(depth_)).c_str());
+    --depth_;
+}
+
+void TDatabase::RollbackTransaction(int level) {
+    if (level != depth_) return;
+    ParkReaders();
+    const std::string sql = depth_ == 1 ? std::string("ROLLBACK")
+                                        : "ROLLBACK TO level" + std::to_string(depth_) +
+                                              ";RELEASE level" + std::to_string(depth_);
+    // Nothing to report from here: the caller is leaving because of an error of its own.
+    if (sqlite3_get_autocommit(db_) == 0) sqlite3_exec(db_, sql.c_str(), nullptr, nullptr, nullptr);
+    --depth_;
+    CountWriteToEveryTable();
+}
+
+void TDatabase::Checkpoint(bool complete) {
+    if (depth_ > 0) {
+        if (complete) Fail("The tables cannot be written out while a transaction is open");
+        return;
+    }
+    ParkReaders();
+    if (sqlite3_wal_checkpoint_v2(db_, nullptr,
+                                  complete ? SQLITE_CHECKPOINT_TRUNCATE : SQLITE_CHECKPOINT_PASSIVE,
+                                  nullptr, nullptr) != SQLITE_OK)
+        FailWithSqlite("Cannot write the tables out");
+}
+
+// ---- TTransactionScope
+
+TTransactionScope::TTransactionScope(const std::string& folder)
+    : db_(TDatabase::Get(folder)), level_(db_->BeginTransaction()) {}
+
+TTransactionScope::~TTransactionScope() {
+    if (!done_) db_->RollbackTransaction(level_);
+}
+
+void TTransactionScope::Commit() {
+    if (done_) db_->Fail("A transaction scope was committed twice");
+    db_->CommitTransaction(level_);
+    done_ = true;
+}
+
+// ---- CheckpointTables
+
+void CheckpointTables(const std::string& folder) {
+    std::shared_ptr<TDatabase> db = TDatabase::Find(folder);
+    if (!db) {
+        // A log left behind by a process that ended without closing its tables.
+        std::error_code error;
+        const fs::path log = fs::path(FolderKey(folder)) / (std::string(kTablesFileName) + "-wal");
+        if (!fs::exists(log, error) || fs::file_size(log, error) == 0) return;
+        db = TDatabase::Get(folder);
+    }
+    db->Checkpoint(true);
+}

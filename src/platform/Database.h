@@ -1,0 +1,163 @@
+// One SQLite connection per tables file, shared by every table of a folder; transactions and
+// checkpoints of a folder's tables; the database error.
+#pragma once
+
+#include <cstdint>
+#include <map>
+#include <memory>
+#include <stdexcept>
+#include <string>
+#include <string_view>
+#include <unordered_map>
+#include <vector>
+
+#include "platform/FieldValue.h"
+#include "platform/TableDef.h"
+
+struct sqlite3;
+struct sqlite3_stmt;
+
+// A table or its file could not be opened, read or written. The message names the file.
+// Table operations let it pass to their callers, which turn it into their codes where they have
+// any.
+class EDatabaseError : public std::runtime_error {
+public:
+    EDatabaseError(const std::string& file, const std::string& message);
+    // The tables file concerned.
+    const std::string& File() const { return file_; }
+
+private:
+    std::string file_;
+};
+
+// Begins a transaction on the tables of a folder; Commit makes it durable, leaving the scope
+// without Commit (an error, an early return) rolls it back. Scopes nest: an inner scope is a
+// savepoint whose rollback undoes only its own writes, and only the outermost Commit makes
+// anything visible to other processes. Scopes end in the reverse order of their start.
+// Use one around every user action that writes many rows: it is atomic (a crash keeps all or
+// none of its rows) and much faster than one transaction per row.
+// After a rollback, tables that wrote inside the scope should be refreshed or reopened.
+class TTransactionScope {
+public:
+    explicit TTransactionScope(const std::string& folder);
+    ~TTransactionScope();
+    TTransactionScope(const TTransactionScope&) = delete;
+    TTransactionScope& operator=(const TTransactionScope&) = delete;
+
+    void Commit();
+
+private:
+    std::shared_ptr<class TDatabase> db_;
+    int level_;
+    bool done_ = false;
+};
+
+// Writes every committed change of the folder's tables into its tables file, so that the folder
+// can be copied or its files replaced. Call it before copying a folder that holds tables.
+// Nothing to do for a folder whose tables are not open and hold nothing unwritten. Throws
+// EDatabaseError while a transaction of the folder is open.
+void CheckpointTables(const std::string& folder);
+
+// Receives the request to give up a statement that is being read row by row (before a write or
+// a rollback on the same connection). The table layer's cursors implement it.
+class TLiveReader {
+public:
+    virtual void Park() = 0;
+
+protected:
+    ~TLiveReader() = default;
+};
+
+class TDatabase;
+
+// A prepared statement borrowed from its connection's cache; given back when destroyed.
+class TStatement {
+public:
+    TStatement(TDatabase& db, sqlite3_stmt* stmt) : db_(&db), stmt_(stmt) {}
+    TStatement(TStatement&& other) noexcept;
+    TStatement& operator=(TStatement&& other) noexcept;
+    ~TStatement();
+
+    // Binds the values to the parameters from the first one on, starting at position `first`
+    // (1-based). Returns the position after the last one bound.
+    int Bind(int first, const std::vector<TFieldValue>& values);
+    void Bind(int position, const TFieldValue& value);
+    // True when a row is ready, false when there is none left; throws EDatabaseError.
+    bool Step();
+    void Reset();
+    TFieldValue Column(int column, TFieldKind kind) const;
+    std::int64_t ColumnInteger(int column) const;
+
+private:
+    TDatabase* db_;
+    sqlite3_stmt* stmt_;
+};
+
+// A table's structure as the connection read it, and a counter of the writes made to it through
+// this connection (a cursor whose rows were read before the last write reads them again).
+struct TTableInfo {
+    TTableDef Def;
+    std::uint64_t Version = 0;
+};
+
+// The connection to one folder's tables file. Every TTable and TTransactionScope on the folder
+// shares it; it closes when the last of them lets it go. The file is opened in WAL mode with
+// synchronous=NORMAL. Only the table layer uses this class directly.
+class TDatabase {
+public:
+    // The connection to the folder's tables file, opened when none is open. Throws
+    // EDatabaseError when the file is missing, truncated or not an SQLite file; such a file is
+    // left as it is.
+    static std::shared_ptr<TDatabase> Get(const std::string& folder);
+    // The open connection to the folder's tables file, or none.
+    static std::shared_ptr<TDatabase> Find(const std::string& folder);
+
+    ~TDatabase();
+    TDatabase(const TDatabase&) = delete;
+    TDatabase& operator=(const TDatabase&) = delete;
+
+    const std::string& File() const { return file_; }
+
+    // The structure of a table whose name matches without regard to case; throws
+    // EDatabaseError when the file has no such table.
+    TTableInfo& Table(std::string_view name);
+
+    TStatement Prepare(const std::string& sql);
+    void Execute(const char* sql);
+    [[noreturn]] void Fail(const std::string& message) const;
+    // Fails with the connection's own error text after `what`.
+    [[noreturn]] void FailWithSqlite(const std::string& what) const;
+    std::int64_t LastInsertId() const;
+    int Changes() const;
+
+    // Before a write to a table: parks every reader and counts the write.
+    void BeginWrite(TTableInfo& table);
+
+    void AddReader(TLiveReader* reader);
+    void RemoveReader(TLiveReader* reader);
+
+    // Transactions, nested as savepoints; used by TTransactionScope. Begin returns the new level.
+    int BeginTransaction();
+    void CommitTransaction(int level);
+    void RollbackTransaction(int level);
+    bool InTransaction() const { return depth_ > 0; }
+
+    // Copies the write-ahead log into the file: passive (for FlushBuffers) or to its end,
+    // leaving the log empty (before the folder is copied).
+    void Checkpoint(bool complete);
+
+private:
+    friend class TStatement;
+    TDatabase(std::string folderKey, std::string file, sqlite3* db);
+    void Release(sqlite3_stmt* stmt);
+    void ParkReaders();
+    void CountWriteToEveryTable();
+
+    std::string folderKey_;
+    std::string file_;
+    sqlite3* db_;
+    std::unordered_map<std::string, std::vector<sqlite3_stmt*>> idle_;
+    std::map<std::string, std::unique_ptr<TTableInfo>> tables_;
+    std::vector<TLiveReader*> readers_;
+    int depth_ = 0;
+};

@@ -1,0 +1,281 @@
+// The table cursor on which the program keeps its data: TTable with its fields, and the helper
+// that borrows a table with a filter of its own.
+#pragma once
+
+#include <deque>
+#include <functional>
+#include <memory>
+#include <optional>
+#include <string>
+#include <string_view>
+#include <vector>
+
+#include "platform/Database.h"
+#include "platform/Dates.h"
+#include "platform/FieldValue.h"
+#include "platform/TableDef.h"
+#include "platform/TableFilter.h"
+
+class TTable;
+
+// One column of an open table, read from and written to the table's current row. Obtained
+// from TTable::FieldByName or TTable::Fields; valid until the table is closed.
+//
+// Reads: the value of the current row, read again from the file when any table of the folder
+// wrote to this table since; in edit or insert mode the value being edited; with no current row
+// (an empty view) the unset value. A field that was never written reads as 0, "" or day 0.
+// Each kind has its accessor (AsInteger for integer fields, AsString for text fields,
+// AsDateTime for date and time fields); Value and SetValue serve every kind (copying rows field
+// by field). Asking a field for another kind throws EDatabaseError.
+// Writes need edit or insert mode. A date field keeps the whole day of the value, a time field
+// the fraction of the day. The record counter (field 0) is kept by the table and cannot be set.
+class TField {
+public:
+    const std::string& FieldName() const { return name_; }
+    TFieldKind Kind() const { return kind_; }
+    // The position in the row: 0 is the record counter.
+    int Index() const { return index_; }
+
+    std::string AsString() const;
+    int AsInteger() const;
+    TDateTime AsDateTime() const;
+    TFieldValue Value() const;
+
+    void SetAsString(std::string_view value);
+    void SetAsInteger(int value);
+    void SetAsDateTime(TDateTime value);
+    void SetValue(const TFieldValue& value);
+
+private:
+    friend class TTable;
+    TField(TTable& table, int index, std::string name, TFieldKind kind)
+        : table_(&table), index_(index), name_(std::move(name)), kind_(kind) {}
+    const TFieldValue& Read(TFieldKind wanted, const char* accessor) const;
+
+    TTable* table_;
+    int index_;
+    std::string name_;
+    TFieldKind kind_;
+};
+
+enum class TDataSetState { Inactive, Browse, Edit, Insert };
+
+// A cursor over one table of a folder: configured while closed, then opened, walked, searched
+// and changed row by row.
+//
+// Configuration (while closed; changing it on an open table throws EDatabaseError, except
+// the filter):
+//   SetDatabaseName(folder)     the folder whose tables file holds the table
+//   SetTableName("Objects.db")  the table file's name; the extension is dropped and the name is
+//                               matched without regard to case ("Objects.DB", "objects")
+//   SetIndexName("Index01")     the row order of a named index ("Index_NTrans" for jTrans),
+//   SetIndexFieldNames("NTrans;NPart")  or of the listed fields; neither: the counter's order.
+//                               Setting one clears the other. Rows that are equal in the index
+//                               come in the order of their record counter (the order they were
+//                               added in).
+//   SetFilter(filter), SetFiltered(true)  the rows shown; a filter only counts while Filtered
+//                               is on, and the empty filter lets every row through. Changing
+//                               either on an open table shows the new view from its first row.
+//   SetReadOnly(true)           Append, Insert, Edit and Delete throw
+//
+// Open shows the first row of the view (Bof true; Eof true when the view is empty). Navigation
+// behaves as the program's algorithms expect:
+//   First        the first row; Bof true.
+//   Last         the last row; Eof true (so "Last; while not Bof: ...; Prior" walks back from it).
+//   Next, Prior  one row on or back; at the end (start) the cursor stays and Eof (Bof) becomes
+//                true. "First; while not Eof: ...; Next" walks the view.
+//   Locate("NTrans;NPart", {n, k})  the first row in view order whose fields equal the values
+//                exactly (texts case-sensitive, dates as whole days); true when found, else
+//                false and the cursor stays.
+//   RecordCount, IsEmpty  the rows of the view now in the file.
+// Rows that another TTable adds or deletes show when the cursor next reads rows from the file
+// (at the latest after Open or Refresh); the values of the current row are always those in the
+// file.
+//
+// Changes:
+//   Append (or Insert, which is the same: rows take their place by the index) starts a new row
+//   with every field unset; Edit starts editing the current row; fields are set; Post writes the
+//   row and leaves the cursor on it, in its place in the view's order (a row that the filter does
+//   not show leaves the cursor on the row after its place, or the last); Cancel drops the edits.
+//   Moving the cursor (First, Next, Locate, ...) or a new Append/Edit posts pending edits first;
+//   Close drops them. Delete removes the current row and leaves the cursor on the next row, or on
+//   the new last row when it was the last (Bof and Eof stay false unless the view is now empty).
+//   Each Post and Delete is committed at once unless a TTransactionScope of the folder is open.
+//
+// FlushBuffers posts pending edits and writes every committed change of the folder into its
+// tables file (the "save the table's changes to disk" before a table is closed).
+//
+// Events: BeforeClose runs when an open table is closed (not when it is destroyed). Data-change
+// handlers run after every change of what the cursor shows: open, moves, refresh, post, delete,
+// cancel and a new row (field null), and after each field set in edit or insert mode (that
+// field). A handler may use other tables freely.
+//
+// Errors: every failure (a missing or damaged tables file, an unknown table, index or field, a
+// value of the wrong kind, a write to a read-only table) throws EDatabaseError naming the file.
+// A table whose Open failed stays closed.
+//
+// Every TTable on one folder shares one connection; all use runs on the GUI thread.
+class TTable {
+public:
+    TTable();
+    ~TTable();
+    TTable(const TTable&) = delete;
+    TTable& operator=(const TTable&) = delete;
+
+    void SetDatabaseName(std::string folder);
+    const std::string& DatabaseName() const { return folder_; }
+    void SetTableName(std::string name);
+    const std::string& TableName() const { return tableName_; }
+    void SetIndexName(std::string name);
+    const std::string& IndexName() const { return indexName_; }
+    void SetIndexFieldNames(std::string fields);
+    const std::string& IndexFieldNames() const { return indexFieldNames_; }
+    void SetReadOnly(bool readOnly);
+    bool ReadOnly() const { return readOnly_; }
+    void SetFilter(TFilter filter);
+    const TFilter& Filter() const { return filter_; }
+    void SetFiltered(bool filtered);
+    bool Filtered() const { return filtered_; }
+
+    void Open();
+    void Close();
+    bool Active() const { return state_ != TDataSetState::Inactive; }
+    TDataSetState State() const { return state_; }
+    // Reads the current row again and the rows around it from the file.
+    void Refresh();
+
+    void First();
+    void Last();
+    void Next();
+    void Prior();
+    bool Bof() const { return bof_; }
+    bool Eof() const { return eof_; }
+    bool IsEmpty();
+    int RecordCount();
+    bool Locate(std::string_view fields, const std::vector<TFieldValue>& values);
+
+    void Append();
+    void Insert();
+    void Edit();
+    void Post();
+    void Cancel();
+    void Delete();
+    void FlushBuffers();
+
+    int FieldCount() const { return static_cast<int>(fields_.size()); }
+    TField& Fields(int index);
+    TField& FieldByName(std::string_view name);
+    // The field of that name, or null.
+    TField* FindField(std::string_view name);
+
+    std::function<void(TTable&)> BeforeClose;
+    using TDataChange = std::function<void(TTable&, const TField* field)>;
+    // Returns an id for RemoveDataChangeHandler.
+    int AddDataChangeHandler(TDataChange handler);
+    void RemoveDataChangeHandler(int id);
+
+private:
+    friend class TField;
+    struct TRow {
+        std::vector<TFieldValue> Values;  // [0] is the record counter
+    };
+    // Gives up the statement that reads the view row by row when the connection asks.
+    struct TReader final : TLiveReader {
+        explicit TReader(TTable& table) : table(table) {}
+        void Park() override;
+        TTable& table;
+    };
+    enum class TStream { None, Forward, Backward };
+
+    void CheckActive() const;
+    void CheckClosed(const char* what) const;
+    void CheckWritable() const;
+    void CheckBrowseMode();
+    [[noreturn]] void Fail(const std::string& message) const;
+    void BuildQueries();
+    void Reopen();
+    void Notify(const TField* field);
+
+    const TFieldValue& CurrentValue(int index);
+    void SetFieldValue(int index, const TFieldValue& value);
+
+    void Sync();
+    TRow ReadRow(const TStatement& statement) const;
+    std::vector<TFieldValue> KeyOf(const TRow& row) const;
+    std::optional<TRow> ReadByCounter(std::int64_t counter);
+    bool Shows(std::int64_t counter);
+    bool GrowForward();
+    bool GrowBackward();
+    std::optional<TRow> StepStream();
+    void StartStream(TStream direction, const TRow* anchor);
+    void StopStream();
+    void ShowOnly(TRow row);
+    void SeekFrom(const TRow& anchor);
+    void SettleAfterRemoval(const TRow& removed);
+    void CloseQuietly();
+    int ColumnIndex(std::string_view name) const;
+
+    std::string folder_;
+    std::string tableName_;
+    std::string indexName_;
+    std::string indexFieldNames_;
+    bool readOnly_ = false;
+    TFilter filter_;
+    bool filtered_ = false;
+
+    TDataSetState state_ = TDataSetState::Inactive;
+    std::shared_ptr<TDatabase> db_;
+    TTableInfo* info_ = nullptr;
+    std::vector<std::unique_ptr<TField>> fields_;
+    TRow unset_;
+    std::vector<int> keyColumns_;  // columns of the keyset after the fixed ones, counter last
+    std::vector<TFieldValue> filterValues_;
+    struct TQueries {
+        std::string first, last, after, before, byCounter, shows, count, insert, update, remove;
+        std::string locatePrefix, ascending;  // parts of the Locate query
+        std::string locateFields, locate;     // the last Locate's fields and query
+        std::vector<int> locateColumns;
+    } sql_;
+
+    // The rows read around the current one, in view order: the cursor reads the view from the
+    // file as it moves (one ordered query that it steps through, or a query that resumes after
+    // or before a row's index key) and keeps up to a few thousand rows.
+    std::deque<TRow> rows_;
+    std::size_t cur_ = 0;
+    bool headKnown_ = false;  // rows_.front() is the first row of the view
+    bool tailKnown_ = false;  // rows_.back() is the last row of the view
+    bool currentGone_ = false;
+    std::uint64_t windowVersion_ = 0;
+    std::optional<TStatement> stream_;
+    TStream streamDirection_ = TStream::None;
+    TReader reader_{*this};
+    bool bof_ = true;
+    bool eof_ = true;
+    TRow buffer_;
+
+    std::vector<std::pair<int, TDataChange>> handlers_;
+    int nextHandlerId_ = 1;
+};
+
+// Borrows a table with a filter of its own, the way shared tables are borrowed: keeps the
+// table's Filter and Filtered, closes it, sets the filter with Filtered on and opens it; at the
+// end of the scope (or at Restore) closes it, puts Filter and Filtered back and opens it again.
+// The table is open afterwards even when it was closed before. The empty filter shows every row.
+// A failure to reopen at the end of the scope is thrown from the destructor unless the scope
+// ends because of another exception, which then goes on.
+class TFilterScope {
+public:
+    TFilterScope(TTable& table, TFilter filter);
+    ~TFilterScope() noexcept(false);
+    TFilterScope(const TFilterScope&) = delete;
+    TFilterScope& operator=(const TFilterScope&) = delete;
+
+    void Restore();
+
+private:
+    TTable& table_;
+    TFilter savedFilter_;
+    bool savedFiltered_;
+    bool restored_ = false;
+    int exceptionsAtStart_;
+};

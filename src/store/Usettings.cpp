@@ -1,0 +1,68 @@
+// The settings store: one value per key in the users-data folder's Settings table.
+#include "store/Usettings.h"
+
+#include <functional>
+
+#include "platform/Table.h"
+#include "shell/ShellServices.h"
+
+namespace {
+
+// Runs `read` on the key's row; does nothing when the key has no row.
+void ReadSetting(const std::string& key, const std::function<void(TTable&)>& read) {
+    TTable settings;
+    settings.SetDatabaseName(ShellServices().UsersDataPath());
+    settings.SetTableName("Settings.db");
+    settings.SetReadOnly(true);
+    settings.Open();
+    if (settings.Locate("PName", {key})) read(settings);
+}
+
+// Runs `write` on the key's row, made when there is none, and posts it.
+void WriteSetting(const std::string& key, const std::function<void(TTable&)>& write) {
+    TTable settings;
+    settings.SetDatabaseName(ShellServices().UsersDataPath());
+    settings.SetTableName("Settings.db");
+    settings.SetReadOnly(false);
+    settings.Open();
+    if (settings.Locate("PName", {key})) {
+        settings.Edit();
+    } else {
+        settings.Append();
+        settings.FieldByName("PName").SetAsString(key);
+    }
+    write(settings);
+    settings.Post();
+}
+
+}  // namespace
+
+void SetSettingInt(const std::string& key, int value) {
+    WriteSetting(key, [&](TTable& row) { row.FieldByName("ValueInt").SetAsInteger(value); });
+}
+
+int GetSettingInt(const std::string& key, int defaultValue) {
+    int value = defaultValue;
+    ReadSetting(key, [&](TTable& row) { value = row.FieldByName("ValueInt").AsInteger(); });
+    return value;
+}
+
+void SetSettingStr(const std::string& key, const std::string& value) {
+    WriteSetting(key, [&](TTable& row) { row.FieldByName("ValueStr").SetAsString(value); });
+}
+
+std::string GetSettingStr(const std::string& key, const std::string& defaultValue) {
+    std::string value = defaultValue;
+    ReadSetting(key, [&](TTable& row) { value = row.FieldByName("ValueStr").AsString(); });
+    return value;
+}
+
+void SetSettingDate(const std::string& key, TDateTime value) {
+    WriteSetting(key, [&](TTable& row) { row.FieldByName("ValueDate").SetAsDateTime(value); });
+}
+
+TDateTime GetSettingDate(const std::string& key, TDateTime defaultValue) {
+    TDateTime value = defaultValue;
+    ReadSetting(key, [&](TTable& row) { value = row.FieldByName("ValueDate").AsDateTime(); });
+    return value;
+}

@@ -1,0 +1,210 @@
+// A damaged or missing tables file is a clear error that changes nothing; a process killed in
+// the middle of a transaction scope leaves all or none of its rows; odd folder names work.
+#include <gtest/gtest.h>
+#include <signal.h>
+#include <sqlite3.h>
+#include <sys/wait.h>
+#include <unistd.h>
+
+#include <chrono>
+#include <filesystem>
+#include <fstream>
+#include <random>
+#include <sstream>
+#include <thread>
+
+#include "platform/ItemsTable.h"
+
+namespace fs = std::filesystem;
+
+namespace {
+
+std::string FileBytes(const std::string& path) {
+    std::ifstream in(path, std::ios::binary);
+    std::ostringstream bytes;
+    bytes << in.rdbuf();
+    return bytes.str();
+}
+
+void WriteBytes(const std::string& path, const std::string& bytes) {
+    std::ofstream(path, std::ios::binary | std::ios::trunc) << bytes;
+}
+
+std::string IntegrityOf(const std::string& folder) {
+    sqlite3* db = nullptr;
+    sqlite3_open_v2((folder + "/tables.sqlite").c_str(), &db, SQLITE_OPEN_READWRITE, nullptr);
+    sqlite3_stmt* stmt = nullptr;
+    std::string result = "cannot check";
+    if (sqlite3_prepare_v2(db, "PRAGMA integrity_check", -1, &stmt, nullptr) == SQLITE_OK &&
+        sqlite3_step(stmt) == SQLITE_ROW)
+        result = reinterpret_cast<const char*>(sqlite3_column_text(stmt, 0));
+    sqlite3_finalize(stmt);
+    sqlite3_close(db);
+    return result;
+}
+
+// Runs `work` in a child process that reports through `ready` and is then killed with SIGKILL
+// after `delay`. The parent holds no connection to the folder meanwhile.
+template <class TWork>
+void KillDuring(TWork work, std::chrono::milliseconds delay) {
+    int ready[2];
+    ASSERT_EQ(pipe(ready), 0);
+    const pid_t child = fork();
+    ASSERT_GE(child, 0);
+    if (child == 0) {
+        close(ready[0]);
+        try {
+            work(ready[1]);
+        } catch (...) {
+        }
+        _exit(1);  // never reached while the parent kills in time
+    }
+    close(ready[1]);
+    char signal = 0;
+    ASSERT_EQ(read(ready[0], &signal, 1), 1) << "the child ended before it was ready";
+    std::this_thread::sleep_for(delay);
+    kill(child, SIGKILL);
+    int status = 0;
+    waitpid(child, &status, 0);
+    close(ready[0]);
+    EXPECT_TRUE(WIFSIGNALED(status) && WTERMSIG(status) == SIGKILL);
+}
+
+void Ready(int pipe) {
+    const char signal = 'r';
+    if (write(pipe, &signal, 1) != 1) _exit(2);
+}
+
+}  // namespace
+
+TEST(TablesFile, AMissingDamagedOrForeignFileIsAClearErrorAndStaysAsItWas) {
+    ItemsTable items;
+    items.Add(1, 45000, "a");
+    const std::string file = items.Folder() + "/tables.sqlite";
+    const std::string good = FileBytes(file);
+    std::string bodyDamaged = good;
+    std::fill(bodyDamaged.begin() + 100, bodyDamaged.end(), '\x5a');
+
+    const struct {
+        const char* what;
+        std::optional<std::string> bytes;  // none: no file
+        const char* message;
+    } cases[] = {
+        {"missing", std::nullopt, "missing"},
+        {"empty", std::string(), "empty or truncated"},
+        {"text", std::string(200, 'x'), "not an SQLite database"},
+        {"truncated", good.substr(0, good.size() / 2), "truncated"},
+        {"cut inside a page", good.substr(0, good.size() - 100), "truncated"},
+        {"damaged pages", bodyDamaged, ""},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.what);
+        fs::remove(file);
+        if (c.bytes) WriteBytes(file, *c.bytes);
+        TTable table;
+        items.Configure(table);
+        try {
+            table.Open();
+            ADD_FAILURE() << "opened";
+        } catch (const EDatabaseError& error) {
+            EXPECT_TRUE(error.File().ends_with("/items/tables.sqlite")) << error.File();
+            EXPECT_NE(std::string(error.what()).find(c.message), std::string::npos) << error.what();
+        }
+        EXPECT_FALSE(table.Active());
+        EXPECT_EQ(TDatabase::Find(items.Folder()), nullptr);
+        EXPECT_EQ(fs::exists(file), c.bytes.has_value());
+        if (c.bytes) {
+            EXPECT_EQ(FileBytes(file), *c.bytes);
+        }
+        EXPECT_THROW(TTransactionScope{items.Folder()}, EDatabaseError);
+    }
+    WriteBytes(file, good);
+    TTable table;
+    items.Configure(table);
+    table.Open();
+    EXPECT_EQ(Names(table), std::vector<std::string>{"a"});
+}
+
+TEST(TablesFile, AProcessKilledInsideAScopeLeavesNoneOfTheScopesRows) {
+    ItemsTable items;
+    KillDuring(
+        [&](int ready) {
+            {
+                TTransactionScope done(items.Folder());
+                for (int i = 0; i < 100; ++i) items.Add(1, i, "committed");
+                done.Commit();
+            }
+            TTransactionScope open(items.Folder());
+            for (int i = 0; i < 3000; ++i) items.Add(2, i, "never committed");
+            Ready(ready);
+            pause();
+        },
+        std::chrono::milliseconds(0));
+    EXPECT_EQ(IntegrityOf(items.Folder()), "ok");
+    TTable table;
+    items.Configure(table);
+    table.Open();
+    EXPECT_EQ(table.RecordCount(), 100);
+    table.Last();
+    EXPECT_EQ(table.FieldByName("Grp").AsInteger(), 1);
+}
+
+TEST(TablesFile, AProcessKilledAtAnyMomentLeavesWholeScopes) {
+    constexpr int kScope = 40;
+    ItemsTable items;
+    std::mt19937 random(20240601);
+    for (int run = 0; run < 6; ++run) {
+        SCOPED_TRACE(run);
+        KillDuring(
+            [&](int ready) {
+                for (int scope = 0;; ++scope) {
+                    TTransactionScope transaction(items.Folder());
+                    for (int i = 0; i < kScope; ++i) items.Add(run, scope, std::to_string(i));
+                    transaction.Commit();
+                    if (scope == 0) Ready(ready);
+                }
+            },
+            std::chrono::milliseconds(std::uniform_int_distribution<int>(1, 60)(random)));
+        ASSERT_EQ(IntegrityOf(items.Folder()), "ok");
+        TTable table;
+        items.Configure(table);
+        table.SetFilter(Where("Grp") == run);
+        table.SetFiltered(true);
+        table.Open();
+        const int rows = table.RecordCount();
+        EXPECT_GE(rows, kScope);
+        EXPECT_EQ(rows % kScope, 0) << rows;
+        // The scopes' rows are whole: each day (scope) holds every number once.
+        table.Last();
+        const double lastScope = table.FieldByName("Day").AsDateTime();
+        EXPECT_EQ(rows, (static_cast<int>(lastScope) + 1) * kScope);
+    }
+}
+
+TEST(TablesFile, FoldersWithBlanksQuotesAndNonAsciiLettersWork) {
+    TestFolders folders;
+    const std::string folder = folders.Root() + "/Haushalt \"Küche\" 'Ёлка' ; $HOME";
+    fs::create_directories(folder);
+    CreateTablesFile(folder, {TTableDef{"Kasse",
+                                        {{"N", TFieldKind::Integer}, {"Text", TFieldKind::Text}},
+                                        {{"Index01", {"Text"}}}}});
+    {
+        TTransactionScope scope(folder);
+        TTable table;
+        table.SetDatabaseName(folder);
+        table.SetTableName("kasse.DB");
+        table.Open();
+        table.Append();
+        table.FieldByName("Text").SetAsString("Grüße \"zu\" 'Hause'");
+        table.Post();
+        scope.Commit();
+    }
+    CheckpointTables(folder);
+    TTable table;
+    table.SetDatabaseName(folder + "/./");
+    table.SetTableName("Kasse");
+    table.SetIndexName("index01");
+    table.Open();
+    EXPECT_TRUE(table.Locate("Text", {"Grüße \"zu\" 'Hause'"}));
+    EXPECT_EQ(table.RecordCount(), 1);
+}

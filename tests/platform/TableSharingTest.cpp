@@ -1,0 +1,173 @@
+// Tables of one folder share one connection: what one table writes the others see; transaction
+// scopes make many writes atomic; checkpoints put everything into the file before a copy.
+#include <gtest/gtest.h>
+#include <sqlite3.h>
+
+#include <filesystem>
+
+#include "platform/ItemsTable.h"
+
+namespace fs = std::filesystem;
+using Strings = std::vector<std::string>;
+
+namespace {
+
+// The rows of Items as another connection (another process, a copy) sees them in the file.
+int RowsInFile(const std::string& folder) {
+    sqlite3* db = nullptr;
+    sqlite3_open_v2((folder + "/tables.sqlite").c_str(), &db, SQLITE_OPEN_READONLY, nullptr);
+    sqlite3_stmt* stmt = nullptr;
+    int rows = -1;
+    if (sqlite3_prepare_v2(db, "SELECT count(*) FROM Items", -1, &stmt, nullptr) == SQLITE_OK &&
+        sqlite3_step(stmt) == SQLITE_ROW)
+        rows = sqlite3_column_int(stmt, 0);
+    sqlite3_finalize(stmt);
+    sqlite3_close(db);
+    return rows;
+}
+
+class TableSharing : public ::testing::Test {
+protected:
+    void SetUp() override {
+        items.Add(1, 45000, "a");
+        items.Add(1, 45001, "b");
+        items.Add(1, 45002, "c");
+        items.Configure(first);
+        items.Configure(second);
+        first.Open();
+        second.Open();
+    }
+
+    ItemsTable items;
+    TTable first;
+    TTable second;
+};
+
+}  // namespace
+
+TEST_F(TableSharing, EveryTableOfAFolderUsesOneConnectionWhateverTheFolderSpelling) {
+    const auto db = TDatabase::Find(items.Folder());
+    ASSERT_NE(db, nullptr);
+    EXPECT_EQ(TDatabase::Get(items.Folder() + "/"), db);
+    EXPECT_EQ(TDatabase::Get(items.Folder() + "/../items/."), db);
+    first.Close();
+    second.Close();
+    EXPECT_NE(TDatabase::Find(items.Folder()), nullptr);  // `db` still holds it
+}
+
+TEST_F(TableSharing, TheConnectionClosesWithItsLastTable) {
+    first.Close();
+    second.Close();
+    EXPECT_EQ(TDatabase::Find(items.Folder()), nullptr);
+    EXPECT_FALSE(fs::exists(items.Folder() + "/tables.sqlite-wal"));
+}
+
+TEST_F(TableSharing, ValuesAreCurrentAndRowsOfOthersShowWhenTheCursorReadsAgain) {
+    ASSERT_TRUE(second.Locate("Name", {"a"}));
+    second.Edit();
+    second.FieldByName("Name").SetAsString("a2");
+    second.Post();
+    EXPECT_EQ(Name(first), "a2");  // the current row is read again
+
+    second.Append();
+    second.FieldByName("Grp").SetAsInteger(0);
+    second.FieldByName("Name").SetAsString("first");
+    second.Post();
+    EXPECT_EQ(first.RecordCount(), 4);
+    first.Refresh();
+    EXPECT_EQ(Name(first), "a2");
+    first.Prior();
+    EXPECT_EQ(Name(first), "first");
+    EXPECT_EQ(Names(first), (Strings{"first", "a2", "b", "c"}));
+}
+
+TEST_F(TableSharing, ACurrentRowDeletedByAnotherTableKeepsItsValuesAndTheWalkGoesOn) {
+    ASSERT_TRUE(first.Locate("Name", {"b"}));
+    ASSERT_TRUE(second.Locate("Name", {"b"}));
+    second.Delete();
+    EXPECT_EQ(Name(second), "c");
+    EXPECT_EQ(Name(first), "b");
+    EXPECT_THROW(first.Edit(), EDatabaseError);
+    EXPECT_THROW(first.Delete(), EDatabaseError);
+    first.Next();
+    EXPECT_EQ(Name(first), "c");
+    first.Prior();
+    EXPECT_EQ(Name(first), "a");
+
+    ASSERT_TRUE(first.Locate("Name", {"a"}));
+    second.First();
+    second.Delete();
+    EXPECT_FALSE(first.IsEmpty());  // stands on the neighbour of the deleted row
+    EXPECT_EQ(Name(first), "c");
+    second.Delete();
+    EXPECT_TRUE(first.IsEmpty());
+}
+
+TEST_F(TableSharing, AScopeCommitsAllItsRowsAtOnceOrNone) {
+    {
+        TTransactionScope scope(items.Folder());
+        items.Add(2, 1, "x");
+        items.Add(2, 2, "y");
+        EXPECT_EQ(first.RecordCount(), 5);  // the scope's own connection sees them
+        EXPECT_EQ(RowsInFile(items.Folder()), 3);
+        scope.Commit();
+    }
+    EXPECT_EQ(RowsInFile(items.Folder()), 5);
+    {
+        TTransactionScope scope(items.Folder());
+        items.Add(2, 3, "gone");
+        ASSERT_TRUE(first.Locate("Name", {"a"}));
+        first.Delete();
+    }  // rolled back
+    first.Refresh();
+    EXPECT_EQ(Names(first), (Strings{"a", "b", "c", "x", "y"}));
+    EXPECT_EQ(RowsInFile(items.Folder()), 5);
+}
+
+TEST_F(TableSharing, NestedScopesRollBackOnlyTheirOwnRowsAndOnlyTheOutermostCommits) {
+    {
+        TTransactionScope outer(items.Folder());
+        items.Add(2, 1, "outer");
+        {
+            TTransactionScope inner(items.Folder());
+            items.Add(2, 2, "inner rolled back");
+        }
+        {
+            TTransactionScope inner(items.Folder());
+            items.Add(2, 3, "inner committed");
+            inner.Commit();
+            EXPECT_EQ(RowsInFile(items.Folder()), 3);
+        }
+        outer.Commit();
+    }
+    first.SetFilter(Where("Grp") == 2);
+    first.SetFiltered(true);
+    EXPECT_EQ(Names(first), (Strings{"outer", "inner committed"}));
+    {
+        TTransactionScope outer(items.Folder());
+        TTransactionScope inner(items.Folder());
+        items.Add(2, 4, "dropped with the outer scope");
+        inner.Commit();
+        EXPECT_THROW(inner.Commit(), EDatabaseError);
+    }
+    EXPECT_EQ(first.RecordCount(), 2);
+}
+
+TEST_F(TableSharing, ACheckpointPutsEverythingIntoTheFileSoThatACopyHoldsIt) {
+    items.Add(2, 1, "late");
+    first.FlushBuffers();
+    const std::string copy = items.folders.Root() + "/copy";
+    fs::create_directories(copy);
+    CheckpointTables(items.Folder());
+    fs::copy_file(items.Folder() + "/tables.sqlite", copy + "/tables.sqlite");
+    TTable copied;
+    copied.SetDatabaseName(copy);
+    copied.SetTableName("Items");
+    copied.Open();
+    EXPECT_EQ(Names(copied), (Strings{"a", "b", "c", "late"}));  // no index: counter order
+
+    TTransactionScope scope(items.Folder());
+    EXPECT_THROW(CheckpointTables(items.Folder()), EDatabaseError);
+    // A folder without tables, or whose tables are closed and written out, needs nothing.
+    EXPECT_NO_THROW(CheckpointTables(items.folders.Root()));
+}

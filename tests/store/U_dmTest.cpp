@@ -1,0 +1,126 @@
+// The data module: its eighteen tables, and closing and reopening the budget tables around a
+// rebuild of the budget's files.
+#include <gtest/gtest.h>
+
+#include <filesystem>
+
+#include "common/TestFolders.h"
+#include "store/U_dm.h"
+
+namespace fs = std::filesystem;
+
+namespace {
+
+std::vector<TTable*> BudgetTables(TDM& dm) {
+    return {&dm.TableObjects,    &dm.TableTables,      &dm.TableImages,      &dm.TableNumbers,
+            &dm.TablePays,       &dm.TablePayHistory,  &dm.TableAutoCharges, &dm.TableAlgorithms,
+            &dm.TableAlgExtData, &dm.TableAlgVarDescr, &dm.TableAlgText,     &dm.TableSchedules,
+            &dm.TableCalendar,   &dm.TablejTrInteger,  &dm.TablejTrText,     &dm.TablejTrDate,
+            &dm.TablejTrans};
+}
+
+// What the load phase and the opening of a budget do with the tables.
+void OpenOnBudget(TDM& dm, const std::string& budget) {
+    for (TTable* table : BudgetTables(dm)) {
+        table->SetDatabaseName(budget);
+        table->SetIndexName(table == &dm.TablejTrans ? "Index_NTrans" : "Index01");
+        table->SetReadOnly(false);
+        table->Open();
+    }
+}
+
+class DataModule : public ::testing::Test {
+protected:
+    TestFolders folders;
+    const std::string budget = folders.MakeBudget("Budget one");
+    TDM dm;
+};
+
+}  // namespace
+
+TEST_F(DataModule, StartsWithEighteenClosedReadOnlyTablesNamedByTheirFiles) {
+    std::vector<std::string> names;
+    for (TTable* table : BudgetTables(dm)) {
+        EXPECT_FALSE(table->Active());
+        EXPECT_TRUE(table->ReadOnly());
+        names.push_back(table->TableName());
+    }
+    EXPECT_EQ(names, (std::vector<std::string>{"Objects.db", "Tables.db", "Images.db", "Numbers.db",
+                                               "Pays.db", "PayHistory.db", "PayAutoCharges.DB",
+                                               "Algorithms.db", "AlgExtData.db", "AlgVarDescr.db",
+                                               "AlgText.db", "Schedules.db", "Calendar.db",
+                                               "jTrInteger", "jTrText", "jTrDate", "jTrans"}));
+    EXPECT_TRUE(dm.TableBudgets.ReadOnly());
+    EXPECT_EQ(dm.TablejTrans.IndexFieldNames(), "NTrans");
+    EXPECT_TRUE(static_cast<bool>(dm.TableObjects.BeforeClose));
+
+    // Opened on a fresh budget they show its two tree nodes and nothing else.
+    OpenOnBudget(dm, budget);
+    dm.TableBudgets.SetDatabaseName(folders.UsersDataPath());
+    dm.TableBudgets.SetTableName("Budgets.db");
+    dm.TableBudgets.SetIndexName("Index01");
+    dm.TableBudgets.Open();
+    EXPECT_EQ(dm.TableObjects.RecordCount(), 2);
+    EXPECT_TRUE(dm.TableBudgets.IsEmpty());
+}
+
+TEST_F(DataModule, FlushAndCloseWritesPendingChangesIntoTheFileAndClosesTheBudgetTables) {
+    OpenOnBudget(dm, budget);
+    dm.TableBudgets.SetDatabaseName(folders.UsersDataPath());
+    dm.TableBudgets.SetTableName("Budgets.db");
+    dm.TableBudgets.Open();
+    dm.TablejTrans.Append();
+    dm.TablejTrans.FieldByName("NTrans").SetAsInteger(1);
+    dm.TablejTrans.FieldByName("Status").SetAsString("PREP");  // not posted yet
+    ASSERT_TRUE(dm.TableObjects.Locate("ID", {9}));
+    dm.TableObjects.Edit();
+    dm.TableObjects.FieldByName("Expanded").SetAsString("Y");
+
+    dm.FlushAndCloseTables();
+    for (TTable* table : BudgetTables(dm)) EXPECT_FALSE(table->Active());
+    EXPECT_TRUE(dm.TableBudgets.Active());
+    // Nothing holds the budget's file open and everything is in it: it can be replaced.
+    EXPECT_EQ(TDatabase::Find(budget), nullptr);
+    EXPECT_FALSE(fs::exists(budget + "/tables.sqlite-wal"));
+
+    const std::string copy = folders.Root() + "/copy";
+    fs::create_directories(copy);
+    fs::copy_file(budget + "/tables.sqlite", copy + "/tables.sqlite");
+    TTable journal;
+    journal.SetDatabaseName(copy);
+    journal.SetTableName("jTrans");
+    journal.Open();
+    EXPECT_EQ(journal.FieldByName("Status").AsString(), "PREP");
+    TTable objects;
+    objects.SetDatabaseName(copy);
+    objects.SetTableName("Objects");
+    objects.Open();
+    ASSERT_TRUE(objects.Locate("ID", {9}));
+    EXPECT_EQ(objects.FieldByName("Expanded").AsString(), "Y");
+
+    dm.FlushAndCloseTables();  // already closed: nothing happens
+}
+
+TEST_F(DataModule, OpenTablesReopensEveryTableAsItWas) {
+    OpenOnBudget(dm, budget);
+    dm.TablePayHistory.Close();
+    dm.TablePayHistory.SetFilter(Where("ID") == 4);
+    dm.TablePayHistory.SetFiltered(true);
+    dm.TablePayHistory.Open();
+    dm.TablejTrans.Close();
+    dm.TablejTrans.SetReadOnly(true);
+    dm.TablejTrans.Open();
+
+    dm.FlushAndCloseTables();
+    dm.OpenTables();
+    for (TTable* table : BudgetTables(dm)) {
+        EXPECT_TRUE(table->Active());
+        EXPECT_EQ(table->DatabaseName(), budget);
+    }
+    EXPECT_EQ(dm.TablePayHistory.Filter(), Where("ID") == 4);
+    EXPECT_TRUE(dm.TablePayHistory.Filtered());
+    EXPECT_TRUE(dm.TablejTrans.ReadOnly());
+    EXPECT_FALSE(dm.TableObjects.ReadOnly());
+    EXPECT_EQ(dm.TablejTrans.IndexName(), "Index_NTrans");
+    EXPECT_EQ(dm.TableObjects.RecordCount(), 2);
+}
