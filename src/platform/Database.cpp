@@ -22,12 +22,17 @@ std::map<std::string, std::weak_ptr<TDatabase>>& Registry() {
 }
 
 // One key for every spelling of a folder: absolute, with "." and ".." and links resolved.
+// Kept per spelling: tables are opened often and resolving asks the system at every level.
 std::string FolderKey(const std::string& folder) {
+    static std::unordered_map<std::string, std::string> keys;
+    const auto known = keys.find(folder);
+    if (known != keys.end()) return known->second;
     std::error_code error;
     fs::path path = fs::weakly_canonical(fs::absolute(folder, error), error);
     if (error) path = fs::absolute(folder, error).lexically_normal();
     std::string key = path.string();
     while (key.size() > 1 && key.back() == '/') key.pop_back();
+    keys.emplace(folder, key);
     return key;
 }
 
@@ -139,7 +144,10 @@ TFieldValue TStatement::Column(int column, TFieldKind kind) const {
 // ---- TDatabase
 
 TDatabase::TDatabase(std::string folderKey, std::string file, sqlite3* db)
-    : folderKey_(std::move(folderKey)), file_(std::move(file)), db_(db) {}
+    : folderKey_(std::move(folderKey)), file_(std::move(file)), db_(db) {
+    static std::uint64_t serials = 0;
+    serial_ = ++serials;
+}
 
 std::shared_ptr<TDatabase> TDatabase::Find(const std::string& folder) {
     const auto found = Registry().find(FolderKey(folder));
@@ -152,7 +160,8 @@ std::shared_ptr<TDatabase> TDatabase::Get(const std::string& folder) {
     const std::string file = (fs::path(key) / kTablesFileName).string();
     CheckTablesFile(file);
     sqlite3* raw = nullptr;
-    const int rc = sqlite3_open_v2(file.c_str(), &raw, SQLITE_OPEN_READWRITE, nullptr);
+    const int rc =
+        sqlite3_open_v2(file.c_str(), &raw, SQLITE_OPEN_READWRITE | SQLITE_OPEN_NOMUTEX, nullptr);
     // From here the object owns the handle and closes it if the checks below fail.
     std::shared_ptr<TDatabase> db(new TDatabase(key, file, raw));
     if (rc != SQLITE_OK) db->FailWithSqlite("Cannot open the tables file");

@@ -117,6 +117,8 @@ public:
     TDatabase& operator=(const TDatabase&) = delete;
 
     const std::string& File() const { return file_; }
+    // Tells connections apart, also one opened after another one on the same file was closed.
+    std::uint64_t Serial() const { return serial_; }
 
     // The structure of a table whose name matches without regard to case; throws
     // EDatabaseError when the file has no such table.
@@ -155,6 +157,7 @@ private:
 
     std::string folderKey_;
     std::string file_;
+    std::uint64_t serial_;
     sqlite3* db_;
     std::unordered_map<std::string, std::vector<sqlite3_stmt*>> idle_;
     std::map<std::string, std::unique_ptr<TTableInfo>> tables_;

@@ -34,24 +34,23 @@ std::string TFieldValue::Describe() const {
     return std::string(buffer, result.ptr);
 }
 
-std::optional<TFieldValue> StoredForm(TFieldKind kind, const TFieldValue& value) {
+bool ToStoredForm(TFieldKind kind, TFieldValue& value) {
     switch (kind) {
         case TFieldKind::Integer:
-            if (value.IsInteger()) return value;
-            return std::nullopt;
+            return value.IsInteger();
         case TFieldKind::Text:
-            if (value.IsText()) return value;
-            return std::nullopt;
+            return value.IsText();
         case TFieldKind::Date:
         case TFieldKind::Time: {
-            if (value.IsText()) return std::nullopt;
+            if (value.IsText()) return false;
             const double number =
                 value.IsReal() ? value.Real() : static_cast<double>(value.Integer());
-            if (kind == TFieldKind::Date) return std::trunc(number);
-            return std::fabs(std::fmod(number, 1.0));
+            value =
+                kind == TFieldKind::Date ? std::trunc(number) : std::fabs(std::fmod(number, 1.0));
+            return true;
         }
     }
-    return std::nullopt;
+    return false;
 }
 
 TFieldValue UnsetValue(TFieldKind kind) {

@@ -3,7 +3,6 @@
 
 #include <concepts>
 #include <cstdint>
-#include <optional>
 #include <string>
 #include <string_view>
 #include <variant>
@@ -39,7 +38,8 @@ public:
     // (std::bad_variant_access).
     std::int64_t Integer() const { return std::get<std::int64_t>(value_); }
     double Real() const { return std::get<double>(value_); }
-    const std::string& Text() const { return std::get<std::string>(value_); }
+    const std::string& Text() const& { return std::get<std::string>(value_); }
+    std::string Text() && { return std::get<std::string>(std::move(value_)); }
 
     // The value as a filter or message shows it: 5, 45000.5, 'CH' (quotes doubled inside).
     std::string Describe() const;
@@ -50,11 +50,11 @@ private:
     std::variant<std::int64_t, double, std::string> value_;
 };
 
-// The value as a column of that kind stores it: integers for integer columns, texts for text
-// columns, the whole day (date) or the fraction of the day (time) of a number for date and time
-// columns. Nothing when the value does not suit the kind (a text for an integer column, a real
-// for an integer column).
-std::optional<TFieldValue> StoredForm(TFieldKind kind, const TFieldValue& value);
+// Turns the value into the form a column of that kind stores: integers for integer columns,
+// texts for text columns, the whole day (date) or the fraction of the day (time) of a number for
+// date and time columns. False, leaving the value as it was, when it does not suit the kind (a
+// text for an integer column, a real for an integer column).
+bool ToStoredForm(TFieldKind kind, TFieldValue& value);
 
 // The value of an unset field of that kind: 0, "" or day 0.
 TFieldValue UnsetValue(TFieldKind kind);

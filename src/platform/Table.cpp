@@ -2,14 +2,12 @@
 // that borrows a table with a filter of its own.
 #include "platform/Table.h"
 
+#include <bit>
 #include <climits>
 #include <exception>
 #include <filesystem>
 
 namespace {
-
-// How many rows a cursor keeps around the current one while it is walked in one direction.
-constexpr std::size_t kWindowLimit = 4096;
 
 std::string Joined(const std::vector<std::string>& parts, const char* separator) {
     std::string text;
@@ -36,7 +34,7 @@ std::vector<std::string> FieldList(std::string_view list) {
 
 // ---- TField
 
-const TFieldValue& TField::Read(TFieldKind wanted, const char* accessor) const {
+TFieldValue TField::Read(TFieldKind wanted, const char* accessor) const {
     const bool dateOrTime = kind_ == TFieldKind::Date || kind_ == TFieldKind::Time;
     if (wanted == TFieldKind::Date ? !dateOrTime : kind_ != wanted)
         table_->Fail("The field '" + name_ + "' is a " + KindName(kind_) + " field; " + accessor +
@@ -169,11 +167,11 @@ void TTable::Reopen() {
 }
 
 int TTable::ColumnIndex(std::string_view name) const {
-    const std::string key = NameKey(name);
-    const std::vector<TColumnDef>& columns = info_->Def.Columns;
-    for (std::size_t i = 0; i < columns.size(); ++i)
-        if (NameKey(columns[i].Name) == key) return static_cast<int>(i);
-    return -1;
+    // Most callers spell the name as the table does.
+    for (std::size_t i = 0; i < fields_.size(); ++i)
+        if (fields_[i]->FieldName() == name) return static_cast<int>(i);
+    const auto found = fieldIndex_.find(NameKey(name));
+    return found == fieldIndex_.end() ? -1 : found->second;
 }
 
 // ---- TTable: open and close
@@ -185,11 +183,23 @@ void TTable::Open() {
     try {
         info_ = &db_->Table(TableStem(tableName_));
         const std::vector<TColumnDef>& columns = info_->Def.Columns;
-        unset_.Values.clear();
-        for (std::size_t i = 0; i < columns.size(); ++i) {
-            fields_.push_back(std::unique_ptr<TField>(
-                new TField(*this, static_cast<int>(i), columns[i].Name, columns[i].Kind)));
-            unset_.Values.push_back(UnsetValue(columns[i].Kind));
+        const std::string shape = std::to_string(db_->Serial()) + "\n" + NameKey(info_->Def.Name);
+        if (shape != fieldsFor_) {
+            if (columns.size() > 64) Fail("The table has more than 64 columns");
+            fields_.clear();
+            fieldIndex_.clear();
+            unset_ = {};
+            for (std::size_t i = 0; i < columns.size(); ++i) {
+                fields_.push_back(std::unique_ptr<TField>(
+                    new TField(*this, static_cast<int>(i), columns[i].Name, columns[i].Kind)));
+                unset_.Values.push_back(UnsetValue(columns[i].Kind));
+                fieldIndex_.emplace(NameKey(columns[i].Name), static_cast<int>(i));
+            }
+            allColumns_ =
+                columns.size() == 64 ? ~std::uint64_t{0} : (std::uint64_t{1} << columns.size()) - 1;
+            unset_.Loaded = allColumns_;
+            fieldsFor_ = shape;
+            queriesFor_.clear();
         }
         BuildQueries();
         state_ = TDataSetState::Browse;
@@ -207,12 +217,16 @@ void TTable::Close() {
 }
 
 void TTable::CloseQuietly() {
+    hasRow_ = false;
     StopStream();
+    if (registered_ && db_) db_->RemoveReader(&reader_);
+    registered_ = false;
+    inserts_.clear();
+    update_.reset();
     state_ = TDataSetState::Inactive;
     buffer_ = {};
-    rows_.clear();
-    fields_.clear();
-    unset_ = {};
+    row_ = {};
+    hasRow_ = false;
     info_ = nullptr;
     db_.reset();
     bof_ = eof_ = true;
@@ -253,6 +267,15 @@ void TTable::BuildQueries() {
             });
     }
 
+    const std::string shape = fieldsFor_ + "\n" + NameKey(indexName_) + "\n" +
+                              NameKey(indexFieldNames_) + "\n" + filter.Where;
+    hasRow_ = false;  // a new view: nothing of it is known yet
+    atFirst_ = atLast_ = false;
+    StopStream();
+    UpdateGuard();
+    filterValues_ = std::move(filter.Values);
+    if (shape == queriesFor_) return;
+
     // The keyset that resumes the view after or before a row: the order columns without the
     // leading ones that the filter fixes to one value, so that SQLite seeks in the index.
     std::size_t skip = 0;
@@ -265,7 +288,7 @@ void TTable::BuildQueries() {
     std::vector<int> keyColumns(order.begin() + static_cast<std::ptrdiff_t>(skip), order.end());
 
     const auto quoted = [&](int index) { return QuotedName(def.Columns[index].Name); };
-    std::vector<std::string> all, ascending, descending, key, marks, assignments, writable;
+    std::vector<std::string> all, ascending, descending, key, marks, assignments;
     for (std::size_t i = 0; i < def.Columns.size(); ++i) all.push_back(quoted(static_cast<int>(i)));
     for (const int index : order) {
         ascending.push_back(quoted(index));
@@ -276,7 +299,6 @@ void TTable::BuildQueries() {
         marks.push_back("?");
     }
     for (std::size_t i = 1; i < def.Columns.size(); ++i) {
-        writable.push_back(quoted(static_cast<int>(i)));
         assignments.push_back(quoted(static_cast<int>(i)) + "=?");
     }
     const std::string table = QuotedName(def.Name);
@@ -299,33 +321,54 @@ void TTable::BuildQueries() {
     if (!filter.Where.empty())
         sql.shows = "SELECT 1 FROM " + table + " WHERE " + counter + "=? AND " + filter.Where;
     sql.count = "SELECT count(*) FROM " + table + where;
-    sql.insert = writable.empty()
-                     ? "INSERT INTO " + table + " DEFAULT VALUES"
-                     : "INSERT INTO " + table + " (" + Joined(writable, ",") + ") VALUES (" +
-                           Joined(std::vector<std::string>(writable.size(), "?"), ",") + ")";
     sql.update =
-        writable.empty()
+        assignments.empty()
             ? "UPDATE " + table + " SET " + counter + "=" + counter + " WHERE " + counter + "=?"
             : "UPDATE " + table + " SET " + Joined(assignments, ",") + " WHERE " + counter + "=?";
     sql.remove = "DELETE FROM " + table + " WHERE " + counter + "=?";
     sql.locatePrefix = select + whereAnd;
     sql.ascending = asc;
 
-    StopStream();
     sql_ = std::move(sql);
+    keyMask_ = 1;
+    for (const int index : keyColumns) keyMask_ |= std::uint64_t{1} << index;
     keyColumns_ = std::move(keyColumns);
-    filterValues_ = std::move(filter.Values);
+    queriesFor_ = shape;
 }
 
 // ---- TTable: reading rows
 
-TTable::TRow TTable::ReadRow(const TStatement& statement) const {
-    TRow row;
-    const std::vector<TColumnDef>& columns = info_->Def.Columns;
-    row.Values.reserve(columns.size());
-    for (std::size_t i = 0; i < columns.size(); ++i)
-        row.Values.push_back(statement.Column(static_cast<int>(i), columns[i].Kind));
-    return row;
+void TTable::ReadInto(TRow& row, const TStatement& statement, std::uint64_t columns) const {
+    const std::vector<TColumnDef>& defs = info_->Def.Columns;
+    row.Values.resize(defs.size());
+    row.Loaded = columns;
+    for (std::uint64_t rest = columns; rest != 0; rest &= rest - 1) {
+        const int i = std::countr_zero(rest);
+        row.Values[i] = statement.Column(i, defs[i].Kind);
+    }
+}
+
+void TTable::Load(std::uint64_t columns) {
+    const std::uint64_t missing = columns & ~row_.Loaded;
+    if (missing == 0) return;
+    if (live_) {
+        // The walking statement still stands on the current row.
+        const std::vector<TColumnDef>& defs = info_->Def.Columns;
+        for (std::uint64_t rest = missing; rest != 0; rest &= rest - 1) {
+            const int i = std::countr_zero(rest);
+            row_.Values[i] = stream_->Column(i, defs[i].Kind);
+        }
+        row_.Loaded |= missing;
+    } else if (std::optional<TRow> fresh = ReadByCounter(row_.Values[0].Integer())) {
+        row_ = std::move(*fresh);
+    } else {
+        // Deleted by another process before these values were read.
+        for (std::uint64_t rest = missing; rest != 0; rest &= rest - 1) {
+            const int i = std::countr_zero(rest);
+            row_.Values[i] = unset_.Values[i];
+        }
+        row_.Loaded |= missing;
+    }
 }
 
 std::vector<TFieldValue> TTable::KeyOf(const TRow& row) const {
@@ -339,7 +382,9 @@ std::optional<TTable::TRow> TTable::ReadByCounter(std::int64_t counter) {
     TStatement statement = db_->Prepare(sql_.byCounter);
     statement.Bind(1, TFieldValue(counter));
     if (!statement.Step()) return std::nullopt;
-    return ReadRow(statement);
+    TRow row;
+    ReadInto(row, statement, allColumns_);
+    return row;
 }
 
 bool TTable::Shows(std::int64_t counter) {
@@ -350,7 +395,20 @@ bool TTable::Shows(std::int64_t counter) {
     return statement.Step();
 }
 
+void TTable::UpdateGuard() {
+    // The connection parks the table before any write while it has a statement open or a
+    // current row with values not yet read: the row is then read whole while it still exists.
+    const bool needed = stream_.has_value() || (hasRow_ && row_.Loaded != allColumns_);
+    if (needed == registered_) return;
+    if (needed)
+        db_->AddReader(&reader_);
+    else
+        db_->RemoveReader(&reader_);
+    registered_ = needed;
+}
+
 void TTable::StartStream(TStream direction, const TRow* anchor) {
+    if (anchor == &row_) Load(keyMask_);  // while the statement may still stand on it
     StopStream();
     const bool forward = direction == TStream::Forward;
     TStatement statement = db_->Prepare(anchor == nullptr ? (forward ? sql_.first : sql_.last)
@@ -359,134 +417,113 @@ void TTable::StartStream(TStream direction, const TRow* anchor) {
     if (anchor != nullptr) statement.Bind(next, KeyOf(*anchor));
     stream_.emplace(std::move(statement));
     streamDirection_ = direction;
-    db_->AddReader(&reader_);
+    live_ = false;
+    UpdateGuard();
 }
 
 void TTable::StopStream() {
     if (!stream_) return;
-    db_->RemoveReader(&reader_);
     stream_.reset();
     streamDirection_ = TStream::None;
+    live_ = false;
+    UpdateGuard();
 }
 
 void TTable::TReader::Park() {
+    // The connection has let go of the table. The current row keeps what the file holds now,
+    // even if the coming write deletes it.
+    table.registered_ = false;
+    if (table.hasRow_) table.Load(table.allColumns_);
     table.stream_.reset();
     table.streamDirection_ = TStream::None;
+    table.live_ = false;
 }
 
-std::optional<TTable::TRow> TTable::StepStream() {
+bool TTable::Step(TStream direction) {
+    // Moves to the next (prior) row of the view, or to the first (last) row when the cursor
+    // has none and knows nothing; false, with the cursor where it was, when there is none.
+    const bool forward = direction == TStream::Forward;
+    if (hasRow_ ? (forward ? atLast_ : atFirst_) : (atFirst_ && atLast_)) return false;
+    if (streamDirection_ != direction) StartStream(direction, hasRow_ ? &row_ : nullptr);
+    live_ = false;  // the statement leaves the current row
     if (!stream_->Step()) {
         StopStream();
-        return std::nullopt;
-    }
-    return ReadRow(*stream_);
-}
-
-bool TTable::GrowForward() {
-    if (tailKnown_) return false;
-    if (streamDirection_ != TStream::Forward)
-        StartStream(TStream::Forward, rows_.empty() ? nullptr : &rows_.back());
-    std::optional<TRow> row = StepStream();
-    if (!row) {
-        tailKnown_ = true;
+        if (!hasRow_) atFirst_ = true;
+        (forward ? atLast_ : atFirst_) = true;
         return false;
     }
-    rows_.push_back(std::move(*row));
-    if (rows_.size() > kWindowLimit && cur_ > 0) {
-        rows_.pop_front();
-        --cur_;
-        headKnown_ = false;
-    }
-    return true;
-}
-
-bool TTable::GrowBackward() {
-    if (headKnown_) return false;
-    if (streamDirection_ != TStream::Backward)
-        StartStream(TStream::Backward, rows_.empty() ? nullptr : &rows_.front());
-    std::optional<TRow> row = StepStream();
-    if (!row) {
-        headKnown_ = true;
-        return false;
-    }
-    const bool first = rows_.empty();
-    rows_.push_front(std::move(*row));
-    cur_ = first ? 0 : cur_ + 1;
-    if (rows_.size() > kWindowLimit && cur_ + 1 < rows_.size()) {
-        rows_.pop_back();
-        tailKnown_ = false;
-    }
-    return true;
-}
-
-void TTable::ShowOnly(TRow row) {
-    StopStream();
-    rows_.clear();
-    rows_.push_back(std::move(row));
-    cur_ = 0;
-    headKnown_ = tailKnown_ = false;
+    (forward ? atFirst_ : atLast_) = !hasRow_;  // the first row read from the start
+    (forward ? atLast_ : atFirst_) = false;
+    ReadInto(row_, *stream_, 1);  // the counter; the rest when asked for
+    live_ = true;
+    hasRow_ = true;
     currentGone_ = false;
-    windowVersion_ = info_->Version;
+    return true;
+}
+
+void TTable::ShowOnly(TRow& row) {
+    // Takes the row; `row` is left with the former current row (whose storage is used again).
+    StopStream();
+    std::swap(row_, row);
+    hasRow_ = true;
+    atFirst_ = atLast_ = false;
+    currentGone_ = false;
+    rowVersion_ = info_->Version;
+    UpdateGuard();
 }
 
 void TTable::SeekFrom(const TRow& anchor) {
     // The row after the anchor's place in the view, else the last row before it, else none.
-    rows_.clear();
-    cur_ = 0;
-    headKnown_ = tailKnown_ = false;
+    if (&anchor == &row_) Load(keyMask_);
+    const TRow place = anchor;
+    hasRow_ = false;
+    StopStream();
+    atFirst_ = atLast_ = false;
     currentGone_ = false;
-    windowVersion_ = info_->Version;
-    StartStream(TStream::Forward, &anchor);
-    if (std::optional<TRow> row = StepStream()) {
-        rows_.push_back(std::move(*row));
-        return;
+    rowVersion_ = info_->Version;
+    for (const TStream direction : {TStream::Forward, TStream::Backward}) {
+        StartStream(direction, &place);
+        if (stream_->Step()) {
+            ReadInto(row_, *stream_, 1);
+            live_ = true;
+            hasRow_ = true;
+            atLast_ = direction == TStream::Backward;
+            return;
+        }
+        StopStream();
     }
-    tailKnown_ = true;
-    StartStream(TStream::Backward, &anchor);
-    if (std::optional<TRow> row = StepStream()) {
-        rows_.push_back(std::move(*row));
-        return;
-    }
-    headKnown_ = true;
-}
-
-void TTable::SettleAfterRemoval(const TRow& removed) {
-    if (cur_ < rows_.size()) return;  // the next row is in the window
-    if (rows_.empty()) {
-        SeekFrom(removed);
-        return;
-    }
-    // The removed row ended the window: the row after the window, else the new last row.
-    GrowForward();
-    cur_ = rows_.size() - 1;
+    atFirst_ = atLast_ = true;
 }
 
 void TTable::Sync() {
-    if (windowVersion_ == info_->Version) return;
-    // Another table wrote to this one: keep only the current row, read afresh, and read the
-    // rows around it again when the cursor moves.
+    if (rowVersion_ == info_->Version) return;
+    // Another table wrote to this one: read the current row afresh; the rows around it are read
+    // again when the cursor moves.
     StopStream();
-    windowVersion_ = info_->Version;
-    headKnown_ = tailKnown_ = false;
-    if (rows_.empty()) return;
-    TRow current = std::move(rows_[cur_]);
-    rows_.clear();
-    cur_ = 0;
-    if (std::optional<TRow> fresh = ReadByCounter(current.Values[0].Integer())) {
-        rows_.push_back(std::move(*fresh));
+    rowVersion_ = info_->Version;
+    atFirst_ = atLast_ = false;
+    if (!hasRow_) return;
+    if (std::optional<TRow> fresh = ReadByCounter(row_.Values[0].Integer())) {
+        row_ = std::move(*fresh);
         currentGone_ = false;
     } else {
-        rows_.push_back(std::move(current));
+        Load(allColumns_);
         currentGone_ = true;
     }
 }
 
-const TFieldValue& TTable::CurrentValue(int index) {
+TFieldValue TTable::CurrentValue(int index) {
     CheckActive();
     if (state_ != TDataSetState::Browse) return buffer_.Values[index];
     Sync();
-    if (rows_.empty()) return unset_.Values[index];
-    return rows_[cur_].Values[index];
+    if (!hasRow_) return unset_.Values[index];
+    const std::uint64_t column = std::uint64_t{1} << index;
+    if ((row_.Loaded & column) == 0) {
+        // Straight from the walking statement while it stands on the row.
+        if (live_) return stream_->Column(index, info_->Def.Columns[index].Kind);
+        Load(column);
+    }
+    return row_.Values[index];
 }
 
 // ---- TTable: navigation
@@ -500,32 +537,30 @@ void TTable::Notify(const TField* field) {
 void TTable::First() {
     CheckActive();
     CheckBrowseMode();
-    StopStream();
-    rows_.clear();
-    cur_ = 0;
-    headKnown_ = true;
-    tailKnown_ = false;
-    currentGone_ = false;
-    windowVersion_ = info_->Version;
-    GrowForward();
+    if (!(hasRow_ && atFirst_ && rowVersion_ == info_->Version)) {
+        StopStream();
+        hasRow_ = false;
+        atFirst_ = atLast_ = false;
+        rowVersion_ = info_->Version;
+        Step(TStream::Forward);
+    }
     bof_ = true;
-    eof_ = rows_.empty();
+    eof_ = !hasRow_;
     Notify(nullptr);
 }
 
 void TTable::Last() {
     CheckActive();
     CheckBrowseMode();
-    StopStream();
-    rows_.clear();
-    cur_ = 0;
-    headKnown_ = false;
-    tailKnown_ = true;
-    currentGone_ = false;
-    windowVersion_ = info_->Version;
-    GrowBackward();
+    if (!(hasRow_ && atLast_ && rowVersion_ == info_->Version)) {
+        StopStream();
+        hasRow_ = false;
+        atFirst_ = atLast_ = false;
+        rowVersion_ = info_->Version;
+        Step(TStream::Backward);
+    }
     eof_ = true;
-    bof_ = rows_.empty();
+    bof_ = !hasRow_;
     Notify(nullptr);
 }
 
@@ -533,26 +568,9 @@ void TTable::Next() {
     CheckActive();
     CheckBrowseMode();
     Sync();
-    const bool leavingGone = currentGone_;
-    bool moved = false;
-    if (rows_.empty()) {
-        moved = GrowForward();
-        cur_ = 0;
-    } else if (cur_ + 1 < rows_.size()) {
-        ++cur_;
-        moved = true;
-    } else if (GrowForward()) {
-        cur_ = rows_.size() - 1;
-        moved = true;
-    }
-    if (!moved) {
+    if (!Step(TStream::Forward)) {
         eof_ = true;
         return;
-    }
-    if (leavingGone) {
-        rows_.erase(rows_.begin() + static_cast<std::ptrdiff_t>(cur_ - 1));
-        --cur_;
-        currentGone_ = false;
     }
     bof_ = eof_ = false;
     Notify(nullptr);
@@ -562,22 +580,9 @@ void TTable::Prior() {
     CheckActive();
     CheckBrowseMode();
     Sync();
-    const bool leavingGone = currentGone_;
-    bool moved = false;
-    if (cur_ > 0) {
-        --cur_;
-        moved = true;
-    } else if (GrowBackward()) {
-        cur_ = 0;
-        moved = true;
-    }
-    if (!moved) {
+    if (!Step(TStream::Backward)) {
         bof_ = true;
         return;
-    }
-    if (leavingGone && rows_.size() > 1) {
-        rows_.erase(rows_.begin() + static_cast<std::ptrdiff_t>(cur_ + 1));
-        currentGone_ = false;
     }
     bof_ = eof_ = false;
     Notify(nullptr);
@@ -586,23 +591,16 @@ void TTable::Prior() {
 bool TTable::IsEmpty() {
     CheckActive();
     Sync();
-    if (!rows_.empty() && !currentGone_) return false;
-    if (currentGone_) {
+    if (hasRow_ && !currentGone_) return false;
+    if (hasRow_) {
         // The current row was deleted by another table: stand on its neighbour.
-        const TRow gone = rows_[cur_];
-        SeekFrom(gone);
-        bof_ = eof_ = rows_.empty();
-        Notify(nullptr);
-        return rows_.empty();
+        SeekFrom(row_);
+    } else if (!Step(TStream::Forward)) {
+        return true;
     }
-    if (headKnown_ && tailKnown_) return true;
-    headKnown_ = true;
-    if (!GrowForward()) return true;
-    cur_ = 0;
-    bof_ = true;
-    eof_ = false;
+    bof_ = eof_ = !hasRow_;
     Notify(nullptr);
-    return false;
+    return !hasRow_;
 }
 
 int TTable::RecordCount() {
@@ -636,14 +634,16 @@ bool TTable::Locate(std::string_view fields, const std::vector<TFieldValue>& val
     int position = statement.Bind(1, filterValues_);
     for (std::size_t i = 0; i < values.size(); ++i) {
         const TColumnDef& column = info_->Def.Columns[sql_.locateColumns[i]];
-        std::optional<TFieldValue> stored = StoredForm(column.Kind, values[i]);
-        if (!stored)
+        TFieldValue stored = values[i];
+        if (!ToStoredForm(column.Kind, stored))
             Fail("Locate compares the " + std::string(KindName(column.Kind)) + " field '" +
                  column.Name + "' with " + values[i].Describe());
-        statement.Bind(position++, *stored);
+        statement.Bind(position++, stored);
     }
     if (!statement.Step()) return false;
-    ShowOnly(ReadRow(statement));
+    TRow found;
+    ReadInto(found, statement, allColumns_);
+    ShowOnly(found);
     bof_ = eof_ = false;
     Notify(nullptr);
     return true;
@@ -652,18 +652,17 @@ bool TTable::Locate(std::string_view fields, const std::vector<TFieldValue>& val
 void TTable::Refresh() {
     CheckActive();
     CheckBrowseMode();
-    if (rows_.empty()) {
+    if (!hasRow_) {
         First();
         return;
     }
-    const TRow current = rows_[cur_];
-    const std::int64_t counter = current.Values[0].Integer();
+    const std::int64_t counter = row_.Values[0].Integer();
     std::optional<TRow> fresh = ReadByCounter(counter);
     if (fresh && Shows(counter))
-        ShowOnly(std::move(*fresh));
+        ShowOnly(*fresh);
     else
-        SeekFrom(current);
-    bof_ = eof_ = rows_.empty();
+        SeekFrom(row_);
+    bof_ = eof_ = !hasRow_;
     Notify(nullptr);
 }
 
@@ -674,6 +673,7 @@ void TTable::Append() {
     CheckWritable();
     CheckBrowseMode();
     buffer_ = unset_;
+    setColumns_ = 0;
     state_ = TDataSetState::Insert;
     Notify(nullptr);
 }
@@ -687,23 +687,24 @@ void TTable::Edit() {
     CheckWritable();
     if (state_ != TDataSetState::Browse) return;
     Sync();
-    if (rows_.empty()) Fail("There is no row to edit");
+    if (!hasRow_) Fail("There is no row to edit");
     if (currentGone_) Fail("The row to edit was deleted by another table");
-    buffer_ = rows_[cur_];
+    Load(allColumns_);
+    buffer_ = row_;
     state_ = TDataSetState::Edit;
 }
 
-void TTable::SetFieldValue(int index, const TFieldValue& value) {
+void TTable::SetFieldValue(int index, TFieldValue value) {
     CheckActive();
     const TColumnDef& column = info_->Def.Columns[index];
     if (state_ == TDataSetState::Browse)
         Fail("The field '" + column.Name + "' cannot be set: the table is not being edited");
     if (index == 0) Fail("The record counter '" + column.Name + "' is kept by the table");
-    std::optional<TFieldValue> stored = StoredForm(column.Kind, value);
-    if (!stored)
+    if (!ToStoredForm(column.Kind, value))
         Fail("The " + std::string(KindName(column.Kind)) + " field '" + column.Name +
              "' cannot hold " + value.Describe());
-    buffer_.Values[index] = std::move(*stored);
+    buffer_.Values[index] = std::move(value);
+    setColumns_ |= std::uint64_t{1} << index;
     Notify(fields_[index].get());
 }
 
@@ -712,32 +713,53 @@ void TTable::Post() {
     if (state_ == TDataSetState::Browse) return;
     const bool inserting = state_ == TDataSetState::Insert;
     db_->BeginWrite(*info_);
-    TStatement statement = db_->Prepare(inserting ? sql_.insert : sql_.update);
+    // A new row names only the fields that were set: the others take the column's default,
+    // which is their unset value.
+    const std::uint64_t columns = inserting ? setColumns_ : allColumns_ & ~std::uint64_t{1};
+    TStatement& statement = inserting ? InsertStatement(columns) : UpdateStatement();
     int position = 1;
-    for (std::size_t i = 1; i < buffer_.Values.size(); ++i)
-        statement.Bind(position++, buffer_.Values[i]);
+    for (std::uint64_t rest = columns; rest != 0; rest &= rest - 1)
+        statement.Bind(position++, buffer_.Values[std::countr_zero(rest)]);
     if (!inserting) statement.Bind(position, buffer_.Values[0]);
     statement.Step();
+    statement.Reset();
     if (inserting)
         buffer_.Values[0] = TFieldValue(db_->LastInsertId());
     else if (db_->Changes() == 0)
         Fail("The row being edited was deleted by another table");
     state_ = TDataSetState::Browse;
-    TRow row = std::move(buffer_);
-    buffer_ = {};
-    if (Shows(row.Values[0].Integer()))
-        ShowOnly(std::move(row));
+    if (Shows(buffer_.Values[0].Integer()))
+        ShowOnly(buffer_);
     else
-        SeekFrom(row);
-    bof_ = eof_ = rows_.empty();
+        SeekFrom(buffer_);
+    bof_ = eof_ = !hasRow_;
     Notify(nullptr);
+}
+
+TStatement& TTable::InsertStatement(std::uint64_t columns) {
+    const auto held = inserts_.find(columns);
+    if (held != inserts_.end()) return held->second;
+    const std::vector<TColumnDef>& defs = info_->Def.Columns;
+    std::vector<std::string> names;
+    for (std::uint64_t rest = columns; rest != 0; rest &= rest - 1)
+        names.push_back(QuotedName(defs[std::countr_zero(rest)].Name));
+    const std::string table = QuotedName(info_->Def.Name);
+    const std::string sql =
+        names.empty() ? "INSERT INTO " + table + " DEFAULT VALUES"
+                      : "INSERT INTO " + table + " (" + Joined(names, ",") + ") VALUES (" +
+                            Joined(std::vector<std::string>(names.size(), "?"), ",") + ")";
+    return inserts_.emplace(columns, db_->Prepare(sql)).first->second;
+}
+
+TStatement& TTable::UpdateStatement() {
+    if (!update_) update_.emplace(db_->Prepare(sql_.update));
+    return *update_;
 }
 
 void TTable::Cancel() {
     CheckActive();
     if (state_ == TDataSetState::Browse) return;
     state_ = TDataSetState::Browse;
-    buffer_ = {};
     Notify(nullptr);
 }
 
@@ -749,20 +771,16 @@ void TTable::Delete() {
         return;
     }
     state_ = TDataSetState::Browse;
-    buffer_ = {};
     Sync();
-    if (rows_.empty()) Fail("There is no row to delete");
+    if (!hasRow_) Fail("There is no row to delete");
     if (currentGone_) Fail("The row to delete was deleted by another table");
-    const TRow removed = rows_[cur_];
     db_->BeginWrite(*info_);
     TStatement statement = db_->Prepare(sql_.remove);
-    statement.Bind(1, removed.Values[0]);
+    statement.Bind(1, row_.Values[0]);
     statement.Step();
     if (db_->Changes() == 0) Fail("The row to delete was deleted by another table");
-    rows_.erase(rows_.begin() + static_cast<std::ptrdiff_t>(cur_));
-    windowVersion_ = info_->Version;
-    SettleAfterRemoval(removed);
-    bof_ = eof_ = rows_.empty();
+    SeekFrom(row_);  // the row after the deleted one, or the new last
+    bof_ = eof_ = !hasRow_;
     Notify(nullptr);
 }
 

@@ -2,12 +2,13 @@
 // that borrows a table with a filter of its own.
 #pragma once
 
-#include <deque>
 #include <functional>
+#include <map>
 #include <memory>
 #include <optional>
 #include <string>
 #include <string_view>
+#include <unordered_map>
 #include <vector>
 
 #include "platform/Database.h"
@@ -50,7 +51,7 @@ private:
     friend class TTable;
     TField(TTable& table, int index, std::string name, TFieldKind kind)
         : table_(&table), index_(index), name_(std::move(name)), kind_(kind) {}
-    const TFieldValue& Read(TFieldKind wanted, const char* accessor) const;
+    TFieldValue Read(TFieldKind wanted, const char* accessor) const;
 
     TTable* table_;
     int index_;
@@ -162,7 +163,7 @@ public:
     void Delete();
     void FlushBuffers();
 
-    int FieldCount() const { return static_cast<int>(fields_.size()); }
+    int FieldCount() const { return Active() ? static_cast<int>(fields_.size()) : 0; }
     TField& Fields(int index);
     TField& FieldByName(std::string_view name);
     // The field of that name, or null.
@@ -176,8 +177,12 @@ public:
 
 private:
     friend class TField;
+    // The current row: its values, [0] being the record counter. A row read while walking holds
+    // its key columns at first; the others are read when asked for, from the walking statement
+    // while it stands on the row, else from the file.
     struct TRow {
-        std::vector<TFieldValue> Values;  // [0] is the record counter
+        std::vector<TFieldValue> Values;
+        std::uint64_t Loaded = 0;  // bit i: Values[i] has been read
     };
     // Gives up the statement that reads the view row by row when the connection asks.
     struct TReader final : TLiveReader {
@@ -196,22 +201,23 @@ private:
     void Reopen();
     void Notify(const TField* field);
 
-    const TFieldValue& CurrentValue(int index);
-    void SetFieldValue(int index, const TFieldValue& value);
+    TFieldValue CurrentValue(int index);
+    void SetFieldValue(int index, TFieldValue value);
 
     void Sync();
-    TRow ReadRow(const TStatement& statement) const;
+    void ReadInto(TRow& row, const TStatement& statement, std::uint64_t columns) const;
+    void Load(std::uint64_t columns);
     std::vector<TFieldValue> KeyOf(const TRow& row) const;
     std::optional<TRow> ReadByCounter(std::int64_t counter);
     bool Shows(std::int64_t counter);
-    bool GrowForward();
-    bool GrowBackward();
-    std::optional<TRow> StepStream();
+    bool Step(TStream direction);
+    void UpdateGuard();
+    TStatement& InsertStatement(std::uint64_t columns);
+    TStatement& UpdateStatement();
     void StartStream(TStream direction, const TRow* anchor);
     void StopStream();
-    void ShowOnly(TRow row);
+    void ShowOnly(TRow& row);
     void SeekFrom(const TRow& anchor);
-    void SettleAfterRemoval(const TRow& removed);
     void CloseQuietly();
     int ColumnIndex(std::string_view name) const;
 
@@ -226,27 +232,41 @@ private:
     TDataSetState state_ = TDataSetState::Inactive;
     std::shared_ptr<TDatabase> db_;
     TTableInfo* info_ = nullptr;
+    // The fields and queries are built again only when the table or the view changes shape.
+    std::string fieldsFor_;
+    std::string queriesFor_;
     std::vector<std::unique_ptr<TField>> fields_;
+    std::unordered_map<std::string, int> fieldIndex_;  // by NameKey
     TRow unset_;
     std::vector<int> keyColumns_;  // columns of the keyset after the fixed ones, counter last
+    std::uint64_t allColumns_ = 0;
+    std::uint64_t keyMask_ = 0;  // the key columns and the counter
     std::vector<TFieldValue> filterValues_;
     struct TQueries {
-        std::string first, last, after, before, byCounter, shows, count, insert, update, remove;
+        std::string first, last, after, before, byCounter, shows, count, update, remove;
         std::string locatePrefix, ascending;  // parts of the Locate query
         std::string locateFields, locate;     // the last Locate's fields and query
         std::vector<int> locateColumns;
     } sql_;
 
-    // The rows read around the current one, in view order: the cursor reads the view from the
-    // file as it moves (one ordered query that it steps through, or a query that resumes after
-    // or before a row's index key) and keeps up to a few thousand rows.
-    std::deque<TRow> rows_;
-    std::size_t cur_ = 0;
-    bool headKnown_ = false;  // rows_.front() is the first row of the view
-    bool tailKnown_ = false;  // rows_.back() is the last row of the view
+    // The cursor keeps its current row only. Walking on steps through one ordered query; after
+    // a jump (Locate, Post, Delete, Refresh) or a turn, a query resumes after or before the
+    // current row's index key.
+    TRow row_;
+    bool hasRow_ = false;
+    // With a row: it is the first / the last of the view. Without: both set when the view is
+    // known to be empty, both clear when nothing is known (the next move reads from the start).
+    bool atFirst_ = false;
+    bool atLast_ = false;
     bool currentGone_ = false;
-    std::uint64_t windowVersion_ = 0;
+    std::uint64_t rowVersion_ = 0;
+    // Held while open, as Post runs often: one insert per set of fields given, the update.
+    std::map<std::uint64_t, TStatement> inserts_;
+    std::optional<TStatement> update_;
+    std::uint64_t setColumns_ = 0;  // the fields set since Append
     std::optional<TStatement> stream_;
+    bool live_ = false;        // stream_ stands on the current row
+    bool registered_ = false;  // the connection parks this table before writes
     TStream streamDirection_ = TStream::None;
     TReader reader_{*this};
     bool bof_ = true;

@@ -126,12 +126,9 @@ TFilter::TSql TFilter::ToSql(const TColumnOf& column, const TMismatch& mismatch)
         switch (node.Op) {
             case TOp::Compare: {
                 const auto [name, kind] = column(node.Field);
-                std::optional<TFieldValue> stored = StoredForm(kind, node.Value);
-                if (!stored) {
-                    mismatch(node.Field, node.Value);
-                    stored = node.Value;
-                }
-                sql.Values.push_back(std::move(*stored));
+                TFieldValue stored = node.Value;
+                if (!ToStoredForm(kind, stored)) mismatch(node.Field, node.Value);
+                sql.Values.push_back(std::move(stored));
                 return QuotedName(name) + OperatorText(node.Comparison) + "?";
             }
             case TOp::Not:
