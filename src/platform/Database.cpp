@@ -59,6 +59,10 @@ void CheckTablesFile(const std::string& file) {
     const std::uint32_t pageSize = pageField == 1 ? 65536 : pageField;
     if (pageSize < 512 || (pageSize & (pageSize - 1)) != 0)
         throw EDatabaseError(file, "The tables file is damaged");
+    // A log left by a process that ended in the middle of writing the log into the file holds
+    // what the file still lacks: SQLite completes the file from it.
+    const fs::path log = file + "-wal";
+    if (fs::exists(log, error) && fs::file_size(log, error) > 0) return;
     // The page count in the header is valid when its version number matches the change counter.
     const bool countValid = BigEndian(&header[24]) == BigEndian(&header[92]);
     if (size % pageSize != 0 ||

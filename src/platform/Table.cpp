@@ -595,10 +595,14 @@ bool TTable::IsEmpty() {
     if (hasRow_) {
         // The current row was deleted by another table: stand on its neighbour.
         SeekFrom(row_);
-    } else if (!Step(TStream::Forward)) {
+        bof_ = eof_ = !hasRow_;
+    } else if (Step(TStream::Forward)) {
+        // Rows came since the view was read empty: stand on the first.
+        bof_ = true;
+        eof_ = false;
+    } else {
         return true;
     }
-    bof_ = eof_ = !hasRow_;
     Notify(nullptr);
     return !hasRow_;
 }
