@@ -535,53 +535,45 @@ void TTable::Notify(const TField* field) {
 }
 
 void TTable::First() {
-    CheckActive();
-    CheckBrowseMode();
-    if (!(hasRow_ && atFirst_ && rowVersion_ == info_->Version)) {
-        StopStream();
-        hasRow_ = false;
-        atFirst_ = atLast_ = false;
-        rowVersion_ = info_->Version;
-        Step(TStream::Forward);
-    }
-    bof_ = true;
-    eof_ = !hasRow_;
-    Notify(nullptr);
+    GoToEnd(TStream::Forward);
 }
 
 void TTable::Last() {
+    GoToEnd(TStream::Backward);
+}
+
+void TTable::GoToEnd(TStream direction) {
+    // The first row (reading forward from the start) or the last (backward from the end).
     CheckActive();
     CheckBrowseMode();
-    if (!(hasRow_ && atLast_ && rowVersion_ == info_->Version)) {
+    const bool forward = direction == TStream::Forward;
+    if (!(hasRow_ && (forward ? atFirst_ : atLast_) && rowVersion_ == info_->Version)) {
         StopStream();
         hasRow_ = false;
         atFirst_ = atLast_ = false;
         rowVersion_ = info_->Version;
-        Step(TStream::Backward);
+        Step(direction);
     }
-    eof_ = true;
-    bof_ = !hasRow_;
+    bof_ = forward || !hasRow_;
+    eof_ = !forward || !hasRow_;
     Notify(nullptr);
 }
 
 void TTable::Next() {
-    CheckActive();
-    CheckBrowseMode();
-    Sync();
-    if (!Step(TStream::Forward)) {
-        eof_ = true;
-        return;
-    }
-    bof_ = eof_ = false;
-    Notify(nullptr);
+    GoOn(TStream::Forward);
 }
 
 void TTable::Prior() {
+    GoOn(TStream::Backward);
+}
+
+void TTable::GoOn(TStream direction) {
+    // One row on or back; at the end of the view the cursor stays and Eof (Bof) is set.
     CheckActive();
     CheckBrowseMode();
     Sync();
-    if (!Step(TStream::Backward)) {
-        bof_ = true;
+    if (!Step(direction)) {
+        (direction == TStream::Forward ? eof_ : bof_) = true;
         return;
     }
     bof_ = eof_ = false;

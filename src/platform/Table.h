@@ -211,6 +211,8 @@ private:
     std::optional<TRow> ReadByCounter(std::int64_t counter);
     bool Shows(std::int64_t counter);
     bool Step(TStream direction);
+    void GoToEnd(TStream direction);
+    void GoOn(TStream direction);
     void UpdateGuard();
     TStatement& InsertStatement(std::uint64_t columns);
     TStatement& UpdateStatement();

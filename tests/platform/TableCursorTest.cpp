@@ -28,24 +28,23 @@ protected:
 
 TEST_F(TableCursor, ShowsTheRowsInIndexOrderThenInTheOrderTheyWereAdded) {
     EXPECT_EQ(Names(table), (Strings{"a", "b1", "b2", "c"}));
-
-    TTable byName;
-    items.Configure(byName);
-    byName.SetIndexName("ByName");
-    byName.Open();
-    EXPECT_EQ(Names(byName), (Strings{"a", "b1", "b2", "c"}));
-
-    TTable byFields;
-    items.Configure(byFields);
-    byFields.SetIndexFieldNames("Day;Grp");
-    byFields.Open();
-    EXPECT_EQ(Names(byFields), (Strings{"a", "c", "b1", "b2"}));
-
-    TTable noIndex;
-    items.Configure(noIndex);
-    noIndex.SetIndexName("");
-    noIndex.Open();
-    EXPECT_EQ(Names(noIndex), (Strings{"c", "b1", "a", "b2"}));
+    const struct {
+        const char* index;   // a named index, or
+        const char* fields;  // the fields to order by
+        Strings shown;
+    } orders[] = {
+        {"ByName", nullptr, {"a", "b1", "b2", "c"}},
+        {nullptr, "Day;Grp", {"a", "c", "b1", "b2"}},
+        {"", nullptr, {"c", "b1", "a", "b2"}},  // no index: the order rows were added in
+    };
+    for (const auto& order : orders) {
+        TTable view;
+        items.Configure(view);
+        if (order.index != nullptr) view.SetIndexName(order.index);
+        if (order.fields != nullptr) view.SetIndexFieldNames(order.fields);
+        view.Open();
+        EXPECT_EQ(Names(view), order.shown);
+    }
 }
 
 TEST_F(TableCursor, BofAndEofFollowTheWalkInBothDirections) {
