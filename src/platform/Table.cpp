@@ -167,9 +167,13 @@ void TTable::Reopen() {
 }
 
 int TTable::ColumnIndex(std::string_view name) const {
-    // Most callers spell the name as the table does.
-    for (std::size_t i = 0; i < fields_.size(); ++i)
-        if (fields_[i]->FieldName() == name) return static_cast<int>(i);
+    // Most callers spell the name as the table does; this runs for every field read.
+    const std::vector<TColumnDef>& columns = info_->Def.Columns;
+    for (std::size_t i = 0; i < columns.size(); ++i) {
+        const std::string& column = columns[i].Name;
+        if (column.size() == name.size() && column[0] == name[0] && column == name)
+            return static_cast<int>(i);
+    }
     const auto found = fieldIndex_.find(NameKey(name));
     return found == fieldIndex_.end() ? -1 : found->second;
 }
