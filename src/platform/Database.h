@@ -36,7 +36,8 @@ private:
 // anything visible to other processes. Scopes end in the reverse order of their start.
 // Use one around every user action that writes many rows: it is atomic (a crash keeps all or
 // none of its rows) and much faster than one transaction per row.
-// After a rollback, tables that wrote inside the scope should be refreshed or reopened.
+// A table standing on a row that a rollback removed treats it as a row another table deleted.
+// Throws EDatabaseError when the folder's tables file cannot be opened.
 class TTransactionScope {
 public:
     explicit TTransactionScope(const std::string& folder);
@@ -58,8 +59,9 @@ private:
 // EDatabaseError while a transaction of the folder is open.
 void CheckpointTables(const std::string& folder);
 
-// Receives the request to give up a statement that is being read row by row (before a write or
-// a rollback on the same connection). The table layer's cursors implement it.
+// Receives, before a write, a rollback or a checkpoint on the same connection, the request to
+// give up a statement that is being read row by row and to secure what it still needs of the
+// file. The table layer's cursors implement it.
 class TLiveReader {
 public:
     virtual void Park() = 0;

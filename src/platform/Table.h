@@ -91,7 +91,8 @@ enum class TDataSetState { Inactive, Browse, Edit, Insert };
 //   RecordCount, IsEmpty  the rows of the view now in the file.
 // Rows that another TTable adds or deletes show when the cursor next reads rows from the file
 // (at the latest after Open or Refresh); the values of the current row are always those in the
-// file.
+// file. A current row that another TTable deletes keeps its values (Edit and Delete then throw),
+// and the cursor walks on from its place.
 //
 // Changes:
 //   Append (or Insert, which is the same: rows take their place by the index) starts a new row
