@@ -21,8 +21,9 @@ const char* KindName(TFieldKind kind);
 class TFieldValue {
 public:
     TFieldValue() : value_(std::int64_t{0}) {}
+    // Not from bool or char: 'O' is meant as the text "O", which is written so.
     template <std::integral T>
-    requires(!std::same_as<T, bool>) TFieldValue(T value)
+    requires(!std::same_as<T, bool> && !std::same_as<T, char>) TFieldValue(T value)
         : value_(static_cast<std::int64_t>(value)) {}
     template <std::floating_point T>
     TFieldValue(T value) : value_(static_cast<double>(value)) {}
