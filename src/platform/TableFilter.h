@@ -19,9 +19,8 @@ enum class TCompare { Equal, NotEqual, Less, LessOrEqual, Greater, GreaterOrEqua
 // An integer value compares with an integer field, a text with a text field (exactly, case
 // matters), a TDateTime with a date field as whole days (the time of day of the value is
 // dropped, as a date field holds none; an integer day number does as well) or with a time field.
-// The default filter is empty and lets
-// every row through; AnyOf of nothing lets none through. The table layer turns a filter into
-// SQL with bound parameters.
+// The default filter is empty and lets every row through; AnyOf of nothing lets none through.
+// The table layer turns a filter into SQL with bound parameters.
 class TFilter {
 public:
     TFilter() = default;
