@@ -1,6 +1,7 @@
 // The user's special folders and the recycle bin (the freedesktop trash).
 #include "platform/Folders.h"
 
+#include <QCoreApplication>
 #include <QFile>
 #include <QStandardPaths>
 #include <cstdlib>
@@ -40,6 +41,11 @@ std::string CommonAppDataFolder() {
 std::string TempFolder() {
     return WithoutTrailingSlash(
         Variable("VEMLY_TMP_DIR").value_or(Variable("TMPDIR").value_or("/tmp")));
+}
+
+std::string ProgramFolder() {
+    return WithoutTrailingSlash(Variable("VEMLY_PROGRAM_DIR")
+                                    .value_or(ToStdString(QCoreApplication::applicationDirPath())));
 }
 
 bool MoveToTrash(const std::string& path) {

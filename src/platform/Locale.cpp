@@ -1,5 +1,8 @@
-// The user's decimal separator: read once from the system locale, overridable for tests.
+// The user's regional settings: decimal separator and language, read once from the system
+// locale, overridable for tests.
 #include "platform/Locale.h"
+
+#include <unicode/uloc.h>
 
 #include <QLocale>
 #include <QString>
@@ -20,8 +23,32 @@ char& Separator() {
     return separator;
 }
 
+constexpr int kEnglishUnitedStates = 0x0409;
+
+int SystemLangID() {
+    const int id = static_cast<int>(uloc_getLCID(QLocale::system().name().toLatin1().constData()));
+    return id == 0 ? kEnglishUnitedStates : id;
+}
+
+int& LangID() {
+    static int id = SystemLangID();
+    return id;
+}
+
 }  // namespace
 
-char DecimalSeparator() { return Separator(); }
+char DecimalSeparator() {
+    return Separator();
+}
 
-void SetDecimalSeparator(char separator) { Separator() = separator; }
+void SetDecimalSeparator(char separator) {
+    Separator() = separator;
+}
+
+int GetUserDefaultLangID() {
+    return LangID();
+}
+
+void SetUserDefaultLangID(int langId) {
+    LangID() = langId;
+}

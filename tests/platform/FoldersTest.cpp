@@ -1,6 +1,7 @@
 // The special folders with and without their overrides, and the trash.
 #include <gtest/gtest.h>
 
+#include <QCoreApplication>
 #include <QDir>
 #include <QFile>
 #include <QTemporaryDir>
@@ -52,6 +53,15 @@ TEST_F(SpecialFolders, OverridesWinAndLoseTheirTrailingSlash) {
 TEST_F(SpecialFolders, UnsetTempVariableMeansTheSystemTempFolder) {
     const ScopedEnv tmp("TMPDIR", std::nullopt);
     EXPECT_EQ(TempFolder(), "/tmp");
+}
+
+TEST_F(SpecialFolders, ProgramFolderIsTheExecutablesFolderUnlessOverridden) {
+    {
+        const ScopedEnv program("VEMLY_PROGRAM_DIR", std::nullopt);
+        EXPECT_EQ(ProgramFolder(), ToStdString(QCoreApplication::applicationDirPath()));
+    }
+    const ScopedEnv program("VEMLY_PROGRAM_DIR", Root() + "/prefix/bin/");
+    EXPECT_EQ(ProgramFolder(), Root() + "/prefix/bin");
 }
 
 TEST_F(SpecialFolders, TrashTakesFilesAndFoldersIntoTheUsersTrash) {

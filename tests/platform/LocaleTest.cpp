@@ -34,6 +34,15 @@ TEST(DecimalSeparator, OverrideHoldsUntilChangedAgain) {
     SetDecimalSeparator(original);
 }
 
+TEST(UserDefaultLangID, FollowsTheSystemLocaleAndCanBeReplaced) {
+    const int original = GetUserDefaultLangID();
+    // The C locale names no language: it counts as English (United States).
+    EXPECT_EQ(original, RunLocale().rfind("de_", 0) == 0 ? 0x0407 : 0x0409);
+    SetUserDefaultLangID(0x0419);
+    EXPECT_EQ(GetUserDefaultLangID(), 0x0419);
+    SetUserDefaultLangID(original);
+}
+
 TEST(TextConversion, KeepsNonAsciiLettersBothWays) {
     const std::string text = "Kasse \"Küche\" – Ёлка";
     EXPECT_EQ(ToStdString(ToQString(text)), text);
