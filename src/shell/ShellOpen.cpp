@@ -1,0 +1,41 @@
+// Opening documents and the help through the desktop: one function each, recordable by tests.
+#include "shell/ShellOpen.h"
+
+#include <QDesktopServices>
+#include <QFileInfo>
+#include <QUrl>
+
+#include "platform/Text.h"
+#include "shell/MessageDlg.h"
+
+namespace {
+
+TUrlOpener& Opener() {
+    static TUrlOpener opener;
+    return opener;
+}
+
+bool OpenUrl(const QUrl& url) {
+    return Opener() ? Opener()(url) : QDesktopServices::openUrl(url);
+}
+
+}  // namespace
+
+void SetUrlOpener(TUrlOpener opener) {
+    Opener() = std::move(opener);
+}
+
+bool OpenDocument(const std::string& path) {
+    return OpenUrl(QUrl::fromLocalFile(ToQString(path)));
+}
+
+void ShowHelp(const std::string& helpFile, int topic, QWidget* parent) {
+    if (!QFileInfo(ToQString(helpFile)).isFile()) {
+        MessageDlg("The help file cannot be found: " + helpFile, TMsgDlgType::mtError, mbOK,
+                   parent);
+        return;
+    }
+    QUrl url = QUrl::fromLocalFile(ToQString(helpFile));
+    if (topic != 0) url.setFragment(QStringLiteral("%1").arg(topic, 4, 10, QLatin1Char('0')));
+    OpenUrl(url);
+}

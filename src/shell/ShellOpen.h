@@ -1,0 +1,23 @@
+// Opening documents and the help through the desktop: one function each, recordable by tests.
+#pragma once
+
+#include <functional>
+#include <string>
+
+class QUrl;
+class QWidget;
+
+// Opens a file or folder with the desktop's application for it. False when the desktop
+// could not open it.
+bool OpenDocument(const std::string& path);
+
+// The help call of every window: opens the help file (an HTML file of the language folder) at
+// the topic's anchor, the number written as four digits ("VemlyHelp.html#1100"), or at its
+// start for topic 0. A help file that does not exist is reported in an error box over the
+// parent window.
+void ShowHelp(const std::string& helpFile, int topic, QWidget* parent = nullptr);
+
+// While an opener is set, OpenDocument and ShowHelp hand their URL to it instead of the
+// desktop, and return what it returns. An empty function restores the desktop. Tests set one.
+using TUrlOpener = std::function<bool(const QUrl&)>;
+void SetUrlOpener(TUrlOpener opener);

@@ -1,0 +1,57 @@
+// The language module's texts: reading language files, placeholders, the "\n" escape and the
+// description texts of windows.
+#include "shell/Ulanguage.h"
+
+#include <QFile>
+#include <QPlainTextEdit>
+
+#include "platform/Text.h"
+
+namespace {
+
+// The longest text a language file gives, in characters.
+constexpr size_t kMaxTextLength = 2047;
+
+// The text cut after its first kMaxTextLength characters (UTF-8 sequences are kept whole).
+std::string CutToMaxLength(std::string text) {
+    size_t characters = 0;
+    for (size_t i = 0; i < text.size(); ++i) {
+        const bool startsCharacter = (static_cast<unsigned char>(text[i]) & 0xC0) != 0x80;
+        if (startsCharacter && ++characters > kMaxTextLength) {
+            text.resize(i);
+            break;
+        }
+    }
+    return text;
+}
+
+}  // namespace
+
+TLangFile::TLangFile(std::string path) : ini_(std::move(path)) {}
+
+std::string TLangFile::Read(std::string_view section, std::string_view key,
+                            std::string_view defaultValue) const {
+    return CutToMaxLength(ini_.ReadString(section, key, defaultValue));
+}
+
+std::string ReplacePlaceholder(std::string text, std::string_view placeholder,
+                               std::string_view value) {
+    if (placeholder.empty()) return text;
+    for (size_t at = text.find(placeholder); at != text.npos;
+         at = text.find(placeholder, at + value.size()))
+        text.replace(at, placeholder.size(), value);
+    return text;
+}
+
+std::string ExpandLineBreaks(std::string text) {
+    return ReplacePlaceholder(std::move(text), "\\n", "\n");
+}
+
+void LoadDescription(const std::string& path, QPlainTextEdit& memo) {
+    QFile file(ToQString(path));
+    if (!file.open(QIODevice::ReadOnly)) return;
+    QString text = QString::fromUtf8(file.readAll());
+    text.replace(QStringLiteral("\r\n"), QStringLiteral("\n"));
+    if (text.endsWith(QLatin1Char('\n'))) text.chop(1);
+    memo.setPlainText(text);
+}

@@ -1,0 +1,40 @@
+// The language module's texts: reading language files, placeholders, the "\n" escape and the
+// description texts of windows.
+#pragma once
+
+#include <string>
+#include <string_view>
+
+#include "platform/IniFile.h"
+
+class QPlainTextEdit;
+
+// One language file (TfMain::LangPath + "Main.lng"), read once when made. Windows make one for
+// each file they read, read their keys and drop it before they return.
+class TLangFile {
+public:
+    explicit TLangFile(std::string path);
+
+    // The text of the key in the section: section and key names without regard to case, blanks
+    // around the value dropped, cut to its first 2047 characters. A missing file, section or
+    // key gives the default. Nothing is reported.
+    std::string Read(std::string_view section, std::string_view key,
+                     std::string_view defaultValue) const;
+
+private:
+    TIniFile ini_;
+};
+
+// The text with every occurrence of the placeholder ("[budget_name]", letter case counts)
+// replaced by the value. A value that holds the placeholder is not replaced again.
+std::string ReplacePlaceholder(std::string text, std::string_view placeholder,
+                               std::string_view value);
+
+// The text with every two characters "\" "n" turned into one line break, for the texts that
+// allow it (questions and error texts); everywhere else the two characters stay.
+std::string ExpandLineBreaks(std::string text);
+
+// A window's description text (TfMain::LangPath + "CreateBudgetTxt01.lng"): when the file
+// exists the memo shows it whole, unchanged (an empty file empties the memo); a missing file
+// leaves the memo as it is. Nothing is reported.
+void LoadDescription(const std::string& path, QPlainTextEdit& memo);
