@@ -4,6 +4,9 @@
 
 #include <QCoreApplication>
 
+#include "shell/ShellServices.h"
+#include "shell/Ulanguage.h"
+
 TDM* DM = nullptr;
 
 TDM::TDM() {
@@ -60,6 +63,25 @@ void TDM::FlushAndCloseTables() {
 
 void TDM::OpenTables() {
     for (TTable* table : BudgetTables()) table->Open();
+}
+
+void TDM::ResolveBudgetPaths() {
+    const std::string usersData = ShellServices().UsersDataPath();
+    TTable budgets;
+    budgets.SetDatabaseName(usersData);
+    budgets.SetTableName("Budgets.DB");
+    budgets.SetIndexName("Index01");
+    budgets.SetReadOnly(false);
+    budgets.Open();
+    for (budgets.First(); !budgets.Eof(); budgets.Next()) {
+        const std::string path =
+            ReplacePlaceholder(budgets.FieldByName("Path").AsString(), "[users_data]", usersData);
+        budgets.Edit();
+        budgets.FieldByName("Path").SetAsString(path);
+        budgets.Post();
+    }
+    budgets.Close();
+    QCoreApplication::processEvents();
 }
 
 void TDM::TableObjectsBeforeClose(TTable&) {}

@@ -44,11 +44,15 @@ public:
     // Opens the seventeen budget tables again with the folder, index, filter and read-only
     // flag they had.
     void OpenTables();
+    // The setup run: every "[users_data]" (letter case counts) in the Path of the budget list's
+    // rows becomes the users-data folder; every row is written again. Table errors reach the
+    // caller.
+    void ResolveBudgetPaths();
     // Bound to TableObjects' BeforeClose; does nothing.
     void TableObjectsBeforeClose(TTable& dataSet);
 
-private:
-    // The seventeen budget tables in the order both operations use: the journal table last.
+    // The seventeen budget tables in the order in which they are opened on a budget: the
+    // thirteen object tables, then the journal's four with jTrans last.
     std::array<TTable*, 17> BudgetTables();
 };
 

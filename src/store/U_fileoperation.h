@@ -15,7 +15,7 @@ constexpr int kShellNoFolder = -1;           // ShellDeleteFolder: no folder to 
 // The user's documents folder, without a trailing "/"; empty when the system names none.
 std::string GetMyDocumentsFolder();
 
-// The application-data folder (the program's data folder is this + "/Vemly/"), without a
+// The common application-data folder, which is the program's data folder itself, without a
 // trailing "/".
 std::string GetCommonAppDataFolder();
 

@@ -63,7 +63,7 @@ TestFolders::~TestFolders() {
 }
 
 std::string TestFolders::DataPath() const {
-    return root_ + "/appdata/Vemly/";
+    return root_ + "/appdata/";
 }
 
 std::string TestFolders::UsersDataPath() const {
