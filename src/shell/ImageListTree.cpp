@@ -3,7 +3,6 @@
 #include "shell/ImageListTree.h"
 
 #include <QPainter>
-#include <QPainterPath>
 #include <functional>
 
 namespace {
@@ -97,14 +96,7 @@ void DrawImages(QPainter& p) {
     p.setBrush(QColor(0xF2C94C));
     p.drawEllipse(QRectF(9, 4, 3.5, 3.5));
     p.setBrush(QColor(0x5BA55B));
-    QPainterPath hill;
-    hill.moveTo(2, 13);
-    hill.lineTo(6.5, 7);
-    hill.lineTo(10, 11);
-    hill.lineTo(12, 9);
-    hill.lineTo(14, 13);
-    hill.closeSubpath();
-    p.drawPath(hill);
+    p.drawPolygon(QPolygonF({{2, 13}, {6.5, 7}, {10, 11}, {12, 9}, {14, 13}}));
 }
 
 void DrawFiles(QPainter& p, bool selected) {
@@ -150,13 +142,7 @@ void DrawFolder(QPainter& p, QColor colour, bool open) {
     p.drawRect(QRectF(1.5, 4.5, 13, 10));
     p.setBrush(colour);
     if (open) {
-        QPainterPath front;
-        front.moveTo(3.5, 7.5);
-        front.lineTo(15.5, 7.5);
-        front.lineTo(13.5, 14.5);
-        front.lineTo(1.5, 14.5);
-        front.closeSubpath();
-        p.drawPath(front);
+        p.drawPolygon(QPolygonF({{3.5, 7.5}, {15.5, 7.5}, {13.5, 14.5}, {1.5, 14.5}}));
     } else {
         p.drawRect(QRectF(1.5, 6.5, 13, 8));
     }
@@ -188,17 +174,15 @@ TImageListTree::TImageListTree() : pixmaps_(kCount) {
             });
         }
     }
-    for (QPixmap& pixmap : pixmaps_) {
-        if (pixmap.isNull()) {
-            pixmap = QPixmap(kSize, kSize);
-            pixmap.fill(Qt::transparent);
-        }
-    }
+    empty_ = QPixmap(kSize, kSize);
+    empty_.fill(Qt::transparent);
+    for (QPixmap& pixmap : pixmaps_)
+        if (pixmap.isNull()) pixmap = empty_;
 }
 
 QPixmap TImageListTree::Pixmap(int index) const {
     if (index >= 0 && index < Count()) return pixmaps_[index];
-    return pixmaps_[2];
+    return empty_;
 }
 
 QIcon TImageListTree::NodeIcon(int image, int selectedImage) const {

@@ -28,5 +28,6 @@ public:
 
 private:
     std::vector<QPixmap> pixmaps_;
+    QPixmap empty_;
     mutable std::map<std::pair<int, int>, QIcon> icons_;
 };

@@ -2,6 +2,8 @@
 #include "shell/MessageDlg.h"
 
 #include <QMessageBox>
+#include <map>
+#include <utility>
 
 #include "platform/Text.h"
 
@@ -27,32 +29,26 @@ constexpr TButtonInfo kButtons[] = {
 
 }  // namespace
 
-void SetMessageDlgAnswerer(TMessageDlgAnswerer answerer) {
-    Answerer() = std::move(answerer);
+TMessageDlgAnswerer SetMessageDlgAnswerer(TMessageDlgAnswerer answerer) {
+    return std::exchange(Answerer(), std::move(answerer));
 }
 
 int MessageDlg(const std::string& text, TMsgDlgType type, TMsgDlgButtons buttons, QWidget* parent) {
     if (Answerer()) return Answerer()(TMessageDlgCall{text, type, buttons});
 
+    struct TTypeInfo {
+        QMessageBox::Icon Icon;
+        const char* Caption;
+    };
+    static const std::map<TMsgDlgType, TTypeInfo> kTypes = {
+        {TMsgDlgType::mtWarning, {QMessageBox::Warning, "Warning"}},
+        {TMsgDlgType::mtError, {QMessageBox::Critical, "Error"}},
+        {TMsgDlgType::mtInformation, {QMessageBox::Information, "Information"}},
+        {TMsgDlgType::mtConfirmation, {QMessageBox::Question, "Confirm"}},
+    };
     QMessageBox box(parent);
-    switch (type) {
-        case TMsgDlgType::mtWarning:
-            box.setIcon(QMessageBox::Warning);
-            box.setWindowTitle(QStringLiteral("Warning"));
-            break;
-        case TMsgDlgType::mtError:
-            box.setIcon(QMessageBox::Critical);
-            box.setWindowTitle(QStringLiteral("Error"));
-            break;
-        case TMsgDlgType::mtInformation:
-            box.setIcon(QMessageBox::Information);
-            box.setWindowTitle(QStringLiteral("Information"));
-            break;
-        case TMsgDlgType::mtConfirmation:
-            box.setIcon(QMessageBox::Question);
-            box.setWindowTitle(QStringLiteral("Confirm"));
-            break;
-    }
+    box.setIcon(kTypes.at(type).Icon);
+    box.setWindowTitle(QString::fromLatin1(kTypes.at(type).Caption));
     box.setTextFormat(Qt::PlainText);
     box.setText(ToQString(text));
     QMessageBox::StandardButtons standard;

@@ -30,6 +30,7 @@ struct TMessageDlgCall {
 };
 
 // While an answerer is set, MessageDlg shows nothing: it passes each box to the answerer and
-// returns its answer. An empty function shows boxes again. Tests set one.
+// returns its answer. An empty function shows boxes again. Tests set one. Returns the answerer
+// that was set before.
 using TMessageDlgAnswerer = std::function<int(const TMessageDlgCall&)>;
-void SetMessageDlgAnswerer(TMessageDlgAnswerer answerer);
+TMessageDlgAnswerer SetMessageDlgAnswerer(TMessageDlgAnswerer answerer);

@@ -1,4 +1,5 @@
-// Answers the program's message boxes for the life of a test and keeps what they said.
+// Answers the program's message boxes for the life of a test and keeps what they said; the
+// answerer set before comes back afterwards.
 #pragma once
 
 #include <string>
@@ -9,13 +10,12 @@
 class ScopedMessageDlg {
 public:
     // Every box is answered with `answer`.
-    explicit ScopedMessageDlg(int answer = mrOk) : answer_(answer) {
-        SetMessageDlgAnswerer([this](const TMessageDlgCall& call) {
-            calls_.push_back(call);
-            return answer_;
-        });
-    }
-    ~ScopedMessageDlg() { SetMessageDlgAnswerer({}); }
+    explicit ScopedMessageDlg(int answer = mrOk)
+        : answer_(answer), previous_(SetMessageDlgAnswerer([this](const TMessageDlgCall& call) {
+              calls_.push_back(call);
+              return answer_;
+          })) {}
+    ~ScopedMessageDlg() { SetMessageDlgAnswerer(std::move(previous_)); }
     ScopedMessageDlg(const ScopedMessageDlg&) = delete;
     ScopedMessageDlg& operator=(const ScopedMessageDlg&) = delete;
 
@@ -28,5 +28,6 @@ public:
 
 private:
     int answer_;
+    TMessageDlgAnswerer previous_;
     std::vector<TMessageDlgCall> calls_;
 };

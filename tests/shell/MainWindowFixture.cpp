@@ -1,0 +1,118 @@
+// A main window on temporary program folders, its message boxes answered, with helpers that
+// write budget list rows, objects, vemly.ini entries and helper programs.
+#include "MainWindowFixture.h"
+
+#include <QCoreApplication>
+#include <filesystem>
+#include <fstream>
+
+#include "platform/IniFile.h"
+#include "platform/Table.h"
+
+namespace fs = std::filesystem;
+
+MainWindowTest::MainWindowTest() {
+    fs::create_directories(ProgramDir());
+    DM = &dm;
+}
+
+MainWindowTest::~MainWindowTest() {
+    fMain = nullptr;
+    window.reset();
+    DM = nullptr;
+}
+
+TfMain& MainWindowTest::Create() {
+    window = std::make_unique<TfMain>();
+    fMain = window.get();
+    return *window;
+}
+
+TfMain& MainWindowTest::Start() {
+    Create();
+    window->show();
+    QCoreApplication::processEvents();
+    return *window;
+}
+
+void MainWindowTest::WriteHelper(const std::string& name, const std::string& script) const {
+    const std::string path = ProgramDir() + name;
+    std::ofstream(path) << "#!/bin/sh\n" << script << "\n";
+    fs::permissions(path, fs::perms::owner_all);
+}
+
+std::string MainWindowTest::ShellWord(const std::string& text) {
+    std::string word = "'";
+    for (const char c : text) word += c == '\'' ? std::string("'\\''") : std::string(1, c);
+    return word + "'";
+}
+
+void MainWindowTest::AddBudgetRow(int id, const std::string& name, const std::string& path,
+                                  int state, int image, const std::string& expanded) const {
+    TTable budgets;
+    budgets.SetDatabaseName(folders.UsersDataPath());
+    budgets.SetTableName("Budgets.db");
+    budgets.Open();
+    budgets.Append();
+    budgets.FieldByName("ID").SetAsInteger(id);
+    budgets.FieldByName("Name").SetAsString(name);
+    budgets.FieldByName("Path").SetAsString(path);
+    budgets.FieldByName("State").SetAsInteger(state);
+    budgets.FieldByName("Image").SetAsInteger(image);
+    budgets.FieldByName("Expanded").SetAsString(expanded);
+    budgets.FieldByName("Work").SetAsInteger(3);
+    budgets.Post();
+}
+
+void MainWindowTest::AddObject(const std::string& folder, int id, int parent, int type, int image,
+                               const std::string& name, const std::string& expanded,
+                               const std::string& descript) const {
+    TTable objects;
+    objects.SetDatabaseName(folder);
+    objects.SetTableName("Objects.db");
+    objects.Open();
+    objects.Append();
+    objects.FieldByName("ID").SetAsInteger(id);
+    objects.FieldByName("IDParent").SetAsInteger(parent);
+    objects.FieldByName("Type").SetAsInteger(type);
+    objects.FieldByName("Image").SetAsInteger(image);
+    objects.FieldByName("Name").SetAsString(name);
+    objects.FieldByName("Expanded").SetAsString(expanded);
+    objects.FieldByName("Descript").SetAsString(descript);
+    objects.Post();
+}
+
+namespace {
+
+// A column of the first row of a table with that ID, as text.
+std::string FieldOfRow(const std::string& folder, const char* table, int id, const char* field) {
+    TTable rows;
+    rows.SetDatabaseName(folder);
+    rows.SetTableName(table);
+    rows.SetReadOnly(true);
+    rows.Open();
+    if (!rows.Locate("ID", {id})) return "<no row>";
+    const TField& value = rows.FieldByName(field);
+    return value.Kind() == TFieldKind::Integer ? std::to_string(value.AsInteger())
+                                               : value.AsString();
+}
+
+}  // namespace
+
+std::string MainWindowTest::BudgetField(int id, const char* field) const {
+    return FieldOfRow(folders.UsersDataPath(), "Budgets.db", id, field);
+}
+
+std::string MainWindowTest::ObjectField(const std::string& folder, int id,
+                                        const char* field) const {
+    return FieldOfRow(folder, "Objects.db", id, field);
+}
+
+void MainWindowTest::WriteIni(const std::string& section, const std::string& key,
+                              const std::string& value) const {
+    TIniFile(folders.DataPath() + "vemly.ini").WriteString(section, key, value);
+}
+
+std::string MainWindowTest::ReadIni(const std::string& section, const std::string& key) const {
+    return TIniFile(folders.DataPath() + "vemly.ini").ReadString(section, key, "<none>");
+}

@@ -1,0 +1,419 @@
+// The program's start and stop: folders, first start, start-up checks, the start-up helper,
+// the single copy, the setup run, the restart helper and the main window's texts.
+#include <gtest/gtest.h>
+#include <sqlite3.h>
+#include <sys/wait.h>
+#include <unistd.h>
+
+#include <QAction>
+#include <QCoreApplication>
+#include <QLabel>
+#include <QLockFile>
+#include <QMenu>
+#include <QTreeWidget>
+#include <chrono>
+#include <filesystem>
+#include <fstream>
+#include <functional>
+#include <optional>
+#include <thread>
+
+#include "MainWindowFixture.h"
+#include "common/FakeShellServices.h"
+#include "platform/IniFile.h"
+#include "platform/Locale.h"
+#include "platform/Text.h"
+#include "store/Usettings.h"
+
+namespace fs = std::filesystem;
+
+namespace {
+
+void DropTable(const std::string& folder, const char* table) {
+    sqlite3* db = nullptr;
+    ASSERT_EQ(sqlite3_open((folder + "tables.sqlite").c_str(), &db), SQLITE_OK);
+    ASSERT_EQ(
+        sqlite3_exec(db, (std::string("DROP TABLE ") + table).c_str(), nullptr, nullptr, nullptr),
+        SQLITE_OK);
+    sqlite3_close(db);
+}
+
+bool Exists(const std::string& path) {
+    return fs::exists(path);
+}
+
+// Waits up to five seconds for a file that a started program writes.
+bool AppearsSoon(const std::string& path) {
+    for (int i = 0; i < 500 && !Exists(path); ++i)
+        std::this_thread::sleep_for(std::chrono::milliseconds(10));
+    return Exists(path);
+}
+
+std::string Caption(const TfMain& window, const char* name) {
+    if (auto* menu = window.findChild<QMenu*>(QString::fromLatin1(name)))
+        return ToStdString(menu->title());
+    return ToStdString(window.findChild<QAction*>(QString::fromLatin1(name))->text());
+}
+
+constexpr const char* kBudgetsMissing =
+    "Fatal error ! Does not exist table of the budgets 'Budgets.DB'.";
+constexpr const char* kSettingsMissing =
+    "Fatal error ! Does not exist table of the budgets 'Settings.db'.";
+
+using StartTest = MainWindowTest;
+
+TEST_F(StartTest, FoldersFollowTheUsersSpecialFolders) {
+    const TfMain& main = Start();
+    EXPECT_EQ(main.ProgramPath, ProgramDir());
+    EXPECT_EQ(main.DataPath, folders.DataPath());
+    EXPECT_EQ(main.UsersDataPath, folders.UsersDataPath());
+    EXPECT_EQ(main.TempPath, folders.TempPath());
+    EXPECT_EQ(main.TemplatesPath, folders.DataPath() + "Templates/");
+    EXPECT_EQ(main.ExportPath, folders.Root() + "/documents/VemlyExport");
+    EXPECT_EQ(main.BackupPath, folders.UsersDataPath() + "BACKUP");
+    EXPECT_EQ(main.LangPath, folders.DataPath() + "LangEN/");
+    EXPECT_EQ(main.HelpFile, folders.DataPath() + "LangEN/VemlyHelp.html");
+    EXPECT_TRUE(fs::is_directory(main.ExportPath));
+    EXPECT_TRUE(fs::is_directory(main.BackupPath));
+    EXPECT_TRUE(fs::is_directory(main.TempPath));
+    EXPECT_FALSE(main.FatalClose);
+    EXPECT_TRUE(main.isVisible());
+    EXPECT_TRUE(messages.Calls().empty());
+}
+
+// Each missing table of the users-data folder is reported in its turn; the window then closes
+// without the close dialog and no helper program runs.
+TEST_F(StartTest, MissingUsersDataTablesAreFatal) {
+    struct Case {
+        const char* name;
+        std::function<void(const TestFolders&)> damage;
+        std::vector<std::string> texts;
+    };
+    const std::vector<Case> cases = {
+        {"budget list",
+         [](const TestFolders& f) { DropTable(f.UsersDataPath(), "Budgets"); },
+         {kBudgetsMissing}},
+        {"settings",
+         [](const TestFolders& f) { DropTable(f.UsersDataPath(), "Settings"); },
+         {kSettingsMissing}},
+        {"tables file",
+         [](const TestFolders& f) { fs::remove(f.UsersDataPath() + "tables.sqlite"); },
+         {kBudgetsMissing, kSettingsMissing}},
+        {"damaged file",
+         [](const TestFolders& f) {
+             std::ofstream(f.UsersDataPath() + "tables.sqlite", std::ios::trunc) << "garbage";
+         },
+         {kBudgetsMissing, kSettingsMissing}},
+        {"no folder",
+         [](const TestFolders& f) { fs::remove_all(f.UsersDataPath()); },
+         {kBudgetsMissing, kSettingsMissing}},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.name);
+        TestFolders own;
+        const ScopedMessageDlg answers;
+        WriteHelper("VLStartup", "touch " + ShellWord(own.Root() + "/started"));
+        c.damage(own);
+        TDM data;
+        DM = &data;
+        TfMain main;
+        EXPECT_EQ(answers.Texts(), c.texts);
+        EXPECT_TRUE(answers.Calls().empty() || answers.Calls()[0].Type == TMsgDlgType::mtError);
+        EXPECT_TRUE(main.FatalClose);
+        main.show();
+        QCoreApplication::processEvents();
+        EXPECT_FALSE(main.isVisible());
+        EXPECT_FALSE(Exists(own.Root() + "/started"));
+        EXPECT_EQ(answers.Calls().size(), c.texts.size());
+        DM = &dm;
+    }
+}
+
+TEST_F(StartTest, FirstStartCopiesTheInstalledDataIntoPlace) {
+    // The installed data: what the build puts into <prefix>/share/vemly.
+    const fs::path installed = folders.Root() + "/prefix/share/vemly";
+    fs::create_directories(installed);
+    fs::copy(folders.DataPath(), installed, fs::copy_options::recursive);
+    fs::copy(folders.UsersDataPath(), installed / "UsersData", fs::copy_options::recursive);
+    fs::remove_all(folders.Root() + "/appdata");
+    fs::remove_all(folders.Root() + "/documents");
+
+    const TfMain& main = Start();
+    EXPECT_TRUE(messages.Calls().empty());
+    EXPECT_FALSE(main.FatalClose);
+    EXPECT_TRUE(Exists(folders.DataPath() + "vemly.ini"));
+    EXPECT_TRUE(Exists(folders.DataPath() + "EmptyBases/tables.sqlite"));
+    EXPECT_TRUE(Exists(folders.DataPath() + "LangEN/Main.lng"));
+    EXPECT_FALSE(Exists(folders.DataPath() + "UsersData"));
+    EXPECT_TRUE(Exists(folders.UsersDataPath() + "tables.sqlite"));
+    EXPECT_FALSE(Exists(folders.Root() + "/appdata.part"));
+    EXPECT_TRUE(fs::is_directory(main.ExportPath));
+    EXPECT_EQ(main.LangPath, folders.DataPath() + "LangEN/");
+}
+
+TEST_F(StartTest, FirstStartLeavesExistingFoldersAlone) {
+    const fs::path installed = folders.Root() + "/prefix/share/vemly";
+    fs::create_directories(installed / "UsersData");
+    std::ofstream(installed / "vemly.ini") << "[Common]\nVLLang=Installed\n";
+    fs::remove_all(folders.UsersDataPath());
+
+    Start();
+    // The users-data folder came from the installed data (which holds no tables here), the
+    // data folder stayed as it was.
+    EXPECT_TRUE(fs::is_directory(folders.UsersDataPath()));
+    EXPECT_EQ(messages.Texts(), (std::vector<std::string>{kBudgetsMissing, kSettingsMissing}));
+    EXPECT_EQ(ReadIni("Common", "VLLang"), "LangEN");
+}
+
+// The start-up helper runs without arguments, and the window waits for it, on the first start
+// of a day or while a request is pending; never in the setup run.
+TEST_F(StartTest, StartupHelperRunsWhenDue) {
+    struct Case {
+        const char* name;
+        std::optional<TDateTime> lastStart;
+        int startup;
+        bool setup;
+        bool runs;
+    };
+    const TDateTime today = Today();
+    for (const Case& c : {Case{"no LastStart", std::nullopt, 0, false, true},
+                          Case{"started yesterday", today - 1, 0, false, true},
+                          Case{"started today", today, 0, false, false},
+                          Case{"started today, request", today + 0.75, 1, false, true},
+                          Case{"started today, recovery", today, 20, false, true},
+                          Case{"setup run", std::nullopt, 1, true, false}}) {
+        SCOPED_TRACE(c.name);
+        TestFolders own;
+        DM = nullptr;
+        const std::string marker = own.Root() + "/started";
+        WriteHelper("VLStartup", "sleep 0.2; echo \"$#\" > " + ShellWord(marker));
+        {
+            TDM data;
+            DM = &data;
+            FakeShellServices settings(own.UsersDataPath());
+            if (c.lastStart) SetSettingDate("LastStart", *c.lastStart);
+            SetSettingInt("Startup", c.startup);
+        }
+        if (c.setup) TIniFile(own.DataPath() + "vemly.ini").WriteString("Common", "VLSMode", "1");
+        TDM data;
+        DM = &data;
+        TfMain main;
+        ASSERT_EQ(Exists(marker), c.runs);
+        if (c.runs) {
+            std::ifstream arguments(marker);
+            int count = -1;
+            arguments >> count;
+            EXPECT_EQ(count, 0);
+        }
+        DM = &dm;
+    }
+}
+
+TEST_F(StartTest, AMissingStartupHelperDoesNotStopTheStart) {
+    const TfMain& main = Start();
+    EXPECT_FALSE(main.FatalClose);
+    EXPECT_TRUE(main.isVisible());
+}
+
+TEST_F(StartTest, ASecondCopyEndsSilently) {
+    const TfMain& first = Start();
+    {
+        TDM data;
+        DM = &data;
+        TfMain second;
+        second.show();
+        QCoreApplication::processEvents();
+        EXPECT_TRUE(second.FatalClose);
+        EXPECT_FALSE(second.isVisible());
+        EXPECT_EQ(second.TreeViewMain->topLevelItemCount(), 0);
+        DM = &dm;
+    }
+    EXPECT_TRUE(messages.Calls().empty());
+    EXPECT_TRUE(first.isVisible());
+    // The second copy left the first one's lock in place.
+    QLockFile lock(ToQString(folders.UsersDataPath() + "vemly.lock"));
+    EXPECT_FALSE(lock.tryLock(0));
+
+    window.reset();
+    EXPECT_FALSE(Start().FatalClose);
+}
+
+TEST_F(StartTest, TheLockOfACrashedCopyDoesNotBlock) {
+    const std::string lockPath = folders.UsersDataPath() + "vemly.lock";
+    const pid_t child = fork();
+    if (child == 0) {
+        // A copy that takes the lock and dies without giving it up.
+        QLockFile lock(ToQString(lockPath));
+        lock.tryLock(0);
+        _exit(0);
+    }
+    int status = 0;
+    waitpid(child, &status, 0);
+    ASSERT_TRUE(Exists(lockPath));
+
+    const TfMain& main = Start();
+    EXPECT_FALSE(main.FatalClose);
+    EXPECT_TRUE(main.isVisible());
+}
+
+TEST_F(StartTest, SetupRunConfiguresAndCloses) {
+    WriteIni("Common", "VLSMode", "1");
+    WriteIni("Common", "VLLang", "");
+    AddBudgetRow(1, "Home", "[users_data]Home/");
+    const TfMain& main = Start();
+    EXPECT_TRUE(main.FatalClose);
+    EXPECT_FALSE(main.isVisible());
+    EXPECT_EQ(ReadIni("Common", "BACKUP"), folders.UsersDataPath() + "BACKUP");
+    EXPECT_EQ(ReadIni("Common", "VLLang"), "LangEN");
+    EXPECT_EQ(ReadIni("Common", "VLSMode"), "0");
+    EXPECT_EQ(BudgetField(1, "Path"), folders.UsersDataPath() + "Home/");
+    EXPECT_EQ(main.TreeViewMain->topLevelItemCount(), 0);
+    EXPECT_TRUE(messages.Calls().empty());
+
+    // The next start is an ordinary one.
+    folders.MakeBudget("Home");
+    window.reset();
+    const TfMain& next = Start();
+    EXPECT_FALSE(next.FatalClose);
+    EXPECT_EQ(next.TreeViewMain->topLevelItemCount(), 1);
+}
+
+// The setup run picks the Russian module for a Cyrillic charset and the English one otherwise;
+// when the module it picks is not installed it takes the other.
+TEST_F(StartTest, SetupRunChoosesTheLanguageModule) {
+    struct Case {
+        const char* name;
+        int langId;
+        bool russianInstalled;
+        bool englishInstalled;
+        bool charsetFile;
+        const char* expected;
+    };
+    const int original = GetUserDefaultLangID();
+    for (const Case& c : {Case{"Russian user", 0x0419, true, true, true, "LangRU"},
+                          Case{"Russian user, English only", 0x0419, false, true, true, "LangEN"},
+                          Case{"English user", 0x0409, true, true, true, "LangEN"},
+                          Case{"German user, Russian only", 0x0407, true, false, true, "LangRU"},
+                          Case{"no charset file", 0x0419, true, true, false, "LangEN"}}) {
+        SCOPED_TRACE(c.name);
+        SetUserDefaultLangID(c.langId);
+        TestFolders own;
+        TIniFile(own.DataPath() + "vemly.ini").WriteString("Common", "VLSMode", "1");
+        if (c.russianInstalled) fs::create_directories(own.DataPath() + "LangRU");
+        if (!c.englishInstalled) fs::remove_all(own.DataPath() + "LangEN");
+        if (!c.charsetFile) fs::remove(own.DataPath() + "fcharset.cfg");
+        TDM data;
+        DM = &data;
+        {
+            TfMain main;
+            main.show();
+            QCoreApplication::processEvents();
+        }
+        EXPECT_EQ(TIniFile(own.DataPath() + "vemly.ini").ReadString("Common", "VLLang", ""),
+                  c.expected);
+        DM = &dm;
+    }
+    SetUserDefaultLangID(original);
+}
+
+TEST_F(StartTest, ResolvingBudgetPathsReplacesOnlyTheExactPlaceholder) {
+    AddBudgetRow(1, "Two", "[users_data]a/[users_data]b");
+    AddBudgetRow(2, "Other case", "[USERS_DATA]c/");
+    AddBudgetRow(3, "Plain", "/somewhere/d/");
+    Create();
+    dm.ResolveBudgetPaths();
+    const std::string users = folders.UsersDataPath();
+    EXPECT_EQ(BudgetField(1, "Path"), users + "a/" + users + "b");
+    EXPECT_EQ(BudgetField(2, "Path"), "[USERS_DATA]c/");
+    EXPECT_EQ(BudgetField(3, "Path"), "/somewhere/d/");
+}
+
+TEST_F(StartTest, RestartHelperStartsInTheProgramsPlace) {
+    const std::string marker = folders.Root() + "/restarted";
+    WriteHelper("VLRestart", "echo \"$#\" > " + ShellWord(marker));
+    TfMain& main = Start();
+    main.RestartRequested = true;
+    EXPECT_TRUE(main.close());
+    EXPECT_TRUE(AppearsSoon(marker));
+    // The lock is given up, so the copy that the helper starts is not a second copy.
+    QLockFile lock(ToQString(folders.UsersDataPath() + "vemly.lock"));
+    EXPECT_TRUE(lock.tryLock(0));
+}
+
+TEST_F(StartTest, MissingRestartHelperStillEndsTheProgram) {
+    TfMain& main = Start();
+    main.RestartRequested = true;
+    EXPECT_TRUE(main.close());
+    EXPECT_FALSE(main.isVisible());
+}
+
+TEST_F(StartTest, TextsComeFromTheLanguageModule) {
+    const TfMain& main = Start();
+    EXPECT_EQ(Caption(main, "CreateBudget"), "&Create budget ...");
+    EXPECT_EQ(Caption(main, "Admin"), "&Administration");
+    EXPECT_EQ(Caption(main, "Move"), "Move ...");
+    EXPECT_EQ(main.LogCaption, "Journal of changes");
+    EXPECT_EQ(main.MesLoad, "Loading ...");
+    EXPECT_EQ(ToStdString(main.StatusBarText->text()),
+              "   Select a budget, folder or object in the tree on the left.");
+    EXPECT_EQ(main.NamesSep, "\\");
+}
+
+// Without language files (an empty module, or a damaged vemly.ini naming none) the program
+// starts with its English defaults and says nothing.
+TEST_F(StartTest, WithoutLanguageFilesTheDefaultsShow) {
+    for (const bool damagedIni : {false, true}) {
+        SCOPED_TRACE(damagedIni ? "damaged vemly.ini" : "empty module");
+        TestFolders own;
+        if (damagedIni) {
+            const char damaged[] = "\0\xFF[Common\nVLLang\n===\n[\n";
+            std::ofstream(own.DataPath() + "vemly.ini", std::ios::binary)
+                << std::string(damaged, sizeof damaged - 1);
+        } else {
+            fs::create_directories(own.DataPath() + "LangEmpty");
+            TIniFile(own.DataPath() + "vemly.ini").WriteString("Common", "VLLang", "LangEmpty");
+        }
+        const ScopedMessageDlg answers;
+        TDM data;
+        DM = &data;
+        TfMain main;
+        main.show();
+        QCoreApplication::processEvents();
+        EXPECT_TRUE(answers.Calls().empty());
+        EXPECT_TRUE(main.isVisible());
+        std::vector<std::string> captions;
+        for (const char* name : {"Budget", "CreateBudget", "Exit", "Admin", "Backup", "Recovery",
+                                 "Language", "Settings", "Help", "Help1", "About", "CreateObject",
+                                 "Rename", "Move", "Delete", "Export", "Import"})
+            captions.push_back(Caption(main, name));
+        EXPECT_EQ(captions, (std::vector<std::string>{
+                                "Budget", "Create budget", "Exit", "Administrator", "Backup",
+                                "Recovery", "Language", "Settings", "Help", "Help", "About",
+                                "CreateObject", "Rename", "Move", "Delete", "Export", "Import"}));
+        EXPECT_EQ(main.CalendarCaption, "Calendar of the budget");
+        EXPECT_EQ(main.LogCaption, "Log of transactions");
+        EXPECT_EQ(main.MesPrepare, "Prepare ...");
+        EXPECT_EQ(main.MesProcessing, "Processing ...");
+        EXPECT_EQ(ToStdString(main.StatusBarText->text()), "   ");
+        if (damagedIni) {
+            EXPECT_EQ(main.LangPath, own.DataPath() + "/");
+        }
+        DM = &dm;
+    }
+}
+
+// The popup keys do not follow the item numbers: Item3 names item 2, Item4 item 3, Item6 item 5
+// and Item7 item 6; keys 2 and 5 are not read and the separator keeps no caption.
+TEST_F(StartTest, PopupMenuTakesItsOddlyNumberedKeys) {
+    std::ofstream(folders.DataPath() + "LangEN/PMenuTree.lng", std::ios::trunc)
+        << "[PMenuTree]\nItem0=A0\nItem1=A1\nItem2=A2\nItem3=A3\nItem4=A4\nItem5=A5\n"
+           "Item6=A6\nItem7=A7\n";
+    const TfMain& main = Start();
+    std::vector<std::string> captions;
+    for (const QAction* action : main.PMenuTree->actions())
+        captions.push_back(ToStdString(action->text()));
+    EXPECT_EQ(captions, (std::vector<std::string>{"A0", "A1", "A3", "A4", "", "A6", "A7"}));
+    EXPECT_TRUE(main.PMenuTree->actions()[4]->isSeparator());
+}
+
+}  // namespace
