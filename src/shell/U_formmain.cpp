@@ -773,6 +773,7 @@ void TfMain::AddObjectNodes(int parentId, int budgetId, TTreeNode* parentNode,
         const TObjectRow& row = rows[index];
         auto* node = new TTreeNode(*this, row.Info, row.Image,
                                    row.Info.Type == otFiles ? row.Image + 1 : row.Image);
+        // The saved state is applied once the node stands in the tree (RebuildTree).
         node->setData(0, Qt::UserRole, row.Expanded);
         parent->addChild(node);
         nodes_.push_back(node);

@@ -47,39 +47,45 @@ std::string MainWindowTest::ShellWord(const std::string& text) {
     return word + "'";
 }
 
+namespace {
+
+// Appends a row with these values to a table of the folder.
+void AppendRow(const std::string& folder, const char* table,
+               const std::vector<std::pair<const char*, TFieldValue>>& values) {
+    TTable rows;
+    rows.SetDatabaseName(folder);
+    rows.SetTableName(table);
+    rows.Open();
+    rows.Append();
+    for (const auto& [field, value] : values) rows.FieldByName(field).SetValue(value);
+    rows.Post();
+}
+
+}  // namespace
+
 void MainWindowTest::AddBudgetRow(int id, const std::string& name, const std::string& path,
                                   int state, int image, const std::string& expanded) const {
-    TTable budgets;
-    budgets.SetDatabaseName(folders.UsersDataPath());
-    budgets.SetTableName("Budgets.db");
-    budgets.Open();
-    budgets.Append();
-    budgets.FieldByName("ID").SetAsInteger(id);
-    budgets.FieldByName("Name").SetAsString(name);
-    budgets.FieldByName("Path").SetAsString(path);
-    budgets.FieldByName("State").SetAsInteger(state);
-    budgets.FieldByName("Image").SetAsInteger(image);
-    budgets.FieldByName("Expanded").SetAsString(expanded);
-    budgets.FieldByName("Work").SetAsInteger(3);
-    budgets.Post();
+    AppendRow(folders.UsersDataPath(), "Budgets.db",
+              {{"ID", id},
+               {"Name", name},
+               {"Path", path},
+               {"State", state},
+               {"Image", image},
+               {"Expanded", expanded},
+               {"Work", 3}});
 }
 
 void MainWindowTest::AddObject(const std::string& folder, int id, int parent, int type, int image,
                                const std::string& name, const std::string& expanded,
                                const std::string& descript) const {
-    TTable objects;
-    objects.SetDatabaseName(folder);
-    objects.SetTableName("Objects.db");
-    objects.Open();
-    objects.Append();
-    objects.FieldByName("ID").SetAsInteger(id);
-    objects.FieldByName("IDParent").SetAsInteger(parent);
-    objects.FieldByName("Type").SetAsInteger(type);
-    objects.FieldByName("Image").SetAsInteger(image);
-    objects.FieldByName("Name").SetAsString(name);
-    objects.FieldByName("Expanded").SetAsString(expanded);
-    objects.FieldByName("Descript").SetAsString(descript);
-    objects.Post();
+    AppendRow(folder, "Objects.db",
+              {{"ID", id},
+               {"IDParent", parent},
+               {"Type", type},
+               {"Image", image},
+               {"Name", name},
+               {"Expanded", expanded},
+               {"Descript", descript}});
 }
 
 namespace {
