@@ -145,7 +145,9 @@ std::vector<TTableDef> BudgetTables() {
                {"IDObject", Int},
                {"Type", Int},
                {"NameObject", Text}},
-              {TIndexDef{"Index_NTrans", {"NTrans"}}}),
+              // Index_Status: every application first looks for the undone transactions,
+              // which stays quick however long the journal grows.
+              {TIndexDef{"Index_NTrans", {"NTrans"}}, TIndexDef{"Index_Status", {"Status"}}}),
     };
 }
 

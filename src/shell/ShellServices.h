@@ -12,6 +12,24 @@ public:
 
     // The users-data folder (TfMain::UsersDataPath): it holds the budget list and the settings.
     virtual std::string UsersDataPath() const = 0;
+    // The open budget's folder (TfMain::BudgetPath): its tables, "Images", "Files" and
+    // "jTrFiles".
+    virtual std::string BudgetPath() const = 0;
+    // The language folder (TfMain::LangPath), ending with "/": the ".lng" files.
+    virtual std::string LangPath() const = 0;
+
+    // True once the main window is marked fatal (TfMain::FatalClose): the program is ending.
+    virtual bool FatalClose() const = 0;
+    // Shows the text in an error box with an OK button only, marks the main window fatal and
+    // closes it without the close dialog; returns to the caller, and the program ends once
+    // control is back in the message loop. The journal's fatal reports come here.
+    virtual void CloseFatally(const std::string& text) = 0;
+    // TfMain::FatalError: the main window's own fatal report of a folder that could not be
+    // created (-2) or deleted (-3), with the system's text of the last error; it ends the
+    // program in the same way and returns to the caller.
+    virtual void FatalError(int code) = 0;
+    // The main window's ordinary closing, through its close dialog.
+    virtual void Close() = 0;
 };
 
 namespace shell_services_detail {

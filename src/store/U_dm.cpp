@@ -1,8 +1,17 @@
 // The data module: the budget list and the seventeen tables of the open budget, shared by the
-// whole program.
+// whole program, with its deletions and its queries of dates and pay settings.
 #include "store/U_dm.h"
 
 #include <QCoreApplication>
+#include <algorithm>
+#include <filesystem>
+#include <functional>
+
+#include "pays/Upaytables.h"
+#include "pays/Uscheduler.h"
+#include "shell/ShellServices.h"
+#include "store/U_fileoperation.h"
+#include "store/Utransactions.h"
 
 #include "shell/ShellServices.h"
 #include "shell/Ulanguage.h"
@@ -85,3 +94,239 @@ void TDM::ResolveBudgetPaths() {
 }
 
 void TDM::TableObjectsBeforeClose(TTable&) {}
+
+// ---- Views of one operation
+
+TBudgetTable::TBudgetTable(std::string_view file, bool writable, TFilter filter,
+                           std::string_view index) {
+    SetDatabaseName(ShellServices().BudgetPath());
+    SetTableName(std::string(file));
+    SetIndexName(std::string(index));
+    SetReadOnly(!writable);
+    SetFilter(std::move(filter));
+    SetFiltered(true);
+    Open();
+}
+
+void DeleteAllRows(TTable& table) {
+    for (table.First(); !table.Eof();) table.Delete();
+}
+
+namespace {
+
+// Deletes the rows of one object (the filter) from a shared table, borrowing it with that
+// filter; every row of the object goes whatever filter the table held.
+void ClearRows(TTable& table, TFilter rows) {
+    TTransactionScope scope(table.DatabaseName());
+    {
+        TFilterScope borrowed(table, std::move(rows));
+        DeleteAllRows(table);
+    }
+    scope.Commit();
+}
+
+TFilter RowsOf(int id, const char* field = "ID") {
+    return Where(field) == id;
+}
+
+std::string ObjectFolder(const char* kind, int id) {
+    return ShellServices().BudgetPath() + "/" + kind + IntToText(id);
+}
+
+// Deletes an album's or a collection's folder with everything in it when it exists; a folder
+// that stays is the main window's fatal error -3.
+void DeleteObjectFolder(const std::string& folder) {
+    if (std::filesystem::is_directory(folder) && ShellDeleteFolder(folder, true, false) != kShellOk)
+        ShellServices().FatalError(-3);
+}
+
+}  // namespace
+
+// ---- Deletions
+
+void TDM::DeleteObjectRecord(int id) {
+    LetMessagesRun();
+    {
+        TFilterScope borrowed(TableObjects, RowsOf(id));
+        if (TableObjects.IsEmpty()) {
+            ReportFatalError(kFatalObject);
+            return;
+        }
+        TableObjects.Delete();
+    }
+    LetMessagesRun();
+}
+
+void TDM::DeleteTableObject(int id) {
+    ClearRows(TableTables, RowsOf(id));
+    LetMessagesRun();
+    DeleteObjectRecord(id);
+}
+
+void TDM::DeleteImagesObject(int id) {
+    LetMessagesRun();
+    ClearRows(TableImages, RowsOf(id));
+    DeleteObjectFolder(ObjectFolder("Images/IMG", id));
+    DeleteObjectRecord(id);
+}
+
+void TDM::DeleteFilesObject(int id) {
+    DeleteObjectFolder(ObjectFolder("Files/DIR", id));
+    DeleteObjectRecord(id);
+}
+
+void TDM::DeleteNumberObject(int id) {
+    DeleteNumberItems(id);
+    DeleteObjectRecord(id);
+}
+
+void TDM::DeletePayObject(int id) {
+    DeletePayData(id);
+    DeleteObjectRecord(id);
+}
+
+void TDM::DeleteNumberItems(int id) {
+    {
+        TFilterScope items(TableNumbers, RowsOf(id));
+        for (TableNumbers.First(); !TableNumbers.Eof(); TableNumbers.Next())
+            if (TableNumbers.FieldByName("ItemType").AsString().starts_with("A"))
+                DeleteAlgorithm(TableNumbers.FieldByName("IDAlg").AsInteger());
+        DeleteAllRows(TableNumbers);
+    }
+    LetMessagesRun();
+}
+
+void TDM::DeleteAutoCharges(int id) {
+    TFilterScope charges(TableAutoCharges, RowsOf(id));
+    for (TableAutoCharges.First(); !TableAutoCharges.Eof(); TableAutoCharges.Next()) {
+        if (TableAutoCharges.FieldByName("ItemType").AsString().starts_with("A"))
+            DeleteAlgorithm(TableAutoCharges.FieldByName("IDAlg").AsInteger());
+        DeleteSchedule(TableAutoCharges.FieldByName("IDSchedule").AsInteger());
+    }
+    DeleteAllRows(TableAutoCharges);
+}
+
+void TDM::DeletePayHistory(int id) {
+    ClearRows(TablePayHistory, RowsOf(id));
+}
+
+void TDM::DeletePayData(int id) {
+    DeletePayHistory(id);
+    DeleteAutoCharges(id);
+    ClearRows(TablePays, RowsOf(id));
+}
+
+// ---- Dates and pay settings
+
+namespace {
+
+// The day of the first (or the last) event of each pay of the open budget among the events
+// that the filter of the pay lets through; pays without such events give none.
+std::vector<TDateTime> PayEventDays(bool last, const std::function<TFilter(int pay)>& events) {
+    TBudgetTable objects("Objects.DB", false, Where("Type") == 60);
+    TBudgetTable history("PayHistory.db");
+    std::vector<TDateTime> days;
+    for (; !objects.Eof(); objects.Next()) {
+        history.SetFilter(events(objects.FieldByName("ID").AsInteger()));
+        if (history.IsEmpty()) continue;
+        if (last) history.Last();
+        days.push_back(history.FieldByName("DateEvent").AsDateTime());
+    }
+    return days;
+}
+
+// The latest of today and the last events of the pays.
+TDateTime LatestEvent(const std::function<TFilter(int pay)>& events) {
+    const std::vector<TDateTime> days = PayEventDays(true, events);
+    return std::max(Today(), days.empty() ? Today() : *std::max_element(days.begin(), days.end()));
+}
+
+constexpr char kFilterFlagCount = 7;
+
+}  // namespace
+
+TDateTime TDM::FirstCalendarDate() {
+    TBudgetTable calendar("Calendar.db");
+    return calendar.IsEmpty() ? Today() : calendar.FieldByName("Date").AsDateTime();
+}
+
+TDateTime TDM::EarliestPayEventDate() {
+    const std::vector<TDateTime> days = PayEventDays(false, [](int pay) { return RowsOf(pay); });
+    return std::min(Today(), days.empty() ? Today() : *std::min_element(days.begin(), days.end()));
+}
+
+TDateTime TDM::LatestPayEventDate() {
+    return LatestEvent([](int pay) { return RowsOf(pay); });
+}
+
+TDateTime TDM::LatestManualPayEventDate() {
+    return LatestEvent([](int pay) {
+        return RowsOf(pay) && ((Where("TypeEvent") == kEventCharge && Where("IDCharge") == 0) ||
+                               Where("TypeEvent") == kEventPayment);
+    });
+}
+
+void TDM::WritePayFilter(int id, const PayFilterInfo& filter) {
+    const bool flags[kFilterFlagCount] = {
+        filter.FilterOn,     filter.ShowCounters, filter.ShowAutoCharges, filter.ShowManualCharges,
+        filter.ShowPayments, filter.UseDateFrom,  filter.UseDateTo};
+    std::string mode(15, '0');
+    for (int i = 0; i < kFilterFlagCount; ++i)
+        if (flags[i]) mode[i] = '1';
+    TBudgetTable pays("Pays.DB", true);
+    if (!pays.Locate("ID", {id})) return;
+    pays.Edit();
+    pays.FieldByName("FilterMode").SetAsString(mode);
+    pays.FieldByName("FilterDateFrom").SetAsDateTime(filter.DateFrom);
+    pays.FieldByName("FilterDateTo").SetAsDateTime(filter.DateTo);
+    pays.Post();
+}
+
+PayFilterInfo TDM::ReadPayFilter(int id) {
+    TBudgetTable pays("Pays.DB");
+    if (!pays.Locate("ID", {id})) return DefaultPayFilter();
+    const std::string mode = pays.FieldByName("FilterMode").AsString();
+    // A character that is missing reads as off, any other than '0' as on.
+    const auto flag = [&](int i) { return i < static_cast<int>(mode.size()) && mode[i] != '0'; };
+    PayFilterInfo filter;
+    filter.FilterOn = flag(0);
+    filter.ShowCounters = flag(1);
+    filter.ShowAutoCharges = flag(2);
+    filter.ShowManualCharges = flag(3);
+    filter.ShowPayments = flag(4);
+    filter.UseDateFrom = flag(5);
+    filter.UseDateTo = flag(6);
+    filter.DateFrom = pays.FieldByName("FilterDateFrom").AsDateTime();
+    filter.DateTo = pays.FieldByName("FilterDateTo").AsDateTime();
+    return filter;
+}
+
+PayFilterInfo TDM::DefaultPayFilter() {
+    PayFilterInfo filter;
+    filter.ShowCounters = filter.ShowAutoCharges = filter.ShowManualCharges = filter.ShowPayments =
+        true;
+    filter.DateFrom = filter.DateTo = Today();
+    return filter;
+}
+
+void TDM::SetPayDirection(int id, char direction) {
+    {
+        TBudgetTable pays("Pays.DB", true);
+        if (!pays.Locate("ID", {id})) return;
+        pays.Edit();
+        pays.FieldByName("Direction").SetAsString(std::string(1, direction));
+        pays.Post();
+    }
+    TFilterScope pay(TableObjects, RowsOf(id));
+    if (TableObjects.IsEmpty()) return;
+    TableObjects.Edit();
+    TableObjects.FieldByName("Image").SetAsInteger(PayIcon(direction));
+    TableObjects.Post();
+}
+
+char TDM::GetPayDirection(int id) {
+    TBudgetTable pays("Pays.DB");
+    if (!pays.Locate("ID", {id})) return 'N';
+    const std::string direction = pays.FieldByName("Direction").AsString();
+    return direction.empty() ? 'N' : direction[0];
+}

@@ -1,10 +1,46 @@
 // The data module: the budget list and the seventeen tables of the open budget, shared by the
-// whole program.
+// whole program, with its deletions, queries and algorithm storage on the open budget.
 #pragma once
 
 #include <array>
+#include <string>
+#include <string_view>
+#include <vector>
 
+#include "algorithms/Uq519algorithm01.h"
 #include "platform/Table.h"
+
+// A view of one table of the open budget (TfMain::BudgetPath) for one operation, the temporary
+// table object of the program's operations: the table file named, ordered by the index named,
+// read-only unless writable, showing the rows the filter lets through (the empty filter: all),
+// opened at once and closed when it goes. Its reads and writes never disturb the data module's
+// shared tables.
+class TBudgetTable : public TTable {
+public:
+    explicit TBudgetTable(std::string_view file, bool writable = false, TFilter filter = {},
+                          std::string_view index = "Index01");
+};
+
+// Deletes every row that the table shows, from the first.
+void DeleteAllRows(TTable& table);
+
+// An algorithm's text as stored and journaled: pieces of 100 characters (the last one holds the
+// rest; an empty text has none). A piece may end between the two characters of a line break.
+std::vector<std::string> AlgorithmTextPieces(std::string_view text);
+
+// The view filter of one pay's history (Pays.db FilterMode, FilterDateFrom, FilterDateTo).
+struct PayFilterInfo {
+    bool FilterOn = false;
+    bool ShowCounters = false;       // "CN"
+    bool ShowAutoCharges = false;    // "CH" with IDCharge not 0
+    bool ShowManualCharges = false;  // "CH" with IDCharge 0
+    bool ShowPayments = false;       // "PY"
+    bool UseDateFrom = false;
+    TDateTime DateFrom = 0;
+    bool UseDateTo = false;
+    TDateTime DateTo = 0;
+    bool operator==(const PayFilterInfo&) const = default;
+};
 
 // One instance, DM, created before every window and kept to the end of the run. Its tables are
 // configured as the module holds them before the program sets them up: each has its table file
@@ -50,6 +86,75 @@ public:
     void ResolveBudgetPaths();
     // Bound to TableObjects' BeforeClose; does nothing.
     void TableObjectsBeforeClose(TTable& dataSet);
+
+    // Deletions without the journal, on the open budget's shared tables and folder, each taking
+    // the object's ID. Every shared table they filter has its Filter and Filtered back and is
+    // open afterwards. A row is found by its ID whatever filter a shared table holds.
+    //
+    // The object's Objects.db row; an ID without a row is the journal's fatal error -3 and
+    // nothing is deleted. Lets the message loop run before and after.
+    void DeleteObjectRecord(int id);
+    // Its Tables.db rows, then its object row.
+    void DeleteTableObject(int id);
+    // Its Images.db rows and its folder Images/IMG<id> (a folder that exists and cannot be
+    // deleted: TfMain::FatalError -3, and the object row still goes), then its object row.
+    void DeleteImagesObject(int id);
+    // Its folder Files/DIR<id> as above, then its object row.
+    void DeleteFilesObject(int id);
+    // DeleteNumberItems, then its object row.
+    void DeleteNumberObject(int id);
+    // DeletePayData, then its object row.
+    void DeletePayObject(int id);
+    // A number's Numbers.db rows and the algorithms of its "A" items.
+    void DeleteNumberItems(int id);
+    // DeletePayHistory, DeleteAutoCharges, then the pay's Pays.db row (none: no error).
+    void DeletePayData(int id);
+    // A pay's PayHistory.db rows.
+    void DeletePayHistory(int id);
+    // A pay's PayAutoCharges.DB rows, the algorithms of its "A" charges and the schedules of all
+    // its charges.
+    void DeleteAutoCharges(int id);
+
+    // Dates of the open budget; today is the current day at midnight.
+    //
+    // The Date of the calendar's first row; today for an empty calendar.
+    TDateTime FirstCalendarDate();
+    // The earliest first event of any pay when it lies before today, else today.
+    TDateTime EarliestPayEventDate();
+    // The latest last event of any pay when it lies after today, else today.
+    TDateTime LatestPayEventDate();
+    // The same over the manual charges ("CH" with IDCharge 0) and the payments only.
+    TDateTime LatestManualPayEventDate();
+
+    // A pay's settings in Pays.db; a pay without a row reads the defaults and writes nothing.
+    void WritePayFilter(int id, const PayFilterInfo& filter);
+    PayFilterInfo ReadPayFilter(int id);
+    // Filter off, the four kinds shown, no period bounds, both dates today.
+    PayFilterInfo DefaultPayFilter();
+    // Sets Direction and the pay's tree icon (Objects.db Image, PayIcon).
+    void SetPayDirection(int id, char direction);
+    // The first letter of Direction; 'N' for a pay without a row or with an empty Direction.
+    char GetPayDirection(int id);
+
+    // The algorithm storage of the open budget: Algorithms.db, AlgExtData.db, AlgVarDescr.db
+    // and AlgText.db, keyed by the algorithm's ID.
+    //
+    // The stored algorithm with that ID (its initial data with Date 0 and DataStr empty). An ID
+    // without an Algorithms.db row is the journal's fatal error -3; the record then holds the ID
+    // alone and must not be stored or journaled.
+    Algorithm01 LoadAlgorithm(int id);
+    // Stores the algorithm under a new ID (NextAlgorithmId; the record's ID is not used) and
+    // returns that ID.
+    int SaveAlgorithm(const Algorithm01& algorithm);
+    // Deletes every row of the algorithm in the four tables; an ID without rows changes nothing.
+    void DeleteAlgorithm(int id);
+    // The pay (PayAutoCharges.DB, looked at first) or number (Numbers.db) whose row refers to
+    // the algorithm; -1 when none does.
+    int FindAlgorithmOwner(int idAlg);
+    // Fills users with the owner of every algorithm that takes the object as an initial datum,
+    // once per referring datum (-1 for an algorithm that nothing owns), the object itself left
+    // out; true when at least one was added.
+    bool ListDataSourceUsers(int idObject, std::vector<int>& users);
 
     // The seventeen budget tables in the order in which they are opened on a budget: the
     // thirteen object tables, then the journal's four with jTrans last.

@@ -2,6 +2,7 @@
 #pragma once
 
 #include <string>
+#include <vector>
 
 #include "shell/ShellServices.h"
 
@@ -17,6 +18,27 @@ public:
     FakeShellServices& operator=(const FakeShellServices&) = delete;
 
     std::string UsersDataPath() const override { return usersDataPath_; }
+    std::string BudgetPath() const override { return budgetPath; }
+    std::string LangPath() const override { return langPath; }
+
+    bool FatalClose() const override { return fatalClose; }
+    void CloseFatally(const std::string& text) override {
+        fatalTexts.push_back(text);
+        fatalClose = true;
+    }
+    void FatalError(int code) override {
+        fatalErrors.push_back(code);
+        fatalClose = true;
+    }
+    void Close() override { ++closeRequests; }
+
+    std::string budgetPath;
+    std::string langPath;
+    // What the main window was asked to do, in order.
+    bool fatalClose = false;
+    std::vector<std::string> fatalTexts;  // CloseFatally
+    std::vector<int> fatalErrors;         // FatalError
+    int closeRequests = 0;                // Close
 
 private:
     std::string usersDataPath_;

@@ -1,10 +1,7 @@
 // A damaged or missing tables file is a clear error that changes nothing; a process killed in
 // the middle of a transaction scope leaves all or none of its rows; odd folder names work.
 #include <gtest/gtest.h>
-#include <signal.h>
 #include <sqlite3.h>
-#include <sys/wait.h>
-#include <unistd.h>
 
 #include <chrono>
 #include <filesystem>
@@ -13,6 +10,7 @@
 #include <sstream>
 #include <thread>
 
+#include "common/ChildProcess.h"
 #include "platform/ItemsTable.h"
 
 namespace fs = std::filesystem;
@@ -28,51 +26,6 @@ std::string FileBytes(const std::string& path) {
 
 void WriteBytes(const std::string& path, const std::string& bytes) {
     std::ofstream(path, std::ios::binary | std::ios::trunc) << bytes;
-}
-
-std::string IntegrityOf(const std::string& folder) {
-    sqlite3* db = nullptr;
-    sqlite3_open_v2((folder + "/tables.sqlite").c_str(), &db, SQLITE_OPEN_READWRITE, nullptr);
-    sqlite3_stmt* stmt = nullptr;
-    std::string result = "cannot check";
-    if (sqlite3_prepare_v2(db, "PRAGMA integrity_check", -1, &stmt, nullptr) == SQLITE_OK &&
-        sqlite3_step(stmt) == SQLITE_ROW)
-        result = reinterpret_cast<const char*>(sqlite3_column_text(stmt, 0));
-    sqlite3_finalize(stmt);
-    sqlite3_close(db);
-    return result;
-}
-
-// Runs `work` in a child process that reports through `ready` and is then killed with SIGKILL
-// after `delay`. The parent holds no connection to the folder meanwhile.
-template <class TWork>
-void KillDuring(TWork work, std::chrono::milliseconds delay) {
-    int ready[2];
-    ASSERT_EQ(pipe(ready), 0);
-    const pid_t child = fork();
-    ASSERT_GE(child, 0);
-    if (child == 0) {
-        close(ready[0]);
-        try {
-            work(ready[1]);
-        } catch (...) {
-        }
-        _exit(1);  // never reached while the parent kills in time
-    }
-    close(ready[1]);
-    char signal = 0;
-    ASSERT_EQ(read(ready[0], &signal, 1), 1) << "the child ended before it was ready";
-    std::this_thread::sleep_for(delay);
-    kill(child, SIGKILL);
-    int status = 0;
-    waitpid(child, &status, 0);
-    close(ready[0]);
-    EXPECT_TRUE(WIFSIGNALED(status) && WTERMSIG(status) == SIGKILL);
-}
-
-void Ready(int pipe) {
-    const char signal = 'r';
-    if (write(pipe, &signal, 1) != 1) _exit(2);
 }
 
 }  // namespace

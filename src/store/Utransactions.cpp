@@ -1,0 +1,351 @@
+// The transaction journal of the open budget: preparing a transaction, reading its parts,
+// applying it, purging undone transactions, the fatal reports and the number allocators.
+#include "store/Utransactions.h"
+
+#include <QCoreApplication>
+#include <filesystem>
+
+#include "shell/ShellServices.h"
+#include "store/U_fileoperation.h"
+
+namespace {
+
+constexpr const char* kJournal = "jTrans";
+constexpr const char* kJournalIndex = "Index_NTrans";
+
+bool journalBusy = false;
+
+// The journal's rows through a view of their own, ordered by NTrans, whatever filter the
+// data module's journal table holds.
+class TJournalTable : public TBudgetTable {
+public:
+    explicit TJournalTable(bool writable = false, TFilter filter = {})
+        : TBudgetTable(kJournal, writable, std::move(filter), kJournalIndex) {}
+};
+
+// The journal view follows the data module's journal table: show it what was written.
+void RefreshJournalView() {
+    if (DM != nullptr && DM->TablejTrans.Active()) DM->TablejTrans.Refresh();
+}
+
+// The value of a field in the last row of the view, or nothing when the view is empty.
+std::optional<int> LastInteger(TTable& table, std::string_view field) {
+    table.Last();
+    if (table.IsEmpty()) return std::nullopt;
+    return table.FieldByName(field).AsInteger();
+}
+
+// 1 + the largest value of the field, which orders the table's view; 1 for an empty view.
+int NextAfterLast(TTable&& table, std::string_view field) {
+    return LastInteger(table, field).value_or(0) + 1;
+}
+
+// Sets the Status of row NTrans; false when there is no such row.
+bool SetStatus(int nTrans, std::string_view status) {
+    TJournalTable trans(true);
+    if (!trans.Locate("NTrans", {nTrans})) return false;
+    trans.Edit();
+    trans.FieldByName("Status").SetAsString(status);
+    trans.Post();
+    return true;
+}
+
+int PurgeUndone() {
+    TJournalTable undone(true, Where("Status") == std::string(kStatusBack));
+    if (undone.IsEmpty()) return 0;
+    TTransactionScope scope(ShellServices().BudgetPath());
+    int count = 0;
+    for (std::optional<int> nTrans; (nTrans = LastInteger(undone, "NTrans"));) {
+        for (const char* parts : {"jTrInteger", "jTrText", "jTrDate"}) {
+            TBudgetTable rows(parts, true, Where("NTrans") == *nTrans);
+            DeleteAllRows(rows);
+        }
+        const std::string folder = TransFolder(*nTrans);
+        if (std::filesystem::is_directory(folder) &&
+            ShellDeleteFolder(folder, true, false) != kShellOk)
+            ShellServices().FatalError(-3);
+        undone.Delete();
+        ++count;
+    }
+    scope.Commit();
+    RefreshJournalView();
+    return count;
+}
+
+// Runs the applier of the row in one store transaction of the budget; its writes are kept
+// together with "APPLY" when it succeeds, and rolled back otherwise.
+int RunApplier(const TTransRow& row) {
+    TTransactionScope scope(ShellServices().BudgetPath());
+    const TTransApplier* applier = TransAppliers().Find(row.Act, row.Type);
+    int result = applier != nullptr ? (*applier)(row) : 0;
+    if (result > 0) {
+        if (SetStatus(row.NTrans, kStatusApply))
+            scope.Commit();
+        else
+            result = kFatalTransaction;
+    }
+    return result;
+}
+
+}  // namespace
+
+void LetMessagesRun() {
+    if (QCoreApplication::instance() != nullptr)
+        QCoreApplication::processEvents(QEventLoop::ExcludeUserInputEvents);
+}
+
+std::string FatalErrorText(int code) {
+    switch (code) {
+        case kFatalTransaction:
+            return "FATAL : Incorrect identifier of transaction";
+        case kFatalStatus:
+            return "FATAL ERROR: Incorrect status of transaction";
+        case kFatalObject:
+            return "FATAL ERROR: The object with such identifier is not found";
+        case kFatalFolder:
+            return "FATAL ERROR: It is impossible to create a folder";
+        default:
+            return "FATAL ERROR: Unknown error";
+    }
+}
+
+void ReportFatalError(int code) {
+    ShellServices().CloseFatally(FatalErrorText(code));
+}
+
+int NextTransNumber() {
+    return NextAfterLast(TJournalTable(), "NTrans");
+}
+
+int NextObjectId() {
+    LetMessagesRun();
+    return NextAfterLast(TBudgetTable("Objects.db"), "ID");
+}
+
+int NextAlgorithmId() {
+    LetMessagesRun();
+    const int id = NextAfterLast(TBudgetTable("Algorithms.db"), "ID");
+    LetMessagesRun();
+    return id;
+}
+
+int NextManOperNumber(int payId, TDateTime date) {
+    TBudgetTable events(
+        "PayHistory.db", false,
+        Where("ID") == payId && Where("DateEvent") == date &&
+            (Where("TypeEvent") == "CN" || (Where("TypeEvent") == "CH" && Where("IDCharge") == 0) ||
+             Where("TypeEvent") == "PY"));
+    int largest = 0;
+    for (; !events.Eof(); events.Next())
+        largest = std::max(largest, events.FieldByName("NManOper").AsInteger());
+    return largest + 1;
+}
+
+std::string TransFolder(int nTrans) {
+    return ShellServices().BudgetPath() + "/jTrFiles/" + IntToText(nTrans);
+}
+
+// ---- The guard
+
+TJournalGuard::TJournalGuard() : acquired_(!journalBusy) {
+    journalBusy = true;
+}
+
+TJournalGuard::~TJournalGuard() {
+    if (acquired_) journalBusy = false;
+}
+
+bool TJournalGuard::Busy() {
+    return journalBusy;
+}
+
+EJournalBusy::EJournalBusy()
+    : std::runtime_error("Another change of the journal is in progress; try again.") {}
+
+// ---- The writer
+
+TTransWriter::TTransWriter(std::string_view act, int idObject, int type,
+                           std::string_view nameObject) {
+    if (!guard_.emplace().Acquired()) throw EJournalBusy();
+    scope_.emplace(ShellServices().BudgetPath());
+    nTrans_ = NextTransNumber();
+    trans_ = std::make_unique<TBudgetTable>(kJournal, true, TFilter(), kJournalIndex);
+    trans_->Append();
+    trans_->FieldByName("NTrans").SetAsInteger(nTrans_);
+    trans_->FieldByName("Act").SetAsString(act);
+    trans_->FieldByName("Status").SetAsString(kStatusPrep);
+    trans_->FieldByName("Date").SetAsDateTime(Today());
+    trans_->FieldByName("Time").SetAsDateTime(TimeNow());
+    trans_->FieldByName("IDObject").SetAsInteger(idObject);
+    trans_->FieldByName("Type").SetAsInteger(type);
+    trans_->FieldByName("NameObject").SetAsString(nameObject);
+    trans_->Post();
+}
+
+TTransWriter::~TTransWriter() = default;
+
+void TTransWriter::AddPart(std::unique_ptr<TBudgetTable>& table, const char* file, int& count,
+                           const TFieldValue& value) {
+    if (!table) table = std::make_unique<TBudgetTable>(file, true);
+    table->Append();
+    table->FieldByName("NTrans").SetAsInteger(nTrans_);
+    table->FieldByName("NPart").SetAsInteger(++count);
+    table->FieldByName("Value").SetValue(value);
+    table->Post();
+}
+
+void TTransWriter::AddInt(int value) {
+    AddPart(ints_, "jTrInteger", intCount_, value);
+}
+
+void TTransWriter::AddText(std::string_view value) {
+    AddPart(texts_, "jTrText", textCount_, value);
+}
+
+void TTransWriter::AddDate(TDateTime value) {
+    AddPart(dates_, "jTrDate", dateCount_, value);
+}
+
+std::string TTransWriter::MakeFolder() {
+    const std::string folder = TransFolder(nTrans_);
+    if (ForceFolderPath(folder)) return folder;
+    ShellServices().FatalError(-2);
+    return "";
+}
+
+int TTransWriter::Ready() {
+    if (trans_->Locate("NTrans", {nTrans_})) {
+        trans_->Edit();
+        trans_->FieldByName("Status").SetAsString(kStatusReady);
+        trans_->Post();
+    } else {
+        ShellServices().Close();
+    }
+    scope_->Commit();
+    guard_.reset();
+    RefreshJournalView();
+    return nTrans_;
+}
+
+// ---- The reader
+
+TPartStream::TPartStream(const char* file, int nTrans, int from)
+    : table_(std::make_unique<TBudgetTable>(file, false,
+                                            Where("NTrans") == nTrans && Where("NPart") >= from)) {}
+
+TFieldValue TPartStream::Take(TFieldKind kind) {
+    if (AtEnd()) {
+        missed_ = true;
+        return UnsetValue(kind);
+    }
+    TFieldValue value = table_->FieldByName("Value").Value();
+    table_->Next();
+    return value;
+}
+
+int TPartStream::ReadInt() {
+    return static_cast<int>(Take(TFieldKind::Integer).Integer());
+}
+
+std::string TPartStream::ReadText() {
+    return Take(TFieldKind::Text).Text();
+}
+
+TDateTime TPartStream::ReadDate() {
+    return Take(TFieldKind::Date).Real();
+}
+
+void TPartStream::Skip(int count) {
+    for (int i = 0; i < count && !AtEnd(); ++i) table_->Next();
+}
+
+std::optional<TFieldValue> TTransReader::Part(std::unique_ptr<TBudgetTable>& table,
+                                              const char* file, int part) {
+    if (!table) table = std::make_unique<TBudgetTable>(file);
+    if (!table->Locate("NTrans;NPart", {nTrans_, part})) return std::nullopt;
+    return table->FieldByName("Value").Value();
+}
+
+std::optional<int> TTransReader::Int(int part) {
+    const std::optional<TFieldValue> value = Part(ints_, "jTrInteger", part);
+    if (!value) return std::nullopt;
+    return static_cast<int>(value->Integer());
+}
+
+std::optional<std::string> TTransReader::Text(int part) {
+    std::optional<TFieldValue> value = Part(texts_, "jTrText", part);
+    if (!value) return std::nullopt;
+    return value->Text();
+}
+
+std::optional<TDateTime> TTransReader::Date(int part) {
+    const std::optional<TFieldValue> value = Part(dates_, "jTrDate", part);
+    if (!value) return std::nullopt;
+    return value->Real();
+}
+
+// ---- Dispatch and application
+
+void TApplierTable::Set(std::string_view act, int type, TTransApplier applier) {
+    std::pair<std::string, int> key(act, type);
+    if (applier)
+        entries_[std::move(key)] = std::move(applier);
+    else
+        entries_.erase(key);
+}
+
+const TTransApplier* TApplierTable::Find(std::string_view act, int type) const {
+    for (const int key : {type, kAnyType}) {
+        const auto entry = entries_.find(std::pair<std::string, int>(act, key));
+        if (entry != entries_.end()) return &entry->second;
+    }
+    return nullptr;
+}
+
+TApplierTable& TransAppliers() {
+    // The program's appliers are set here as they are built (see Utransactions.h).
+    static TApplierTable appliers;
+    return appliers;
+}
+
+int PurgeUndoneTransactions() {
+    const TJournalGuard guard;
+    if (!guard.Acquired()) return kJournalBusy;
+    return PurgeUndone();
+}
+
+int ApplyTransaction(int nTrans) {
+    const TJournalGuard guard;
+    if (!guard.Acquired()) return kJournalBusy;
+    LetMessagesRun();
+    PurgeUndone();
+    LetMessagesRun();
+
+    TTransRow row;
+    {
+        TJournalTable trans(true);
+        if (!trans.Locate("NTrans", {nTrans})) {
+            ReportFatalError(kFatalTransaction);
+            return kFatalTransaction;
+        }
+        if (trans.FieldByName("Status").AsString() != kStatusReady) {
+            ReportFatalError(kFatalStatus);
+            return kFatalStatus;
+        }
+        trans.Edit();
+        trans.FieldByName("Status").SetAsString(kStatusAct);
+        trans.Post();
+        row = TTransRow{
+            nTrans, trans.FieldByName("Act").AsString(), trans.FieldByName("IDObject").AsInteger(),
+            trans.FieldByName("Type").AsInteger(), trans.FieldByName("NameObject").AsString()};
+    }
+    RefreshJournalView();
+    LetMessagesRun();
+
+    const int result = RunApplier(row);
+    RefreshJournalView();
+    LetMessagesRun();
+    if (result <= 0 && !ShellServices().FatalClose()) ReportFatalError(result);
+    LetMessagesRun();
+    return result;
+}

@@ -1,0 +1,258 @@
+// The transaction journal of the open budget: preparing a transaction, reading its parts,
+// applying it, purging undone transactions, the fatal reports and the number allocators.
+//
+// Every change of a budget's objects is one transaction: a jTrans row (NTrans, Act, Status,
+// Date, Time, IDObject, Type, NameObject) and its numbered parts in jTrInteger, jTrText and
+// jTrDate (I k, T k, D k: NPart counts from 1 in each table), with its files in the folder
+// jTrFiles/<NTrans> of the budget. A preparer records the change with TTransWriter and hands
+// the number to ApplyTransaction, which runs the applier of the row's Act and Type.
+//
+// Plugging in an applier. ApplyTransaction (and later the redo run) finds the applier of a row
+// in TransAppliers(): an entry per Act and Type, or per Act for every Type (kAnyType). The
+// program's appliers are set where that table is made, in Utransactions.cpp, one line each:
+//
+//     appliers.Set("ADD", kAnyType, [](const TTransRow& row) {
+//         return ApplyAdd(row.NTrans, row.Type, row.IDObject, row.NameObject);
+//     });
+//     appliers.Set("CHANG", 20, [](const TTransRow& row) {
+//         return ApplyTableChange(row.NTrans, row.IDObject);
+//     });
+//
+// An applier reads its parts with TTransReader, writes the object tables (through the data
+// module's shared tables or TBudgetTable) and returns its result: above 0 on success (the ID
+// for "ADD", 1 for "DEL", IDObject otherwise), or the negative code of the fatal error it has
+// reported with ReportFatalError, after which it writes nothing more. It never writes Status.
+// It runs inside one store transaction of the budget folder: all its table writes are kept
+// with the status "APPLY", or all are rolled back when it fails or throws (files that it
+// created or deleted stay as they are). A row whose Act, or whose Type, has no applier fails
+// with "FATAL ERROR: Unknown error".
+#pragma once
+
+#include <functional>
+#include <map>
+#include <memory>
+#include <optional>
+#include <stdexcept>
+#include <string>
+#include <string_view>
+#include <utility>
+
+#include "platform/Dates.h"
+#include "platform/Table.h"
+#include "store/U_dm.h"
+
+// TransAct: what a transaction does.
+inline constexpr std::string_view kActAdd = "ADD";
+inline constexpr std::string_view kActRename = "REN";
+inline constexpr std::string_view kActDelete = "DEL";
+inline constexpr std::string_view kActMove = "MOVE";
+inline constexpr std::string_view kActChange = "CHANG";
+inline constexpr std::string_view kActImport = "IMP";
+
+// TransStatus: where a transaction stands.
+inline constexpr std::string_view kStatusPrep = "PREP";      // being prepared
+inline constexpr std::string_view kStatusReady = "READY";    // prepared, waiting to be applied
+inline constexpr std::string_view kStatusAct = "ACT";        // being applied, or failed
+inline constexpr std::string_view kStatusApply = "APPLY";    // applied and in force
+inline constexpr std::string_view kStatusToBack = "TOBACK";  // marked for undo
+inline constexpr std::string_view kStatusBack = "BACK";      // undone
+inline constexpr std::string_view kStatusToActB = "TOACTB";  // marked for redo
+
+// Codes of ReportFatalError.
+constexpr int kFatalTransaction = -1;  // the row, or a part an applier needs, does not exist
+constexpr int kFatalStatus = -2;       // the row is not "READY" when it is to be applied
+constexpr int kFatalObject = -3;       // the object row an applier works on does not exist
+constexpr int kFatalFolder = -4;       // an object's picture or file folder cannot be created
+
+// The result of a journal operation that was refused because another one is running (it was
+// started by a message handled while that one let the message loop run). Nothing is written
+// and nothing is reported.
+constexpr int kJournalBusy = -5;
+
+// Lets pending paint and timer events run, never user input, so that no second user action
+// starts in the middle of a journal operation.
+void LetMessagesRun();
+
+// Shows the journal's fatal message for the code ("FATAL : Incorrect identifier of
+// transaction", "FATAL ERROR: Incorrect status of transaction", "FATAL ERROR: The object with
+// such identifier is not found", "FATAL ERROR: It is impossible to create a folder", any other
+// code "FATAL ERROR: Unknown error"), marks the main window fatal and closes it; returns to the
+// caller, which returns the code at once and writes nothing more.
+void ReportFatalError(int code);
+std::string FatalErrorText(int code);
+
+// The number for a new transaction: 1 + the largest NTrans of the journal (1 when it is empty).
+int NextTransNumber();
+// 1 + the largest ID of Objects.db (1 when there is none): IDs are reused only from the top.
+// Lets the message loop run first.
+int NextObjectId();
+// 1 + the largest ID of Algorithms.db (1 when it is empty). Lets the message loop run before
+// and after.
+int NextAlgorithmId();
+// The number of a new manual event of a pay on a day: 1 + the largest NManOper among the pay's
+// counter readings, manual charges (IDCharge 0) and payments of that day; 1 when there is none.
+int NextManOperNumber(int payId, TDateTime date);
+
+// The folder of a transaction's files: <budget>/jTrFiles/<NTrans>.
+std::string TransFolder(int nTrans);
+
+// Refuses a second journal operation while one runs. ApplyTransaction, the purge and a
+// TTransWriter hold it for their whole run; the undo and redo runs take it the same way.
+class TJournalGuard {
+public:
+    TJournalGuard();
+    ~TJournalGuard();
+    TJournalGuard(const TJournalGuard&) = delete;
+    TJournalGuard& operator=(const TJournalGuard&) = delete;
+
+    // False when another journal operation held the journal already: refuse the operation.
+    bool Acquired() const { return acquired_; }
+    static bool Busy();
+
+private:
+    bool acquired_;
+};
+
+// A TTransWriter was made while another journal operation runs.
+class EJournalBusy : public std::runtime_error {
+public:
+    EJournalBusy();
+};
+
+// The preparer protocol. The writer takes the next number and appends the transaction's row in
+// "PREP" (dated today, timed now); the parts follow, each numbered on from 1 in its own table in
+// the order written; Ready sets "READY". The whole preparation is one store transaction: a
+// writer dropped before Ready (an error, a cancelled dialog) leaves nothing of it behind.
+// Throws EJournalBusy while another journal operation runs; database errors reach the caller.
+class TTransWriter {
+public:
+    TTransWriter(std::string_view act, int idObject, int type, std::string_view nameObject);
+    ~TTransWriter();
+    TTransWriter(const TTransWriter&) = delete;
+    TTransWriter& operator=(const TTransWriter&) = delete;
+
+    int NTrans() const { return nTrans_; }
+
+    void AddInt(int value);
+    void AddText(std::string_view value);
+    void AddDate(TDateTime value);
+    // How many parts of each kind are written so far: the number of the last one.
+    int IntCount() const { return intCount_; }
+    int TextCount() const { return textCount_; }
+    int DateCount() const { return dateCount_; }
+
+    // Creates the transaction's folder (TransFolder) for the files the change carries and
+    // returns it. When it cannot be created: TfMain::FatalError -2 and "" (give up the
+    // preparation).
+    std::string MakeFolder();
+
+    // Finds the row again, sets "READY", commits the preparation and returns NTrans. When the
+    // row is gone the main window is asked to close and NTrans is returned all the same.
+    int Ready();
+
+private:
+    void AddPart(std::unique_ptr<TBudgetTable>& table, const char* file, int& count,
+                 const TFieldValue& value);
+
+    std::optional<TJournalGuard> guard_;  // held until Ready
+    std::optional<TTransactionScope> scope_;
+    std::unique_ptr<TBudgetTable> trans_;
+    std::unique_ptr<TBudgetTable> ints_, texts_, dates_;
+    int nTrans_ = 0;
+    int intCount_ = 0, textCount_ = 0, dateCount_ = 0;
+};
+
+// One table's parts of a transaction as a stream, in NPart order: each read takes the value
+// of the current part and moves on to the next one. Reading past the last part gives 0, "" or
+// day 0 and sets Missed. Read by the kind of the table (ReadInt in jTrInteger, ...).
+class TPartStream {
+public:
+    bool AtEnd() const { return table_->Eof(); }
+    bool Missed() const { return missed_; }
+    int ReadInt();
+    std::string ReadText();
+    TDateTime ReadDate();
+    // Moves on without reading.
+    void Skip(int count = 1);
+
+private:
+    friend class TTransReader;
+    TPartStream(const char* file, int nTrans, int from);
+    TFieldValue Take(TFieldKind kind);
+
+    std::unique_ptr<TBudgetTable> table_;
+    bool missed_ = false;
+};
+
+// Reads the parts of one transaction, by key or as streams; it opens views of its own and
+// never moves or filters the data module's part tables.
+class TTransReader {
+public:
+    explicit TTransReader(int nTrans) : nTrans_(nTrans) {}
+
+    // The part with that number, or nothing when it is missing.
+    std::optional<int> Int(int part);
+    std::optional<std::string> Text(int part);
+    std::optional<TDateTime> Date(int part);
+
+    // The parts of one table from the part numbered from on.
+    TPartStream Ints(int from = 1) const { return TPartStream("jTrInteger", nTrans_, from); }
+    TPartStream Texts(int from = 1) const { return TPartStream("jTrText", nTrans_, from); }
+    TPartStream Dates(int from = 1) const { return TPartStream("jTrDate", nTrans_, from); }
+
+private:
+    std::optional<TFieldValue> Part(std::unique_ptr<TBudgetTable>& table, const char* file,
+                                    int part);
+
+    int nTrans_;
+    std::unique_ptr<TBudgetTable> ints_, texts_, dates_;
+};
+
+// What an applier gets of the transaction's row.
+struct TTransRow {
+    int NTrans = 0;
+    std::string Act;
+    int IDObject = 0;
+    int Type = 0;
+    std::string NameObject;
+};
+
+using TTransApplier = std::function<int(const TTransRow& row)>;
+
+// For an applier that serves every Type of its Act.
+constexpr int kAnyType = -1;
+
+// The appliers by Act and Type.
+class TApplierTable {
+public:
+    // Sets the applier of the Act for one Type, or for every Type (kAnyType); an empty applier
+    // removes the entry.
+    void Set(std::string_view act, int type, TTransApplier applier);
+    // The applier set for the Act and Type, else the one for the Act and every Type; null when
+    // there is none.
+    const TTransApplier* Find(std::string_view act, int type) const;
+
+private:
+    std::map<std::pair<std::string, int>, TTransApplier, std::less<>> entries_;
+};
+
+// The appliers that ApplyTransaction dispatches to.
+TApplierTable& TransAppliers();
+
+// Deletes every transaction in "BACK" with its parts and its folder, newest first, and returns
+// how many it deleted (kJournalBusy while another journal operation runs). A folder that cannot
+// be deleted: TfMain::FatalError -3, and the purge goes on to its end.
+int PurgeUndoneTransactions();
+
+// Applies the prepared transaction NTrans and returns the applier's result (above 0 when it
+// succeeded; the caller selects the object changed):
+//   1. purges the undone transactions (a new change ends the redo history);
+//   2. no such row: fatal -1; a row that is not "READY": fatal -2, the row untouched;
+//   3. sets "ACT" and commits it;
+//   4. runs the applier of the row's Act and Type in one store transaction, which commits
+//      together with "APPLY" when the result is above 0; otherwise it rolls back, the row stays
+//      "ACT" and the result is reported as fatal (unless the applier reported it).
+// Lets the message loop run between the steps. kJournalBusy while another journal operation
+// runs. A database error (or any exception) of the applier rolls its writes back and reaches
+// the caller; the row stays "ACT".
+int ApplyTransaction(int nTrans);

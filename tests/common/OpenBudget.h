@@ -1,0 +1,75 @@
+// A budget open as the main window opens one, for the tests of the store, the journal and the
+// pays: its tables in the data module, the main window's services faked, rows added and read.
+#pragma once
+
+#include <gtest/gtest.h>
+
+#include <string>
+#include <utility>
+#include <vector>
+
+#include "common/FakeShellServices.h"
+#include "common/TestFolders.h"
+#include "store/U_dm.h"
+
+// A new budget copied from EmptyBases; the data module (installed as DM) has its seventeen
+// tables open on its folder, the object and journal tables writable; the fake services answer
+// with its folder and the data folder's LangEN/ as the language folder.
+class OpenBudget : public ::testing::Test {
+protected:
+    OpenBudget() : previous_(DM) {
+        shell.budgetPath = budget;
+        shell.langPath = folders.DataPath() + "LangEN/";
+        for (TTable* table : Tables()) {
+            table->SetDatabaseName(budget);
+            table->SetIndexName(table == &dm.TablejTrans ? "Index_NTrans" : "Index01");
+            table->SetReadOnly(false);
+            table->Open();
+        }
+        DM = &dm;
+    }
+    ~OpenBudget() override { DM = previous_; }
+
+    std::vector<TTable*> Tables() {
+        return {&dm.TableObjects,     &dm.TableTables,     &dm.TableImages,
+                &dm.TableNumbers,     &dm.TablePays,       &dm.TablePayHistory,
+                &dm.TableAutoCharges, &dm.TableAlgorithms, &dm.TableAlgExtData,
+                &dm.TableAlgVarDescr, &dm.TableAlgText,    &dm.TableSchedules,
+                &dm.TableCalendar,    &dm.TablejTrInteger, &dm.TablejTrText,
+                &dm.TablejTrDate,     &dm.TablejTrans};
+    }
+
+    TestFolders folders;
+    const std::string budget = folders.MakeBudget("Budget \"one\"");
+    FakeShellServices shell{folders.UsersDataPath()};
+    TDM dm;
+
+private:
+    TDM* previous_;
+};
+
+using TRowValues = std::vector<std::pair<const char*, TFieldValue>>;
+
+// Appends one row to a table of the open budget through a view of its own.
+inline void AddRow(std::string_view file, const TRowValues& values) {
+    TBudgetTable table(file, true, {}, "");
+    table.Append();
+    for (const auto& [field, value] : values) table.FieldByName(field).SetValue(value);
+    table.Post();
+}
+
+// The values of one field in the rows of a table of the open budget that the filter lets
+// through, in the order of the index.
+inline std::vector<TFieldValue> Column(std::string_view file, const char* field,
+                                       TFilter filter = {}, std::string_view index = "Index01") {
+    TBudgetTable table(file, false, std::move(filter), index);
+    std::vector<TFieldValue> values;
+    for (; !table.Eof(); table.Next()) values.push_back(table.FieldByName(field).Value());
+    return values;
+}
+
+// The number of rows of the table that the filter lets through.
+inline int CountRows(std::string_view file, TFilter filter = {}) {
+    TBudgetTable table(file, false, std::move(filter));
+    return table.RecordCount();
+}
