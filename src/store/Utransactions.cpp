@@ -36,13 +36,15 @@ std::optional<int> LastInteger(TTable& table, std::string_view field) {
 }
 
 // 1 + the largest value of the field, which orders the table's view; 1 for an empty view.
-int NextAfterLast(TTable&& table, std::string_view field) {
+int NextAfterLast(TTable& table, std::string_view field) {
     return LastInteger(table, field).value_or(0) + 1;
 }
+int NextAfterLast(TTable&& table, std::string_view field) {
+    return NextAfterLast(table, field);
+}
 
-// Sets the Status of row NTrans; false when there is no such row.
-bool SetStatus(int nTrans, std::string_view status) {
-    TJournalTable trans(true);
+// Sets the Status of row NTrans in the journal's view; false when there is no such row.
+bool SetStatus(TTable& trans, int nTrans, std::string_view status) {
     if (!trans.Locate("NTrans", {nTrans})) return false;
     trans.Edit();
     trans.FieldByName("Status").SetAsString(status);
@@ -68,18 +70,17 @@ int PurgeUndone() {
         ++count;
     }
     scope.Commit();
-    RefreshJournalView();
     return count;
 }
 
 // Runs the applier of the row in one store transaction of the budget; its writes are kept
 // together with "APPLY" when it succeeds, and rolled back otherwise.
-int RunApplier(const TTransRow& row) {
+int RunApplier(TTable& trans, const TTransRow& row) {
     TTransactionScope scope(ShellServices().BudgetPath());
     const TTransApplier* applier = TransAppliers().Find(row.Act, row.Type);
     int result = applier != nullptr ? (*applier)(row) : 0;
     if (result > 0) {
-        if (SetStatus(row.NTrans, kStatusApply))
+        if (SetStatus(trans, row.NTrans, kStatusApply))
             scope.Commit();
         else
             result = kFatalTransaction;
@@ -168,8 +169,8 @@ TTransWriter::TTransWriter(std::string_view act, int idObject, int type,
                            std::string_view nameObject) {
     if (!guard_.emplace().Acquired()) throw EJournalBusy();
     scope_.emplace(ShellServices().BudgetPath());
-    nTrans_ = NextTransNumber();
     trans_ = std::make_unique<TBudgetTable>(kJournal, true, TFilter(), kJournalIndex);
+    nTrans_ = NextAfterLast(*trans_, "NTrans");
     trans_->Append();
     trans_->FieldByName("NTrans").SetAsInteger(nTrans_);
     trans_->FieldByName("Act").SetAsString(act);
@@ -311,38 +312,45 @@ TApplierTable& TransAppliers() {
 int PurgeUndoneTransactions() {
     const TJournalGuard guard;
     if (!guard.Acquired()) return kJournalBusy;
-    return PurgeUndone();
+    const int count = PurgeUndone();
+    RefreshJournalView();
+    return count;
 }
 
 int ApplyTransaction(int nTrans) {
     const TJournalGuard guard;
     if (!guard.Acquired()) return kJournalBusy;
     LetMessagesRun();
-    PurgeUndone();
-    LetMessagesRun();
 
+    // The purge and the row's step to "ACT" are committed before the applier starts; the purge
+    // is kept also when the row turns out to be wrong.
+    TJournalTable trans(true);
     TTransRow row;
     {
-        TJournalTable trans(true);
-        if (!trans.Locate("NTrans", {nTrans})) {
-            ReportFatalError(kFatalTransaction);
-            return kFatalTransaction;
+        TTransactionScope scope(ShellServices().BudgetPath());
+        if (trans.Locate("Status", {kStatusBack})) PurgeUndone();
+        LetMessagesRun();
+        const int fatal = !trans.Locate("NTrans", {nTrans}) ? kFatalTransaction
+                          : trans.FieldByName("Status").AsString() != kStatusReady ? kFatalStatus
+                                                                                   : 0;
+        if (fatal == 0) {
+            row = TTransRow{nTrans, trans.FieldByName("Act").AsString(),
+                            trans.FieldByName("IDObject").AsInteger(),
+                            trans.FieldByName("Type").AsInteger(),
+                            trans.FieldByName("NameObject").AsString()};
+            SetStatus(trans, nTrans, kStatusAct);
         }
-        if (trans.FieldByName("Status").AsString() != kStatusReady) {
-            ReportFatalError(kFatalStatus);
-            return kFatalStatus;
+        scope.Commit();
+        if (fatal != 0) {
+            RefreshJournalView();
+            ReportFatalError(fatal);
+            return fatal;
         }
-        trans.Edit();
-        trans.FieldByName("Status").SetAsString(kStatusAct);
-        trans.Post();
-        row = TTransRow{
-            nTrans, trans.FieldByName("Act").AsString(), trans.FieldByName("IDObject").AsInteger(),
-            trans.FieldByName("Type").AsInteger(), trans.FieldByName("NameObject").AsString()};
     }
     RefreshJournalView();
     LetMessagesRun();
 
-    const int result = RunApplier(row);
+    const int result = RunApplier(trans, row);
     RefreshJournalView();
     LetMessagesRun();
     if (result <= 0 && !ShellServices().FatalClose()) ReportFatalError(result);
