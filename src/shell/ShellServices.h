@@ -4,6 +4,10 @@
 #include <stdexcept>
 #include <string>
 
+// The codes of TShellServices::FatalError.
+constexpr int kFolderNotCreated = -2;
+constexpr int kFolderNotDeleted = -3;
+
 // What the store, the journal and the engines ask of the main window. TfMain implements it
 // and installs itself with SetShellServices when it is created; a test installs a fake.
 class TShellServices {
@@ -25,8 +29,8 @@ public:
     // control is back in the message loop. The journal's fatal reports come here.
     virtual void CloseFatally(const std::string& text) = 0;
     // TfMain::FatalError: the main window's own fatal report of a folder that could not be
-    // created (-2) or deleted (-3), with the system's text of the last error; it ends the
-    // program in the same way and returns to the caller.
+    // created (kFolderNotCreated) or deleted (kFolderNotDeleted), with the system's text of the
+    // last error; it ends the program in the same way and returns to the caller.
     virtual void FatalError(int code) = 0;
     // The main window's ordinary closing, through its close dialog.
     virtual void Close() = 0;

@@ -112,21 +112,21 @@ void DeleteAllRows(TTable& table) {
     for (table.First(); !table.Eof();) table.Delete();
 }
 
-namespace {
-
-// Deletes the rows of one object (the filter) from a shared table, borrowing it with that
-// filter; every row of the object goes whatever filter the table held.
-void ClearRows(TTable& table, TFilter rows) {
+void ClearRows(TTable& table, TFilter rows, const std::function<void(TTable& row)>& each) {
     TTransactionScope scope(table.DatabaseName());
     {
         TFilterScope borrowed(table, std::move(rows));
+        if (each)
+            for (table.First(); !table.Eof(); table.Next()) each(table);
         DeleteAllRows(table);
     }
     scope.Commit();
 }
 
-TFilter RowsOf(int id, const char* field = "ID") {
-    return Where(field) == id;
+namespace {
+
+TFilter RowsOf(int id) {
+    return Where("ID") == id;
 }
 
 std::string ObjectFolder(const char* kind, int id) {
@@ -137,7 +137,7 @@ std::string ObjectFolder(const char* kind, int id) {
 // that stays is the main window's fatal error -3.
 void DeleteObjectFolder(const std::string& folder) {
     if (std::filesystem::is_directory(folder) && ShellDeleteFolder(folder, true, false) != kShellOk)
-        ShellServices().FatalError(-3);
+        ShellServices().FatalError(kFolderNotDeleted);
 }
 
 }  // namespace
@@ -185,25 +185,26 @@ void TDM::DeletePayObject(int id) {
     DeleteObjectRecord(id);
 }
 
+namespace {
+
+bool IsAlgorithmItem(TTable& row) {
+    return row.FieldByName("ItemType").AsString().starts_with("A");
+}
+
+}  // namespace
+
 void TDM::DeleteNumberItems(int id) {
-    {
-        TFilterScope items(TableNumbers, RowsOf(id));
-        for (TableNumbers.First(); !TableNumbers.Eof(); TableNumbers.Next())
-            if (TableNumbers.FieldByName("ItemType").AsString().starts_with("A"))
-                DeleteAlgorithm(TableNumbers.FieldByName("IDAlg").AsInteger());
-        DeleteAllRows(TableNumbers);
-    }
+    ClearRows(TableNumbers, RowsOf(id), [this](TTable& item) {
+        if (IsAlgorithmItem(item)) DeleteAlgorithm(item.FieldByName("IDAlg").AsInteger());
+    });
     LetMessagesRun();
 }
 
 void TDM::DeleteAutoCharges(int id) {
-    TFilterScope charges(TableAutoCharges, RowsOf(id));
-    for (TableAutoCharges.First(); !TableAutoCharges.Eof(); TableAutoCharges.Next()) {
-        if (TableAutoCharges.FieldByName("ItemType").AsString().starts_with("A"))
-            DeleteAlgorithm(TableAutoCharges.FieldByName("IDAlg").AsInteger());
-        DeleteSchedule(TableAutoCharges.FieldByName("IDSchedule").AsInteger());
-    }
-    DeleteAllRows(TableAutoCharges);
+    ClearRows(TableAutoCharges, RowsOf(id), [this](TTable& charge) {
+        if (IsAlgorithmItem(charge)) DeleteAlgorithm(charge.FieldByName("IDAlg").AsInteger());
+        DeleteSchedule(charge.FieldByName("IDSchedule").AsInteger());
+    });
 }
 
 void TDM::DeletePayHistory(int id) {

@@ -3,6 +3,7 @@
 #pragma once
 
 #include <array>
+#include <functional>
 #include <string>
 #include <string_view>
 #include <vector>
@@ -23,6 +24,11 @@ public:
 
 // Deletes every row that the table shows, from the first.
 void DeleteAllRows(TTable& table);
+
+// Deletes the rows that the filter lets through from a shared table, borrowing it with that
+// filter (TFilterScope) whatever filter it held; each, when given, is called on every row
+// first (the table's cursor on it). In one store transaction.
+void ClearRows(TTable& table, TFilter rows, const std::function<void(TTable& row)>& each = {});
 
 // An algorithm's text as stored and journaled: pieces of 100 characters (the last one holds the
 // rest; an empty text has none). A piece may end between the two characters of a line break.

@@ -108,14 +108,9 @@ int TDM::SaveAlgorithm(const Algorithm01& algorithm) {
 
 void TDM::DeleteAlgorithm(int id) {
     TTransactionScope scope(TableAlgorithms.DatabaseName());
-    for (TTable* table : {&TableAlgText, &TableAlgVarDescr, &TableAlgExtData}) {
-        TFilterScope rows(*table, Where("IDAlg") == id);
-        DeleteAllRows(*table);
-    }
-    {
-        TFilterScope row(TableAlgorithms, Where("ID") == id);
-        DeleteAllRows(TableAlgorithms);
-    }
+    for (TTable* table : {&TableAlgText, &TableAlgVarDescr, &TableAlgExtData})
+        ClearRows(*table, Where("IDAlg") == id);
+    ClearRows(TableAlgorithms, Where("ID") == id);
     scope.Commit();
 }
 

@@ -5,6 +5,7 @@
 #include <QCoreApplication>
 #include <filesystem>
 
+#include "pays/Upaytables.h"
 #include "shell/ShellServices.h"
 #include "store/U_fileoperation.h"
 
@@ -53,7 +54,7 @@ bool SetStatus(TTable& trans, int nTrans, std::string_view status) {
 }
 
 int PurgeUndone() {
-    TJournalTable undone(true, Where("Status") == std::string(kStatusBack));
+    TJournalTable undone(true, Where("Status") == kStatusBack);
     if (undone.IsEmpty()) return 0;
     TTransactionScope scope(ShellServices().BudgetPath());
     int count = 0;
@@ -65,7 +66,7 @@ int PurgeUndone() {
         const std::string folder = TransFolder(*nTrans);
         if (std::filesystem::is_directory(folder) &&
             ShellDeleteFolder(folder, true, false) != kShellOk)
-            ShellServices().FatalError(-3);
+            ShellServices().FatalError(kFolderNotDeleted);
         undone.Delete();
         ++count;
     }
@@ -131,11 +132,11 @@ int NextAlgorithmId() {
 }
 
 int NextManOperNumber(int payId, TDateTime date) {
-    TBudgetTable events(
-        "PayHistory.db", false,
-        Where("ID") == payId && Where("DateEvent") == date &&
-            (Where("TypeEvent") == "CN" || (Where("TypeEvent") == "CH" && Where("IDCharge") == 0) ||
-             Where("TypeEvent") == "PY"));
+    TBudgetTable events("PayHistory.db", false,
+                        Where("ID") == payId && Where("DateEvent") == date &&
+                            (Where("TypeEvent") == kEventCounter ||
+                             (Where("TypeEvent") == kEventCharge && Where("IDCharge") == 0) ||
+                             Where("TypeEvent") == kEventPayment));
     int largest = 0;
     for (; !events.Eof(); events.Next())
         largest = std::max(largest, events.FieldByName("NManOper").AsInteger());
@@ -210,7 +211,7 @@ void TTransWriter::AddDate(TDateTime value) {
 std::string TTransWriter::MakeFolder() {
     const std::string folder = TransFolder(nTrans_);
     if (ForceFolderPath(folder)) return folder;
-    ShellServices().FatalError(-2);
+    ShellServices().FatalError(kFolderNotCreated);
     return "";
 }
 
@@ -330,15 +331,19 @@ int ApplyTransaction(int nTrans) {
         TTransactionScope scope(ShellServices().BudgetPath());
         if (trans.Locate("Status", {kStatusBack})) PurgeUndone();
         LetMessagesRun();
-        const int fatal = !trans.Locate("NTrans", {nTrans}) ? kFatalTransaction
-                          : trans.FieldByName("Status").AsString() != kStatusReady ? kFatalStatus
-                                                                                   : 0;
-        if (fatal == 0) {
+        int fatal = 0;
+        if (!trans.Locate("NTrans", {nTrans})) {
+            fatal = kFatalTransaction;
+        } else if (trans.FieldByName("Status").AsString() != kStatusReady) {
+            fatal = kFatalStatus;
+        } else {
             row = TTransRow{nTrans, trans.FieldByName("Act").AsString(),
                             trans.FieldByName("IDObject").AsInteger(),
                             trans.FieldByName("Type").AsInteger(),
                             trans.FieldByName("NameObject").AsString()};
-            SetStatus(trans, nTrans, kStatusAct);
+            trans.Edit();
+            trans.FieldByName("Status").SetAsString(kStatusAct);
+            trans.Post();
         }
         scope.Commit();
         if (fatal != 0) {
