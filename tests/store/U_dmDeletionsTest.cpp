@@ -5,6 +5,7 @@
 #include <map>
 
 #include "common/OpenBudget.h"
+#include "common/UndeletableFile.h"
 #include "pays/Uscheduler.h"
 
 namespace fs = std::filesystem;
@@ -182,6 +183,15 @@ TEST_F(Deletions, AnAlbumWhoseFolderIsGoneIsDeletedWithoutError) {
     dm.DeleteImagesObject(30);
     EXPECT_EQ(Content(30), Nothing(30));
     EXPECT_TRUE(shell.fatalErrors.empty());
+}
+
+TEST_F(Deletions, AFolderThatCannotBeDeletedIsFatalAndTheObjectRowGoesAllTheSame) {
+    Populate(40, 40);
+    const UndeletableFile kept(Folder(40, 40) + "/kept.txt");
+    if (!kept.Made()) GTEST_SKIP() << "the file system cannot make a file undeletable here";
+    dm.DeleteFilesObject(40);
+    EXPECT_EQ(shell.fatalErrors, std::vector<int>{-3});
+    EXPECT_EQ(CountRows("Objects.db", Where("ID") == 40), 0);
 }
 
 TEST_F(Deletions, AnObjectWithoutARowIsFatalAndLeavesEveryRow) {

@@ -7,6 +7,7 @@
 
 #include "common/ChildProcess.h"
 #include "common/OpenBudget.h"
+#include "common/UndeletableFile.h"
 #include "store/Utransactions.h"
 
 namespace fs = std::filesystem;
@@ -434,6 +435,18 @@ TEST_F(Journal, ThePurgeTakesTheUndoneTransactionsOnlyAndCountsThem) {
     EXPECT_EQ(Transactions(), (std::vector<TFieldValue>{2, 3, 5, 6, 7, 8}));
     EXPECT_EQ(Column("jTrText", "NTrans"), (std::vector<TFieldValue>{2, 3, 5, 6, 7, 8}));
     EXPECT_EQ(PurgeUndoneTransactions(), 0);
+}
+
+TEST_F(Journal, AFolderThatCannotBeDeletedIsFatalAndThePurgeGoesOnToItsEnd) {
+    for (int n : {1, 2, 3}) AddTransaction(n, "BACK", true);
+    const UndeletableFile kept(TransFolder(2) + "/kept.jpg");
+    if (!kept.Made()) GTEST_SKIP() << "the file system cannot make a file undeletable here";
+    const ScopedApplier applier("TEST", kAnyType, [](const TTransRow&) { return 1; });
+    EXPECT_EQ(ApplyTransaction(PrepareRename()), 1);
+    EXPECT_EQ(shell.fatalErrors, std::vector<int>{-3});
+    EXPECT_EQ(Transactions(), std::vector<TFieldValue>{4});
+    EXPECT_EQ(StatusOf(4), "APPLY");
+    EXPECT_FALSE(fs::exists(TransFolder(1)) || fs::exists(TransFolder(3)));
 }
 
 // ---- One journal operation at a time
