@@ -77,15 +77,19 @@ int PurgeUndone() {
 // Runs the applier of the row in one store transaction of the budget; its writes are kept
 // together with "APPLY" when it succeeds, and rolled back otherwise.
 int RunApplier(TTable& trans, const TTransRow& row) {
-    TTransactionScope scope(ShellServices().BudgetPath());
-    const TTransApplier* applier = TransAppliers().Find(row.Act, row.Type);
-    int result = applier != nullptr ? (*applier)(row) : 0;
-    if (result > 0) {
-        if (SetStatus(trans, row.NTrans, kStatusApply))
+    int result = 0;
+    {
+        TTransactionScope scope(ShellServices().BudgetPath());
+        const TTransApplier* applier = TransAppliers().Find(row.Act, row.Type);
+        if (applier != nullptr) result = (*applier)(row);
+        if (result > 0 && !SetStatus(trans, row.NTrans, kStatusApply)) result = kFatalTransaction;
+        if (result > 0) {
+            RefreshJournalView();
             scope.Commit();
-        else
-            result = kFatalTransaction;
+            return result;
+        }
     }
+    RefreshJournalView();  // after the rollback
     return result;
 }
 
@@ -176,8 +180,10 @@ TTransWriter::TTransWriter(std::string_view act, int idObject, int type,
     trans_->FieldByName("NTrans").SetAsInteger(nTrans_);
     trans_->FieldByName("Act").SetAsString(act);
     trans_->FieldByName("Status").SetAsString(kStatusPrep);
-    trans_->FieldByName("Date").SetAsDateTime(Today());
-    trans_->FieldByName("Time").SetAsDateTime(TimeNow());
+    // The date field keeps the day of the moment, the time field its time of day.
+    const TDateTime now = Now();
+    trans_->FieldByName("Date").SetAsDateTime(now);
+    trans_->FieldByName("Time").SetAsDateTime(now);
     trans_->FieldByName("IDObject").SetAsInteger(idObject);
     trans_->FieldByName("Type").SetAsInteger(type);
     trans_->FieldByName("NameObject").SetAsString(nameObject);
@@ -223,9 +229,9 @@ int TTransWriter::Ready() {
     } else {
         ShellServices().Close();
     }
+    RefreshJournalView();
     scope_->Commit();
     guard_.reset();
-    RefreshJournalView();
     return nTrans_;
 }
 
@@ -345,18 +351,16 @@ int ApplyTransaction(int nTrans) {
             trans.FieldByName("Status").SetAsString(kStatusAct);
             trans.Post();
         }
+        RefreshJournalView();
         scope.Commit();
         if (fatal != 0) {
-            RefreshJournalView();
             ReportFatalError(fatal);
             return fatal;
         }
     }
-    RefreshJournalView();
     LetMessagesRun();
 
     const int result = RunApplier(trans, row);
-    RefreshJournalView();
     LetMessagesRun();
     if (result <= 0 && !ShellServices().FatalClose()) ReportFatalError(result);
     LetMessagesRun();
