@@ -19,13 +19,15 @@
 //     });
 //
 // An applier reads its parts with TTransReader, writes the object tables (through the data
-// module's shared tables or TBudgetTable) and returns its result: above 0 on success (the ID
-// for "ADD", 1 for "DEL", IDObject otherwise), or the negative code of the fatal error it has
+// module's shared tables, borrowing one with TFilterScope or ClearRows when it needs another
+// filter, or through TBudgetTable) and returns its result: above 0 on success (the ID for
+// "ADD", 1 for "DEL", IDObject otherwise), or the negative code of the fatal error it has
 // reported with ReportFatalError, after which it writes nothing more. It never writes Status.
 // It runs inside one store transaction of the budget folder: all its table writes are kept
 // with the status "APPLY", or all are rolled back when it fails or throws (files that it
-// created or deleted stay as they are). A row whose Act, or whose Type, has no applier fails
-// with "FATAL ERROR: Unknown error".
+// created or deleted stay as they are). It lets the message loop run with LetMessagesRun only;
+// meanwhile every other journal operation is refused. A row whose Act, or whose Type, has no
+// applier fails with "FATAL ERROR: Unknown error".
 #pragma once
 
 #include <functional>
