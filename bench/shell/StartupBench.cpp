@@ -10,8 +10,8 @@
 #include <filesystem>
 #include <string>
 
+#include "common/FakeShellServices.h"
 #include "platform/Table.h"
-#include "shell/ShellServices.h"
 #include "shell/U_formmain.h"
 #include "store/U_dm.h"
 #include "store/Usettings.h"
@@ -28,7 +28,7 @@ constexpr int kImages[] = {16, 18, 20, 22, 24};
 
 // The program's folders in a temporary root, pointed at by the VEMLY_*_DIR variables, with
 // the budgets registered in the budget list; removed at the end.
-class ProgramFolders : public TShellServices {
+class ProgramFolders {
 public:
     ProgramFolders() {
         std::string pattern = (fs::temp_directory_path() / "vemly-startup-XXXXXX").string();
@@ -47,7 +47,7 @@ public:
         setenv("VEMLY_TMP_DIR", (root_ + "/tmp").c_str(), 1);
         setenv("VEMLY_PROGRAM_DIR", (root_ + "/bin").c_str(), 1);
 
-        SetShellServices(this);
+        const FakeShellServices services(UsersData());
         SetSettingDate("LastStart", Today());
         TTable budgets;
         Open(budgets, UsersData(), "Budgets.db");
@@ -62,11 +62,8 @@ public:
             budgets.FieldByName("Expanded").SetAsString(budget % 2 == 0 ? "Y" : "N");
             budgets.Post();
         }
-        SetShellServices(nullptr);
     }
-    ~ProgramFolders() override { fs::remove_all(root_); }
-
-    std::string UsersDataPath() const override { return UsersData(); }
+    ~ProgramFolders() { fs::remove_all(root_); }
 
 private:
     std::string UsersData() const { return root_ + "/documents/VemlyUsersData/"; }

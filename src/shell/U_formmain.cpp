@@ -48,7 +48,7 @@ TfMain* fMain = nullptr;
 // The main window's services for the parts without a window.
 class TfMainServices : public TShellServices {
 public:
-    explicit TfMainServices(const TfMain& main)
+    explicit TfMainServices(TfMain& main)
         : main_(main), previous_(shell_services_detail::installed) {
         SetShellServices(this);
     }
@@ -57,9 +57,15 @@ public:
     TfMainServices& operator=(const TfMainServices&) = delete;
 
     std::string UsersDataPath() const override { return main_.UsersDataPath; }
+    std::string BudgetPath() const override { return main_.BudgetPath; }
+    std::string LangPath() const override { return main_.LangPath; }
+    bool FatalClose() const override { return main_.FatalClose; }
+    void CloseFatally(const std::string& text) override { main_.CloseFatally(text); }
+    void FatalError(int code) override { main_.FatalError(code); }
+    void Close() override { main_.close(); }
 
 private:
-    const TfMain& main_;
+    TfMain& main_;
     TShellServices* previous_;
 };
 
@@ -542,7 +548,11 @@ void TfMain::FatalError(int code) {
     std::string text = code == -2   ? "Fatal error ! Unable to create directory."
                        : code == -3 ? "Fatal error ! Unable to delete directory."
                                     : "Fatal error !";
-    MessageDlg(text + "\n" + systemText, TMsgDlgType::mtError, mbOK, this);
+    CloseFatally(text + "\n" + systemText);
+}
+
+void TfMain::CloseFatally(const std::string& text) {
+    MessageDlg(text, TMsgDlgType::mtError, mbOK, this);
     FatalClose = true;
     close();
     QCoreApplication::processEvents();

@@ -134,6 +134,9 @@ public:
     // with the system's text of the last error, and ends the program: the window closes
     // without the close dialog once control is back in the message loop. Returns to the caller.
     void FatalError(int code);
+    // Shows the text in an error box and ends the program in the same way (the journal's fatal
+    // reports). Returns to the caller.
+    void CloseFatally(const std::string& text);
     // Deletes everything inside the temp folder (the folder stays), without asking and not into
     // the trash; returns 0 or the error of the deletion. Only the program's own temp folder is
     // ever emptied: a TempPath that does not end in a real folder "VemlyTEMP" (a link, say)

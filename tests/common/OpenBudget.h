@@ -20,7 +20,7 @@ protected:
     OpenBudget() : previous_(DM) {
         shell.budgetPath = budget;
         shell.langPath = folders.DataPath() + "LangEN/";
-        for (TTable* table : Tables()) {
+        for (TTable* table : dm.BudgetTables()) {
             table->SetDatabaseName(budget);
             table->SetIndexName(table == &dm.TablejTrans ? "Index_NTrans" : "Index01");
             table->SetReadOnly(false);
@@ -29,15 +29,6 @@ protected:
         DM = &dm;
     }
     ~OpenBudget() override { DM = previous_; }
-
-    std::vector<TTable*> Tables() {
-        return {&dm.TableObjects,     &dm.TableTables,     &dm.TableImages,
-                &dm.TableNumbers,     &dm.TablePays,       &dm.TablePayHistory,
-                &dm.TableAutoCharges, &dm.TableAlgorithms, &dm.TableAlgExtData,
-                &dm.TableAlgVarDescr, &dm.TableAlgText,    &dm.TableSchedules,
-                &dm.TableCalendar,    &dm.TablejTrInteger, &dm.TablejTrText,
-                &dm.TablejTrDate,     &dm.TablejTrans};
-    }
 
     TestFolders folders;
     const std::string budget = folders.MakeBudget("Budget \"one\"");

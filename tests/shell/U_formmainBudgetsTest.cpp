@@ -10,6 +10,8 @@
 #include "MainWindowFixture.h"
 #include "platform/IniFile.h"
 #include "platform/Text.h"
+#include "shell/ShellServices.h"
+#include "store/Utransactions.h"
 
 namespace fs = std::filesystem;
 
@@ -187,6 +189,23 @@ TEST_F(ServicesTest, FatalErrorsNameTheSystemsErrorAndEndTheProgram) {
         EXPECT_FALSE(main.isVisible());
         window.reset();
     }
+}
+
+// The journal and the stores reach the main window through its services.
+TEST_F(ServicesTest, TheJournalsFatalReportGoesThroughTheMainWindowsServices) {
+    const ScopedMessageDlg answers;
+    TfMain& main = Start();
+    main.BudgetPath = folders.Root() + "/budget";
+    EXPECT_EQ(ShellServices().BudgetPath(), main.BudgetPath);
+    EXPECT_EQ(ShellServices().LangPath(), main.LangPath);
+    EXPECT_FALSE(ShellServices().FatalClose());
+    ReportFatalError(kFatalStatus);
+    ASSERT_EQ(answers.Calls().size(), 1u);
+    EXPECT_EQ(answers.Calls()[0].Text, "FATAL ERROR: Incorrect status of transaction");
+    EXPECT_EQ(answers.Calls()[0].Type, TMsgDlgType::mtError);
+    EXPECT_EQ(answers.Calls()[0].Buttons, mbOK);
+    EXPECT_TRUE(ShellServices().FatalClose());
+    EXPECT_FALSE(main.isVisible());
 }
 
 // Only the program's own temp folder is ever emptied.

@@ -223,7 +223,7 @@ TEST_F(Deletions, SharedTablesKeepTheirFiltersAndAreOpenAfterwards) {
     EXPECT_EQ(CountRows("Pays.db"), 0);
     EXPECT_TRUE(shell.fatalTexts.empty());
 
-    for (TTable* table : Tables()) EXPECT_TRUE(table->Active()) << table->TableName();
+    for (TTable* table : dm.BudgetTables()) EXPECT_TRUE(table->Active()) << table->TableName();
     for (TTable* table : {&dm.TableObjects, &dm.TablePays, &dm.TableNumbers}) {
         EXPECT_TRUE(table->Filtered());
         EXPECT_EQ(table->Filter(), hiding);
