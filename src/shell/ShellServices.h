@@ -21,6 +21,10 @@ public:
     virtual std::string BudgetPath() const = 0;
     // The language folder (TfMain::LangPath), ending with "/": the ".lng" files.
     virtual std::string LangPath() const = 0;
+    // The open budget's name (TfMain::BudgetName).
+    virtual std::string BudgetName() const = 0;
+    // TfMain::StopBudget: stops the open budget (after an algorithm error was shown).
+    virtual void StopBudget() = 0;
 
     // True once the main window is marked fatal (TfMain::FatalClose): the program is ending.
     virtual bool FatalClose() const = 0;

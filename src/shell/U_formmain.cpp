@@ -59,6 +59,8 @@ public:
     std::string UsersDataPath() const override { return main_.UsersDataPath; }
     std::string BudgetPath() const override { return main_.BudgetPath; }
     std::string LangPath() const override { return main_.LangPath; }
+    std::string BudgetName() const override { return main_.BudgetName; }
+    void StopBudget() override { main_.StopBudget(); }
     bool FatalClose() const override { return main_.FatalClose; }
     void CloseFatally(const std::string& text) override { main_.CloseFatally(text); }
     void FatalError(int code) override { main_.FatalError(code); }

@@ -2,13 +2,13 @@
 // run errors, the hooks of a run and the prepared algorithms of one user action.
 #include <gtest/gtest.h>
 
-#include <QAbstractEventDispatcher>
 #include <QCoreApplication>
 #include <QThread>
 #include <QTimer>
 #include <string>
 #include <vector>
 
+#include "algorithms/RecordingDispatcher.h"
 #include "algorithms/Uq519algorithm01.h"
 #include "decimal/SeparatorScope.h"
 
@@ -31,7 +31,7 @@ struct Outcome {
 
 // Prepares the text (which must pass the check) and runs it to its end in one call.
 Outcome RunText(const std::string& text, const TExtDataList& data = {}, int varOfResult = 1,
-            std::vector<std::string> vars = NewVariables()) {
+                std::vector<std::string> vars = NewVariables()) {
     const PreparedAlgorithm program = PrepareAlgorithm(text, data);
     EXPECT_TRUE(program.Errors.empty()) << text;
     Outcome run;
@@ -295,34 +295,6 @@ TEST(RunHooks, LetTimerEventsThroughDuringALongCalculation) {
     EXPECT_EQ(Value("L: [V001()] = [V001()] + 1\nif([V001()] < 3000) goto L"), "3000");
     EXPECT_TRUE(fired);
 }
-
-namespace {
-
-// An event dispatcher that only records the flags it is asked to process events with (the
-// thread deletes it when it finishes, so the record lives outside).
-class RecordingDispatcher : public QAbstractEventDispatcher {
-public:
-    explicit RecordingDispatcher(std::vector<QEventLoop::ProcessEventsFlags>& calls)
-        : calls_(calls) {}
-    bool processEvents(QEventLoop::ProcessEventsFlags flags) override {
-        calls_.push_back(flags);
-        return false;
-    }
-    void registerSocketNotifier(QSocketNotifier*) override {}
-    void unregisterSocketNotifier(QSocketNotifier*) override {}
-    void registerTimer(int, qint64, Qt::TimerType, QObject*) override {}
-    bool unregisterTimer(int) override { return true; }
-    bool unregisterTimers(QObject*) override { return true; }
-    QList<TimerInfo> registeredTimers(QObject*) const override { return {}; }
-    int remainingTime(int) override { return -1; }
-    void wakeUp() override {}
-    void interrupt() override {}
-
-private:
-    std::vector<QEventLoop::ProcessEventsFlags>& calls_;
-};
-
-}  // namespace
 
 TEST(RunHooks, NeverLetUserInputThroughOutsideTheEditor) {
     std::vector<QEventLoop::ProcessEventsFlags> calls;

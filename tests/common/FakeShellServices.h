@@ -2,6 +2,7 @@
 #pragma once
 
 #include <string>
+#include <utility>
 #include <vector>
 
 #include "shell/ShellServices.h"
@@ -20,6 +21,8 @@ public:
     std::string UsersDataPath() const override { return usersDataPath_; }
     std::string BudgetPath() const override { return budgetPath; }
     std::string LangPath() const override { return langPath; }
+    std::string BudgetName() const override { return budgetName; }
+    void StopBudget() override { ++stopRequests; }
 
     bool FatalClose() const override { return fatalClose; }
     void CloseFatally(const std::string& text) override {
@@ -34,7 +37,9 @@ public:
 
     std::string budgetPath;
     std::string langPath;
+    std::string budgetName;
     // What the main window was asked to do, in order.
+    int stopRequests = 0;  // StopBudget
     bool fatalClose = false;
     std::vector<std::string> fatalTexts;  // CloseFatally
     std::vector<int> fatalErrors;         // FatalError
