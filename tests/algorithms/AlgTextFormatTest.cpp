@@ -1,6 +1,8 @@
 // The scanners of algorithm text and the spans of a coloured line.
 #include <gtest/gtest.h>
 
+#include <QTextCursor>
+#include <QTextEdit>
 #include <string>
 #include <vector>
 
@@ -158,4 +160,50 @@ TEST(ReplaceAllText, ReplacesEveryOccurrenceInOnePass) {
     EXPECT_EQ(ReplaceAllText("In [alg_name]:", "[alg_name]", "my [alg_name] alg"),
               "In my [alg_name] alg:");
     EXPECT_EQ(ReplaceAllText("aab", "ab", "b"), "ab");
+}
+
+namespace {
+
+// The colour (blue-green-red), size and style of the character at a position of the edit.
+std::string FormatOf(QTextEdit& edit, int position) {
+    QTextCursor cursor(edit.document());
+    cursor.setPosition(position + 1);
+    const QTextCharFormat format = cursor.charFormat();
+    const QColor c = format.foreground().color();
+    const std::uint32_t color =
+        static_cast<std::uint32_t>(c.red() | c.green() << 8 | c.blue() << 16);
+    return std::to_string(color) + " " + std::to_string(static_cast<int>(format.fontPointSize())) +
+           (format.fontWeight() == QFont::Bold ? "B" : "") + (format.fontItalic() ? "I" : "");
+}
+
+}  // namespace
+
+// The edit counts characters where the spans count UTF-8 bytes: a line with letters beyond
+// ASCII is coloured at the right places, and only the caret's line.
+TEST(FormatCaretLine, ColoursTheLineOfTheCaret) {
+    QTextEdit edit;
+    edit.setPlainText(QStringLiteral("Ä: [V001(5)] = 1 // ü\nÖ: [V002()] = 2"));
+    QTextCursor caret(edit.document());
+    caret.setPosition(6);
+    caret.setPosition(8, QTextCursor::KeepAnchor);
+    edit.setTextCursor(caret);
+    FormatCaretLine(edit);
+    const auto olive = std::to_string(clOlive), navy = std::to_string(clNavy),
+               teal = std::to_string(clTeal), black = std::to_string(clBlack);
+    EXPECT_EQ(FormatOf(edit, 0), olive + " 9B");  // "Ä:"
+    EXPECT_EQ(FormatOf(edit, 1), olive + " 9B");
+    EXPECT_EQ(FormatOf(edit, 2), black + " 9");   // the blank
+    EXPECT_EQ(FormatOf(edit, 3), navy + " 9B");   // "[V001"
+    EXPECT_EQ(FormatOf(edit, 8), navy + " 8");    // "(5)"
+    EXPECT_EQ(FormatOf(edit, 11), navy + " 9B");  // "]"
+    EXPECT_EQ(FormatOf(edit, 13), black + " 9");  // "="
+    EXPECT_EQ(FormatOf(edit, 17), teal + " 9I");  // "// ü"
+    EXPECT_EQ(FormatOf(edit, 20), teal + " 9I");
+    EXPECT_EQ(FormatOf(edit, 22), black + " 0");  // the next line is not touched
+    EXPECT_EQ(edit.textCursor().position(), 6);
+    EXPECT_FALSE(edit.textCursor().hasSelection());
+
+    QTextEdit empty;
+    FormatCaretLine(empty);
+    EXPECT_TRUE(empty.toPlainText().isEmpty());
 }
