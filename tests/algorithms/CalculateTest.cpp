@@ -13,8 +13,8 @@ namespace {
 
 const TDateTime kDate = EncodeDate(2024, 3, 14);  // a Thursday
 
-// An initial datum from the calendar: the day of the month (14), or with parameters the
-// number of days of a month.
+// An initial datum from the calendar: the day of the month (14), or, with a month decrement,
+// the number of days of that earlier month.
 ExtData DayOfMonth(int n, std::string param2 = "") {
     ExtData datum;
     datum.Name = "I00" + std::to_string(n);
