@@ -2,8 +2,6 @@
 // formula language's parser, checker and interpreter.
 #include "algorithms/Uq519algorithm01.h"
 
-#include <QCoreApplication>
-#include <QEventLoop>
 #include <QString>
 #include <algorithm>
 #include <initializer_list>
@@ -13,6 +11,7 @@
 #include "algorithms/Uq519arithmeticslf.h"
 #include "decimal/Large.h"
 #include "decimal/Large_fix.h"
+#include "platform/EventLoop.h"
 #include "platform/Text.h"
 
 namespace {
@@ -622,8 +621,7 @@ void RunHooks::LetMessagesRun() {
     const auto now = std::chrono::steady_clock::now();
     if (now - lastEvents_ < std::chrono::milliseconds(20)) return;
     lastEvents_ = now;
-    if (QCoreApplication::instance() != nullptr)
-        QCoreApplication::processEvents(QEventLoop::ExcludeUserInputEvents);
+    ::LetMessagesRun();
 }
 
 std::vector<std::string> NewVariables() {

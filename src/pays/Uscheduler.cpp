@@ -5,6 +5,7 @@
 #include <cstdio>
 
 #include "algorithms/Uq519algtextformat.h"
+#include "platform/EventLoop.h"
 #include "platform/IniFile.h"
 #include "shell/ShellServices.h"
 #include "store/U_dm.h"

@@ -9,11 +9,11 @@
 
 #include "pays/Upaytables.h"
 #include "pays/Uscheduler.h"
+#include "platform/EventLoop.h"
 #include "shell/ShellServices.h"
 #include "store/U_fileoperation.h"
 #include "store/Utransactions.h"
 
-#include "shell/ShellServices.h"
 #include "shell/Ulanguage.h"
 
 TDM* DM = nullptr;

@@ -1,6 +1,7 @@
 // The data module's algorithm storage: loading, saving, deleting algorithms and finding who
 // owns and who uses them.
 #include "store/U_dm.h"
+#include "platform/EventLoop.h"
 #include "store/Utransactions.h"
 
 namespace {

@@ -2,10 +2,10 @@
 // applying it, purging undone transactions, the fatal reports and the number allocators.
 #include "store/Utransactions.h"
 
-#include <QCoreApplication>
 #include <filesystem>
 
 #include "pays/Upaytables.h"
+#include "platform/EventLoop.h"
 #include "shell/ShellServices.h"
 #include "store/U_fileoperation.h"
 
@@ -94,11 +94,6 @@ int RunApplier(TTable& trans, const TTransRow& row) {
 }
 
 }  // namespace
-
-void LetMessagesRun() {
-    if (QCoreApplication::instance() != nullptr)
-        QCoreApplication::processEvents(QEventLoop::ExcludeUserInputEvents);
-}
 
 std::string FatalErrorText(int code) {
     switch (code) {

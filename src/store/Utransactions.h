@@ -71,10 +71,6 @@ constexpr int kFatalFolder = -4;       // an object's picture or file folder can
 // and nothing is reported.
 constexpr int kJournalBusy = -5;
 
-// Lets pending paint and timer events run, never user input, so that no second user action
-// starts in the middle of a journal operation.
-void LetMessagesRun();
-
 // Shows the journal's fatal message for the code ("FATAL : Incorrect identifier of
 // transaction", "FATAL ERROR: Incorrect status of transaction", "FATAL ERROR: The object with
 // such identifier is not found", "FATAL ERROR: It is impossible to create a folder", any other
