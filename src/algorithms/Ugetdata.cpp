@@ -5,7 +5,6 @@
 #include <algorithm>
 #include <cctype>
 #include <charconv>
-#include <cmath>
 #include <limits>
 
 #include "algorithms/Uq519algtextformat.h"
@@ -82,10 +81,6 @@ void GetNumberDataValue(ExtData& datum) {
 
 // More months than the calendar of the years 1 to 9999 holds.
 constexpr int kMonthsOfTheCalendar = 12 * 10000;
-
-TDateTime DayOf(TDateTime date) {
-    return std::trunc(date);
-}
 
 // The date functions: the calendar's sub-sources 1, 2, 5 and 6 read the date itself, 3, 4 and
 // 7 the shifted date of their parameters.
@@ -275,8 +270,7 @@ int GetDateFunctionValue(int code, TDateTime date) {
 }
 
 std::string GetShiftedDateValue(int code, int day, int monthDecrement, TDateTime date) {
-    return std::to_string(
-        GetDateFunctionValue(code, ShiftedDate(day, monthDecrement, DayOf(date))));
+    return std::to_string(GetDateFunctionValue(code, ShiftedDate(day, monthDecrement, date)));
 }
 
 std::string DescribeSubSource(int subSource, std::string_view day, std::string_view monthDecr) {

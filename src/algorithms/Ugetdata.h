@@ -84,15 +84,15 @@ TDateTime LastDayOfMonth(TDateTime date);
 
 // Day `day` of the month that lies monthDecrement months before the month of the date (a
 // negative decrement goes forward), the month's last day when it is shorter: for 30 May, day 31
-// and 3 months it is 28 (29) February. Throws EDateError for a day below 1 or a month outside
-// the years 1 to 9999.
+// and 3 months it is 28 (29) February; a whole day, whatever time of day the date holds. Throws
+// EDateError for a day below 1 or a month outside the years 1 to 9999.
 TDateTime ShiftedDate(int day, int monthDecrement, TDateTime date);
 
 // The date functions, by code: 1 the year, 2 1 for a leap year else 0, 3 the month, 4 the days
 // of the month, 5 the day of the month, 6 and 7 the day of the week (Monday 1 to Sunday 7);
 // -1 for any other code.
 int GetDateFunctionValue(int code, TDateTime date);
-// The date function of the shifted date (ShiftedDate of the day of `date`), as decimal text.
+// The date function of ShiftedDate(day, monthDecrement, date), as decimal text.
 std::string GetShiftedDateValue(int code, int day, int monthDecrement, TDateTime date);
 
 // The description of a pay's sub-source (1 to 26) or a date function (1 to 7) from the language

@@ -1,6 +1,7 @@
 // The pay sources of initial data (readers of a pay's history) and the balances of pays and
 // folders.
 #include <cmath>
+#include <set>
 
 #include "algorithms/Ugetdata.h"
 #include "decimal/Large_fix.h"
@@ -30,7 +31,7 @@ TBudgetTable UpTo(int payId, TDateTime date, TFilter kinds) {
 
 // The pay's events of the kind in the month monthDecrement months before the date's month.
 TBudgetTable InMonth(int payId, int monthDecrement, TDateTime date, std::string_view typeEvent) {
-    const TDateTime month = ShiftedDate(1, monthDecrement, DayOf(date));
+    const TDateTime month = ShiftedDate(1, monthDecrement, date);
     return TBudgetTable("PayHistory.DB", false,
                         Where("ID") == payId && Where("DateEvent") >= FirstDayOfMonth(month) &&
                             Where("DateEvent") <= LastDayOfMonth(month) && OfKind(typeEvent));
@@ -78,13 +79,17 @@ char DirectionOf(TTable& pays) {
     return direction.empty() ? 'N' : direction.front();
 }
 
-void AddFolderBalance(int folderId, large_fix& total) {
+// Adds the balances of the pays in the folder and, recursively, in its sub-folders. A folder
+// already summed is passed over, so that a damaged tree whose parents run in a circle cannot
+// make the recursion endless.
+void AddFolderBalance(int folderId, large_fix& total, std::set<int>& summed) {
+    if (!summed.insert(folderId).second) return;
     for (TBudgetTable objects("Objects.db", false, Where("IDParent") == folderId); !objects.Eof();
          objects.Next()) {
         const int id = objects.FieldByName("ID").AsInteger();
         const int type = objects.FieldByName("Type").AsInteger();
         if (type == kSourcePay) AddPayBalance(total, id, DM->GetPayDirection(id));
-        if (type == kObjectFolder) AddFolderBalance(id, total);
+        if (type == kObjectFolder) AddFolderBalance(id, total, summed);
     }
 }
 
@@ -117,7 +122,7 @@ void GetPayDataValue(ExtData& datum) {
     } else if (sub >= 1 && sub <= 14) {
         const TDateTime date = sub % 2 == 0
                                    ? ShiftedDate(SourceParamToInt(datum.Param1),
-                                                 SourceParamToInt(datum.Param2), DayOf(datum.Date))
+                                                 SourceParamToInt(datum.Param2), datum.Date)
                                    : datum.Date;
         datum.DataStr = kReaders[(sub - 1) / 2](id, date);
     } else if (sub >= 15 && sub <= 26) {
@@ -202,6 +207,7 @@ std::string CalcTotalBalance() {
 
 std::string CalcFolderBalance(int folderId) {
     large_fix total;
-    AddFolderBalance(folderId, total);
+    std::set<int> summed;
+    AddFolderBalance(folderId, total, summed);
     return total.ToString();
 }

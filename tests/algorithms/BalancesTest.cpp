@@ -86,6 +86,19 @@ TEST_F(Balances, OfABudgetWithoutPaysAreZero) {
     EXPECT_EQ(CalcFolderBalance(0), "0");
 }
 
+// Folders whose parents run in a circle (a damaged tree) are each summed once, instead of the
+// recursion running until the stack overflows.
+TEST_F(Balances, SumEachFolderOnceWhenTheTreeRunsInACircle) {
+    AddObject(30, 31, kFolder, "Ring A");
+    AddObject(31, 30, kFolder, "Ring B");
+    AddPay(32, 31, "O", "9");
+    AddObject(33, 33, kFolder, "Own parent");
+    AddPay(34, 33, "I", "4");
+    EXPECT_EQ(CalcFolderBalance(30), "9");
+    EXPECT_EQ(CalcFolderBalance(31), "9");
+    EXPECT_EQ(CalcFolderBalance(33), "-4");
+}
+
 // A stored balance that is no number is reported to the caller (the top level shows it) instead
 // of being counted as anything.
 TEST_F(Balances, RefuseAStoredBalanceThatIsNoNumber) {
