@@ -101,6 +101,12 @@ void MakeFolder(const std::string& path) {
     QDir().mkdir(ToQString(path));
 }
 
+// The same for a folder that only its user may enter: the temp folder lies in a folder that
+// every user of the machine shares, and the files staged in it are the user's books.
+void MakePrivateFolder(const std::string& path) {
+    QDir().mkdir(ToQString(path), QFile::ReadOwner | QFile::WriteOwner | QFile::ExeOwner);
+}
+
 // Entries that SQLite makes beside a tables file while it is open.
 bool IsTablesCompanion(const std::string& name) {
     for (const char* suffix : {"-wal", "-shm", "-journal"}) {
@@ -333,7 +339,7 @@ void TfMain::FormCreate() {
     UsersDataPath = DocumentsFolder() + "/VemlyUsersData/";
     CopyInstalledData();
     TempPath = TempFolder() + "/" + kTempFolderName + "/";
-    MakeFolder(TempPath);
+    MakePrivateFolder(TempPath);
     TemplatesPath = DataPath + "Templates/";
     ExportPath = DocumentsFolder() + "/VemlyExport";
     MakeFolder(ExportPath);

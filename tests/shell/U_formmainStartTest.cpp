@@ -81,6 +81,14 @@ TEST_F(StartTest, FoldersFollowTheUsersSpecialFolders) {
     EXPECT_TRUE(messages.Calls().empty());
 }
 
+// The temp folder lies in a folder that every user shares: only its own user may enter it.
+TEST_F(StartTest, TheTempFolderIsMadeForItsUserAlone) {
+    fs::remove_all(folders.TempPath());
+    const TfMain& main = Start();
+    ASSERT_TRUE(fs::is_directory(main.TempPath));
+    EXPECT_EQ(fs::status(main.TempPath).permissions() & fs::perms::all, fs::perms::owner_all);
+}
+
 // Each missing table of the users-data folder is reported in its turn; the window then closes
 // without the close dialog and no helper program runs.
 TEST_F(StartTest, MissingUsersDataTablesAreFatal) {
