@@ -28,6 +28,7 @@
 #include <optional>
 #include <unordered_map>
 
+#include "platform/EventLoop.h"
 #include "platform/Folders.h"
 #include "platform/IniFile.h"
 #include "platform/Table.h"
@@ -490,10 +491,12 @@ void TfMain::PrepareDataModule() {
 // The menus, the status bar, the busy texts, the tree's captions and its popup menu from the
 // language module (Main.lng and PMenuTree.lng).
 void TfMain::LoadTexts() {
-    const auto setCaption = [this](const char* name, const std::string& text) {
-        if (auto* menu = findChild<QMenu*>(QString::fromLatin1(name)))
-            menu->setTitle(ToQString(text));
-        else if (auto* action = findChild<QAction*>(QString::fromLatin1(name)))
+    // The items are looked up inside their own menu, so that a frame's control of the same
+    // name ("Delete", "Exit") is never taken for one.
+    const auto setCaption = [](const QWidget* menu, const char* name, const std::string& text) {
+        if (auto* submenu = menu->findChild<QMenu*>(QString::fromLatin1(name)))
+            submenu->setTitle(ToQString(text));
+        else if (auto* action = menu->findChild<QAction*>(QString::fromLatin1(name)))
             action->setText(ToQString(text));
     };
     {
@@ -509,7 +512,7 @@ void TfMain::LoadTexts() {
             {"Help", "Help"},         {"Help1", "Help"},
             {"About", "About"}};
         for (const auto& [name, defaultText] : captions)
-            setCaption(name, main.Read("Main", name, defaultText));
+            setCaption(menuBar(), name, main.Read("Main", name, defaultText));
         CalendarCaption = main.Read("Tree", "Calendar", "Calendar of the budget");
         LogCaption = main.Read("Tree", "Log", "Log of transactions");
         StatusBarText->setText(ToQString("   " + main.Read("Main", "StatusBar", "")));
@@ -521,7 +524,8 @@ void TfMain::LoadTexts() {
     const std::pair<const char*, const char*> items[] = {
         {"Item0", "CreateObject"}, {"Item1", "Rename"}, {"Item3", "Move"},
         {"Item4", "Delete"},       {"Item6", "Export"}, {"Item7", "Import"}};
-    for (const auto& [key, item] : items) setCaption(item, popup.Read("PMenuTree", key, item));
+    for (const auto& [key, item] : items)
+        setCaption(PMenuTree, item, popup.Read("PMenuTree", key, item));
 }
 
 void TfMain::CloseLater() {
@@ -563,7 +567,7 @@ void TfMain::CloseFatally(const std::string& text) {
     MessageDlg(text, TMsgDlgType::mtError, mbOK, this);
     FatalClose = true;
     close();
-    QCoreApplication::processEvents();
+    LetMessagesRun();
     // Ends every running message loop, a modal dialog's included.
     QCoreApplication::exit(0);
 }
@@ -922,7 +926,7 @@ int TfMain::GetObjectPath(std::string& path, const std::string& separator, int i
     // (a loop of IDs in a damaged budget) cannot run on.
     bool first = true;
     for (size_t steps = 0; steps <= nodes_.size(); ++steps) {
-        if (id != 0) QCoreApplication::processEvents();
+        if (id != 0) LetMessagesRun();
         const TTreeNode* node = FindNode(id, folder);
         if (node == nullptr) return first ? -1 : 0;
         path = node->Info.Name + separator + path;

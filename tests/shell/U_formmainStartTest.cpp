@@ -10,6 +10,7 @@
 #include <QLabel>
 #include <QLockFile>
 #include <QMenu>
+#include <QMenuBar>
 #include <QTreeWidget>
 #include <chrono>
 #include <filesystem>
@@ -408,6 +409,22 @@ TEST_F(StartTest, WithoutLanguageFilesTheDefaultsShow) {
         }
         DM = &dm;
     }
+}
+
+// The captions go to the menus' own items, never to another object of the window that
+// carries an item's name (a frame's control).
+TEST_F(StartTest, CaptionsGoToTheMenusOwnItems) {
+    Create();
+    auto* stray = new QAction(QStringLiteral("frame's own"), window.get());
+    stray->setObjectName(QStringLiteral("Delete"));
+    auto* strayMenu = new QMenu(QStringLiteral("frame's menu"), window.get());
+    strayMenu->setObjectName(QStringLiteral("Help"));
+    window->show();
+    QCoreApplication::processEvents();
+    EXPECT_EQ(Caption(*window, "Delete"), "frame's own");
+    EXPECT_EQ(ToStdString(strayMenu->title()), "frame's menu");
+    EXPECT_EQ(ToStdString(window->PMenuTree->actions()[3]->text()), "Delete ...");
+    EXPECT_EQ(ToStdString(window->menuBar()->actions()[2]->text()), "&Help");
 }
 
 // The popup keys do not follow the item numbers: Item3 names item 2, Item4 item 3, Item6 item 5
