@@ -706,29 +706,32 @@ void TfMain::RebuildTree() {
     TreeViewMain->clear();
     nodes_.clear();
 
+    // A budget whose row or tables cannot be read gets no node (its nodes built so far go); the
+    // first such error is thrown once the rest of the tree stands.
     std::optional<EDatabaseError> firstError;
     std::vector<std::pair<TTreeNode*, bool>> roots;
     TTable& budgets = DM->TableBudgets;
     for (budgets.First(); !budgets.Eof(); budgets.Next()) {
-        const std::string path = FieldText(budgets, "Path");
-        if (!IsBudgetComplete(path)) continue;
-        const int id = FieldInt(budgets, "ID");
-        const int image = FieldInt(budgets, "Image");
-        auto* root = new TTreeNode(*this,
-                                   {id, otBudget, id, -1, FieldText(budgets, "Name"),
-                                    FieldText(budgets, "Descript"), path},
-                                   image, image);
         const size_t first = nodes_.size();
-        nodes_.push_back(root);
+        std::unique_ptr<TTreeNode> root;
         try {
-            AddObjectNodes(0, id, root, path);
+            const std::string path = FieldText(budgets, "Path");
+            if (!IsBudgetComplete(path)) continue;
+            const int id = FieldInt(budgets, "ID");
+            const int image = FieldInt(budgets, "Image");
+            root = std::make_unique<TTreeNode>(
+                *this,
+                ObjectInfo{id, otBudget, id, -1, FieldText(budgets, "Name"),
+                           FieldText(budgets, "Descript"), path},
+                image, image);
+            nodes_.push_back(root.get());
+            AddObjectNodes(0, id, root.get(), path);
+            const bool expanded = FieldText(budgets, "Expanded") == "Y";
+            roots.emplace_back(root.release(), expanded);
         } catch (const EDatabaseError& error) {
             nodes_.resize(first);
-            delete root;
             if (!firstError) firstError = error;
-            continue;
         }
-        roots.emplace_back(root, FieldText(budgets, "Expanded") == "Y");
     }
 
     QList<QTreeWidgetItem*> topLevel;
