@@ -442,20 +442,26 @@ bool TfMain::AnotherCopyRuns() {
 }
 
 // The one start after an installation with [Common] VLSMode "1": the backup folder, the
-// language module and the budget paths are set up, and the program closes.
+// language module and the budget paths are set up, and the program closes. It closes also when
+// a step fails, after showing the error: nothing else of the program is loaded in this start.
 void TfMain::SetupRun() {
-    TIniFile ini(DataPath + "vemly.ini");
-    ini.WriteString("Common", "BACKUP", UsersDataPath + "BACKUP");
-    strFCharsetInfo charset;
-    charset.Path = DataPath + "fcharset.cfg";
-    ReadCharsetConfig(charset);
-    // Russian-speaking users get the Russian module and everybody else the English one, as long
-    // as the chosen one is installed; otherwise the other.
-    std::string language = charset.Charset == "204" ? "LangRU" : "LangEN";
-    if (!FolderExists(DataPath + language)) language = language == "LangRU" ? "LangEN" : "LangRU";
-    ini.WriteString("Common", "VLLang", language);
-    ini.WriteString("Common", "VLSMode", "0");
-    DM->ResolveBudgetPaths();
+    try {
+        TIniFile ini(DataPath + "vemly.ini");
+        ini.WriteString("Common", "BACKUP", UsersDataPath + "BACKUP");
+        strFCharsetInfo charset;
+        charset.Path = DataPath + "fcharset.cfg";
+        ReadCharsetConfig(charset);
+        // Russian-speaking users get the Russian module and everybody else the English one, as
+        // long as the chosen one is installed; otherwise the other.
+        std::string language = charset.Charset == "204" ? "LangRU" : "LangEN";
+        if (!FolderExists(DataPath + language))
+            language = language == "LangRU" ? "LangEN" : "LangRU";
+        ini.WriteString("Common", "VLLang", language);
+        ini.WriteString("Common", "VLSMode", "0");
+        DM->ResolveBudgetPaths();
+    } catch (const std::exception& error) {
+        MessageDlg(error.what(), TMsgDlgType::mtError, mbOK, this);
+    }
     FatalClose = true;
     CloseLater();
 }

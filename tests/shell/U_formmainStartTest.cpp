@@ -287,6 +287,28 @@ TEST_F(StartTest, SetupRunConfiguresAndCloses) {
     EXPECT_EQ(next.TreeViewMain->topLevelItemCount(), 1);
 }
 
+// The setup run ends the program also when one of its steps fails: the error is shown and
+// no half-started window stays up.
+TEST_F(StartTest, AFailingSetupRunShowsItsErrorAndCloses) {
+    WriteIni("Common", "VLSMode", "1");
+    AddBudgetRow(1, "Home", "[users_data]Home/");
+    sqlite3* db = nullptr;
+    ASSERT_EQ(sqlite3_open((folders.UsersDataPath() + "tables.sqlite").c_str(), &db), SQLITE_OK);
+    ASSERT_EQ(sqlite3_exec(db,
+                           "CREATE TRIGGER Refuse BEFORE UPDATE ON Budgets "
+                           "BEGIN SELECT RAISE(ABORT, 'the budget list is locked'); END",
+                           nullptr, nullptr, nullptr),
+              SQLITE_OK);
+    sqlite3_close(db);
+    const TfMain& main = Start();
+    ASSERT_EQ(messages.Calls().size(), 1u);
+    EXPECT_EQ(messages.Calls()[0].Type, TMsgDlgType::mtError);
+    EXPECT_NE(messages.Calls()[0].Text.find("the budget list is locked"), std::string::npos);
+    EXPECT_TRUE(main.FatalClose);
+    EXPECT_FALSE(main.isVisible());
+    EXPECT_EQ(BudgetField(1, "Path"), "[users_data]Home/");
+}
+
 // The setup run picks the Russian module for a Cyrillic charset and the English one otherwise;
 // when the module it picks is not installed it takes the other.
 TEST_F(StartTest, SetupRunChoosesTheLanguageModule) {
