@@ -43,6 +43,13 @@ std::string_view FieldAt(std::string_view line, size_t from, size_t& next) {
     return line.substr(from, colon == std::string_view::npos ? line.npos : colon - from);
 }
 
+// The character set of a font table line: its text before the first ":", empty when it has
+// none (a line without ":" names no character set).
+std::string_view CharsetOfFontLine(std::string_view line) {
+    const size_t colon = line.find(':');
+    return colon == std::string_view::npos ? std::string_view() : line.substr(0, colon);
+}
+
 struct FileCloser {
     void operator()(FILE* file) const { std::fclose(file); }
 };
@@ -79,7 +86,7 @@ int ReadCharsetConfig(strFCharsetInfo& info) {
         }
         if (inFonts && line != "FontTableStart:") {
             if (info.Fonts != nullptr) info.Fonts->push_back(line);
-            if (line.substr(0, line.find(':')) == info.Charset) info.FontIndex = fontCount;
+            if (CharsetOfFontLine(line) == info.Charset) info.FontIndex = fontCount;
             ++fontCount;
         }
     }

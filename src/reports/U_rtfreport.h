@@ -33,7 +33,8 @@ struct strFCharsetInfo {
 //   the user's language identifier (GetUserDefaultLangID, letter case ignored) sets LangID,
 //   Charset, Field3 and Tail; a later matching line overrides an earlier one, and a field the
 //   line lacks reads as empty.
-// - Font table: "204:Cyrillic"; every line is added to Fonts and counted for FontIndex.
+// - Font table: "204:Cyrillic"; every line is added to Fonts and counted for FontIndex. A line
+//   without ":" names no character set: it stands for the empty one.
 // A line is read in pieces of at most 253 characters, each piece counting as a line.
 // Returns 0, or -1 when the file cannot be opened (then nothing in info changes).
 int ReadCharsetConfig(strFCharsetInfo& info);

@@ -28,6 +28,7 @@
 #include <optional>
 #include <unordered_map>
 
+#include "platform/EventLoop.h"
 #include "platform/Folders.h"
 #include "platform/IniFile.h"
 #include "platform/Table.h"
@@ -99,6 +100,12 @@ std::string WithSlash(std::string folder) {
 // Creates one folder level; a failure is not reported (later uses of the folder fail).
 void MakeFolder(const std::string& path) {
     QDir().mkdir(ToQString(path));
+}
+
+// The same for a folder that only its user may enter: the temp folder lies in a folder that
+// every user of the machine shares, and the files staged in it are the user's books.
+void MakePrivateFolder(const std::string& path) {
+    QDir().mkdir(ToQString(path), QFile::ReadOwner | QFile::WriteOwner | QFile::ExeOwner);
 }
 
 // Entries that SQLite makes beside a tables file while it is open.
@@ -333,7 +340,7 @@ void TfMain::FormCreate() {
     UsersDataPath = DocumentsFolder() + "/VemlyUsersData/";
     CopyInstalledData();
     TempPath = TempFolder() + "/" + kTempFolderName + "/";
-    MakeFolder(TempPath);
+    MakePrivateFolder(TempPath);
     TemplatesPath = DataPath + "Templates/";
     ExportPath = DocumentsFolder() + "/VemlyExport";
     MakeFolder(ExportPath);
@@ -435,20 +442,26 @@ bool TfMain::AnotherCopyRuns() {
 }
 
 // The one start after an installation with [Common] VLSMode "1": the backup folder, the
-// language module and the budget paths are set up, and the program closes.
+// language module and the budget paths are set up, and the program closes. It closes also when
+// a step fails, after showing the error: nothing else of the program is loaded in this start.
 void TfMain::SetupRun() {
-    TIniFile ini(DataPath + "vemly.ini");
-    ini.WriteString("Common", "BACKUP", UsersDataPath + "BACKUP");
-    strFCharsetInfo charset;
-    charset.Path = DataPath + "fcharset.cfg";
-    ReadCharsetConfig(charset);
-    // Russian-speaking users get the Russian module and everybody else the English one, as long
-    // as the chosen one is installed; otherwise the other.
-    std::string language = charset.Charset == "204" ? "LangRU" : "LangEN";
-    if (!FolderExists(DataPath + language)) language = language == "LangRU" ? "LangEN" : "LangRU";
-    ini.WriteString("Common", "VLLang", language);
-    ini.WriteString("Common", "VLSMode", "0");
-    DM->ResolveBudgetPaths();
+    try {
+        TIniFile ini(DataPath + "vemly.ini");
+        ini.WriteString("Common", "BACKUP", UsersDataPath + "BACKUP");
+        strFCharsetInfo charset;
+        charset.Path = DataPath + "fcharset.cfg";
+        ReadCharsetConfig(charset);
+        // Russian-speaking users get the Russian module and everybody else the English one, as
+        // long as the chosen one is installed; otherwise the other.
+        std::string language = charset.Charset == "204" ? "LangRU" : "LangEN";
+        if (!FolderExists(DataPath + language))
+            language = language == "LangRU" ? "LangEN" : "LangRU";
+        ini.WriteString("Common", "VLLang", language);
+        ini.WriteString("Common", "VLSMode", "0");
+        DM->ResolveBudgetPaths();
+    } catch (const std::exception& error) {
+        MessageDlg(error.what(), TMsgDlgType::mtError, mbOK, this);
+    }
     FatalClose = true;
     CloseLater();
 }
@@ -484,10 +497,12 @@ void TfMain::PrepareDataModule() {
 // The menus, the status bar, the busy texts, the tree's captions and its popup menu from the
 // language module (Main.lng and PMenuTree.lng).
 void TfMain::LoadTexts() {
-    const auto setCaption = [this](const char* name, const std::string& text) {
-        if (auto* menu = findChild<QMenu*>(QString::fromLatin1(name)))
-            menu->setTitle(ToQString(text));
-        else if (auto* action = findChild<QAction*>(QString::fromLatin1(name)))
+    // The items are looked up inside their own menu, so that a frame's control of the same
+    // name ("Delete", "Exit") is never taken for one.
+    const auto setCaption = [](const QWidget* menu, const char* name, const std::string& text) {
+        if (auto* submenu = menu->findChild<QMenu*>(QString::fromLatin1(name)))
+            submenu->setTitle(ToQString(text));
+        else if (auto* action = menu->findChild<QAction*>(QString::fromLatin1(name)))
             action->setText(ToQString(text));
     };
     {
@@ -503,7 +518,7 @@ void TfMain::LoadTexts() {
             {"Help", "Help"},         {"Help1", "Help"},
             {"About", "About"}};
         for (const auto& [name, defaultText] : captions)
-            setCaption(name, main.Read("Main", name, defaultText));
+            setCaption(menuBar(), name, main.Read("Main", name, defaultText));
         CalendarCaption = main.Read("Tree", "Calendar", "Calendar of the budget");
         LogCaption = main.Read("Tree", "Log", "Log of transactions");
         StatusBarText->setText(ToQString("   " + main.Read("Main", "StatusBar", "")));
@@ -515,7 +530,8 @@ void TfMain::LoadTexts() {
     const std::pair<const char*, const char*> items[] = {
         {"Item0", "CreateObject"}, {"Item1", "Rename"}, {"Item3", "Move"},
         {"Item4", "Delete"},       {"Item6", "Export"}, {"Item7", "Import"}};
-    for (const auto& [key, item] : items) setCaption(item, popup.Read("PMenuTree", key, item));
+    for (const auto& [key, item] : items)
+        setCaption(PMenuTree, item, popup.Read("PMenuTree", key, item));
 }
 
 void TfMain::CloseLater() {
@@ -557,7 +573,7 @@ void TfMain::CloseFatally(const std::string& text) {
     MessageDlg(text, TMsgDlgType::mtError, mbOK, this);
     FatalClose = true;
     close();
-    QCoreApplication::processEvents();
+    LetMessagesRun();
     // Ends every running message loop, a modal dialog's included.
     QCoreApplication::exit(0);
 }
@@ -696,29 +712,32 @@ void TfMain::RebuildTree() {
     TreeViewMain->clear();
     nodes_.clear();
 
+    // A budget whose row or tables cannot be read gets no node (its nodes built so far go); the
+    // first such error is thrown once the rest of the tree stands.
     std::optional<EDatabaseError> firstError;
     std::vector<std::pair<TTreeNode*, bool>> roots;
     TTable& budgets = DM->TableBudgets;
     for (budgets.First(); !budgets.Eof(); budgets.Next()) {
-        const std::string path = FieldText(budgets, "Path");
-        if (!IsBudgetComplete(path)) continue;
-        const int id = FieldInt(budgets, "ID");
-        const int image = FieldInt(budgets, "Image");
-        auto* root = new TTreeNode(*this,
-                                   {id, otBudget, id, -1, FieldText(budgets, "Name"),
-                                    FieldText(budgets, "Descript"), path},
-                                   image, image);
         const size_t first = nodes_.size();
-        nodes_.push_back(root);
+        std::unique_ptr<TTreeNode> root;
         try {
-            AddObjectNodes(0, id, root, path);
+            const std::string path = FieldText(budgets, "Path");
+            if (!IsBudgetComplete(path)) continue;
+            const int id = FieldInt(budgets, "ID");
+            const int image = FieldInt(budgets, "Image");
+            root = std::make_unique<TTreeNode>(
+                *this,
+                ObjectInfo{id, otBudget, id, -1, FieldText(budgets, "Name"),
+                           FieldText(budgets, "Descript"), path},
+                image, image);
+            nodes_.push_back(root.get());
+            AddObjectNodes(0, id, root.get(), path);
+            const bool expanded = FieldText(budgets, "Expanded") == "Y";
+            roots.emplace_back(root.release(), expanded);
         } catch (const EDatabaseError& error) {
             nodes_.resize(first);
-            delete root;
             if (!firstError) firstError = error;
-            continue;
         }
-        roots.emplace_back(root, FieldText(budgets, "Expanded") == "Y");
     }
 
     QList<QTreeWidgetItem*> topLevel;
@@ -916,7 +935,7 @@ int TfMain::GetObjectPath(std::string& path, const std::string& separator, int i
     // (a loop of IDs in a damaged budget) cannot run on.
     bool first = true;
     for (size_t steps = 0; steps <= nodes_.size(); ++steps) {
-        if (id != 0) QCoreApplication::processEvents();
+        if (id != 0) LetMessagesRun();
         const TTreeNode* node = FindNode(id, folder);
         if (node == nullptr) return first ? -1 : 0;
         path = node->Info.Name + separator + path;

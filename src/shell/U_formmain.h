@@ -176,8 +176,8 @@ public:
 
     // Clears the tree and builds it again: every complete budget of the budget list (in its
     // order) with its objects, each expanded as last saved. Leaves nothing selected. A budget
-    // whose tables cannot be read gets no node; the first such error is thrown once the rest of
-    // the tree stands.
+    // whose row or tables cannot be read gets no node; the first such error is thrown once the
+    // rest of the tree stands.
     void RebuildTree();
     // Adds the objects below `parentId` of the budget's Objects table as children of the node,
     // with their own children, each level in the table's order.

@@ -71,6 +71,23 @@ TEST_F(CharsetConfig, WithoutALineForTheLanguageTheCharsetStaysAsGiven) {
     EXPECT_EQ(fonts.size(), 4u);
 }
 
+// A font line's character set is its text before the first ":"; a line without ":" has the
+// empty one, whatever its text.
+TEST_F(CharsetConfig, AFontLineWithoutAColonNamesTheEmptyCharset) {
+    struct Case {
+        const char* charset;
+        int fontIndex;
+    };
+    for (const Case& c : {Case{"Cyrillic", 0}, Case{"", 2}}) {
+        SCOPED_TRACE(c.charset);
+        fonts.clear();
+        info.Charset = c.charset;
+        ASSERT_EQ(Read("FontTableStart:\n0:Western\nCyrillic\nGreek\n161:x\nFontTableEnd:\n"), 0);
+        EXPECT_EQ(info.FontIndex, c.fontIndex);
+        EXPECT_EQ(fonts.size(), 4u);
+    }
+}
+
 TEST_F(CharsetConfig, LinesOutsideTheTablesAndTooLongPiecesAreHandledAsLines) {
     // A line of 300 characters is read as a piece of 253 and the rest.
     const std::string longLine = "0x0419:204:" + std::string(289, 'x');

@@ -10,6 +10,7 @@
 #include <QLabel>
 #include <QLockFile>
 #include <QMenu>
+#include <QMenuBar>
 #include <QTreeWidget>
 #include <chrono>
 #include <filesystem>
@@ -79,6 +80,14 @@ TEST_F(StartTest, FoldersFollowTheUsersSpecialFolders) {
     EXPECT_FALSE(main.FatalClose);
     EXPECT_TRUE(main.isVisible());
     EXPECT_TRUE(messages.Calls().empty());
+}
+
+// The temp folder lies in a folder that every user shares: only its own user may enter it.
+TEST_F(StartTest, TheTempFolderIsMadeForItsUserAlone) {
+    fs::remove_all(folders.TempPath());
+    const TfMain& main = Start();
+    ASSERT_TRUE(fs::is_directory(main.TempPath));
+    EXPECT_EQ(fs::status(main.TempPath).permissions() & fs::perms::all, fs::perms::owner_all);
 }
 
 // Each missing table of the users-data folder is reported in its turn; the window then closes
@@ -278,6 +287,28 @@ TEST_F(StartTest, SetupRunConfiguresAndCloses) {
     EXPECT_EQ(next.TreeViewMain->topLevelItemCount(), 1);
 }
 
+// The setup run ends the program also when one of its steps fails: the error is shown and
+// no half-started window stays up.
+TEST_F(StartTest, AFailingSetupRunShowsItsErrorAndCloses) {
+    WriteIni("Common", "VLSMode", "1");
+    AddBudgetRow(1, "Home", "[users_data]Home/");
+    sqlite3* db = nullptr;
+    ASSERT_EQ(sqlite3_open((folders.UsersDataPath() + "tables.sqlite").c_str(), &db), SQLITE_OK);
+    ASSERT_EQ(sqlite3_exec(db,
+                           "CREATE TRIGGER Refuse BEFORE UPDATE ON Budgets "
+                           "BEGIN SELECT RAISE(ABORT, 'the budget list is locked'); END",
+                           nullptr, nullptr, nullptr),
+              SQLITE_OK);
+    sqlite3_close(db);
+    const TfMain& main = Start();
+    ASSERT_EQ(messages.Calls().size(), 1u);
+    EXPECT_EQ(messages.Calls()[0].Type, TMsgDlgType::mtError);
+    EXPECT_NE(messages.Calls()[0].Text.find("the budget list is locked"), std::string::npos);
+    EXPECT_TRUE(main.FatalClose);
+    EXPECT_FALSE(main.isVisible());
+    EXPECT_EQ(BudgetField(1, "Path"), "[users_data]Home/");
+}
+
 // The setup run picks the Russian module for a Cyrillic charset and the English one otherwise;
 // when the module it picks is not installed it takes the other.
 TEST_F(StartTest, SetupRunChoosesTheLanguageModule) {
@@ -400,6 +431,22 @@ TEST_F(StartTest, WithoutLanguageFilesTheDefaultsShow) {
         }
         DM = &dm;
     }
+}
+
+// The captions go to the menus' own items, never to another object of the window that
+// carries an item's name (a frame's control).
+TEST_F(StartTest, CaptionsGoToTheMenusOwnItems) {
+    Create();
+    auto* stray = new QAction(QStringLiteral("frame's own"), window.get());
+    stray->setObjectName(QStringLiteral("Delete"));
+    auto* strayMenu = new QMenu(QStringLiteral("frame's menu"), window.get());
+    strayMenu->setObjectName(QStringLiteral("Help"));
+    window->show();
+    QCoreApplication::processEvents();
+    EXPECT_EQ(Caption(*window, "Delete"), "frame's own");
+    EXPECT_EQ(ToStdString(strayMenu->title()), "frame's menu");
+    EXPECT_EQ(ToStdString(window->PMenuTree->actions()[3]->text()), "Delete ...");
+    EXPECT_EQ(ToStdString(window->menuBar()->actions()[2]->text()), "&Help");
 }
 
 // The popup keys do not follow the item numbers: Item3 names item 2, Item4 item 3, Item6 item 5

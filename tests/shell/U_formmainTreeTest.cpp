@@ -1,10 +1,12 @@
 // The tree of budgets and objects: building, icons, lookups by object ID, the saved tree state
 // and budgets whose folders or tables are gone or damaged.
 #include <gtest/gtest.h>
+#include <sqlite3.h>
 
 #include <QTreeWidget>
 #include <filesystem>
 #include <fstream>
+#include <functional>
 
 #include "MainWindowFixture.h"
 #include "common/FakeShellServices.h"
@@ -272,18 +274,53 @@ TEST_F(TreeTest, SavingPutsTheObjectsTableBackOnTheOpenBudget) {
     EXPECT_FALSE(dm.TableBudgets.ReadOnly());
 }
 
-TEST_F(TreeTest, ABudgetWithDamagedTablesIsLeftOutAndReported) {
-    std::ofstream(cottage + "/tables.sqlite", std::ios::binary | std::ios::trunc)
-        << std::string(4096, 'x');
-    const TfMain& main = Start();
-    ASSERT_EQ(messages.Calls().size(), 1u);
-    EXPECT_EQ(messages.Calls()[0].Type, TMsgDlgType::mtError);
-    EXPECT_NE(messages.Calls()[0].Text.find("Cottage"), std::string::npos);
-    EXPECT_EQ(main.TreeViewMain->topLevelItemCount(), 2);
-    EXPECT_EQ(Texts().front(), "Home");
-    EXPECT_EQ(Texts().back(), "Journal of changes");
-    EXPECT_FALSE(main.TreeRebuilding);
-    EXPECT_TRUE(main.TreeViewMain->updatesEnabled());
+// A budget whose tables or whose row of the budget list cannot be read is left out, the first
+// such error is reported, and the tree holds no node of it.
+TEST_F(TreeTest, ABudgetThatCannotBeReadIsLeftOutAndReported) {
+    struct Case {
+        const char* name;
+        std::function<void()> damage;
+        const char* named;  // what the report names
+    };
+    const std::vector<Case> cases = {
+        {"damaged tables",
+         [this] {
+             std::ofstream(cottage + "/tables.sqlite", std::ios::binary | std::ios::trunc)
+                 << std::string(4096, 'x');
+         },
+         "Cottage"},
+        {"an ID too large",
+         [this] {
+             sqlite3* db = nullptr;
+             ASSERT_EQ(sqlite3_open((folders.UsersDataPath() + "tables.sqlite").c_str(), &db),
+                       SQLITE_OK);
+             EXPECT_EQ(sqlite3_exec(db, "UPDATE Budgets SET ID=99999999999 WHERE ID=2", nullptr,
+                                    nullptr, nullptr),
+                       SQLITE_OK);
+             sqlite3_close(db);
+         },
+         "ID"},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.name);
+        c.damage();
+        const ScopedMessageDlg answers;
+        const TfMain& main = Start();
+        ASSERT_EQ(answers.Calls().size(), 1u);
+        EXPECT_EQ(answers.Calls()[0].Type, TMsgDlgType::mtError);
+        EXPECT_NE(answers.Calls()[0].Text.find(c.named), std::string::npos);
+        EXPECT_EQ(main.TreeViewMain->topLevelItemCount(), 2);
+        EXPECT_EQ(Texts().front(), "Home");
+        EXPECT_EQ(Texts().back(), "Journal of changes");
+        EXPECT_EQ(Texts().size(), kTree.size() - 4);
+        for (const TTreeNode* node : main.Nodes()) EXPECT_EQ(node->treeWidget(), main.TreeViewMain);
+        EXPECT_EQ(main.FindObject(0, cottage), nullptr);
+        EXPECT_FALSE(main.TreeRebuilding);
+        EXPECT_TRUE(main.TreeViewMain->updatesEnabled());
+        window.reset();
+        fs::remove_all(cottage);
+        fs::copy(TestFolders::GeneratedEmptyBases(), cottage, fs::copy_options::recursive);
+    }
 }
 
 TEST_F(TreeTest, ObjectsWhoseParentsFormALoopAreShownOnce) {
