@@ -120,11 +120,13 @@ bool IsTablesCompanion(const std::string& name) {
 
 // Copies the installed folder `from` (without the entry named `skip`) to `to`: first into a
 // folder beside it, which then takes the name, so that an interrupted copy leaves nothing
-// half-copied under the real name. Nothing happens when `from` is missing or `to` exists.
+// half-copied under the real name. The staging folder is this process's own, so that two
+// copies started at once never work in one folder; the one that renames first wins and the
+// other drops its copy. Nothing happens when `from` is missing or `to` exists.
 void CopyFolderInPlace(const fs::path& from, const fs::path& to, const std::string& skip) {
     std::error_code error;
     if (!fs::is_directory(from, error) || fs::exists(to, error)) return;
-    const fs::path staging = to.string() + ".part";
+    const fs::path staging = to.string() + ".part-" + std::to_string(QCoreApplication::applicationPid());
     fs::remove_all(staging, error);
     fs::create_directories(staging, error);
     if (error) return;
