@@ -1,7 +1,7 @@
 // The data module's algorithm storage: loading, saving, deleting algorithms and finding who
 // owns and who uses them.
-#include "store/U_dm.h"
 #include "platform/EventLoop.h"
+#include "store/U_dm.h"
 #include "store/Utransactions.h"
 
 namespace {
@@ -16,11 +16,12 @@ TBudgetTable AlgorithmRows(const char* file, int id) {
 }  // namespace
 
 std::vector<std::string> AlgorithmTextPieces(std::string_view text) {
-    // Characters, not bytes: a piece never ends inside a letter's UTF-8 sequence.
+    // Characters, not bytes: a piece never ends inside a letter's UTF-8 sequence. A damaged
+    // text that begins inside a letter's sequence starts its first piece with that byte.
     std::vector<std::string> pieces;
     size_t characters = 0;
     for (const char byte : text) {
-        const bool starts = (static_cast<unsigned char>(byte) & 0xC0) != 0x80;
+        const bool starts = (static_cast<unsigned char>(byte) & 0xC0) != 0x80 || pieces.empty();
         if (starts && characters++ % kPieceLength == 0) pieces.emplace_back();
         pieces.back() += byte;
     }

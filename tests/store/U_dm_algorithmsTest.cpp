@@ -87,6 +87,7 @@ TEST_F(Algorithms, TheTextIsKeptInPiecesOfAHundredCharacters) {
         {"one more character", std::string(101, 'x'), {100, 1}},
         {"a line break across the boundary", crlfAtTheBoundary, {100, 2}},
         {"letters of two bytes across the boundary", lettersAtTheBoundary, {101, 4}},
+        {"a stray byte that continues no letter first", "\x80" + std::string(100, 'x'), {100, 1}},
     };
     int id = 0;
     for (const auto& c : cases) {
