@@ -2,7 +2,6 @@
 // whole program, with its deletions and its queries of dates and pay settings.
 #include "store/U_dm.h"
 
-#include <QCoreApplication>
 #include <algorithm>
 #include <filesystem>
 #include <functional>
@@ -11,10 +10,9 @@
 #include "pays/Uscheduler.h"
 #include "platform/EventLoop.h"
 #include "shell/ShellServices.h"
+#include "shell/Ulanguage.h"
 #include "store/U_fileoperation.h"
 #include "store/Utransactions.h"
-
-#include "shell/Ulanguage.h"
 
 TDM* DM = nullptr;
 
@@ -67,7 +65,7 @@ void TDM::FlushAndCloseTables() {
         }
         table->Close();
     }
-    QCoreApplication::processEvents();
+    LetMessagesRun();
 }
 
 void TDM::OpenTables() {
@@ -90,7 +88,7 @@ void TDM::ResolveBudgetPaths() {
         budgets.Post();
     }
     budgets.Close();
-    QCoreApplication::processEvents();
+    LetMessagesRun();
 }
 
 void TDM::TableObjectsBeforeClose(TTable&) {}

@@ -2,8 +2,12 @@
 // rebuild of the budget's files.
 #include <gtest/gtest.h>
 
+#include <QThread>
 #include <filesystem>
+#include <functional>
 
+#include "algorithms/RecordingDispatcher.h"
+#include "common/FakeShellServices.h"
 #include "common/TestFolders.h"
 #include "store/U_dm.h"
 
@@ -123,4 +127,27 @@ TEST_F(DataModule, OpenTablesReopensEveryTableAsItWas) {
     EXPECT_FALSE(dm.TableObjects.ReadOnly());
     EXPECT_EQ(dm.TablejTrans.IndexName(), "Index_NTrans");
     EXPECT_EQ(dm.TableObjects.RecordCount(), 2);
+}
+
+// No user input reaches the program while the budget tables are closed or the budget list is
+// rewritten: the message loop runs for paint and timer events only.
+TEST_F(DataModule, LetsNoUserInputThroughWhileItWorks) {
+    const FakeShellServices shell(folders.UsersDataPath());
+    OpenOnBudget(dm, budget);
+    const std::pair<const char*, std::function<void()>> operations[] = {
+        {"FlushAndCloseTables", [this] { dm.FlushAndCloseTables(); }},
+        {"ResolveBudgetPaths", [this] { dm.ResolveBudgetPaths(); }},
+    };
+    for (const auto& [name, operation] : operations) {
+        SCOPED_TRACE(name);
+        std::vector<QEventLoop::ProcessEventsFlags> calls;
+        QThread* thread = QThread::create(operation);
+        thread->setEventDispatcher(new RecordingDispatcher(calls));
+        thread->start();
+        ASSERT_TRUE(thread->wait(60000));
+        delete thread;
+        ASSERT_FALSE(calls.empty());
+        for (const QEventLoop::ProcessEventsFlags flags : calls)
+            EXPECT_TRUE(flags.testFlag(QEventLoop::ExcludeUserInputEvents));
+    }
 }
