@@ -121,6 +121,16 @@ void ClearRows(TTable& table, TFilter rows, const std::function<void(TTable& row
     scope.Commit();
 }
 
+void DeleteBudgetFolder(const std::string& folder) {
+    namespace fs = std::filesystem;
+    std::error_code error;
+    const fs::file_type type = fs::status(folder, error).type();
+    // Nothing to do where certainly no folder is; one that cannot be looked at counts as there.
+    if (type == fs::file_type::not_found || (!error && type != fs::file_type::directory)) return;
+    if (ShellDeleteFolder(folder, true, false) != kShellOk)
+        ShellServices().FatalError(kFolderNotDeleted);
+}
+
 namespace {
 
 TFilter RowsOf(int id) {
@@ -129,13 +139,6 @@ TFilter RowsOf(int id) {
 
 std::string ObjectFolder(const char* kind, int id) {
     return ShellServices().BudgetPath() + "/" + kind + IntToText(id);
-}
-
-// Deletes an album's or a collection's folder with everything in it when it exists; a folder
-// that stays is the main window's fatal error -3.
-void DeleteObjectFolder(const std::string& folder) {
-    if (std::filesystem::is_directory(folder) && ShellDeleteFolder(folder, true, false) != kShellOk)
-        ShellServices().FatalError(kFolderNotDeleted);
 }
 
 }  // namespace
@@ -164,12 +167,12 @@ void TDM::DeleteTableObject(int id) {
 void TDM::DeleteImagesObject(int id) {
     LetMessagesRun();
     ClearRows(TableImages, RowsOf(id));
-    DeleteObjectFolder(ObjectFolder("Images/IMG", id));
+    DeleteBudgetFolder(ObjectFolder("Images/IMG", id));
     DeleteObjectRecord(id);
 }
 
 void TDM::DeleteFilesObject(int id) {
-    DeleteObjectFolder(ObjectFolder("Files/DIR", id));
+    DeleteBudgetFolder(ObjectFolder("Files/DIR", id));
     DeleteObjectRecord(id);
 }
 

@@ -30,6 +30,11 @@ void DeleteAllRows(TTable& table);
 // first (the table's cursor on it). In one store transaction.
 void ClearRows(TTable& table, TFilter rows, const std::function<void(TTable& row)>& each = {});
 
+// Deletes a folder of the open budget (an album's, a file collection's, a transaction's) with
+// everything in it, when there is one. A folder that stays, or that cannot even be looked at, is
+// the main window's fatal error kFolderNotDeleted, and the caller goes on to its end.
+void DeleteBudgetFolder(const std::string& folder);
+
 // An algorithm's text as stored and journaled: pieces of 100 characters (the last one holds the
 // rest; an empty text has none). A piece may end between the two characters of a line break.
 std::vector<std::string> AlgorithmTextPieces(std::string_view text);

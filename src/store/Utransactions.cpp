@@ -2,8 +2,6 @@
 // applying it, purging undone transactions, the fatal reports and the number allocators.
 #include "store/Utransactions.h"
 
-#include <filesystem>
-
 #include "pays/Upaytables.h"
 #include "platform/EventLoop.h"
 #include "shell/ShellServices.h"
@@ -63,10 +61,7 @@ int PurgeUndone() {
             TBudgetTable rows(parts, true, Where("NTrans") == *nTrans);
             DeleteAllRows(rows);
         }
-        const std::string folder = TransFolder(*nTrans);
-        if (std::filesystem::is_directory(folder) &&
-            ShellDeleteFolder(folder, true, false) != kShellOk)
-            ShellServices().FatalError(kFolderNotDeleted);
+        DeleteBudgetFolder(TransFolder(*nTrans));
         undone.Delete();
         ++count;
     }

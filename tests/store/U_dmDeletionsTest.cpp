@@ -194,6 +194,26 @@ TEST_F(Deletions, AFolderThatCannotBeDeletedIsFatalAndTheObjectRowGoesAllTheSame
     EXPECT_EQ(CountRows("Objects.db", Where("ID") == 40), 0);
 }
 
+// A folder that cannot even be looked at (here its parent is a link to itself) is one that
+// stays: fatal, and the object's rows go all the same.
+TEST_F(Deletions, AFolderThatCannotBeLookedAtIsFatalAndTheObjectGoesAllTheSame) {
+    for (const int type : {30, 40}) {
+        SCOPED_TRACE(type);
+        Populate(type, type);
+        const fs::path parent = fs::path(Folder(type, type)).parent_path();
+        fs::remove_all(parent);
+        fs::create_directory_symlink(parent.filename(), parent);
+        shell.fatalErrors.clear();
+        if (type == 30)
+            dm.DeleteImagesObject(type);
+        else
+            dm.DeleteFilesObject(type);
+        EXPECT_EQ(shell.fatalErrors, std::vector<int>{-3});
+        EXPECT_EQ(CountRows("Objects.db", Where("ID") == type), 0);
+        EXPECT_EQ(CountRows("Images.db", Where("ID") == type), 0);
+    }
+}
+
 TEST_F(Deletions, AnObjectWithoutARowIsFatalAndLeavesEveryRow) {
     Populate(20, 20);
     dm.DeleteObjectRecord(21);

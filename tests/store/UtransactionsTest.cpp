@@ -449,6 +449,17 @@ TEST_F(Journal, AFolderThatCannotBeDeletedIsFatalAndThePurgeGoesOnToItsEnd) {
     EXPECT_FALSE(fs::exists(TransFolder(1)) || fs::exists(TransFolder(3)));
 }
 
+TEST_F(Journal, TransactionFoldersThatCannotBeLookedAtAreFatalAndThePurgeGoesOn) {
+    for (int n : {1, 2}) AddTransaction(n, "BACK");
+    const std::string folders = ShellServices().BudgetPath() + "/jTrFiles";
+    fs::create_directory_symlink("jTrFiles", folders);  // a link to itself
+    const ScopedApplier applier("TEST", kAnyType, [](const TTransRow&) { return 1; });
+    EXPECT_EQ(ApplyTransaction(PrepareRename()), 1);
+    EXPECT_EQ(shell.fatalErrors, (std::vector<int>{-3, -3}));
+    EXPECT_EQ(Transactions(), std::vector<TFieldValue>{3});
+    EXPECT_EQ(StatusOf(3), "APPLY");
+}
+
 // ---- One journal operation at a time
 
 TEST_F(Journal, ASecondJournalOperationStartedInTheMiddleOfOneIsRefused) {
