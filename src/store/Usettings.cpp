@@ -8,23 +8,25 @@
 
 namespace {
 
+// Opens the settings table of the users-data folder, in its own order (it has no index).
+void OpenSettings(TTable& settings, bool writable) {
+    settings.SetDatabaseName(ShellServices().UsersDataPath());
+    settings.SetTableName("Settings.db");
+    settings.SetReadOnly(!writable);
+    settings.Open();
+}
+
 // Runs `read` on the key's row; does nothing when the key has no row.
 void ReadSetting(const std::string& key, const std::function<void(TTable&)>& read) {
     TTable settings;
-    settings.SetDatabaseName(ShellServices().UsersDataPath());
-    settings.SetTableName("Settings.db");
-    settings.SetReadOnly(true);
-    settings.Open();
+    OpenSettings(settings, false);
     if (settings.Locate("PName", {key})) read(settings);
 }
 
 // Runs `write` on the key's row, made when there is none, and posts it.
 void WriteSetting(const std::string& key, const std::function<void(TTable&)>& write) {
     TTable settings;
-    settings.SetDatabaseName(ShellServices().UsersDataPath());
-    settings.SetTableName("Settings.db");
-    settings.SetReadOnly(false);
-    settings.Open();
+    OpenSettings(settings, true);
     if (settings.Locate("PName", {key})) {
         settings.Edit();
     } else {

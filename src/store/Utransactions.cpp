@@ -151,10 +151,6 @@ TJournalGuard::~TJournalGuard() {
     if (acquired_) journalBusy = false;
 }
 
-bool TJournalGuard::Busy() {
-    return journalBusy;
-}
-
 EJournalBusy::EJournalBusy()
     : std::runtime_error("Another change of the journal is in progress; try again.") {}
 

@@ -105,7 +105,6 @@ public:
 
     // False when another journal operation held the journal already: refuse the operation.
     bool Acquired() const { return acquired_; }
-    static bool Busy();
 
 private:
     bool acquired_;
