@@ -461,6 +461,7 @@ bool TTable::Step(TStream direction) {
     ReadInto(row_, *stream_, 1);  // the counter; the rest when asked for
     live_ = true;
     hasRow_ = true;
+    inView_ = true;
     currentGone_ = false;
     return true;
 }
@@ -470,6 +471,7 @@ void TTable::ShowOnly(TRow& row) {
     StopStream();
     std::swap(row_, row);
     hasRow_ = true;
+    inView_ = true;
     atFirst_ = atLast_ = false;
     currentGone_ = false;
     rowVersion_ = info_->Version;
@@ -491,6 +493,7 @@ void TTable::SeekFrom(const TRow& anchor) {
             ReadInto(row_, *stream_, 1);
             live_ = true;
             hasRow_ = true;
+            inView_ = true;
             atLast_ = direction == TStream::Backward;
             return;
         }
@@ -502,10 +505,11 @@ void TTable::SeekFrom(const TRow& anchor) {
 void TTable::Sync() {
     if (rowVersion_ == info_->Version) return;
     // Another table wrote to this one: read the current row afresh; the rows around it are read
-    // again when the cursor moves.
+    // again when the cursor moves. The row may have left the view meanwhile.
     StopStream();
     rowVersion_ = info_->Version;
     atFirst_ = atLast_ = false;
+    inView_ = false;
     if (!hasRow_) return;
     if (std::optional<TRow> fresh = ReadByCounter(row_.Values[0].Integer())) {
         row_ = std::move(*fresh);
@@ -551,7 +555,7 @@ void TTable::GoToEnd(TStream direction) {
     CheckActive();
     CheckBrowseMode();
     const bool forward = direction == TStream::Forward;
-    if (!(hasRow_ && (forward ? atFirst_ : atLast_) && rowVersion_ == info_->Version)) {
+    if (!(hasRow_ && inView_ && (forward ? atFirst_ : atLast_) && rowVersion_ == info_->Version)) {
         StopStream();
         hasRow_ = false;
         atFirst_ = atLast_ = false;
@@ -587,9 +591,11 @@ void TTable::GoOn(TStream direction) {
 bool TTable::IsEmpty() {
     CheckActive();
     Sync();
-    if (hasRow_ && !currentGone_) return false;
+    if (hasRow_ && !inView_ && !currentGone_ && Shows(row_.Values[0].Integer())) inView_ = true;
+    if (hasRow_ && inView_) return false;
     if (hasRow_) {
-        // The current row was deleted by another table: stand on its neighbour.
+        // Another table deleted the current row or changed it out of the view: stand on its
+        // neighbour.
         SeekFrom(row_);
         bof_ = eof_ = !hasRow_;
     } else if (Step(TStream::Forward)) {

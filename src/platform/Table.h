@@ -92,7 +92,8 @@ enum class TDataSetState { Inactive, Browse, Edit, Insert };
 // Rows that another TTable adds or deletes show when the cursor next reads rows from the file
 // (at the latest after Open or Refresh); the values of the current row are always those in the
 // file. A current row that another TTable deletes keeps its values (Edit and Delete then throw),
-// and the cursor walks on from its place.
+// and the cursor walks on from its place; neither it nor a current row that another TTable
+// changed out of the view counts as a row of the view for First, Last and IsEmpty.
 //
 // Changes:
 //   Append (or Insert, which is the same: rows take their place by the index) starts a new row
@@ -257,10 +258,14 @@ private:
     // current row's index key.
     TRow row_;
     bool hasRow_ = false;
-    // With a row: it is the first / the last of the view. Without: both set when the view is
-    // known to be empty, both clear when nothing is known (the next move reads from the start).
+    // With a row: no row of the view lies before / after its place (so it is the first / the
+    // last when it is in the view). Without: both set when the view is known to be empty, both
+    // clear when nothing is known (the next move reads from the start).
     bool atFirst_ = false;
     bool atLast_ = false;
+    // The current row was read in the view and no table has written to this one since; another
+    // table may have deleted it (currentGone_) or changed it out of the view.
+    bool inView_ = false;
     bool currentGone_ = false;
     std::uint64_t rowVersion_ = 0;
     // Held while open, as Post runs often: one insert per set of fields given, the update.

@@ -121,6 +121,45 @@ TEST_F(TableSharing, ACurrentRowDeletedByAnotherTableKeepsItsValuesAndTheWalkGoe
     EXPECT_TRUE(first.IsEmpty());
 }
 
+// A current row that another table deletes or changes out of the view is no row of the view:
+// First, Last and IsEmpty show the view as it is, also when the cursor stands at its end.
+TEST_F(TableSharing, ARowThatAnotherTableTookOutOfTheViewIsNoLongerShown) {
+    const std::pair<const char*, std::function<void(TTable&)>> takeOut[] = {
+        {"deleted", [](TTable& t) { t.Delete(); }},
+        {"changed out of the view",
+         [](TTable& t) {
+             t.Edit();
+             t.FieldByName("Grp").SetAsInteger(2);
+             t.Post();
+         }},
+    };
+    first.SetFilter(Where("Grp") == 1);
+    first.SetFiltered(true);
+    for (const auto& [what, out] : takeOut) {
+        SCOPED_TRACE(what);
+        ASSERT_TRUE(first.Locate("Name", {"c"}) && second.Locate("Name", {"c"}));
+        out(second);
+        first.Next();  // nothing comes after its place
+        first.Last();
+        EXPECT_EQ(Name(first), "b");
+
+        ASSERT_TRUE(first.Locate("Name", {"a"}) && second.Locate("Name", {"a"}));
+        out(second);
+        first.Prior();  // nothing comes before its place
+        first.First();
+        EXPECT_EQ(Name(first), "b");
+
+        ASSERT_TRUE(second.Locate("Name", {"b"}));
+        out(second);
+        EXPECT_TRUE(first.IsEmpty());
+        EXPECT_TRUE(first.Bof() && first.Eof());
+
+        while (!second.IsEmpty()) second.Delete();
+        for (const auto& [day, name] : {std::pair(45000, "a"), {45001, "b"}, {45002, "c"}})
+            items.Add(1, day, name);
+    }
+}
+
 TEST_F(TableSharing, AScopeCommitsAllItsRowsAtOnceOrNone) {
     {
         TTransactionScope scope(items.Folder());
