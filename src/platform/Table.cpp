@@ -667,7 +667,7 @@ void TTable::Refresh() {
     if (fresh && Shows(counter))
         ShowOnly(*fresh);
     else
-        SeekFrom(row_);
+        SeekFrom(fresh ? *fresh : row_);  // from where the row stands now, or stood
     bof_ = eof_ = !hasRow_;
     Notify(nullptr);
 }

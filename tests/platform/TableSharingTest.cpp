@@ -160,6 +160,19 @@ TEST_F(TableSharing, ARowThatAnotherTableTookOutOfTheViewIsNoLongerShown) {
     }
 }
 
+// Like a row posted out of the view: the row after the place where the row stands now.
+TEST_F(TableSharing, RefreshOfARowChangedOutOfTheViewGoesOnFromWhereItStandsNow) {
+    items.Add(0, 45005, "z");
+    first.SetFilter(Where("Grp") <= 1);  // z, a, b, c
+    first.SetFiltered(true);
+    ASSERT_TRUE(first.Locate("Name", {"z"}) && second.Locate("Name", {"z"}));
+    second.Edit();
+    second.FieldByName("Grp").SetAsInteger(2);  // now after c, out of the view
+    second.Post();
+    first.Refresh();
+    EXPECT_EQ(Name(first), "c");
+}
+
 TEST_F(TableSharing, AScopeCommitsAllItsRowsAtOnceOrNone) {
     {
         TTransactionScope scope(items.Folder());
