@@ -86,7 +86,9 @@ public:
     // Saves the changes of each of the seventeen budget tables into the folder's tables file
     // and closes it (a failed save is not reported; the table is closed all the same), then lets
     // the message loop run once. TableBudgets is not touched. Packing calls it before it
-    // replaces the budget's tables.
+    // replaces the budget's tables; the file may be replaced only once no table at all is open
+    // on the folder (TDatabase::Find gives none), as any table left open keeps the connection to
+    // the old file and its write-ahead log.
     void FlushAndCloseTables();
     // Opens the seventeen budget tables again with the folder, index, filter and read-only
     // flag they had.
