@@ -27,10 +27,6 @@ QTextEdit* ReadOnlyEdit(QWidget* parent, const char* name) {
     return edit;
 }
 
-std::string ExpandBreaks(const std::string& text) {
-    return ReplaceAllText(text, "\\n", "\n");
-}
-
 }  // namespace
 
 TfGlobalError::TfGlobalError(QWidget* parent) : QDialog(parent) {
@@ -119,7 +115,7 @@ void TfGlobalError::FormShow() {
     // The language's texts get their line breaks before the names and texts of algorithms go
     // in, so that these stand as they are.
     const TLangFile errors(lang + "Errors.lng");
-    const std::string heading = ExpandBreaks(StrInAlg);
+    const std::string heading = ExpandLineBreaks(StrInAlg);
     int n = 0;
     for (const Error01& error : watch.Errors) {
         const std::string code = std::to_string(error.ErrCode);
@@ -128,11 +124,11 @@ void TfGlobalError::FormShow() {
         text += "\n\n" + std::to_string(++n) + "). " +
                 ReplaceAllText(ReplaceAllText(heading, "[in_string]", place), "[alg_name]",
                                error.NameAlg);
-        text += "\n     " + ExpandBreaks(errors.Read("ErrCode", "err" + code, "")) +
+        text += "\n     " + ExpandLineBreaks(errors.Read("ErrCode", "err" + code, "")) +
                 (error.Text.empty() ? "" : " '" + error.Text + "'") + ".";
         for (const char* key : {"descr", "example"}) {
             const std::string more = errors.Read("ErrCode", key + code, "");
-            if (!more.empty()) text += "\n     " + ExpandBreaks(more);
+            if (!more.empty()) text += "\n     " + ExpandLineBreaks(more);
         }
     }
     RichEditDescript->setPlainText(ToQString(text));

@@ -6,8 +6,8 @@
 
 #include "algorithms/Uq519algtextformat.h"
 #include "platform/EventLoop.h"
-#include "platform/IniFile.h"
 #include "shell/ShellServices.h"
+#include "shell/Ulanguage.h"
 #include "store/U_dm.h"
 #include "store/Utransactions.h"
 
@@ -79,10 +79,8 @@ void SetDefaultSchedule(Schedule& schedule) {
 }
 
 std::string DescribeSchedule(const Schedule& schedule) {
-    const TIniFile texts(ShellServices().LangPath() + "Schedule.lng");
-    const auto text = [&](std::string_view key) {
-        return texts.ReadString("ScheduleStr", key, "");
-    };
+    const TLangFile texts(ShellServices().LangPath() + "Schedule.lng");
+    const auto text = [&](std::string_view key) { return texts.Read("ScheduleStr", key, ""); };
     const std::string priority =
         ", " + ReplaceAllText(text("PriorityStr"), "[prty]", std::to_string(schedule.Priority));
 
@@ -113,8 +111,7 @@ std::string DescribeSchedule(const Schedule& schedule) {
             std::vector<std::string> days;
             for (size_t j = 0; j < schedule.WeekDays.size(); ++j)
                 if (schedule.WeekDays[j])
-                    days.push_back(
-                        texts.ReadString("Schedule", "CheckBoxD" + std::to_string(j + 1), ""));
+                    days.push_back(texts.Read("Schedule", "CheckBoxD" + std::to_string(j + 1), ""));
             if (days.empty()) return text("EmptyScheduleStr") + priority;
             if (days.size() == schedule.WeekDays.size()) return text("EachDaysStr") + priority;
             return Joined(days) + priority;

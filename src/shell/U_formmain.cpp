@@ -338,13 +338,13 @@ void TfMain::FormCreate() {
     services_ = std::make_unique<TfMainServices>(*this);
 
     ProgramPath = ProgramFolder() + "/";
-    DataPath = CommonAppDataFolder() + "/";
-    UsersDataPath = DocumentsFolder() + "/VemlyUsersData/";
+    DataPath = GetCommonAppDataFolder() + "/";
+    UsersDataPath = GetMyDocumentsFolder() + "/VemlyUsersData/";
     CopyInstalledData();
-    TempPath = TempFolder() + "/" + kTempFolderName + "/";
+    TempPath = GetTempFolder() + kTempFolderName + "/";
     MakePrivateFolder(TempPath);
     TemplatesPath = DataPath + "Templates/";
-    ExportPath = DocumentsFolder() + "/VemlyExport";
+    ExportPath = GetMyDocumentsFolder() + "/VemlyExport";
     MakeFolder(ExportPath);
 
     CheckUsersDataTables();

@@ -5,6 +5,7 @@
 #include <QFile>
 #include <QPlainTextEdit>
 
+#include "algorithms/Uq519algtextformat.h"
 #include "platform/Text.h"
 
 namespace {
@@ -34,17 +35,8 @@ std::string TLangFile::Read(std::string_view section, std::string_view key,
     return CutToMaxLength(ini_.ReadString(section, key, defaultValue));
 }
 
-std::string ReplacePlaceholder(std::string text, std::string_view placeholder,
-                               std::string_view value) {
-    if (placeholder.empty()) return text;
-    for (size_t at = text.find(placeholder); at != text.npos;
-         at = text.find(placeholder, at + value.size()))
-        text.replace(at, placeholder.size(), value);
-    return text;
-}
-
 std::string ExpandLineBreaks(std::string text) {
-    return ReplacePlaceholder(std::move(text), "\\n", "\n");
+    return ReplaceAllText(text, "\\n", "\n");
 }
 
 void LoadDescription(const std::string& path, QPlainTextEdit& memo) {

@@ -25,11 +25,6 @@ private:
     TIniFile ini_;
 };
 
-// The text with every occurrence of the placeholder ("[budget_name]", letter case counts)
-// replaced by the value. A value that holds the placeholder is not replaced again.
-std::string ReplacePlaceholder(std::string text, std::string_view placeholder,
-                               std::string_view value);
-
 // The text with every two characters "\" "n" turned into one line break, for the texts that
 // allow it (questions and error texts); everywhere else the two characters stay.
 std::string ExpandLineBreaks(std::string text);

@@ -6,11 +6,11 @@
 #include <filesystem>
 #include <functional>
 
+#include "algorithms/Uq519algtextformat.h"
 #include "pays/Upaytables.h"
 #include "pays/Uscheduler.h"
 #include "platform/EventLoop.h"
 #include "shell/ShellServices.h"
-#include "shell/Ulanguage.h"
 #include "store/U_fileoperation.h"
 #include "store/Utransactions.h"
 
@@ -82,7 +82,7 @@ void TDM::ResolveBudgetPaths() {
     budgets.Open();
     for (budgets.First(); !budgets.Eof(); budgets.Next()) {
         const std::string path =
-            ReplacePlaceholder(budgets.FieldByName("Path").AsString(), "[users_data]", usersData);
+            ReplaceAllText(budgets.FieldByName("Path").AsString(), "[users_data]", usersData);
         budgets.Edit();
         budgets.FieldByName("Path").SetAsString(path);
         budgets.Post();

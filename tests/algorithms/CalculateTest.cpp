@@ -5,7 +5,7 @@
 #include <QThread>
 #include <QTimer>
 
-#include "algorithms/RecordingDispatcher.h"
+#include "common/RecordingDispatcher.h"
 #include "algorithms/Ugetdata.h"
 #include "platform/Locale.h"
 

@@ -8,7 +8,7 @@
 #include <string>
 #include <vector>
 
-#include "algorithms/RecordingDispatcher.h"
+#include "common/RecordingDispatcher.h"
 #include "algorithms/Uq519algorithm01.h"
 #include "decimal/SeparatorScope.h"
 

@@ -6,6 +6,7 @@
 #include <fstream>
 #include <string>
 
+#include "algorithms/Uq519algtextformat.h"
 #include "platform/Text.h"
 #include "shell/Ulanguage.h"
 
@@ -81,7 +82,7 @@ TEST(Placeholders, ReplacesEveryOccurrenceWithMatchingCase) {
              Case{"no placeholder", "[name]", "x", "no placeholder"},
              Case{"[name][name]", "[name]", "", ""},
          }) {
-        EXPECT_EQ(ReplacePlaceholder(c.text, c.placeholder, c.value), c.expected) << c.text;
+        EXPECT_EQ(ReplaceAllText(c.text, c.placeholder, c.value), c.expected) << c.text;
     }
 }
 

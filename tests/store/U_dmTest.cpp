@@ -6,7 +6,7 @@
 #include <filesystem>
 #include <functional>
 
-#include "algorithms/RecordingDispatcher.h"
+#include "common/RecordingDispatcher.h"
 #include "common/FakeShellServices.h"
 #include "common/TestFolders.h"
 #include "store/U_dm.h"
