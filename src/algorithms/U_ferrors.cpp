@@ -17,6 +17,7 @@
 #include <QVBoxLayout>
 
 #include "algorithms/Uq519algtextformat.h"
+#include "algorithms/Uq519algtextformat_widgets.h"
 #include "platform/Text.h"
 #include "shell/ShellServices.h"
 #include "shell/Ulanguage.h"

@@ -1,15 +1,7 @@
 // The scanners of algorithm text: lines, comments, keywords, "if" brackets, "goto" targets,
-// references, the spans in which one line of algorithm text is coloured, and its colouring in
-// a text edit.
+// references, and the spans in which one line of algorithm text is coloured.
 #include "algorithms/Uq519algtextformat.h"
 
-#include <QColor>
-#include <QFont>
-#include <QTextBlock>
-#include <QTextCharFormat>
-#include <QTextCursor>
-#include <QTextDocument>
-#include <QTextEdit>
 #include <algorithm>
 
 namespace {
@@ -31,50 +23,8 @@ int SkipBlanks(std::string_view text, int p) {
     return p;
 }
 
-// Formats positions from..to of the edit's document as the piece says.
-void ApplyTextFormat(QTextEdit& edit, int from, int to, const FormatTextPiece& format) {
-    QTextCursor range(edit.document());
-    range.setPosition(from);
-    range.setPosition(to, QTextCursor::KeepAnchor);
-    QTextCharFormat chars;
-    chars.setForeground(QColor(static_cast<int>(format.Color & 0xFF),
-                               static_cast<int>((format.Color >> 8) & 0xFF),
-                               static_cast<int>((format.Color >> 16) & 0xFF)));
-    chars.setFontPointSize(format.Size);
-    chars.setFontWeight(format.Bold ? QFont::Bold : QFont::Normal);
-    chars.setFontItalic(format.Italic);
-    chars.setFontUnderline(format.Underline);
-    chars.setFontStrikeOut(format.StrikeOut);
-    range.mergeCharFormat(chars);
-}
-
 }  // namespace
 
-void FormatCaretLine(QTextEdit& edit) {
-    QTextDocument& document = *edit.document();
-    if (document.isEmpty()) return;
-    const int caret = edit.textCursor().selectionStart();
-    const QTextBlock line = document.findBlock(caret);
-    // The spans count the bytes of the line's UTF-8 text; the edit counts UTF-16 units.
-    const QByteArray text = line.text().toUtf8();
-    const auto position = [&](int byte) {
-        return line.position() + static_cast<int>(QString::fromUtf8(text.left(byte)).size());
-    };
-    const FormatTextPiece plain;
-    int current = 0;
-    for (const FormatTextPiece& piece :
-         BuildFormatTextStr(1, std::string_view(text.constData(), text.size()))) {
-        if (piece.Start > current)
-            ApplyTextFormat(edit, position(current), position(piece.Start), plain);
-        ApplyTextFormat(edit, position(piece.Start), position(piece.Start + piece.Length), piece);
-        current = piece.Start + piece.Length;
-    }
-    if (current < text.size())
-        ApplyTextFormat(edit, position(current), position(text.size()), plain);
-    QTextCursor restored(&document);
-    restored.setPosition(caret);
-    edit.setTextCursor(restored);
-}
 
 TFormatTextStr BuildFormatTextStr(int begin, std::string_view line) {
     TFormatTextStr pieces;

@@ -1,6 +1,5 @@
 // The scanners of algorithm text: lines, comments, keywords, "if" brackets, "goto" targets,
-// references, the spans in which one line of algorithm text is coloured, and its colouring in
-// a text edit.
+// references, and the spans in which one line of algorithm text is coloured.
 #pragma once
 
 #include <cstdint>
@@ -9,8 +8,6 @@
 #include <vector>
 
 #include "algorithms/Uq519arithmeticslf.h"
-
-class QTextEdit;
 
 // Colours as blue-green-red values.
 constexpr std::uint32_t clBlack = 0x000000;
@@ -54,11 +51,6 @@ struct TextRange {
 // begin (from 1) of the whole text, sorted by Start: comment, label, keywords with the "if"
 // brackets and the "goto" target, references.
 TFormatTextStr BuildFormatTextStr(int begin, std::string_view line);
-
-// Colours the line (paragraph) of the edit that holds the start of its selection as algorithm
-// text, in the spans of BuildFormatTextStr and black elsewhere; then the caret stands at that
-// start with nothing selected. Nothing is done for an empty text.
-void FormatCaretLine(QTextEdit& edit);
 
 // The line of a text with CR LF line breaks that holds the caret position (from 0).
 StrInText GetStrInText(std::string_view text, int caret);

@@ -3,7 +3,6 @@
 #include "shell/Ulanguage.h"
 
 #include <QFile>
-#include <QPlainTextEdit>
 
 #include "algorithms/Uq519algtextformat.h"
 #include "platform/Text.h"
@@ -39,11 +38,10 @@ std::string ExpandLineBreaks(std::string text) {
     return ReplaceAllText(text, "\\n", "\n");
 }
 
-void LoadDescription(const std::string& path, QPlainTextEdit& memo) {
+std::optional<std::string> ReadDescription(const std::string& path) {
     QFile file(ToQString(path));
-    if (!file.open(QIODevice::ReadOnly)) return;
-    QString text = QString::fromUtf8(file.readAll());
-    text.replace(QStringLiteral("\r\n"), QStringLiteral("\n"));
-    if (text.endsWith(QLatin1Char('\n'))) text.chop(1);
-    memo.setPlainText(text);
+    if (!file.open(QIODevice::ReadOnly)) return std::nullopt;
+    std::string text = ReplaceAllText(file.readAll().toStdString(), "\r\n", "\n");
+    if (!text.empty() && text.back() == '\n') text.pop_back();
+    return text;
 }

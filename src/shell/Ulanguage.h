@@ -2,12 +2,11 @@
 // description texts of windows.
 #pragma once
 
+#include <optional>
 #include <string>
 #include <string_view>
 
 #include "platform/IniFile.h"
-
-class QPlainTextEdit;
 
 // One language file (TfMain::LangPath + "Main.lng"), read once when made. Windows make one for
 // each file they read, read their keys and drop it before they return.
@@ -29,7 +28,7 @@ private:
 // allow it (questions and error texts); everywhere else the two characters stay.
 std::string ExpandLineBreaks(std::string text);
 
-// A window's description text (TfMain::LangPath + "CreateBudgetTxt01.lng"): when the file
-// exists the memo shows it whole, unchanged (an empty file empties the memo); a missing file
-// leaves the memo as it is. Nothing is reported.
-void LoadDescription(const std::string& path, QPlainTextEdit& memo);
+// A window's description text (TfMain::LangPath + "CreateBudgetTxt01.lng"), whole and
+// unchanged but for line breaks (CR LF read as LF, one final line break dropped); nothing when
+// the file cannot be read. Nothing is reported.
+std::optional<std::string> ReadDescription(const std::string& path);

@@ -7,6 +7,7 @@
 #include <vector>
 
 #include "algorithms/Uq519algtextformat.h"
+#include "algorithms/Uq519algtextformat_widgets.h"
 
 namespace {
 

@@ -9,6 +9,7 @@
 #include "algorithms/Uq519algtextformat.h"
 #include "platform/Text.h"
 #include "shell/Ulanguage.h"
+#include "shell/Ulanguage_widgets.h"
 
 namespace {
 
