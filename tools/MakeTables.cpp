@@ -8,6 +8,7 @@
 #include "platform/Database.h"
 #include "platform/Table.h"
 #include "tools/TableSchema.h"
+#include "schema/SchemaNames.h"
 
 namespace fs = std::filesystem;
 
@@ -35,17 +36,17 @@ void WriteEmptyBases(const fs::path& folder) {
     TTransactionScope scope(folder.string());
     TTable objects;
     objects.SetDatabaseName(folder.string());
-    objects.SetTableName("Objects.db");
+    objects.SetTableName(tbl::Objects);
     objects.SetReadOnly(false);
     objects.Open();
     for (const TFixedNode& node : kFixedNodes) {
         objects.Append();
-        objects.FieldByName("ID").SetAsInteger(node.Id);
-        objects.FieldByName("IDParent").SetAsInteger(0);
-        objects.FieldByName("Type").SetAsInteger(node.Type);
-        objects.FieldByName("Image").SetAsInteger(node.Image);
-        objects.FieldByName("Expanded").SetAsString("N");
-        objects.FieldByName("Name").SetAsString(node.Name);
+        objects.FieldByName(fld::ID).SetAsInteger(node.Id);
+        objects.FieldByName(fld::IDParent).SetAsInteger(0);
+        objects.FieldByName(fld::Type).SetAsInteger(node.Type);
+        objects.FieldByName(fld::Image).SetAsInteger(node.Image);
+        objects.FieldByName(fld::Expanded).SetAsString("N");
+        objects.FieldByName(fld::Name).SetAsString(node.Name);
         objects.Post();
     }
     objects.Close();

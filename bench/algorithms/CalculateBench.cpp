@@ -12,6 +12,7 @@
 #include "common/FakeShellServices.h"
 #include "common/TestFolders.h"
 #include "store/U_dm.h"
+#include "schema/SchemaNames.h"
 
 namespace {
 
@@ -55,13 +56,13 @@ public:
         shell_.langPath = folders_.DataPath() + "LangEN/";
         for (TTable* table : dm_.BudgetTables()) {
             table->SetDatabaseName(budget_);
-            table->SetIndexName(table == &dm_.TablejTrans ? "Index_NTrans" : "Index01");
+            table->SetIndexName(table == &dm_.TablejTrans ? idx::Index_NTrans : idx::Index01);
             table->Open();
         }
         DM = &dm_;
-        AddRow("Objects.db", {{"ID", kBaseReading}, {"Type", kSourceNumber}, {"Name", "Base"}});
-        AddRow("Objects.db", {{"ID", kTariff}, {"Type", kSourceNumber}, {"Name", "Tariff"}});
-        AddRow("Objects.db", {{"ID", kMeter}, {"Type", kSourcePay}, {"Name", "Electricity"}});
+        AddRow(tbl::Objects, {{"ID", kBaseReading}, {"Type", kSourceNumber}, {"Name", "Base"}});
+        AddRow(tbl::Objects, {{"ID", kTariff}, {"Type", kSourceNumber}, {"Name", "Tariff"}});
+        AddRow(tbl::Objects, {{"ID", kMeter}, {"Type", kSourcePay}, {"Name", "Electricity"}});
         AddItem(kBaseReading, EncodeDate(2024, 1, 1), "1490,1");
         AddItem(kTariff, EncodeDate(2024, 1, 1), "0,29");
         AddItem(kTariff, EncodeDate(2024, 3, 1), "0,318");
@@ -83,12 +84,12 @@ public:
 
 private:
     static void AddItem(int number, TDateTime begin, const char* value) {
-        AddRow("Numbers.db",
+        AddRow(tbl::Numbers,
                {{"ID", number}, {"DateBegin", begin}, {"ItemType", "C"}, {"ConstValue", value}});
     }
     static void AddEvent(TDateTime date, const char* type, const char* field,
                          const std::string& amount, const char* balance) {
-        AddRow("PayHistory.db", {{"ID", kMeter},
+        AddRow(tbl::PayHistory, {{"ID", kMeter},
                                  {"DateEvent", date},
                                  {"TypeEvent", type},
                                  {field, amount},

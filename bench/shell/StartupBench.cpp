@@ -15,6 +15,7 @@
 #include "shell/U_formmain.h"
 #include "store/U_dm.h"
 #include "store/Usettings.h"
+#include "schema/SchemaNames.h"
 
 namespace fs = std::filesystem;
 
@@ -50,16 +51,16 @@ public:
         const FakeShellServices services(UsersData());
         SetSettingDate("LastStart", Today());
         TTable budgets;
-        Open(budgets, UsersData(), "Budgets.db");
+        Open(budgets, UsersData(), tbl::Budgets);
         for (int budget = 1; budget <= kBudgets; ++budget) {
             const std::string folder = UsersData() + "Budget " + std::to_string(budget);
             fs::copy(VEMLY_GENERATED_DIR "/EmptyBases", folder, fs::copy_options::recursive);
             AddObjects(folder);
             budgets.Append();
-            budgets.FieldByName("ID").SetAsInteger(budget);
-            budgets.FieldByName("Name").SetAsString("Budget " + std::to_string(budget));
-            budgets.FieldByName("Path").SetAsString(folder);
-            budgets.FieldByName("Expanded").SetAsString(budget % 2 == 0 ? "Y" : "N");
+            budgets.FieldByName(fld::ID).SetAsInteger(budget);
+            budgets.FieldByName(fld::Name).SetAsString("Budget " + std::to_string(budget));
+            budgets.FieldByName(fld::Path).SetAsString(folder);
+            budgets.FieldByName(fld::Expanded).SetAsString(budget % 2 == 0 ? "Y" : "N");
             budgets.Post();
         }
     }
@@ -77,17 +78,17 @@ private:
     static void AddObjects(const std::string& folder) {
         TTransactionScope transaction(folder);
         TTable objects;
-        Open(objects, folder, "Objects.db");
+        Open(objects, folder, tbl::Objects);
         int id = 100;
         const auto add = [&](int parent, int type, int image, const std::string& expanded) {
             objects.Append();
-            objects.FieldByName("ID").SetAsInteger(++id);
-            objects.FieldByName("IDParent").SetAsInteger(parent);
-            objects.FieldByName("Type").SetAsInteger(type);
-            objects.FieldByName("Image").SetAsInteger(image);
-            objects.FieldByName("Expanded").SetAsString(expanded);
-            objects.FieldByName("Name").SetAsString("Object " + std::to_string(id));
-            objects.FieldByName("Descript")
+            objects.FieldByName(fld::ID).SetAsInteger(++id);
+            objects.FieldByName(fld::IDParent).SetAsInteger(parent);
+            objects.FieldByName(fld::Type).SetAsInteger(type);
+            objects.FieldByName(fld::Image).SetAsInteger(image);
+            objects.FieldByName(fld::Expanded).SetAsString(expanded);
+            objects.FieldByName(fld::Name).SetAsString("Object " + std::to_string(id));
+            objects.FieldByName(fld::Descript)
                 .SetAsString("Description of object " + std::to_string(id));
             objects.Post();
             return id;

@@ -13,6 +13,7 @@
 #include "common/FakeShellServices.h"
 #include "store/U_dm.h"
 #include "store/Utransactions.h"
+#include "schema/SchemaNames.h"
 
 namespace fs = std::filesystem;
 
@@ -33,13 +34,13 @@ public:
         TTransactionScope scope(folder_);
         TTable objects;
         objects.SetDatabaseName(folder_);
-        objects.SetTableName("Objects.db");
+        objects.SetTableName(tbl::Objects);
         objects.Open();
         for (int id = 11; id < 11 + kObjects; ++id) {
             objects.Append();
-            objects.FieldByName("ID").SetAsInteger(id);
-            objects.FieldByName("Type").SetAsInteger(20);
-            objects.FieldByName("Name").SetAsString("Table " + std::to_string(id));
+            objects.FieldByName(fld::ID).SetAsInteger(id);
+            objects.FieldByName(fld::Type).SetAsInteger(20);
+            objects.FieldByName(fld::Name).SetAsString("Table " + std::to_string(id));
             objects.Post();
         }
         objects.Close();
@@ -66,14 +67,14 @@ int ApplyRenameLike(const TTransRow& row) {
         return kFatalTransaction;
     }
     TTable& objects = DM->TableObjects;
-    if (!objects.Locate("ID", {row.IDObject})) {
+    if (!objects.Locate(fld::ID, {row.IDObject})) {
         ReportFatalError(kFatalObject);
         return kFatalObject;
     }
     objects.Edit();
-    objects.FieldByName("Image").SetAsInteger(*icon);
-    objects.FieldByName("Name").SetAsString(row.NameObject);
-    objects.FieldByName("Descript").SetAsString(*descript);
+    objects.FieldByName(fld::Image).SetAsInteger(*icon);
+    objects.FieldByName(fld::Name).SetAsString(row.NameObject);
+    objects.FieldByName(fld::Descript).SetAsString(*descript);
     objects.Post();
     return row.IDObject;
 }
@@ -86,7 +87,7 @@ void Journal(benchmark::State& state) {
     for (TTable* table : {&dm.TableObjects, &dm.TablejTrans, &dm.TablejTrInteger, &dm.TablejTrText,
                           &dm.TablejTrDate}) {
         table->SetDatabaseName(budget.Folder());
-        table->SetIndexName(table == &dm.TablejTrans ? "Index_NTrans" : "Index01");
+        table->SetIndexName(table == &dm.TablejTrans ? idx::Index_NTrans : idx::Index01);
         table->SetReadOnly(false);
         table->Open();
     }

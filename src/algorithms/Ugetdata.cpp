@@ -13,6 +13,7 @@
 #include "shell/Ulanguage.h"
 #include "store/U_dm.h"
 #include "store/Utransactions.h"
+#include "schema/SchemaNames.h"
 
 namespace {
 
@@ -21,15 +22,15 @@ namespace {
 // object counts as no number.
 bool LocateNumber(int id) {
     TTable& objects = DM->TableObjects;
-    if (!objects.Locate("ID", {id})) {
+    if (!objects.Locate(fld::ID, {id})) {
         ReportFatalError(kFatalObject);
         return false;
     }
-    return objects.FieldByName("Type").AsInteger() == kSourceNumber;
+    return objects.FieldByName(fld::Type).AsInteger() == kSourceNumber;
 }
 
 TDateTime BeginOf(TTable& items) {
-    return items.FieldByName("DateBegin").AsDateTime();
+    return items.FieldByName(fld::DateBegin).AsDateTime();
 }
 
 // Puts the view of a number's items (by DateBegin) on the item in force at the date and gives
@@ -57,12 +58,12 @@ int SeekItemInForce(TTable& items, TDateTime date, TDateTime& itemDate) {
 // The value of the item the view stands on, which begins at itemDate: 1 a constant item, 2 an
 // algorithm item calculated for itemDate within the current user action ("0" when that failed).
 int ItemValue(TTable& items, TDateTime itemDate, std::string& value) {
-    if (items.FieldByName("ItemType").AsString().starts_with('C')) {
-        value = items.FieldByName("ConstValue").AsString();
+    if (items.FieldByName(fld::ItemType).AsString().starts_with('C')) {
+        value = items.FieldByName(fld::ConstValue).AsString();
         return 1;
     }
     const Error01 outcome =
-        CalculateAlgorithm(itemDate, DM->LoadAlgorithm(items.FieldByName("IDAlg").AsInteger()));
+        CalculateAlgorithm(itemDate, DM->LoadAlgorithm(items.FieldByName(fld::IDAlg).AsInteger()));
     value = outcome.ErrCode != 0 ? "0" : outcome.Text;
     return 2;
 }
@@ -73,7 +74,7 @@ int ItemValue(TTable& items, TDateTime itemDate, std::string& value) {
 void GetNumberDataValue(ExtData& datum) {
     datum.DataStr = "0";
     if (!LocateNumber(datum.IDObject)) return;
-    TBudgetTable items("Numbers.db", false, Where("ID") == datum.IDObject);
+    TBudgetTable items(tbl::Numbers, false, Where(fld::ID) == datum.IDObject);
     TDateTime itemDate = 0;
     if (SeekItemInForce(items, datum.Date, itemDate) >= 0)
         ItemValue(items, itemDate, datum.DataStr);
@@ -197,13 +198,13 @@ void GetExtDataValue(ExtData& datum, const std::string& algName) {
 
 int FindItemInForce(int id, TDateTime& itemDate, TDateTime date) {
     if (!LocateNumber(id)) return -1;
-    TBudgetTable items("Numbers.db", false, Where("ID") == id);
+    TBudgetTable items(tbl::Numbers, false, Where(fld::ID) == id);
     return SeekItemInForce(items, date, itemDate);
 }
 
 int GetNumberValue(int id, std::string& value, TDateTime itemDate) {
     if (!LocateNumber(id)) return -1;
-    TBudgetTable items("Numbers.db");
+    TBudgetTable items(tbl::Numbers);
     if (!items.Locate("ID;DateBegin", {id, itemDate})) return -2;
     return ItemValue(items, itemDate, value);
 }

@@ -6,6 +6,7 @@
 #include "algorithms/Ugetdata.h"
 #include "decimal/Large_fix.h"
 #include "store/U_dm.h"
+#include "schema/SchemaNames.h"
 
 namespace {
 
@@ -16,7 +17,7 @@ TDateTime DayOf(TDateTime date) {
 }
 
 TFilter OfKind(std::string_view typeEvent) {
-    return Where("TypeEvent") == typeEvent;
+    return Where(fld::TypeEvent) == typeEvent;
 }
 
 TFilter ChargesAndPayments() {
@@ -25,16 +26,16 @@ TFilter ChargesAndPayments() {
 
 // The pay's events of the kinds up to the end of the day.
 TBudgetTable UpTo(int payId, TDateTime date, TFilter kinds) {
-    return TBudgetTable("PayHistory.DB", false,
-                        Where("ID") == payId && Where("DateEvent") <= DayOf(date) && kinds);
+    return TBudgetTable(tbl::PayHistory, false,
+                        Where(fld::ID) == payId && Where(fld::DateEvent) <= DayOf(date) && kinds);
 }
 
 // The pay's events of the kind in the month monthDecrement months before the date's month.
 TBudgetTable InMonth(int payId, int monthDecrement, TDateTime date, std::string_view typeEvent) {
     const TDateTime month = ShiftedDate(1, monthDecrement, date);
-    return TBudgetTable("PayHistory.DB", false,
-                        Where("ID") == payId && Where("DateEvent") >= FirstDayOfMonth(month) &&
-                            Where("DateEvent") <= LastDayOfMonth(month) && OfKind(typeEvent));
+    return TBudgetTable(tbl::PayHistory, false,
+                        Where(fld::ID) == payId && Where(fld::DateEvent) >= FirstDayOfMonth(month) &&
+                            Where(fld::DateEvent) <= LastDayOfMonth(month) && OfKind(typeEvent));
 }
 
 large_fix Amount(const std::string& text) {
@@ -61,7 +62,7 @@ std::string Sum(int payId, TDateTime date, std::string_view typeEvent, const cha
 }
 
 bool IsNegativeBalance(TTable& events) {
-    return events.FieldByName("CurBalance").AsString().find('-') != std::string::npos;
+    return events.FieldByName(fld::CurBalance).AsString().find('-') != std::string::npos;
 }
 
 // Adds the pay's balance today to the total by its direction.
@@ -75,7 +76,7 @@ void AddPayBalance(large_fix& total, int payId, char direction) {
 }
 
 char DirectionOf(TTable& pays) {
-    const std::string direction = pays.FieldByName("Direction").AsString();
+    const std::string direction = pays.FieldByName(fld::Direction).AsString();
     return direction.empty() ? 'N' : direction.front();
 }
 
@@ -84,10 +85,10 @@ char DirectionOf(TTable& pays) {
 // make the recursion endless.
 void AddFolderBalance(int folderId, large_fix& total, std::set<int>& summed) {
     if (!summed.insert(folderId).second) return;
-    for (TBudgetTable objects("Objects.db", false, Where("IDParent") == folderId); !objects.Eof();
+    for (TBudgetTable objects(tbl::Objects, false, Where(fld::IDParent) == folderId); !objects.Eof();
          objects.Next()) {
-        const int id = objects.FieldByName("ID").AsInteger();
-        const int type = objects.FieldByName("Type").AsInteger();
+        const int id = objects.FieldByName(fld::ID).AsInteger();
+        const int type = objects.FieldByName(fld::Type).AsInteger();
         if (type == kSourcePay) AddPayBalance(total, id, DM->GetPayDirection(id));
         if (type == kObjectFolder) AddFolderBalance(id, total, summed);
     }
@@ -158,7 +159,7 @@ std::string GetPaymentSum(int payId, TDateTime date) {
 std::string GetPayBalanceAt(int payId, TDateTime date) {
     TBudgetTable events = UpTo(payId, date, ChargesAndPayments());
     for (events.Last(); !events.Bof(); events.Prior()) {
-        std::string balance = events.FieldByName("CurBalance").AsString();
+        std::string balance = events.FieldByName(fld::CurBalance).AsString();
         if (!balance.empty()) return balance;
     }
     return "0";
@@ -172,7 +173,7 @@ int DaysSinceSignChange(int payId, TDateTime date) {
     for (events.Prior(); !events.Bof(); events.Prior())
         if (IsNegativeBalance(events) != negative)
             return static_cast<int>(DayOf(date) -
-                                    DayOf(events.FieldByName("DateEvent").AsDateTime()));
+                                    DayOf(events.FieldByName(fld::DateEvent).AsDateTime()));
     return -1;
 }
 
@@ -188,11 +189,11 @@ std::string GetMonthEventValue(int payId, int monthDecrement, TDateTime date,
     if (which == 'l') events.Last();
     switch (what) {
         case 'd':
-            return std::to_string(DecodeDate(events.FieldByName("DateEvent").AsDateTime()).day);
+            return std::to_string(DecodeDate(events.FieldByName(fld::DateEvent).AsDateTime()).day);
         case 'v':
             return events.FieldByName(typeEvent == "CH" ? "Charge" : "Payment").AsString();
         default:
-            return events.FieldByName("IDCharge").AsInteger() != 0 ? "1" : "0";
+            return events.FieldByName(fld::IDCharge).AsInteger() != 0 ? "1" : "0";
     }
 }
 
@@ -200,7 +201,7 @@ std::string CalcTotalBalance() {
     large_fix total;
     TFilterScope all(DM->TablePays, TFilter());
     for (DM->TablePays.First(); !DM->TablePays.Eof(); DM->TablePays.Next())
-        AddPayBalance(total, DM->TablePays.FieldByName("ID").AsInteger(),
+        AddPayBalance(total, DM->TablePays.FieldByName(fld::ID).AsInteger(),
                       DirectionOf(DM->TablePays));
     return total.ToString();
 }

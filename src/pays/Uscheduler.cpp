@@ -10,6 +10,7 @@
 #include "shell/Ulanguage.h"
 #include "store/U_dm.h"
 #include "store/Utransactions.h"
+#include "schema/SchemaNames.h"
 
 namespace {
 
@@ -123,43 +124,43 @@ std::string DescribeSchedule(const Schedule& schedule) {
 
 int NextScheduleId() {
     LetMessagesRun();
-    TBudgetTable schedules("Schedules.db");
+    TBudgetTable schedules(tbl::Schedules);
     schedules.Last();
-    return schedules.IsEmpty() ? 1 : schedules.FieldByName("ID").AsInteger() + 1;
+    return schedules.IsEmpty() ? 1 : schedules.FieldByName(fld::ID).AsInteger() + 1;
 }
 
 int SaveSchedule(const Schedule& schedule) {
-    TBudgetTable schedules("Schedules.db", true);
+    TBudgetTable schedules(tbl::Schedules, true);
     const int id =
-        schedule.ID == 0 || schedules.Locate("ID", {schedule.ID}) ? NextScheduleId() : schedule.ID;
+        schedule.ID == 0 || schedules.Locate(fld::ID, {schedule.ID}) ? NextScheduleId() : schedule.ID;
     schedules.Append();
-    schedules.FieldByName("ID").SetAsInteger(id);
-    schedules.FieldByName("Periodicity").SetAsString(std::string(1, schedule.Periodicity));
-    schedules.FieldByName("UnitaryDate").SetAsDateTime(schedule.UnitaryDate);
-    schedules.FieldByName("MonthesDays").SetAsString(EncodeMonthesDays(schedule));
-    schedules.FieldByName("WeekDays").SetAsString(EncodeWeekDays(schedule));
-    schedules.FieldByName("Priority").SetAsInteger(schedule.Priority);
+    schedules.FieldByName(fld::ID).SetAsInteger(id);
+    schedules.FieldByName(fld::Periodicity).SetAsString(std::string(1, schedule.Periodicity));
+    schedules.FieldByName(fld::UnitaryDate).SetAsDateTime(schedule.UnitaryDate);
+    schedules.FieldByName(fld::MonthesDays).SetAsString(EncodeMonthesDays(schedule));
+    schedules.FieldByName(fld::WeekDays).SetAsString(EncodeWeekDays(schedule));
+    schedules.FieldByName(fld::Priority).SetAsInteger(schedule.Priority);
     schedules.Post();
     LetMessagesRun();
     return id;
 }
 
 bool DeleteSchedule(int id) {
-    TBudgetTable schedules("Schedules.db", true);
-    if (!schedules.Locate("ID", {id})) return false;
+    TBudgetTable schedules(tbl::Schedules, true);
+    if (!schedules.Locate(fld::ID, {id})) return false;
     schedules.Delete();
     return true;
 }
 
 int LoadSchedule(int id, Schedule& schedule) {
-    TBudgetTable schedules("Schedules.db");
-    if (!schedules.Locate("ID", {id})) return 0;
+    TBudgetTable schedules(tbl::Schedules);
+    if (!schedules.Locate(fld::ID, {id})) return 0;
     schedule.ID = id;
-    const std::string periodicity = schedules.FieldByName("Periodicity").AsString();
+    const std::string periodicity = schedules.FieldByName(fld::Periodicity).AsString();
     schedule.Periodicity = periodicity.empty() ? 0 : periodicity[0];
-    schedule.UnitaryDate = schedules.FieldByName("UnitaryDate").AsDateTime();
-    DecodeMonthesDays(schedules.FieldByName("MonthesDays").AsString(), schedule);
-    DecodeWeekDays(schedules.FieldByName("WeekDays").AsString(), schedule);
-    schedule.Priority = schedules.FieldByName("Priority").AsInteger();
+    schedule.UnitaryDate = schedules.FieldByName(fld::UnitaryDate).AsDateTime();
+    DecodeMonthesDays(schedules.FieldByName(fld::MonthesDays).AsString(), schedule);
+    DecodeWeekDays(schedules.FieldByName(fld::WeekDays).AsString(), schedule);
+    schedule.Priority = schedules.FieldByName(fld::Priority).AsInteger();
     return 1;
 }

@@ -41,6 +41,7 @@
 #include "store/U_dm.h"
 #include "store/U_fileoperation.h"
 #include "store/Usettings.h"
+#include "schema/SchemaNames.h"
 
 namespace fs = std::filesystem;
 
@@ -484,13 +485,13 @@ void TfMain::PrepareDataModule() {
     TTable& budgets = DM->TableBudgets;
     budgets.Close();
     budgets.SetDatabaseName(UsersDataPath);
-    budgets.SetTableName("Budgets.db");
-    budgets.SetIndexName("Index01");
+    budgets.SetTableName(tbl::Budgets);
+    budgets.SetIndexName(idx::Index01);
     budgets.SetReadOnly(true);
     budgets.Open();
     for (TTable* table : DM->BudgetTables()) {
         table->Close();
-        table->SetIndexName(table == &DM->TablejTrans ? "Index_NTrans" : "Index01");
+        table->SetIndexName(table == &DM->TablejTrans ? idx::Index_NTrans : idx::Index01);
         table->SetReadOnly(true);
     }
     IDBudget = -1;
@@ -624,14 +625,14 @@ void TfMain::RegisterBudget(const std::string& folder) {
     for (budgets.First(); !budgets.Eof(); budgets.Next())
         newId = std::max(newId, FieldInt(budgets, "ID") + 1);
     budgets.Append();
-    budgets.FieldByName("ID").SetAsInteger(newId);
-    budgets.FieldByName("Path").SetAsString(folder);
-    budgets.FieldByName("Work").SetAsInteger(3);
-    budgets.FieldByName("State").SetAsInteger(2);
-    budgets.FieldByName("Image").SetAsInteger(4);
-    budgets.FieldByName("Expanded").SetAsString("N");
-    budgets.FieldByName("Name").SetAsString(name);
-    budgets.FieldByName("Descript").SetAsString(descript);
+    budgets.FieldByName(fld::ID).SetAsInteger(newId);
+    budgets.FieldByName(fld::Path).SetAsString(folder);
+    budgets.FieldByName(fld::Work).SetAsInteger(3);
+    budgets.FieldByName(fld::State).SetAsInteger(2);
+    budgets.FieldByName(fld::Image).SetAsInteger(4);
+    budgets.FieldByName(fld::Expanded).SetAsString("N");
+    budgets.FieldByName(fld::Name).SetAsString(name);
+    budgets.FieldByName(fld::Descript).SetAsString(descript);
     budgets.Post();
     Reopen(budgets, true);
 }
@@ -650,10 +651,10 @@ void TfMain::SetBudgetState(int state, int image) {
     TTable& budgets = DM->TableBudgets;
     const bool readOnly = budgets.ReadOnly();
     Reopen(budgets, false);
-    if (budgets.Locate("Path", {BudgetPath})) {
+    if (budgets.Locate(fld::Path, {BudgetPath})) {
         budgets.Edit();
-        budgets.FieldByName("State").SetAsInteger(state);
-        budgets.FieldByName("Image").SetAsInteger(image);
+        budgets.FieldByName(fld::State).SetAsInteger(state);
+        budgets.FieldByName(fld::Image).SetAsInteger(image);
         budgets.Post();
     }
     Reopen(budgets, readOnly);
@@ -765,17 +766,17 @@ void TfMain::AddObjectNodes(int parentId, int budgetId, TTreeNode* parentNode,
     {
         TTable objects;
         objects.SetDatabaseName(folder);
-        objects.SetTableName("Objects.db");
-        objects.SetIndexName("Index01");
+        objects.SetTableName(tbl::Objects);
+        objects.SetIndexName(idx::Index01);
         objects.SetReadOnly(true);
         objects.Open();
-        TField& id = objects.FieldByName("ID");
-        TField& parent = objects.FieldByName("IDParent");
-        TField& type = objects.FieldByName("Type");
-        TField& name = objects.FieldByName("Name");
-        TField& descript = objects.FieldByName("Descript");
-        TField& image = objects.FieldByName("Image");
-        TField& expanded = objects.FieldByName("Expanded");
+        TField& id = objects.FieldByName(fld::ID);
+        TField& parent = objects.FieldByName(fld::IDParent);
+        TField& type = objects.FieldByName(fld::Type);
+        TField& name = objects.FieldByName(fld::Name);
+        TField& descript = objects.FieldByName(fld::Descript);
+        TField& image = objects.FieldByName(fld::Image);
+        TField& expanded = objects.FieldByName(fld::Expanded);
         for (objects.First(); !objects.Eof(); objects.Next()) {
             TObjectRow row{{budgetId, type.AsInteger(), id.AsInteger(), parent.AsInteger(),
                             name.AsString(), descript.AsString(), folder},
@@ -854,15 +855,15 @@ void TfMain::SaveTreeState() {
         }
         if (root == nullptr) continue;
         budgets.Edit();
-        budgets.FieldByName("Expanded").SetAsString(root->isExpanded() ? "Y" : "N");
+        budgets.FieldByName(fld::Expanded).SetAsString(root->isExpanded() ? "Y" : "N");
         budgets.Post();
 
         objects.Close();
         objects.SetDatabaseName(path);
         Reopen(objects, false);
         TTransactionScope transaction(path);
-        TField& id = objects.FieldByName("ID");
-        TField& expanded = objects.FieldByName("Expanded");
+        TField& id = objects.FieldByName(fld::ID);
+        TField& expanded = objects.FieldByName(fld::Expanded);
         for (objects.First(); !objects.Eof(); objects.Next()) {
             const auto node = objectNodes.find(id.AsInteger());
             if (node == objectNodes.end()) continue;

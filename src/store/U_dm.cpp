@@ -13,6 +13,7 @@
 #include "shell/ShellServices.h"
 #include "store/U_fileoperation.h"
 #include "store/Utransactions.h"
+#include "schema/SchemaNames.h"
 
 TDM* DM = nullptr;
 
@@ -22,19 +23,19 @@ TDM::TDM() {
         {&TablejTrInteger, "jTrInteger"},
         {&TablejTrText, "jTrText"},
         {&TablejTrDate, "jTrDate"},
-        {&TableObjects, "Objects.db"},
-        {&TableTables, "Tables.db"},
-        {&TableImages, "Images.db"},
-        {&TableNumbers, "Numbers.db"},
-        {&TableAlgorithms, "Algorithms.db"},
-        {&TableAlgExtData, "AlgExtData.db"},
-        {&TableAlgVarDescr, "AlgVarDescr.db"},
-        {&TableAlgText, "AlgText.db"},
-        {&TablePays, "Pays.db"},
-        {&TablePayHistory, "PayHistory.db"},
-        {&TableAutoCharges, "PayAutoCharges.DB"},
-        {&TableSchedules, "Schedules.db"},
-        {&TableCalendar, "Calendar.db"},
+        {&TableObjects, tbl::Objects},
+        {&TableTables, tbl::Tables},
+        {&TableImages, tbl::Images},
+        {&TableNumbers, tbl::Numbers},
+        {&TableAlgorithms, tbl::Algorithms},
+        {&TableAlgExtData, tbl::AlgExtData},
+        {&TableAlgVarDescr, tbl::AlgVarDescr},
+        {&TableAlgText, tbl::AlgText},
+        {&TablePays, tbl::Pays},
+        {&TablePayHistory, tbl::PayHistory},
+        {&TableAutoCharges, tbl::PayAutoCharges},
+        {&TableSchedules, tbl::Schedules},
+        {&TableCalendar, tbl::Calendar},
     };
     TableBudgets.SetReadOnly(true);
     for (const auto& [table, name] : names) {
@@ -76,15 +77,15 @@ void TDM::ResolveBudgetPaths() {
     const std::string usersData = ShellServices().UsersDataPath();
     TTable budgets;
     budgets.SetDatabaseName(usersData);
-    budgets.SetTableName("Budgets.DB");
-    budgets.SetIndexName("Index01");
+    budgets.SetTableName(tbl::Budgets);
+    budgets.SetIndexName(idx::Index01);
     budgets.SetReadOnly(false);
     budgets.Open();
     for (budgets.First(); !budgets.Eof(); budgets.Next()) {
         const std::string path =
-            ReplaceAllText(budgets.FieldByName("Path").AsString(), "[users_data]", usersData);
+            ReplaceAllText(budgets.FieldByName(fld::Path).AsString(), "[users_data]", usersData);
         budgets.Edit();
-        budgets.FieldByName("Path").SetAsString(path);
+        budgets.FieldByName(fld::Path).SetAsString(path);
         budgets.Post();
     }
     budgets.Close();
@@ -134,7 +135,7 @@ void DeleteBudgetFolder(const std::string& folder) {
 namespace {
 
 TFilter RowsOf(int id) {
-    return Where("ID") == id;
+    return Where(fld::ID) == id;
 }
 
 std::string ObjectFolder(const char* kind, int id) {
@@ -189,22 +190,22 @@ void TDM::DeletePayObject(int id) {
 namespace {
 
 bool IsAlgorithmItem(TTable& row) {
-    return row.FieldByName("ItemType").AsString().starts_with("A");
+    return row.FieldByName(fld::ItemType).AsString().starts_with("A");
 }
 
 }  // namespace
 
 void TDM::DeleteNumberItems(int id) {
     ClearRows(TableNumbers, RowsOf(id), [this](TTable& item) {
-        if (IsAlgorithmItem(item)) DeleteAlgorithm(item.FieldByName("IDAlg").AsInteger());
+        if (IsAlgorithmItem(item)) DeleteAlgorithm(item.FieldByName(fld::IDAlg).AsInteger());
     });
     LetMessagesRun();
 }
 
 void TDM::DeleteAutoCharges(int id) {
     ClearRows(TableAutoCharges, RowsOf(id), [this](TTable& charge) {
-        if (IsAlgorithmItem(charge)) DeleteAlgorithm(charge.FieldByName("IDAlg").AsInteger());
-        DeleteSchedule(charge.FieldByName("IDSchedule").AsInteger());
+        if (IsAlgorithmItem(charge)) DeleteAlgorithm(charge.FieldByName(fld::IDAlg).AsInteger());
+        DeleteSchedule(charge.FieldByName(fld::IDSchedule).AsInteger());
     });
 }
 
@@ -225,14 +226,14 @@ namespace {
 // The day of the first (or the last) event of each pay of the open budget among the events
 // that the filter of the pay lets through; pays without such events give none.
 std::vector<TDateTime> PayEventDays(bool last, const std::function<TFilter(int pay)>& events) {
-    TBudgetTable objects("Objects.DB", false, Where("Type") == 60);
-    TBudgetTable history("PayHistory.db");
+    TBudgetTable objects(tbl::Objects, false, Where(fld::Type) == 60);
+    TBudgetTable history(tbl::PayHistory);
     std::vector<TDateTime> days;
     for (; !objects.Eof(); objects.Next()) {
-        history.SetFilter(events(objects.FieldByName("ID").AsInteger()));
+        history.SetFilter(events(objects.FieldByName(fld::ID).AsInteger()));
         if (history.IsEmpty()) continue;
         if (last) history.Last();
-        days.push_back(history.FieldByName("DateEvent").AsDateTime());
+        days.push_back(history.FieldByName(fld::DateEvent).AsDateTime());
     }
     return days;
 }
@@ -248,8 +249,8 @@ constexpr char kFilterFlagCount = 7;
 }  // namespace
 
 TDateTime TDM::FirstCalendarDate() {
-    TBudgetTable calendar("Calendar.db");
-    return calendar.IsEmpty() ? Today() : calendar.FieldByName("Date").AsDateTime();
+    TBudgetTable calendar(tbl::Calendar);
+    return calendar.IsEmpty() ? Today() : calendar.FieldByName(fld::Date).AsDateTime();
 }
 
 TDateTime TDM::EarliestPayEventDate() {
@@ -263,8 +264,8 @@ TDateTime TDM::LatestPayEventDate() {
 
 TDateTime TDM::LatestManualPayEventDate() {
     return LatestEvent([](int pay) {
-        return RowsOf(pay) && ((Where("TypeEvent") == kEventCharge && Where("IDCharge") == 0) ||
-                               Where("TypeEvent") == kEventPayment);
+        return RowsOf(pay) && ((Where(fld::TypeEvent) == kEventCharge && Where(fld::IDCharge) == 0) ||
+                               Where(fld::TypeEvent) == kEventPayment);
     });
 }
 
@@ -275,19 +276,19 @@ void TDM::WritePayFilter(int id, const PayFilterInfo& filter) {
     std::string mode(15, '0');
     for (int i = 0; i < kFilterFlagCount; ++i)
         if (flags[i]) mode[i] = '1';
-    TBudgetTable pays("Pays.DB", true);
-    if (!pays.Locate("ID", {id})) return;
+    TBudgetTable pays(tbl::Pays, true);
+    if (!pays.Locate(fld::ID, {id})) return;
     pays.Edit();
-    pays.FieldByName("FilterMode").SetAsString(mode);
-    pays.FieldByName("FilterDateFrom").SetAsDateTime(filter.DateFrom);
-    pays.FieldByName("FilterDateTo").SetAsDateTime(filter.DateTo);
+    pays.FieldByName(fld::FilterMode).SetAsString(mode);
+    pays.FieldByName(fld::FilterDateFrom).SetAsDateTime(filter.DateFrom);
+    pays.FieldByName(fld::FilterDateTo).SetAsDateTime(filter.DateTo);
     pays.Post();
 }
 
 PayFilterInfo TDM::ReadPayFilter(int id) {
-    TBudgetTable pays("Pays.DB");
-    if (!pays.Locate("ID", {id})) return DefaultPayFilter();
-    const std::string mode = pays.FieldByName("FilterMode").AsString();
+    TBudgetTable pays(tbl::Pays);
+    if (!pays.Locate(fld::ID, {id})) return DefaultPayFilter();
+    const std::string mode = pays.FieldByName(fld::FilterMode).AsString();
     // A character that is missing reads as off, any other than '0' as on.
     const auto flag = [&](int i) { return i < static_cast<int>(mode.size()) && mode[i] != '0'; };
     PayFilterInfo filter;
@@ -298,8 +299,8 @@ PayFilterInfo TDM::ReadPayFilter(int id) {
     filter.ShowPayments = flag(4);
     filter.UseDateFrom = flag(5);
     filter.UseDateTo = flag(6);
-    filter.DateFrom = pays.FieldByName("FilterDateFrom").AsDateTime();
-    filter.DateTo = pays.FieldByName("FilterDateTo").AsDateTime();
+    filter.DateFrom = pays.FieldByName(fld::FilterDateFrom).AsDateTime();
+    filter.DateTo = pays.FieldByName(fld::FilterDateTo).AsDateTime();
     return filter;
 }
 
@@ -313,22 +314,22 @@ PayFilterInfo TDM::DefaultPayFilter() {
 
 void TDM::SetPayDirection(int id, char direction) {
     {
-        TBudgetTable pays("Pays.DB", true);
-        if (!pays.Locate("ID", {id})) return;
+        TBudgetTable pays(tbl::Pays, true);
+        if (!pays.Locate(fld::ID, {id})) return;
         pays.Edit();
-        pays.FieldByName("Direction").SetAsString(std::string(1, direction));
+        pays.FieldByName(fld::Direction).SetAsString(std::string(1, direction));
         pays.Post();
     }
     TFilterScope pay(TableObjects, RowsOf(id));
     if (TableObjects.IsEmpty()) return;
     TableObjects.Edit();
-    TableObjects.FieldByName("Image").SetAsInteger(PayIcon(direction));
+    TableObjects.FieldByName(fld::Image).SetAsInteger(PayIcon(direction));
     TableObjects.Post();
 }
 
 char TDM::GetPayDirection(int id) {
-    TBudgetTable pays("Pays.DB");
-    if (!pays.Locate("ID", {id})) return 'N';
-    const std::string direction = pays.FieldByName("Direction").AsString();
+    TBudgetTable pays(tbl::Pays);
+    if (!pays.Locate(fld::ID, {id})) return 'N';
+    const std::string direction = pays.FieldByName(fld::Direction).AsString();
     return direction.empty() ? 'N' : direction[0];
 }

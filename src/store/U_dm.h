@@ -10,6 +10,7 @@
 
 #include "algorithms/Uq519algorithm01.h"
 #include "platform/Table.h"
+#include "schema/SchemaNames.h"
 
 // A view of one table of the open budget (TfMain::BudgetPath) for one operation, the temporary
 // table object of the program's operations: the table file named, ordered by the index named,
@@ -19,7 +20,7 @@
 class TBudgetTable : public TTable {
 public:
     explicit TBudgetTable(std::string_view file, bool writable = false, TFilter filter = {},
-                          std::string_view index = "Index01");
+                          std::string_view index = idx::Index01);
 };
 
 // Deletes every row that the table shows, from the first.

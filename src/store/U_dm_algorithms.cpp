@@ -3,6 +3,7 @@
 #include "platform/EventLoop.h"
 #include "store/U_dm.h"
 #include "store/Utransactions.h"
+#include "schema/SchemaNames.h"
 
 namespace {
 
@@ -10,7 +11,7 @@ constexpr size_t kPieceLength = 100;
 
 // The rows of one algorithm in a table keyed by "IDAlg", in the order they were written.
 TBudgetTable AlgorithmRows(const char* file, int id) {
-    return TBudgetTable(file, false, Where("IDAlg") == id);
+    return TBudgetTable(file, false, Where(fld::IDAlg) == id);
 }
 
 }  // namespace
@@ -32,35 +33,35 @@ Algorithm01 TDM::LoadAlgorithm(int id) {
     Algorithm01 algorithm;
     algorithm.ID = id;
     {
-        TBudgetTable header("Algorithms.db");
-        if (!header.Locate("ID", {id})) {
+        TBudgetTable header(tbl::Algorithms);
+        if (!header.Locate(fld::ID, {id})) {
             ReportFatalError(kFatalObject);
             return algorithm;
         }
-        algorithm.Valid = header.FieldByName("Valid").AsInteger() == 1;
-        algorithm.IDParent = header.FieldByName("IDParent").AsInteger();
-        algorithm.Name = header.FieldByName("Name").AsString();
-        algorithm.Descript = header.FieldByName("Descript").AsString();
-        algorithm.VarOfResult = header.FieldByName("VarOfResult").AsInteger();
+        algorithm.Valid = header.FieldByName(fld::Valid).AsInteger() == 1;
+        algorithm.IDParent = header.FieldByName(fld::IDParent).AsInteger();
+        algorithm.Name = header.FieldByName(fld::Name).AsString();
+        algorithm.Descript = header.FieldByName(fld::Descript).AsString();
+        algorithm.VarOfResult = header.FieldByName(fld::VarOfResult).AsInteger();
     }
-    for (TBudgetTable data = AlgorithmRows("AlgExtData.db", id); !data.Eof(); data.Next()) {
+    for (TBudgetTable data = AlgorithmRows(tbl::AlgExtData, id); !data.Eof(); data.Next()) {
         ExtData datum;
-        datum.Name = data.FieldByName("Name").AsString();
-        datum.N = data.FieldByName("Ni").AsInteger();
-        datum.IDObject = data.FieldByName("IDObject").AsInteger();
-        datum.TypeObject = data.FieldByName("TypeObject").AsInteger();
-        datum.ParentObject = data.FieldByName("ParentObject").AsInteger();
-        datum.SubSource = data.FieldByName("SubSource").AsInteger();
-        datum.Param1 = data.FieldByName("Param1").AsString();
-        datum.Param2 = data.FieldByName("Param2").AsString();
-        datum.Param3 = data.FieldByName("Param3").AsString();
+        datum.Name = data.FieldByName(fld::Name).AsString();
+        datum.N = data.FieldByName(fld::Ni).AsInteger();
+        datum.IDObject = data.FieldByName(fld::IDObject).AsInteger();
+        datum.TypeObject = data.FieldByName(fld::TypeObject).AsInteger();
+        datum.ParentObject = data.FieldByName(fld::ParentObject).AsInteger();
+        datum.SubSource = data.FieldByName(fld::SubSource).AsInteger();
+        datum.Param1 = data.FieldByName(fld::Param1).AsString();
+        datum.Param2 = data.FieldByName(fld::Param2).AsString();
+        datum.Param3 = data.FieldByName(fld::Param3).AsString();
         algorithm.INDataList.push_back(std::move(datum));
     }
-    for (TBudgetTable vars = AlgorithmRows("AlgVarDescr.db", id); !vars.Eof(); vars.Next())
+    for (TBudgetTable vars = AlgorithmRows(tbl::AlgVarDescr, id); !vars.Eof(); vars.Next())
         algorithm.VarDescrList.push_back(
-            {vars.FieldByName("NVar").AsInteger(), vars.FieldByName("Descript").AsString()});
-    for (TBudgetTable text = AlgorithmRows("AlgText.db", id); !text.Eof(); text.Next())
-        algorithm.Text += text.FieldByName("PartText").AsString();
+            {vars.FieldByName(fld::NVar).AsInteger(), vars.FieldByName(fld::Descript).AsString()});
+    for (TBudgetTable text = AlgorithmRows(tbl::AlgText, id); !text.Eof(); text.Next())
+        algorithm.Text += text.FieldByName(fld::PartText).AsString();
     return algorithm;
 }
 
@@ -68,40 +69,40 @@ int TDM::SaveAlgorithm(const Algorithm01& algorithm) {
     const int id = NextAlgorithmId();
     TTransactionScope scope(TableAlgorithms.DatabaseName());
     TableAlgorithms.Append();
-    TableAlgorithms.FieldByName("ID").SetAsInteger(id);
-    TableAlgorithms.FieldByName("Valid").SetAsInteger(algorithm.Valid ? 1 : 0);
-    TableAlgorithms.FieldByName("IDParent").SetAsInteger(algorithm.IDParent);
-    TableAlgorithms.FieldByName("Name").SetAsString(algorithm.Name);
-    TableAlgorithms.FieldByName("Descript").SetAsString(algorithm.Descript);
-    TableAlgorithms.FieldByName("VarOfResult").SetAsInteger(algorithm.VarOfResult);
+    TableAlgorithms.FieldByName(fld::ID).SetAsInteger(id);
+    TableAlgorithms.FieldByName(fld::Valid).SetAsInteger(algorithm.Valid ? 1 : 0);
+    TableAlgorithms.FieldByName(fld::IDParent).SetAsInteger(algorithm.IDParent);
+    TableAlgorithms.FieldByName(fld::Name).SetAsString(algorithm.Name);
+    TableAlgorithms.FieldByName(fld::Descript).SetAsString(algorithm.Descript);
+    TableAlgorithms.FieldByName(fld::VarOfResult).SetAsInteger(algorithm.VarOfResult);
     TableAlgorithms.Post();
     for (const ExtData& datum : algorithm.INDataList) {
         TableAlgExtData.Append();
-        TableAlgExtData.FieldByName("IDAlg").SetAsInteger(id);
-        TableAlgExtData.FieldByName("Name").SetAsString(datum.Name);
-        TableAlgExtData.FieldByName("Ni").SetAsInteger(datum.N);
-        TableAlgExtData.FieldByName("IDObject").SetAsInteger(datum.IDObject);
-        TableAlgExtData.FieldByName("TypeObject").SetAsInteger(datum.TypeObject);
-        TableAlgExtData.FieldByName("ParentObject").SetAsInteger(datum.ParentObject);
-        TableAlgExtData.FieldByName("SubSource").SetAsInteger(datum.SubSource);
-        TableAlgExtData.FieldByName("Param1").SetAsString(datum.Param1);
-        TableAlgExtData.FieldByName("Param2").SetAsString(datum.Param2);
-        TableAlgExtData.FieldByName("Param3").SetAsString(datum.Param3);
+        TableAlgExtData.FieldByName(fld::IDAlg).SetAsInteger(id);
+        TableAlgExtData.FieldByName(fld::Name).SetAsString(datum.Name);
+        TableAlgExtData.FieldByName(fld::Ni).SetAsInteger(datum.N);
+        TableAlgExtData.FieldByName(fld::IDObject).SetAsInteger(datum.IDObject);
+        TableAlgExtData.FieldByName(fld::TypeObject).SetAsInteger(datum.TypeObject);
+        TableAlgExtData.FieldByName(fld::ParentObject).SetAsInteger(datum.ParentObject);
+        TableAlgExtData.FieldByName(fld::SubSource).SetAsInteger(datum.SubSource);
+        TableAlgExtData.FieldByName(fld::Param1).SetAsString(datum.Param1);
+        TableAlgExtData.FieldByName(fld::Param2).SetAsString(datum.Param2);
+        TableAlgExtData.FieldByName(fld::Param3).SetAsString(datum.Param3);
         TableAlgExtData.Post();
     }
     for (const VarDescr& var : algorithm.VarDescrList) {
         TableAlgVarDescr.Append();
-        TableAlgVarDescr.FieldByName("IDAlg").SetAsInteger(id);
-        TableAlgVarDescr.FieldByName("NVar").SetAsInteger(var.NVar);
-        TableAlgVarDescr.FieldByName("Descript").SetAsString(var.Descript);
+        TableAlgVarDescr.FieldByName(fld::IDAlg).SetAsInteger(id);
+        TableAlgVarDescr.FieldByName(fld::NVar).SetAsInteger(var.NVar);
+        TableAlgVarDescr.FieldByName(fld::Descript).SetAsString(var.Descript);
         TableAlgVarDescr.Post();
     }
     int part = 0;
     for (const std::string& piece : AlgorithmTextPieces(algorithm.Text)) {
         TableAlgText.Append();
-        TableAlgText.FieldByName("IDAlg").SetAsInteger(id);
-        TableAlgText.FieldByName("NPart").SetAsInteger(++part);
-        TableAlgText.FieldByName("PartText").SetAsString(piece);
+        TableAlgText.FieldByName(fld::IDAlg).SetAsInteger(id);
+        TableAlgText.FieldByName(fld::NPart).SetAsInteger(++part);
+        TableAlgText.FieldByName(fld::PartText).SetAsString(piece);
         TableAlgText.Post();
     }
     scope.Commit();
@@ -111,16 +112,16 @@ int TDM::SaveAlgorithm(const Algorithm01& algorithm) {
 void TDM::DeleteAlgorithm(int id) {
     TTransactionScope scope(TableAlgorithms.DatabaseName());
     for (TTable* table : {&TableAlgText, &TableAlgVarDescr, &TableAlgExtData})
-        ClearRows(*table, Where("IDAlg") == id);
-    ClearRows(TableAlgorithms, Where("ID") == id);
+        ClearRows(*table, Where(fld::IDAlg) == id);
+    ClearRows(TableAlgorithms, Where(fld::ID) == id);
     scope.Commit();
 }
 
 int TDM::FindAlgorithmOwner(int idAlg) {
     LetMessagesRun();
-    for (const char* owners : {"PayAutoCharges.DB", "Numbers.db"}) {
+    for (const char* owners : {tbl::PayAutoCharges, tbl::Numbers}) {
         TBudgetTable table(owners);
-        if (table.Locate("IDAlg", {idAlg})) return table.FieldByName("ID").AsInteger();
+        if (table.Locate(fld::IDAlg, {idAlg})) return table.FieldByName(fld::ID).AsInteger();
     }
     return -1;
 }
@@ -130,9 +131,9 @@ bool TDM::ListDataSourceUsers(int idObject, std::vector<int>& users) {
     bool added = false;
     LetMessagesRun();
     {
-        TBudgetTable data("AlgExtData.db", false, Where("IDObject") == idObject);
+        TBudgetTable data(tbl::AlgExtData, false, Where(fld::IDObject) == idObject);
         for (; !data.Eof(); data.Next()) {
-            const int owner = FindAlgorithmOwner(data.FieldByName("IDAlg").AsInteger());
+            const int owner = FindAlgorithmOwner(data.FieldByName(fld::IDAlg).AsInteger());
             if (owner == idObject) continue;
             users.push_back(owner);
             added = true;

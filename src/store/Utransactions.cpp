@@ -6,11 +6,12 @@
 #include "platform/EventLoop.h"
 #include "shell/ShellServices.h"
 #include "store/U_fileoperation.h"
+#include "schema/SchemaNames.h"
 
 namespace {
 
 constexpr const char* kJournal = "jTrans";
-constexpr const char* kJournalIndex = "Index_NTrans";
+constexpr const char* kJournalIndex = idx::Index_NTrans;
 
 bool journalBusy = false;
 
@@ -44,21 +45,21 @@ int NextAfterLast(TTable&& table, std::string_view field) {
 
 // Sets the Status of row NTrans in the journal's view; false when there is no such row.
 bool SetStatus(TTable& trans, int nTrans, std::string_view status) {
-    if (!trans.Locate("NTrans", {nTrans})) return false;
+    if (!trans.Locate(fld::NTrans, {nTrans})) return false;
     trans.Edit();
-    trans.FieldByName("Status").SetAsString(status);
+    trans.FieldByName(fld::Status).SetAsString(status);
     trans.Post();
     return true;
 }
 
 int PurgeUndone() {
-    TJournalTable undone(true, Where("Status") == kStatusBack);
+    TJournalTable undone(true, Where(fld::Status) == kStatusBack);
     if (undone.IsEmpty()) return 0;
     TTransactionScope scope(ShellServices().BudgetPath());
     int count = 0;
-    for (std::optional<int> nTrans; (nTrans = LastInteger(undone, "NTrans"));) {
+    for (std::optional<int> nTrans; (nTrans = LastInteger(undone, fld::NTrans));) {
         for (const char* parts : {"jTrInteger", "jTrText", "jTrDate"}) {
-            TBudgetTable rows(parts, true, Where("NTrans") == *nTrans);
+            TBudgetTable rows(parts, true, Where(fld::NTrans) == *nTrans);
             DeleteAllRows(rows);
         }
         DeleteBudgetFolder(TransFolder(*nTrans));
@@ -110,30 +111,30 @@ void ReportFatalError(int code) {
 }
 
 int NextTransNumber() {
-    return NextAfterLast(TJournalTable(), "NTrans");
+    return NextAfterLast(TJournalTable(), fld::NTrans);
 }
 
 int NextObjectId() {
     LetMessagesRun();
-    return NextAfterLast(TBudgetTable("Objects.db"), "ID");
+    return NextAfterLast(TBudgetTable(tbl::Objects), fld::ID);
 }
 
 int NextAlgorithmId() {
     LetMessagesRun();
-    const int id = NextAfterLast(TBudgetTable("Algorithms.db"), "ID");
+    const int id = NextAfterLast(TBudgetTable(tbl::Algorithms), fld::ID);
     LetMessagesRun();
     return id;
 }
 
 int NextManOperNumber(int payId, TDateTime date) {
-    TBudgetTable events("PayHistory.db", false,
-                        Where("ID") == payId && Where("DateEvent") == date &&
-                            (Where("TypeEvent") == kEventCounter ||
-                             (Where("TypeEvent") == kEventCharge && Where("IDCharge") == 0) ||
-                             Where("TypeEvent") == kEventPayment));
+    TBudgetTable events(tbl::PayHistory, false,
+                        Where(fld::ID) == payId && Where(fld::DateEvent) == date &&
+                            (Where(fld::TypeEvent) == kEventCounter ||
+                             (Where(fld::TypeEvent) == kEventCharge && Where(fld::IDCharge) == 0) ||
+                             Where(fld::TypeEvent) == kEventPayment));
     int largest = 0;
     for (; !events.Eof(); events.Next())
-        largest = std::max(largest, events.FieldByName("NManOper").AsInteger());
+        largest = std::max(largest, events.FieldByName(fld::NManOper).AsInteger());
     return largest + 1;
 }
 
@@ -161,18 +162,18 @@ TTransWriter::TTransWriter(std::string_view act, int idObject, int type,
     if (!guard_.emplace().Acquired()) throw EJournalBusy();
     scope_.emplace(ShellServices().BudgetPath());
     trans_ = std::make_unique<TBudgetTable>(kJournal, true, TFilter(), kJournalIndex);
-    nTrans_ = NextAfterLast(*trans_, "NTrans");
+    nTrans_ = NextAfterLast(*trans_, fld::NTrans);
     trans_->Append();
-    trans_->FieldByName("NTrans").SetAsInteger(nTrans_);
-    trans_->FieldByName("Act").SetAsString(act);
-    trans_->FieldByName("Status").SetAsString(kStatusPrep);
+    trans_->FieldByName(fld::NTrans).SetAsInteger(nTrans_);
+    trans_->FieldByName(fld::Act).SetAsString(act);
+    trans_->FieldByName(fld::Status).SetAsString(kStatusPrep);
     // The date field keeps the day of the moment, the time field its time of day.
     const TDateTime now = Now();
-    trans_->FieldByName("Date").SetAsDateTime(now);
-    trans_->FieldByName("Time").SetAsDateTime(now);
-    trans_->FieldByName("IDObject").SetAsInteger(idObject);
-    trans_->FieldByName("Type").SetAsInteger(type);
-    trans_->FieldByName("NameObject").SetAsString(nameObject);
+    trans_->FieldByName(fld::Date).SetAsDateTime(now);
+    trans_->FieldByName(fld::Time).SetAsDateTime(now);
+    trans_->FieldByName(fld::IDObject).SetAsInteger(idObject);
+    trans_->FieldByName(fld::Type).SetAsInteger(type);
+    trans_->FieldByName(fld::NameObject).SetAsString(nameObject);
     trans_->Post();
 }
 
@@ -182,9 +183,9 @@ void TTransWriter::AddPart(std::unique_ptr<TBudgetTable>& table, const char* fil
                            const TFieldValue& value) {
     if (!table) table = std::make_unique<TBudgetTable>(file, true);
     table->Append();
-    table->FieldByName("NTrans").SetAsInteger(nTrans_);
-    table->FieldByName("NPart").SetAsInteger(++count);
-    table->FieldByName("Value").SetValue(value);
+    table->FieldByName(fld::NTrans).SetAsInteger(nTrans_);
+    table->FieldByName(fld::NPart).SetAsInteger(++count);
+    table->FieldByName(fld::Value).SetValue(value);
     table->Post();
 }
 
@@ -208,9 +209,9 @@ std::string TTransWriter::MakeFolder() {
 }
 
 int TTransWriter::Ready() {
-    if (trans_->Locate("NTrans", {nTrans_})) {
+    if (trans_->Locate(fld::NTrans, {nTrans_})) {
         trans_->Edit();
-        trans_->FieldByName("Status").SetAsString(kStatusReady);
+        trans_->FieldByName(fld::Status).SetAsString(kStatusReady);
         trans_->Post();
     } else {
         ShellServices().Close();
@@ -225,14 +226,14 @@ int TTransWriter::Ready() {
 
 TPartStream::TPartStream(const char* file, int nTrans, int from)
     : table_(std::make_unique<TBudgetTable>(file, false,
-                                            Where("NTrans") == nTrans && Where("NPart") >= from)) {}
+                                            Where(fld::NTrans) == nTrans && Where(fld::NPart) >= from)) {}
 
 TFieldValue TPartStream::Take(TFieldKind kind) {
     if (AtEnd()) {
         missed_ = true;
         return UnsetValue(kind);
     }
-    TFieldValue value = table_->FieldByName("Value").Value();
+    TFieldValue value = table_->FieldByName(fld::Value).Value();
     table_->Next();
     return value;
 }
@@ -257,7 +258,7 @@ std::optional<TFieldValue> TTransReader::Part(std::unique_ptr<TBudgetTable>& tab
                                               const char* file, int part) {
     if (!table) table = std::make_unique<TBudgetTable>(file);
     if (!table->Locate("NTrans;NPart", {nTrans_, part})) return std::nullopt;
-    return table->FieldByName("Value").Value();
+    return table->FieldByName(fld::Value).Value();
 }
 
 std::optional<int> TTransReader::Int(int part) {
@@ -321,20 +322,20 @@ int ApplyTransaction(int nTrans) {
     TTransRow row;
     {
         TTransactionScope scope(ShellServices().BudgetPath());
-        if (trans.Locate("Status", {kStatusBack})) PurgeUndone();
+        if (trans.Locate(fld::Status, {kStatusBack})) PurgeUndone();
         LetMessagesRun();
         int fatal = 0;
-        if (!trans.Locate("NTrans", {nTrans})) {
+        if (!trans.Locate(fld::NTrans, {nTrans})) {
             fatal = kFatalTransaction;
-        } else if (trans.FieldByName("Status").AsString() != kStatusReady) {
+        } else if (trans.FieldByName(fld::Status).AsString() != kStatusReady) {
             fatal = kFatalStatus;
         } else {
-            row = TTransRow{nTrans, trans.FieldByName("Act").AsString(),
-                            trans.FieldByName("IDObject").AsInteger(),
-                            trans.FieldByName("Type").AsInteger(),
-                            trans.FieldByName("NameObject").AsString()};
+            row = TTransRow{nTrans, trans.FieldByName(fld::Act).AsString(),
+                            trans.FieldByName(fld::IDObject).AsInteger(),
+                            trans.FieldByName(fld::Type).AsInteger(),
+                            trans.FieldByName(fld::NameObject).AsString()};
             trans.Edit();
-            trans.FieldByName("Status").SetAsString(kStatusAct);
+            trans.FieldByName(fld::Status).SetAsString(kStatusAct);
             trans.Post();
         }
         RefreshJournalView();
