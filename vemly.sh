@@ -30,8 +30,9 @@ install_packages() {
     fi
 }
 
+# build [cmake options...]
 build() {
-    cmake -S "$here" -B "$build_dir" -G Ninja -DCMAKE_INSTALL_PREFIX="$prefix" >/dev/null
+    cmake -S "$here" -B "$build_dir" -G Ninja -DCMAKE_INSTALL_PREFIX="$prefix" "$@" >/dev/null
     cmake --build "$build_dir"
 }
 
@@ -60,7 +61,8 @@ case "${1:-}" in
         ;;
     test)
         install_packages
-        build
+        # The tests build with warnings as errors, so a warning cannot land unnoticed.
+        build -DVEMLY_WERROR=ON
         run_tests
         ;;
     *)
