@@ -3,10 +3,13 @@
 
 #include <QDesktopServices>
 #include <QFileInfo>
+#include <QPushButton>
 #include <QUrl>
 
 #include "platform/Text.h"
 #include "shell/MessageDlg.h"
+#include "shell/ShellServices.h"
+#include "shell/Ulanguage_widgets.h"
 
 namespace {
 
@@ -38,4 +41,19 @@ void ShowHelp(const std::string& helpFile, int topic, QWidget* parent) {
     QUrl url = QUrl::fromLocalFile(ToQString(helpFile));
     if (topic != 0) url.setFragment(QStringLiteral("%1").arg(topic, 4, 10, QLatin1Char('0')));
     OpenUrl(url);
+}
+
+std::string HelpFile() {
+    return ShellServices().LangPath() + "VemlyHelp.html";
+}
+
+QPushButton* NewHelpButton(QWidget& window, std::optional<int> topic) {
+    auto* button = Named<QPushButton>(&window, "ButtonHelp", QStringLiteral("?"));
+    button->setFixedWidth(25);
+    SetTextKey(*button, "");
+    if (!topic) return button;
+    SetHintKey(*button, "HelpH");
+    QObject::connect(button, &QPushButton::clicked, &window,
+                     [&window, topic = *topic] { ShowHelp(HelpFile(), topic, &window); });
+    return button;
 }

@@ -2,8 +2,10 @@
 #pragma once
 
 #include <functional>
+#include <optional>
 #include <string>
 
+class QPushButton;
 class QUrl;
 class QWidget;
 
@@ -16,6 +18,16 @@ bool OpenDocument(const std::string& path);
 // start for topic 0. A help file that does not exist is reported in an error box over the
 // parent window.
 void ShowHelp(const std::string& helpFile, int topic, QWidget* parent = nullptr);
+
+// The help file of the language in use (TfMain::HelpFile): "VemlyHelp.html" in the language
+// folder of the main window's services.
+std::string HelpFile();
+
+// The help button "?" of a window (a dialog or a frame), named `ButtonHelp`. With a topic its
+// hint is the window's `HelpH` text and a click shows HelpFile at the topic over the window
+// (topic 0: at its start). Without a topic it has neither action nor hint, like the error
+// windows' buttons.
+QPushButton* NewHelpButton(QWidget& window, std::optional<int> topic);
 
 // While an opener is set, OpenDocument and ShowHelp hand their URL to it instead of the
 // desktop, and return what it returns. An empty function restores the desktop. Tests set one.

@@ -1,0 +1,74 @@
+// The base of the program's dialogs: the show and close hooks, texts by control name, the help
+// button with F1, and the OK/Exit footer.
+#include "shell/DialogBase.h"
+
+#include <QHBoxLayout>
+#include <QKeyEvent>
+#include <QLabel>
+#include <QPushButton>
+#include <QShowEvent>
+
+#include "shell/ShellOpen.h"
+#include "shell/ShellServices.h"
+#include "shell/Ulanguage_widgets.h"
+
+TDialogBase::TDialogBase(const char* name, QWidget* parent, Qt::WindowFlags flags)
+    : QDialog(parent, flags) {
+    setObjectName(QString::fromLatin1(name));
+}
+
+void TDialogBase::done(int result) {
+    if (isVisible()) FormClose();
+    QDialog::done(result);
+}
+
+QPushButton* TDialogBase::NewHelpButton(std::optional<int> topic) {
+    ButtonHelp = ::NewHelpButton(*this, topic);
+    f1ClicksHelp_ = topic.has_value();
+    return ButtonHelp;
+}
+
+QHBoxLayout* TDialogBase::NewFooter(TFooter buttons, TFooterDefaults defaults) {
+    const bool named = defaults == TFooterDefaults::OKExit;
+    ImageLogo = Named<QLabel>(this, "ImageLogo");
+    SetTextKey(*ImageLogo, "");
+    BitBtnOK = Named<QPushButton>(this, "BitBtnOK", named ? QStringLiteral("OK") : QString());
+    SetTextKey(*BitBtnOK, "BtnOK");
+    BitBtnOK->setDefault(true);
+    connect(BitBtnOK, &QPushButton::clicked, this, &QDialog::accept);
+
+    auto* row = new QHBoxLayout;
+    row->addWidget(ImageLogo);
+    row->addStretch(1);
+    row->addWidget(BitBtnOK);
+    if (buttons == TFooter::OKExit) {
+        BtnExit = Named<QPushButton>(this, "BtnExit", named ? QStringLiteral("Exit") : QString());
+        connect(BtnExit, &QPushButton::clicked, this, &QDialog::reject);
+        row->addWidget(BtnExit);
+    }
+    return row;
+}
+
+TLangFile TDialogBase::ReadTexts(const std::string& file, std::string_view section) {
+    TLangFile texts(ShellServices().LangPath() + file);
+    ReadCaptions(*this, texts, section);
+    return texts;
+}
+
+void TDialogBase::showEvent(QShowEvent* event) {
+    if (!event->spontaneous()) FormShow();
+    QDialog::showEvent(event);
+}
+
+void TDialogBase::keyPressEvent(QKeyEvent* event) {
+    if (event->key() == Qt::Key_F1 && f1ClicksHelp_) {
+        ButtonHelp->click();
+        return;
+    }
+    // Esc clicks the cancel button, which does nothing while it is disabled.
+    if (event->matches(QKeySequence::Cancel) && BtnExit != nullptr) {
+        BtnExit->click();
+        return;
+    }
+    QDialog::keyPressEvent(event);
+}
