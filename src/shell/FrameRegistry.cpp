@@ -21,8 +21,8 @@ int FrameType(int type) {
 
 }  // namespace
 
-TFrameBase::TFrameBase(const char* name, std::string langFile, std::string section,
-                       int helpTopic, TFrameHeader header, QWidget* parent)
+TFrameBase::TFrameBase(const char* name, std::string langFile, std::string section, int helpTopic,
+                       TFrameHeader header, QWidget* parent)
     : QFrame(parent), langFile_(std::move(langFile)), section_(std::move(section)) {
     setObjectName(QString::fromLatin1(name));
     LabelHeader = Named<QLabel>(this, "LabelHeader");

@@ -27,8 +27,8 @@ QString TextKey(const QWidget& control) {
 // The text of `key` when it differs from the control's current text; nothing when the key is
 // empty or the section holds the current text or lacks the key. Setting only what differs keeps
 // the picture of a label whose file has no text for it.
-std::optional<QString> NewText(const TLangFile& texts, std::string_view section,
-                               const QString& key, const QString& current) {
+std::optional<QString> NewText(const TLangFile& texts, std::string_view section, const QString& key,
+                               const QString& current) {
     if (key.isEmpty()) return std::nullopt;
     QString text = ToQString(texts.Read(section, ToStdString(key), ToStdString(current)));
     if (text == current) return std::nullopt;

@@ -44,9 +44,9 @@ public:
         Image1->setPixmap(picture);
         NewHelpButton(topic);
         auto* layout = new QVBoxLayout(this);
-        for (QWidget* control : std::initializer_list<QWidget*>{
-                 LabelHeader, ButtonHelp, LabelWarning, GroupBoxCopies, CheckBoxDaily,
-                 BitBtnReport, EditName, Image1})
+        for (QWidget* control :
+             std::initializer_list<QWidget*>{LabelHeader, ButtonHelp, LabelWarning, GroupBoxCopies,
+                                             CheckBoxDaily, BitBtnReport, EditName, Image1})
             layout->addWidget(control);
         layout->addLayout(NewFooter(footer, defaults));
     }

@@ -57,9 +57,9 @@ TEST(FrameRegistry, FindsTheFrameOfEachNodeType) {
         int type;
         TFrameBase* frame;
     };
-    for (const Case& c : {Case{otBudget, &folder}, Case{otFolder, &folder}, Case{otTable, &table},
-                          Case{otLog, &log}, Case{otPay, nullptr}, Case{otCalendar, nullptr},
-                          Case{-1, nullptr}})
+    for (const Case& c :
+         {Case{otBudget, &folder}, Case{otFolder, &folder}, Case{otTable, &table},
+          Case{otLog, &log}, Case{otPay, nullptr}, Case{otCalendar, nullptr}, Case{-1, nullptr}})
         EXPECT_EQ(frames.FrameFor(c.type), c.frame) << c.type;
     EXPECT_EQ(frames.Frames(), (std::vector<TFrameBase*>{&log, &folder, &table}));
 }
