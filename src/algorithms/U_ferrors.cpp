@@ -2,7 +2,6 @@
 // the description and example of the selected one and its line marked in the editor's text.
 #include "algorithms/U_ferrors.h"
 
-#include <QCloseEvent>
 #include <QFont>
 #include <QHBoxLayout>
 #include <QHeaderView>
@@ -21,6 +20,7 @@
 #include "platform/Text.h"
 #include "shell/ShellServices.h"
 #include "shell/Ulanguage.h"
+#include "shell/Ulanguage_widgets.h"
 
 namespace {
 
@@ -34,27 +34,20 @@ QTableWidgetItem* Cell(const std::string& text) {
 }  // namespace
 
 TfErrors::TfErrors(TErrorsHost& host, QWidget* parent)
-    : QDialog(parent, Qt::Tool | Qt::WindowStaysOnTopHint), host_(host) {
-    setObjectName(QStringLiteral("TfErrors"));
+    : TDialogBase("TfErrors", parent, Qt::Tool | Qt::WindowStaysOnTopHint), host_(host) {
     setAttribute(Qt::WA_DeleteOnClose);
     setSizeGripEnabled(true);
     resize(427, 397);
 
-    LabelHeader = new QLabel(this);
-    LabelHeader->setObjectName(QStringLiteral("LabelHeader"));
+    LabelHeader = Named<QLabel>(this, "LabelHeader", QStringLiteral("Errors"));
     QFont headerFont(QStringLiteral("Arial"));
     headerFont.setPixelSize(13);
     headerFont.setBold(true);
     LabelHeader->setFont(headerFont);
     LabelHeader->setStyleSheet(QStringLiteral("color: red"));
-    ButtonHelp = new QPushButton(QStringLiteral("?"), this);
-    ButtonHelp->setObjectName(QStringLiteral("ButtonHelp"));
-    ButtonHelp->setFixedWidth(25);
-    ImageLogo = new QLabel(this);
-    ImageLogo->setObjectName(QStringLiteral("ImageLogo"));
+    NewHelpButton(std::nullopt);
 
-    StringGridErrors = new QTableWidget(0, 3, this);
-    StringGridErrors->setObjectName(QStringLiteral("StringGridErrors"));
+    StringGridErrors = Named<QTableWidget>(this, "StringGridErrors", 0, 3);
     StringGridErrors->verticalHeader()->hide();
     StringGridErrors->verticalHeader()->setDefaultSectionSize(19);
     StringGridErrors->horizontalHeader()->setSectionsClickable(false);
@@ -65,32 +58,23 @@ TfErrors::TfErrors(TErrorsHost& host, QWidget* parent)
     StringGridErrors->setColumnWidth(0, 30);
     StringGridErrors->setColumnWidth(1, 49);
     StringGridErrors->setColumnWidth(2, 328);
-    RichEditDescr = new QTextEdit(this);
-    RichEditDescr->setObjectName(QStringLiteral("RichEditDescr"));
+    RichEditDescr = Named<QTextEdit>(this, "RichEditDescr");
     RichEditDescr->setReadOnly(true);
     RichEditDescr->setVerticalScrollBarPolicy(Qt::ScrollBarAlwaysOn);
     RichEditDescr->setFont(QFont(QStringLiteral("Tahoma"), 8));
-    Splitter1 = new QSplitter(Qt::Vertical, this);
-    Splitter1->setObjectName(QStringLiteral("Splitter1"));
+    Splitter1 = Named<QSplitter>(this, "Splitter1", Qt::Vertical);
     Splitter1->addWidget(StringGridErrors);
     Splitter1->addWidget(RichEditDescr);
     Splitter1->setSizes({260, 89});
-    BitBtnOK = new QPushButton(this);
-    BitBtnOK->setObjectName(QStringLiteral("BitBtnOK"));
 
     auto* top = new QHBoxLayout;
     top->addWidget(LabelHeader, 1);
     top->addWidget(ButtonHelp);
-    auto* bottom = new QHBoxLayout;
-    bottom->addWidget(ImageLogo);
-    bottom->addStretch(1);
-    bottom->addWidget(BitBtnOK);
     auto* layout = new QVBoxLayout(this);
     layout->addLayout(top);
     layout->addWidget(Splitter1, 1);
-    layout->addLayout(bottom);
+    layout->addLayout(NewFooter(TFooter::OK));
 
-    connect(BitBtnOK, &QPushButton::clicked, this, &QDialog::close);
     connect(StringGridErrors, &QTableWidget::currentCellChanged, this,
             [this](int row) { StringGridErrorsSelectCell(row + 1); });
     host_.SetErrorsOpen(true);
@@ -98,26 +82,16 @@ TfErrors::TfErrors(TErrorsHost& host, QWidget* parent)
 
 TfErrors::~TfErrors() = default;
 
-void TfErrors::showEvent(QShowEvent* event) {
-    if (!shown_) FormShow();
-    shown_ = true;
-    QDialog::showEvent(event);
-}
-
-void TfErrors::closeEvent(QCloseEvent* event) {
+void TfErrors::FormClose() {
     host_.SetErrorsOpen(false);
     host_.ClearLineMark();
     texts_.reset();
-    QDialog::closeEvent(event);
 }
 
 void TfErrors::FormShow() {
-    BitBtnOK->setDefault(true);
-    const TLangFile& texts = Texts();
-    const QString header = ToQString(texts.Read("Errors", "LabelHeader", "Errors"));
-    LabelHeader->setText(header);
-    setWindowTitle(header);
-    BitBtnOK->setText(ToQString(texts.Read("Errors", "BtnOK", "OK")));
+    texts_ = std::make_unique<TLangFile>(ReadTexts("Errors.lng", "Errors"));
+    const TLangFile& texts = *texts_;
+    setWindowTitle(LabelHeader->text());
     StringGridErrors->setHorizontalHeaderLabels({
         ToQString(" " + texts.Read("Errors", "Col0", "N")),
         ToQString(" " + texts.Read("Errors", "Col1", "Row")),

@@ -2,14 +2,13 @@
 // the description and example of the selected one and its line marked in the editor's text.
 #pragma once
 
-#include <QDialog>
 #include <cstdint>
 #include <memory>
 
 #include "algorithms/Uq519algorithm01.h"
+#include "shell/DialogBase.h"
 
 class QLabel;
-class QPushButton;
 class QSplitter;
 class QTableWidget;
 class QTextEdit;
@@ -38,8 +37,8 @@ constexpr std::uint32_t kErrorLineColor = 0x8899FF;
 
 // A tool window that stays on top of the editor and frees itself when closed. The editor fills
 // ErrorList before it shows the window; the texts come from the language folder's "Errors.lng"
-// (defaults where it has none).
-class TfErrors : public QDialog {
+// (defaults where it has none). Its help button has no action; OK closes it.
+class TfErrors : public TDialogBase {
     Q_OBJECT
 
 public:
@@ -54,24 +53,20 @@ public:
     void ShowError(int line, int row);
 
     QLabel* LabelHeader;
-    QPushButton* ButtonHelp;
     QTableWidget* StringGridErrors;  // "N", "Row", "Error"; row r - 1 shows error r
     QSplitter* Splitter1;
     QTextEdit* RichEditDescr;
-    QPushButton* BitBtnOK;
-    QLabel* ImageLogo;
 
 protected:
-    void showEvent(QShowEvent* event) override;
-    void closeEvent(QCloseEvent* event) override;
+    void FormShow() override;
+    // Tells the editor that the list is closed and removes the line mark.
+    void FormClose() override;
 
 private:
-    void FormShow();
     void StringGridErrorsSelectCell(int row);
     const TLangFile& Texts();
 
     TErrorsHost& host_;
-    bool shown_ = false;
-    // Errors.lng, open from the first show until the window closes.
+    // Errors.lng, open from the show until the window closes.
     std::unique_ptr<TLangFile> texts_;
 };

@@ -17,20 +17,19 @@
 #include "platform/Text.h"
 #include "shell/ShellServices.h"
 #include "shell/Ulanguage.h"
+#include "shell/Ulanguage_widgets.h"
 
 namespace {
 
 QTextEdit* ReadOnlyEdit(QWidget* parent, const char* name) {
-    auto* edit = new QTextEdit(parent);
-    edit->setObjectName(QString::fromLatin1(name));
+    auto* edit = Named<QTextEdit>(parent, name);
     edit->setReadOnly(true);
     return edit;
 }
 
 }  // namespace
 
-TfGlobalError::TfGlobalError(QWidget* parent) : QDialog(parent) {
-    setObjectName(QStringLiteral("TfGlobalError"));
+TfGlobalError::TfGlobalError(QWidget* parent) : TDialogBase("TfGlobalError", parent) {
     setAttribute(Qt::WA_DeleteOnClose);
     setWindowTitle(QStringLiteral(" error"));
     setFixedSize(449, 356);
@@ -46,57 +45,35 @@ TfGlobalError::TfGlobalError(QWidget* parent) : QDialog(parent) {
     titleFont.setPixelSize(15);
     titleFont.setBold(true);
     RichEditTitle->setFont(titleFont);
-    LabelTitle = new QLabel(this);
-    LabelTitle->setObjectName(QStringLiteral("LabelTitle"));
+    LabelTitle = Named<QLabel>(this, "LabelTitle");
     LabelTitle->setWordWrap(true);
-    ButtonHelp = new QPushButton(QStringLiteral("?"), this);
-    ButtonHelp->setObjectName(QStringLiteral("ButtonHelp"));
-    ButtonHelp->setFixedWidth(25);
+    NewHelpButton(std::nullopt);
     RichEditDescript = ReadOnlyEdit(this, "RichEditDescript");
     RichEditDescript->setVerticalScrollBarPolicy(Qt::ScrollBarAlwaysOn);
     QPalette descript = RichEditDescript->palette();
     descript.setColor(QPalette::Base, descript.color(QPalette::Button));
     RichEditDescript->setPalette(descript);
-    BitBtnOK = new QPushButton(this);
-    BitBtnOK->setObjectName(QStringLiteral("BitBtnOK"));
-    ImageLogo = new QLabel(this);
-    ImageLogo->setObjectName(QStringLiteral("ImageLogo"));
 
     auto* titleRow = new QHBoxLayout;
     titleRow->addWidget(LabelTitle, 1);
     titleRow->addWidget(ButtonHelp);
-    auto* bottom = new QHBoxLayout;
-    bottom->addWidget(ImageLogo);
-    bottom->addStretch(1);
-    bottom->addWidget(BitBtnOK);
     auto* layout = new QVBoxLayout(this);
     layout->addWidget(RichEditTitle);
     layout->addLayout(titleRow);
     layout->addWidget(RichEditDescript, 1);
-    layout->addLayout(bottom);
-
-    connect(BitBtnOK, &QPushButton::clicked, this, &QDialog::close);
-}
-
-void TfGlobalError::showEvent(QShowEvent* event) {
-    if (!shown_) FormShow();
-    shown_ = true;
-    QDialog::showEvent(event);
+    layout->addLayout(NewFooter(TFooter::OK, TFooterDefaults::Empty));
 }
 
 void TfGlobalError::FormShow() {
-    BitBtnOK->setDefault(true);
-    const std::string lang = ShellServices().LangPath();
     {
-        const TLangFile texts(lang + "GlobalError.lng");
+        // LabelTitle and BitBtnOK take their captions by name; the rest are kept.
+        const TLangFile texts = ReadTexts("GlobalError.lng", "GlobalError");
         const auto read = [&texts](const char* key) { return texts.Read("GlobalError", key, ""); };
         StrObjName = read("StrObjName");
         StrAlgName = read("StrAlgName");
         StrErrList = read("StrErrList");
         StrInAlg = read("StrInAlg");
         StrInStr = read("StrInStr");
-        LabelTitle->setText(ToQString(read("LabelTitle")));
-        BitBtnOK->setText(ToQString(read("BtnOK")));
         TitleStr1 = read("TitleStr1");
         TitleStr2 =
             ReplaceAllText(read("TitleStr2"), "[budget_name]", ShellServices().BudgetName());
@@ -114,7 +91,7 @@ void TfGlobalError::FormShow() {
                        watch.NameAlg + "\n\n\n" + StrErrList;
     // The language's texts get their line breaks before the names and texts of algorithms go
     // in, so that these stand as they are.
-    const TLangFile errors(lang + "Errors.lng");
+    const TLangFile errors(ShellServices().LangPath() + "Errors.lng");
     const std::string heading = ExpandLineBreaks(StrInAlg);
     int n = 0;
     for (const Error01& error : watch.Errors) {
