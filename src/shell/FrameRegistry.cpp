@@ -3,7 +3,6 @@
 
 #include <QLabel>
 #include <QPushButton>
-#include <algorithm>
 #include <stdexcept>
 
 #include "platform/Text.h"
@@ -54,8 +53,7 @@ void TFrameRegistry::RegisterFrame(int type, TFrameBase& frame) {
     if (!byType_.emplace(FrameType(type), &frame).second)
         throw std::logic_error("A frame is already registered for the node type " +
                                std::to_string(type));
-    if (std::find(frames_.begin(), frames_.end(), &frame) == frames_.end())
-        frames_.push_back(&frame);
+    frames_.push_back(&frame);
 }
 
 TFrameBase* TFrameRegistry::FrameFor(int type) const {

@@ -76,7 +76,7 @@ public:
     // The frame of the type; null when no frame is registered for it (and for -1, nothing
     // selected).
     TFrameBase* FrameFor(int type) const;
-    // Every registered frame once, in the order of registration.
+    // The registered frames in the order of registration.
     const std::vector<TFrameBase*>& Frames() const { return frames_; }
 
 private:
