@@ -52,8 +52,8 @@ ExtData Datum(int n, int object, int type, int subSource) {
 class SmallBudget {
 public:
     SmallBudget() {
-        shell_.budgetPath = budget_;
-        shell_.langPath = folders_.DataPath() + "LangEN/";
+        shell_.state.BudgetPath = budget_;
+        shell_.state.LangPath = folders_.DataPath() + "LangEN/";
         for (TTable* table : dm_.BudgetTables()) {
             table->SetDatabaseName(budget_);
             table->SetIndexName(table == &dm_.TablejTrans ? idx::Index_NTrans : idx::Index01);

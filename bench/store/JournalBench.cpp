@@ -82,7 +82,7 @@ int ApplyRenameLike(const TTransRow& row) {
 void Journal(benchmark::State& state) {
     Budget budget;
     FakeShellServices shell(budget.Folder());
-    shell.budgetPath = budget.Folder();
+    shell.state.BudgetPath = budget.Folder();
     TDM dm;
     for (TTable* table : {&dm.TableObjects, &dm.TablejTrans, &dm.TablejTrInteger, &dm.TablejTrText,
                           &dm.TablejTrDate}) {

@@ -34,6 +34,8 @@
 #include "platform/Table.h"
 #include "platform/Text.h"
 #include "reports/U_rtfreport.h"
+#include "schema/SchemaNames.h"
+#include "shell/BudgetList.h"
 #include "shell/MessageDlg.h"
 #include "shell/ShellOpen.h"
 #include "shell/ShellServices.h"
@@ -41,42 +43,13 @@
 #include "store/U_dm.h"
 #include "store/U_fileoperation.h"
 #include "store/Usettings.h"
-#include "schema/SchemaNames.h"
 
 namespace fs = std::filesystem;
 
 TfMain* fMain = nullptr;
 
-// The main window's services for the parts without a window.
-class TfMainServices : public TShellServices {
-public:
-    explicit TfMainServices(TfMain& main)
-        : main_(main), previous_(shell_services_detail::installed) {
-        SetShellServices(this);
-    }
-    ~TfMainServices() override { SetShellServices(previous_); }
-    TfMainServices(const TfMainServices&) = delete;
-    TfMainServices& operator=(const TfMainServices&) = delete;
-
-    std::string UsersDataPath() const override { return main_.UsersDataPath; }
-    std::string BudgetPath() const override { return main_.BudgetPath; }
-    std::string LangPath() const override { return main_.LangPath; }
-    std::string BudgetName() const override { return main_.BudgetName; }
-    void StopBudget() override { main_.StopBudget(); }
-    bool FatalClose() const override { return main_.FatalClose; }
-    void CloseFatally(const std::string& text) override { main_.CloseFatally(text); }
-    void FatalError(int code) override { main_.FatalError(code); }
-    void Close() override { main_.close(); }
-
-private:
-    TfMain& main_;
-    TShellServices* previous_;
-};
-
 namespace {
 
-// The name under which the program's own temp folder lies in the temp folder.
-constexpr const char* kTempFolderName = "VemlyTEMP";
 // The lock file in the users-data folder that a running copy holds.
 constexpr const char* kLockFileName = "vemly.lock";
 
@@ -90,14 +63,6 @@ constexpr TUsersDataTable kUsersDataTables[] = {
     {"Settings.db", "Fatal error ! Does not exist table of the budgets 'Settings.db'."},
 };
 
-// The first thirteen of the data module's budget tables hold objects; the rest, the journal.
-constexpr size_t kObjectTableCount = 13;
-
-std::string WithSlash(std::string folder) {
-    if (folder.empty() || folder.back() != '/') folder += '/';
-    return folder;
-}
-
 // Creates one folder level; a failure is not reported (later uses of the folder fail).
 void MakeFolder(const std::string& path) {
     QDir().mkdir(ToQString(path));
@@ -109,16 +74,6 @@ void MakePrivateFolder(const std::string& path) {
     QDir().mkdir(ToQString(path), QFile::ReadOwner | QFile::WriteOwner | QFile::ExeOwner);
 }
 
-// Entries that SQLite makes beside a tables file while it is open.
-bool IsTablesCompanion(const std::string& name) {
-    for (const char* suffix : {"-wal", "-shm", "-journal"}) {
-        const size_t length = std::strlen(suffix);
-        if (name.size() > length && name.compare(name.size() - length, length, suffix) == 0)
-            return true;
-    }
-    return false;
-}
-
 // Copies the installed folder `from` (without the entry named `skip`) to `to`: first into a
 // folder beside it, which then takes the name, so that an interrupted copy leaves nothing
 // half-copied under the real name. The staging folder is this process's own, so that two
@@ -127,7 +82,8 @@ bool IsTablesCompanion(const std::string& name) {
 void CopyFolderInPlace(const fs::path& from, const fs::path& to, const std::string& skip) {
     std::error_code error;
     if (!fs::is_directory(from, error) || fs::exists(to, error)) return;
-    const fs::path staging = to.string() + ".part-" + std::to_string(QCoreApplication::applicationPid());
+    const fs::path staging =
+        to.string() + ".part-" + std::to_string(QCoreApplication::applicationPid());
     fs::remove_all(staging, error);
     fs::create_directories(staging, error);
     if (error) return;
@@ -141,66 +97,49 @@ void CopyFolderInPlace(const fs::path& from, const fs::path& to, const std::stri
     if (error) fs::remove_all(staging, error);
 }
 
-// Closes the table, sets its read-only flag and opens it again.
-void Reopen(TTable& table, bool readOnly) {
-    table.Close();
-    table.SetReadOnly(readOnly);
-    table.Open();
-}
-
-std::string FieldText(TTable& table, const char* field) {
-    return table.FieldByName(field).AsString();
-}
-
-int FieldInt(TTable& table, const char* field) {
-    return table.FieldByName(field).AsInteger();
-}
-
-// One row of a budget's Objects table, as the tree shows it.
-struct TObjectRow {
-    ObjectInfo Info;
-    int Image;
-    bool Expanded;
-};
-
 }  // namespace
 
 // --- Tree nodes --------------------------------------------------------------------------------
 
-TTreeNode::TTreeNode(const TfMain& owner, ObjectInfo info, int image, int selectedImage)
-    : Info(std::move(info)), ImageIndex(image), SelectedImageIndex(selectedImage), owner_(owner) {
-    setText(0, ToQString(Info.Name));
-    SetImages(image, selectedImage);
+TTreeNode::TTreeNode(const TfMain& owner, int index) : Index(index), owner_(owner) {
+    setText(0, ToQString(Info().Name));
+    RefreshImages();
 }
 
-void TTreeNode::SetImages(int image, int selectedImage) {
-    ImageIndex = image;
-    SelectedImageIndex = selectedImage;
-    setIcon(0, owner_.ImageListTree.NodeIcon(image, selectedImage));
+const TIndexNode& TTreeNode::Entry() const {
+    return owner_.Index().Node(Index);
+}
+
+void TTreeNode::RefreshImages() {
+    setIcon(0, owner_.ImageListTree.NodeIcon(Entry().Image, Entry().SelectedImage));
 }
 
 QVariant TTreeNode::data(int column, int role) const {
     if (role != Qt::FontRole || treeWidget() == nullptr) return QTreeWidgetItem::data(column, role);
     QFont font = treeWidget()->font();
     const qreal size = font.pointSizeF() > 0 ? font.pointSizeF() : 9;
-    const bool inOpenBudget = Info.Path == owner_.BudgetPath;
+    const TMainState& state = owner_.State();
+    const bool inOpenBudget = Info().Path == state.BudgetPath;
     if (IsRoot()) {
         font.setPointSizeF(size + 2);
         font.setUnderline(inOpenBudget);
     } else {
-        font.setBold(inOpenBudget && Info.ID == owner_.IDObject);
+        font.setBold(inOpenBudget && Info().ID == state.IDObject);
     }
     return font;
 }
 
 // --- Creation, first show and close ------------------------------------------------------------
 
-TfMain::TfMain() {
+TfMain::TfMain() : previousServices_(shell_services_detail::installed) {
+    SetShellServices(this);
     BuildWindow();
     FormCreate();
 }
 
-TfMain::~TfMain() = default;
+TfMain::~TfMain() {
+    SetShellServices(previousServices_);
+}
 
 QAction* TfMain::AddAction(QMenu* menu, const char* name) {
     QAction* action = menu->addAction(QString::fromLatin1(name));
@@ -232,8 +171,10 @@ void TfMain::BuildWindow() {
     connect(TreeViewMain, &QWidget::customContextMenuRequested, this, [this](const QPoint& at) {
         PMenuTree->popup(TreeViewMain->viewport()->mapToGlobal(at));
     });
-    connect(TreeViewMain, &QTreeWidget::itemExpanded, this, &TfMain::TreeViewMainExpanded);
-    connect(TreeViewMain, &QTreeWidget::itemCollapsed, this, &TfMain::TreeViewMainCollapsed);
+    connect(TreeViewMain, &QTreeWidget::itemExpanded, this,
+            [this](QTreeWidgetItem* item) { TreeViewMainExpanded(item, true); });
+    connect(TreeViewMain, &QTreeWidget::itemCollapsed, this,
+            [this](QTreeWidgetItem* item) { TreeViewMainExpanded(item, false); });
     leftLayout->addWidget(TreeViewMain);
     auto* panel3 = new QFrame(panel1);
     panel3->setObjectName(QStringLiteral("Panel3"));
@@ -284,8 +225,7 @@ void TfMain::BuildMenus() {
     for (const char* name : {"Backup", "Recovery", "Language", "Settings"})
         AddAction(admin, name)->setEnabled(false);
     QMenu* help = addMenu("Help");
-    connect(AddAction(help, "Help1"), &QAction::triggered, this,
-            [this] { ShowHelp(HelpFile, 0, this); });
+    connect(AddAction(help, "Help1"), &QAction::triggered, this, [this] { ShowHelp(0); });
     AddAction(help, "About")->setEnabled(false);
 
     PMenuTree = new QMenu(this);
@@ -336,26 +276,24 @@ void TfMain::BuildStartPanel() {
 }
 
 void TfMain::FormCreate() {
-    services_ = std::make_unique<TfMainServices>(*this);
-
-    ProgramPath = ProgramFolder() + "/";
-    DataPath = GetCommonAppDataFolder() + "/";
-    UsersDataPath = GetMyDocumentsFolder() + "/VemlyUsersData/";
+    state_.ProgramPath = ProgramFolder() + "/";
+    state_.DataPath = GetCommonAppDataFolder() + "/";
+    state_.UsersDataPath = GetMyDocumentsFolder() + "/VemlyUsersData/";
     CopyInstalledData();
-    TempPath = GetTempFolder() + kTempFolderName + "/";
-    MakePrivateFolder(TempPath);
-    TemplatesPath = DataPath + "Templates/";
-    ExportPath = GetMyDocumentsFolder() + "/VemlyExport";
-    MakeFolder(ExportPath);
+    state_.TempPath = GetTempFolder() + kTempFolderName + "/";
+    MakePrivateFolder(state_.TempPath);
+    state_.TemplatesPath = state_.DataPath + "Templates/";
+    state_.ExportPath = GetMyDocumentsFolder() + "/VemlyExport";
+    MakeFolder(state_.ExportPath);
 
     CheckUsersDataTables();
-    if (FatalClose) return;
+    if (state_.FatalClose) return;
 
     const bool firstStartOfDay = DatePart(GetSettingDate("LastStart", 0)) < DatePart(Today());
     const int pendingRequest = GetSettingInt("Startup", 0);
     const bool setupMode =
-        TIniFile(DataPath + "vemly.ini").ReadString("Common", "VLSMode", "0") == "1";
-    QDir::setCurrent(ToQString(ProgramPath));
+        TIniFile(state_.DataPath + "vemly.ini").ReadString("Common", "VLSMode", "0") == "1";
+    QDir::setCurrent(ToQString(state_.ProgramPath));
     if (!setupMode && (firstStartOfDay || pendingRequest >= 1)) RunStartupHelper();
 }
 
@@ -363,15 +301,15 @@ void TfMain::FormCreate() {
 // copied from the installed data (<prefix>/share/vemly beside the program's bin folder; its
 // "UsersData" holds the users-data folder), before the start-up checks look at them.
 void TfMain::CopyInstalledData() const {
-    const fs::path installed = fs::path(ProgramPath) / ".." / "share" / "vemly";
+    const fs::path installed = fs::path(state_.ProgramPath) / ".." / "share" / "vemly";
     const auto withoutSlash = [](const std::string& folder) {
         return fs::path(folder.substr(0, folder.size() - 1));
     };
     std::error_code error;
-    fs::create_directories(withoutSlash(DataPath).parent_path(), error);
-    CopyFolderInPlace(installed, withoutSlash(DataPath), "UsersData");
-    fs::create_directories(withoutSlash(UsersDataPath).parent_path(), error);
-    CopyFolderInPlace(installed / "UsersData", withoutSlash(UsersDataPath), "");
+    fs::create_directories(withoutSlash(state_.DataPath).parent_path(), error);
+    CopyFolderInPlace(installed, withoutSlash(state_.DataPath), "UsersData");
+    fs::create_directories(withoutSlash(state_.UsersDataPath).parent_path(), error);
+    CopyFolderInPlace(installed / "UsersData", withoutSlash(state_.UsersDataPath), "");
 }
 
 // The budget list and the settings must be tables of the users-data folder; each one that is
@@ -380,20 +318,20 @@ void TfMain::CheckUsersDataTables() {
     for (const TUsersDataTable& table : kUsersDataTables) {
         try {
             TTable check;
-            check.SetDatabaseName(UsersDataPath);
+            check.SetDatabaseName(state_.UsersDataPath);
             check.SetTableName(table.Name);
             check.SetReadOnly(true);
             check.Open();
         } catch (const EDatabaseError&) {
             MessageDlg(table.Missing, TMsgDlgType::mtError, mbOK, this);
-            FatalClose = true;
+            state_.FatalClose = true;
         }
     }
 }
 
 void TfMain::RunStartupHelper() {
     QProcess helper;
-    helper.setProgram(ToQString(ProgramPath + "VLStartup"));
+    helper.setProgram(ToQString(state_.ProgramPath + "VLStartup"));
     helper.start();
     if (helper.waitForStarted()) helper.waitForFinished(-1);
 }
@@ -410,24 +348,24 @@ void TfMain::showEvent(QShowEvent* event) {
 }
 
 void TfMain::FormShow() {
-    if (FatalClose) {
+    if (state_.FatalClose) {
         CloseLater();
         return;
     }
     if (AnotherCopyRuns()) {
-        FatalClose = true;
+        state_.FatalClose = true;
         CloseLater();
         return;
     }
-    const TIniFile ini(DataPath + "vemly.ini");
+    const TIniFile ini(state_.DataPath + "vemly.ini");
     if (ini.ReadString("Common", "VLSMode", "0") == "1") {
         SetupRun();
         return;
     }
-    BackupPath = ini.ReadString("Common", "BACKUP", UsersDataPath + "BACKUP");
-    MakeFolder(BackupPath);
-    LangPath = DataPath + ini.ReadString("Common", "VLLang", "") + "/";
-    HelpFile = LangPath + "VemlyHelp.html";
+    state_.BackupPath = ini.ReadString("Common", "BACKUP", state_.UsersDataPath + "BACKUP");
+    MakeFolder(state_.BackupPath);
+    state_.LangPath = state_.DataPath + ini.ReadString("Common", "VLLang", "") + "/";
+    state_.HelpFile = state_.LangPath + "VemlyHelp.html";
     RunStartUp();
 }
 
@@ -436,7 +374,7 @@ void TfMain::FormShow() {
 // taken over. A lock file that cannot be written at all does not keep the program from
 // starting: the lock then answers that no other copy runs.
 bool TfMain::AnotherCopyRuns() {
-    copyLock_ = std::make_unique<QLockFile>(ToQString(UsersDataPath + kLockFileName));
+    copyLock_ = std::make_unique<QLockFile>(ToQString(state_.UsersDataPath + kLockFileName));
     copyLock_->setStaleLockTime(0);
     if (copyLock_->tryLock(0)) return false;
     const bool lockedByOther = copyLock_->error() == QLockFile::LockFailedError;
@@ -449,15 +387,15 @@ bool TfMain::AnotherCopyRuns() {
 // a step fails, after showing the error: nothing else of the program is loaded in this start.
 void TfMain::SetupRun() {
     try {
-        TIniFile ini(DataPath + "vemly.ini");
-        ini.WriteString("Common", "BACKUP", UsersDataPath + "BACKUP");
+        TIniFile ini(state_.DataPath + "vemly.ini");
+        ini.WriteString("Common", "BACKUP", state_.UsersDataPath + "BACKUP");
         strFCharsetInfo charset;
-        charset.Path = DataPath + "fcharset.cfg";
+        charset.Path = state_.DataPath + "fcharset.cfg";
         ReadCharsetConfig(charset);
         // Russian-speaking users get the Russian module and everybody else the English one, as
         // long as the chosen one is installed; otherwise the other.
         std::string language = charset.Charset == "204" ? "LangRU" : "LangEN";
-        if (!FolderExists(DataPath + language))
+        if (!FolderExists(state_.DataPath + language))
             language = language == "LangRU" ? "LangEN" : "LangRU";
         ini.WriteString("Common", "VLLang", language);
         ini.WriteString("Common", "VLSMode", "0");
@@ -465,36 +403,19 @@ void TfMain::SetupRun() {
     } catch (const std::exception& error) {
         MessageDlg(error.what(), TMsgDlgType::mtError, mbOK, this);
     }
-    FatalClose = true;
+    state_.FatalClose = true;
     CloseLater();
 }
 
 // The work of a normal start after the first show, as far as it is built: the data module's
 // tables prepared, the main window's texts read and the tree built.
 void TfMain::RunStartUp() {
-    PrepareDataModule();
+    DM->PrepareTables(state_.UsersDataPath);
+    state_.IDBudget = -1;
     LoadTexts();
-    NamesSep = GetSettingStr("NamesSep", "\\");
+    state_.NamesSep = GetSettingStr("NamesSep", "\\");
     RebuildTree();
     TreeViewMain->setFocus();
-}
-
-// The budget list is opened read-only on the users-data folder; the seventeen budget tables
-// get their indexes and stay closed until a budget is opened.
-void TfMain::PrepareDataModule() {
-    TTable& budgets = DM->TableBudgets;
-    budgets.Close();
-    budgets.SetDatabaseName(UsersDataPath);
-    budgets.SetTableName(tbl::Budgets);
-    budgets.SetIndexName(idx::Index01);
-    budgets.SetReadOnly(true);
-    budgets.Open();
-    for (TTable* table : DM->BudgetTables()) {
-        table->Close();
-        table->SetIndexName(table == &DM->TablejTrans ? idx::Index_NTrans : idx::Index01);
-        table->SetReadOnly(true);
-    }
-    IDBudget = -1;
 }
 
 // The menus, the status bar, the busy texts, the tree's captions and its popup menu from the
@@ -509,10 +430,10 @@ void TfMain::LoadTexts() {
             action->setText(ToQString(text));
     };
     {
-        const TLangFile main(LangPath + "Main.lng");
-        MesPrepare = main.Read("Main", "MesPrepare", "Prepare ...");
-        MesLoad = main.Read("Main", "MesLoad", "Load ...");
-        MesProcessing = main.Read("Main", "MesProcessing", "Processing ...");
+        const TLangFile main(state_.LangPath + "Main.lng");
+        state_.MesPrepare = main.Read("Main", "MesPrepare", "Prepare ...");
+        state_.MesLoad = main.Read("Main", "MesLoad", "Load ...");
+        state_.MesProcessing = main.Read("Main", "MesProcessing", "Processing ...");
         const std::pair<const char*, const char*> captions[] = {
             {"Budget", "Budget"},     {"CreateBudget", "Create budget"},
             {"Exit", "Exit"},         {"Admin", "Administrator"},
@@ -522,14 +443,14 @@ void TfMain::LoadTexts() {
             {"About", "About"}};
         for (const auto& [name, defaultText] : captions)
             setCaption(menuBar(), name, main.Read("Main", name, defaultText));
-        CalendarCaption = main.Read("Tree", "Calendar", "Calendar of the budget");
-        LogCaption = main.Read("Tree", "Log", "Log of transactions");
+        state_.CalendarCaption = main.Read("Tree", "Calendar", "Calendar of the budget");
+        state_.LogCaption = main.Read("Tree", "Log", "Log of transactions");
         StatusBarText->setText(ToQString("   " + main.Read("Main", "StatusBar", "")));
         QPalette palette = StatusBarText->palette();
         palette.setColor(QPalette::WindowText, MemoColor);
         StatusBarText->setPalette(palette);
     }
-    const TLangFile popup(LangPath + "PMenuTree.lng");
+    const TLangFile popup(state_.LangPath + "PMenuTree.lng");
     const std::pair<const char*, const char*> items[] = {
         {"Item0", "CreateObject"}, {"Item1", "Rename"}, {"Item3", "Move"},
         {"Item4", "Delete"},       {"Item6", "Export"}, {"Item7", "Import"}};
@@ -542,11 +463,12 @@ void TfMain::CloseLater() {
 }
 
 void TfMain::closeEvent(QCloseEvent* event) {
-    QDir::setCurrent(ToQString(ProgramPath));
+    QDir::setCurrent(ToQString(state_.ProgramPath));
     // The close dialog is not part of the program yet: the window closes at once. The lock is
     // given up first, so that a copy the restart helper starts is not taken for a second one.
     copyLock_.reset();
-    if (RestartRequested) QProcess::startDetached(ToQString(ProgramPath + "VLRestart"), {});
+    if (state_.RestartRequested)
+        QProcess::startDetached(ToQString(state_.ProgramPath + "VLRestart"), {});
     event->accept();
 }
 
@@ -557,84 +479,68 @@ bool TfMain::eventFilter(QObject* watched, QEvent* event) {
 
 // The start panel stays in the middle of the frame panel while no node is selected.
 void TfMain::CentreStartPanel() {
-    if (TypeObject != -1) return;
+    if (state_.TypeObject != -1) return;
     Panel2->move(PanelFrames->width() / 2 - Panel2->width() / 2,
                  PanelFrames->height() / 2 - Panel2->height() / 2);
 }
 
 // --- Services --------------------------------------------------------------------------------
 
-void TfMain::FatalError(int code) {
-    const std::string systemText = std::strerror(errno);
-    std::string text = code == -2   ? "Fatal error ! Unable to create directory."
-                       : code == -3 ? "Fatal error ! Unable to delete directory."
-                                    : "Fatal error !";
-    CloseFatally(text + "\n" + systemText);
+void TfMain::ResetShownMark(TShownMark mark) {
+    state_.ResetShownMark(mark);
+}
+
+void TfMain::FatalError(int code, std::error_code error) {
+    const std::string text = code == kFolderNotCreated ? "Fatal error ! Unable to create directory."
+                             : code == kFolderNotDeleted
+                                 ? "Fatal error ! Unable to delete directory."
+                                 : "Fatal error !";
+    CloseFatally(text + "\n" + error.message());
 }
 
 void TfMain::CloseFatally(const std::string& text) {
     MessageDlg(text, TMsgDlgType::mtError, mbOK, this);
-    FatalClose = true;
+    state_.FatalClose = true;
     close();
     LetMessagesRun();
     // Ends every running message loop, a modal dialog's included.
     QCoreApplication::exit(0);
 }
 
+void TfMain::Close() {
+    close();
+}
+
 int TfMain::ClearTempFolder() {
-    const fs::path folder = fs::path(TempPath).parent_path();
-    std::error_code error;
-    if (folder.filename() != kTempFolderName || fs::is_symlink(folder, error) ||
-        !fs::is_directory(folder, error))
-        return EINVAL;
-    return ShellDeleteFolder(TempPath, false, false);
+    return ::ClearTempFolder(state_);
 }
 
 TDateTime TfMain::DatePart(TDateTime date) {
     return std::trunc(date);
 }
 
-// --- Budget list and the open budget ---------------------------------------------------------
-
-int TfMain::IsBudgetComplete(const std::string& folder) const {
-    const fs::path budget = WithSlash(folder);
-    std::error_code error;
-    if (!fs::is_directory(budget, error)) return 0;
-    for (const fs::directory_entry& entry :
-         fs::directory_iterator(DataPath + "EmptyBases", error)) {
-        const std::string name = entry.path().filename().string();
-        if (IsTablesCompanion(name)) continue;
-        const bool present = entry.is_directory(error) ? fs::is_directory(budget / name, error)
-                                                       : fs::is_regular_file(budget / name, error);
-        if (!present) return 0;
-    }
-    return 1;
+void TfMain::ShowBusyMessage(TBusyMessage kind) {
+    const std::string& text = kind == TBusyMessage::Prepare ? state_.MesPrepare
+                              : kind == TBusyMessage::Load  ? state_.MesLoad
+                                                            : state_.MesProcessing;
+    statusText_ = StatusBarText->text();
+    StatusBarText->setText(ToQString("   " + text));
+    LetMessagesRun();
 }
+
+void TfMain::HideBusyMessage() {
+    StatusBarText->setText(statusText_);
+    LetMessagesRun();
+}
+
+void TfMain::ShowHelp(int topic) {
+    ::ShowHelp(state_.HelpFile, topic, this);
+}
+
+// --- Budget list and the open budget ---------------------------------------------------------
 
 int TfMain::FolderExists(const std::string& path) {
     return QFileInfo(ToQString(path)).isDir() ? 1 : 0;
-}
-
-void TfMain::RegisterBudget(const std::string& folder) {
-    const TIniFile description(WithSlash(folder) + "VLBudget.ini");
-    const std::string name = description.ReadString("VLBudget", "Name", "");
-    const std::string descript = description.ReadString("VLBudget", "Descript", "");
-    TTable& budgets = DM->TableBudgets;
-    Reopen(budgets, false);
-    int newId = 1;
-    for (budgets.First(); !budgets.Eof(); budgets.Next())
-        newId = std::max(newId, FieldInt(budgets, "ID") + 1);
-    budgets.Append();
-    budgets.FieldByName(fld::ID).SetAsInteger(newId);
-    budgets.FieldByName(fld::Path).SetAsString(folder);
-    budgets.FieldByName(fld::Work).SetAsInteger(3);
-    budgets.FieldByName(fld::State).SetAsInteger(2);
-    budgets.FieldByName(fld::Image).SetAsInteger(4);
-    budgets.FieldByName(fld::Expanded).SetAsString("N");
-    budgets.FieldByName(fld::Name).SetAsString(name);
-    budgets.FieldByName(fld::Descript).SetAsString(descript);
-    budgets.Post();
-    Reopen(budgets, true);
 }
 
 void TfMain::StartBudget() {
@@ -645,47 +551,17 @@ void TfMain::StopBudget() {
     SetBudgetState(3, 4);
 }
 
-// The open budget's row gets the state and the collapsed icon, BudgetState the state, and its
-// root the icon (+1 while expanded).
-void TfMain::SetBudgetState(int state, int image) {
-    TTable& budgets = DM->TableBudgets;
-    const bool readOnly = budgets.ReadOnly();
-    Reopen(budgets, false);
-    if (budgets.Locate(fld::Path, {BudgetPath})) {
-        budgets.Edit();
-        budgets.FieldByName(fld::State).SetAsInteger(state);
-        budgets.FieldByName(fld::Image).SetAsInteger(image);
-        budgets.Post();
-    }
-    Reopen(budgets, readOnly);
-    BudgetState = state;
-    for (TTreeNode* node : nodes_) {
-        if (node->Info.Path != BudgetPath) continue;
-        const int shown = image + (node->isExpanded() ? 1 : 0);
-        node->SetImages(shown, shown);
-        break;
-    }
-}
-
-void TfMain::OpenBudgetTables(bool journalReadOnly) {
-    const auto tables = DM->BudgetTables();
-    for (size_t i = 0; i < tables.size(); ++i) {
-        tables[i]->Close();
-        tables[i]->SetDatabaseName(BudgetPath);
-        tables[i]->SetReadOnly(i < kObjectTableCount ? false : journalReadOnly);
-        tables[i]->Open();
-    }
+void TfMain::SetBudgetState(int budgetState, int image) {
+    const int root = ::SetBudgetState(state_, index_, budgetState, image);
+    if (root >= 0 && root < static_cast<int>(nodes_.size())) nodes_[root]->RefreshImages();
 }
 
 int TfMain::SelectBudget(const std::string& folder) {
-    for (TTreeNode* node : nodes_) {
-        if (node->Info.Type == otBudget && node->Info.Path == folder) {
-            TreeViewMain->setCurrentItem(node);
-            TreeViewMain->setFocus();
-            return 1;
-        }
-    }
-    return 0;
+    const int root = index_.IndexOf(0, folder);
+    if (root < 0 || index_.Node(root).Info.Type != otBudget) return 0;
+    TreeViewMain->setCurrentItem(nodes_[root]);
+    TreeViewMain->setFocus();
+    return 1;
 }
 
 QChar TfMain::FilterPathChar(QChar c) {
@@ -702,117 +578,45 @@ std::string TfMain::SanitizeFileName(const std::string& text) {
 // --- Object tree -----------------------------------------------------------------------------
 
 void TfMain::RebuildTree() {
-    TypeObject = -1;
+    state_.TypeObject = -1;
     TreeViewMain->setUpdatesEnabled(false);
-    TreeRebuilding = true;
+    state_.TreeRebuilding = true;
     struct TResume {
         TfMain& main;
         ~TResume() {
-            main.TreeRebuilding = false;
+            main.state_.TreeRebuilding = false;
             main.TreeViewMain->setUpdatesEnabled(true);
         }
     } resume{*this};
     TreeViewMain->clear();
     nodes_.clear();
 
-    // A budget whose row or tables cannot be read gets no node (its nodes built so far go); the
-    // first such error is thrown once the rest of the tree stands.
-    std::optional<EDatabaseError> firstError;
-    std::vector<std::pair<TTreeNode*, bool>> roots;
-    TTable& budgets = DM->TableBudgets;
-    for (budgets.First(); !budgets.Eof(); budgets.Next()) {
-        const size_t first = nodes_.size();
-        std::unique_ptr<TTreeNode> root;
-        try {
-            const std::string path = FieldText(budgets, "Path");
-            if (!IsBudgetComplete(path)) continue;
-            const int id = FieldInt(budgets, "ID");
-            const int image = FieldInt(budgets, "Image");
-            root = std::make_unique<TTreeNode>(
-                *this,
-                ObjectInfo{id, otBudget, id, -1, FieldText(budgets, "Name"),
-                           FieldText(budgets, "Descript"), path},
-                image, image);
-            nodes_.push_back(root.get());
-            AddObjectNodes(0, id, root.get(), path);
-            const bool expanded = FieldText(budgets, "Expanded") == "Y";
-            roots.emplace_back(root.release(), expanded);
-        } catch (const EDatabaseError& error) {
-            nodes_.resize(first);
-            if (!firstError) firstError = error;
-        }
-    }
-
+    const std::optional<EDatabaseError> firstError = index_.Build(DM->TableBudgets, state_);
+    nodes_.reserve(index_.Nodes().size());
     QList<QTreeWidgetItem*> topLevel;
-    for (const auto& [root, expanded] : roots) topLevel.append(root);
+    for (int i = 0; i < index_.Count(); ++i) {
+        auto* node = new TTreeNode(*this, i);
+        nodes_.push_back(node);
+        const int parent = index_.Node(i).Parent;
+        if (parent < 0)
+            topLevel.append(node);
+        else
+            nodes_[parent]->addChild(node);
+    }
     TreeViewMain->addTopLevelItems(topLevel);
-    for (size_t i = 0; i < nodes_.size(); ++i) nodes_[i]->Index = static_cast<int>(i);
-    // Expanding after the nodes stand: every expansion adds 1 to the node's icons.
-    for (const auto& [root, expanded] : roots)
-        if (expanded) SetNodeExpanded(root, true);
-    for (TTreeNode* node : nodes_)
-        if (!node->IsRoot() && node->data(0, Qt::UserRole).toBool()) SetNodeExpanded(node, true);
+    // The widget's nodes take the expanded state the index holds (which has counted the icons).
+    for (int i = 0; i < index_.Count(); ++i)
+        if (index_.Node(i).Expanded) nodes_[i]->setExpanded(true);
     CentreStartPanel();
     if (firstError) throw *firstError;
 }
 
-// Reads the budget's Objects table once and adds the subtree below `parentId` from it, each
-// parent's children in the table's order. A row is added at most once, so that a damaged table
-// whose parents form a loop cannot make the tree endless.
-void TfMain::AddObjectNodes(int parentId, int budgetId, TTreeNode* parentNode,
-                            const std::string& folder) {
-    std::vector<TObjectRow> rows;
-    std::unordered_map<int, std::vector<size_t>> children;
-    {
-        TTable objects;
-        objects.SetDatabaseName(folder);
-        objects.SetTableName(tbl::Objects);
-        objects.SetIndexName(idx::Index01);
-        objects.SetReadOnly(true);
-        objects.Open();
-        TField& id = objects.FieldByName(fld::ID);
-        TField& parent = objects.FieldByName(fld::IDParent);
-        TField& type = objects.FieldByName(fld::Type);
-        TField& name = objects.FieldByName(fld::Name);
-        TField& descript = objects.FieldByName(fld::Descript);
-        TField& image = objects.FieldByName(fld::Image);
-        TField& expanded = objects.FieldByName(fld::Expanded);
-        for (objects.First(); !objects.Eof(); objects.Next()) {
-            TObjectRow row{{budgetId, type.AsInteger(), id.AsInteger(), parent.AsInteger(),
-                            name.AsString(), descript.AsString(), folder},
-                           image.AsInteger(),
-                           expanded.AsString() == "Y"};
-            if (row.Info.Type == otCalendar) row.Info.Name = CalendarCaption;
-            if (row.Info.Type == otLog) row.Info.Name = LogCaption;
-            children[row.Info.IDParent].push_back(rows.size());
-            rows.push_back(std::move(row));
-        }
-    }
-
-    std::vector<bool> added(rows.size(), false);
-    // Depth first: a node, then its children's subtrees in order.
-    std::vector<std::pair<TTreeNode*, size_t>> stack;
-    const auto pushChildren = [&](TTreeNode* node, int id) {
-        const auto found = children.find(id);
-        if (found == children.end()) return;
-        for (auto it = found->second.rbegin(); it != found->second.rend(); ++it)
-            if (!added[*it]) stack.emplace_back(node, *it);
-    };
-    pushChildren(parentNode, parentId);
-    while (!stack.empty()) {
-        const auto [parent, index] = stack.back();
-        stack.pop_back();
-        if (added[index]) continue;
-        added[index] = true;
-        const TObjectRow& row = rows[index];
-        auto* node = new TTreeNode(*this, row.Info, row.Image,
-                                   row.Info.Type == otFiles ? row.Image + 1 : row.Image);
-        // The saved state is applied once the node stands in the tree (RebuildTree).
-        node->setData(0, Qt::UserRole, row.Expanded);
-        parent->addChild(node);
-        nodes_.push_back(node);
-        pushChildren(node, row.Info.ID);
-    }
+// Every expansion and collapse, by the user or by the program, goes into the index, whose icons
+// follow (+1 while expanded); the node then shows them.
+void TfMain::TreeViewMainExpanded(QTreeWidgetItem* item, bool expanded) {
+    auto* node = static_cast<TTreeNode*>(item);
+    index_.SetExpanded(node->Index, expanded);
+    node->RefreshImages();
 }
 
 // Expands a node that has children (one without children cannot be expanded) or collapses it.
@@ -820,89 +624,17 @@ void TfMain::SetNodeExpanded(TTreeNode* node, bool expanded) {
     node->setExpanded(expanded && node->childCount() > 0);
 }
 
-void TfMain::TreeViewMainExpanded(QTreeWidgetItem* item) {
-    auto* node = static_cast<TTreeNode*>(item);
-    node->SetImages(node->ImageIndex + 1, node->SelectedImageIndex + 1);
-}
-
-void TfMain::TreeViewMainCollapsed(QTreeWidgetItem* item) {
-    auto* node = static_cast<TTreeNode*>(item);
-    node->SetImages(node->ImageIndex - 1, node->SelectedImageIndex - 1);
-}
-
 void TfMain::SaveTreeState() {
-    const int selected = SelectedIndex();
-    SetSettingInt("SelNode", selected >= 0 ? selected : 0);
-
-    TTable& objects = DM->TableObjects;
-    const std::string openFolder = objects.DatabaseName();
-    const bool objectsReadOnly = objects.ReadOnly();
-    TTable& budgets = DM->TableBudgets;
-    Reopen(budgets, false);
-    bool anyBudget = false;
-    for (budgets.First(); !budgets.Eof(); budgets.Next()) {
-        anyBudget = true;
-        const std::string path = FieldText(budgets, "Path");
-        const TTreeNode* root = nullptr;
-        std::unordered_map<int, const TTreeNode*> objectNodes;
-        for (const TTreeNode* node : nodes_) {
-            if (node->Info.Path != path) continue;
-            if (node->IsRoot()) {
-                if (root == nullptr && node->Info.Type == otBudget) root = node;
-            } else {
-                objectNodes.emplace(node->Info.ID, node);
-            }
-        }
-        if (root == nullptr) continue;
-        budgets.Edit();
-        budgets.FieldByName(fld::Expanded).SetAsString(root->isExpanded() ? "Y" : "N");
-        budgets.Post();
-
-        objects.Close();
-        objects.SetDatabaseName(path);
-        Reopen(objects, false);
-        TTransactionScope transaction(path);
-        TField& id = objects.FieldByName(fld::ID);
-        TField& expanded = objects.FieldByName(fld::Expanded);
-        for (objects.First(); !objects.Eof(); objects.Next()) {
-            const auto node = objectNodes.find(id.AsInteger());
-            if (node == objectNodes.end()) continue;
-            const std::string state = node->second->isExpanded() ? "Y" : "N";
-            if (expanded.AsString() == state) continue;
-            objects.Edit();
-            expanded.SetAsString(state);
-            objects.Post();
-        }
-        transaction.Commit();
-    }
-    if (!anyBudget) return;
-    // The Objects table goes back to the budget it was open on; with no budget opened yet it
-    // stays closed (there is no folder to open it on).
-    objects.Close();
-    objects.SetReadOnly(objectsReadOnly);
-    objects.SetDatabaseName(openFolder);
-    if (!openFolder.empty()) objects.Open();
-}
-
-TTreeNode* TfMain::FindNode(int id, const std::string& folder) const {
-    for (TTreeNode* node : nodes_) {
-        if (node->Info.Path != folder) continue;
-        if (id == 0 ? node->IsRoot() : (!node->IsRoot() && node->Info.ID == id)) return node;
-    }
-    return nullptr;
-}
-
-const ObjectInfo* TfMain::FindObject(int id, const std::string& folder) const {
-    const TTreeNode* node = FindNode(id, folder);
-    return node != nullptr ? &node->Info : nullptr;
+    ::SaveTreeState(index_, SelectedIndex());
 }
 
 int TfMain::SelectObject(int id, const std::string& folder) {
-    TTreeNode* node = FindNode(id, folder);
-    if (node == nullptr) return 0;
+    const int index = index_.IndexOf(id, folder);
+    if (index < 0) return 0;
+    TTreeNode* node = nodes_[index];
     TreeViewMain->setCurrentItem(node);
     TreeViewMain->setFocus();
-    if (node->Info.Type == otBudget || node->Info.Type == otFolder) SetNodeExpanded(node, true);
+    if (node->Info().Type == otBudget || node->Info().Type == otFolder) SetNodeExpanded(node, true);
     return 1;
 }
 
@@ -912,72 +644,7 @@ int TfMain::SelectedIndex() const {
     return -1;
 }
 
-std::string TfMain::GetObjectName(int id, const std::string& folder) const {
-    const TTreeNode* node = FindNode(id, folder);
-    return node != nullptr ? node->Info.Name : std::string();
-}
-
-std::string TfMain::GetObjectDescript(int id, const std::string& folder) const {
-    const TTreeNode* node = FindNode(id, folder);
-    return node != nullptr ? node->Info.Descript : std::string();
-}
-
-int TfMain::GetObjectImage(int id, const std::string& folder) const {
-    const TTreeNode* node = FindNode(id, folder);
-    return node != nullptr ? node->ImageIndex : 0;
-}
-
-int TfMain::GetObjectType(int id, const std::string& folder) const {
-    const TTreeNode* node = FindNode(id, folder);
-    return node != nullptr ? node->Info.Type : 0;
-}
-
-int TfMain::GetObjectPath(std::string& path, const std::string& separator, int id,
-                          const std::string& folder) {
-    // Walks up the parents; a broken chain ends the walk, and a chain longer than the tree
-    // (a loop of IDs in a damaged budget) cannot run on.
-    bool first = true;
-    for (size_t steps = 0; steps <= nodes_.size(); ++steps) {
-        if (id != 0) LetMessagesRun();
-        const TTreeNode* node = FindNode(id, folder);
-        if (node == nullptr) return first ? -1 : 0;
-        path = node->Info.Name + separator + path;
-        if (id == 0) return 0;
-        id = node->Info.IDParent;
-        first = false;
-    }
-    return 0;
-}
-
-bool TfMain::IsAncestor(int ancestorId, int objectId) const {
-    int id = objectId;
-    for (int step = 0; step < 10000; ++step) {
-        const TTreeNode* node = FindNode(id, BudgetPath);
-        if (node == nullptr) return false;
-        if (node->Info.IDParent == ancestorId) return true;
-        if (node->IsRoot()) return false;
-        id = node->Info.IDParent;
-    }
-    return false;
-}
-
-int TfMain::NameExists(int parentId, int excludedId, const std::string& name) const {
-    for (const TTreeNode* node : nodes_) {
-        if (node->Info.Path == BudgetPath && node->Info.IDParent == parentId &&
-            node->Info.Name == name && node->Info.ID != excludedId)
-            return 1;
-    }
-    return 0;
-}
-
-int TfMain::HasNoChildren(int id, const std::string& folder) const {
-    for (const TTreeNode* node : nodes_)
-        if (node->Info.Path == folder && node->Info.IDParent == id) return 0;
-    return 1;
-}
-
 int TfMain::NodeIndexOf(const TTreeNode* node) const {
     if (node == nullptr) return -1;
-    const TTreeNode* found = FindNode(node->IsRoot() ? 0 : node->Info.ID, node->Info.Path);
-    return found != nullptr ? found->Index : -1;
+    return index_.IndexOf(node->IsRoot() ? 0 : node->Info().ID, node->Info().Path);
 }

@@ -1,5 +1,5 @@
-// The main window: the program's folders and start and stop, the budget list and the open
-// budget, the tree of budgets and objects with its lookups, and the services every part calls.
+// The main window: the program's start and stop, the tree of budgets and objects built from the
+// object index, and the services every part calls (its state and index live outside it).
 #pragma once
 
 #include <QColor>
@@ -11,7 +11,9 @@
 
 #include "platform/Dates.h"
 #include "shell/ImageListTree.h"
+#include "shell/MainState.h"
 #include "shell/ObjectIndex.h"
+#include "shell/ShellServices.h"
 
 class QAction;
 class QFrame;
@@ -24,19 +26,18 @@ class QStatusBar;
 class QTreeWidget;
 class TfMain;
 
-// A node of the main tree: its record, its icons and its place in tree order.
+// A node of the main tree: it stands for the node of the object index at the same position.
 class TTreeNode : public QTreeWidgetItem {
 public:
-    TTreeNode(const TfMain& owner, ObjectInfo info, int image, int selectedImage);
+    TTreeNode(const TfMain& owner, int index);
 
-    ObjectInfo Info;
-    int ImageIndex;          // the icon shown, +1 while expanded
-    int SelectedImageIndex;  // the icon shown while selected, +1 while expanded
-    int Index = -1;          // the position in tree order
+    const int Index;  // the position in tree order, in the tree and in the index
 
-    bool IsRoot() const { return Info.IDParent == -1; }
-    // Sets both icons (the icons of the image list).
-    void SetImages(int image, int selectedImage);
+    const TIndexNode& Entry() const;
+    const ObjectInfo& Info() const { return Entry().Info; }
+    bool IsRoot() const { return Entry().IsRoot(); }
+    // Shows the icons that the index holds for the node.
+    void RefreshImages();
     // The node's font: a root larger, underlined while its budget is open; an object bold while
     // it is the selected object of the open budget.
     QVariant data(int column, int role) const override;
@@ -45,7 +46,7 @@ private:
     const TfMain& owner_;
 };
 
-class TfMain : public QMainWindow {
+class TfMain : public QMainWindow, public TShellServices {
     Q_OBJECT
 
 public:
@@ -53,95 +54,50 @@ public:
     // users-data folder, temp, templates and export. On the first start on a machine it copies
     // the installed data folder and users-data folder into place. Then it checks the budget
     // list and the settings tables (a missing one is reported and makes the start fatal) and
-    // runs the start-up helper when it is due.
+    // runs the start-up helper when it is due. It installs itself as the shell services.
     TfMain();
     ~TfMain() override;
 
-    // Folders, each ending with "/" except ExportPath.
-    std::string ProgramPath;    // the folder of the executable: the helper programs
-    std::string DataPath;       // vemly.ini, fcharset.cfg, EmptyBases, Templates/, Lang*/
-    std::string UsersDataPath;  // the budget list, the settings, the default backup folder
-    std::string TempPath;       // the program's own temp folder, ".../VemlyTEMP/"
-    std::string TemplatesPath;
-    std::string ExportPath;
-    std::string BackupPath;  // vemly.ini [Common] BACKUP
-    std::string LangPath;    // DataPath + [Common] VLLang + "/"
-    std::string HelpFile;    // LangPath + "VemlyHelp.html"
+    // The main window's state; the window, its start-up and its dialogs write it.
+    TMainState& State() { return state_; }
 
     // The font colour of the status bar and of description memos.
     QColor MemoColor{0x50, 0x50, 0x50};
-    // Closing skips the close dialog (a fatal error, a second copy, the setup run).
-    bool FatalClose = false;
-    // Closing starts the restart helper in the program's place.
-    bool RestartRequested = false;
 
-    // Texts of the language module read at start.
-    std::string MesPrepare, MesLoad, MesProcessing;
-    std::string CalendarCaption, LogCaption;
-    std::string NamesSep;
+    // --- Services of the main window (TShellServices) --------------------------------------
 
-    // The open budget.
-    std::string BudgetPath;
-    int IDBudget = -1;
-    std::string BudgetName;
-    std::string BudgetDescript;
-    int BudgetState = 0;
+    const TMainState& State() const override { return state_; }
+    const TObjectIndex& Index() const override { return index_; }
+    void ResetShownMark(TShownMark mark) override;
+    void CloseFatally(const std::string& text) override;
+    using TShellServices::FatalError;
+    void FatalError(int code, std::error_code error) override;
+    void Close() override;
+    int ClearTempFolder() override;
+    // Stores SelNode and the expanded states (SaveTreeState of BudgetList.h).
+    void SaveTreeState() override;
+    // Builds the index again (TObjectIndex::Build: a budget whose row or tables cannot be read
+    // is left out) and the tree from it, each node expanded as last saved. Leaves nothing
+    // selected. The first error of a budget left out is thrown once the tree stands.
+    void RebuildTree() override;
+    int SelectObject(int id, const std::string& folder) override;
+    int SelectBudget(const std::string& folder) override;
+    // SetBudgetState of BudgetList.h with State 0 / icon 0 and State 3 / icon 4; the root's
+    // icons in the tree follow.
+    void StartBudget() override;
+    void StopBudget() override;
+    // The busy window is not built yet: the busy text stands in the status bar meanwhile.
+    void ShowBusyMessage(TBusyMessage kind) override;
+    void HideBusyMessage() override;
+    void ShowHelp(int topic) override;
 
-    // The selected node: object ID (0 for a root) and ObjectType (-1 while none is selected).
-    int IDObject = 0;
-    int TypeObject = -1;
-    bool TreeChanging = false;
-    bool TreeRebuilding = false;
-
-    // Reload marks of the content frames: the object (ID and budget folder) each frame holds;
-    // an ID of -1 makes the frame reload at its next show.
-    int ImagesShownID = -1;
-    std::string ImagesShownPath;
-    int FilesShownID = -1;
-    std::string FilesShownPath;
-    int NumberShownID = -1;
-    std::string NumberShownPath;
-    int PayShownID = -1;
-    std::string PayShownPath;
-
-    // --- Services of the main window -------------------------------------------------------
-
-    // Reports a fatal error (-2: a folder could not be created, -3: one could not be deleted)
-    // with the system's text of the last error, and ends the program: the window closes
-    // without the close dialog once control is back in the message loop. Returns to the caller.
-    void FatalError(int code);
-    // Shows the text in an error box and ends the program in the same way (the journal's fatal
-    // reports). Returns to the caller.
-    void CloseFatally(const std::string& text);
-    // Deletes everything inside the temp folder (the folder stays), without asking and not into
-    // the trash; returns 0 or the error of the deletion. Only the program's own temp folder is
-    // ever emptied: a TempPath that does not end in a real folder "VemlyTEMP" (a link, say)
-    // is left alone and the answer is EINVAL.
-    int ClearTempFolder();
     // The day of a date, at midnight (the fraction cut toward zero).
     static TDateTime DatePart(TDateTime date);
 
-    // --- Budget list and the open budget --------------------------------------------------
+    // --- Budget list ------------------------------------------------------------------------
 
-    // 1 when the folder exists and holds every file and sub-folder of the top level of
-    // DataPath + "EmptyBases" (same name, same kind; the tables file's write-ahead companions
-    // "-wal", "-shm" and "-journal" are not compared), else 0. An empty or missing EmptyBases
-    // makes every existing folder complete. A trailing "/" does not matter.
-    int IsBudgetComplete(const std::string& folder) const;
     // 1 when a folder of that name exists (relative names against the current folder).
     static int FolderExists(const std::string& path);
-    // Appends the budget list row of a budget folder just filled: the next ID, the folder as
-    // given, Name and Descript from its VLBudget.ini, stopped (State 2, Image 4), not expanded.
-    void RegisterBudget(const std::string& folder);
-    // Switch the open budget to running (State 0, icon 0) or stopped (State 3, icon 4): its
-    // row in the budget list, BudgetState and its root's icon.
-    void StartBudget();
-    void StopBudget();
-    // Points the data module's seventeen budget tables at BudgetPath and opens them, the
-    // thirteen object tables writable, the four journal tables read-only when asked.
-    void OpenBudgetTables(bool journalReadOnly);
-    // Selects and focuses the root of the budget in that folder; 1, or 0 when there is none.
-    int SelectBudget(const std::string& folder);
     // The character, or 0 for the ten characters that a folder name field refuses:
     // " * / : < > ? \ ^ |
     static QChar FilterPathChar(QChar c);
@@ -150,44 +106,11 @@ public:
 
     // --- Object tree ----------------------------------------------------------------------
 
-    // Clears the tree and builds it again: every complete budget of the budget list (in its
-    // order) with its objects, each expanded as last saved. Leaves nothing selected. A budget
-    // whose row or tables cannot be read gets no node; the first such error is thrown once the
-    // rest of the tree stands.
-    void RebuildTree();
-    // Adds the objects below `parentId` of the budget's Objects table as children of the node,
-    // with their own children, each level in the table's order.
-    void AddObjectNodes(int parentId, int budgetId, TTreeNode* parentNode,
-                        const std::string& folder);
-    // Stores the selected node's index as SelNode (0 when none) and every node's expanded state
-    // into the budget list and the budgets' Objects tables.
-    void SaveTreeState();
-
-    // Lookups by object ID and budget folder (ID 0: the budget's root; the first match in
-    // tree order counts).
-    const ObjectInfo* FindObject(int id, const std::string& folder) const;
-    // Selects and focuses the node (a root or folder is also expanded); 1, or 0 when none.
-    int SelectObject(int id, const std::string& folder);
     // The index in tree order of the selected node, or -1.
     int SelectedIndex() const;
-    std::string GetObjectName(int id, const std::string& folder) const;      // "" when none
-    std::string GetObjectDescript(int id, const std::string& folder) const;  // "" when none
-    int GetObjectImage(int id, const std::string& folder) const;             // 0 when none
-    int GetObjectType(int id, const std::string& folder) const;              // 0 when none
-    // Puts the names of the object and its ancestors, each followed by the separator, in front
-    // of `path` (root first). 0, or -1 when the object is not in the tree.
-    int GetObjectPath(std::string& path, const std::string& separator, int id,
-                      const std::string& folder);
-    // True when `ancestorId` is the parent, grandparent ... of the object, in the open budget.
-    bool IsAncestor(int ancestorId, int objectId) const;
-    // 1 when a child of `parentId` in the open budget, other than `excludedId`, has that name.
-    int NameExists(int parentId, int excludedId, const std::string& name) const;
-    // 1 when no node of that budget has `id` as its parent.
-    int HasNoChildren(int id, const std::string& folder) const;
     // The tree index of the node for the same root or object as the given node, or -1.
     int NodeIndexOf(const TTreeNode* node) const;
-
-    // The nodes in tree order (depth first, each root followed by its descendants).
+    // The nodes in tree order, node i standing for node i of the index.
     const std::vector<TTreeNode*>& Nodes() const { return nodes_; }
 
     // --- Widgets, by their names ----------------------------------------------------------
@@ -218,20 +141,20 @@ private:
     void RunStartupHelper();
     void SetupRun();
     void RunStartUp();
-    void PrepareDataModule();
     void LoadTexts();
     void CloseLater();
     void CentreStartPanel();
-    void SetBudgetState(int state, int image);
+    void SetBudgetState(int budgetState, int image);
     void SetNodeExpanded(TTreeNode* node, bool expanded);
-    void TreeViewMainExpanded(QTreeWidgetItem* item);
-    void TreeViewMainCollapsed(QTreeWidgetItem* item);
-    TTreeNode* FindNode(int id, const std::string& folder) const;
+    void TreeViewMainExpanded(QTreeWidgetItem* item, bool expanded);
 
+    TMainState state_;
+    TObjectIndex index_;
     bool shown_ = false;
     std::unique_ptr<QLockFile> copyLock_;
-    std::unique_ptr<class TfMainServices> services_;
+    TShellServices* previousServices_;
     std::vector<TTreeNode*> nodes_;
+    QString statusText_;  // the status bar's text while a busy text stands in its place
 };
 
 extern TfMain* fMain;

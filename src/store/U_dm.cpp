@@ -10,10 +10,10 @@
 #include "pays/Upaytables.h"
 #include "pays/Uscheduler.h"
 #include "platform/EventLoop.h"
+#include "schema/SchemaNames.h"
 #include "shell/ShellServices.h"
 #include "store/U_fileoperation.h"
 #include "store/Utransactions.h"
-#include "schema/SchemaNames.h"
 
 TDM* DM = nullptr;
 
@@ -53,6 +53,29 @@ std::array<TTable*, 17> TDM::BudgetTables() {
             &TableAlgExtData, &TableAlgVarDescr, &TableAlgText,     &TableSchedules,
             &TableCalendar,   &TablejTrInteger,  &TablejTrText,     &TablejTrDate,
             &TablejTrans};
+}
+
+void TDM::PrepareTables(const std::string& usersDataPath) {
+    TableBudgets.Close();
+    TableBudgets.SetDatabaseName(usersDataPath);
+    TableBudgets.SetTableName(tbl::Budgets);
+    TableBudgets.SetIndexName(idx::Index01);
+    TableBudgets.SetReadOnly(true);
+    TableBudgets.Open();
+    for (TTable* table : BudgetTables()) {
+        table->Close();
+        table->SetIndexName(table == &TablejTrans ? idx::Index_NTrans : idx::Index01);
+        table->SetReadOnly(true);
+    }
+}
+
+void TDM::OpenBudget(const std::string& folder) {
+    for (TTable* table : BudgetTables()) {
+        table->Close();
+        table->SetDatabaseName(folder);
+        table->SetReadOnly(false);
+        table->Open();
+    }
 }
 
 void TDM::FlushAndCloseTables() {
@@ -128,8 +151,15 @@ void DeleteBudgetFolder(const std::string& folder) {
     const fs::file_type type = fs::status(folder, error).type();
     // Nothing to do where certainly no folder is; one that cannot be looked at counts as there.
     if (type == fs::file_type::not_found || (!error && type != fs::file_type::directory)) return;
-    if (ShellDeleteFolder(folder, true, false) != kShellOk)
-        ShellServices().FatalError(kFolderNotDeleted);
+    const int result = ShellDeleteFolder(folder, true, false);
+    if (result == kShellOk) return;
+    // No folder to delete (kShellNoFolder): the one that could not be looked at (the error of the
+    // look) or one gone meanwhile. Otherwise the system's error number of the deletion.
+    const std::error_code cause =
+        result != kShellNoFolder ? std::error_code(result, std::generic_category())
+        : error                  ? error
+                                 : std::make_error_code(std::errc::no_such_file_or_directory);
+    ShellServices().FatalError(kFolderNotDeleted, cause);
 }
 
 namespace {
@@ -264,8 +294,9 @@ TDateTime TDM::LatestPayEventDate() {
 
 TDateTime TDM::LatestManualPayEventDate() {
     return LatestEvent([](int pay) {
-        return RowsOf(pay) && ((Where(fld::TypeEvent) == kEventCharge && Where(fld::IDCharge) == 0) ||
-                               Where(fld::TypeEvent) == kEventPayment);
+        return RowsOf(pay) &&
+               ((Where(fld::TypeEvent) == kEventCharge && Where(fld::IDCharge) == 0) ||
+                Where(fld::TypeEvent) == kEventPayment);
     });
 }
 

@@ -33,7 +33,8 @@ void ClearRows(TTable& table, TFilter rows, const std::function<void(TTable& row
 
 // Deletes a folder of the open budget (an album's, a file collection's, a transaction's) with
 // everything in it, when there is one. A folder that stays, or that cannot even be looked at, is
-// the main window's fatal error kFolderNotDeleted, and the caller goes on to its end.
+// the main window's fatal error kFolderNotDeleted with the error of the deletion, and the caller
+// goes on to its end.
 void DeleteBudgetFolder(const std::string& folder);
 
 // An algorithm's text as stored and journaled: pieces of 100 characters (the last one holds the
@@ -84,6 +85,14 @@ public:
     TTable TableSchedules;
     TTable TableCalendar;
 
+    // The start's preparation: TableBudgets opened read-only on the users-data folder's budget
+    // list with the index "Index01"; the seventeen budget tables closed, ordered by "Index01"
+    // (jTrans by "Index_NTrans") and read-only, until a budget is opened.
+    void PrepareTables(const std::string& usersDataPath);
+    // Opens a budget: the seventeen budget tables are closed, pointed at the budget folder,
+    // made writable and opened, in the order of BudgetTables; their table names, indexes and
+    // filters stay. TableBudgets is not touched.
+    void OpenBudget(const std::string& folder);
     // Saves the changes of each of the seventeen budget tables into the folder's tables file
     // and closes it (a failed save is not reported; the table is closed all the same), then lets
     // the message loop run once. TableBudgets is not touched. Packing calls it before it

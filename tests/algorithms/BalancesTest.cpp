@@ -76,10 +76,10 @@ TEST_F(Balances, ComeOutExactAndLeaveThePaysTableAsItWas) {
 
 TEST_F(Balances, OfABudgetWithoutPaysAreZero) {
     TestFolders other;
-    shell.budgetPath = other.MakeBudget();
+    shell.state.BudgetPath = other.MakeBudget();
     for (TTable* table : {&dm.TablePays, &dm.TableObjects}) {
         table->Close();
-        table->SetDatabaseName(shell.budgetPath);
+        table->SetDatabaseName(shell.state.BudgetPath);
         table->Open();
     }
     EXPECT_EQ(CalcTotalBalance(), "0");

@@ -136,7 +136,7 @@ class Descriptions : public SmallBudget {};
 
 TEST_F(Descriptions, FillTheDayAndTheMonthDecrementIntoTheTemplates) {
     {
-        std::ofstream file(shell.langPath + "Choice.lng", std::ios::trunc);
+        std::ofstream file(shell.state.LangPath + "Choice.lng", std::ios::trunc);
         file << "[SubDateStr]\nSubDateStr7=Day [Day] of [MonthDecr] back, day [Day] again\n"
                 "[PaySubSourceStr]\nSubSourceStr2=Reading on [Day]/[MonthDecr]: [Day]\n";
     }

@@ -51,15 +51,15 @@ public:
 class ErrorWindows : public ::testing::Test {
 protected:
     ErrorWindows() {
-        shell.langPath = folders.DataPath() + "LangEN/";
-        shell.budgetName = "Home";
+        shell.state.LangPath = folders.DataPath() + "LangEN/";
+        shell.state.BudgetName = "Home";
         ResetGlobalErrors();
     }
     ~ErrorWindows() override { ResetGlobalErrors(); }
 
     // Replaces a language file of the test's language folder.
     void WriteLangFile(const std::string& name, const std::string& text) {
-        std::ofstream(shell.langPath + name, std::ios::trunc) << text;
+        std::ofstream(shell.state.LangPath + name, std::ios::trunc) << text;
     }
 
     TestFolders folders;
@@ -225,7 +225,7 @@ TEST_F(ErrorWindows, TheActionsWindowTakesNamesAsTheyAre) {
                   "[GlobalError]\nTitleStr2=[budget_name] and [budget_name]\n"
                   "StrInAlg=Alg [alg_name] [in_string]\\nnext\nStrInStr=row\n");
     WriteLangFile("Errors.lng", "[ErrCode]\nerr20=Bad\\nvalue\n");
-    shell.budgetName = "B[budget_name]";
+    shell.state.BudgetName = "B[budget_name]";
     AddGlobalError("A[alg_name][in_string]\\n", {"", 2, kErrRunFailed, "1/x"});
     auto* window = new TfGlobalError;
     window->show();

@@ -14,7 +14,7 @@
 class SmallBudget : public OpenBudget {
 protected:
     SmallBudget() {
-        shell.budgetName = "Home";
+        shell.state.BudgetName = "Home";
         ResetGlobalErrors();
     }
     ~SmallBudget() override { ResetGlobalErrors(); }

@@ -1,51 +1,89 @@
-// The main window's services for tests: answers from fields the test sets.
+// The main window's services for tests: a real state and object index that the test fills,
+// and every action recorded.
 #pragma once
 
 #include <string>
+#include <system_error>
 #include <utility>
 #include <vector>
 
 #include "shell/ShellServices.h"
 
-// Installed while it lives; the previous services come back afterwards.
+// Installed while it lives; the previous services come back afterwards. The actions change
+// nothing but what is said at each; SelectObject and SelectBudget answer from the index.
 class FakeShellServices : public TShellServices {
 public:
     explicit FakeShellServices(std::string usersDataPath)
-        : usersDataPath_(std::move(usersDataPath)), previous_(shell_services_detail::installed) {
+        : previous_(shell_services_detail::installed) {
+        state.UsersDataPath = std::move(usersDataPath);
         SetShellServices(this);
     }
     ~FakeShellServices() override { SetShellServices(previous_); }
     FakeShellServices(const FakeShellServices&) = delete;
     FakeShellServices& operator=(const FakeShellServices&) = delete;
 
-    std::string UsersDataPath() const override { return usersDataPath_; }
-    std::string BudgetPath() const override { return budgetPath; }
-    std::string LangPath() const override { return langPath; }
-    std::string BudgetName() const override { return budgetName; }
-    void StopBudget() override { ++stopRequests; }
+    const TMainState& State() const override { return state; }
+    const TObjectIndex& Index() const override { return index; }
+    // Resets the mark in the state.
+    void ResetShownMark(TShownMark mark) override {
+        calls.push_back("ResetShownMark " + std::to_string(static_cast<int>(mark)));
+        state.ResetShownMark(mark);
+    }
 
-    bool FatalClose() const override { return fatalClose; }
+    // Marks the state fatal.
     void CloseFatally(const std::string& text) override {
+        calls.push_back("CloseFatally");
         fatalTexts.push_back(text);
-        fatalClose = true;
+        state.FatalClose = true;
     }
-    void FatalError(int code) override {
+    using TShellServices::FatalError;
+    // Marks the state fatal.
+    void FatalError(int code, std::error_code error) override {
+        calls.push_back("FatalError " + std::to_string(code));
         fatalErrors.push_back(code);
-        fatalClose = true;
+        fatalCauses.push_back(error);
+        state.FatalClose = true;
     }
-    void Close() override { ++closeRequests; }
+    void Close() override {
+        calls.push_back("Close");
+        ++closeRequests;
+    }
+    // Empties the state's temp folder as the main window does.
+    int ClearTempFolder() override {
+        calls.push_back("ClearTempFolder");
+        return ::ClearTempFolder(state);
+    }
+    void SaveTreeState() override { calls.push_back("SaveTreeState"); }
+    void RebuildTree() override { calls.push_back("RebuildTree"); }
+    int SelectObject(int id, const std::string& folder) override {
+        calls.push_back("SelectObject " + std::to_string(id) + " " + folder);
+        return index.IndexOf(id, folder) >= 0 ? 1 : 0;
+    }
+    int SelectBudget(const std::string& folder) override {
+        calls.push_back("SelectBudget " + folder);
+        return index.IndexOf(0, folder) >= 0 ? 1 : 0;
+    }
+    void StartBudget() override { calls.push_back("StartBudget"); }
+    void StopBudget() override {
+        calls.push_back("StopBudget");
+        ++stopRequests;
+    }
+    void ShowBusyMessage(TBusyMessage kind) override {
+        calls.push_back("ShowBusyMessage " + std::to_string(static_cast<int>(kind)));
+    }
+    void HideBusyMessage() override { calls.push_back("HideBusyMessage"); }
+    void ShowHelp(int topic) override { calls.push_back("ShowHelp " + std::to_string(topic)); }
 
-    std::string budgetPath;
-    std::string langPath;
-    std::string budgetName;
-    // What the main window was asked to do, in order.
-    int stopRequests = 0;  // StopBudget
-    bool fatalClose = false;
-    std::vector<std::string> fatalTexts;  // CloseFatally
-    std::vector<int> fatalErrors;         // FatalError
-    int closeRequests = 0;                // Close
+    TMainState state;
+    TObjectIndex index;
+    // What the main window was asked to do, in order, one line per call.
+    std::vector<std::string> calls;
+    int stopRequests = 0;                      // StopBudget
+    std::vector<std::string> fatalTexts;       // CloseFatally
+    std::vector<int> fatalErrors;              // FatalError's codes
+    std::vector<std::error_code> fatalCauses;  // FatalError's errors
+    int closeRequests = 0;                     // Close
 
 private:
-    std::string usersDataPath_;
     TShellServices* previous_;
 };

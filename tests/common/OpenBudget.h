@@ -12,20 +12,16 @@
 #include "common/TestFolders.h"
 #include "store/U_dm.h"
 
-// A new budget copied from EmptyBases; the data module (installed as DM) has its seventeen
-// tables open on its folder, the object and journal tables writable; the fake services answer
-// with its folder and the data folder's LangEN/ as the language folder.
+// A new budget copied from EmptyBases; the data module (installed as DM) is prepared as at the
+// start and has the budget opened (its seventeen tables open on its folder, writable); the fake
+// services answer with its folder and the data folder's LangEN/ as the language folder.
 class OpenBudget : public ::testing::Test {
 protected:
     OpenBudget() : previous_(DM) {
-        shell.budgetPath = budget;
-        shell.langPath = folders.DataPath() + "LangEN/";
-        for (TTable* table : dm.BudgetTables()) {
-            table->SetDatabaseName(budget);
-            table->SetIndexName(table == &dm.TablejTrans ? "Index_NTrans" : "Index01");
-            table->SetReadOnly(false);
-            table->Open();
-        }
+        shell.state.BudgetPath = budget;
+        shell.state.LangPath = folders.DataPath() + "LangEN/";
+        dm.PrepareTables(folders.UsersDataPath());
+        dm.OpenBudget(budget);
         DM = &dm;
     }
     ~OpenBudget() override { DM = previous_; }

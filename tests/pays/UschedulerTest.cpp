@@ -32,9 +32,9 @@ class Schedules : public OpenBudget {
 protected:
     // Texts that show which key was used.
     void UseMarkedTexts() {
-        shell.langPath = folders.Root() + "/marked/";
-        std::filesystem::create_directories(shell.langPath);
-        std::ofstream(shell.langPath + "Schedule.lng")
+        shell.state.LangPath = folders.Root() + "/marked/";
+        std::filesystem::create_directories(shell.state.LangPath);
+        std::ofstream(shell.state.LangPath + "Schedule.lng")
             << "[Schedule]\nCheckBoxD1=Mo\nCheckBoxD2=Tu\nCheckBoxD3=We\nCheckBoxD4=Th\n"
                "CheckBoxD5=Fr\nCheckBoxD6=Sa\nCheckBoxD7=Su\n"
                "[ScheduleStr]\nUnitaryStr=on [date] and [date]\nEmptyScheduleStr=never\n"
@@ -140,7 +140,7 @@ TEST_F(Schedules, DescriptionsInEnglishAndWithoutALanguageFile) {
     EXPECT_EQ(DescribeSchedule(schedule), "Every month on day 15, priority 3");
     EXPECT_EQ(DescribeSchedule(ByWeek("NNNNNYY")), "Saturday, Sunday, priority 3");
 
-    shell.langPath = folders.Root() + "/no language/";
+    shell.state.LangPath = folders.Root() + "/no language/";
     EXPECT_EQ(DescribeSchedule(schedule), ", ");
 }
 

@@ -3,13 +3,16 @@
 #include <gtest/gtest.h>
 
 #include <QCoreApplication>
+#include <QLabel>
 #include <cerrno>
+#include <cstring>
 #include <filesystem>
 #include <fstream>
 
 #include "MainWindowFixture.h"
 #include "platform/IniFile.h"
 #include "platform/Text.h"
+#include "shell/BudgetList.h"
 #include "shell/ShellServices.h"
 #include "store/Utransactions.h"
 
@@ -58,7 +61,6 @@ TEST_F(BudgetsTest, ABudgetIsCompleteWhenItHoldsEveryEntryOfEmptyBases) {
          },
          1},
     };
-    TfMain& main = Create();
     for (const Case& c : cases) {
         SCOPED_TRACE(c.name);
         const std::string emptyBases = folders.DataPath() + "EmptyBases";
@@ -66,11 +68,11 @@ TEST_F(BudgetsTest, ABudgetIsCompleteWhenItHoldsEveryEntryOfEmptyBases) {
         fs::copy(TestFolders::GeneratedEmptyBases(), emptyBases, fs::copy_options::recursive);
         const std::string budget = folders.MakeBudget(c.name);
         c.change(budget, emptyBases);
-        EXPECT_EQ(main.IsBudgetComplete(budget), c.expected);
-        EXPECT_EQ(main.IsBudgetComplete(budget + "/"), c.expected);
+        EXPECT_EQ(IsBudgetComplete(folders.DataPath(), budget), c.expected);
+        EXPECT_EQ(IsBudgetComplete(folders.DataPath(), budget + "/"), c.expected);
     }
-    EXPECT_EQ(main.IsBudgetComplete(folders.UsersDataPath() + "missing"), 0);
-    EXPECT_EQ(main.IsBudgetComplete(folders.UsersDataPath() + "missing/"), 0);
+    EXPECT_EQ(IsBudgetComplete(folders.DataPath(), folders.UsersDataPath() + "missing"), 0);
+    EXPECT_EQ(IsBudgetComplete(folders.DataPath(), folders.UsersDataPath() + "missing/"), 0);
 }
 
 TEST_F(BudgetsTest, FolderExistsOnlyForFolders) {
@@ -85,7 +87,7 @@ TEST_F(BudgetsTest, RegisteringAppendsAStoppedBudgetWithTheNextId) {
     TIniFile(first + "/VLBudget.ini").WriteString("VLBudget", "Name", "Küche 'A'");
     TIniFile(first + "/VLBudget.ini").WriteString("VLBudget", "Descript", "Kitchen money");
     Start();
-    window->RegisterBudget(first);
+    RegisterBudget(first);
     EXPECT_EQ(BudgetField(1, "Path"), first);
     EXPECT_EQ(BudgetField(1, "Name"), "Küche 'A'");
     EXPECT_EQ(BudgetField(1, "Descript"), "Kitchen money");
@@ -100,63 +102,44 @@ TEST_F(BudgetsTest, RegisteringAppendsAStoppedBudgetWithTheNextId) {
     AddBudgetRow(3, "Three", "/three");
     const std::string second = folders.MakeBudget("Second");
     std::ofstream(second + "/VLBudget.ini", std::ios::trunc);
-    window->RegisterBudget(second + "/");
+    RegisterBudget(second + "/");
     EXPECT_EQ(BudgetField(6, "Path"), second + "/");
     EXPECT_EQ(BudgetField(6, "Name"), "");
 
     window->RebuildTree();
     ASSERT_EQ(window->Nodes().size(), 6u);
-    EXPECT_EQ(window->Nodes()[0]->Info.Name, "Küche 'A'");
-    EXPECT_EQ(window->Nodes()[0]->ImageIndex, 4);
+    EXPECT_EQ(window->Nodes()[0]->Info().Name, "Küche 'A'");
+    EXPECT_EQ(window->Nodes()[0]->Entry().Image, 4);
 }
 
 TEST_F(BudgetsTest, StartingAndStoppingTheOpenBudget) {
     const std::string budget = folders.MakeBudget("Home");
     AddBudgetRow(1, "Home", budget, 2, 4, "Y");
     TfMain& main = Start();
-    main.BudgetPath = budget;
+    main.State().BudgetPath = budget;
     main.StartBudget();
-    EXPECT_EQ(main.BudgetState, 0);
+    EXPECT_EQ(main.State().BudgetState, 0);
     EXPECT_EQ(BudgetField(1, "State"), "0");
     EXPECT_EQ(BudgetField(1, "Image"), "0");
-    EXPECT_EQ(main.Nodes()[0]->ImageIndex, 1);
-    EXPECT_EQ(main.GetObjectImage(0, budget), 1);
+    EXPECT_EQ(main.Nodes()[0]->Entry().Image, 1);
+    EXPECT_EQ(main.Index().GetObjectImage(0, budget), 1);
     EXPECT_TRUE(dm.TableBudgets.ReadOnly());
 
     main.Nodes()[0]->setExpanded(false);
-    EXPECT_EQ(main.Nodes()[0]->ImageIndex, 0);
+    EXPECT_EQ(main.Nodes()[0]->Entry().Image, 0);
     main.StopBudget();
-    EXPECT_EQ(main.BudgetState, 3);
+    EXPECT_EQ(main.State().BudgetState, 3);
     EXPECT_EQ(BudgetField(1, "State"), "3");
     EXPECT_EQ(BudgetField(1, "Image"), "4");
-    EXPECT_EQ(main.Nodes()[0]->ImageIndex, 4);
+    EXPECT_EQ(main.Nodes()[0]->Entry().Image, 4);
     main.Nodes()[0]->setExpanded(true);
-    EXPECT_EQ(main.Nodes()[0]->ImageIndex, 5);
+    EXPECT_EQ(main.Nodes()[0]->Entry().Image, 5);
 
     // A budget that is not in the list: the list stays, the open budget's state changes.
-    main.BudgetPath = folders.UsersDataPath() + "Other";
+    main.State().BudgetPath = folders.UsersDataPath() + "Other";
     main.StartBudget();
-    EXPECT_EQ(main.BudgetState, 0);
+    EXPECT_EQ(main.State().BudgetState, 0);
     EXPECT_EQ(BudgetField(1, "State"), "3");
-}
-
-TEST_F(BudgetsTest, OpeningTheBudgetTables) {
-    const std::string budget = folders.MakeBudget("Home");
-    TfMain& main = Start();
-    main.BudgetPath = budget;
-    for (const bool journalReadOnly : {false, true}) {
-        main.OpenBudgetTables(journalReadOnly);
-        const auto tables = dm.BudgetTables();
-        for (size_t i = 0; i < tables.size(); ++i) {
-            SCOPED_TRACE(tables[i]->TableName());
-            EXPECT_TRUE(tables[i]->Active());
-            EXPECT_EQ(tables[i]->DatabaseName(), budget);
-            EXPECT_EQ(tables[i]->ReadOnly(), i >= 13 && journalReadOnly);
-        }
-    }
-    EXPECT_EQ(dm.TablejTrans.IndexName(), "Index_NTrans");
-    EXPECT_EQ(dm.TableObjects.IndexName(), "Index01");
-    EXPECT_EQ(dm.TableObjects.RecordCount(), 2);
 }
 
 TEST(FileNames, FolderFieldsRefuseTenCharactersAndNamesLoseNine) {
@@ -170,34 +153,76 @@ TEST(FileNames, FolderFieldsRefuseTenCharactersAndNamesLoseNine) {
 
 using ServicesTest = MainWindowTest;
 
-TEST_F(ServicesTest, FatalErrorsNameTheSystemsErrorAndEndTheProgram) {
+// The text names the error the caller got, whatever the thread's last error is by then; the
+// form without an error names the last one.
+TEST_F(ServicesTest, FatalErrorsNameTheCallersErrorAndEndTheProgram) {
     struct Case {
         int code;
+        bool withError;
         const char* text;
     };
-    for (const Case& c :
-         {Case{-2, "Fatal error ! Unable to create directory.\n"},
-          Case{-3, "Fatal error ! Unable to delete directory.\n"}, Case{-7, "Fatal error !\n"}}) {
+    for (const Case& c : {Case{-2, true, "Fatal error ! Unable to create directory.\n"},
+                          Case{-3, true, "Fatal error ! Unable to delete directory.\n"},
+                          Case{-7, true, "Fatal error !\n"},
+                          Case{-3, false, "Fatal error ! Unable to delete directory.\n"}}) {
         const ScopedMessageDlg answers;
         TfMain& main = Start();
         errno = ENOENT;
-        main.FatalError(c.code);
+        if (c.withError)
+            ShellServices().FatalError(c.code, std::make_error_code(std::errc::permission_denied));
+        else
+            ShellServices().FatalError(c.code);
         ASSERT_EQ(answers.Calls().size(), 1u);
-        EXPECT_EQ(answers.Calls()[0].Text, std::string(c.text) + std::strerror(ENOENT));
+        EXPECT_EQ(answers.Calls()[0].Text,
+                  std::string(c.text) + std::strerror(c.withError ? EACCES : ENOENT));
         EXPECT_EQ(answers.Calls()[0].Type, TMsgDlgType::mtError);
-        EXPECT_TRUE(main.FatalClose);
+        EXPECT_TRUE(main.State().FatalClose);
         EXPECT_FALSE(main.isVisible());
         window.reset();
     }
+}
+
+// While the busy window is not built, the busy text stands in the status bar until its hide.
+TEST_F(ServicesTest, BusyTextsStandInTheStatusBarBetweenShowAndHide) {
+    TfMain& main = Start();
+    const QString status = main.StatusBarText->text();
+    struct Case {
+        TBusyMessage kind;
+        std::string TMainState::*text;
+    };
+    for (const Case& c : {Case{TBusyMessage::Prepare, &TMainState::MesPrepare},
+                          Case{TBusyMessage::Load, &TMainState::MesLoad},
+                          Case{TBusyMessage::Processing, &TMainState::MesProcessing}}) {
+        ASSERT_FALSE((main.State().*c.text).empty());
+        ShellServices().ShowBusyMessage(c.kind);
+        EXPECT_EQ(main.StatusBarText->text().toStdString(), "   " + main.State().*c.text);
+        ShellServices().HideBusyMessage();
+        EXPECT_EQ(main.StatusBarText->text(), status);
+    }
+}
+
+// Reload marks reset through the services are the main window's own.
+TEST_F(ServicesTest, TheServicesAreTheMainWindowsStateAndIndex) {
+    const std::string budget = folders.MakeBudget("Home");
+    AddBudgetRow(1, "Home", budget);
+    TfMain& main = Start();
+    EXPECT_EQ(&ShellServices().State(), &main.State());
+    EXPECT_EQ(&ShellServices().Index(), &main.Index());
+    EXPECT_EQ(ShellServices().Index().GetObjectName(0, budget), "Home");
+    main.State().PayShownID = 5;
+    ShellServices().ResetShownMark(TShownMark::Pay);
+    EXPECT_EQ(main.State().PayShownID, -1);
+    EXPECT_EQ(ShellServices().SelectBudget(budget), 1);
+    EXPECT_EQ(main.SelectedIndex(), 0);
 }
 
 // The journal and the stores reach the main window through its services.
 TEST_F(ServicesTest, TheJournalsFatalReportGoesThroughTheMainWindowsServices) {
     const ScopedMessageDlg answers;
     TfMain& main = Start();
-    main.BudgetPath = folders.Root() + "/budget";
-    EXPECT_EQ(ShellServices().BudgetPath(), main.BudgetPath);
-    EXPECT_EQ(ShellServices().LangPath(), main.LangPath);
+    main.State().BudgetPath = folders.Root() + "/budget";
+    EXPECT_EQ(ShellServices().BudgetPath(), main.State().BudgetPath);
+    EXPECT_EQ(ShellServices().LangPath(), main.State().LangPath);
     EXPECT_FALSE(ShellServices().FatalClose());
     ReportFatalError(kFatalStatus);
     ASSERT_EQ(answers.Calls().size(), 1u);
@@ -211,27 +236,27 @@ TEST_F(ServicesTest, TheJournalsFatalReportGoesThroughTheMainWindowsServices) {
 // Only the program's own temp folder is ever emptied.
 TEST_F(ServicesTest, ClearingTheTempFolderEmptiesOnlyTheProgramsOwn) {
     TfMain& main = Start();
-    fs::create_directories(main.TempPath + "Objects/sub");
-    std::ofstream(main.TempPath + "Objects/sub/file");
-    std::ofstream(main.TempPath + "top");
+    fs::create_directories(main.State().TempPath + "Objects/sub");
+    std::ofstream(main.State().TempPath + "Objects/sub/file");
+    std::ofstream(main.State().TempPath + "top");
     EXPECT_EQ(main.ClearTempFolder(), 0);
-    EXPECT_TRUE(fs::is_directory(main.TempPath));
-    EXPECT_TRUE(fs::is_empty(main.TempPath));
+    EXPECT_TRUE(fs::is_directory(main.State().TempPath));
+    EXPECT_TRUE(fs::is_empty(main.State().TempPath));
     EXPECT_EQ(main.ClearTempFolder(), 0);
-    EXPECT_TRUE(fs::is_directory(main.TempPath));
+    EXPECT_TRUE(fs::is_directory(main.State().TempPath));
 
     const std::string other = folders.Root() + "/precious/";
     fs::create_directories(other);
     std::ofstream(other + "keep");
-    const std::string own = main.TempPath;
-    main.TempPath = other;
+    const std::string own = main.State().TempPath;
+    main.State().TempPath = other;
     EXPECT_EQ(main.ClearTempFolder(), EINVAL);
     EXPECT_TRUE(fs::exists(other + "keep"));
 
     // A "VemlyTEMP" that is a link to another folder is not the program's own.
     fs::remove_all(own);
     fs::create_directory_symlink(other, own.substr(0, own.size() - 1));
-    main.TempPath = own;
+    main.State().TempPath = own;
     EXPECT_EQ(main.ClearTempFolder(), EINVAL);
     EXPECT_TRUE(fs::exists(other + "keep"));
 }

@@ -65,19 +65,19 @@ using StartTest = MainWindowTest;
 
 TEST_F(StartTest, FoldersFollowTheUsersSpecialFolders) {
     const TfMain& main = Start();
-    EXPECT_EQ(main.ProgramPath, ProgramDir());
-    EXPECT_EQ(main.DataPath, folders.DataPath());
-    EXPECT_EQ(main.UsersDataPath, folders.UsersDataPath());
-    EXPECT_EQ(main.TempPath, folders.TempPath());
-    EXPECT_EQ(main.TemplatesPath, folders.DataPath() + "Templates/");
-    EXPECT_EQ(main.ExportPath, folders.Root() + "/documents/VemlyExport");
-    EXPECT_EQ(main.BackupPath, folders.UsersDataPath() + "BACKUP");
-    EXPECT_EQ(main.LangPath, folders.DataPath() + "LangEN/");
-    EXPECT_EQ(main.HelpFile, folders.DataPath() + "LangEN/VemlyHelp.html");
-    EXPECT_TRUE(fs::is_directory(main.ExportPath));
-    EXPECT_TRUE(fs::is_directory(main.BackupPath));
-    EXPECT_TRUE(fs::is_directory(main.TempPath));
-    EXPECT_FALSE(main.FatalClose);
+    EXPECT_EQ(main.State().ProgramPath, ProgramDir());
+    EXPECT_EQ(main.State().DataPath, folders.DataPath());
+    EXPECT_EQ(main.State().UsersDataPath, folders.UsersDataPath());
+    EXPECT_EQ(main.State().TempPath, folders.TempPath());
+    EXPECT_EQ(main.State().TemplatesPath, folders.DataPath() + "Templates/");
+    EXPECT_EQ(main.State().ExportPath, folders.Root() + "/documents/VemlyExport");
+    EXPECT_EQ(main.State().BackupPath, folders.UsersDataPath() + "BACKUP");
+    EXPECT_EQ(main.State().LangPath, folders.DataPath() + "LangEN/");
+    EXPECT_EQ(main.State().HelpFile, folders.DataPath() + "LangEN/VemlyHelp.html");
+    EXPECT_TRUE(fs::is_directory(main.State().ExportPath));
+    EXPECT_TRUE(fs::is_directory(main.State().BackupPath));
+    EXPECT_TRUE(fs::is_directory(main.State().TempPath));
+    EXPECT_FALSE(main.State().FatalClose);
     EXPECT_TRUE(main.isVisible());
     EXPECT_TRUE(messages.Calls().empty());
 }
@@ -86,8 +86,9 @@ TEST_F(StartTest, FoldersFollowTheUsersSpecialFolders) {
 TEST_F(StartTest, TheTempFolderIsMadeForItsUserAlone) {
     fs::remove_all(folders.TempPath());
     const TfMain& main = Start();
-    ASSERT_TRUE(fs::is_directory(main.TempPath));
-    EXPECT_EQ(fs::status(main.TempPath).permissions() & fs::perms::all, fs::perms::owner_all);
+    ASSERT_TRUE(fs::is_directory(main.State().TempPath));
+    EXPECT_EQ(fs::status(main.State().TempPath).permissions() & fs::perms::all,
+              fs::perms::owner_all);
 }
 
 // Each missing table of the users-data folder is reported in its turn; the window then closes
@@ -128,7 +129,7 @@ TEST_F(StartTest, MissingUsersDataTablesAreFatal) {
         TfMain main;
         EXPECT_EQ(answers.Texts(), c.texts);
         EXPECT_TRUE(answers.Calls().empty() || answers.Calls()[0].Type == TMsgDlgType::mtError);
-        EXPECT_TRUE(main.FatalClose);
+        EXPECT_TRUE(main.State().FatalClose);
         main.show();
         QCoreApplication::processEvents();
         EXPECT_FALSE(main.isVisible());
@@ -149,15 +150,15 @@ TEST_F(StartTest, FirstStartCopiesTheInstalledDataIntoPlace) {
 
     const TfMain& main = Start();
     EXPECT_TRUE(messages.Calls().empty());
-    EXPECT_FALSE(main.FatalClose);
+    EXPECT_FALSE(main.State().FatalClose);
     EXPECT_TRUE(Exists(folders.DataPath() + "vemly.ini"));
     EXPECT_TRUE(Exists(folders.DataPath() + "EmptyBases/tables.sqlite"));
     EXPECT_TRUE(Exists(folders.DataPath() + "LangEN/Main.lng"));
     EXPECT_FALSE(Exists(folders.DataPath() + "UsersData"));
     EXPECT_TRUE(Exists(folders.UsersDataPath() + "tables.sqlite"));
     EXPECT_FALSE(Exists(folders.Root() + "/appdata.part"));
-    EXPECT_TRUE(fs::is_directory(main.ExportPath));
-    EXPECT_EQ(main.LangPath, folders.DataPath() + "LangEN/");
+    EXPECT_TRUE(fs::is_directory(main.State().ExportPath));
+    EXPECT_EQ(main.State().LangPath, folders.DataPath() + "LangEN/");
 }
 
 TEST_F(StartTest, FirstStartLeavesExistingFoldersAlone) {
@@ -220,7 +221,7 @@ TEST_F(StartTest, StartupHelperRunsWhenDue) {
 
 TEST_F(StartTest, AMissingStartupHelperDoesNotStopTheStart) {
     const TfMain& main = Start();
-    EXPECT_FALSE(main.FatalClose);
+    EXPECT_FALSE(main.State().FatalClose);
     EXPECT_TRUE(main.isVisible());
 }
 
@@ -232,7 +233,7 @@ TEST_F(StartTest, ASecondCopyEndsSilently) {
         TfMain second;
         second.show();
         QCoreApplication::processEvents();
-        EXPECT_TRUE(second.FatalClose);
+        EXPECT_TRUE(second.State().FatalClose);
         EXPECT_FALSE(second.isVisible());
         EXPECT_EQ(second.TreeViewMain->topLevelItemCount(), 0);
         DM = &dm;
@@ -244,7 +245,7 @@ TEST_F(StartTest, ASecondCopyEndsSilently) {
     EXPECT_FALSE(lock.tryLock(0));
 
     window.reset();
-    EXPECT_FALSE(Start().FatalClose);
+    EXPECT_FALSE(Start().State().FatalClose);
 }
 
 TEST_F(StartTest, TheLockOfACrashedCopyDoesNotBlock) {
@@ -261,7 +262,7 @@ TEST_F(StartTest, TheLockOfACrashedCopyDoesNotBlock) {
     ASSERT_TRUE(Exists(lockPath));
 
     const TfMain& main = Start();
-    EXPECT_FALSE(main.FatalClose);
+    EXPECT_FALSE(main.State().FatalClose);
     EXPECT_TRUE(main.isVisible());
 }
 
@@ -270,7 +271,7 @@ TEST_F(StartTest, SetupRunConfiguresAndCloses) {
     WriteIni("Common", "VLLang", "");
     AddBudgetRow(1, "Home", "[users_data]Home/");
     const TfMain& main = Start();
-    EXPECT_TRUE(main.FatalClose);
+    EXPECT_TRUE(main.State().FatalClose);
     EXPECT_FALSE(main.isVisible());
     EXPECT_EQ(ReadIni("Common", "BACKUP"), folders.UsersDataPath() + "BACKUP");
     EXPECT_EQ(ReadIni("Common", "VLLang"), "LangEN");
@@ -283,7 +284,7 @@ TEST_F(StartTest, SetupRunConfiguresAndCloses) {
     folders.MakeBudget("Home");
     window.reset();
     const TfMain& next = Start();
-    EXPECT_FALSE(next.FatalClose);
+    EXPECT_FALSE(next.State().FatalClose);
     EXPECT_EQ(next.TreeViewMain->topLevelItemCount(), 1);
 }
 
@@ -304,7 +305,7 @@ TEST_F(StartTest, AFailingSetupRunShowsItsErrorAndCloses) {
     ASSERT_EQ(messages.Calls().size(), 1u);
     EXPECT_EQ(messages.Calls()[0].Type, TMsgDlgType::mtError);
     EXPECT_NE(messages.Calls()[0].Text.find("the budget list is locked"), std::string::npos);
-    EXPECT_TRUE(main.FatalClose);
+    EXPECT_TRUE(main.State().FatalClose);
     EXPECT_FALSE(main.isVisible());
     EXPECT_EQ(BudgetField(1, "Path"), "[users_data]Home/");
 }
@@ -363,7 +364,7 @@ TEST_F(StartTest, RestartHelperStartsInTheProgramsPlace) {
     const std::string marker = folders.Root() + "/restarted";
     WriteHelper("VLRestart", "echo \"$#\" > " + ShellWord(marker));
     TfMain& main = Start();
-    main.RestartRequested = true;
+    main.State().RestartRequested = true;
     EXPECT_TRUE(main.close());
     EXPECT_TRUE(AppearsSoon(marker));
     // The lock is given up, so the copy that the helper starts is not a second copy.
@@ -373,7 +374,7 @@ TEST_F(StartTest, RestartHelperStartsInTheProgramsPlace) {
 
 TEST_F(StartTest, MissingRestartHelperStillEndsTheProgram) {
     TfMain& main = Start();
-    main.RestartRequested = true;
+    main.State().RestartRequested = true;
     EXPECT_TRUE(main.close());
     EXPECT_FALSE(main.isVisible());
 }
@@ -383,11 +384,11 @@ TEST_F(StartTest, TextsComeFromTheLanguageModule) {
     EXPECT_EQ(Caption(main, "CreateBudget"), "&Create budget ...");
     EXPECT_EQ(Caption(main, "Admin"), "&Administration");
     EXPECT_EQ(Caption(main, "Move"), "Move ...");
-    EXPECT_EQ(main.LogCaption, "Journal of changes");
-    EXPECT_EQ(main.MesLoad, "Loading ...");
+    EXPECT_EQ(main.State().LogCaption, "Journal of changes");
+    EXPECT_EQ(main.State().MesLoad, "Loading ...");
     EXPECT_EQ(ToStdString(main.StatusBarText->text()),
               "   Select a budget, folder or object in the tree on the left.");
-    EXPECT_EQ(main.NamesSep, "\\");
+    EXPECT_EQ(main.State().NamesSep, "\\");
 }
 
 // Without language files (an empty module, or a damaged vemly.ini naming none) the program
@@ -421,13 +422,13 @@ TEST_F(StartTest, WithoutLanguageFilesTheDefaultsShow) {
                                 "Budget", "Create budget", "Exit", "Administrator", "Backup",
                                 "Recovery", "Language", "Settings", "Help", "Help", "About",
                                 "CreateObject", "Rename", "Move", "Delete", "Export", "Import"}));
-        EXPECT_EQ(main.CalendarCaption, "Calendar of the budget");
-        EXPECT_EQ(main.LogCaption, "Log of transactions");
-        EXPECT_EQ(main.MesPrepare, "Prepare ...");
-        EXPECT_EQ(main.MesProcessing, "Processing ...");
+        EXPECT_EQ(main.State().CalendarCaption, "Calendar of the budget");
+        EXPECT_EQ(main.State().LogCaption, "Log of transactions");
+        EXPECT_EQ(main.State().MesPrepare, "Prepare ...");
+        EXPECT_EQ(main.State().MesProcessing, "Processing ...");
         EXPECT_EQ(ToStdString(main.StatusBarText->text()), "   ");
         if (damagedIni) {
-            EXPECT_EQ(main.LangPath, own.DataPath() + "/");
+            EXPECT_EQ(main.State().LangPath, own.DataPath() + "/");
         }
         DM = &dm;
     }

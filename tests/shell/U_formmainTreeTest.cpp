@@ -1,5 +1,5 @@
-// The tree of budgets and objects: building, icons, lookups by object ID, the saved tree state
-// and budgets whose folders or tables are gone or damaged.
+// The tree of budgets and objects in the main window: built from the object index, icons,
+// selection, the saved tree state and budgets whose folders or tables are gone or damaged.
 #include <gtest/gtest.h>
 #include <sqlite3.h>
 
@@ -8,7 +8,7 @@
 #include <fstream>
 #include <functional>
 
-#include "MainWindowFixture.h"
+#include "BudgetsFixture.h"
 #include "common/FakeShellServices.h"
 #include "store/Usettings.h"
 
@@ -16,63 +16,15 @@ namespace fs = std::filesystem;
 
 namespace {
 
-// Two complete budgets with objects of every kind, a budget list row whose folder is gone, one
-// whose folder is incomplete and one without a name:
-//   Home (running, expanded)          Cottage (stopped)      "" (no name)
-//     Calendar, Log                     Shed (ID 2)            Calendar, Log
-//     Flat (expanded): Rent, Meter, Power                      Calendar, Log
-//     Car: Papers
-//     Empty (saved expanded, no children)
-class TreeTest : public MainWindowTest {
+class TreeTest : public BudgetsFixture {
 protected:
-    TreeTest() {
-        AddObject(home, 11, 0, otFolder, 80, "Flat", "Y", "The flat");
-        AddObject(home, 12, 11, otTable, 16, "Rent", "N", "Monthly rent");
-        AddObject(home, 13, 0, otFolder, 82, "Car");
-        AddObject(home, 14, 13, otFiles, 20, "Papers");
-        AddObject(home, 15, 11, otNumber, 22, "Meter");
-        AddObject(home, 16, 11, otPay, 24, "Power");
-        AddObject(home, 17, 0, otFolder, 84, "Empty", "Y");
-        AddObject(home, 18, 99, otImages, 18, "Lost photos");
-        AddObject(cottage, 2, 0, otFolder, 86, "Shed");
-        fs::remove_all(incomplete + "/Images");
-        AddBudgetRow(1, "Home", home, 0, 0, "Y");
-        AddBudgetRow(2, "Cottage", cottage, 3, 4, "N");
-        AddBudgetRow(3, "Gone", folders.UsersDataPath() + "Gone", 0, 0, "Y");
-        AddBudgetRow(4, "Incomplete", incomplete, 0, 0, "Y");
-        AddBudgetRow(5, "", nameless, 2, 4, "N");
-    }
-
     std::vector<std::string> Texts() const {
         std::vector<std::string> texts;
-        for (const TTreeNode* node : window->Nodes()) texts.push_back(node->Info.Name);
+        for (const TTreeNode* node : window->Nodes()) texts.push_back(node->Info().Name);
         return texts;
     }
     TTreeNode* Node(int index) const { return window->Nodes().at(index); }
-
-    const std::string home = folders.MakeBudget("Home");
-    const std::string cottage = folders.MakeBudget("Cottage");
-    const std::string incomplete = folders.MakeBudget("Incomplete");
-    const std::string nameless = folders.MakeBudget("Nameless");
 };
-
-const std::vector<std::string> kTree = {"Home",
-                                        "Calendar of the budget",
-                                        "Journal of changes",
-                                        "Flat",
-                                        "Rent",
-                                        "Meter",
-                                        "Power",
-                                        "Car",
-                                        "Papers",
-                                        "Empty",
-                                        "Cottage",
-                                        "Shed",
-                                        "Calendar of the budget",
-                                        "Journal of changes",
-                                        "",
-                                        "Calendar of the budget",
-                                        "Journal of changes"};
 
 TEST_F(TreeTest, ShowsEveryCompleteBudgetWithItsObjectsInOrder) {
     const TfMain& main = Start();
@@ -80,26 +32,20 @@ TEST_F(TreeTest, ShowsEveryCompleteBudgetWithItsObjectsInOrder) {
     EXPECT_EQ(Texts(), kTree);
     EXPECT_EQ(main.TreeViewMain->topLevelItemCount(), 3);
     EXPECT_EQ(main.SelectedIndex(), -1);
-    EXPECT_EQ(main.TypeObject, -1);
-    EXPECT_FALSE(main.TreeRebuilding);
+    EXPECT_EQ(main.State().TypeObject, -1);
+    EXPECT_FALSE(main.State().TreeRebuilding);
 
-    for (size_t i = 0; i < main.Nodes().size(); ++i) EXPECT_EQ(Node(i)->Index, int(i));
-    const ObjectInfo& root = Node(0)->Info;
-    EXPECT_EQ(root.IDBudget, 1);
-    EXPECT_EQ(root.Type, otBudget);
-    EXPECT_EQ(root.ID, 1);
-    EXPECT_EQ(root.IDParent, -1);
-    EXPECT_EQ(root.Path, home);
-    const ObjectInfo& rent = Node(4)->Info;
-    EXPECT_EQ(rent.IDBudget, 1);
-    EXPECT_EQ(rent.Type, otTable);
-    EXPECT_EQ(rent.ID, 12);
-    EXPECT_EQ(rent.IDParent, 11);
-    EXPECT_EQ(rent.Descript, "Monthly rent");
-    EXPECT_EQ(rent.Path, home);
-    EXPECT_EQ(Node(1)->Info.Type, otCalendar);
-    EXPECT_EQ(Node(2)->Info.Type, otLog);
-    EXPECT_EQ(Node(12)->Info.IDBudget, 2);
+    // Node i of the tree stands for node i of the index, under the node of its parent.
+    ASSERT_EQ(main.Nodes().size(), main.Index().Nodes().size());
+    for (size_t i = 0; i < main.Nodes().size(); ++i) {
+        EXPECT_EQ(Node(i)->Index, int(i));
+        EXPECT_EQ(&Node(i)->Info(), &main.Index().Node(i).Info);
+        const int parent = main.Index().Node(i).Parent;
+        EXPECT_EQ(Node(i)->parent(), parent < 0 ? nullptr : Node(parent));
+    }
+    EXPECT_EQ(Node(0)->Info().Path, home);
+    EXPECT_EQ(Node(4)->Info().Name, "Rent");
+    EXPECT_EQ(Node(12)->Info().IDBudget, 2);
     EXPECT_EQ(Node(3)->parent(), Node(0));
     EXPECT_EQ(Node(4)->parent(), Node(3));
 }
@@ -119,76 +65,14 @@ TEST_F(TreeTest, IconsFollowTypeStateAndExpansion) {
                           Case{7, 82, 82, false}, Case{8, 20, 21, false}, Case{9, 84, 84, false},
                           Case{10, 4, 4, false}}) {
         SCOPED_TRACE(Texts()[c.index]);
-        EXPECT_EQ(Node(c.index)->ImageIndex, c.image);
-        EXPECT_EQ(Node(c.index)->SelectedImageIndex, c.selectedImage);
+        EXPECT_EQ(Node(c.index)->Entry().Image, c.image);
+        EXPECT_EQ(Node(c.index)->Entry().SelectedImage, c.selectedImage);
         EXPECT_EQ(Node(c.index)->isExpanded(), c.expanded);
     }
     Node(3)->setExpanded(false);
-    EXPECT_EQ(Node(3)->ImageIndex, 80);
+    EXPECT_EQ(Node(3)->Entry().Image, 80);
     Node(10)->setExpanded(true);
-    EXPECT_EQ(Node(10)->ImageIndex, 5);
-}
-
-TEST_F(TreeTest, LookupsByObjectIdAndBudgetFolder) {
-    TfMain& main = Start();
-    EXPECT_EQ(main.GetObjectName(0, home), "Home");
-    EXPECT_EQ(main.GetObjectName(0, nameless), "");
-    // An object whose ID is its budget's ID is found, not the root.
-    EXPECT_EQ(main.GetObjectName(2, cottage), "Shed");
-    EXPECT_EQ(main.GetObjectType(2, cottage), otFolder);
-    EXPECT_EQ(main.GetObjectType(0, cottage), otBudget);
-    EXPECT_EQ(main.GetObjectType(12, home), otTable);
-    EXPECT_EQ(main.GetObjectDescript(11, home), "The flat");
-    EXPECT_EQ(main.GetObjectImage(11, home), 81);
-    EXPECT_EQ(main.GetObjectImage(0, home), 1);
-    // Nothing matches: an unknown ID, an object that is not in the tree, another spelling of
-    // the folder.
-    for (const auto& [id, folder] : {std::pair{99, home}, std::pair{18, home},
-                                     std::pair{12, home + "/"}, std::pair{0, std::string()}}) {
-        EXPECT_EQ(main.FindObject(id, folder), nullptr);
-        EXPECT_EQ(main.GetObjectName(id, folder), "");
-        EXPECT_EQ(main.GetObjectDescript(id, folder), "");
-        EXPECT_EQ(main.GetObjectImage(id, folder), 0);
-        EXPECT_EQ(main.GetObjectType(id, folder), 0);
-    }
-    ASSERT_NE(main.FindObject(15, home), nullptr);
-    EXPECT_EQ(main.FindObject(15, home)->Name, "Meter");
-}
-
-TEST_F(TreeTest, ObjectPathsRunFromTheRootDown) {
-    TfMain& main = Start();
-    std::string path;
-    EXPECT_EQ(main.GetObjectPath(path, "\\", 12, home), 0);
-    EXPECT_EQ(path, "Home\\Flat\\Rent\\");
-    path = "tail";
-    EXPECT_EQ(main.GetObjectPath(path, " / ", 0, cottage), 0);
-    EXPECT_EQ(path, "Cottage / tail");
-    path = "kept";
-    EXPECT_EQ(main.GetObjectPath(path, "\\", 18, home), -1);
-    EXPECT_EQ(path, "kept");
-}
-
-TEST_F(TreeTest, AncestorsNamesAndChildrenInTheOpenBudget) {
-    TfMain& main = Start();
-    main.BudgetPath = home;
-    EXPECT_TRUE(main.IsAncestor(11, 12));
-    EXPECT_TRUE(main.IsAncestor(0, 12));
-    EXPECT_TRUE(main.IsAncestor(0, 11));
-    EXPECT_FALSE(main.IsAncestor(13, 12));
-    EXPECT_FALSE(main.IsAncestor(12, 12));
-    EXPECT_FALSE(main.IsAncestor(11, 99));
-
-    EXPECT_EQ(main.NameExists(11, 0, "Rent"), 1);
-    EXPECT_EQ(main.NameExists(11, 12, "Rent"), 0);
-    EXPECT_EQ(main.NameExists(11, 0, "rent"), 0);
-    EXPECT_EQ(main.NameExists(0, 0, "Flat"), 1);
-    EXPECT_EQ(main.NameExists(0, 0, "Shed"), 0);
-
-    EXPECT_EQ(main.HasNoChildren(11, home), 0);
-    EXPECT_EQ(main.HasNoChildren(0, home), 0);
-    EXPECT_EQ(main.HasNoChildren(12, home), 1);
-    EXPECT_EQ(main.HasNoChildren(17, home), 1);
-    EXPECT_EQ(main.HasNoChildren(2, home), 1);
+    EXPECT_EQ(Node(10)->Entry().Image, 5);
 }
 
 TEST_F(TreeTest, SelectingNodesAndFindingTheirIndexes) {
@@ -237,11 +121,11 @@ TEST_F(TreeTest, TreeStateSurvivesSavingAndRebuilding) {
     EXPECT_EQ(Texts(), kTree);
     EXPECT_EQ(main.SelectedIndex(), -1);
     EXPECT_FALSE(Node(3)->isExpanded());
-    EXPECT_EQ(Node(3)->ImageIndex, 80);
+    EXPECT_EQ(Node(3)->Entry().Image, 80);
     EXPECT_TRUE(Node(7)->isExpanded());
-    EXPECT_EQ(Node(7)->ImageIndex, 83);
+    EXPECT_EQ(Node(7)->Entry().Image, 83);
     EXPECT_TRUE(Node(10)->isExpanded());
-    EXPECT_EQ(Node(10)->ImageIndex, 5);
+    EXPECT_EQ(Node(10)->Entry().Image, 5);
 
     main.SaveTreeState();
     const FakeShellServices settings(folders.UsersDataPath());
@@ -265,8 +149,8 @@ TEST_F(TreeTest, SavingWithNoBudgetOpenCreatesNoFile) {
 
 TEST_F(TreeTest, SavingPutsTheObjectsTableBackOnTheOpenBudget) {
     TfMain& main = Start();
-    main.BudgetPath = cottage;
-    main.OpenBudgetTables(false);
+    main.State().BudgetPath = cottage;
+    dm.OpenBudget(cottage);
     main.SaveTreeState();
     EXPECT_TRUE(dm.TableObjects.Active());
     EXPECT_EQ(dm.TableObjects.DatabaseName(), cottage);
@@ -314,8 +198,8 @@ TEST_F(TreeTest, ABudgetThatCannotBeReadIsLeftOutAndReported) {
         EXPECT_EQ(Texts().back(), "Journal of changes");
         EXPECT_EQ(Texts().size(), kTree.size() - 4);
         for (const TTreeNode* node : main.Nodes()) EXPECT_EQ(node->treeWidget(), main.TreeViewMain);
-        EXPECT_EQ(main.FindObject(0, cottage), nullptr);
-        EXPECT_FALSE(main.TreeRebuilding);
+        EXPECT_EQ(main.Index().FindObject(0, cottage), nullptr);
+        EXPECT_FALSE(main.State().TreeRebuilding);
         EXPECT_TRUE(main.TreeViewMain->updatesEnabled());
         window.reset();
         fs::remove_all(cottage);
@@ -335,7 +219,7 @@ TEST_F(TreeTest, ObjectsWhoseParentsFormALoopAreShownOnce) {
               (std::vector<std::string>{"Loop A", "Loop B", "Loop C"}));
     EXPECT_EQ(texts.size(), kTree.size() + 3);
     std::string path;
-    EXPECT_EQ(window->GetObjectPath(path, "/", 30, home), 0);
+    EXPECT_EQ(window->Index().GetObjectPath(path, "/", 30, home), 0);
     EXPECT_EQ(path, "Home/Loop A/");
 }
 

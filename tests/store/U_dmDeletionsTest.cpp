@@ -1,5 +1,6 @@
 // The data module's deletions of objects of every kind, with their content rows, folders,
 // algorithms and schedules.
+#include <cerrno>
 #include <filesystem>
 #include <fstream>
 #include <map>
@@ -191,6 +192,9 @@ TEST_F(Deletions, AFolderThatCannotBeDeletedIsFatalAndTheObjectRowGoesAllTheSame
     if (!kept.Made()) GTEST_SKIP() << "the file system cannot make a file undeletable here";
     dm.DeleteFilesObject(40);
     EXPECT_EQ(shell.fatalErrors, std::vector<int>{-3});
+    // The report names the error the deletion got, not a later one.
+    ASSERT_EQ(shell.fatalCauses.size(), 1u);
+    EXPECT_EQ(shell.fatalCauses[0], std::errc::operation_not_permitted);
     EXPECT_EQ(CountRows("Objects.db", Where("ID") == 40), 0);
 }
 
@@ -204,11 +208,14 @@ TEST_F(Deletions, AFolderThatCannotBeLookedAtIsFatalAndTheObjectGoesAllTheSame) 
         fs::remove_all(parent);
         fs::create_directory_symlink(parent.filename(), parent);
         shell.fatalErrors.clear();
+        shell.fatalCauses.clear();
         if (type == 30)
             dm.DeleteImagesObject(type);
         else
             dm.DeleteFilesObject(type);
         EXPECT_EQ(shell.fatalErrors, std::vector<int>{-3});
+        ASSERT_EQ(shell.fatalCauses.size(), 1u);
+        EXPECT_EQ(shell.fatalCauses[0], std::errc::too_many_symbolic_link_levels);
         EXPECT_EQ(CountRows("Objects.db", Where("ID") == type), 0);
         EXPECT_EQ(CountRows("Images.db", Where("ID") == type), 0);
     }

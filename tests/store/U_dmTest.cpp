@@ -6,8 +6,8 @@
 #include <filesystem>
 #include <functional>
 
-#include "common/RecordingDispatcher.h"
 #include "common/FakeShellServices.h"
+#include "common/RecordingDispatcher.h"
 #include "common/TestFolders.h"
 #include "store/U_dm.h"
 
@@ -21,16 +21,6 @@ std::vector<TTable*> BudgetTables(TDM& dm) {
             &dm.TableAlgExtData, &dm.TableAlgVarDescr, &dm.TableAlgText,     &dm.TableSchedules,
             &dm.TableCalendar,   &dm.TablejTrInteger,  &dm.TablejTrText,     &dm.TablejTrDate,
             &dm.TablejTrans};
-}
-
-// What the load phase and the opening of a budget do with the tables.
-void OpenOnBudget(TDM& dm, const std::string& budget) {
-    for (TTable* table : BudgetTables(dm)) {
-        table->SetDatabaseName(budget);
-        table->SetIndexName(table == &dm.TablejTrans ? "Index_NTrans" : "Index01");
-        table->SetReadOnly(false);
-        table->Open();
-    }
 }
 
 class DataModule : public ::testing::Test {
@@ -50,30 +40,54 @@ TEST_F(DataModule, StartsWithEighteenClosedReadOnlyTablesNamedByTheirFiles) {
         names.push_back(table->TableName());
     }
     // One name per table, whatever the spelling of its file elsewhere.
-    EXPECT_EQ(names, (std::vector<std::string>{"Objects", "Tables", "Images", "Numbers", "Pays",
-                                               "PayHistory", "PayAutoCharges", "Algorithms",
-                                               "AlgExtData", "AlgVarDescr", "AlgText", "Schedules",
-                                               "Calendar", "jTrInteger", "jTrText", "jTrDate",
-                                               "jTrans"}));
+    EXPECT_EQ(names, (std::vector<std::string>{
+                         "Objects", "Tables", "Images", "Numbers", "Pays", "PayHistory",
+                         "PayAutoCharges", "Algorithms", "AlgExtData", "AlgVarDescr", "AlgText",
+                         "Schedules", "Calendar", "jTrInteger", "jTrText", "jTrDate", "jTrans"}));
     EXPECT_TRUE(dm.TableBudgets.ReadOnly());
     EXPECT_EQ(dm.TablejTrans.IndexFieldNames(), "NTrans");
     EXPECT_TRUE(static_cast<bool>(dm.TableObjects.BeforeClose));
 
     // Opened on a fresh budget they show its two tree nodes and nothing else.
-    OpenOnBudget(dm, budget);
-    dm.TableBudgets.SetDatabaseName(folders.UsersDataPath());
-    dm.TableBudgets.SetTableName("Budgets.db");
-    dm.TableBudgets.SetIndexName("Index01");
-    dm.TableBudgets.Open();
+    dm.PrepareTables(folders.UsersDataPath());
+    dm.OpenBudget(budget);
     EXPECT_EQ(dm.TableObjects.RecordCount(), 2);
     EXPECT_TRUE(dm.TableBudgets.IsEmpty());
 }
 
+// The start prepares the tables: the budget list open and read-only, the budget tables closed
+// with their indexes. Opening a budget points all seventeen at its folder, writable; opening
+// another moves them all, their filters kept.
+TEST_F(DataModule, PreparedTablesOpenOnOneBudgetAfterAnother) {
+    dm.PrepareTables(folders.UsersDataPath());
+    EXPECT_TRUE(dm.TableBudgets.Active());
+    EXPECT_TRUE(dm.TableBudgets.ReadOnly());
+    EXPECT_EQ(dm.TableBudgets.DatabaseName(), folders.UsersDataPath());
+    for (TTable* table : BudgetTables(dm)) {
+        SCOPED_TRACE(table->TableName());
+        EXPECT_FALSE(table->Active());
+        EXPECT_TRUE(table->ReadOnly());
+        EXPECT_EQ(table->IndexName(), table == &dm.TablejTrans ? "Index_NTrans" : "Index01");
+    }
+    dm.TableObjects.SetFilter(Where("Type") == 9500);
+    dm.TableObjects.SetFiltered(true);
+    const std::string other = folders.MakeBudget("Budget two");
+    for (const std::string& folder : {budget, other}) {
+        dm.OpenBudget(folder);
+        for (TTable* table : BudgetTables(dm)) {
+            SCOPED_TRACE(table->TableName());
+            EXPECT_TRUE(table->Active());
+            EXPECT_FALSE(table->ReadOnly());
+            EXPECT_EQ(table->DatabaseName(), folder);
+        }
+        EXPECT_EQ(dm.TableObjects.RecordCount(), 1);
+    }
+    EXPECT_EQ(dm.TableBudgets.DatabaseName(), folders.UsersDataPath());
+}
+
 TEST_F(DataModule, FlushAndCloseWritesPendingChangesIntoTheFileAndClosesTheBudgetTables) {
-    OpenOnBudget(dm, budget);
-    dm.TableBudgets.SetDatabaseName(folders.UsersDataPath());
-    dm.TableBudgets.SetTableName("Budgets.db");
-    dm.TableBudgets.Open();
+    dm.PrepareTables(folders.UsersDataPath());
+    dm.OpenBudget(budget);
     dm.TablejTrans.Append();
     dm.TablejTrans.FieldByName("NTrans").SetAsInteger(1);
     dm.TablejTrans.FieldByName("Status").SetAsString("PREP");  // not posted yet
@@ -107,7 +121,8 @@ TEST_F(DataModule, FlushAndCloseWritesPendingChangesIntoTheFileAndClosesTheBudge
 }
 
 TEST_F(DataModule, OpenTablesReopensEveryTableAsItWas) {
-    OpenOnBudget(dm, budget);
+    dm.PrepareTables(folders.UsersDataPath());
+    dm.OpenBudget(budget);
     dm.TablePayHistory.Close();
     dm.TablePayHistory.SetFilter(Where("ID") == 4);
     dm.TablePayHistory.SetFiltered(true);
@@ -134,7 +149,8 @@ TEST_F(DataModule, OpenTablesReopensEveryTableAsItWas) {
 // rewritten: the message loop runs for paint and timer events only.
 TEST_F(DataModule, LetsNoUserInputThroughWhileItWorks) {
     const FakeShellServices shell(folders.UsersDataPath());
-    OpenOnBudget(dm, budget);
+    dm.PrepareTables(folders.UsersDataPath());
+    dm.OpenBudget(budget);
     const std::pair<const char*, std::function<void()>> operations[] = {
         {"FlushAndCloseTables", [this] { dm.FlushAndCloseTables(); }},
         {"ResolveBudgetPaths", [this] { dm.ResolveBudgetPaths(); }},

@@ -332,7 +332,7 @@ TEST_F(Journal, EveryFatalPathShowsItsTextAndLeavesTheRowAsTheSpecifiedStatus) {
     for (const auto& c : cases) {
         SCOPED_TRACE(c.what);
         shell.fatalTexts.clear();
-        shell.fatalClose = false;
+        shell.state.FatalClose = false;
         const int nTrans = c.transaction();
         EXPECT_EQ(ApplyTransaction(nTrans), c.result);
         EXPECT_EQ(shell.fatalTexts, std::vector<std::string>{c.text});  // reported once
@@ -374,7 +374,7 @@ TEST(JournalAtomicity, AProcessKilledDuringItsApplierLeavesTheTablesAsBeforeTheA
     TestFolders folders;
     const std::string budget = folders.MakeBudget();
     const auto open = [&](FakeShellServices& shell, TDM& dm) {
-        shell.budgetPath = budget;
+        shell.state.BudgetPath = budget;
         for (TTable* table : {&dm.TablejTrans, &dm.TableTables}) {
             table->SetDatabaseName(budget);
             table->SetReadOnly(false);

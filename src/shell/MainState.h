@@ -1,0 +1,73 @@
+// The main window's state without the window: folders, the open budget, the selected node,
+// guard flags, the content frames' reload marks and the texts read at start.
+#pragma once
+
+#include <string>
+
+// The name of the program's own temp folder inside the system's temp folder.
+constexpr const char* kTempFolderName = "VemlyTEMP";
+
+// The content frames that keep what they loaded and reload only when their mark differs.
+enum class TShownMark { Images, Files, Number, Pay };
+
+// One instance, owned by the main window (TfMain::State()); window-free code reads it through
+// the services (ShellServices().State()). Only the main window, its start-up and its dialogs
+// write it; the reload marks are reset through TShellServices::ResetShownMark.
+struct TMainState {
+    // Folders, each ending with "/" except ExportPath.
+    std::string ProgramPath;    // the folder of the executable: the helper programs
+    std::string DataPath;       // vemly.ini, fcharset.cfg, EmptyBases, Templates/, Lang*/
+    std::string UsersDataPath;  // the budget list, the settings, the default backup folder
+    std::string TempPath;       // the program's own temp folder, ".../VemlyTEMP/"
+    std::string TemplatesPath;
+    std::string ExportPath;
+    std::string BackupPath;  // vemly.ini [Common] BACKUP
+    std::string LangPath;    // DataPath + [Common] VLLang + "/"
+    std::string HelpFile;    // LangPath + "VemlyHelp.html"
+
+    // Closing skips the close dialog (a fatal error, a second copy, the setup run).
+    bool FatalClose = false;
+    // Closing starts the restart helper in the program's place.
+    bool RestartRequested = false;
+
+    // Texts of the language module read at start: the busy texts, the node texts of every
+    // calendar and log node, and the separator of names in object paths.
+    std::string MesPrepare, MesLoad, MesProcessing;
+    std::string CalendarCaption, LogCaption;
+    std::string NamesSep;
+
+    // The open budget: folder, budget list ID (-1 until the first selection opens one), name,
+    // description and State (0 running, anything else stopped).
+    std::string BudgetPath;
+    int IDBudget = -1;
+    std::string BudgetName;
+    std::string BudgetDescript;
+    int BudgetState = 0;
+
+    // The selected node: object ID (0 for a root) and ObjectType (-1 while none is selected).
+    int IDObject = 0;
+    int TypeObject = -1;
+    // A selection change or a tree rebuild is running.
+    bool TreeChanging = false;
+    bool TreeRebuilding = false;
+
+    // Reload marks of the content frames: the object (ID and budget folder) each frame holds;
+    // an ID of -1 makes the frame reload at its next show.
+    int ImagesShownID = -1;
+    std::string ImagesShownPath;
+    int FilesShownID = -1;
+    std::string FilesShownPath;
+    int NumberShownID = -1;
+    std::string NumberShownPath;
+    int PayShownID = -1;
+    std::string PayShownPath;
+
+    // Sets the mark's ID to -1: the frame reloads at its next show.
+    void ResetShownMark(TShownMark mark);
+};
+
+// Deletes everything inside the state's temp folder (the folder stays), without asking and not
+// into the trash; returns 0 or the error of the deletion. Only the program's own temp folder is
+// ever emptied: a TempPath that does not end in a real folder "VemlyTEMP" (a link, say) is left
+// alone and the answer is EINVAL.
+int ClearTempFolder(const TMainState& state);
