@@ -21,12 +21,10 @@
 #include <QTreeWidget>
 #include <QVBoxLayout>
 #include <algorithm>
-#include <cerrno>
 #include <cmath>
 #include <cstring>
 #include <filesystem>
 #include <optional>
-#include <unordered_map>
 
 #include "platform/EventLoop.h"
 #include "platform/Folders.h"
