@@ -165,7 +165,7 @@ TEST_F(DialogBase, TheHelpButtonAndF1ShowTheDialogsTopic) {
     QTest::keyClick(dialog.EditName, Qt::Key_F1);  // F1 anywhere in the dialog
     ASSERT_EQ(opened.size(), 2u);
     for (const QUrl& url : opened) {
-        EXPECT_EQ(ToStdString(url.toLocalFile()), shell.langPath + "VemlyHelp.html");
+        EXPECT_EQ(ToStdString(url.toLocalFile()), shell.state.LangPath + "VemlyHelp.html");
         EXPECT_EQ(url.fragment(), QStringLiteral("2010"));
     }
     dialog.close();

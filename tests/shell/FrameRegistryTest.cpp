@@ -117,7 +117,7 @@ TEST_F(Frames, TheHelpButtonShowsTheFramesTopic) {
     folder.ButtonHelp->click();
     table.ButtonHelp->click();
     ASSERT_EQ(opened.size(), 2u);
-    EXPECT_EQ(ToStdString(opened[0].toLocalFile()), shell.langPath + "VemlyHelp.html");
+    EXPECT_EQ(ToStdString(opened[0].toLocalFile()), shell.state.LangPath + "VemlyHelp.html");
     EXPECT_FALSE(opened[0].hasFragment());
     EXPECT_EQ(opened[1].fragment(), QStringLiteral("2100"));
 }

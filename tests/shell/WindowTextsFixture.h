@@ -17,7 +17,7 @@
 class WindowTexts : public ::testing::Test {
 protected:
     WindowTexts() {
-        shell.langPath = ToStdString(folder.path()) + "/";
+        shell.state.LangPath = ToStdString(folder.path()) + "/";
         WriteLangFile("VemlyHelp.html", "<html></html>");
         SetUrlOpener([this](const QUrl& url) {
             opened.push_back(url);
@@ -28,7 +28,7 @@ protected:
 
     // Writes (or replaces) a file of the language folder.
     void WriteLangFile(const std::string& name, const std::string& text) {
-        std::ofstream(shell.langPath + name, std::ios::trunc) << text;
+        std::ofstream(shell.state.LangPath + name, std::ios::trunc) << text;
     }
 
     QTemporaryDir folder;
