@@ -58,3 +58,17 @@ inline const std::vector<std::string> kTree = {"Home",
                                                "",
                                                "Calendar of the budget",
                                                "Journal of changes"};
+
+// The icons of the fixture's nodes as built: the stored icon is the collapsed one, every expanded
+// node shows the next one, a file collection shows the next one while selected, and a node
+// without children is never expanded.
+struct TIconCase {
+    int index;
+    int image;
+    int selectedImage;
+    bool expanded;
+};
+inline const std::vector<TIconCase> kIconCases = {
+    {0, 1, 1, true},    {1, 10, 10, false}, {2, 12, 12, false}, {3, 81, 81, true},
+    {4, 16, 16, false}, {6, 24, 24, false}, {7, 82, 82, false}, {8, 20, 21, false},
+    {9, 84, 84, false}, {10, 4, 4, false}};

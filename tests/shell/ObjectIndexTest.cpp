@@ -67,16 +67,7 @@ TEST_F(ObjectIndexTest, HoldsEveryCompleteBudgetWithItsObjectsInTreeOrder) {
 // collection shows the next one while selected. A node without children is never expanded.
 TEST_F(ObjectIndexTest, IconsFollowTypeStateAndExpansion) {
     Build();
-    struct Case {
-        int index;
-        int image;
-        int selectedImage;
-        bool expanded;
-    };
-    for (const Case& c : {Case{0, 1, 1, true}, Case{1, 10, 10, false}, Case{2, 12, 12, false},
-                          Case{3, 81, 81, true}, Case{4, 16, 16, false}, Case{6, 24, 24, false},
-                          Case{7, 82, 82, false}, Case{8, 20, 21, false}, Case{9, 84, 84, false},
-                          Case{10, 4, 4, false}}) {
+    for (const TIconCase& c : kIconCases) {
         SCOPED_TRACE(kTree[c.index]);
         EXPECT_EQ(index.Node(c.index).Image, c.image);
         EXPECT_EQ(index.Node(c.index).SelectedImage, c.selectedImage);
