@@ -1,7 +1,8 @@
 // The journal against the same rows written directly with SQLite: 10,000 small transactions
 // (the layout of a renaming: a journal row, two integer and three text parts, one object row
-// changed), each prepared and applied through the journal with a test applier, or written as
-// one SQLite transaction of prepared statements.
+// changed), each prepared through the renaming's layout and applied through the journal by a
+// renaming kind whose Apply reads that layout, or written as one SQLite transaction of prepared
+// statements.
 #include <benchmark/benchmark.h>
 #include <sqlite3.h>
 
@@ -11,9 +12,10 @@
 #include <string>
 
 #include "common/FakeShellServices.h"
+#include "schema/SchemaNames.h"
+#include "store/TransKindObject.h"
 #include "store/U_dm.h"
 #include "store/Utransactions.h"
-#include "schema/SchemaNames.h"
 
 namespace fs = std::filesystem;
 
@@ -57,27 +59,28 @@ int ObjectOf(int transaction) {
     return 11 + transaction % kObjects;
 }
 
-// The test applier: a renaming as the journal's renaming applier makes it.
-int ApplyRenameLike(const TTransRow& row) {
-    TTransReader parts(row.NTrans);
-    const std::optional<int> icon = parts.Int(1);
-    const std::optional<std::string> descript = parts.Text(1);
-    if (!icon || !descript) {
-        ReportFatalError(kFatalTransaction);
-        return kFatalTransaction;
+// A renaming kind whose Apply does what the journal's renaming applier does.
+class TBenchRenameKind : public TRenameKind {
+public:
+    std::optional<int> Apply(TStep& step) const override {
+        const std::optional<TRenameParts> parts = ReadParts<TRenameParts>(step.Row.NTrans);
+        if (!parts) {
+            ReportFatalError(kFatalTransaction);
+            return kFatalTransaction;
+        }
+        TTable& objects = DM->TableObjects;
+        if (!objects.Locate(fld::ID, {step.Row.IDObject})) {
+            ReportFatalError(kFatalObject);
+            return kFatalObject;
+        }
+        objects.Edit();
+        objects.FieldByName(fld::Image).SetAsInteger(parts->NewIcon);
+        objects.FieldByName(fld::Name).SetAsString(step.Row.NameObject);
+        objects.FieldByName(fld::Descript).SetAsString(parts->NewDescript);
+        objects.Post();
+        return step.Row.IDObject;
     }
-    TTable& objects = DM->TableObjects;
-    if (!objects.Locate(fld::ID, {row.IDObject})) {
-        ReportFatalError(kFatalObject);
-        return kFatalObject;
-    }
-    objects.Edit();
-    objects.FieldByName(fld::Image).SetAsInteger(*icon);
-    objects.FieldByName(fld::Name).SetAsString(row.NameObject);
-    objects.FieldByName(fld::Descript).SetAsString(*descript);
-    objects.Post();
-    return row.IDObject;
-}
+};
 
 void Journal(benchmark::State& state) {
     Budget budget;
@@ -92,21 +95,20 @@ void Journal(benchmark::State& state) {
         table->Open();
     }
     DM = &dm;
-    TransAppliers().Set("REN", kAnyType, ApplyRenameLike);
+    std::unique_ptr<TTransKind> previous = TransKinds().Add(std::make_unique<TBenchRenameKind>());
 
     int transaction = 0;
     for (auto _ : state) {
         const int id = ObjectOf(++transaction);
-        TTransWriter writer("REN", id, 20, "Renamed " + std::to_string(transaction));
-        writer.AddInt(22);
-        writer.AddInt(20);
-        writer.AddText("new description");
-        writer.AddText("Table " + std::to_string(id));
-        writer.AddText("old description");
+        TTransWriter writer(kActRename, id, 20, "Renamed " + std::to_string(transaction));
+        TRenameParts parts{22, 20, "new description", "Table " + std::to_string(id),
+                           "old description"};
+        WriteParts(writer, parts);
         if (ApplyTransaction(writer.Ready()) != id) state.SkipWithError("not applied");
     }
 
-    TransAppliers().Set("REN", kAnyType, nullptr);
+    TransKinds().Remove(TKindKey{std::string(kActRename)});
+    if (previous) TransKinds().Add(std::move(previous));
     DM = nullptr;
 }
 

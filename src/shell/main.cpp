@@ -4,6 +4,7 @@
 #include <clocale>
 #include <exception>
 
+#include "shell/JournalKinds.h"
 #include "shell/MessageDlg.h"
 #include "shell/U_formmain.h"
 #include "store/U_dm.h"
@@ -38,6 +39,7 @@ int main(int argc, char** argv) {
     try {
         TDM dataModule;
         DM = &dataModule;
+        RegisterJournalKinds();
         TfMain mainWindow;
         fMain = &mainWindow;
         // The first show runs inside the message loop, so that a close it asks for ends the

@@ -2,16 +2,21 @@
 // applying it, purging undone transactions, the fatal reports and the number allocators.
 #include "store/Utransactions.h"
 
+#include <filesystem>
+
 #include "pays/Upaytables.h"
 #include "platform/EventLoop.h"
-#include "shell/ShellServices.h"
-#include "store/U_fileoperation.h"
 #include "schema/SchemaNames.h"
+#include "shell/ShellServices.h"
+#include "store/TransKind.h"
+#include "store/U_fileoperation.h"
 
 namespace {
 
-constexpr const char* kJournal = "jTrans";
+constexpr const char* kJournal = tbl::jTrans;
 constexpr const char* kJournalIndex = idx::Index_NTrans;
+// The key of a part in its table.
+const std::string kPartKey = std::string(fld::NTrans) + ";" + fld::NPart;
 
 bool journalBusy = false;
 
@@ -52,36 +57,37 @@ bool SetStatus(TTable& trans, int nTrans, std::string_view status) {
     return true;
 }
 
-int PurgeUndone() {
+// Deletes the undone transactions' rows in the store transaction that is open and asks for
+// their folders to go after its commit.
+int PurgeUndone(TFileEffects& files) {
     TJournalTable undone(true, Where(fld::Status) == kStatusBack);
-    if (undone.IsEmpty()) return 0;
-    TTransactionScope scope(ShellServices().BudgetPath());
     int count = 0;
     for (std::optional<int> nTrans; (nTrans = LastInteger(undone, fld::NTrans));) {
-        for (const char* parts : {"jTrInteger", "jTrText", "jTrDate"}) {
+        for (const char* parts : {tbl::jTrInteger, tbl::jTrText, tbl::jTrDate}) {
             TBudgetTable rows(parts, true, Where(fld::NTrans) == *nTrans);
             DeleteAllRows(rows);
         }
-        DeleteBudgetFolder(TransFolder(*nTrans));
+        files.DeleteAfterCommit(TransFolder(*nTrans));
         undone.Delete();
         ++count;
     }
-    scope.Commit();
     return count;
 }
 
-// Runs the applier of the row in one store transaction of the budget; its writes are kept
+// Runs the Apply of the row's kind in one store transaction of the budget; its writes are kept
 // together with "APPLY" when it succeeds, and rolled back otherwise.
 int RunApplier(TTable& trans, const TTransRow& row) {
     int result = 0;
     {
-        TTransactionScope scope(ShellServices().BudgetPath());
-        const TTransApplier* applier = TransAppliers().Find(row.Act, row.Type);
-        if (applier != nullptr) result = (*applier)(row);
+        TBudgetTransaction transaction(ShellServices().BudgetPath());
+        if (const TTransKind* kind = TransKinds().KindOf(row)) {
+            TStep step{row, transaction.Files()};
+            result = kind->Apply(step).value_or(0);
+        }
         if (result > 0 && !SetStatus(trans, row.NTrans, kStatusApply)) result = kFatalTransaction;
         if (result > 0) {
             RefreshJournalView();
-            scope.Commit();
+            transaction.Commit();
             return result;
         }
     }
@@ -190,20 +196,25 @@ void TTransWriter::AddPart(std::unique_ptr<TBudgetTable>& table, const char* fil
 }
 
 void TTransWriter::AddInt(int value) {
-    AddPart(ints_, "jTrInteger", intCount_, value);
+    AddPart(ints_, tbl::jTrInteger, intCount_, value);
 }
 
 void TTransWriter::AddText(std::string_view value) {
-    AddPart(texts_, "jTrText", textCount_, value);
+    AddPart(texts_, tbl::jTrText, textCount_, value);
 }
 
 void TTransWriter::AddDate(TDateTime value) {
-    AddPart(dates_, "jTrDate", dateCount_, value);
+    AddPart(dates_, tbl::jTrDate, dateCount_, value);
 }
 
 std::string TTransWriter::MakeFolder() {
     const std::string folder = TransFolder(nTrans_);
-    if (ForceFolderPath(folder)) return folder;
+    std::error_code error;
+    const bool existed = std::filesystem::exists(folder, error);
+    if (ForceFolderPath(folder)) {
+        if (!existed) scope_->Files().CreatedFolder(folder);
+        return folder;
+    }
     ShellServices().FatalError(kFolderNotCreated);
     return "";
 }
@@ -225,8 +236,8 @@ int TTransWriter::Ready() {
 // ---- The reader
 
 TPartStream::TPartStream(const char* file, int nTrans, int from)
-    : table_(std::make_unique<TBudgetTable>(file, false,
-                                            Where(fld::NTrans) == nTrans && Where(fld::NPart) >= from)) {}
+    : table_(std::make_unique<TBudgetTable>(
+          file, false, Where(fld::NTrans) == nTrans && Where(fld::NPart) >= from)) {}
 
 TFieldValue TPartStream::Take(TFieldKind kind) {
     if (AtEnd()) {
@@ -257,57 +268,37 @@ void TPartStream::Skip(int count) {
 std::optional<TFieldValue> TTransReader::Part(std::unique_ptr<TBudgetTable>& table,
                                               const char* file, int part) {
     if (!table) table = std::make_unique<TBudgetTable>(file);
-    if (!table->Locate("NTrans;NPart", {nTrans_, part})) return std::nullopt;
+    if (!table->Locate(kPartKey, {nTrans_, part})) return std::nullopt;
     return table->FieldByName(fld::Value).Value();
 }
 
 std::optional<int> TTransReader::Int(int part) {
-    const std::optional<TFieldValue> value = Part(ints_, "jTrInteger", part);
+    const std::optional<TFieldValue> value = Part(ints_, tbl::jTrInteger, part);
     if (!value) return std::nullopt;
     return static_cast<int>(value->Integer());
 }
 
 std::optional<std::string> TTransReader::Text(int part) {
-    std::optional<TFieldValue> value = Part(texts_, "jTrText", part);
+    std::optional<TFieldValue> value = Part(texts_, tbl::jTrText, part);
     if (!value) return std::nullopt;
     return value->Text();
 }
 
 std::optional<TDateTime> TTransReader::Date(int part) {
-    const std::optional<TFieldValue> value = Part(dates_, "jTrDate", part);
+    const std::optional<TFieldValue> value = Part(dates_, tbl::jTrDate, part);
     if (!value) return std::nullopt;
     return value->Real();
 }
 
 // ---- Dispatch and application
 
-void TApplierTable::Set(std::string_view act, int type, TTransApplier applier) {
-    std::pair<std::string, int> key(act, type);
-    if (applier)
-        entries_[std::move(key)] = std::move(applier);
-    else
-        entries_.erase(key);
-}
-
-const TTransApplier* TApplierTable::Find(std::string_view act, int type) const {
-    for (const int key : {type, kAnyType}) {
-        const auto entry = entries_.find(std::pair<std::string, int>(act, key));
-        if (entry != entries_.end()) return &entry->second;
-    }
-    return nullptr;
-}
-
-TApplierTable& TransAppliers() {
-    // The program's appliers are set here as they are built (see Utransactions.h).
-    static TApplierTable appliers;
-    return appliers;
-}
-
 int PurgeUndoneTransactions() {
     const TJournalGuard guard;
     if (!guard.Acquired()) return kJournalBusy;
-    const int count = PurgeUndone();
+    TBudgetTransaction transaction(ShellServices().BudgetPath());
+    const int count = PurgeUndone(transaction.Files());
     RefreshJournalView();
+    transaction.Commit();
     return count;
 }
 
@@ -321,8 +312,8 @@ int ApplyTransaction(int nTrans) {
     TJournalTable trans(true);
     TTransRow row;
     {
-        TTransactionScope scope(ShellServices().BudgetPath());
-        if (trans.Locate(fld::Status, {kStatusBack})) PurgeUndone();
+        TBudgetTransaction transaction(ShellServices().BudgetPath());
+        if (trans.Locate(fld::Status, {kStatusBack})) PurgeUndone(transaction.Files());
         LetMessagesRun();
         int fatal = 0;
         if (!trans.Locate(fld::NTrans, {nTrans})) {
@@ -339,7 +330,7 @@ int ApplyTransaction(int nTrans) {
             trans.Post();
         }
         RefreshJournalView();
-        scope.Commit();
+        transaction.Commit();
         if (fatal != 0) {
             ReportFatalError(fatal);
             return fatal;

@@ -7,40 +7,50 @@
 // jTrFiles/<NTrans> of the budget. A preparer records the change with TTransWriter and hands
 // the number to ApplyTransaction, which runs the applier of the row's Act and Type.
 //
-// Plugging in an applier. ApplyTransaction (and later the redo run) finds the applier of a row
-// in TransAppliers(): an entry per Act and Type, or per Act for every Type (kAnyType). The
-// program's appliers are set where that table is made, in Utransactions.cpp, one line each:
+// Plugging in a kind. ApplyTransaction (and later the undo and redo runs) finds the kind of a
+// row in TransKinds() (store/TransKind.h) by its Act and Type, or by the change code in I1 where
+// the kinds of an Act and Type are told apart by it. A kind is a class of its family's unit
+// (store/TransKindObject.h, TransKindContent.h, TransKindPay.h, TransKindImport.h) that owns its
+// typed layout, its step data and its hooks; the program registers every kind at its start, in
+// RegisterJournalKinds (shell/JournalKinds.cpp). A kind's applier is its Apply hook:
 //
-//     appliers.Set("ADD", kAnyType, [](const TTransRow& row) {
-//         return ApplyAdd(row.NTrans, row.Type, row.IDObject, row.NameObject);
-//     });
-//     appliers.Set("CHANG", 20, [](const TTransRow& row) {
-//         return ApplyTableChange(row.NTrans, row.IDObject);
-//     });
+//     std::optional<int> TRenameKind::Apply(TStep& step) const {
+//         const std::optional<TRenameParts> parts = ReadParts<TRenameParts>(step.Row.NTrans);
+//         if (!parts) { ReportFatalError(kFatalTransaction); return kFatalTransaction; }
+//         ... writes the object's row ...
+//         return step.Row.IDObject;
+//     }
 //
-// An applier reads its parts with TTransReader, writes the object tables (through the data
-// module's shared tables, borrowing one with TFilterScope or ClearRows when it needs another
-// filter, or through TBudgetTable) and returns its result: above 0 on success (the ID for
-// "ADD", 1 for "DEL", IDObject otherwise), or the negative code of the fatal error it has
-// reported with ReportFatalError, after which it writes nothing more. It never writes Status.
-// It runs inside one store transaction of the budget folder: all its table writes are kept
-// with the status "APPLY", or all are rolled back when it fails or throws (files that it
-// created or deleted stay as they are). It lets the message loop run with LetMessagesRun only;
-// meanwhile every other journal operation is refused. A row whose Act, or whose Type, has no
-// applier fails with "FATAL ERROR: Unknown error".
+// and its preparer writes the same layout:
+//
+//     TTransWriter writer(kActRename, id, type, newName);
+//     TRenameParts parts{newIcon, oldIcon, newDescript, oldName, oldDescript};
+//     WriteParts(writer, parts);
+//     ApplyTransaction(writer.Ready());
+//
+// An applier reads its parts through its layout (or with TTransReader by key and as streams),
+// writes the object tables (through the data module's shared tables, borrowing one with
+// TFilterScope or ClearRows when it needs another filter, or through TBudgetTable) and returns
+// its result: above 0 on success (the ID for "ADD", 1 for "DEL", IDObject otherwise), or the
+// negative code of the fatal error it has reported with ReportFatalError, after which it writes
+// nothing more. It never writes Status. It runs inside one store transaction of the budget
+// folder: all its table writes are kept with the status "APPLY", or all are rolled back when it
+// fails or throws. Its files go through step.Files (store/FileEffects.h): a folder or file it
+// creates is named there and removed on rollback, one it deletes is deleted there after the
+// commit. It lets the message loop run with LetMessagesRun only; meanwhile every other journal
+// operation is refused. A row without a kind, or whose kind has no Apply yet, fails with
+// "FATAL ERROR: Unknown error".
 #pragma once
 
-#include <functional>
-#include <map>
 #include <memory>
 #include <optional>
 #include <stdexcept>
 #include <string>
 #include <string_view>
-#include <utility>
 
 #include "platform/Dates.h"
 #include "platform/Table.h"
+#include "store/FileEffects.h"
 #include "store/U_dm.h"
 
 // TransAct: what a transaction does.
@@ -118,8 +128,9 @@ public:
 
 // The preparer protocol. The writer takes the next number and appends the transaction's row in
 // "PREP" (dated today, timed now); the parts follow, each numbered on from 1 in its own table in
-// the order written; Ready sets "READY". The whole preparation is one store transaction: a
-// writer dropped before Ready (an error, a cancelled dialog) leaves nothing of it behind.
+// the order written (a kind's layout writes them with WriteParts, store/TransKind.h); Ready sets
+// "READY". The whole preparation is one store transaction: a writer dropped before Ready (an
+// error, a cancelled dialog) leaves nothing of it behind, neither rows nor the folder it made.
 // Throws EJournalBusy while another journal operation runs; database errors reach the caller.
 class TTransWriter {
 public:
@@ -139,8 +150,8 @@ public:
     int DateCount() const { return dateCount_; }
 
     // Creates the transaction's folder (TransFolder) for the files the change carries and
-    // returns it. When it cannot be created: TfMain::FatalError -2 and "" (give up the
-    // preparation).
+    // returns it; a folder that it made goes again when the preparation is dropped. When it
+    // cannot be created: TfMain::FatalError -2 and "" (give up the preparation).
     std::string MakeFolder();
 
     // Finds the row again, sets "READY", commits the preparation and returns NTrans. When the
@@ -152,7 +163,7 @@ private:
                  const TFieldValue& value);
 
     std::optional<TJournalGuard> guard_;  // held until Ready
-    std::optional<TTransactionScope> scope_;
+    std::optional<TBudgetTransaction> scope_;
     std::unique_ptr<TBudgetTable> trans_;
     std::unique_ptr<TBudgetTable> ints_, texts_, dates_;
     int nTrans_ = 0;
@@ -193,9 +204,9 @@ public:
     std::optional<TDateTime> Date(int part);
 
     // The parts of one table from the part numbered from on.
-    TPartStream Ints(int from = 1) const { return TPartStream("jTrInteger", nTrans_, from); }
-    TPartStream Texts(int from = 1) const { return TPartStream("jTrText", nTrans_, from); }
-    TPartStream Dates(int from = 1) const { return TPartStream("jTrDate", nTrans_, from); }
+    TPartStream Ints(int from = 1) const { return TPartStream(tbl::jTrInteger, nTrans_, from); }
+    TPartStream Texts(int from = 1) const { return TPartStream(tbl::jTrText, nTrans_, from); }
+    TPartStream Dates(int from = 1) const { return TPartStream(tbl::jTrDate, nTrans_, from); }
 
 private:
     std::optional<TFieldValue> Part(std::unique_ptr<TBudgetTable>& table, const char* file,
@@ -205,7 +216,7 @@ private:
     std::unique_ptr<TBudgetTable> ints_, texts_, dates_;
 };
 
-// What an applier gets of the transaction's row.
+// What a kind's steps get of the transaction's row.
 struct TTransRow {
     int NTrans = 0;
     std::string Act;
@@ -214,31 +225,11 @@ struct TTransRow {
     std::string NameObject;
 };
 
-using TTransApplier = std::function<int(const TTransRow& row)>;
-
-// For an applier that serves every Type of its Act.
-constexpr int kAnyType = -1;
-
-// The appliers by Act and Type.
-class TApplierTable {
-public:
-    // Sets the applier of the Act for one Type, or for every Type (kAnyType); an empty applier
-    // removes the entry.
-    void Set(std::string_view act, int type, TTransApplier applier);
-    // The applier set for the Act and Type, else the one for the Act and every Type; null when
-    // there is none.
-    const TTransApplier* Find(std::string_view act, int type) const;
-
-private:
-    std::map<std::pair<std::string, int>, TTransApplier, std::less<>> entries_;
-};
-
-// The appliers that ApplyTransaction dispatches to.
-TApplierTable& TransAppliers();
-
 // Deletes every transaction in "BACK" with its parts and its folder, newest first, and returns
-// how many it deleted (kJournalBusy while another journal operation runs). A folder that cannot
-// be deleted: TfMain::FatalError -3, and the purge goes on to its end.
+// how many it deleted (kJournalBusy while another journal operation runs). The rows go in one
+// store transaction and the folders after it has committed, so that a failure or a kill never
+// leaves rows whose folder is gone. A folder that cannot be deleted: TfMain::FatalError -3, and
+// the purge goes on to its end.
 int PurgeUndoneTransactions();
 
 // Applies the prepared transaction NTrans and returns the applier's result (above 0 when it
@@ -246,9 +237,10 @@ int PurgeUndoneTransactions();
 //   1. purges the undone transactions (a new change ends the redo history);
 //   2. no such row: fatal -1; a row that is not "READY": fatal -2, the row untouched;
 //   3. sets "ACT" and commits it;
-//   4. runs the applier of the row's Act and Type in one store transaction, which commits
-//      together with "APPLY" when the result is above 0; otherwise it rolls back, the row stays
-//      "ACT" and the result is reported as fatal (unless the applier reported it).
+//   4. runs the Apply of the row's kind in one store transaction, which commits together with
+//      "APPLY" when the result is above 0; otherwise it rolls back (and the files the applier
+//      created go), the row stays "ACT" and the result is reported as fatal (unless the applier
+//      reported it). A row without a kind, or whose kind has no Apply yet, gives 0.
 // Lets the message loop run between the steps. kJournalBusy while another journal operation
 // runs. A database error (or any exception) of the applier rolls its writes back and reaches
 // the caller; the row stays "ACT".

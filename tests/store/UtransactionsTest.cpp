@@ -1,32 +1,52 @@
 // The journal: number allocators, the preparer protocol and the part reader, applying a
-// transaction with its statuses, fatal reports and atomic application, the purge of undone
-// transactions, and the refusal of a second journal operation in the middle of one.
+// transaction through its kind with its statuses, fatal reports and atomic application, files
+// in step with the store transaction, the purge of undone transactions, and the refusal of a
+// second journal operation in the middle of one.
 #include <QTimer>
+#include <algorithm>
 #include <filesystem>
 #include <fstream>
 
 #include "common/ChildProcess.h"
 #include "common/OpenBudget.h"
 #include "common/UndeletableFile.h"
+#include "store/TransKind.h"
 #include "store/Utransactions.h"
 
 namespace fs = std::filesystem;
 
 namespace {
 
-// Sets an applier for one test and takes it away afterwards.
-class ScopedApplier {
+// A kind whose Apply is a function of the test.
+class TFakeKind : public TTransKind {
 public:
-    ScopedApplier(std::string_view act, int type, TTransApplier applier) : act_(act), type_(type) {
-        TransAppliers().Set(act_, type_, std::move(applier));
-    }
-    ~ScopedApplier() { TransAppliers().Set(act_, type_, nullptr); }
-    ScopedApplier(const ScopedApplier&) = delete;
-    ScopedApplier& operator=(const ScopedApplier&) = delete;
+    TFakeKind(TKindKey key, std::function<int(TStep& step)> apply)
+        : TTransKind(std::move(key), {}), apply_(std::move(apply)) {}
+    std::optional<int> Apply(TStep& step) const override { return apply_(step); }
 
 private:
-    std::string act_;
-    int type_;
+    std::function<int(TStep& step)> apply_;
+};
+
+// Registers a fake kind for one test (a kind without an Apply when no function is given); the
+// kind it replaced comes back afterwards.
+class ScopedKind {
+public:
+    explicit ScopedKind(TKindKey key, std::function<int(TStep& step)> apply = {})
+        : key_(std::move(key)) {
+        previous_ = TransKinds().Add(apply ? std::make_unique<TFakeKind>(key_, std::move(apply))
+                                           : std::make_unique<TTransKind>(key_, TStepData{}));
+    }
+    ~ScopedKind() {
+        TransKinds().Remove(key_);
+        if (previous_) TransKinds().Add(std::move(previous_));
+    }
+    ScopedKind(const ScopedKind&) = delete;
+    ScopedKind& operator=(const ScopedKind&) = delete;
+
+private:
+    TKindKey key_;
+    std::unique_ptr<TTransKind> previous_;
 };
 
 // A transaction of the kinds the tests apply, prepared and "READY": a renaming of object 5 to
@@ -219,7 +239,9 @@ TEST_F(Journal, APreparationThatIsNotFinishedLeavesNothingBehind) {
         TTransWriter writer("TEST", 5, 20, "Rent");
         writer.AddInt(1);
         writer.AddText("half");
+        std::ofstream(writer.MakeFolder() + "/picture.jpg") << "jpg";
     }
+    EXPECT_FALSE(fs::exists(TransFolder(1)));
     EXPECT_TRUE(Transactions().empty());
     EXPECT_EQ(CountRows("jTrInteger") + CountRows("jTrText"), 0);
     EXPECT_EQ(PrepareRename(), 1);
@@ -253,7 +275,8 @@ TEST_F(Journal, APreparerWhoseRowIsGoneAsksTheMainWindowToClose) {
 
 TEST_F(Journal, AnAppliedTransactionGoesFromReadyThroughActToApply) {
     std::vector<std::string> seen;
-    const ScopedApplier applier("TEST", kAnyType, [&](const TTransRow& row) {
+    const ScopedKind applier({"TEST", kAnyType}, [&](TStep& step) {
+        const TTransRow& row = step.Row;
         seen.push_back(row.Act + " " + std::to_string(row.NTrans) + " " +
                        std::to_string(row.IDObject) + " " + std::to_string(row.Type) + " " +
                        row.NameObject + " " + StatusOf(row.NTrans));
@@ -269,32 +292,36 @@ TEST_F(Journal, AnAppliedTransactionGoesFromReadyThroughActToApply) {
     EXPECT_TRUE(shell.fatalTexts.empty());
 }
 
-TEST_F(Journal, TheApplierIsChosenByActAndTypeOrByActForEveryType) {
+TEST_F(Journal, TheKindIsChosenByActAndTypeByTheCodeInTheFirstIntegerPartOrByActForEveryType) {
     std::vector<std::string> calls;
-    const ScopedApplier any("TEST", kAnyType, [&](const TTransRow&) {
-        calls.push_back("any");
-        return 1;
-    });
-    const ScopedApplier thirty("TEST", 30, [&](const TTransRow&) {
-        calls.push_back("30");
-        return 1;
-    });
+    const auto recording = [&calls](std::string name) {
+        return [&calls, name](TStep&) {
+            calls.push_back(name);
+            return 1;
+        };
+    };
+    const ScopedKind any({"TEST", kAnyType}, recording("any"));
+    const ScopedKind thirty({"TEST", 30}, recording("30"));
+    const ScopedKind code7({"TEST", 60, 7}, recording("60 with code 7"));
     ApplyTransaction(PrepareRename("a", "TEST", 30));
     ApplyTransaction(PrepareRename("b", "TEST", 20));
-    EXPECT_EQ(calls, (std::vector<std::string>{"30", "any"}));
+    ApplyTransaction(PrepareRename("c", "TEST", 60));  // its I1 is 7
+    EXPECT_EQ(calls, (std::vector<std::string>{"30", "any", "60 with code 7"}));
 }
 
 TEST_F(Journal, EveryFatalPathShowsItsTextAndLeavesTheRowAsTheSpecifiedStatus) {
-    const ScopedApplier change("CHANG", 20, [](const TTransRow&) { return 1; });
-    const ScopedApplier missing("MISSING", kAnyType, [](const TTransRow&) {
+    const ScopedKind change({"CHANG", 20}, [](TStep&) { return 1; });
+    const ScopedKind missing({"MISSING", kAnyType}, [](TStep&) {
         WriteTableRow("half");
         ReportFatalError(kFatalObject);
         return kFatalObject;
     });
-    const ScopedApplier noCode("NOCODE", kAnyType, [](const TTransRow&) {
+    const ScopedKind noCode({"NOCODE", kAnyType}, [](TStep&) {
         WriteTableRow("half");
         return -10;
     });
+    const ScopedKind notYet({"NOTYET", kAnyType});
+    const ScopedKind coded({"CODED", 60, 6022}, [](TStep&) { return 1; });
     const struct {
         const char* what;
         std::function<int()> transaction;  // prepares it and gives its number
@@ -324,6 +351,17 @@ TEST_F(Journal, EveryFatalPathShowsItsTextAndLeavesTheRowAsTheSpecifiedStatus) {
          "FATAL ERROR: Unknown error", "ACT"},
         {"an unknown act", [] { return PrepareRename("x", "UNKNOWN", 20); }, 0,
          "FATAL ERROR: Unknown error", "ACT"},
+        {"a kind without its applier yet", [] { return PrepareRename("x", "NOTYET", 20); }, 0,
+         "FATAL ERROR: Unknown error", "ACT"},
+        {"a change code without a kind", [] { return PrepareRename("x", "CODED", 60); }, 0,
+         "FATAL ERROR: Unknown error", "ACT"},
+        {"no change code",
+         [] {
+             TTransWriter writer("CODED", 5, 60, "x");
+             writer.AddText("a text only");
+             return writer.Ready();
+         },
+         0, "FATAL ERROR: Unknown error", "ACT"},
         {"the applier reported", [] { return PrepareRename("x", "MISSING", 20); }, -3,
          "FATAL ERROR: The object with such identifier is not found", "ACT"},
         {"the applier failed without a report", [] { return PrepareRename("x", "NOCODE", 20); },
@@ -358,7 +396,7 @@ TEST_F(Journal, FatalTextsByCode) {
 }
 
 TEST_F(Journal, AnApplierThatThrowsLeavesNoneOfItsWritesAndTheRowActing) {
-    const ScopedApplier applier("TEST", kAnyType, [](const TTransRow&) -> int {
+    const ScopedKind applier({"TEST", kAnyType}, [](TStep&) -> int {
         WriteTableRow("half");
         throw EDatabaseError("tables.sqlite", "disk full");
     });
@@ -387,7 +425,7 @@ TEST(JournalAtomicity, AProcessKilledDuringItsApplierLeavesTheTablesAsBeforeTheA
             FakeShellServices shell(folders.UsersDataPath());
             TDM dm;
             open(shell, dm);
-            ScopedApplier applier("TEST", kAnyType, [&](const TTransRow&) {
+            ScopedKind applier({"TEST", kAnyType}, [&](TStep&) {
                 for (int i = 0; i < 2000; ++i) WriteTableRow("never kept");
                 Ready(ready);
                 pause();
@@ -406,12 +444,90 @@ TEST(JournalAtomicity, AProcessKilledDuringItsApplierLeavesTheTablesAsBeforeTheA
     DM = nullptr;
 }
 
+// ---- Files in step with the store transaction
+
+TEST_F(Journal, AnApplierThatFailsLeavesNoFileItCreatedAndDeletesNothingItAskedFor) {
+    const std::string album = budget + "/Images/IMG5", note = budget + "/Files/note.txt";
+    const std::string oldFolder = budget + "/Files/DIR7", oldFile = budget + "/Files/old.txt";
+    const struct {
+        const char* what;
+        std::function<int()> outcome;  // of the applier, after its files
+        bool applied;
+    } cases[] = {
+        {"succeeds", [] { return 5; }, true},
+        {"fails", [] { return 0; }, false},
+        {"reports a fatal error",
+         [] {
+             ReportFatalError(kFatalObject);
+             return kFatalObject;
+         },
+         false},
+        {"throws", []() -> int { throw EDatabaseError("tables.sqlite", "disk full"); }, false},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.what);
+        fs::create_directories(oldFolder);
+        std::ofstream(oldFolder + "/kept.txt") << "kept";
+        std::ofstream(oldFile) << "old";
+        const ScopedKind applier({"TEST", kAnyType}, [&](TStep& step) {
+            fs::create_directories(album + "/mini");
+            step.Files.CreatedFolder(album);
+            std::ofstream(album + "/mini/picture.bmp") << "bmp";
+            std::ofstream(note) << "note";
+            step.Files.CreatedFile(note);
+            step.Files.DeleteAfterCommit(oldFolder);
+            step.Files.DeleteAfterCommit(oldFile);
+            return c.outcome();
+        });
+        // The journal view is refreshed before each commit and after a rollback: the deletions
+        // have not happened by then.
+        std::vector<bool> keptAtRefresh;
+        const int view = dm.TablejTrans.AddDataChangeHandler([&](TTable&, const TField*) {
+            keptAtRefresh.push_back(fs::exists(oldFolder) && fs::exists(oldFile));
+        });
+        try {
+            EXPECT_EQ(ApplyTransaction(PrepareRename()) > 0, c.applied);
+        } catch (const EDatabaseError&) {
+            EXPECT_FALSE(c.applied);
+        }
+        dm.TablejTrans.RemoveDataChangeHandler(view);
+
+        EXPECT_EQ(fs::exists(album), c.applied);
+        EXPECT_EQ(fs::exists(note), c.applied);
+        EXPECT_EQ(fs::exists(oldFolder), !c.applied);
+        EXPECT_EQ(fs::exists(oldFile), !c.applied);
+        EXPECT_FALSE(keptAtRefresh.empty());
+        EXPECT_EQ(std::count(keptAtRefresh.begin(), keptAtRefresh.end(), false), 0);
+        EXPECT_TRUE(fs::exists(budget + "/Images"));  // only what the applier created goes
+        EXPECT_TRUE(shell.fatalErrors.empty());
+        fs::remove_all(album);
+        fs::remove(note);
+    }
+}
+
+TEST_F(Journal, ADeletionAskedForThatFailsAfterTheCommitIsFatalAndTheOthersGoOn) {
+    const std::string first = budget + "/Files/DIR1", last = budget + "/Files/DIR3";
+    for (const std::string& folder : {first, last}) fs::create_directories(folder);
+    const UndeletableFile kept(budget + "/Files/DIR2/kept.txt");
+    if (!kept.Made()) GTEST_SKIP() << "the file system cannot make a file undeletable here";
+    const ScopedKind applier({"TEST", kAnyType}, [&](TStep& step) {
+        for (const char* folder : {"DIR1", "DIR2", "DIR3", "DIR4"})
+            step.Files.DeleteAfterCommit(budget + "/Files/" + folder);  // DIR4: none
+        return 1;
+    });
+    const int nTrans = PrepareRename();
+    EXPECT_EQ(ApplyTransaction(nTrans), 1);
+    EXPECT_EQ(StatusOf(nTrans), "APPLY");
+    EXPECT_EQ(shell.fatalErrors, std::vector<int>{-3});
+    EXPECT_FALSE(fs::exists(first) || fs::exists(last));
+}
+
 // ---- Purging undone transactions
 
 TEST_F(Journal, ANewChangeFirstDeletesTheUndoneTransactionsWithTheirPartsAndFolders) {
     for (int n : {1, 2}) AddTransaction(n, "APPLY", true);
     for (int n : {3, 4, 5}) AddTransaction(n, "BACK", true);
-    const ScopedApplier applier("TEST", kAnyType, [](const TTransRow&) { return 1; });
+    const ScopedKind applier({"TEST", kAnyType}, [](TStep&) { return 1; });
 
     const int nTrans = PrepareRename();  // numbered above the undone ones
     EXPECT_EQ(nTrans, 6);
@@ -437,11 +553,38 @@ TEST_F(Journal, ThePurgeTakesTheUndoneTransactionsOnlyAndCountsThem) {
     EXPECT_EQ(PurgeUndoneTransactions(), 0);
 }
 
+TEST_F(Journal, ThePurgeDeletesTheFoldersAfterItsCommitAndNotAtAllWhenItRollsBack) {
+    for (int n : {1, 2}) AddTransaction(n, "BACK", true);
+    const auto foldersKept = [] {
+        return fs::exists(TransFolder(1)) && fs::exists(TransFolder(2));
+    };
+    // The journal view is refreshed before the purge commits; a view that fails then rolls the
+    // purge back.
+    std::vector<bool> keptAtRefresh;
+    bool viewFails = true;
+    const int view = dm.TablejTrans.AddDataChangeHandler([&](TTable&, const TField*) {
+        keptAtRefresh.push_back(foldersKept());
+        if (viewFails) throw std::runtime_error("the view failed");
+    });
+
+    EXPECT_THROW(PurgeUndoneTransactions(), std::runtime_error);
+    EXPECT_EQ(Transactions(), (std::vector<TFieldValue>{1, 2}));
+    EXPECT_TRUE(foldersKept());
+
+    viewFails = false;
+    keptAtRefresh.clear();
+    EXPECT_EQ(PurgeUndoneTransactions(), 2);
+    dm.TablejTrans.RemoveDataChangeHandler(view);
+    EXPECT_EQ(keptAtRefresh, std::vector<bool>{true});
+    EXPECT_TRUE(Transactions().empty());
+    EXPECT_FALSE(fs::exists(TransFolder(1)) || fs::exists(TransFolder(2)));
+}
+
 TEST_F(Journal, AFolderThatCannotBeDeletedIsFatalAndThePurgeGoesOnToItsEnd) {
     for (int n : {1, 2, 3}) AddTransaction(n, "BACK", true);
     const UndeletableFile kept(TransFolder(2) + "/kept.jpg");
     if (!kept.Made()) GTEST_SKIP() << "the file system cannot make a file undeletable here";
-    const ScopedApplier applier("TEST", kAnyType, [](const TTransRow&) { return 1; });
+    const ScopedKind applier({"TEST", kAnyType}, [](TStep&) { return 1; });
     EXPECT_EQ(ApplyTransaction(PrepareRename()), 1);
     EXPECT_EQ(shell.fatalErrors, std::vector<int>{-3});
     EXPECT_EQ(Transactions(), std::vector<TFieldValue>{4});
@@ -453,7 +596,7 @@ TEST_F(Journal, TransactionFoldersThatCannotBeLookedAtAreFatalAndThePurgeGoesOn)
     for (int n : {1, 2}) AddTransaction(n, "BACK");
     const std::string folders = ShellServices().BudgetPath() + "/jTrFiles";
     fs::create_directory_symlink("jTrFiles", folders);  // a link to itself
-    const ScopedApplier applier("TEST", kAnyType, [](const TTransRow&) { return 1; });
+    const ScopedKind applier({"TEST", kAnyType}, [](TStep&) { return 1; });
     EXPECT_EQ(ApplyTransaction(PrepareRename()), 1);
     EXPECT_EQ(shell.fatalErrors, (std::vector<int>{-3, -3}));
     EXPECT_EQ(Transactions(), std::vector<TFieldValue>{3});
@@ -466,8 +609,8 @@ TEST_F(Journal, ASecondJournalOperationStartedInTheMiddleOfOneIsRefused) {
     const int second = PrepareRename("second");
     int inner = 0;
     bool writerRefused = false;
-    const ScopedApplier applier("TEST", kAnyType, [&](const TTransRow& row) {
-        if (row.NTrans == second) return 1;
+    const ScopedKind applier({"TEST", kAnyType}, [&](TStep& step) {
+        if (step.Row.NTrans == second) return 1;
         inner = ApplyTransaction(second);
         try {
             TTransWriter writer("TEST", 1, 20, "x");
@@ -487,7 +630,7 @@ TEST_F(Journal, ASecondJournalOperationStartedInTheMiddleOfOneIsRefused) {
 }
 
 TEST_F(Journal, ATimerThatFiresWhileAnApplicationLetsMessagesRunCannotStartAnother) {
-    const ScopedApplier applier("TEST", kAnyType, [](const TTransRow&) { return 1; });
+    const ScopedKind applier({"TEST", kAnyType}, [](TStep&) { return 1; });
     const int first = PrepareRename("first");
     const int second = PrepareRename("second");
     int fromTimer = 0;

@@ -1,0 +1,61 @@
+// Files and folders kept in step with a store transaction of the open budget: what a failed
+// step created goes on rollback, what a step deletes goes only after the commit.
+#pragma once
+
+#include <optional>
+#include <string>
+#include <vector>
+
+#include "platform/Database.h"
+
+// The file effects of one store transaction. A step that creates a file or folder of the budget
+// names it here, so that a rollback removes it again; a step that deletes one asks for the
+// deletion here instead of deleting it, so that a rollback finds it still in place. The tables
+// and the folders then agree whether the transaction commits, fails or the process is killed
+// before the commit (a kill after the commit can only leave a folder that nothing names).
+class TFileEffects {
+public:
+    TFileEffects() = default;
+    TFileEffects(const TFileEffects&) = delete;
+    TFileEffects& operator=(const TFileEffects&) = delete;
+
+    // A folder or file that the step has just created (that did not exist before): it is
+    // removed, with whatever was put into it, when the transaction rolls back.
+    void CreatedFolder(std::string path);
+    void CreatedFile(std::string path);
+    // A file or folder (with everything in it) to delete once the transaction has committed;
+    // nothing happens when it rolls back. A path that does not exist then is no error; one that
+    // stays is the main window's fatal error kFolderNotDeleted, and the other deletions go on.
+    void DeleteAfterCommit(std::string path);
+
+    // The transaction has committed: carries out the deletions in the order asked for.
+    void Committed();
+    // The transaction has rolled back: removes what was created, the newest first; what
+    // cannot be removed stays, unreported (the step that failed has reported already).
+    void RolledBack();
+
+private:
+    std::vector<std::string> created_;
+    std::vector<std::string> toDelete_;
+};
+
+// A store transaction on the open budget's tables (TTransactionScope) with its file effects:
+// Commit commits the tables and then carries out the deletions; leaving the scope without Commit
+// rolls the tables back and then removes what was created. Nested in another store transaction
+// its tables are a savepoint of the outer one, so only the outermost one may carry file effects
+// that wait for the commit: pass its Files() down to the steps inside.
+class TBudgetTransaction {
+public:
+    // Throws EDatabaseError when the folder's tables file cannot be opened.
+    explicit TBudgetTransaction(const std::string& folder);
+    ~TBudgetTransaction();
+    TBudgetTransaction(const TBudgetTransaction&) = delete;
+    TBudgetTransaction& operator=(const TBudgetTransaction&) = delete;
+
+    TFileEffects& Files() { return files_; }
+    void Commit();
+
+private:
+    std::optional<TTransactionScope> scope_;
+    TFileEffects files_;
+};

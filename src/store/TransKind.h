@@ -1,0 +1,265 @@
+// The kinds of journal transaction: the kind type with its step data and hooks, the registry
+// by which the journal finds a row's kind, and the writing and reading of a kind's typed layout.
+//
+// A kind (one per Act, per object Type where the layouts differ, per pay change code) is one
+// unit that owns
+//   - its layout: a struct of its parts with ONE description of their order,
+//         struct TMoveParts {
+//             int NewParent = 0, OldParent = 0;
+//             std::string NewParentName, OldParentName;
+//             template <class Io> void Parts(Io& io) {
+//                 io.Int(NewParent);  io.Int(OldParent);             // I1, I2
+//                 io.Text(NewParentName);  io.Text(OldParentName);   // T1, T2
+//             }
+//         };
+//     which WriteParts visits to write the parts through a TTransWriter and ReadParts to read
+//     them back (each table's parts numbered on from 1 in the order described, whatever the
+//     order between the tables); repeated blocks are a vector with its count part and its blocks
+//     (io.Count(rows) where the count is written, io.Blocks(rows) where the blocks are; a block
+//     is a struct with its own Parts, or a plain int, text or date);
+//   - its step data (TStepData): which step undoes it and what a running budget's derived pay
+//     data needs after each step; the undo and redo runs read them, nothing switches on Act;
+//   - its hooks Apply, Undo and Detail, which a kind overrides as its steps are built.
+#pragma once
+
+#include <functional>
+#include <map>
+#include <memory>
+#include <optional>
+#include <set>
+#include <string>
+#include <string_view>
+#include <tuple>
+#include <type_traits>
+#include <utility>
+#include <vector>
+
+#include "store/FileEffects.h"
+#include "store/Utransactions.h"
+
+// For a kind that serves every Type of its Act, and for a kind that is not chosen by a change
+// code.
+constexpr int kAnyType = -1;
+constexpr int kNoCode = -1;
+
+// What a kind is registered under: the row's Act and Type and, for the kinds chosen by the
+// change code in their first integer part (the pay changes), that code.
+struct TKindKey {
+    std::string Act;
+    int Type = kAnyType;
+    int Code = kNoCode;
+    auto operator<=>(const TKindKey&) const = default;
+};
+
+// Which step undoes a kind.
+enum class TUndoBy {
+    OwnUndo,   // its own Undo hook
+    ApplyAdd,  // the Apply of the "ADD" kind of its Type on its own row and parts: the deletion
+               // kept a snapshot in the layout of a creation, which brings the object back
+};
+
+// What an undo step gives when it succeeded. The undo run takes any result that is not
+// negative as a success, where ApplyTransaction takes only results above 0.
+enum class TUndoResult {
+    ObjectId,  // the object's ID, as an applier does
+    Zero,      // 0
+};
+
+// What a running budget's derived pay data (calendar, automatic charges, balances) needs after
+// a step. A stopped budget needs nothing.
+enum class TDerivedUpdate {
+    None,
+    // RunAutoRecalc from the beginning of the budget's data.
+    RecalcFromBeginning,
+    // RebuildCalendar from day 0 to LatestPayEventDate + 5 days, without a recalculation.
+    CalendarFromDayZero,
+    // RebuildCalendar from the date the step touched to LatestPayEventDate + 5 days, then
+    // RunAutoRecalc from that date.
+    CalendarAndRecalcFromDate,
+    // RebuildCalendar from the date the step touched to LatestPayEventDate + 5 days, then
+    // RunAutoRecalc from the beginning.
+    CalendarFromDateRecalcFromBeginning,
+};
+
+// The rows of the undo and redo step tables for one kind. The redo step of every kind is its
+// Apply; the step that undoes it and the derived data are these.
+struct TStepData {
+    TUndoBy UndoBy = TUndoBy::OwnUndo;
+    TUndoResult UndoResult = TUndoResult::ObjectId;
+    TDerivedUpdate AfterApply = TDerivedUpdate::None;  // also after its redo
+    TDerivedUpdate AfterUndo = TDerivedUpdate::None;
+    bool operator==(const TStepData&) const = default;
+};
+
+// What a step of a kind works on: the transaction's row and the file effects of the store
+// transaction it runs in (files it creates, deletions it asks for).
+struct TStep {
+    const TTransRow& Row;
+    TFileEffects& Files;
+};
+
+// One kind of transaction. The hooks a kind does not override say that it has no such step
+// yet: ApplyTransaction then takes the row as one without an applier (result 0, "FATAL ERROR:
+// Unknown error"), and the detail text has no lines of the kind.
+class TTransKind {
+public:
+    TTransKind(TKindKey key, TStepData steps) : key_(std::move(key)), steps_(steps) {}
+    virtual ~TTransKind() = default;
+    TTransKind(const TTransKind&) = delete;
+    TTransKind& operator=(const TTransKind&) = delete;
+
+    const TKindKey& Key() const { return key_; }
+    const TStepData& Steps() const { return steps_; }
+
+    // Carries the transaction out (and is its redo): above 0 on success (the ID for "ADD", 1 for
+    // "DEL", IDObject otherwise), or the negative code of the fatal error it has reported. It
+    // runs inside the store transaction of the application; it never writes Status.
+    virtual std::optional<int> Apply(TStep& step) const;
+    // Takes the transaction back (for a kind with TUndoBy::OwnUndo): as Steps().UndoResult
+    // says on success, negative on failure.
+    virtual std::optional<int> Undo(TStep& step) const;
+    // Adds the kind's lines to the journal view's detail text of the row (after its date, action
+    // and name lines); word gives the journal view's caption of a key.
+    using TWords = std::function<std::string(std::string_view key)>;
+    virtual void Detail(const TTransRow& row, const TWords& word,
+                        std::vector<std::string>& lines) const;
+
+private:
+    TKindKey key_;
+    TStepData steps_;
+};
+
+// The kinds by their keys. A row's kind is the one of its Act and Type, else the one of its Act
+// for every Type; where kinds are registered by change code for the Act and Type, the code in
+// the transaction's I1 chooses among them instead.
+class TTransKinds {
+public:
+    // Registers the kind under its key and returns the kind it replaces (null when none).
+    std::unique_ptr<TTransKind> Add(std::unique_ptr<TTransKind> kind);
+    // Takes the kind of the key out and returns it (null when none).
+    std::unique_ptr<TTransKind> Remove(const TKindKey& key);
+
+    // The kind registered under exactly this key, or null.
+    const TTransKind* Find(const TKindKey& key) const;
+    // The kind of the row, or null when it has none (an unknown Act, a "CHANG" of a Type
+    // without content changes, a code part that is missing or has no kind).
+    const TTransKind* KindOf(const TTransRow& row) const;
+
+    // Runs the step that undoes the row (TStepData::UndoBy); nothing when the row has no kind or
+    // the step has no hook yet.
+    std::optional<int> Undo(TStep& step) const;
+
+private:
+    const TTransKind* ForActAndType(std::string_view act, int type, int nTrans) const;
+
+    std::map<TKindKey, std::unique_ptr<TTransKind>> kinds_;
+    std::set<std::pair<std::string, int>> chosenByCode_;  // Act and Type
+};
+
+// The kinds that the journal dispatches to; the program registers them at its start
+// (RegisterJournalKinds).
+TTransKinds& TransKinds();
+
+// ---- Typed layouts
+
+// Where a part of a layout stands in each table: the number of integer, text and date parts
+// written before it. The writer fills it in where the layout marks it (io.Mark); a layout writes
+// it into its own parts where it keeps it (the old-half locator of a content change).
+struct TPartMark {
+    int Ints = 0, Texts = 0, Dates = 0;
+    bool operator==(const TPartMark&) const = default;
+};
+
+namespace trans_kind_detail {
+template <class Io, class Block>
+void VisitBlock(Io& io, Block& block) {
+    if constexpr (std::is_same_v<Block, int>)
+        io.Int(block);
+    else if constexpr (std::is_same_v<Block, std::string>)
+        io.Text(block);
+    else if constexpr (std::is_same_v<Block, TDateTime>)
+        io.Date(block);
+    else
+        block.Parts(io);
+}
+}  // namespace trans_kind_detail
+
+// Writes a layout's parts after those written so far.
+class TPartsWriter {
+public:
+    explicit TPartsWriter(TTransWriter& writer) : writer_(writer) {}
+
+    void Int(int& value) { writer_.AddInt(value); }
+    void Text(std::string& value) { writer_.AddText(value); }
+    void Date(TDateTime& value) { writer_.AddDate(value); }
+    template <class Block>
+    void Count(std::vector<Block>& blocks) {
+        writer_.AddInt(static_cast<int>(blocks.size()));
+    }
+    template <class Block>
+    void Blocks(std::vector<Block>& blocks) {
+        for (Block& block : blocks) trans_kind_detail::VisitBlock(*this, block);
+    }
+    void Mark(TPartMark& mark) {
+        mark = {writer_.IntCount(), writer_.TextCount(), writer_.DateCount()};
+    }
+
+private:
+    TTransWriter& writer_;
+};
+
+// Reads a layout's parts as three streams, from the first part of each table. A count read
+// gives its vector that many blocks as they are read; a part missing (read past the end of its
+// table) reads as 0, "" or day 0 and makes the read incomplete, and blocks stop at the first one.
+class TPartsReader {
+public:
+    explicit TPartsReader(int nTrans) : parts_(nTrans) {}
+
+    void Int(int& value) { value = Stream(ints_, &TTransReader::Ints).ReadInt(); }
+    void Text(std::string& value) { value = Stream(texts_, &TTransReader::Texts).ReadText(); }
+    void Date(TDateTime& value) { value = Stream(dates_, &TTransReader::Dates).ReadDate(); }
+    template <class Block>
+    void Count(std::vector<Block>& blocks) {
+        int count = 0;
+        Int(count);
+        blocks.clear();
+        counts_.emplace_back(&blocks, count);
+    }
+    template <class Block>
+    void Blocks(std::vector<Block>& blocks) {
+        for (int count = TakeCount(&blocks); count > 0 && Complete(); --count)
+            trans_kind_detail::VisitBlock(*this, blocks.emplace_back());
+    }
+    // The marks are parts of their own where the layout keeps them.
+    void Mark(TPartMark&) {}
+
+    // Every part read was there.
+    bool Complete() const;
+
+private:
+    using TOpen = TPartStream (TTransReader::*)(int) const;
+    TPartStream& Stream(std::optional<TPartStream>& stream, TOpen open);
+    int TakeCount(const void* blocks);
+
+    TTransReader parts_;
+    std::optional<TPartStream> ints_, texts_, dates_;
+    std::vector<std::pair<const void*, int>> counts_;  // read, blocks not read yet
+};
+
+// Writes the layout's parts through the writer (after any parts written before); fills in its
+// marks on the way.
+template <class Layout>
+void WriteParts(TTransWriter& writer, Layout& parts) {
+    TPartsWriter io(writer);
+    parts.Parts(io);
+}
+
+// Reads the layout of transaction nTrans; nothing when a part is missing.
+template <class Layout>
+std::optional<Layout> ReadParts(int nTrans) {
+    Layout parts;
+    TPartsReader io(nTrans);
+    parts.Parts(io);
+    if (!io.Complete()) return std::nullopt;
+    return parts;
+}

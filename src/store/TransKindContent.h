@@ -1,0 +1,85 @@
+// The journal kinds that replace the content of a table, an image album or a number ("CHANG"
+// of Type 20, 30 and 50), with their layouts: the new content and, for the undo, the old one.
+#pragma once
+
+#include <string>
+#include <vector>
+
+#include "shell/ObjectIndex.h"
+#include "store/TransBlocks.h"
+#include "store/TransKind.h"
+
+// ---- A table: I1 the number of rows after the change, I2 before; T1 ... the new rows' blocks,
+// then the old rows' blocks as they were in Tables.db (order of Index01).
+struct TTableChangeParts {
+    std::vector<TTableRowBlock> NewRows, OldRows;
+    template <class Io>
+    void Parts(Io& io) {
+        io.Count(NewRows);
+        io.Count(OldRows);
+        io.Blocks(NewRows);
+        io.Blocks(OldRows);
+    }
+    bool operator==(const TTableChangeParts&) const = default;
+};
+
+// Undone by UndoTableChange, which gives the object's ID.
+class TTableChangeKind : public TTransKind {
+public:
+    using TParts = TTableChangeParts;
+    TTableChangeKind();
+};
+
+// ---- An image album: I1 the number of pictures after the change, I2 before; T1 ... the new
+// pictures' blocks in their new order, then the old ones as they were in Images.db. The
+// transaction's folder holds "in/" (with "in/mini/") the pictures the change adds and "out/"
+// (with "out/mini/") those it removes.
+struct TImagesChangeParts {
+    std::vector<TImageBlock> NewPictures, OldPictures;
+    template <class Io>
+    void Parts(Io& io) {
+        io.Count(NewPictures);
+        io.Count(OldPictures);
+        io.Blocks(NewPictures);
+        io.Blocks(OldPictures);
+    }
+    bool operator==(const TImagesChangeParts&) const = default;
+};
+
+// Undone by UndoImagesChange, which gives the object's ID.
+class TImagesChangeKind : public TTransKind {
+public:
+    using TParts = TImagesChangeParts;
+    TImagesChangeKind();
+};
+
+// ---- A number: I1 the number of items after the change, I2 before; the new chronology's item
+// blocks, then the old one's (integers from I3, texts from T1, dates from D1); then three
+// integer parts, the old-half locator: how many integer, text and date parts come before the
+// first old block; then a date part: the earliest date the change touches.
+struct TNumberChangeParts {
+    std::vector<TNumberItemBlock> NewItems, OldItems;
+    TPartMark OldHalf;  // filled in when written
+    TDateTime EarliestDate = 0;
+    template <class Io>
+    void Parts(Io& io) {
+        io.Count(NewItems);
+        io.Count(OldItems);
+        io.Blocks(NewItems);
+        io.Mark(OldHalf);
+        io.Blocks(OldItems);
+        io.Int(OldHalf.Ints);
+        io.Int(OldHalf.Texts);
+        io.Int(OldHalf.Dates);
+        io.Date(EarliestDate);
+    }
+    bool operator==(const TNumberChangeParts&) const = default;
+};
+
+// Undone by UndoNumberChange, which gives the object's ID; both recalculate a running budget
+// from its beginning, as any algorithm may read the number.
+class TNumberChangeKind : public TTransKind {
+public:
+    using TParts = TNumberChangeParts;
+    TNumberChangeKind();
+};

@@ -1,0 +1,191 @@
+// The journal kinds of the object tree: creating ("ADD") and deleting ("DEL") an object, per
+// object type, renaming ("REN") and moving ("MOVE") one, with their layouts.
+#pragma once
+
+#include <string>
+#include <vector>
+
+#include "shell/ObjectIndex.h"
+#include "store/TransBlocks.h"
+#include "store/TransKind.h"
+
+// ---- "REN": a new name, description and icon. The row's NameObject is the new name.
+
+// I1 new icon, I2 old icon; T1 new description, T2 old name, T3 old description.
+struct TRenameParts {
+    int NewIcon = 0, OldIcon = 0;
+    std::string NewDescript, OldName, OldDescript;
+    template <class Io>
+    void Parts(Io& io) {
+        io.Int(NewIcon);
+        io.Int(OldIcon);
+        io.Text(NewDescript);
+        io.Text(OldName);
+        io.Text(OldDescript);
+    }
+    bool operator==(const TRenameParts&) const = default;
+};
+
+// Any Type. Undone by UndoRename, which gives 0.
+class TRenameKind : public TTransKind {
+public:
+    using TParts = TRenameParts;
+    TRenameKind();
+};
+
+// ---- "MOVE": another parent. The row names the object moved.
+
+// I1 new parent's ID, I2 old parent's ID; T1 new parent's name, T2 old parent's name.
+struct TMoveParts {
+    int NewParent = 0, OldParent = 0;
+    std::string NewParentName, OldParentName;
+    template <class Io>
+    void Parts(Io& io) {
+        io.Int(NewParent);
+        io.Int(OldParent);
+        io.Text(NewParentName);
+        io.Text(OldParentName);
+    }
+    bool operator==(const TMoveParts&) const = default;
+};
+
+// Any Type. Undone by UndoMove, which gives the object's ID.
+class TMoveKind : public TTransKind {
+public:
+    using TParts = TMoveParts;
+    TMoveKind();
+};
+
+// ---- "ADD" and "DEL": an object with the snapshot of its content. The row's IDObject is -1 in
+// a new "ADD" until it is applied, NameObject the object's name. A new object's "ADD" carries an
+// empty content; a "DEL" carries everything the object holds, so that the Apply of the "ADD"
+// kind brings it back under its ID.
+
+// The content of a folder: none.
+struct TFolderContent {
+    static constexpr int kType = otFolder;
+    template <class Io>
+    void Parts(Io&) {}
+    bool operator==(const TFolderContent&) const = default;
+};
+
+// A table's rows in the order of Index01: I3 their number, from T2 a row block each.
+struct TTableContent {
+    static constexpr int kType = otTable;
+    std::vector<TTableRowBlock> Rows;
+    template <class Io>
+    void Parts(Io& io) {
+        io.Count(Rows);
+        io.Blocks(Rows);
+    }
+    bool operator==(const TTableContent&) const = default;
+};
+
+// An image album's pictures in the order of Index01: I3 their number, from T2 a picture block
+// each. The pictures and their thumbnails ("mini/<name>.bmp") lie in the transaction's folder.
+struct TImagesContent {
+    static constexpr int kType = otImages;
+    std::vector<TImageBlock> Pictures;
+    template <class Io>
+    void Parts(Io& io) {
+        io.Count(Pictures);
+        io.Blocks(Pictures);
+    }
+    bool operator==(const TImagesContent&) const = default;
+};
+
+// A file collection: I3 the number of its files (only whether it is 0 counts), which lie in the
+// transaction's folder. The undo of an "ADD" writes it.
+struct TFilesContent {
+    static constexpr int kType = otFiles;
+    int FileCount = 0;
+    template <class Io>
+    void Parts(Io& io) {
+        io.Int(FileCount);
+    }
+    bool operator==(const TFilesContent&) const = default;
+};
+
+// A number's chronology: I3 the number of items, then a number item block each (dates from
+// D1, texts from T2, integers from I4).
+struct TNumberContent {
+    static constexpr int kType = otNumber;
+    std::vector<TNumberItemBlock> Items;
+    template <class Io>
+    void Parts(Io& io) {
+        io.Count(Items);
+        io.Blocks(Items);
+    }
+    bool operator==(const TNumberContent&) const = default;
+};
+
+// A pay: T2 Direction, T3 FilterMode; D1 FilterDateFrom, D2 FilterDateTo, D3 the earliest
+// DateBegin of its active auto charges, no later than the day after the deletion (a new pay: the
+// day after its creation; the Apply of "ADD" skips it); I3 the number of auto charges, I4 of
+// history events; then an auto-charge block each and a history event block each (from T4, D4,
+// I5).
+struct TPayContent {
+    static constexpr int kType = otPay;
+    std::string Direction, FilterMode;
+    TDateTime FilterDateFrom = 0, FilterDateTo = 0, EarliestChargeDate = 0;
+    std::vector<TAutoChargeBlock> AutoCharges;
+    std::vector<THistoryEventBlock> History;
+    template <class Io>
+    void Parts(Io& io) {
+        io.Text(Direction);
+        io.Text(FilterMode);
+        io.Date(FilterDateFrom);
+        io.Date(FilterDateTo);
+        io.Date(EarliestChargeDate);
+        io.Count(AutoCharges);
+        io.Count(History);
+        io.Blocks(AutoCharges);
+        io.Blocks(History);
+    }
+    bool operator==(const TPayContent&) const = default;
+};
+
+// I1 IDParent, I2 the tree icon (Image); T1 Descript; then the content of the object's type.
+template <class Content>
+struct TObjectParts {
+    int IDParent = 0, Image = 0;
+    std::string Descript;
+    Content Snapshot;
+    template <class Io>
+    void Parts(Io& io) {
+        io.Int(IDParent);
+        io.Int(Image);
+        io.Text(Descript);
+        Snapshot.Parts(io);
+    }
+    bool operator==(const TObjectParts&) const = default;
+};
+
+// "ADD" of an object of the content's type. Undone by UndoAdd, which gives 0.
+template <class Content>
+class TAddKind : public TTransKind {
+public:
+    using TParts = TObjectParts<Content>;
+    TAddKind()
+        : TTransKind({std::string(kActAdd), Content::kType},
+                     {.UndoBy = TUndoBy::OwnUndo, .UndoResult = TUndoResult::Zero}) {}
+};
+
+// "DEL" of an object of the content's type. Undone by the Apply of "ADD" on its snapshot. A pay's
+// deletion and its undo rebuild the calendar from day 0, as the pay's charges leave or come back.
+template <class Content>
+class TDeleteKind : public TTransKind {
+public:
+    using TParts = TObjectParts<Content>;
+    TDeleteKind() : TTransKind({std::string(kActDelete), Content::kType}, Steps()) {}
+
+private:
+    static TStepData Steps() {
+        const TDerivedUpdate update =
+            Content::kType == otPay ? TDerivedUpdate::CalendarFromDayZero : TDerivedUpdate::None;
+        return {.UndoBy = TUndoBy::ApplyAdd,
+                .UndoResult = TUndoResult::ObjectId,
+                .AfterApply = update,
+                .AfterUndo = update};
+    }
+};
