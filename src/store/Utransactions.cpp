@@ -166,7 +166,7 @@ EJournalBusy::EJournalBusy()
 TTransWriter::TTransWriter(std::string_view act, int idObject, int type,
                            std::string_view nameObject) {
     if (!guard_.emplace().Acquired()) throw EJournalBusy();
-    scope_.emplace(ShellServices().BudgetPath());
+    transaction_.emplace(ShellServices().BudgetPath());
     trans_ = std::make_unique<TBudgetTable>(kJournal, true, TFilter(), kJournalIndex);
     nTrans_ = NextAfterLast(*trans_, fld::NTrans);
     trans_->Append();
@@ -212,7 +212,7 @@ std::string TTransWriter::MakeFolder() {
     std::error_code error;
     const bool existed = std::filesystem::exists(folder, error);
     if (ForceFolderPath(folder)) {
-        if (!existed) scope_->Files().CreatedFolder(folder);
+        if (!existed) transaction_->Files().CreatedFolder(folder);
         return folder;
     }
     ShellServices().FatalError(kFolderNotCreated);
@@ -228,7 +228,7 @@ int TTransWriter::Ready() {
         ShellServices().Close();
     }
     RefreshJournalView();
-    scope_->Commit();
+    transaction_->Commit();
     guard_.reset();
     return nTrans_;
 }
@@ -308,11 +308,13 @@ int ApplyTransaction(int nTrans) {
     LetMessagesRun();
 
     // The purge and the row's step to "ACT" are committed before the applier starts; the purge
-    // is kept also when the row turns out to be wrong.
-    TJournalTable trans(true);
+    // is kept also when the row turns out to be wrong. The journal's view is opened inside the
+    // store transaction, which spares its first read a transaction of its own.
+    std::optional<TJournalTable> journal;
     TTransRow row;
     {
         TBudgetTransaction transaction(ShellServices().BudgetPath());
+        TJournalTable& trans = journal.emplace(true);
         if (trans.Locate(fld::Status, {kStatusBack})) PurgeUndone(transaction.Files());
         LetMessagesRun();
         int fatal = 0;
@@ -338,7 +340,7 @@ int ApplyTransaction(int nTrans) {
     }
     LetMessagesRun();
 
-    const int result = RunApplier(trans, row);
+    const int result = RunApplier(*journal, row);
     LetMessagesRun();
     if (result <= 0 && !ShellServices().FatalClose()) ReportFatalError(result);
     LetMessagesRun();

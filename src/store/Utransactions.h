@@ -163,7 +163,7 @@ private:
                  const TFieldValue& value);
 
     std::optional<TJournalGuard> guard_;  // held until Ready
-    std::optional<TBudgetTransaction> scope_;
+    std::optional<TBudgetTransaction> transaction_;
     std::unique_ptr<TBudgetTable> trans_;
     std::unique_ptr<TBudgetTable> ints_, texts_, dates_;
     int nTrans_ = 0;
