@@ -112,13 +112,14 @@ public:
 
     // Carries the transaction out (and is its redo): above 0 on success (the ID for "ADD", 1 for
     // "DEL", IDObject otherwise), or the negative code of the fatal error it has reported. It
-    // runs inside the store transaction of the application; it never writes Status.
+    // runs inside the store transaction of the application; it never writes Status. Nothing
+    // (the default) while the kind has no applier.
     virtual std::optional<int> Apply(TStep& step) const;
     // Takes the transaction back (for a kind with TUndoBy::OwnUndo): as Steps().UndoResult
-    // says on success, negative on failure.
+    // says on success, negative on failure. Nothing (the default) while it has no undo step.
     virtual std::optional<int> Undo(TStep& step) const;
     // Adds the kind's lines to the journal view's detail text of the row (after its date, action
-    // and name lines); word gives the journal view's caption of a key.
+    // and name lines); word gives the journal view's caption of a key. None by default.
     using TWords = std::function<std::string(std::string_view key)>;
     virtual void Detail(const TTransRow& row, const TWords& word,
                         std::vector<std::string>& lines) const;
