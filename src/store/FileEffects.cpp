@@ -22,7 +22,7 @@ void DeleteNow(const std::string& path) {
         return;
     }
     fs::remove(path, error);
-    if (error) ShellServices().FatalError(kFolderNotDeleted);
+    if (error) ShellServices().FatalError(kFolderNotDeleted, error);
 }
 
 }  // namespace
