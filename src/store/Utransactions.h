@@ -5,7 +5,7 @@
 // Date, Time, IDObject, Type, NameObject) and its numbered parts in jTrInteger, jTrText and
 // jTrDate (I k, T k, D k: NPart counts from 1 in each table), with its files in the folder
 // jTrFiles/<NTrans> of the budget. A preparer records the change with TTransWriter and hands
-// the number to ApplyTransaction, which runs the applier of the row's Act and Type.
+// the number to ApplyTransaction, which runs the Apply of the row's kind.
 //
 // Plugging in a kind. ApplyTransaction (and later the undo and redo runs) finds the kind of a
 // row in TransKinds() (store/TransKind.h) by its Act and Type, or by the change code in I1 where
@@ -36,8 +36,8 @@
 // nothing more. It never writes Status. It runs inside one store transaction of the budget
 // folder: all its table writes are kept with the status "APPLY", or all are rolled back when it
 // fails or throws. Its files go through step.Files (store/FileEffects.h): a folder or file it
-// creates is named there and removed on rollback, one it deletes is deleted there after the
-// commit. It lets the message loop run with LetMessagesRun only; meanwhile every other journal
+// creates is named there and removed on rollback, one it deletes is asked for there and goes
+// only after the commit. It lets the message loop run with LetMessagesRun only; meanwhile every other journal
 // operation is refused. A row without a kind, or whose kind has no Apply yet, fails with
 // "FATAL ERROR: Unknown error".
 #pragma once
