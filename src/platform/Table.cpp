@@ -4,7 +4,6 @@
 
 #include <bit>
 #include <climits>
-#include <exception>
 #include <filesystem>
 
 namespace {
@@ -829,10 +828,7 @@ void TTable::RemoveDataChangeHandler(int id) {
 // ---- TFilterScope
 
 TFilterScope::TFilterScope(TTable& table, TFilter filter)
-    : table_(table),
-      savedFilter_(table.Filter()),
-      savedFiltered_(table.Filtered()),
-      exceptionsAtStart_(std::uncaught_exceptions()) {
+    : table_(table), savedFilter_(table.Filter()), savedFiltered_(table.Filtered()) {
     table_.Close();
     table_.SetFilter(std::move(filter));
     table_.SetFiltered(true);
@@ -845,17 +841,12 @@ TFilterScope::TFilterScope(TTable& table, TFilter filter)
     }
 }
 
-TFilterScope::~TFilterScope() noexcept(false) {
-    if (restored_) return;
-    if (std::uncaught_exceptions() > exceptionsAtStart_) {
-        // Leaving because of another error: that one is what the caller must see.
-        try {
-            Restore();
-        } catch (...) {
-        }
-        return;
+TFilterScope::~TFilterScope() noexcept {
+    try {
+        Restore();
+    } catch (...) {
+        // Left closed; the caller asked Restore when it had to know.
     }
-    Restore();
 }
 
 void TFilterScope::Restore() {

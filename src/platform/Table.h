@@ -289,12 +289,13 @@ private:
 // table's Filter and Filtered, closes it, sets the filter with Filtered on and opens it; at the
 // end of the scope (or at Restore) closes it, puts Filter and Filtered back and opens it again.
 // The table is open afterwards even when it was closed before. The empty filter shows every row.
-// A failure to reopen at the end of the scope is thrown from the destructor unless the scope
-// ends because of another exception, which then goes on.
+// The destructor never throws: a failure to reopen there leaves the table closed and is not
+// reported. A caller that must know calls Restore, which throws EDatabaseError; the scope then
+// counts as restored, and the destructor does nothing more.
 class TFilterScope {
 public:
     TFilterScope(TTable& table, TFilter filter);
-    ~TFilterScope() noexcept(false);
+    ~TFilterScope() noexcept;
     TFilterScope(const TFilterScope&) = delete;
     TFilterScope& operator=(const TFilterScope&) = delete;
 
@@ -305,5 +306,4 @@ private:
     TFilter savedFilter_;
     bool savedFiltered_;
     bool restored_ = false;
-    int exceptionsAtStart_;
 };

@@ -2,6 +2,9 @@
 // events, and the filter borrowing helper.
 #include <gtest/gtest.h>
 
+#include <optional>
+#include <type_traits>
+
 #include "platform/ItemsTable.h"
 
 using Strings = std::vector<std::string>;
@@ -401,4 +404,38 @@ TEST_F(TableCursor, AFilterScopeRestoresTheFilterAndLeavesTheTableOpen) {
     }
     EXPECT_TRUE(table.Filtered());
     EXPECT_EQ(Names(table), (Strings{"a", "b1", "b2"}));
+}
+
+TEST_F(TableCursor, AFilterScopeReportsAFailedReopenOnlyThroughRestore) {
+    static_assert(std::is_nothrow_destructible_v<TFilterScope>);
+    // Inside the scope the table gets an index it does not have, so reopening it fails.
+    const auto breakReopen = [&] {
+        table.Close();
+        table.SetIndexName("Index99");
+    };
+    for (const bool byError : {false, true}) {
+        SCOPED_TRACE(byError ? "left by an error" : "left normally");
+        try {
+            TFilterScope scope(table, Where("Grp") == 1);
+            breakReopen();
+            if (byError) throw std::runtime_error("own");
+        } catch (const std::runtime_error& error) {
+            EXPECT_STREQ(error.what(), "own");
+        }
+        EXPECT_FALSE(table.Active());
+        EXPECT_FALSE(table.Filtered());  // put back even so
+        table.SetIndexName("Index01");
+        table.Open();
+    }
+
+    std::optional<TFilterScope> scope(std::in_place, table, Where("Grp") == 1);
+    breakReopen();
+    EXPECT_THROW(scope->Restore(), EDatabaseError);
+    EXPECT_FALSE(table.Filtered());
+    table.SetIndexName("Index01");
+    scope.reset();  // restored already: the table stays as the caller left it
+    EXPECT_FALSE(table.Active());
+    scope.emplace(table, Where("Grp") == 1);
+    scope->Restore();
+    EXPECT_EQ(table.RecordCount(), 4);
 }
