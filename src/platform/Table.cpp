@@ -235,41 +235,61 @@ void TTable::CloseQuietly() {
     bof_ = eof_ = true;
 }
 
-void TTable::BuildQueries() {
-    const TTableDef& def = info_->Def;
-    const auto column = [&](std::string_view field) -> int {
-        const int index = ColumnIndex(field);
-        if (index < 0) Fail("The field '" + std::string(field) + "' does not exist");
-        return index;
-    };
+int TTable::ExistingColumn(std::string_view field) const {
+    const int index = ColumnIndex(field);
+    if (index < 0) Fail("The field '" + std::string(field) + "' does not exist");
+    return index;
+}
 
-    // The view's order: the index columns, then the record counter.
+std::vector<int> TTable::ViewOrder() const {
+    // The index columns, then the record counter.
+    const TTableDef& def = info_->Def;
     std::vector<int> order;
     if (!indexName_.empty()) {
         const auto index = std::find_if(
             def.Indexes.begin(), def.Indexes.end(),
             [&](const TIndexDef& i) { return NameKey(i.Name) == NameKey(indexName_); });
         if (index == def.Indexes.end()) Fail("The index '" + indexName_ + "' does not exist");
-        for (const std::string& name : index->Columns) order.push_back(column(name));
+        for (const std::string& name : index->Columns) order.push_back(ExistingColumn(name));
     } else if (!indexFieldNames_.empty()) {
-        for (const std::string& name : FieldList(indexFieldNames_)) order.push_back(column(name));
+        for (const std::string& name : FieldList(indexFieldNames_))
+            order.push_back(ExistingColumn(name));
     }
     if (std::find(order.begin(), order.end(), 0) == order.end()) order.push_back(0);
+    return order;
+}
 
-    TFilter::TSql filter;
-    if (filtered_) {
-        filter = filter_.ToSql(
-            [&](std::string_view field) {
-                const int index = column(field);
-                return std::pair(def.Columns[index].Name, def.Columns[index].Kind);
-            },
-            [&](const std::string& field, const TFieldValue& value) {
-                Fail("The filter compares the " +
-                     std::string(KindName(def.Columns[column(field)].Kind)) + " field '" + field +
-                     "' with " + value.Describe());
-            });
-    }
+TFilter::TSql TTable::FilterSql() const {
+    if (!filtered_) return {};
+    const std::vector<TColumnDef>& columns = info_->Def.Columns;
+    return filter_.ToSql(
+        [&](std::string_view field) {
+            const TColumnDef& column = columns[ExistingColumn(field)];
+            return std::pair(column.Name, column.Kind);
+        },
+        [&](const std::string& field, const TFieldValue& value) {
+            Fail("The filter compares the " +
+                 std::string(KindName(columns[ExistingColumn(field)].Kind)) + " field '" + field +
+                 "' with " + value.Describe());
+        });
+}
 
+std::vector<int> TTable::KeysetColumns(const std::vector<int>& order,
+                                       const std::vector<std::string>& fixed) const {
+    // The order columns without the leading ones that the filter fixes to one value, so that
+    // SQLite seeks in the index.
+    std::size_t skip = 0;
+    while (skip + 1 < order.size() &&
+           std::any_of(fixed.begin(), fixed.end(), [&](const std::string& name) {
+               return NameKey(name) == NameKey(info_->Def.Columns[order[skip]].Name);
+           }))
+        ++skip;
+    return std::vector<int>(order.begin() + static_cast<std::ptrdiff_t>(skip), order.end());
+}
+
+void TTable::BuildQueries() {
+    const std::vector<int> order = ViewOrder();
+    TFilter::TSql filter = FilterSql();
     const std::string shape = fieldsFor_ + "\n" + NameKey(indexName_) + "\n" +
                               NameKey(indexFieldNames_) + "\n" + filter.Where;
     hasRow_ = false;  // a new view: nothing of it is known yet
@@ -279,64 +299,75 @@ void TTable::BuildQueries() {
     filterValues_ = std::move(filter.Values);
     if (shape == queriesFor_) return;
 
-    // The keyset that resumes the view after or before a row: the order columns without the
-    // leading ones that the filter fixes to one value, so that SQLite seeks in the index.
-    std::size_t skip = 0;
-    while (skip + 1 < order.size() &&
-           std::any_of(filter.FixedColumns.begin(), filter.FixedColumns.end(),
-                       [&](const std::string& name) {
-                           return NameKey(name) == NameKey(def.Columns[order[skip]].Name);
-                       }))
-        ++skip;
-    std::vector<int> keyColumns(order.begin() + static_cast<std::ptrdiff_t>(skip), order.end());
+    keyColumns_ = KeysetColumns(order, filter.FixedColumns);
+    keyMask_ = 1;
+    for (const int index : keyColumns_) keyMask_ |= std::uint64_t{1} << index;
 
-    const auto quoted = [&](int index) { return QuotedName(def.Columns[index].Name); };
-    std::vector<std::string> all, ascending, descending, key, marks, assignments;
-    for (std::size_t i = 0; i < def.Columns.size(); ++i) all.push_back(quoted(static_cast<int>(i)));
+    const auto quoted = [&](int index) { return QuotedName(info_->Def.Columns[index].Name); };
+    std::vector<std::string> ascending, descending, key;
     for (const int index : order) {
         ascending.push_back(quoted(index));
         descending.push_back(quoted(index) + " DESC");
     }
-    for (const int index : keyColumns) {
-        key.push_back(quoted(index));
-        marks.push_back("?");
-    }
-    for (std::size_t i = 1; i < def.Columns.size(); ++i) {
-        assignments.push_back(quoted(static_cast<int>(i)) + "=?");
-    }
-    const std::string table = QuotedName(def.Name);
-    const std::string counter = quoted(0);
-    const std::string select = "SELECT " + Joined(all, ",") + " FROM " + table;
-    const std::string where = filter.Where.empty() ? "" : " WHERE " + filter.Where;
-    const std::string whereAnd =
-        filter.Where.empty() ? " WHERE " : " WHERE " + filter.Where + " AND ";
-    const std::string tuple = "(" + Joined(key, ",") + ")";
-    const std::string values = "(" + Joined(marks, ",") + ")";
-    const std::string asc = " ORDER BY " + Joined(ascending, ",");
-    const std::string desc = " ORDER BY " + Joined(descending, ",");
-
-    TQueries sql;
-    sql.first = select + where + asc;
-    sql.last = select + where + desc;
-    sql.after = select + whereAnd + tuple + ">" + values + asc;
-    sql.before = select + whereAnd + tuple + "<" + values + desc;
-    sql.byCounter = select + " WHERE " + counter + "=?";
-    if (!filter.Where.empty())
-        sql.shows = "SELECT 1 FROM " + table + " WHERE " + counter + "=? AND " + filter.Where;
-    sql.count = "SELECT count(*) FROM " + table + where;
-    sql.update =
-        assignments.empty()
-            ? "UPDATE " + table + " SET " + counter + "=" + counter + " WHERE " + counter + "=?"
-            : "UPDATE " + table + " SET " + Joined(assignments, ",") + " WHERE " + counter + "=?";
-    sql.remove = "DELETE FROM " + table + " WHERE " + counter + "=?";
-    sql.locatePrefix = select + whereAnd;
-    sql.ascending = asc;
-
-    sql_ = std::move(sql);
-    keyMask_ = 1;
-    for (const int index : keyColumns) keyMask_ |= std::uint64_t{1} << index;
-    keyColumns_ = std::move(keyColumns);
+    for (const int index : keyColumns_) key.push_back(quoted(index));
+    TViewSql& view = sql_.view;
+    view.table = QuotedName(info_->Def.Name);
+    view.counter = quoted(0);
+    view.where = filter.Where.empty() ? "" : " WHERE " + filter.Where;
+    view.whereAnd = filter.Where.empty() ? " WHERE " : " WHERE " + filter.Where + " AND ";
+    view.filter = filter.Where;
+    view.ascending = " ORDER BY " + Joined(ascending, ",");
+    view.descending = " ORDER BY " + Joined(descending, ",");
+    view.keyTuple = "(" + Joined(key, ",") + ")";
+    view.keyMarks = "(" + Joined(std::vector<std::string>(key.size(), "?"), ",") + ")";
+    BuildWalkQueries();
+    BuildLookupQueries();
+    BuildWriteQueries();
     queriesFor_ = shape;
+}
+
+std::string TTable::SelectOf(std::uint64_t columns) const {
+    std::vector<std::string> names;
+    for (std::uint64_t rest = columns; rest != 0; rest &= rest - 1)
+        names.push_back(QuotedName(info_->Def.Columns[std::countr_zero(rest)].Name));
+    return "SELECT " + Joined(names, ",") + " FROM " + sql_.view.table;
+}
+
+void TTable::BuildWalkQueries() {
+    // From either end of the view, and on after or back before a row's key.
+    const TViewSql& view = sql_.view;
+    const std::string select = SelectOf(allColumns_);
+    sql_.first = select + view.where + view.ascending;
+    sql_.last = select + view.where + view.descending;
+    sql_.after = select + view.whereAnd + view.keyTuple + ">" + view.keyMarks + view.ascending;
+    sql_.before = select + view.whereAnd + view.keyTuple + "<" + view.keyMarks + view.descending;
+}
+
+void TTable::BuildLookupQueries() {
+    // One row by its counter, whether the view shows it, the view's count, and the parts of the
+    // Locate query, whose conditions come with the fields searched.
+    const TViewSql& view = sql_.view;
+    const std::string select = SelectOf(allColumns_);
+    sql_.byCounter = select + " WHERE " + view.counter + "=?";
+    sql_.shows = view.filter.empty() ? ""
+                                     : "SELECT 1 FROM " + view.table + " WHERE " + view.counter +
+                                           "=? AND " + view.filter;
+    sql_.count = "SELECT count(*) FROM " + view.table + view.where;
+    sql_.locatePrefix = select + view.whereAnd;
+    sql_.locateFields.clear();
+}
+
+void TTable::BuildWriteQueries() {
+    // Inserts depend on the fields set and are built when posted (InsertStatement).
+    const TViewSql& view = sql_.view;
+    std::vector<std::string> assignments;
+    for (std::size_t i = 1; i < info_->Def.Columns.size(); ++i)
+        assignments.push_back(QuotedName(info_->Def.Columns[i].Name) + "=?");
+    sql_.update = "UPDATE " + view.table + " SET " +
+                  (assignments.empty() ? view.counter + "=" + view.counter
+                                       : Joined(assignments, ",")) +
+                  " WHERE " + view.counter + "=?";
+    sql_.remove = "DELETE FROM " + view.table + " WHERE " + view.counter + "=?";
 }
 
 // ---- TTable: reading rows
@@ -628,7 +659,7 @@ bool TTable::Locate(std::string_view fields, const std::vector<TFieldValue>& val
             columns.push_back(index);
             conditions.push_back(QuotedName(info_->Def.Columns[index].Name) + "=?");
         }
-        sql_.locate = sql_.locatePrefix + Joined(conditions, " AND ") + sql_.ascending + " LIMIT 1";
+        sql_.locate = sql_.locatePrefix + Joined(conditions, " AND ") + sql_.view.ascending + " LIMIT 1";
         sql_.locateColumns = std::move(columns);
         sql_.locateFields = std::string(fields);
     }

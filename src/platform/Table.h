@@ -200,6 +200,15 @@ private:
     void CheckBrowseMode();
     [[noreturn]] void Fail(const std::string& message) const;
     void BuildQueries();
+    int ExistingColumn(std::string_view field) const;
+    std::vector<int> ViewOrder() const;
+    TFilter::TSql FilterSql() const;
+    std::vector<int> KeysetColumns(const std::vector<int>& order,
+                                   const std::vector<std::string>& fixed) const;
+    std::string SelectOf(std::uint64_t columns) const;
+    void BuildWalkQueries();
+    void BuildLookupQueries();
+    void BuildWriteQueries();
     void Reopen();
     void Notify(const TField* field);
 
@@ -246,11 +255,21 @@ private:
     std::uint64_t allColumns_ = 0;
     std::uint64_t keyMask_ = 0;  // the key columns and the counter
     std::vector<TFieldValue> filterValues_;
+    // The pieces that the view's queries are made of: the quoted table and counter, the filter
+    // (" WHERE filter" and " WHERE filter AND ", or " WHERE "), the view's order both ways, and
+    // the keyset with its parameters: "(Day,N)", "(?,?)".
+    struct TViewSql {
+        std::string table, counter, filter, where, whereAnd, ascending, descending, keyTuple,
+            keyMarks;
+    };
     struct TQueries {
-        std::string first, last, after, before, byCounter, shows, count, update, remove;
-        std::string locatePrefix, ascending;  // parts of the Locate query
-        std::string locateFields, locate;     // the last Locate's fields and query
+        TViewSql view;
+        std::string first, last, after, before;  // the walk
+        std::string byCounter, shows, count;
+        std::string locatePrefix;              // the Locate query up to its conditions
+        std::string locateFields, locate;      // the last Locate's fields and query
         std::vector<int> locateColumns;
+        std::string update, remove;
     } sql_;
 
     // The cursor keeps its current row only. Walking on steps through one ordered query; after
