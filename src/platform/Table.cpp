@@ -220,7 +220,7 @@ void TTable::Close() {
 }
 
 void TTable::CloseQuietly() {
-    hasRow_ = false;
+    position_ = TPosition::Unknown();
     StopStream();
     if (registered_ && db_) db_->RemoveReader(&reader_);
     registered_ = false;
@@ -229,10 +229,8 @@ void TTable::CloseQuietly() {
     state_ = TDataSetState::Inactive;
     buffer_ = {};
     row_ = {};
-    hasRow_ = false;
     info_ = nullptr;
     db_.reset();
-    bof_ = eof_ = true;
 }
 
 int TTable::ExistingColumn(std::string_view field) const {
@@ -292,8 +290,7 @@ void TTable::BuildQueries() {
     TFilter::TSql filter = FilterSql();
     const std::string shape = fieldsFor_ + "\n" + NameKey(indexName_) + "\n" +
                               NameKey(indexFieldNames_) + "\n" + filter.Where;
-    hasRow_ = false;  // a new view: nothing of it is known yet
-    atFirst_ = atLast_ = false;
+    position_ = TPosition::Unknown();  // a new view: nothing of it is known yet
     StopStream();
     UpdateGuard();
     filterValues_ = std::move(filter.Values);
@@ -432,7 +429,7 @@ bool TTable::Shows(std::int64_t counter) {
 void TTable::UpdateGuard() {
     // The connection parks the table before any write while it has a statement open or a
     // current row with values not yet read: the row is then read whole while it still exists.
-    const bool needed = stream_.has_value() || (hasRow_ && row_.Loaded != allColumns_);
+    const bool needed = stream_.has_value() || (position_.HasRow() && row_.Loaded != allColumns_);
     if (needed == registered_) return;
     if (needed)
         db_->AddReader(&reader_);
@@ -467,7 +464,7 @@ void TTable::TReader::Park() {
     // The connection has let go of the table. The current row keeps what the file holds now,
     // even if the coming write deletes it.
     table.registered_ = false;
-    if (table.hasRow_) table.Load(table.allColumns_);
+    if (table.position_.HasRow()) table.Load(table.allColumns_);
     table.stream_.reset();
     table.streamDirection_ = TStream::None;
     table.live_ = false;
@@ -476,23 +473,24 @@ void TTable::TReader::Park() {
 bool TTable::Step(TStream direction) {
     // Moves to the next (prior) row of the view, or to the first (last) row when the cursor
     // has none and knows nothing; false, with the cursor where it was, when there is none.
+    // The end the cursor stands at stays as it is; the caller sets it.
     const bool forward = direction == TStream::Forward;
-    if (hasRow_ ? (forward ? atLast_ : atFirst_) : (atFirst_ && atLast_)) return false;
-    if (streamDirection_ != direction) StartStream(direction, hasRow_ ? &row_ : nullptr);
+    const bool fromEnd = !position_.HasRow();
+    if (fromEnd ? position_.KnownEmpty() : position_.NoneBeyond(forward)) return false;
+    if (streamDirection_ != direction) StartStream(direction, fromEnd ? nullptr : &row_);
     live_ = false;  // the statement leaves the current row
     if (!stream_->Step()) {
         StopStream();
-        if (!hasRow_) atFirst_ = true;
-        (forward ? atLast_ : atFirst_) = true;
+        if (fromEnd)
+            position_ = TPosition::Empty();
+        else
+            position_.SetNoneBeyond(forward);
         return false;
     }
-    (forward ? atFirst_ : atLast_) = !hasRow_;  // the first row read from the start
-    (forward ? atLast_ : atFirst_) = false;
     ReadInto(row_, *stream_, 1);  // the counter; the rest when asked for
     live_ = true;
-    hasRow_ = true;
-    inView_ = true;
-    currentGone_ = false;
+    // A row read from the start has none before it, one read from the end none after it.
+    position_ = TPosition::Row(fromEnd && forward, fromEnd && !forward);
     return true;
 }
 
@@ -500,10 +498,7 @@ void TTable::ShowOnly(TRow& row) {
     // Takes the row; `row` is left with the former current row (whose storage is used again).
     StopStream();
     std::swap(row_, row);
-    hasRow_ = true;
-    inView_ = true;
-    atFirst_ = atLast_ = false;
-    currentGone_ = false;
+    position_ = TPosition::Row(false, false);
     rowVersion_ = info_->Version;
     UpdateGuard();
 }
@@ -512,24 +507,20 @@ void TTable::SeekFrom(const TRow& anchor) {
     // The row after the anchor's place in the view, else the last row before it, else none.
     if (&anchor == &row_) Load(keyMask_);
     const TRow place = anchor;
-    hasRow_ = false;
+    position_ = TPosition::Unknown();
     StopStream();
-    atFirst_ = atLast_ = false;
-    currentGone_ = false;
     rowVersion_ = info_->Version;
     for (const TStream direction : {TStream::Forward, TStream::Backward}) {
         StartStream(direction, &place);
         if (stream_->Step()) {
             ReadInto(row_, *stream_, 1);
             live_ = true;
-            hasRow_ = true;
-            inView_ = true;
-            atLast_ = direction == TStream::Backward;
+            position_ = TPosition::Row(false, direction == TStream::Backward);
             return;
         }
         StopStream();
     }
-    atFirst_ = atLast_ = true;
+    position_ = TPosition::Empty();
 }
 
 void TTable::Sync() {
@@ -538,23 +529,23 @@ void TTable::Sync() {
     // again when the cursor moves. The row may have left the view meanwhile.
     StopStream();
     rowVersion_ = info_->Version;
-    atFirst_ = atLast_ = false;
-    inView_ = false;
-    if (!hasRow_) return;
-    if (std::optional<TRow> fresh = ReadByCounter(row_.Values[0].Integer())) {
-        row_ = std::move(*fresh);
-        currentGone_ = false;
-    } else {
-        Load(allColumns_);
-        currentGone_ = true;
+    bool gone = false;
+    if (position_.HasRow()) {
+        if (std::optional<TRow> fresh = ReadByCounter(row_.Values[0].Integer())) {
+            row_ = std::move(*fresh);
+        } else {
+            Load(allColumns_);
+            gone = true;
+        }
     }
+    position_.Written(gone);
 }
 
 TFieldValue TTable::CurrentValue(int index) {
     CheckActive();
     if (state_ != TDataSetState::Browse) return buffer_.Values[index];
     Sync();
-    if (!hasRow_) return unset_.Values[index];
+    if (!position_.HasRow()) return unset_.Values[index];
     const std::uint64_t column = std::uint64_t{1} << index;
     if ((row_.Loaded & column) == 0) {
         // Straight from the walking statement while it stands on the row.
@@ -585,15 +576,14 @@ void TTable::GoToEnd(TStream direction) {
     CheckActive();
     CheckBrowseMode();
     const bool forward = direction == TStream::Forward;
-    if (!(hasRow_ && inView_ && (forward ? atFirst_ : atLast_) && rowVersion_ == info_->Version)) {
+    if (!(position_.InView() && position_.NoneBeyond(!forward) &&
+          rowVersion_ == info_->Version)) {
         StopStream();
-        hasRow_ = false;
-        atFirst_ = atLast_ = false;
+        position_ = TPosition::Unknown();
         rowVersion_ = info_->Version;
         Step(direction);
     }
-    bof_ = forward || !hasRow_;
-    eof_ = !forward || !hasRow_;
+    position_.SetEnd(forward ? TPosition::TEnd::Bof : TPosition::TEnd::Eof);
     Notify(nullptr);
 }
 
@@ -606,37 +596,36 @@ void TTable::Prior() {
 }
 
 void TTable::GoOn(TStream direction) {
-    // One row on or back; at the end of the view the cursor stays and Eof (Bof) is set.
+    // One row on or back; at the end of the view the cursor stays and Eof (Bof) is set, while
+    // the other end is left.
     CheckActive();
     CheckBrowseMode();
     Sync();
+    const bool forward = direction == TStream::Forward;
     if (!Step(direction)) {
-        (direction == TStream::Forward ? eof_ : bof_) = true;
+        position_.SetEnd(forward ? TPosition::TEnd::Eof : TPosition::TEnd::Bof);
         return;
     }
-    bof_ = eof_ = false;
     Notify(nullptr);
 }
 
 bool TTable::IsEmpty() {
     CheckActive();
     Sync();
-    if (hasRow_ && !inView_ && !currentGone_ && Shows(row_.Values[0].Integer())) inView_ = true;
-    if (hasRow_ && inView_) return false;
-    if (hasRow_) {
+    if (position_.Unchecked() && Shows(row_.Values[0].Integer())) position_.Confirm();
+    if (position_.InView()) return false;
+    if (position_.HasRow()) {
         // Another table deleted the current row or changed it out of the view: stand on its
         // neighbour.
         SeekFrom(row_);
-        bof_ = eof_ = !hasRow_;
     } else if (Step(TStream::Forward)) {
         // Rows came since the view was read empty: stand on the first.
-        bof_ = true;
-        eof_ = false;
+        position_.SetEnd(TPosition::TEnd::Bof);
     } else {
         return true;
     }
     Notify(nullptr);
-    return !hasRow_;
+    return !position_.HasRow();
 }
 
 int TTable::RecordCount() {
@@ -680,7 +669,6 @@ bool TTable::Locate(std::string_view fields, const std::vector<TFieldValue>& val
     TRow found;
     ReadInto(found, statement, allColumns_);
     ShowOnly(found);
-    bof_ = eof_ = false;
     Notify(nullptr);
     return true;
 }
@@ -688,7 +676,7 @@ bool TTable::Locate(std::string_view fields, const std::vector<TFieldValue>& val
 void TTable::Refresh() {
     CheckActive();
     CheckBrowseMode();
-    if (!hasRow_) {
+    if (!position_.HasRow()) {
         First();
         return;
     }
@@ -698,7 +686,6 @@ void TTable::Refresh() {
         ShowOnly(*fresh);
     else
         SeekFrom(fresh ? *fresh : row_);  // from where the row stands now, or stood
-    bof_ = eof_ = !hasRow_;
     Notify(nullptr);
 }
 
@@ -723,8 +710,8 @@ void TTable::Edit() {
     CheckWritable();
     if (state_ != TDataSetState::Browse) return;
     Sync();
-    if (!hasRow_) Fail("There is no row to edit");
-    if (currentGone_) Fail("The row to edit was deleted by another table");
+    if (!position_.HasRow()) Fail("There is no row to edit");
+    if (position_.Gone()) Fail("The row to edit was deleted by another table");
     Load(allColumns_);
     buffer_ = row_;
     state_ = TDataSetState::Edit;
@@ -768,7 +755,6 @@ void TTable::Post() {
         ShowOnly(buffer_);
     else
         SeekFrom(buffer_);
-    bof_ = eof_ = !hasRow_;
     Notify(nullptr);
 }
 
@@ -808,15 +794,14 @@ void TTable::Delete() {
     }
     state_ = TDataSetState::Browse;
     Sync();
-    if (!hasRow_) Fail("There is no row to delete");
-    if (currentGone_) Fail("The row to delete was deleted by another table");
+    if (!position_.HasRow()) Fail("There is no row to delete");
+    if (position_.Gone()) Fail("The row to delete was deleted by another table");
     db_->BeginWrite(*info_);
     TStatement statement = db_->Prepare(sql_.remove);
     statement.Bind(1, row_.Values[0]);
     statement.Step();
     if (db_->Changes() == 0) Fail("The row to delete was deleted by another table");
     SeekFrom(row_);  // the row after the deleted one, or the new last
-    bof_ = eof_ = !hasRow_;
     Notify(nullptr);
 }
 

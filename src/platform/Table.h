@@ -85,6 +85,10 @@ enum class TDataSetState { Inactive, Browse, Edit, Insert };
 //   Last         the last row; Eof true (so "Last; while not Bof: ...; Prior" walks back from it).
 //   Next, Prior  one row on or back; at the end (start) the cursor stays and Eof (Bof) becomes
 //                true. "First; while not Eof: ...; Next" walks the view.
+// Bof and Eof are both true exactly when the view is empty. Otherwise at most one is: Bof after
+// First or a Prior that found no row before, Eof after Last or a Next that found no row after,
+// neither after any other move. So on a one-row view First gives Bof, and a Next then gives Eof
+// with Bof false.
 //   Locate("NTrans;NPart", {n, k})  the first row in view order whose fields equal the values
 //                exactly (texts case-sensitive, dates as whole days); true when found, else
 //                false and the cursor stays.
@@ -151,8 +155,8 @@ public:
     void Last();
     void Next();
     void Prior();
-    bool Bof() const { return bof_; }
-    bool Eof() const { return eof_; }
+    bool Bof() const { return position_.Bof(); }
+    bool Eof() const { return position_.Eof(); }
     bool IsEmpty();
     int RecordCount();
     bool Locate(std::string_view fields, const std::vector<TFieldValue>& values);
@@ -193,6 +197,71 @@ private:
         TTable& table;
     };
     enum class TStream { None, Forward, Backward };
+    // Where the cursor stands in its view. Without a current row, either nothing is known of the
+    // view (Unknown: the next move reads it from its start or its end) or it was read empty
+    // (Empty). With one (row_), what is known of it:
+    //   its standing: read in the view with no write to the table since (InView); written to
+    //     since, and still in the file, so perhaps no longer in the view (Unchecked); or deleted
+    //     by another table, its values kept (Gone);
+    //   whether no row of the view lies before / after its place (as far as the cursor read);
+    //   the end that the last move ran into (Bof, Eof) or none.
+    // Invariants, which the constructors and changes below keep:
+    //   - Bof and Eof are both true exactly when there is no current row;
+    //   - with a row at most one of them is true: the end is the one that First or Last went
+    //     to or a Next or Prior ran into, and any other move that finds a row clears it;
+    //   - without a row nothing else is kept, and the changes below change nothing.
+    class TPosition {
+    public:
+        enum class TEnd : std::uint8_t { None, Bof, Eof };
+        static TPosition Unknown() { return TPosition(TPlace::Unknown); }
+        static TPosition Empty() { return TPosition(TPlace::Empty); }
+        // A row just read in the view.
+        static TPosition Row(bool noneBefore, bool noneAfter) {
+            TPosition position(TPlace::InView);
+            position.noneBefore_ = noneBefore;
+            position.noneAfter_ = noneAfter;
+            return position;
+        }
+
+        bool HasRow() const { return place_ >= TPlace::InView; }
+        bool KnownEmpty() const { return place_ == TPlace::Empty; }
+        bool InView() const { return place_ == TPlace::InView; }
+        bool Unchecked() const { return place_ == TPlace::Unchecked; }
+        bool Gone() const { return place_ == TPlace::Gone; }
+        bool Bof() const { return !HasRow() || end_ == TEnd::Bof; }
+        bool Eof() const { return !HasRow() || end_ == TEnd::Eof; }
+        // No row of the view lies after (forward) / before the current row's place.
+        bool NoneBeyond(bool forward) const { return forward ? noneAfter_ : noneBefore_; }
+
+        void SetEnd(TEnd end) {
+            if (HasRow()) end_ = end;
+        }
+        void SetNoneBeyond(bool forward) {
+            if (HasRow()) (forward ? noneAfter_ : noneBefore_) = true;
+        }
+        // The view was found to show the unchecked row.
+        void Confirm() {
+            if (place_ == TPlace::Unchecked) place_ = TPlace::InView;
+        }
+        // Another table wrote to the table: the row is unchecked or gone, and nothing is known of
+        // its neighbours; without a row nothing is known of the view.
+        void Written(bool gone) {
+            if (!HasRow()) {
+                place_ = TPlace::Unknown;
+                return;
+            }
+            place_ = gone ? TPlace::Gone : TPlace::Unchecked;
+            noneBefore_ = noneAfter_ = false;
+        }
+
+    private:
+        enum class TPlace : std::uint8_t { Unknown, Empty, InView, Unchecked, Gone };
+        explicit TPosition(TPlace place) : place_(place) {}
+        TPlace place_;
+        TEnd end_ = TEnd::None;
+        bool noneBefore_ = false;
+        bool noneAfter_ = false;
+    };
 
     void CheckActive() const;
     void CheckClosed(const char* what) const;
@@ -276,16 +345,7 @@ private:
     // a jump (Locate, Post, Delete, Refresh) or a turn, a query resumes after or before the
     // current row's index key.
     TRow row_;
-    bool hasRow_ = false;
-    // With a row: no row of the view lies before / after its place (so it is the first / the
-    // last when it is in the view). Without: both set when the view is known to be empty, both
-    // clear when nothing is known (the next move reads from the start).
-    bool atFirst_ = false;
-    bool atLast_ = false;
-    // The current row was read in the view and no table has written to this one since; another
-    // table may have deleted it (currentGone_) or changed it out of the view.
-    bool inView_ = false;
-    bool currentGone_ = false;
+    TPosition position_ = TPosition::Unknown();
     std::uint64_t rowVersion_ = 0;
     // Held while open, as Post runs often: one insert per set of fields given, the update.
     std::map<std::uint64_t, TStatement> inserts_;
@@ -296,8 +356,6 @@ private:
     bool registered_ = false;  // the connection parks this table before writes
     TStream streamDirection_ = TStream::None;
     TReader reader_{*this};
-    bool bof_ = true;
-    bool eof_ = true;
     TRow buffer_;
 
     std::vector<std::pair<int, TDataChange>> handlers_;

@@ -74,6 +74,43 @@ TEST_F(TableCursor, BofAndEofFollowTheWalkInBothDirections) {
     EXPECT_EQ(Name(table), "b2");
 }
 
+// Bof and Eof are both true only on an empty view; otherwise the end is the one the last move
+// went to or ran into.
+TEST_F(TableCursor, AOneRowViewHasOneEndAtATime) {
+    table.SetFilter(Where("Name") == "c");
+    table.SetFiltered(true);
+    const struct {
+        const char* move;
+        void (*go)(TTable&);
+        bool bof;
+        bool eof;
+    } moves[] = {
+        {"First", [](TTable& t) { t.First(); }, true, false},
+        {"Next past the row", [](TTable& t) { t.Next(); }, false, true},
+        {"Next again", [](TTable& t) { t.Next(); }, false, true},
+        {"Prior before the row", [](TTable& t) { t.Prior(); }, true, false},
+        {"Last", [](TTable& t) { t.Last(); }, false, true},
+        {"Prior after Last", [](TTable& t) { t.Prior(); }, true, false},
+        {"Locate", [](TTable& t) { ASSERT_TRUE(t.Locate("Name", {"c"})); }, false, false},
+        {"Next after Locate", [](TTable& t) { t.Next(); }, false, true},
+        {"Refresh", [](TTable& t) { t.Refresh(); }, false, false},
+        {"Prior after Refresh", [](TTable& t) { t.Prior(); }, true, false},
+    };
+    for (const auto& m : moves) {
+        SCOPED_TRACE(m.move);
+        m.go(table);
+        EXPECT_EQ(table.Bof(), m.bof);
+        EXPECT_EQ(table.Eof(), m.eof);
+        EXPECT_FALSE(table.IsEmpty());
+        EXPECT_EQ(Name(table), "c");
+    }
+    // Both walks see the row once.
+    EXPECT_EQ(Names(table), (Strings{"c"}));
+    Strings backwards;
+    for (table.Last(); !table.Bof(); table.Prior()) backwards.push_back(Name(table));
+    EXPECT_EQ(backwards, (Strings{"c"}));
+}
+
 TEST_F(TableCursor, AnEmptyViewHasBothEndsAndReadsUnsetValues) {
     table.SetFilter(Where("Grp") == 99);
     table.SetFiltered(true);
