@@ -45,7 +45,10 @@ std::uint32_t BigEndian(const unsigned char* bytes) {
 // than its header says: opening such a file must neither crash nor write to it.
 void CheckTablesFile(const std::string& file) {
     std::error_code error;
-    if (!fs::is_regular_file(file, error)) throw EDatabaseError(file, "The tables file is missing");
+    const fs::file_type type = fs::status(file, error).type();
+    if (type == fs::file_type::directory)
+        throw EDatabaseError(file, "The path is a folder, not a tables file");
+    if (type != fs::file_type::regular) throw EDatabaseError(file, "The tables file is missing");
     const std::uintmax_t size = fs::file_size(file, error);
     std::array<unsigned char, 100> header{};
     std::ifstream in(file, std::ios::binary);
@@ -171,11 +174,26 @@ std::shared_ptr<TDatabase> TDatabase::Get(const std::string& folder) {
     if (rc != SQLITE_OK) db->FailWithSqlite("Cannot open the tables file");
     sqlite3_extended_result_codes(raw, 1);
     sqlite3_busy_timeout(raw, kBusyTimeoutMs);
+    // Only reads until the file is known to hold our tables: a foreign or damaged file keeps
+    // its bytes. Switching to WAL writes the header of a file in rollback-journal mode.
+    db->ReadTables();
     db->Execute("PRAGMA journal_mode=WAL");
     db->Execute("PRAGMA synchronous=NORMAL");
-    db->Execute("SELECT count(*) FROM sqlite_master");
     Registry()[key] = db;
     return db;
+}
+
+void TDatabase::ReadTables() {
+    // Every table of the file must have the structure that CreateTablesFile writes.
+    std::vector<std::string> names;
+    {
+        TStatement query = Prepare(
+            "SELECT name FROM sqlite_master WHERE type='table' AND name NOT LIKE 'sqlite\\_%' "
+            "ESCAPE '\\'");
+        while (query.Step()) names.push_back(query.Column(0, TFieldKind::Text).Text());
+    }
+    if (names.empty()) Fail("The tables file holds no tables");
+    for (const std::string& name : names) Table(name);
 }
 
 TDatabase::~TDatabase() {

@@ -108,8 +108,9 @@ struct TTableInfo {
 class TDatabase {
 public:
     // The connection to the folder's tables file, opened when none is open. Throws
-    // EDatabaseError when the file is missing, truncated or not an SQLite file; such a file is
-    // left as it is.
+    // EDatabaseError when the path is missing or a folder, or the file is truncated, damaged,
+    // not an SQLite file, or holds no tables or a table whose structure is not ours; such a
+    // file keeps its bytes. A file of ours in rollback-journal mode is switched to WAL.
     static std::shared_ptr<TDatabase> Get(const std::string& folder);
     // The open connection to the folder's tables file, or none.
     static std::shared_ptr<TDatabase> Find(const std::string& folder);
@@ -153,6 +154,7 @@ public:
 private:
     friend class TStatement;
     TDatabase(std::string folderKey, std::string file, sqlite3* db);
+    void ReadTables();
     void Release(sqlite3_stmt* stmt);
     void ParkReaders();
     void CountWriteToEveryTable();

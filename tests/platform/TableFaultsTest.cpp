@@ -28,6 +28,21 @@ void WriteBytes(const std::string& path, const std::string& bytes) {
     std::ofstream(path, std::ios::binary | std::ios::trunc) << bytes;
 }
 
+// The bytes of an SQLite file in the default rollback-journal mode made by `sql`.
+std::string SqliteFileBytes(const std::string& folder, const char* sql) {
+    const std::string path = folder + "/made.sqlite";
+    sqlite3* db = nullptr;
+    sqlite3_open(path.c_str(), &db);
+    EXPECT_EQ(sqlite3_exec(db, sql, nullptr, nullptr, nullptr), SQLITE_OK) << sql;
+    sqlite3_close(db);
+    std::string bytes = FileBytes(path);
+    fs::remove(path);
+    return bytes;
+}
+
+// The byte of the header that names the journal mode: 1 rollback journal, 2 WAL.
+constexpr std::size_t kJournalModeByte = 18;
+
 }  // namespace
 
 TEST(TablesFile, AMissingDamagedOrForeignFileIsAClearErrorAndStaysAsItWas) {
@@ -37,6 +52,10 @@ TEST(TablesFile, AMissingDamagedOrForeignFileIsAClearErrorAndStaysAsItWas) {
     const std::string good = FileBytes(file);
     std::string bodyDamaged = good;
     std::fill(bodyDamaged.begin() + 100, bodyDamaged.end(), '\x5a');
+    const std::string foreign = SqliteFileBytes(
+        items.folders.Root(), "CREATE TABLE People (Name TEXT); INSERT INTO People VALUES ('x')");
+    std::string foreignDamaged = foreign;
+    std::fill(foreignDamaged.begin() + 100, foreignDamaged.end(), '\x5a');
 
     const struct {
         const char* what;
@@ -49,6 +68,14 @@ TEST(TablesFile, AMissingDamagedOrForeignFileIsAClearErrorAndStaysAsItWas) {
         {"truncated", good.substr(0, good.size() / 2), "truncated"},
         {"cut inside a page", good.substr(0, good.size() - 100), "truncated"},
         {"damaged pages", bodyDamaged, ""},
+        // Foreign SQLite files in rollback-journal mode, which a switch to WAL would change.
+        {"foreign", foreign, "Table 'People' has an unknown structure"},
+        {"foreign, damaged pages", foreignDamaged, ""},
+        {"foreign with a table of our name",
+         SqliteFileBytes(items.folders.Root(), "CREATE TABLE Items (N INTEGER PRIMARY KEY, Grp)"),
+         "Table 'Items' has an unknown structure"},
+        {"without tables", SqliteFileBytes(items.folders.Root(), "PRAGMA user_version=7"),
+         "holds no tables"},
     };
     for (const auto& c : cases) {
         SCOPED_TRACE(c.what);
@@ -71,11 +98,34 @@ TEST(TablesFile, AMissingDamagedOrForeignFileIsAClearErrorAndStaysAsItWas) {
         }
         EXPECT_THROW(TTransactionScope{items.Folder()}, EDatabaseError);
     }
-    WriteBytes(file, good);
+    // A file of ours in rollback-journal mode opens and is switched to WAL.
+    ASSERT_EQ(good[kJournalModeByte], 2);
+    std::string rollbackMode = good;
+    rollbackMode[kJournalModeByte] = rollbackMode[kJournalModeByte + 1] = 1;
+    WriteBytes(file, rollbackMode);
+    {
+        TTable table;
+        items.Configure(table);
+        table.Open();
+        EXPECT_EQ(Names(table), std::vector<std::string>{"a"});
+    }
+    EXPECT_EQ(FileBytes(file)[kJournalModeByte], 2);
+}
+
+TEST(TablesFile, AFolderInThePlaceOfTheTablesFileIsNamedAsSuch) {
+    ItemsTable items;
+    const std::string file = items.Folder() + "/tables.sqlite";
+    fs::remove(file);
+    fs::create_directory(file);
     TTable table;
     items.Configure(table);
-    table.Open();
-    EXPECT_EQ(Names(table), std::vector<std::string>{"a"});
+    try {
+        table.Open();
+        ADD_FAILURE() << "opened";
+    } catch (const EDatabaseError& error) {
+        EXPECT_EQ(std::string(error.what()), "The path is a folder, not a tables file: " + file);
+    }
+    EXPECT_TRUE(fs::is_directory(file));
 }
 
 TEST(TablesFile, AProcessKilledInsideAScopeLeavesNoneOfTheScopesRows) {
