@@ -276,16 +276,16 @@ void TDatabase::RemoveReader(TLiveReader* reader) {
     std::erase(readers_, reader);
 }
 
-void TDatabase::ParkReaders() {
+void TDatabase::ParkReaders(const TTableInfo* changed) {
     // A reader that is still stepping keeps its read going: a write would then not be committed
     // until it ends, and what the reader sees of the write is undefined.
     std::vector<TLiveReader*> readers;
     readers.swap(readers_);
-    for (TLiveReader* reader : readers) reader->Park();
+    for (TLiveReader* reader : readers) reader->Park(changed);
 }
 
 void TDatabase::BeginWrite(TTableInfo& table) {
-    ParkReaders();
+    ParkReaders(&table);
     ++table.Version;
 }
 
@@ -295,7 +295,7 @@ void TDatabase::CountWriteToEveryTable() {
 
 int TDatabase::BeginTransaction() {
     if (depth_ == 0) {
-        ParkReaders();
+        ParkReaders(nullptr);
         Execute("BEGIN IMMEDIATE");
     } else {
         Execute(("SAVEPOINT level" + std::to_string(depth_ + 1)).c_str());
@@ -320,7 +320,7 @@ void TDatabase::CommitTransaction(int level) {
 
 void TDatabase::RollbackTransaction(int level) {
     if (level != depth_) return;
-    ParkReaders();
+    ParkReaders(nullptr);
     const std::string sql = depth_ == 1 ? std::string("ROLLBACK")
                                         : "ROLLBACK TO level" + std::to_string(depth_) +
                                               ";RELEASE level" + std::to_string(depth_);
@@ -335,7 +335,7 @@ void TDatabase::Checkpoint(bool complete) {
         if (complete) Fail("The tables cannot be written out while a transaction is open");
         return;
     }
-    ParkReaders();
+    ParkReaders(nullptr);
     if (sqlite3_wal_checkpoint_v2(db_, nullptr,
                                   complete ? SQLITE_CHECKPOINT_TRUNCATE : SQLITE_CHECKPOINT_PASSIVE,
                                   nullptr, nullptr) != SQLITE_OK)

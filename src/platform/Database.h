@@ -61,10 +61,12 @@ void CheckpointTables(const std::string& folder);
 
 // Receives, before a write, a rollback or a checkpoint on the same connection, the request to
 // give up a statement that is being read row by row and to secure what it still needs of the
-// file. The table layer's cursors implement it.
+// file. `changed` is the table that a write is about to change, or null when the rows of any
+// table may change. The table layer's cursors implement it.
+struct TTableInfo;
 class TLiveReader {
 public:
-    virtual void Park() = 0;
+    virtual void Park(const TTableInfo* changed) = 0;
 
 protected:
     ~TLiveReader() = default;
@@ -156,7 +158,7 @@ private:
     TDatabase(std::string folderKey, std::string file, sqlite3* db);
     void ReadTables();
     void Release(sqlite3_stmt* stmt);
-    void ParkReaders();
+    void ParkReaders(const TTableInfo* changed);
     void CountWriteToEveryTable();
 
     std::string folderKey_;

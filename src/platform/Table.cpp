@@ -29,6 +29,11 @@ std::vector<std::string> FieldList(std::string_view list) {
     return names;
 }
 
+// The position of a column among the selected columns, which a query lists in column order.
+int SelectedPosition(std::uint64_t selected, int column) {
+    return std::popcount(selected & ((std::uint64_t{1} << column) - 1));
+}
+
 }  // namespace
 
 // ---- TField
@@ -201,6 +206,7 @@ void TTable::Open() {
             allColumns_ =
                 columns.size() == 64 ? ~std::uint64_t{0} : (std::uint64_t{1} << columns.size()) - 1;
             unset_.Loaded = allColumns_;
+            asked_ = 0;
             fieldsFor_ = shape;
             queriesFor_.clear();
         }
@@ -317,7 +323,7 @@ void TTable::BuildQueries() {
     view.descending = " ORDER BY " + Joined(descending, ",");
     view.keyTuple = "(" + Joined(key, ",") + ")";
     view.keyMarks = "(" + Joined(std::vector<std::string>(key.size(), "?"), ",") + ")";
-    BuildWalkQueries();
+    BuildWalkQueries(keyMask_ | asked_);
     BuildLookupQueries();
     BuildWriteQueries();
     queriesFor_ = shape;
@@ -330,10 +336,11 @@ std::string TTable::SelectOf(std::uint64_t columns) const {
     return "SELECT " + Joined(names, ",") + " FROM " + sql_.view.table;
 }
 
-void TTable::BuildWalkQueries() {
+void TTable::BuildWalkQueries(std::uint64_t columns) {
     // From either end of the view, and on after or back before a row's key.
     const TViewSql& view = sql_.view;
-    const std::string select = SelectOf(allColumns_);
+    const std::string select = SelectOf(columns);
+    sql_.walkColumns = columns;
     sql_.first = select + view.where + view.ascending;
     sql_.last = select + view.where + view.descending;
     sql_.after = select + view.whereAnd + view.keyTuple + ">" + view.keyMarks + view.ascending;
@@ -369,32 +376,35 @@ void TTable::BuildWriteQueries() {
 
 // ---- TTable: reading rows
 
-void TTable::ReadInto(TRow& row, const TStatement& statement, std::uint64_t columns) const {
+void TTable::ReadInto(TRow& row, const TStatement& statement, std::uint64_t selected,
+                      std::uint64_t columns) const {
+    // `columns` of the `selected` ones.
     const std::vector<TColumnDef>& defs = info_->Def.Columns;
     row.Values.resize(defs.size());
     row.Loaded = columns;
     for (std::uint64_t rest = columns; rest != 0; rest &= rest - 1) {
         const int i = std::countr_zero(rest);
-        row.Values[i] = statement.Column(i, defs[i].Kind);
+        row.Values[i] = statement.Column(SelectedPosition(selected, i), defs[i].Kind);
     }
 }
 
 void TTable::Load(std::uint64_t columns) {
     const std::uint64_t missing = columns & ~row_.Loaded;
     if (missing == 0) return;
-    if (live_) {
-        // The walking statement still stands on the current row.
-        const std::vector<TColumnDef>& defs = info_->Def.Columns;
-        for (std::uint64_t rest = missing; rest != 0; rest &= rest - 1) {
-            const int i = std::countr_zero(rest);
-            row_.Values[i] = stream_->Column(i, defs[i].Kind);
-        }
-        row_.Loaded |= missing;
-    } else if (std::optional<TRow> fresh = ReadByCounter(row_.Values[0].Integer())) {
+    // What the walking statement selected, while it still stands on the current row.
+    const std::uint64_t walked = live_ ? missing & streamColumns_ : 0;
+    const std::vector<TColumnDef>& defs = info_->Def.Columns;
+    for (std::uint64_t rest = walked; rest != 0; rest &= rest - 1) {
+        const int i = std::countr_zero(rest);
+        row_.Values[i] = stream_->Column(SelectedPosition(streamColumns_, i), defs[i].Kind);
+    }
+    row_.Loaded |= walked;
+    if (walked == missing) return;
+    if (std::optional<TRow> fresh = ReadByCounter(row_.Values[0].Integer())) {
         row_ = std::move(*fresh);
     } else {
         // Deleted by another process before these values were read.
-        for (std::uint64_t rest = missing; rest != 0; rest &= rest - 1) {
+        for (std::uint64_t rest = missing & ~walked; rest != 0; rest &= rest - 1) {
             const int i = std::countr_zero(rest);
             row_.Values[i] = unset_.Values[i];
         }
@@ -414,7 +424,7 @@ std::optional<TTable::TRow> TTable::ReadByCounter(std::int64_t counter) {
     statement.Bind(1, TFieldValue(counter));
     if (!statement.Step()) return std::nullopt;
     TRow row;
-    ReadInto(row, statement, allColumns_);
+    ReadInto(row, statement, allColumns_, allColumns_);
     return row;
 }
 
@@ -441,12 +451,14 @@ void TTable::UpdateGuard() {
 void TTable::StartStream(TStream direction, const TRow* anchor) {
     if (anchor == &row_) Load(keyMask_);  // while the statement may still stand on it
     StopStream();
+    if ((keyMask_ | asked_) != sql_.walkColumns) BuildWalkQueries(keyMask_ | asked_);
     const bool forward = direction == TStream::Forward;
     TStatement statement = db_->Prepare(anchor == nullptr ? (forward ? sql_.first : sql_.last)
                                                           : (forward ? sql_.after : sql_.before));
     const int next = statement.Bind(1, filterValues_);
     if (anchor != nullptr) statement.Bind(next, KeyOf(*anchor));
     stream_.emplace(std::move(statement));
+    streamColumns_ = sql_.walkColumns;
     streamDirection_ = direction;
     live_ = false;
     UpdateGuard();
@@ -460,14 +472,17 @@ void TTable::StopStream() {
     UpdateGuard();
 }
 
-void TTable::TReader::Park() {
-    // The connection has let go of the table. The current row keeps what the file holds now,
-    // even if the coming write deletes it.
+void TTable::TReader::Park(const TTableInfo* changed) {
+    // The connection has let go of the table. Before a change of its table the current row takes
+    // what the file holds now, even if the change deletes it; a row that still lacks values is
+    // parked again before the next write.
     table.registered_ = false;
-    if (table.position_.HasRow()) table.Load(table.allColumns_);
+    if (table.position_.HasRow() && (changed == nullptr || changed == table.info_))
+        table.Load(table.allColumns_);
     table.stream_.reset();
     table.streamDirection_ = TStream::None;
     table.live_ = false;
+    table.UpdateGuard();
 }
 
 bool TTable::Step(TStream direction) {
@@ -487,7 +502,7 @@ bool TTable::Step(TStream direction) {
             position_.SetNoneBeyond(forward);
         return false;
     }
-    ReadInto(row_, *stream_, 1);  // the counter; the rest when asked for
+    ReadInto(row_, *stream_, streamColumns_, 1);  // the counter; the rest when asked for
     live_ = true;
     // A row read from the start has none before it, one read from the end none after it.
     position_ = TPosition::Row(fromEnd && forward, fromEnd && !forward);
@@ -513,7 +528,7 @@ void TTable::SeekFrom(const TRow& anchor) {
     for (const TStream direction : {TStream::Forward, TStream::Backward}) {
         StartStream(direction, &place);
         if (stream_->Step()) {
-            ReadInto(row_, *stream_, 1);
+            ReadInto(row_, *stream_, streamColumns_, 1);
             live_ = true;
             position_ = TPosition::Row(false, direction == TStream::Backward);
             return;
@@ -544,13 +559,18 @@ void TTable::Sync() {
 TFieldValue TTable::CurrentValue(int index) {
     CheckActive();
     if (state_ != TDataSetState::Browse) return buffer_.Values[index];
+    const std::uint64_t column = std::uint64_t{1} << index;
+    asked_ |= column;
     Sync();
     if (!position_.HasRow()) return unset_.Values[index];
-    const std::uint64_t column = std::uint64_t{1} << index;
     if ((row_.Loaded & column) == 0) {
         // Straight from the walking statement while it stands on the row.
-        if (live_) return stream_->Column(index, info_->Def.Columns[index].Kind);
+        if (live_ && (streamColumns_ & column) != 0)
+            return stream_->Column(SelectedPosition(streamColumns_, index),
+                                   info_->Def.Columns[index].Kind);
         Load(column);
+        // The walk goes on with a statement that selects the column too.
+        if (stream_ && (streamColumns_ & column) == 0) StopStream();
     }
     return row_.Values[index];
 }
@@ -667,7 +687,7 @@ bool TTable::Locate(std::string_view fields, const std::vector<TFieldValue>& val
     }
     if (!statement.Step()) return false;
     TRow found;
-    ReadInto(found, statement, allColumns_);
+    ReadInto(found, statement, allColumns_, allColumns_);
     ShowOnly(found);
     Notify(nullptr);
     return true;

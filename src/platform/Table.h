@@ -184,8 +184,8 @@ public:
 private:
     friend class TField;
     // The current row: its values, [0] being the record counter. A row read while walking holds
-    // its key columns at first; the others are read when asked for, from the walking statement
-    // while it stands on the row, else from the file.
+    // its counter at first; the others are read when asked for, from the walking statement
+    // while it stands on the row and selected them, else from the file.
     struct TRow {
         std::vector<TFieldValue> Values;
         std::uint64_t Loaded = 0;  // bit i: Values[i] has been read
@@ -193,7 +193,7 @@ private:
     // Gives up the statement that reads the view row by row when the connection asks.
     struct TReader final : TLiveReader {
         explicit TReader(TTable& table) : table(table) {}
-        void Park() override;
+        void Park(const TTableInfo* changed) override;
         TTable& table;
     };
     enum class TStream { None, Forward, Backward };
@@ -275,7 +275,7 @@ private:
     std::vector<int> KeysetColumns(const std::vector<int>& order,
                                    const std::vector<std::string>& fixed) const;
     std::string SelectOf(std::uint64_t columns) const;
-    void BuildWalkQueries();
+    void BuildWalkQueries(std::uint64_t columns);
     void BuildLookupQueries();
     void BuildWriteQueries();
     void Reopen();
@@ -285,7 +285,8 @@ private:
     void SetFieldValue(int index, TFieldValue value);
 
     void Sync();
-    void ReadInto(TRow& row, const TStatement& statement, std::uint64_t columns) const;
+    void ReadInto(TRow& row, const TStatement& statement, std::uint64_t selected,
+                  std::uint64_t columns) const;
     void Load(std::uint64_t columns);
     std::vector<TFieldValue> KeyOf(const TRow& row) const;
     std::optional<TRow> ReadByCounter(std::int64_t counter);
@@ -323,6 +324,11 @@ private:
     std::vector<int> keyColumns_;  // columns of the keyset after the fixed ones, counter last
     std::uint64_t allColumns_ = 0;
     std::uint64_t keyMask_ = 0;  // the key columns and the counter
+    // The columns read through fields since the fields were made (so also in earlier opens of
+    // the same table): the walk selects only these and the key columns. A column asked for that
+    // the walking statement lacks is read from the file, and the walk goes on with a statement
+    // that selects it too.
+    std::uint64_t asked_ = 0;
     std::vector<TFieldValue> filterValues_;
     // The pieces that the view's queries are made of: the quoted table and counter, the filter
     // (" WHERE filter" and " WHERE filter AND ", or " WHERE "), the view's order both ways, and
@@ -333,6 +339,7 @@ private:
     };
     struct TQueries {
         TViewSql view;
+        std::uint64_t walkColumns = 0;           // the columns that the walk selects
         std::string first, last, after, before;  // the walk
         std::string byCounter, shows, count;
         std::string locatePrefix;              // the Locate query up to its conditions
@@ -352,6 +359,7 @@ private:
     std::optional<TStatement> update_;
     std::uint64_t setColumns_ = 0;  // the fields set since Append
     std::optional<TStatement> stream_;
+    std::uint64_t streamColumns_ = 0;  // the columns that stream_ selects
     bool live_ = false;        // stream_ stands on the current row
     bool registered_ = false;  // the connection parks this table before writes
     TStream streamDirection_ = TStream::None;
