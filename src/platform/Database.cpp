@@ -138,8 +138,8 @@ TFieldValue TStatement::Column(int column, TFieldKind kind) const {
         case TFieldKind::Text: {
             const auto* text = reinterpret_cast<const char*>(sqlite3_column_text(stmt_, column));
             return TFieldValue(
-                std::string(text != nullptr ? text : "",
-                            static_cast<std::size_t>(sqlite3_column_bytes(stmt_, column))));
+                std::string_view(text != nullptr ? text : "",
+                                 static_cast<std::size_t>(sqlite3_column_bytes(stmt_, column))));
         }
         case TFieldKind::Date:
         case TFieldKind::Time:

@@ -28,8 +28,8 @@ public:
     template <std::floating_point T>
     TFieldValue(T value) : value_(static_cast<double>(value)) {}
     TFieldValue(std::string value) : value_(std::move(value)) {}
-    TFieldValue(std::string_view value) : value_(std::string(value)) {}
-    TFieldValue(const char* value) : value_(std::string(value)) {}
+    TFieldValue(std::string_view value) : value_(std::in_place_type<std::string>, value) {}
+    TFieldValue(const char* value) : value_(std::in_place_type<std::string>, value) {}
 
     bool IsInteger() const { return std::holds_alternative<std::int64_t>(value_); }
     bool IsReal() const { return std::holds_alternative<double>(value_); }

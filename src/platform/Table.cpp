@@ -4,6 +4,7 @@
 
 #include <bit>
 #include <climits>
+#include <cstring>
 #include <filesystem>
 
 namespace {
@@ -29,10 +30,31 @@ std::vector<std::string> FieldList(std::string_view list) {
     return names;
 }
 
-// The position of a column among the selected columns, which a query lists in column order.
-int SelectedPosition(std::uint64_t selected, int column) {
-    return std::popcount(selected & ((std::uint64_t{1} << column) - 1));
+// Equal texts: for names as short as those of columns faster than a call of memcmp.
+bool SameName(std::string_view a, std::string_view b) {
+    if (a.size() != b.size()) return false;
+    std::size_t i = 0;
+    for (; i + 8 <= a.size(); i += 8) {
+        std::uint64_t x;
+        std::uint64_t y;
+        std::memcpy(&x, a.data() + i, 8);
+        std::memcpy(&y, b.data() + i, 8);
+        if (x != y) return false;
+    }
+    for (; i < a.size(); ++i)
+        if (a[i] != b[i]) return false;
+    return true;
 }
+
+// What places a spelling of a column name in TTable::spellings_: its length and its first and
+// last letters.
+std::size_t SpellingHash(std::string_view name) {
+    return name.size() * 31 + static_cast<unsigned char>(name.front()) * 7 +
+           static_cast<unsigned char>(name.back());
+}
+
+// The bit of the record counter in a set of columns.
+constexpr std::uint64_t kCounterColumn = 1;
 
 }  // namespace
 
@@ -104,10 +126,6 @@ void TTable::Fail(const std::string& message) const {
     throw EDatabaseError((std::filesystem::path(folder_) / kTablesFileName).string(), text);
 }
 
-void TTable::CheckActive() const {
-    if (!Active()) Fail("The table is closed");
-}
-
 void TTable::CheckClosed(const char* what) const {
     if (Active()) Fail(std::string("Cannot change the ") + what + " of an open table");
 }
@@ -171,12 +189,11 @@ void TTable::Reopen() {
 }
 
 int TTable::ColumnIndex(std::string_view name) const {
-    // Most callers spell the name as the table does; this runs for every field read.
-    const std::vector<TColumnDef>& columns = info_->Def.Columns;
-    for (std::size_t i = 0; i < columns.size(); ++i) {
-        const std::string& column = columns[i].Name;
-        if (column.size() == name.size() && column[0] == name[0] && column == name)
-            return static_cast<int>(i);
+    // This runs for every field read, and most callers spell the name as the table does: the
+    // slot of that spelling names the column unless two columns share it.
+    if (!name.empty()) {
+        const int column = spellings_[SpellingHash(name) % spellings_.size()];
+        if (column >= 0 && SameName(info_->Def.Columns[column].Name, name)) return column;
     }
     const auto found = fieldIndex_.find(NameKey(name));
     return found == fieldIndex_.end() ? -1 : found->second;
@@ -196,16 +213,20 @@ void TTable::Open() {
             if (columns.size() > 64) Fail("The table has more than 64 columns");
             fields_.clear();
             fieldIndex_.clear();
+            spellings_.fill(kNoColumn);
             unset_ = {};
             for (std::size_t i = 0; i < columns.size(); ++i) {
                 fields_.push_back(std::unique_ptr<TField>(
                     new TField(*this, static_cast<int>(i), columns[i].Name, columns[i].Kind)));
                 unset_.Values.push_back(UnsetValue(columns[i].Kind));
                 fieldIndex_.emplace(NameKey(columns[i].Name), static_cast<int>(i));
+                std::int8_t& slot = spellings_[SpellingHash(columns[i].Name) % spellings_.size()];
+                slot = slot == kNoColumn ? static_cast<std::int8_t>(i) : kSharedSlot;
             }
             allColumns_ =
                 columns.size() == 64 ? ~std::uint64_t{0} : (std::uint64_t{1} << columns.size()) - 1;
             unset_.Loaded = allColumns_;
+            allSelection_ = TSelection(allColumns_);
             asked_ = 0;
             fieldsFor_ = shape;
             queriesFor_.clear();
@@ -303,7 +324,7 @@ void TTable::BuildQueries() {
     if (shape == queriesFor_) return;
 
     keyColumns_ = KeysetColumns(order, filter.FixedColumns);
-    keyMask_ = 1;
+    keyMask_ = kCounterColumn;
     for (const int index : keyColumns_) keyMask_ |= std::uint64_t{1} << index;
 
     const auto quoted = [&](int index) { return QuotedName(info_->Def.Columns[index].Name); };
@@ -323,7 +344,7 @@ void TTable::BuildQueries() {
     view.descending = " ORDER BY " + Joined(descending, ",");
     view.keyTuple = "(" + Joined(key, ",") + ")";
     view.keyMarks = "(" + Joined(std::vector<std::string>(key.size(), "?"), ",") + ")";
-    BuildWalkQueries(keyMask_ | asked_);
+    BuildWalkQueries(kCounterColumn | asked_);
     BuildLookupQueries();
     BuildWriteQueries();
     queriesFor_ = shape;
@@ -340,7 +361,7 @@ void TTable::BuildWalkQueries(std::uint64_t columns) {
     // From either end of the view, and on after or back before a row's key.
     const TViewSql& view = sql_.view;
     const std::string select = SelectOf(columns);
-    sql_.walkColumns = columns;
+    sql_.walk = TSelection(columns);
     sql_.first = select + view.where + view.ascending;
     sql_.last = select + view.where + view.descending;
     sql_.after = select + view.whereAnd + view.keyTuple + ">" + view.keyMarks + view.ascending;
@@ -367,16 +388,22 @@ void TTable::BuildWriteQueries() {
     std::vector<std::string> assignments;
     for (std::size_t i = 1; i < info_->Def.Columns.size(); ++i)
         assignments.push_back(QuotedName(info_->Def.Columns[i].Name) + "=?");
-    sql_.update = "UPDATE " + view.table + " SET " +
-                  (assignments.empty() ? view.counter + "=" + view.counter
-                                       : Joined(assignments, ",")) +
-                  " WHERE " + view.counter + "=?";
+    sql_.update =
+        "UPDATE " + view.table + " SET " +
+        (assignments.empty() ? view.counter + "=" + view.counter : Joined(assignments, ",")) +
+        " WHERE " + view.counter + "=?";
     sql_.remove = "DELETE FROM " + view.table + " WHERE " + view.counter + "=?";
 }
 
 // ---- TTable: reading rows
 
-void TTable::ReadInto(TRow& row, const TStatement& statement, std::uint64_t selected,
+TTable::TSelection::TSelection(std::uint64_t columns) : Columns(columns) {
+    std::uint8_t place = 0;
+    for (std::uint64_t rest = columns; rest != 0; rest &= rest - 1)
+        Place[std::countr_zero(rest)] = place++;
+}
+
+void TTable::ReadInto(TRow& row, const TStatement& statement, const TSelection& selected,
                       std::uint64_t columns) const {
     // `columns` of the `selected` ones.
     const std::vector<TColumnDef>& defs = info_->Def.Columns;
@@ -384,7 +411,7 @@ void TTable::ReadInto(TRow& row, const TStatement& statement, std::uint64_t sele
     row.Loaded = columns;
     for (std::uint64_t rest = columns; rest != 0; rest &= rest - 1) {
         const int i = std::countr_zero(rest);
-        row.Values[i] = statement.Column(SelectedPosition(selected, i), defs[i].Kind);
+        row.Values[i] = statement.Column(selected.Place[i], defs[i].Kind);
     }
 }
 
@@ -392,11 +419,11 @@ void TTable::Load(std::uint64_t columns) {
     const std::uint64_t missing = columns & ~row_.Loaded;
     if (missing == 0) return;
     // What the walking statement selected, while it still stands on the current row.
-    const std::uint64_t walked = live_ ? missing & streamColumns_ : 0;
+    const std::uint64_t walked = live_ ? missing & streamSelection_.Columns : 0;
     const std::vector<TColumnDef>& defs = info_->Def.Columns;
     for (std::uint64_t rest = walked; rest != 0; rest &= rest - 1) {
         const int i = std::countr_zero(rest);
-        row_.Values[i] = stream_->Column(SelectedPosition(streamColumns_, i), defs[i].Kind);
+        row_.Values[i] = stream_->Column(streamSelection_.Place[i], defs[i].Kind);
     }
     row_.Loaded |= walked;
     if (walked == missing) return;
@@ -412,6 +439,15 @@ void TTable::Load(std::uint64_t columns) {
     }
 }
 
+void TTable::LoadKeys() {
+    // The walk resumes from the current row, while the statement may still stand on it. Walks
+    // that only go on seldom need the keys: they are selected once they had to be read from
+    // the file.
+    const std::uint64_t atHand = row_.Loaded | (live_ ? streamSelection_.Columns : 0);
+    if ((keyMask_ & ~atHand) != 0) asked_ |= keyMask_;
+    Load(keyMask_);
+}
+
 std::vector<TFieldValue> TTable::KeyOf(const TRow& row) const {
     std::vector<TFieldValue> key;
     key.reserve(keyColumns_.size());
@@ -424,7 +460,7 @@ std::optional<TTable::TRow> TTable::ReadByCounter(std::int64_t counter) {
     statement.Bind(1, TFieldValue(counter));
     if (!statement.Step()) return std::nullopt;
     TRow row;
-    ReadInto(row, statement, allColumns_, allColumns_);
+    ReadInto(row, statement, allSelection_, allColumns_);
     return row;
 }
 
@@ -449,16 +485,16 @@ void TTable::UpdateGuard() {
 }
 
 void TTable::StartStream(TStream direction, const TRow* anchor) {
-    if (anchor == &row_) Load(keyMask_);  // while the statement may still stand on it
+    if (anchor == &row_) LoadKeys();
     StopStream();
-    if ((keyMask_ | asked_) != sql_.walkColumns) BuildWalkQueries(keyMask_ | asked_);
+    if ((kCounterColumn | asked_) != sql_.walk.Columns) BuildWalkQueries(kCounterColumn | asked_);
     const bool forward = direction == TStream::Forward;
     TStatement statement = db_->Prepare(anchor == nullptr ? (forward ? sql_.first : sql_.last)
                                                           : (forward ? sql_.after : sql_.before));
     const int next = statement.Bind(1, filterValues_);
     if (anchor != nullptr) statement.Bind(next, KeyOf(*anchor));
     stream_.emplace(std::move(statement));
-    streamColumns_ = sql_.walkColumns;
+    streamSelection_ = sql_.walk;
     streamDirection_ = direction;
     live_ = false;
     UpdateGuard();
@@ -477,8 +513,12 @@ void TTable::TReader::Park(const TTableInfo* changed) {
     // what the file holds now, even if the change deletes it; a row that still lacks values is
     // parked again before the next write.
     table.registered_ = false;
-    if (table.position_.HasRow() && (changed == nullptr || changed == table.info_))
+    if (table.position_.HasRow() && (changed == nullptr || changed == table.info_)) {
         table.Load(table.allColumns_);
+    } else if (table.position_.HasRow() && table.live_) {
+        // What the walk needs to resume from the row, where the statement holds it.
+        table.Load(table.keyMask_ & table.streamSelection_.Columns);
+    }
     table.stream_.reset();
     table.streamDirection_ = TStream::None;
     table.live_ = false;
@@ -502,7 +542,7 @@ bool TTable::Step(TStream direction) {
             position_.SetNoneBeyond(forward);
         return false;
     }
-    ReadInto(row_, *stream_, streamColumns_, 1);  // the counter; the rest when asked for
+    ReadInto(row_, *stream_, streamSelection_, kCounterColumn);  // the rest when asked for
     live_ = true;
     // A row read from the start has none before it, one read from the end none after it.
     position_ = TPosition::Row(fromEnd && forward, fromEnd && !forward);
@@ -520,7 +560,7 @@ void TTable::ShowOnly(TRow& row) {
 
 void TTable::SeekFrom(const TRow& anchor) {
     // The row after the anchor's place in the view, else the last row before it, else none.
-    if (&anchor == &row_) Load(keyMask_);
+    if (&anchor == &row_) LoadKeys();
     const TRow place = anchor;
     position_ = TPosition::Unknown();
     StopStream();
@@ -528,7 +568,7 @@ void TTable::SeekFrom(const TRow& anchor) {
     for (const TStream direction : {TStream::Forward, TStream::Backward}) {
         StartStream(direction, &place);
         if (stream_->Step()) {
-            ReadInto(row_, *stream_, streamColumns_, 1);
+            ReadInto(row_, *stream_, streamSelection_, kCounterColumn);
             live_ = true;
             position_ = TPosition::Row(false, direction == TStream::Backward);
             return;
@@ -538,8 +578,7 @@ void TTable::SeekFrom(const TRow& anchor) {
     position_ = TPosition::Empty();
 }
 
-void TTable::Sync() {
-    if (rowVersion_ == info_->Version) return;
+void TTable::SyncAfterWrite() {
     // Another table wrote to this one: read the current row afresh; the rows around it are read
     // again when the cursor moves. The row may have left the view meanwhile.
     StopStream();
@@ -565,12 +604,11 @@ TFieldValue TTable::CurrentValue(int index) {
     if (!position_.HasRow()) return unset_.Values[index];
     if ((row_.Loaded & column) == 0) {
         // Straight from the walking statement while it stands on the row.
-        if (live_ && (streamColumns_ & column) != 0)
-            return stream_->Column(SelectedPosition(streamColumns_, index),
-                                   info_->Def.Columns[index].Kind);
+        if (live_ && (streamSelection_.Columns & column) != 0)
+            return stream_->Column(streamSelection_.Place[index], info_->Def.Columns[index].Kind);
         Load(column);
         // The walk goes on with a statement that selects the column too.
-        if (stream_ && (streamColumns_ & column) == 0) StopStream();
+        if (stream_ && (streamSelection_.Columns & column) == 0) StopStream();
     }
     return row_.Values[index];
 }
@@ -596,8 +634,7 @@ void TTable::GoToEnd(TStream direction) {
     CheckActive();
     CheckBrowseMode();
     const bool forward = direction == TStream::Forward;
-    if (!(position_.InView() && position_.NoneBeyond(!forward) &&
-          rowVersion_ == info_->Version)) {
+    if (!(position_.InView() && position_.NoneBeyond(!forward) && rowVersion_ == info_->Version)) {
         StopStream();
         position_ = TPosition::Unknown();
         rowVersion_ = info_->Version;
@@ -668,7 +705,8 @@ bool TTable::Locate(std::string_view fields, const std::vector<TFieldValue>& val
             columns.push_back(index);
             conditions.push_back(QuotedName(info_->Def.Columns[index].Name) + "=?");
         }
-        sql_.locate = sql_.locatePrefix + Joined(conditions, " AND ") + sql_.view.ascending + " LIMIT 1";
+        sql_.locate =
+            sql_.locatePrefix + Joined(conditions, " AND ") + sql_.view.ascending + " LIMIT 1";
         sql_.locateColumns = std::move(columns);
         sql_.locateFields = std::string(fields);
     }
@@ -687,7 +725,7 @@ bool TTable::Locate(std::string_view fields, const std::vector<TFieldValue>& val
     }
     if (!statement.Step()) return false;
     TRow found;
-    ReadInto(found, statement, allColumns_, allColumns_);
+    ReadInto(found, statement, allSelection_, allColumns_);
     ShowOnly(found);
     Notify(nullptr);
     return true;

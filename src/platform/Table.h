@@ -2,6 +2,7 @@
 // that borrows a table with a filter of its own.
 #pragma once
 
+#include <array>
 #include <functional>
 #include <map>
 #include <memory>
@@ -98,6 +99,9 @@ enum class TDataSetState { Inactive, Browse, Edit, Insert };
 // file. A current row that another TTable deletes keeps its values (Edit and Delete then throw),
 // and the cursor walks on from its place; neither it nor a current row that another TTable
 // changed out of the view counts as a row of the view for First, Last and IsEmpty.
+// A walk reads from the file only the fields that the table has been asked for (in this open or
+// an earlier one); a field asked for the first time is read from the file by its row, and the
+// walk reads it from then on.
 //
 // Changes:
 //   Append (or Insert, which is the same: rows take their place by the index) starts a new row
@@ -263,7 +267,10 @@ private:
         bool noneAfter_ = false;
     };
 
-    void CheckActive() const;
+    // Inline, as every field read and move runs them.
+    void CheckActive() const {
+        if (!Active()) Fail("The table is closed");
+    }
     void CheckClosed(const char* what) const;
     void CheckWritable() const;
     void CheckBrowseMode();
@@ -284,10 +291,22 @@ private:
     TFieldValue CurrentValue(int index);
     void SetFieldValue(int index, TFieldValue value);
 
-    void Sync();
-    void ReadInto(TRow& row, const TStatement& statement, std::uint64_t selected,
+    void Sync() {
+        if (rowVersion_ != info_->Version) SyncAfterWrite();
+    }
+    void SyncAfterWrite();
+    // The columns that a query selects, listed in column order, and the place of each in its
+    // rows.
+    struct TSelection {
+        TSelection() = default;
+        explicit TSelection(std::uint64_t columns);
+        std::uint64_t Columns = 0;
+        std::array<std::uint8_t, 64> Place{};
+    };
+    void ReadInto(TRow& row, const TStatement& statement, const TSelection& selected,
                   std::uint64_t columns) const;
     void Load(std::uint64_t columns);
+    void LoadKeys();
     std::vector<TFieldValue> KeyOf(const TRow& row) const;
     std::optional<TRow> ReadByCounter(std::int64_t counter);
     bool Shows(std::int64_t counter);
@@ -320,14 +339,20 @@ private:
     std::string queriesFor_;
     std::vector<std::unique_ptr<TField>> fields_;
     std::unordered_map<std::string, int> fieldIndex_;  // by NameKey
+    // The column of each slot of a spelling (see ColumnIndex), or one of these.
+    static constexpr std::int8_t kNoColumn = -1;
+    static constexpr std::int8_t kSharedSlot = -2;
+    std::array<std::int8_t, 128> spellings_{};
     TRow unset_;
     std::vector<int> keyColumns_;  // columns of the keyset after the fixed ones, counter last
     std::uint64_t allColumns_ = 0;
+    TSelection allSelection_;
     std::uint64_t keyMask_ = 0;  // the key columns and the counter
-    // The columns read through fields since the fields were made (so also in earlier opens of
-    // the same table): the walk selects only these and the key columns. A column asked for that
-    // the walking statement lacks is read from the file, and the walk goes on with a statement
-    // that selects it too.
+    // The columns that the cursor needed since the fields were made (so also in earlier opens of
+    // the same table): those read through fields, and the key columns once a walk resumed from
+    // a row. The walk selects only these and the counter. A column asked for that the walking
+    // statement lacks is read from the file, and the walk goes on with a statement that selects
+    // it too.
     std::uint64_t asked_ = 0;
     std::vector<TFieldValue> filterValues_;
     // The pieces that the view's queries are made of: the quoted table and counter, the filter
@@ -339,11 +364,11 @@ private:
     };
     struct TQueries {
         TViewSql view;
-        std::uint64_t walkColumns = 0;           // the columns that the walk selects
+        TSelection walk;                         // the columns that the walk selects
         std::string first, last, after, before;  // the walk
         std::string byCounter, shows, count;
-        std::string locatePrefix;              // the Locate query up to its conditions
-        std::string locateFields, locate;      // the last Locate's fields and query
+        std::string locatePrefix;          // the Locate query up to its conditions
+        std::string locateFields, locate;  // the last Locate's fields and query
         std::vector<int> locateColumns;
         std::string update, remove;
     } sql_;
@@ -359,7 +384,8 @@ private:
     std::optional<TStatement> update_;
     std::uint64_t setColumns_ = 0;  // the fields set since Append
     std::optional<TStatement> stream_;
-    std::uint64_t streamColumns_ = 0;  // the columns that stream_ selects
+    // The columns that stream_ selects.
+    TSelection streamSelection_;
     bool live_ = false;        // stream_ stands on the current row
     bool registered_ = false;  // the connection parks this table before writes
     TStream streamDirection_ = TStream::None;

@@ -241,3 +241,61 @@ TEST_F(TableSharing, ACheckpointPutsEverythingIntoTheFileSoThatACopyHoldsIt) {
     // A folder without tables, or whose tables are closed and written out, needs nothing.
     EXPECT_NO_THROW(CheckpointTables(items.folders.Root()));
 }
+
+// A walk reads from the file the fields that the table was asked for; any other field still
+// reads what the file holds: one asked for the first time, and every field of a row that
+// another table deletes after this one wrote to another table of the folder.
+TEST(TableWalk, EveryFieldReadsWhatTheFileHoldsWhateverTheWalkSelected) {
+    TestFolders folders;
+    const std::string folder = folders.Root() + "/walk";
+    fs::create_directories(folder);
+    CreateTablesFile(
+        folder,
+        {TTableDef{
+             "Items",
+             {{"N", TFieldKind::Integer}, {"Grp", TFieldKind::Integer}, {"Name", TFieldKind::Text}},
+             {{"Index01", {"Grp"}}}},
+         TTableDef{"Log", {{"N", TFieldKind::Integer}, {"Text", TFieldKind::Text}}, {}}});
+    const auto configure = [&](TTable& table, const char* name) {
+        table.SetDatabaseName(folder);
+        table.SetTableName(name);
+        table.SetIndexName(std::string(name) == "Items" ? "Index01" : "");
+        table.Open();
+    };
+    TTable writer;
+    configure(writer, "Items");
+    for (const int grp : {4, 1, 6, 3, 2, 5}) {
+        writer.Append();
+        writer.FieldByName("Grp").SetAsInteger(grp);
+        writer.FieldByName("Name").SetAsString("r" + std::to_string(grp));
+        writer.Post();
+    }
+
+    // Grp is asked for on the third row only, then on every row; the walk goes on in order.
+    TTable walk;
+    configure(walk, "Items");
+    Strings seen;
+    for (walk.First(); !walk.Eof(); walk.Next()) {
+        std::string row = walk.FieldByName("Name").AsString();
+        if (seen.size() >= 2) row += "/" + std::to_string(walk.FieldByName("Grp").AsInteger());
+        seen.push_back(row);
+    }
+    EXPECT_EQ(seen, (Strings{"r1", "r2", "r3/3", "r4/4", "r5/5", "r6/6"}));
+
+    TTable names;  // asked for Name only
+    configure(names, "Items");
+    TTable log;
+    configure(log, "Log");
+    EXPECT_EQ(Name(names), "r1");
+    names.Next();
+    EXPECT_EQ(Name(names), "r2");
+    log.Append();
+    log.FieldByName("Text").SetAsString("written while walking");
+    log.Post();
+    ASSERT_TRUE(writer.Locate("Grp", {2}));
+    writer.Delete();
+    EXPECT_EQ(Name(names), "r2");
+    EXPECT_EQ(names.FieldByName("Grp").AsInteger(), 2);
+    names.Next();
+    EXPECT_EQ(Name(names), "r3");
+}
