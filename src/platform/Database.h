@@ -156,6 +156,8 @@ public:
 private:
     friend class TStatement;
     TDatabase(std::string folderKey, std::string file, sqlite3* db);
+    // True when the file is in WAL mode (asked without writing).
+    bool InWalMode();
     void ReadTables();
     void Release(sqlite3_stmt* stmt);
     void ParkReaders(const TTableInfo* changed);
