@@ -252,7 +252,7 @@ void TTable::CloseQuietly() {
     if (registered_ && db_) db_->RemoveReader(&reader_);
     registered_ = false;
     inserts_.clear();
-    update_.reset();
+    updates_.clear();
     state_ = TDataSetState::Inactive;
     buffer_ = {};
     row_ = {};
@@ -383,15 +383,9 @@ void TTable::BuildLookupQueries() {
 }
 
 void TTable::BuildWriteQueries() {
-    // Inserts depend on the fields set and are built when posted (InsertStatement).
+    // Inserts and updates depend on the fields set and are built when posted
+    // (WriteStatement).
     const TViewSql& view = sql_.view;
-    std::vector<std::string> assignments;
-    for (std::size_t i = 1; i < info_->Def.Columns.size(); ++i)
-        assignments.push_back(QuotedName(info_->Def.Columns[i].Name) + "=?");
-    sql_.update =
-        "UPDATE " + view.table + " SET " +
-        (assignments.empty() ? view.counter + "=" + view.counter : Joined(assignments, ",")) +
-        " WHERE " + view.counter + "=?";
     sql_.remove = "DELETE FROM " + view.table + " WHERE " + view.counter + "=?";
 }
 
@@ -772,6 +766,8 @@ void TTable::Edit() {
     if (position_.Gone()) Fail("The row to edit was deleted by another table");
     Load(allColumns_);
     buffer_ = row_;
+    setColumns_ = 0;
+    editVersion_ = info_->Version;
     state_ = TDataSetState::Edit;
 }
 
@@ -793,11 +789,17 @@ void TTable::Post() {
     CheckActive();
     if (state_ == TDataSetState::Browse) return;
     const bool inserting = state_ == TDataSetState::Insert;
+    // Another table wrote to this one while the row was edited: the fields this edit does not
+    // write may have changed in the file.
+    const bool othersWrote = !inserting && info_->Version != editVersion_;
     db_->BeginWrite(*info_);
     // A new row names only the fields that were set: the others take the column's default,
-    // which is their unset value.
-    const std::uint64_t columns = inserting ? setColumns_ : allColumns_ & ~std::uint64_t{1};
-    TStatement& statement = inserting ? InsertStatement(columns) : UpdateStatement();
+    // which is their unset value. An edit writes only the fields that were set, so that an
+    // index whose columns did not change is not written either; an edit that set nothing
+    // writes the row as it is (and so still finds out whether it was deleted).
+    const std::uint64_t columns =
+        inserting || setColumns_ != 0 ? setColumns_ : allColumns_ & ~std::uint64_t{1};
+    TStatement& statement = WriteStatement(inserting, columns);
     int position = 1;
     for (std::uint64_t rest = columns; rest != 0; rest &= rest - 1)
         statement.Bind(position++, buffer_.Values[std::countr_zero(rest)]);
@@ -808,6 +810,9 @@ void TTable::Post() {
         buffer_.Values[0] = TFieldValue(db_->LastInsertId());
     else if (db_->Changes() == 0)
         Fail("The row being edited was deleted by another table");
+    else if (othersWrote)
+        if (std::optional<TRow> fresh = ReadByCounter(buffer_.Values[0].Integer()))
+            buffer_ = std::move(*fresh);
     state_ = TDataSetState::Browse;
     if (Shows(buffer_.Values[0].Integer()))
         ShowOnly(buffer_);
@@ -816,24 +821,28 @@ void TTable::Post() {
     Notify(nullptr);
 }
 
-TStatement& TTable::InsertStatement(std::uint64_t columns) {
-    const auto held = inserts_.find(columns);
-    if (held != inserts_.end()) return held->second;
+TStatement& TTable::WriteStatement(bool inserting, std::uint64_t columns) {
+    auto& held = inserting ? inserts_ : updates_;
+    const auto found = held.find(columns);
+    if (found != held.end()) return found->second;
     const std::vector<TColumnDef>& defs = info_->Def.Columns;
     std::vector<std::string> names;
     for (std::uint64_t rest = columns; rest != 0; rest &= rest - 1)
         names.push_back(QuotedName(defs[std::countr_zero(rest)].Name));
-    const std::string table = QuotedName(info_->Def.Name);
-    const std::string sql =
-        names.empty() ? "INSERT INTO " + table + " DEFAULT VALUES"
-                      : "INSERT INTO " + table + " (" + Joined(names, ",") + ") VALUES (" +
-                            Joined(std::vector<std::string>(names.size(), "?"), ",") + ")";
-    return inserts_.emplace(columns, db_->Prepare(sql)).first->second;
-}
-
-TStatement& TTable::UpdateStatement() {
-    if (!update_) update_.emplace(db_->Prepare(sql_.update));
-    return *update_;
+    const TViewSql& view = sql_.view;
+    std::string sql;
+    if (!inserting) {
+        for (std::string& name : names) name += "=?";
+        sql = "UPDATE " + view.table + " SET " +
+              (names.empty() ? view.counter + "=" + view.counter : Joined(names, ",")) + " WHERE " +
+              view.counter + "=?";
+    } else if (names.empty()) {
+        sql = "INSERT INTO " + view.table + " DEFAULT VALUES";
+    } else {
+        sql = "INSERT INTO " + view.table + " (" + Joined(names, ",") + ") VALUES (" +
+              Joined(std::vector<std::string>(names.size(), "?"), ",") + ")";
+    }
+    return held.emplace(columns, db_->Prepare(sql)).first->second;
 }
 
 void TTable::Cancel() {

@@ -314,8 +314,8 @@ private:
     void GoToEnd(TStream direction);
     void GoOn(TStream direction);
     void UpdateGuard();
-    TStatement& InsertStatement(std::uint64_t columns);
-    TStatement& UpdateStatement();
+    // The insert or update that writes the given fields (bit i: field i), held while open.
+    TStatement& WriteStatement(bool inserting, std::uint64_t columns);
     void StartStream(TStream direction, const TRow* anchor);
     void StopStream();
     void ShowOnly(TRow& row);
@@ -370,7 +370,7 @@ private:
         std::string locatePrefix;          // the Locate query up to its conditions
         std::string locateFields, locate;  // the last Locate's fields and query
         std::vector<int> locateColumns;
-        std::string update, remove;
+        std::string remove;
     } sql_;
 
     // The cursor keeps its current row only. Walking on steps through one ordered query; after
@@ -379,10 +379,11 @@ private:
     TRow row_;
     TPosition position_ = TPosition::Unknown();
     std::uint64_t rowVersion_ = 0;
-    // Held while open, as Post runs often: one insert per set of fields given, the update.
+    // Held while open, as Post runs often: one insert and one update per set of fields given.
     std::map<std::uint64_t, TStatement> inserts_;
-    std::optional<TStatement> update_;
-    std::uint64_t setColumns_ = 0;  // the fields set since Append
+    std::map<std::uint64_t, TStatement> updates_;
+    std::uint64_t setColumns_ = 0;   // the fields set since Append or Edit
+    std::uint64_t editVersion_ = 0;  // the table's version when Edit began
     std::optional<TStatement> stream_;
     // The columns that stream_ selects.
     TSelection streamSelection_;

@@ -299,3 +299,23 @@ TEST(TableWalk, EveryFieldReadsWhatTheFileHoldsWhateverTheWalkSelected) {
     names.Next();
     EXPECT_EQ(Name(names), "r3");
 }
+
+// An edit writes the fields it set and no others: what another table wrote meanwhile into the
+// row's other fields stays.
+TEST_F(TableSharing, AnEditWritesOnlyTheFieldsItSet) {
+    ASSERT_TRUE(first.Locate("Name", {"b"}));
+    first.Edit();
+    first.FieldByName("Name").SetAsString("b2");
+    ASSERT_TRUE(second.Locate("Name", {"b"}));
+    second.Edit();
+    second.FieldByName("Grp").SetAsInteger(7);
+    second.Post();
+    first.Post();
+    EXPECT_EQ(Name(first), "b2");
+    EXPECT_EQ(first.FieldByName("Grp").AsInteger(), 7);
+    // An edit that set nothing writes the row as it is.
+    first.Edit();
+    first.Post();
+    EXPECT_EQ(first.FieldByName("Grp").AsInteger(), 7);
+    EXPECT_EQ(Name(first), "b2");
+}
