@@ -48,7 +48,9 @@ void CheckTablesFile(const std::string& file) {
     const fs::file_type type = fs::status(file, error).type();
     if (type == fs::file_type::directory)
         throw EDatabaseError(file, "The path is a folder, not a tables file");
-    if (type != fs::file_type::regular) throw EDatabaseError(file, "The tables file is missing");
+    if (type == fs::file_type::not_found) throw ETableMissing(file, "The tables file is missing");
+    if (type != fs::file_type::regular)
+        throw EDatabaseError(file, "The tables file cannot be read");
     const std::uintmax_t size = fs::file_size(file, error);
     std::array<unsigned char, 100> header{};
     std::ifstream in(file, std::ios::binary);
@@ -243,7 +245,7 @@ TTableInfo& TDatabase::Table(std::string_view name) {
     const auto found = tables_.find(key);
     if (found != tables_.end()) return *found->second;
     std::optional<TTableDef> def = ReadTableDef(db_, file_, name);
-    if (!def) Fail("The table '" + std::string(name) + "' does not exist");
+    if (!def) throw ETableMissing(file_, "The table '" + std::string(name) + "' does not exist");
     auto& info = tables_[key];
     info = std::make_unique<TTableInfo>();
     info->Def = std::move(*def);

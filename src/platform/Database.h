@@ -30,6 +30,13 @@ private:
     std::string file_;
 };
 
+// The tables file, or the table asked for in it, does not exist. A file that exists but cannot
+// be opened or read is reported as an EDatabaseError of its own kind, with the reason.
+class ETableMissing : public EDatabaseError {
+public:
+    using EDatabaseError::EDatabaseError;
+};
+
 // Begins a transaction on the tables of a folder; Commit makes it durable, leaving the scope
 // without Commit (an error, an early return) rolls it back. Scopes nest: an inner scope is a
 // savepoint whose rollback undoes only its own writes, and only the outermost Commit makes

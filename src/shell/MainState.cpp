@@ -2,6 +2,9 @@
 // guard flags, the content frames' reload marks and the texts read at start.
 #include "shell/MainState.h"
 
+#include <sys/stat.h>
+#include <unistd.h>
+
 #include <cerrno>
 #include <filesystem>
 
@@ -24,12 +27,43 @@ void TMainState::ResetShownMark(TShownMark mark) {
     }
 }
 
+namespace {
+
+// Why the folder may not be this user's temp folder, or empty when it may. The entry itself is
+// looked at, never what a link points to.
+std::string TempFolderRefusal(const std::string& folder) {
+    struct stat info {};
+    if (lstat(folder.c_str(), &info) != 0) return "does not exist";
+    if (S_ISLNK(info.st_mode)) return "is a link";
+    if (!S_ISDIR(info.st_mode)) return "is not a folder";
+    if (info.st_uid != geteuid()) return "belongs to another user";
+    if ((info.st_mode & (S_IRWXG | S_IRWXO)) != 0) return "is open to other users";
+    return {};
+}
+
+std::string WithoutSlash(const std::string& path) {
+    return path.size() > 1 && path.back() == '/' ? path.substr(0, path.size() - 1) : path;
+}
+
+}  // namespace
+
+std::string TempFolderName() {
+    return "VemlyTEMP-" + std::to_string(geteuid());
+}
+
+std::string MakeTempFolder(const std::string& path) {
+    const std::string folder = WithoutSlash(path);
+    if (mkdir(folder.c_str(), S_IRWXU) != 0 && errno != EEXIST) return {};
+    const std::string refusal = TempFolderRefusal(folder);
+    if (refusal.empty()) return {};
+    return "Fatal error ! The temp folder '" + folder + "' " + refusal +
+           ": the program uses only a folder of its user alone.";
+}
+
 int ClearTempFolder(const TMainState& state) {
-    namespace fs = std::filesystem;
-    const fs::path folder = fs::path(state.TempPath).parent_path();
-    std::error_code error;
-    if (folder.filename() != kTempFolderName || fs::is_symlink(folder, error) ||
-        !fs::is_directory(folder, error))
+    const std::string folder = WithoutSlash(state.TempPath);
+    if (std::filesystem::path(folder).filename() != TempFolderName() ||
+        !TempFolderRefusal(folder).empty())
         return EINVAL;
     return ShellDeleteFolder(state.TempPath, false, false);
 }

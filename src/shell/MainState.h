@@ -4,8 +4,9 @@
 
 #include <string>
 
-// The name of the program's own temp folder inside the system's temp folder.
-constexpr const char* kTempFolderName = "VemlyTEMP";
+// The name of the program's own temp folder inside the system's temp folder: "VemlyTEMP-" and
+// the user's number, so that the users of one machine never share one.
+std::string TempFolderName();
 
 // The content frames that keep what they loaded and reload only when their mark differs.
 enum class TShownMark { Images, Files, Number, Pay };
@@ -18,7 +19,7 @@ struct TMainState {
     std::string ProgramPath;    // the folder of the executable: the helper programs
     std::string DataPath;       // vemly.ini, fcharset.cfg, EmptyBases, Templates/, Lang*/
     std::string UsersDataPath;  // the budget list, the settings, the default backup folder
-    std::string TempPath;       // the program's own temp folder, ".../VemlyTEMP/"
+    std::string TempPath;       // the program's own temp folder, ".../VemlyTEMP-<uid>/"
     std::string TemplatesPath;
     std::string ExportPath;
     std::string BackupPath;  // vemly.ini [Common] BACKUP
@@ -66,8 +67,16 @@ struct TMainState {
     void ResetShownMark(TShownMark mark);
 };
 
+// Makes the temp folder (path ending with "/") when it is missing, one level, for its user
+// alone; a failure to make it is not reported (later uses of the folder fail). Then checks the
+// folder there, which holds copies of the user's books and files the program opens: returns
+// empty when it is a folder of this user alone, else the fatal text naming the folder and why
+// it is refused (a link, not a folder, another user's, or open to other users).
+std::string MakeTempFolder(const std::string& path);
+
 // Deletes everything inside the state's temp folder (the folder stays), without asking and not
 // into the trash; returns 0 or the error of the deletion. Only the program's own temp folder is
-// ever emptied: a TempPath that does not end in a real folder "VemlyTEMP" (a link, say) is left
-// alone and the answer is EINVAL.
+// ever emptied: a TempPath that does not end in a folder named TempFolderName() that is this
+// user's alone (not a link, another user's or open to others) is left alone and the answer is
+// EINVAL.
 int ClearTempFolder(const TMainState& state);

@@ -14,7 +14,7 @@ constexpr int kFolderNotCreated = -2;
 constexpr int kFolderNotDeleted = -3;
 
 // The busy texts of the main window (TMainState::MesPrepare, MesLoad, MesProcessing).
-enum class TBusyMessage { Prepare, Load, Processing };
+enum class TBusyKind { Prepare, Load, Processing };
 
 // What the store, the journal, the engines and the dialogs ask of the main window: its state
 // and object index to read, and its actions. TfMain implements it and installs itself with
@@ -89,9 +89,10 @@ public:
 
     // --- Busy messages and help ------------------------------------------------------------
 
-    // Shows the busy text of that kind while the caller works, and hides it again; each show
-    // is paired with a hide. Both let pending messages run once.
-    virtual void ShowBusyMessage(TBusyMessage kind) = 0;
+    // Shows the busy window with the busy text of that kind while the caller works, and hides
+    // it again; each show is paired with a hide (TBusyMessage below pairs them for a scope).
+    // Both let pending paint and timer events run once, never user input.
+    virtual void ShowBusyMessage(TBusyKind kind) = 0;
     virtual void HideBusyMessage() = 0;
     // Shows the help file at the topic (0: at its start) over the main window.
     virtual void ShowHelp(int topic) = 0;
@@ -112,3 +113,18 @@ inline TShellServices& ShellServices() {
         throw std::logic_error("The main window's services are not installed");
     return *shell_services_detail::installed;
 }
+
+// Shows the busy window with the text of that kind for the life of the scope: the hide happens
+// on every way out of it, an exception included. For work that has no progress bar of its own.
+class TBusyMessage {
+public:
+    explicit TBusyMessage(TBusyKind kind) : services_(ShellServices()) {
+        services_.ShowBusyMessage(kind);
+    }
+    ~TBusyMessage() { services_.HideBusyMessage(); }
+    TBusyMessage(const TBusyMessage&) = delete;
+    TBusyMessage& operator=(const TBusyMessage&) = delete;
+
+private:
+    TShellServices& services_;
+};

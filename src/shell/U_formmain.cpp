@@ -37,6 +37,7 @@
 #include "shell/MessageDlg.h"
 #include "shell/ShellOpen.h"
 #include "shell/ShellServices.h"
+#include "shell/U_finprocess1.h"
 #include "shell/Ulanguage.h"
 #include "store/U_dm.h"
 #include "store/U_fileoperation.h"
@@ -64,12 +65,6 @@ constexpr TUsersDataTable kUsersDataTables[] = {
 // Creates one folder level; a failure is not reported (later uses of the folder fail).
 void MakeFolder(const std::string& path) {
     QDir().mkdir(ToQString(path));
-}
-
-// The same for a folder that only its user may enter: the temp folder lies in a folder that
-// every user of the machine shares, and the files staged in it are the user's books.
-void MakePrivateFolder(const std::string& path) {
-    QDir().mkdir(ToQString(path), QFile::ReadOwner | QFile::WriteOwner | QFile::ExeOwner);
 }
 
 // Copies the installed folder `from` (without the entry named `skip`) to `to`: first into a
@@ -132,6 +127,7 @@ QVariant TTreeNode::data(int column, int role) const {
 TfMain::TfMain() : previousServices_(shell_services_detail::installed) {
     SetShellServices(this);
     BuildWindow();
+    fInProcess1 = new TfInProcess1(this);
     FormCreate();
 }
 
@@ -278,8 +274,13 @@ void TfMain::FormCreate() {
     state_.DataPath = GetCommonAppDataFolder() + "/";
     state_.UsersDataPath = GetMyDocumentsFolder() + "/VemlyUsersData/";
     CopyInstalledData();
-    state_.TempPath = GetTempFolder() + kTempFolderName + "/";
-    MakePrivateFolder(state_.TempPath);
+    // The temp folder lies in a folder that every user of the machine shares: one that is not
+    // this user's alone is refused, and the start becomes fatal.
+    state_.TempPath = GetTempFolder() + TempFolderName() + "/";
+    if (const std::string refusal = MakeTempFolder(state_.TempPath); !refusal.empty()) {
+        MessageDlg(refusal, TMsgDlgType::mtError, mbOK, this);
+        state_.FatalClose = true;
+    }
     state_.TemplatesPath = state_.DataPath + "Templates/";
     state_.ExportPath = GetMyDocumentsFolder() + "/VemlyExport";
     MakeFolder(state_.ExportPath);
@@ -311,19 +312,26 @@ void TfMain::CopyInstalledData() const {
 }
 
 // The budget list and the settings must be tables of the users-data folder; each one that is
-// missing or cannot be opened is reported, and the start becomes fatal.
+// missing or cannot be opened is reported, and the start becomes fatal. Where the tables file is
+// there but cannot be opened (damaged, not a tables file, unreadable), a second line names the
+// file and the reason: such a file may be repaired, and must not be taken for a missing one.
 void TfMain::CheckUsersDataTables() {
     for (const TUsersDataTable& table : kUsersDataTables) {
+        std::string text;
         try {
             TTable check;
             check.SetDatabaseName(state_.UsersDataPath);
             check.SetTableName(table.Name);
             check.SetReadOnly(true);
             check.Open();
-        } catch (const EDatabaseError&) {
-            MessageDlg(table.Missing, TMsgDlgType::mtError, mbOK, this);
-            state_.FatalClose = true;
+            continue;
+        } catch (const ETableMissing&) {
+            text = table.Missing;
+        } catch (const EDatabaseError& error) {
+            text = std::string(table.Missing) + "\n" + error.what();
         }
+        MessageDlg(text, TMsgDlgType::mtError, mbOK, this);
+        state_.FatalClose = true;
     }
 }
 
@@ -517,17 +525,17 @@ TDateTime TfMain::DatePart(TDateTime date) {
     return std::trunc(date);
 }
 
-void TfMain::ShowBusyMessage(TBusyMessage kind) {
-    const std::string& text = kind == TBusyMessage::Prepare ? state_.MesPrepare
-                              : kind == TBusyMessage::Load  ? state_.MesLoad
-                                                            : state_.MesProcessing;
-    statusText_ = StatusBarText->text();
-    StatusBarText->setText(ToQString("   " + text));
+void TfMain::ShowBusyMessage(TBusyKind kind) {
+    const std::string& text = kind == TBusyKind::Prepare ? state_.MesPrepare
+                              : kind == TBusyKind::Load  ? state_.MesLoad
+                                                         : state_.MesProcessing;
+    fInProcess1->LabelMessage->setText(ToQString(text));
+    fInProcess1->show();
     LetMessagesRun();
 }
 
 void TfMain::HideBusyMessage() {
-    StatusBarText->setText(statusText_);
+    fInProcess1->hide();
     LetMessagesRun();
 }
 

@@ -24,6 +24,7 @@ class QMenuBar;
 class QSplitter;
 class QStatusBar;
 class QTreeWidget;
+class TfInProcess1;
 class TfMain;
 
 // A node of the main tree: it stands for the node of the object index at the same position.
@@ -86,8 +87,8 @@ public:
     // icons in the tree follow.
     void StartBudget() override;
     void StopBudget() override;
-    // The busy window is not built yet: the busy text stands in the status bar meanwhile.
-    void ShowBusyMessage(TBusyMessage kind) override;
+    // The busy window with the busy text of that kind, and its hide.
+    void ShowBusyMessage(TBusyKind kind) override;
     void HideBusyMessage() override;
     void ShowHelp(int topic) override;
 
@@ -122,6 +123,7 @@ public:
     QLabel* StatusBarText;  // the status bar's one simple panel
     QMenu* PMenuTree;
     TImageListTree ImageListTree;
+    TfInProcess1* fInProcess1;  // the busy window, made with the main window
 
 protected:
     void showEvent(QShowEvent* event) override;
@@ -154,7 +156,6 @@ private:
     std::unique_ptr<QLockFile> copyLock_;
     TShellServices* previousServices_;
     std::vector<TTreeNode*> nodes_;
-    QString statusText_;  // the status bar's text while a busy text stands in its place
 };
 
 extern TfMain* fMain;

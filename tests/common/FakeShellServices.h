@@ -68,7 +68,7 @@ public:
         calls.push_back("StopBudget");
         ++stopRequests;
     }
-    void ShowBusyMessage(TBusyMessage kind) override {
+    void ShowBusyMessage(TBusyKind kind) override {
         calls.push_back("ShowBusyMessage " + std::to_string(static_cast<int>(kind)));
     }
     void HideBusyMessage() override { calls.push_back("HideBusyMessage"); }

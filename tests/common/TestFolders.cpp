@@ -2,6 +2,9 @@
 // made from the tables that the build generates, and removed afterwards.
 #include "common/TestFolders.h"
 
+#include <sys/stat.h>
+#include <unistd.h>
+
 #include <cstdlib>
 #include <filesystem>
 #include <stdexcept>
@@ -48,7 +51,8 @@ TestFolders::TestFolders()
     if (fs::exists(VEMLY_SOURCE_DATA_DIR)) CopyFolder(VEMLY_SOURCE_DATA_DIR, DataPath());
     CopyFolder(GeneratedEmptyBases(), DataPath() + "EmptyBases");
     CopyFolder(GeneratedUsersData(), UsersDataPath());
-    fs::create_directories(TempPath());
+    fs::create_directories(root_ + "/tmp");
+    mkdir(TempPath().c_str(), S_IRWXU);
 }
 
 TestFolders::~TestFolders() {
@@ -71,7 +75,7 @@ std::string TestFolders::UsersDataPath() const {
 }
 
 std::string TestFolders::TempPath() const {
-    return root_ + "/tmp/VemlyTEMP/";
+    return root_ + "/tmp/VemlyTEMP-" + std::to_string(geteuid()) + "/";
 }
 
 std::string TestFolders::MakeBudget(const std::string& name) const {

@@ -23,7 +23,7 @@ public:
     std::string DataPath() const;
     // the users-data folder, holding the empty budget list and settings tables;
     std::string UsersDataPath() const;
-    // the temp folder (made empty).
+    // the temp folder "VemlyTEMP-<uid>" (made empty, for its user alone).
     std::string TempPath() const;
 
     // A new budget folder copied from EmptyBases, in the users-data folder (no trailing "/").

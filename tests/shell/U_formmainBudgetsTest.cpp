@@ -3,7 +3,6 @@
 #include <gtest/gtest.h>
 
 #include <QCoreApplication>
-#include <QLabel>
 #include <cerrno>
 #include <cstring>
 #include <filesystem>
@@ -182,25 +181,6 @@ TEST_F(ServicesTest, FatalErrorsNameTheCallersErrorAndEndTheProgram) {
     }
 }
 
-// While the busy window is not built, the busy text stands in the status bar until its hide.
-TEST_F(ServicesTest, BusyTextsStandInTheStatusBarBetweenShowAndHide) {
-    TfMain& main = Start();
-    const QString status = main.StatusBarText->text();
-    struct Case {
-        TBusyMessage kind;
-        std::string TMainState::*text;
-    };
-    for (const Case& c : {Case{TBusyMessage::Prepare, &TMainState::MesPrepare},
-                          Case{TBusyMessage::Load, &TMainState::MesLoad},
-                          Case{TBusyMessage::Processing, &TMainState::MesProcessing}}) {
-        ASSERT_FALSE((main.State().*c.text).empty());
-        ShellServices().ShowBusyMessage(c.kind);
-        EXPECT_EQ(main.StatusBarText->text().toStdString(), "   " + main.State().*c.text);
-        ShellServices().HideBusyMessage();
-        EXPECT_EQ(main.StatusBarText->text(), status);
-    }
-}
-
 // Reload marks reset through the services are the main window's own.
 TEST_F(ServicesTest, TheServicesAreTheMainWindowsStateAndIndex) {
     const std::string budget = folders.MakeBudget("Home");
@@ -253,12 +233,19 @@ TEST_F(ServicesTest, ClearingTheTempFolderEmptiesOnlyTheProgramsOwn) {
     EXPECT_EQ(main.ClearTempFolder(), EINVAL);
     EXPECT_TRUE(fs::exists(other + "keep"));
 
-    // A "VemlyTEMP" that is a link to another folder is not the program's own.
+    // A folder of the temp folder's name that is a link, or that other users may enter, is
+    // not the program's own.
     fs::remove_all(own);
     fs::create_directory_symlink(other, own.substr(0, own.size() - 1));
     main.State().TempPath = own;
     EXPECT_EQ(main.ClearTempFolder(), EINVAL);
     EXPECT_TRUE(fs::exists(other + "keep"));
+    fs::remove(own.substr(0, own.size() - 1));
+    fs::create_directory(own);
+    std::ofstream(own + "keep");
+    fs::permissions(own, fs::perms::all);
+    EXPECT_EQ(main.ClearTempFolder(), EINVAL);
+    EXPECT_TRUE(fs::exists(own + "keep"));
 }
 
 TEST(DatePart, CutsTheTimeOfDay) {

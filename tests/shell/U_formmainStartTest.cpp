@@ -56,9 +56,9 @@ std::string Caption(const TfMain& window, const char* name) {
     return ToStdString(window.findChild<QAction*>(QString::fromLatin1(name))->text());
 }
 
-constexpr const char* kBudgetsMissing =
+const std::string kBudgetsMissing =
     "Fatal error ! Does not exist table of the budgets 'Budgets.DB'.";
-constexpr const char* kSettingsMissing =
+const std::string kSettingsMissing =
     "Fatal error ! Does not exist table of the budgets 'Settings.db'.";
 
 using StartTest = MainWindowTest;
@@ -82,23 +82,92 @@ TEST_F(StartTest, FoldersFollowTheUsersSpecialFolders) {
     EXPECT_TRUE(messages.Calls().empty());
 }
 
-// The temp folder lies in a folder that every user shares: only its own user may enter it.
-TEST_F(StartTest, TheTempFolderIsMadeForItsUserAlone) {
-    fs::remove_all(folders.TempPath());
-    const TfMain& main = Start();
-    ASSERT_TRUE(fs::is_directory(main.State().TempPath));
-    EXPECT_EQ(fs::status(main.State().TempPath).permissions() & fs::perms::all,
-              fs::perms::owner_all);
+// The temp folder lies in a folder that every user shares: the program makes one for its user
+// alone, and refuses with a fatal error one there that another user made or may enter, or a
+// link, which another user could have planted to see or change the user's files.
+TEST_F(StartTest, TheTempFolderIsThisUsersAlone) {
+    struct Case {
+        const char* name;
+        std::function<void(const std::string& temp, const std::string& root)> prepare;
+        const char* refusal;  // null: the start goes on
+    };
+    const std::vector<Case> cases = {
+        {"missing", [](auto& temp, auto&) { fs::remove_all(temp); }, nullptr},
+        {"own, private", [](auto&, auto&) {}, nullptr},
+        {"open to everybody", [](auto& temp, auto&) { fs::permissions(temp, fs::perms::all); },
+         "is open to other users"},
+        {"readable by the group",
+         [](auto& temp, auto&) {
+             fs::permissions(temp, fs::perms::group_read | fs::perms::group_exec,
+                             fs::perm_options::add);
+         },
+         "is open to other users"},
+        {"another user's",
+         [](auto& temp, auto&) { ASSERT_EQ(chown(temp.c_str(), 65534, 65534), 0); },
+         "belongs to another user"},
+        {"a link to a private folder",
+         [](auto& temp, auto& root) {
+             fs::remove_all(temp);
+             fs::create_directory(root + "/elsewhere");
+             fs::permissions(root + "/elsewhere", fs::perms::owner_all);
+             fs::create_directory_symlink(root + "/elsewhere", temp);
+         },
+         "is a link"},
+        {"a file",
+         [](auto& temp, auto&) {
+             fs::remove_all(temp);
+             std::ofstream(temp) << "x";
+         },
+         "is not a folder"},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.name);
+        if (std::string(c.name) == "another user's" && geteuid() != 0) {
+            // Only the superuser can give a folder to another user.
+            continue;
+        }
+        TestFolders own;
+        const std::string temp = own.TempPath().substr(0, own.TempPath().size() - 1);
+        c.prepare(temp, own.Root());
+        const ScopedMessageDlg answers;
+        TDM data;
+        DM = &data;
+        TfMain main;
+        EXPECT_EQ(main.State().TempPath, temp + "/");
+        if (c.refusal == nullptr) {
+            EXPECT_TRUE(answers.Calls().empty());
+            EXPECT_FALSE(main.State().FatalClose);
+            EXPECT_EQ(fs::symlink_status(temp).permissions() & fs::perms::all,
+                      fs::perms::owner_all);
+        } else {
+            ASSERT_EQ(answers.Calls().size(), 1u);
+            EXPECT_EQ(answers.Calls()[0].Type, TMsgDlgType::mtError);
+            EXPECT_EQ(answers.Texts()[0], "Fatal error ! The temp folder '" + temp + "' " +
+                                              c.refusal +
+                                              ": the program uses only a folder of its user "
+                                              "alone.");
+            EXPECT_TRUE(main.State().FatalClose);
+            main.show();
+            QCoreApplication::processEvents();
+            EXPECT_FALSE(main.isVisible());
+        }
+        DM = &dm;
+    }
 }
 
 // Each missing table of the users-data folder is reported in its turn; the window then closes
-// without the close dialog and no helper program runs.
-TEST_F(StartTest, MissingUsersDataTablesAreFatal) {
+// without the close dialog and no helper program runs. A tables file that is there but cannot
+// be opened is reported with the same texts and a second line naming the file and the reason,
+// so that the user repairs it rather than making a new one ("<file>" stands for it below).
+TEST_F(StartTest, MissingOrDamagedUsersDataTablesAreFatal) {
     struct Case {
         const char* name;
         std::function<void(const TestFolders&)> damage;
         std::vector<std::string> texts;
     };
+    const auto file = [](const TestFolders& f) { return f.UsersDataPath() + "tables.sqlite"; };
+    const std::string notSqlite = "\nThe tables file is not an SQLite database: <file>";
+    const std::string truncated = "\nThe tables file is truncated: <file>";
     const std::vector<Case> cases = {
         {"budget list",
          [](const TestFolders& f) { DropTable(f.UsersDataPath(), "Budgets"); },
@@ -107,16 +176,19 @@ TEST_F(StartTest, MissingUsersDataTablesAreFatal) {
          [](const TestFolders& f) { DropTable(f.UsersDataPath(), "Settings"); },
          {kSettingsMissing}},
         {"tables file",
-         [](const TestFolders& f) { fs::remove(f.UsersDataPath() + "tables.sqlite"); },
-         {kBudgetsMissing, kSettingsMissing}},
-        {"damaged file",
-         [](const TestFolders& f) {
-             std::ofstream(f.UsersDataPath() + "tables.sqlite", std::ios::trunc) << "garbage";
-         },
+         [&](const TestFolders& f) { fs::remove(file(f)); },
          {kBudgetsMissing, kSettingsMissing}},
         {"no folder",
          [](const TestFolders& f) { fs::remove_all(f.UsersDataPath()); },
          {kBudgetsMissing, kSettingsMissing}},
+        {"overwritten file",
+         [&](const TestFolders& f) {
+             std::ofstream(file(f), std::ios::trunc) << std::string(4096, 'x');
+         },
+         {kBudgetsMissing + notSqlite, kSettingsMissing + notSqlite}},
+        {"truncated file",
+         [&](const TestFolders& f) { fs::resize_file(file(f), fs::file_size(file(f)) - 1024); },
+         {kBudgetsMissing + truncated, kSettingsMissing + truncated}},
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(c.name);
@@ -124,17 +196,21 @@ TEST_F(StartTest, MissingUsersDataTablesAreFatal) {
         const ScopedMessageDlg answers;
         WriteHelper("VLStartup", "touch " + ShellWord(own.Root() + "/started"));
         c.damage(own);
+        std::vector<std::string> texts = c.texts;
+        for (std::string& text : texts)
+            if (const auto at = text.find("<file>"); at != std::string::npos)
+                text.replace(at, 6, file(own));
         TDM data;
         DM = &data;
         TfMain main;
-        EXPECT_EQ(answers.Texts(), c.texts);
+        EXPECT_EQ(answers.Texts(), texts);
         EXPECT_TRUE(answers.Calls().empty() || answers.Calls()[0].Type == TMsgDlgType::mtError);
         EXPECT_TRUE(main.State().FatalClose);
         main.show();
         QCoreApplication::processEvents();
         EXPECT_FALSE(main.isVisible());
         EXPECT_FALSE(Exists(own.Root() + "/started"));
-        EXPECT_EQ(answers.Calls().size(), c.texts.size());
+        EXPECT_EQ(answers.Calls().size(), texts.size());
         DM = &dm;
     }
 }
