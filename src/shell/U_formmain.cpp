@@ -23,7 +23,6 @@
 #include <algorithm>
 #include <cmath>
 #include <cstring>
-#include <filesystem>
 #include <optional>
 
 #include "platform/EventLoop.h"
@@ -34,6 +33,7 @@
 #include "reports/U_rtfreport.h"
 #include "schema/SchemaNames.h"
 #include "shell/BudgetList.h"
+#include "shell/InstalledData.h"
 #include "shell/MessageDlg.h"
 #include "shell/ShellOpen.h"
 #include "shell/ShellServices.h"
@@ -42,8 +42,6 @@
 #include "store/U_dm.h"
 #include "store/U_fileoperation.h"
 #include "store/Usettings.h"
-
-namespace fs = std::filesystem;
 
 TfMain* fMain = nullptr;
 
@@ -65,29 +63,6 @@ constexpr TUsersDataTable kUsersDataTables[] = {
 // Creates one folder level; a failure is not reported (later uses of the folder fail).
 void MakeFolder(const std::string& path) {
     QDir().mkdir(ToQString(path));
-}
-
-// Copies the installed folder `from` (without the entry named `skip`) to `to`: first into a
-// folder beside it, which then takes the name, so that an interrupted copy leaves nothing
-// half-copied under the real name. The staging folder is this process's own, so that two
-// copies started at once never work in one folder; the one that renames first wins and the
-// other drops its copy. Nothing happens when `from` is missing or `to` exists.
-void CopyFolderInPlace(const fs::path& from, const fs::path& to, const std::string& skip) {
-    std::error_code error;
-    if (!fs::is_directory(from, error) || fs::exists(to, error)) return;
-    const fs::path staging =
-        to.string() + ".part-" + std::to_string(QCoreApplication::applicationPid());
-    fs::remove_all(staging, error);
-    fs::create_directories(staging, error);
-    if (error) return;
-    for (const fs::directory_entry& entry : fs::directory_iterator(from, error)) {
-        if (entry.path().filename() == skip) continue;
-        fs::copy(entry.path(), staging / entry.path().filename(), fs::copy_options::recursive,
-                 error);
-        if (error) break;
-    }
-    if (!error) fs::rename(staging, to, error);
-    if (error) fs::remove_all(staging, error);
 }
 
 }  // namespace
@@ -296,19 +271,12 @@ void TfMain::FormCreate() {
     if (!setupMode && (firstStartOfDay || pendingRequest >= 1)) RunStartupHelper();
 }
 
-// On a new machine the data folder and the users-data folder do not exist yet: they are
-// copied from the installed data (<prefix>/share/vemly beside the program's bin folder; its
-// "UsersData" holds the users-data folder), before the start-up checks look at them.
+// The installed data (<prefix>/share/vemly beside the program's bin folder) makes the data
+// folder and the users-data folder on a new machine and brings what a newer version adds into
+// an existing data folder, before the start-up checks look at them.
 void TfMain::CopyInstalledData() const {
-    const fs::path installed = fs::path(state_.ProgramPath) / ".." / "share" / "vemly";
-    const auto withoutSlash = [](const std::string& folder) {
-        return fs::path(folder.substr(0, folder.size() - 1));
-    };
-    std::error_code error;
-    fs::create_directories(withoutSlash(state_.DataPath).parent_path(), error);
-    CopyFolderInPlace(installed, withoutSlash(state_.DataPath), "UsersData");
-    fs::create_directories(withoutSlash(state_.UsersDataPath).parent_path(), error);
-    CopyFolderInPlace(installed / "UsersData", withoutSlash(state_.UsersDataPath), "");
+    BringInstalledData(state_.ProgramPath + "../share/vemly/", state_.DataPath,
+                       state_.UsersDataPath);
 }
 
 // The budget list and the settings must be tables of the users-data folder; each one that is

@@ -52,10 +52,11 @@ class TfMain : public QMainWindow, public TShellServices {
 
 public:
     // Builds the window and works out the folders: the program's, the data folder, the
-    // users-data folder, temp, templates and export. On the first start on a machine it copies
-    // the installed data folder and users-data folder into place. Then it checks the budget
-    // list and the settings tables (a missing one is reported and makes the start fatal) and
-    // runs the start-up helper when it is due. It installs itself as the shell services.
+    // users-data folder, temp, templates and export. It brings the installed data into the
+    // data folder and users-data folder (BringInstalledData of InstalledData.h). Then it checks
+    // the temp folder, the budget list and the settings tables (one refused or missing is
+    // reported and makes the start fatal) and runs the start-up helper when it is due. It
+    // installs itself as the shell services.
     TfMain();
     ~TfMain() override;
 
