@@ -36,6 +36,10 @@ public:
     virtual void Leave() {}
     // The frame switch shows the frame for the node: the frame fills itself and shows.
     virtual void ShowFor(const ObjectInfo& node) = 0;
+    // The frame switch shows the frame for the node that it loaded last (its reload mark, kept
+    // by the main window, names the node): a frame that keeps what it loaded shows it without
+    // loading it again. A frame without a mark fills itself as ShowFor does.
+    virtual void ShowKept(const ObjectInfo& node) { ShowFor(node); }
     // The frame switch shows another type's frame: the frame hides (and leaves its edit mode).
     virtual void HideFrame();
     // After a rename: a frame whose header shows the node (TFrameHeader::Node) shows its name

@@ -8,23 +8,57 @@
 #include <cerrno>
 #include <filesystem>
 
+#include "shell/ObjectIndex.h"
 #include "store/U_fileoperation.h"
 
-void TMainState::ResetShownMark(TShownMark mark) {
+std::optional<TShownMark> ShownMarkOf(int type) {
+    switch (type) {
+        case otImages:
+            return TShownMark::Images;
+        case otFiles:
+            return TShownMark::Files;
+        case otNumber:
+            return TShownMark::Number;
+        case otPay:
+            return TShownMark::Pay;
+        default:
+            return std::nullopt;
+    }
+}
+
+namespace {
+
+// The mark's ID and budget folder in the state (const or not).
+template <class State>
+auto Mark(State& state, TShownMark mark) {
     switch (mark) {
         case TShownMark::Images:
-            ImagesShownID = -1;
-            break;
+            return std::pair{&state.ImagesShownID, &state.ImagesShownPath};
         case TShownMark::Files:
-            FilesShownID = -1;
-            break;
+            return std::pair{&state.FilesShownID, &state.FilesShownPath};
         case TShownMark::Number:
-            NumberShownID = -1;
-            break;
+            return std::pair{&state.NumberShownID, &state.NumberShownPath};
         case TShownMark::Pay:
-            PayShownID = -1;
             break;
     }
+    return std::pair{&state.PayShownID, &state.PayShownPath};
+}
+
+}  // namespace
+
+void TMainState::ResetShownMark(TShownMark mark) {
+    *Mark(*this, mark).first = -1;
+}
+
+bool TMainState::IsShown(TShownMark mark, int id, const std::string& path) const {
+    const auto [shownId, shownPath] = Mark(*this, mark);
+    return *shownId == id && *shownPath == path;
+}
+
+void TMainState::SetShown(TShownMark mark, int id, const std::string& path) {
+    const auto [shownId, shownPath] = Mark(*this, mark);
+    *shownId = id;
+    *shownPath = path;
 }
 
 namespace {

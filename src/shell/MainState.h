@@ -2,6 +2,7 @@
 // guard flags, the content frames' reload marks and the texts read at start.
 #pragma once
 
+#include <optional>
 #include <string>
 
 // The name of the program's own temp folder inside the system's temp folder: "VemlyTEMP-" and
@@ -10,6 +11,10 @@ std::string TempFolderName();
 
 // The content frames that keep what they loaded and reload only when their mark differs.
 enum class TShownMark { Images, Files, Number, Pay };
+
+// The mark of the frame that shows the nodes of the ObjectType: images, files, number and pay;
+// none for the other types, whose frames fill themselves at every show.
+std::optional<TShownMark> ShownMarkOf(int type);
 
 // One instance, owned by the main window (TfMain::State()); window-free code reads it through
 // the services (ShellServices().State()). Only the main window, its start-up and its dialogs
@@ -65,6 +70,10 @@ struct TMainState {
 
     // Sets the mark's ID to -1: the frame reloads at its next show.
     void ResetShownMark(TShownMark mark);
+    // True when the mark names the object `id` of the budget folder: its frame holds it.
+    bool IsShown(TShownMark mark, int id, const std::string& path) const;
+    // The frame has loaded the object `id` of the budget folder.
+    void SetShown(TShownMark mark, int id, const std::string& path);
 };
 
 // Makes the temp folder (path ending with "/") when it is missing, one level, for its user

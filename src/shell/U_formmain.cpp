@@ -1,20 +1,24 @@
 // The main window: the program's folders and start and stop, the budget list and the open
-// budget, the tree of budgets and objects with its lookups, and the services every part calls.
+// budget, the tree of budgets and objects with its lookups, the frame switch, the commands and
+// keys, and the services every part calls.
 #include "shell/U_formmain.h"
 
+#include <QApplication>
 #include <QCloseEvent>
 #include <QCoreApplication>
 #include <QDir>
 #include <QFileInfo>
 #include <QFrame>
-#include <QGuiApplication>
 #include <QHBoxLayout>
+#include <QItemSelectionModel>
+#include <QKeyEvent>
 #include <QLabel>
 #include <QLockFile>
 #include <QMenu>
 #include <QMenuBar>
 #include <QPainter>
 #include <QProcess>
+#include <QPushButton>
 #include <QScreen>
 #include <QSplitter>
 #include <QStatusBar>
@@ -37,6 +41,8 @@
 #include "shell/MessageDlg.h"
 #include "shell/ShellOpen.h"
 #include "shell/ShellServices.h"
+#include "shell/TreePopup.h"
+#include "shell/U_finit.h"
 #include "shell/U_finprocess1.h"
 #include "shell/Ulanguage.h"
 #include "store/U_dm.h"
@@ -64,6 +70,103 @@ constexpr TUsersDataTable kUsersDataTables[] = {
 void MakeFolder(const std::string& path) {
     QDir().mkdir(ToQString(path));
 }
+
+// The main tree. While a selection change runs (TreeChanging) it refuses every new selection,
+// and a node is never deselected without another taking its place (Ctrl+click on the selected
+// node), so that the selected node always stands for the frame shown. A rebuild clears it
+// freely.
+class TTreeView : public QTreeWidget {
+public:
+    TTreeView(const TMainState& state, QWidget* parent) : QTreeWidget(parent), state_(state) {}
+
+protected:
+    QItemSelectionModel::SelectionFlags selectionCommand(const QModelIndex& index,
+                                                         const QEvent* event) const override {
+        const QItemSelectionModel::SelectionFlags command =
+            QTreeWidget::selectionCommand(index, event);
+        if (state_.TreeRebuilding) return command;
+        const bool deselects =
+            (command & (QItemSelectionModel::Deselect | QItemSelectionModel::Toggle)) &&
+            !(command & QItemSelectionModel::Select);
+        return state_.TreeChanging || deselects ? QItemSelectionModel::NoUpdate : command;
+    }
+
+private:
+    const TMainState& state_;
+};
+
+// Sets a flag for the life of a scope and clears it on every way out, an error's included.
+class TFlagScope {
+public:
+    explicit TFlagScope(bool& flag) : flag_(flag) { flag_ = true; }
+    ~TFlagScope() { flag_ = false; }
+    TFlagScope(const TFlagScope&) = delete;
+    TFlagScope& operator=(const TFlagScope&) = delete;
+
+private:
+    bool& flag_;
+};
+
+constexpr const char* kBudgetNotFound = "FATAL ERROR: Unable to find budget in 'Budgets.DB'";
+
+// The keys that click a named button of the shown frame: the node types whose frame has it,
+// the modifier the key needs (none: any), whether the tree must be without the focus, whether
+// the button must be visible (else enabled), and when the key is consumed.
+enum class TConsumed { Never, Always, WhenClicked };
+struct TButtonKey {
+    int Key;
+    Qt::KeyboardModifier Modifier;
+    std::initializer_list<int> Types;
+    const char* Button;
+    bool OutsideTree;
+    bool WhenVisible;
+    TConsumed Consumed;
+};
+const TButtonKey kButtonKeys[] = {
+    {Qt::Key_F3,
+     Qt::NoModifier,
+     {otTable, otImages, otNumber},
+     "BitBtnEdit",
+     true,
+     false,
+     TConsumed::Never},
+    {Qt::Key_F4,
+     Qt::NoModifier,
+     {otTable, otImages, otNumber},
+     "BitBtnApply",
+     true,
+     false,
+     TConsumed::Never},
+    {Qt::Key_F6,
+     Qt::NoModifier,
+     {otTable, otImages, otNumber, otPay},
+     "BitBtnReport",
+     true,
+     false,
+     TConsumed::Always},
+    {Qt::Key_F,
+     Qt::AltModifier,
+     {otPay},
+     "SpeedButtonFilter",
+     false,
+     false,
+     TConsumed::WhenClicked},
+    {Qt::Key_S, Qt::AltModifier, {otPay}, "ButtonFilterSetting", false, false, TConsumed::Never},
+    {Qt::Key_PageUp,
+     Qt::ControlModifier,
+     {otImages},
+     "BitBtnPictureUp",
+     true,
+     true,
+     TConsumed::Never},
+    {Qt::Key_PageDown,
+     Qt::ControlModifier,
+     {otImages},
+     "BitBtnPictureDown",
+     true,
+     true,
+     TConsumed::Never},
+};
 
 }  // namespace
 
@@ -130,13 +233,14 @@ void TfMain::BuildWindow() {
     auto* leftLayout = new QVBoxLayout(panel1);
     leftLayout->setContentsMargins(0, 0, 0, 0);
     leftLayout->setSpacing(0);
-    TreeViewMain = new QTreeWidget(panel1);
+    TreeViewMain = new TTreeView(state_, panel1);
     TreeViewMain->setObjectName(QStringLiteral("TreeViewMain"));
     TreeViewMain->setHeaderHidden(true);
     TreeViewMain->setIndentation(19);
     TreeViewMain->setFocusPolicy(Qt::ClickFocus);
     TreeViewMain->setEditTriggers(QAbstractItemView::NoEditTriggers);
     TreeViewMain->setContextMenuPolicy(Qt::CustomContextMenu);
+    connect(TreeViewMain, &QTreeWidget::itemSelectionChanged, this, &TfMain::TreeViewMainChange);
     connect(TreeViewMain, &QWidget::customContextMenuRequested, this, [this](const QPoint& at) {
         PMenuTree->popup(TreeViewMain->viewport()->mapToGlobal(at));
     });
@@ -145,20 +249,29 @@ void TfMain::BuildWindow() {
     connect(TreeViewMain, &QTreeWidget::itemCollapsed, this,
             [this](QTreeWidgetItem* item) { TreeViewMainExpanded(item, false); });
     leftLayout->addWidget(TreeViewMain);
-    auto* panel3 = new QFrame(panel1);
-    panel3->setObjectName(QStringLiteral("Panel3"));
-    panel3->setFixedHeight(75);
-    ImageLogo = new QLabel(panel3);
+    Panel3 = new QFrame(panel1);
+    Panel3->setObjectName(QStringLiteral("Panel3"));
+    Panel3->setFixedHeight(75);
+    ImageLogo = new QLabel(Panel3);
     ImageLogo->setObjectName(QStringLiteral("ImageLogo"));
     ImageLogo->setAlignment(Qt::AlignCenter);
-    (new QHBoxLayout(panel3))->addWidget(ImageLogo);
-    leftLayout->addWidget(panel3);
+    (new QHBoxLayout(Panel3))->addWidget(ImageLogo);
+    leftLayout->addWidget(Panel3);
 
     PanelFrames = new QFrame(splitter);
     PanelFrames->setObjectName(QStringLiteral("PanelFrames"));
     PanelFrames->setFrameStyle(QFrame::Panel | QFrame::Sunken);
     PanelFrames->installEventFilter(this);
     BuildStartPanel();
+    LabelFrameHeader = new QLabel(PanelFrames);
+    LabelFrameHeader->setObjectName(QStringLiteral("LabelFrameHeader"));
+    QFont headerFont = LabelFrameHeader->font();
+    headerFont.setPointSizeF(headerFont.pointSizeF() * 1.4);
+    headerFont.setBold(true);
+    LabelFrameHeader->setFont(headerFont);
+    LabelFrameHeader->setContentsMargins(12, 8, 12, 8);
+    LabelFrameHeader->setAlignment(Qt::AlignLeft | Qt::AlignTop);
+    LabelFrameHeader->hide();
 
     splitter->addWidget(panel1);
     splitter->addWidget(PanelFrames);
@@ -175,9 +288,19 @@ void TfMain::BuildWindow() {
     resize(1007, 651);
     if (const QScreen* screen = QGuiApplication::primaryScreen())
         move(screen->availableGeometry().center() - rect().center());
+    // The window sees every key before the control that has the focus.
+    qApp->installEventFilter(this);
 }
 
-// The main menu and the tree's popup menu, their commands disabled until their dialogs exist.
+QAction* TfMain::AddCommand(QMenu* menu, const char* name, std::function<void()> run) {
+    QAction* item = AddAction(menu, name);
+    item->setEnabled(run != nullptr);
+    if (run) connect(item, &QAction::triggered, this, run);
+    return item;
+}
+
+// The main menu and the tree's popup menu. A command whose dialog is not part of the program
+// yet has no action and stays disabled.
 void TfMain::BuildMenus() {
     auto* mainMenu = new QMenuBar(this);
     mainMenu->setObjectName(QStringLiteral("MainMenu1"));
@@ -188,21 +311,23 @@ void TfMain::BuildMenus() {
         return menu;
     };
     QMenu* budget = addMenu("Budget");
-    AddAction(budget, "CreateBudget")->setEnabled(false);
-    connect(AddAction(budget, "Exit"), &QAction::triggered, this, &QWidget::close);
+    AddCommand(budget, "CreateBudget", {});
+    AddCommand(budget, "Exit", [this] { close(); });
     QMenu* admin = addMenu("Admin");
     for (const char* name : {"Backup", "Recovery", "Language", "Settings"})
-        AddAction(admin, name)->setEnabled(false);
+        AddCommand(admin, name, {});
     QMenu* help = addMenu("Help");
-    connect(AddAction(help, "Help1"), &QAction::triggered, this, [this] { ShowHelp(0); });
-    AddAction(help, "About")->setEnabled(false);
+    AddCommand(help, "Help1", [this] { ShowHelp(0); });
+    AddCommand(help, "About", {});
 
     PMenuTree = new QMenu(this);
     PMenuTree->setObjectName(QStringLiteral("PMenuTree"));
     for (const char* name : {"CreateObject", "Rename", "Move", "Delete"})
-        AddAction(PMenuTree, name)->setEnabled(false);
+        popupCommands_.push_back({AddCommand(PMenuTree, name, {}), {}});
     PMenuTree->addSeparator()->setEnabled(false);
-    for (const char* name : {"Export", "Import"}) AddAction(PMenuTree, name)->setEnabled(false);
+    for (const char* name : {"Export", "Import"})
+        popupCommands_.push_back({AddCommand(PMenuTree, name, {}), {}});
+    connect(PMenuTree, &QMenu::aboutToShow, this, &TfMain::PMenuTreePopup);
 }
 
 // The start panel: the program's logo and name, seen while no node is selected.
@@ -381,55 +506,13 @@ void TfMain::SetupRun() {
     CloseLater();
 }
 
-// The work of a normal start after the first show, as far as it is built: the data module's
-// tables prepared, the main window's texts read and the tree built.
+// The work of a normal start after the first show, as far as it is built: the load phase, the
+// tree, and the smoothed logo below it.
 void TfMain::RunStartUp() {
-    DM->PrepareTables(state_.UsersDataPath);
-    state_.IDBudget = -1;
-    LoadTexts();
-    state_.NamesSep = GetSettingStr("NamesSep", "\\");
+    TfInit(*this).LoadPhase();
     RebuildTree();
+    ImageLogo->setPixmap(QPixmap::fromImage(MainLogoBitmap));
     TreeViewMain->setFocus();
-}
-
-// The menus, the status bar, the busy texts, the tree's captions and its popup menu from the
-// language module (Main.lng and PMenuTree.lng).
-void TfMain::LoadTexts() {
-    // The items are looked up inside their own menu, so that a frame's control of the same
-    // name ("Delete", "Exit") is never taken for one.
-    const auto setCaption = [](const QWidget* menu, const char* name, const std::string& text) {
-        if (auto* submenu = menu->findChild<QMenu*>(QString::fromLatin1(name)))
-            submenu->setTitle(ToQString(text));
-        else if (auto* action = menu->findChild<QAction*>(QString::fromLatin1(name)))
-            action->setText(ToQString(text));
-    };
-    {
-        const TLangFile main(state_.LangPath + "Main.lng");
-        state_.MesPrepare = main.Read("Main", "MesPrepare", "Prepare ...");
-        state_.MesLoad = main.Read("Main", "MesLoad", "Load ...");
-        state_.MesProcessing = main.Read("Main", "MesProcessing", "Processing ...");
-        const std::pair<const char*, const char*> captions[] = {
-            {"Budget", "Budget"},     {"CreateBudget", "Create budget"},
-            {"Exit", "Exit"},         {"Admin", "Administrator"},
-            {"Backup", "Backup"},     {"Recovery", "Recovery"},
-            {"Language", "Language"}, {"Settings", "Settings"},
-            {"Help", "Help"},         {"Help1", "Help"},
-            {"About", "About"}};
-        for (const auto& [name, defaultText] : captions)
-            setCaption(menuBar(), name, main.Read("Main", name, defaultText));
-        state_.CalendarCaption = main.Read("Tree", "Calendar", "Calendar of the budget");
-        state_.LogCaption = main.Read("Tree", "Log", "Log of transactions");
-        StatusBarText->setText(ToQString("   " + main.Read("Main", "StatusBar", "")));
-        QPalette palette = StatusBarText->palette();
-        palette.setColor(QPalette::WindowText, MemoColor);
-        StatusBarText->setPalette(palette);
-    }
-    const TLangFile popup(state_.LangPath + "PMenuTree.lng");
-    const std::pair<const char*, const char*> items[] = {
-        {"Item0", "CreateObject"}, {"Item1", "Rename"}, {"Item3", "Move"},
-        {"Item4", "Delete"},       {"Item6", "Export"}, {"Item7", "Import"}};
-    for (const auto& [key, item] : items)
-        setCaption(PMenuTree, item, popup.Read("PMenuTree", key, item));
 }
 
 void TfMain::CloseLater() {
@@ -447,7 +530,16 @@ void TfMain::closeEvent(QCloseEvent* event) {
 }
 
 bool TfMain::eventFilter(QObject* watched, QEvent* event) {
-    if (watched == PanelFrames && event->type() == QEvent::Resize) CentreStartPanel();
+    if (watched == PanelFrames && event->type() == QEvent::Resize) {
+        CentreStartPanel();
+        PlaceFrames();
+    }
+    // A key reaches the window first while it is the active window: once, on its way to the
+    // focus widget (or to the window itself when nothing has the focus).
+    if (event->type() == QEvent::KeyPress && QApplication::activeWindow() == this) {
+        QWidget* target = QApplication::focusWidget() ? QApplication::focusWidget() : this;
+        if (watched == target) return FormKeyDown(*static_cast<QKeyEvent*>(event));
+    }
     return QMainWindow::eventFilter(watched, event);
 }
 
@@ -553,35 +645,37 @@ std::string TfMain::SanitizeFileName(const std::string& text) {
 
 void TfMain::RebuildTree() {
     state_.TypeObject = -1;
-    TreeViewMain->setUpdatesEnabled(false);
-    state_.TreeRebuilding = true;
-    struct TResume {
-        TfMain& main;
-        ~TResume() {
-            main.state_.TreeRebuilding = false;
-            main.TreeViewMain->setUpdatesEnabled(true);
-        }
-    } resume{*this};
-    TreeViewMain->clear();
-    nodes_.clear();
+    std::optional<EDatabaseError> firstError;
+    {
+        // The selection handler ignores every change meanwhile; the tree draws again at the
+        // end, also when the budget list cannot be read.
+        TFlagScope rebuilding(state_.TreeRebuilding);
+        TreeViewMain->setUpdatesEnabled(false);
+        const std::unique_ptr<QTreeWidget, void (*)(QTreeWidget*)> resume(
+            TreeViewMain, [](QTreeWidget* tree) { tree->setUpdatesEnabled(true); });
+        TreeViewMain->clear();
+        nodes_.clear();
 
-    const std::optional<EDatabaseError> firstError = index_.Build(DM->TableBudgets, state_);
-    nodes_.reserve(index_.Nodes().size());
-    QList<QTreeWidgetItem*> topLevel;
-    for (int i = 0; i < index_.Count(); ++i) {
-        auto* node = new TTreeNode(*this, i);
-        nodes_.push_back(node);
-        const int parent = index_.Node(i).Parent;
-        if (parent < 0)
-            topLevel.append(node);
-        else
-            nodes_[parent]->addChild(node);
+        firstError = index_.Build(DM->TableBudgets, state_);
+        nodes_.reserve(index_.Nodes().size());
+        QList<QTreeWidgetItem*> topLevel;
+        for (int i = 0; i < index_.Count(); ++i) {
+            auto* node = new TTreeNode(*this, i);
+            nodes_.push_back(node);
+            const int parent = index_.Node(i).Parent;
+            if (parent < 0)
+                topLevel.append(node);
+            else
+                nodes_[parent]->addChild(node);
+        }
+        TreeViewMain->addTopLevelItems(topLevel);
+        // The widget's nodes take the expanded state the index holds (which has counted the
+        // icons).
+        for (int i = 0; i < index_.Count(); ++i)
+            if (index_.Node(i).Expanded) nodes_[i]->setExpanded(true);
     }
-    TreeViewMain->addTopLevelItems(topLevel);
-    // The widget's nodes take the expanded state the index holds (which has counted the icons).
-    for (int i = 0; i < index_.Count(); ++i)
-        if (index_.Node(i).Expanded) nodes_[i]->setExpanded(true);
-    CentreStartPanel();
+    // Nothing is selected: every frame is hidden and the start panel is seen.
+    ShowFrame();
     if (firstError) throw *firstError;
 }
 
@@ -621,4 +715,180 @@ int TfMain::SelectedIndex() const {
 int TfMain::NodeIndexOf(const TTreeNode* node) const {
     if (node == nullptr) return -1;
     return index_.IndexOf(node->IsRoot() ? 0 : node->Info().ID, node->Info().Path);
+}
+
+// --- Selection and frame switching -------------------------------------------------------------
+
+TTreeNode* TfMain::SelectedNode() const {
+    const QList<QTreeWidgetItem*> selected = TreeViewMain->selectedItems();
+    return selected.isEmpty() ? nullptr : static_cast<TTreeNode*>(selected.first());
+}
+
+// The selection moved to another node. While the change runs the tree refuses every new
+// selection; the guard is cleared on every way out, also when the change fails, which is shown
+// as the message loop shows an error, so that the tree takes selections again afterwards.
+void TfMain::TreeViewMainChange() {
+    if (state_.TreeRebuilding) return;
+    const TTreeNode* selected = SelectedNode();
+    if (selected == nullptr) return;
+    const TFlagScope changing(state_.TreeChanging);
+    try {
+        // A copy: the frame being left may change the tables the index was read from.
+        ChangeSelection(ObjectInfo(selected->Info()));
+    } catch (const std::exception& error) {
+        MessageDlg(error.what(), TMsgDlgType::mtError, mbOK, this);
+    }
+}
+
+void TfMain::ChangeSelection(const ObjectInfo& node) {
+    LeaveFrame();
+    state_.IDObject = node.Type == otBudget ? 0 : node.ID;
+    state_.TypeObject = node.Type;
+    if (node.IDBudget != state_.IDBudget) SwitchBudget(node);
+    LetMessagesRun();
+    ShowFrame();
+}
+
+// The node belongs to another budget: it becomes the open budget, with its budget list row's
+// name, description and state, and its seventeen tables are opened on its folder. A budget
+// that is missing from the budget list is reported and the window is asked to close; should
+// the program go on, the budget's name and description come from its root node and it counts
+// as stopped, so that nothing calculates into a budget whose state is unknown.
+void TfMain::SwitchBudget(const ObjectInfo& node) {
+    state_.IDBudget = node.IDBudget;
+    state_.BudgetPath = node.Path;
+    TTable& budgets = DM->TableBudgets;
+    if (budgets.Locate(fld::ID, {node.IDBudget})) {
+        state_.BudgetState = budgets.FieldByName(fld::State).AsInteger();
+        state_.BudgetName = budgets.FieldByName(fld::Name).AsString();
+        state_.BudgetDescript = budgets.FieldByName(fld::Descript).AsString();
+    } else {
+        MessageDlg(kBudgetNotFound, TMsgDlgType::mtError, mbOK, this);
+        Close();
+        const ObjectInfo* root = index_.FindObject(0, node.Path);
+        state_.BudgetName = root != nullptr ? root->Name : std::string();
+        state_.BudgetDescript = root != nullptr ? root->Descript : std::string();
+        state_.BudgetState = 3;
+    }
+    DM->OpenBudget(node.Path);
+    // The underlined root moves to the open budget.
+    TreeViewMain->viewport()->update();
+}
+
+void TfMain::LeaveFrame() {
+    if (TFrameBase* frame = frames_.FrameFor(state_.TypeObject)) frame->Leave();
+}
+
+void TfMain::ShowFrame() {
+    const int type = state_.TypeObject;
+    TFrameBase* shown = frames_.FrameFor(type);
+    for (TFrameBase* frame : frames_.Frames())
+        if (frame != shown) frame->HideFrame();
+    const ObjectInfo* node =
+        type == -1 ? nullptr : index_.FindObject(state_.IDObject, state_.BudgetPath);
+    Panel2->setVisible(node == nullptr);
+    LabelFrameHeader->setVisible(node != nullptr && shown == nullptr);
+    if (node == nullptr) {
+        CentreStartPanel();
+        return;
+    }
+    PlaceFrames();
+    if (shown == nullptr) {
+        LabelFrameHeader->setText(ToQString(node->Name));
+        return;
+    }
+    const std::optional<TShownMark> mark = ShownMarkOf(type);
+    if (mark && state_.IsShown(*mark, state_.IDObject, state_.BudgetPath))
+        shown->ShowKept(*node);
+    else
+        shown->ShowFor(*node);
+    if (mark) state_.SetShown(*mark, state_.IDObject, state_.BudgetPath);
+}
+
+void TfMain::RefreshFrameHeader() {
+    const int type = state_.TypeObject;
+    if (type < otFolder || type > otPay) return;
+    const ObjectInfo* node = index_.FindObject(state_.IDObject, state_.BudgetPath);
+    if (node == nullptr) return;
+    if (TFrameBase* frame = frames_.FrameFor(type))
+        frame->RefreshHeader(*node);
+    else
+        LabelFrameHeader->setText(ToQString(node->Name));
+}
+
+// The frames and the empty area's header fill the frame panel.
+void TfMain::PlaceFrames() {
+    const QRect area = PanelFrames->contentsRect();
+    for (TFrameBase* frame : frames_.Frames()) frame->setGeometry(area);
+    LabelFrameHeader->setGeometry(area);
+}
+
+// --- Commands and keys -------------------------------------------------------------------------
+
+void TfMain::PMenuTreePopup() {
+    const TTreePopupItems allowed = TreePopupItems(state_.TypeObject);
+    const bool rules[] = {allowed.CreateObject, allowed.Rename, allowed.Move,
+                          allowed.Delete,       allowed.Export, allowed.Import};
+    for (size_t i = 0; i < popupCommands_.size(); ++i)
+        popupCommands_[i].Item->setEnabled(rules[i] && popupCommands_[i].Run != nullptr);
+}
+
+// F2 in the tree opens its popup menu beside the selected node, near the tree's right edge;
+// with nothing selected there is no node to place it at and nothing happens.
+void TfMain::TreeViewMainKeyDown(const QKeyEvent& key) {
+    if (key.key() != Qt::Key_F2) return;
+    const TTreeNode* node = SelectedNode();
+    if (node == nullptr) return;
+    const QRect rect = TreeViewMain->visualItemRect(node);
+    PMenuTree->popup(
+        TreeViewMain->viewport()->mapToGlobal(QPoint(TreeViewMain->width() - 50, rect.bottom())));
+}
+
+// The window's keys, before the focus widget sees them. Answers true when the key is consumed
+// (no control sees it).
+bool TfMain::FormKeyDown(const QKeyEvent& key) {
+    const int type = state_.TypeObject;
+    const bool inTree = QApplication::focusWidget() == TreeViewMain;
+    TFrameBase* frame = frames_.FrameFor(type);
+    const Qt::KeyboardModifiers modifiers =
+        key.modifiers() & (Qt::ControlModifier | Qt::AltModifier | Qt::ShiftModifier);
+
+    if (key.key() == Qt::Key_Tab && modifiers == Qt::ControlModifier) {
+        if (!inTree)
+            TreeViewMain->setFocus(Qt::TabFocusReason);
+        else if (frame != nullptr && frame->MainControl() != nullptr)
+            frame->MainControl()->setFocus(Qt::TabFocusReason);
+        return true;
+    }
+    if (key.key() == Qt::Key_F1) {
+        if (inTree)
+            ShowHelp(0);
+        else if (frame != nullptr)
+            frame->ButtonHelp->click();
+        return false;
+    }
+    if (key.key() == Qt::Key_F2 && inTree) {
+        TreeViewMainKeyDown(key);
+        return false;
+    }
+    // In the images frame every key lets the pictures being drawn appear first.
+    if (type == otImages && !inTree) LetMessagesRun();
+    for (const TButtonKey& entry : kButtonKeys) {
+        if (key.key() != entry.Key) continue;
+        if (entry.Modifier != Qt::NoModifier && modifiers != entry.Modifier) continue;
+        if (std::find(entry.Types.begin(), entry.Types.end(), type) == entry.Types.end()) continue;
+        bool clicked = false;
+        if (frame != nullptr && !(entry.OutsideTree && inTree)) {
+            auto* button = frame->findChild<QAbstractButton*>(QString::fromLatin1(entry.Button));
+            if (button != nullptr &&
+                (entry.WhenVisible ? button->isVisible() : button->isEnabled())) {
+                button->click();
+                clicked = true;
+            }
+        }
+        return entry.Consumed == TConsumed::Always ||
+               (entry.Consumed == TConsumed::WhenClicked && clicked);
+    }
+    // F6 keeps the focus in the tree whatever the node.
+    return key.key() == Qt::Key_F6;
 }

@@ -1,15 +1,19 @@
 // The main window: the program's start and stop, the tree of budgets and objects built from the
-// object index, and the services every part calls (its state and index live outside it).
+// object index, the frame switch, its commands and keys, and the services every part calls (its
+// state and index live outside it).
 #pragma once
 
 #include <QColor>
+#include <QImage>
 #include <QMainWindow>
 #include <QTreeWidgetItem>
+#include <functional>
 #include <memory>
 #include <string>
 #include <vector>
 
 #include "platform/Dates.h"
+#include "shell/FrameRegistry.h"
 #include "shell/ImageListTree.h"
 #include "shell/MainState.h"
 #include "shell/ObjectIndex.h"
@@ -17,6 +21,7 @@
 
 class QAction;
 class QFrame;
+class QKeyEvent;
 class QLabel;
 class QLockFile;
 class QMenu;
@@ -65,6 +70,33 @@ public:
 
     // The font colour of the status bar and of description memos.
     QColor MemoColor{0x50, 0x50, 0x50};
+
+    // The smoothed logos that the load phase makes: the main window's, shown below the tree
+    // after start-up, and the small one of the dialogs.
+    QImage MainLogoBitmap;
+    QImage LogoBitmap;
+    // The number frame's formula pictures (data folder's "formula01.bmp" and
+    // "formula01inv.bmp"), read by the load phase; empty when a file is missing or unreadable.
+    QImage FormulaIcon;
+    QImage FormulaIconInv;
+
+    // --- Frames ---------------------------------------------------------------------------
+
+    // The frames of the frame panel by node type. Each frame's unit registers its frame here
+    // at start, in the order in which the load phase reads their texts.
+    TFrameRegistry& Frames() { return frames_; }
+    // Lets the frame of the selected node (TypeObject) finish its edits before the selection
+    // moves on.
+    void LeaveFrame();
+    // Shows the frame of the selected node's type for it and hides every other frame. A frame
+    // with a reload mark (images, files, number, pay) loads the node only when its mark names
+    // another node or budget, and the mark then names the node. With nothing selected the
+    // start panel is seen; a type whose frame does not exist shows the empty frame area with
+    // the node's name as its header.
+    void ShowFrame();
+    // After a rename: the header of the selected folder's or object's frame shows the node's
+    // name and description.
+    void RefreshFrameHeader();
 
     // --- Services of the main window (TShellServices) --------------------------------------
 
@@ -119,12 +151,18 @@ public:
     QTreeWidget* TreeViewMain;
     QFrame* PanelFrames;
     QFrame* Panel2;  // the start panel
+    QFrame* Panel3;  // below the tree, holds ImageLogo
     QLabel* ImageLogo;
+    QLabel* LabelFrameHeader;  // the header of the empty frame area
     QStatusBar* StatusBar1;
     QLabel* StatusBarText;  // the status bar's one simple panel
     QMenu* PMenuTree;
     TImageListTree ImageListTree;
     TfInProcess1* fInProcess1;  // the busy window, made with the main window
+
+    // The popup menu's items allowed now: by the selection's type, and only where the command
+    // exists.
+    void PMenuTreePopup();
 
 protected:
     void showEvent(QShowEvent* event) override;
@@ -132,10 +170,20 @@ protected:
     bool eventFilter(QObject* watched, QEvent* event) override;
 
 private:
+    friend class TfInit;  // the load phase fills the texts, pictures and logos
+
+    // A command of a menu: its item and what it does; an item without an action stays
+    // disabled (its dialog is not part of the program yet).
+    struct TCommand {
+        QAction* Item;
+        std::function<void()> Run;
+    };
+
     void BuildWindow();
     void BuildMenus();
     void BuildStartPanel();
     QAction* AddAction(QMenu* menu, const char* name);
+    QAction* AddCommand(QMenu* menu, const char* name, std::function<void()> run);
     void FormCreate();
     void FormShow();
     void CopyInstalledData() const;
@@ -144,15 +192,23 @@ private:
     void RunStartupHelper();
     void SetupRun();
     void RunStartUp();
-    void LoadTexts();
     void CloseLater();
     void CentreStartPanel();
+    void PlaceFrames();
+    TTreeNode* SelectedNode() const;
+    void TreeViewMainChange();
+    void ChangeSelection(const ObjectInfo& node);
+    void SwitchBudget(const ObjectInfo& node);
+    bool FormKeyDown(const QKeyEvent& key);
+    void TreeViewMainKeyDown(const QKeyEvent& key);
     void SetBudgetState(int budgetState, int image);
     void SetNodeExpanded(TTreeNode* node, bool expanded);
     void TreeViewMainExpanded(QTreeWidgetItem* item, bool expanded);
 
     TMainState state_;
     TObjectIndex index_;
+    TFrameRegistry frames_;
+    std::vector<TCommand> popupCommands_;  // PMenuTree's items in their order
     bool shown_ = false;
     std::unique_ptr<QLockFile> copyLock_;
     TShellServices* previousServices_;

@@ -7,6 +7,7 @@
 #include <fstream>
 
 #include "platform/IniFile.h"
+#include "shell/Hookmousewheel.h"
 #include "platform/Table.h"
 
 namespace fs = std::filesystem;
@@ -20,6 +21,8 @@ MainWindowTest::~MainWindowTest() {
     fMain = nullptr;
     window.reset();
     DM = nullptr;
+    // The load phase installed the wheel rule on the application: the next test starts without.
+    RemoveMouseWheelHook();
 }
 
 TfMain& MainWindowTest::Create() {
