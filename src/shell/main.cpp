@@ -5,6 +5,7 @@
 #include <exception>
 
 #include "shell/JournalKinds.h"
+#include "shell/MainFrames.h"
 #include "shell/MessageDlg.h"
 #include "shell/U_formmain.h"
 #include "store/U_dm.h"
@@ -42,6 +43,7 @@ int main(int argc, char** argv) {
         RegisterJournalKinds();
         TfMain mainWindow;
         fMain = &mainWindow;
+        RegisterMainFrames(mainWindow);
         // The first show runs inside the message loop, so that a close it asks for ends the
         // program.
         QTimer::singleShot(0, &mainWindow, [&mainWindow] { mainWindow.show(); });

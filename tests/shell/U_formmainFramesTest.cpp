@@ -7,6 +7,8 @@
 #include <QTest>
 
 #include "MainFramesFixture.h"
+#include "shell/MainFrames.h"
+#include "shell/U_frfolder.h"
 #include "platform/Text.h"
 #include "schema/SchemaNames.h"
 
@@ -259,3 +261,26 @@ TEST_F(FramesTest, TheRebuildGuardIsClearedAfterAnError) {
 }
 
 }  // namespace
+
+// The program's own frames, as the program registers them: the folder frame shows for a budget
+// root and a folder, with its texts read in the load phase.
+TEST_F(FramesTest, TheProgramsFramesShowForTheirNodes) {
+    Create();
+    RegisterMainFrames(*window);
+    window->resize(900, 600);
+    window->show();
+    QCoreApplication::processEvents();
+    auto* folderFrame = dynamic_cast<TfrFolder*>(window->Frames().FrameFor(otFolder));
+    ASSERT_NE(folderFrame, nullptr);
+    EXPECT_EQ(window->Frames().FrameFor(otBudget), folderFrame);
+
+    Click(0);  // the budget root
+    EXPECT_TRUE(folderFrame->isVisible());
+    EXPECT_NE(ToStdString(folderFrame->LabelHeader->text()).find("Home"), std::string::npos);
+    Click(3);  // Flat
+    EXPECT_TRUE(folderFrame->isVisible());
+    EXPECT_NE(ToStdString(folderFrame->LabelHeader->text()).find("Flat"), std::string::npos);
+    Click(4);  // Rent, a table: no table frame yet, so the area shows its name
+    EXPECT_FALSE(folderFrame->isVisible());
+    EXPECT_EQ(Header(), "Rent");
+}
