@@ -4,8 +4,7 @@
 #include <benchmark/benchmark.h>
 #include <stdlib.h>
 
-#include <QApplication>
-#include <clocale>
+#include <QCoreApplication>
 #include <memory>
 
 #include "BenchBudgets.h"
@@ -91,13 +90,3 @@ void BM_BudgetSwitch(benchmark::State& state) {
 BENCHMARK(BM_BudgetSwitch)->Iterations(kSwitches)->Unit(benchmark::kMicrosecond);
 
 }  // namespace
-
-int main(int argc, char** argv) {
-    setenv("QT_QPA_PLATFORM", "offscreen", 0);
-    QApplication application(argc, argv);
-    std::setlocale(LC_NUMERIC, "C");
-    benchmark::Initialize(&argc, argv);
-    benchmark::RunSpecifiedBenchmarks();
-    benchmark::Shutdown();
-    return 0;
-}
