@@ -16,6 +16,9 @@ enum class TShownMark { Images, Files, Number, Pay };
 // none for the other types, whose frames fill themselves at every show.
 std::optional<TShownMark> ShownMarkOf(int type);
 
+// The help file's name in the language folder.
+inline constexpr char kHelpFileName[] = "VemlyHelp.html";
+
 // One instance, owned by the main window (TfMain::State()); window-free code reads it through
 // the services (ShellServices().State()). Only the main window, its start-up and its dialogs
 // write it; the reload marks are reset through TShellServices::ResetShownMark.
@@ -29,7 +32,7 @@ struct TMainState {
     std::string ExportPath;
     std::string BackupPath;  // vemly.ini [Common] BACKUP
     std::string LangPath;    // DataPath + [Common] VLLang + "/"
-    std::string HelpFile;    // LangPath + "VemlyHelp.html"
+    std::string HelpFile;    // LangPath + kHelpFileName
 
     // Closing skips the close dialog (a fatal error, a second copy, the setup run).
     bool FatalClose = false;

@@ -44,7 +44,7 @@ void ShowHelp(const std::string& helpFile, int topic, QWidget* parent) {
 }
 
 std::string HelpFile() {
-    return ShellServices().LangPath() + "VemlyHelp.html";
+    return ShellServices().LangPath() + kHelpFileName;
 }
 
 QPushButton* NewHelpButton(QWidget& window, std::optional<int> topic) {

@@ -464,7 +464,7 @@ void TfMain::FormShow() {
     state_.BackupPath = ini.ReadString("Common", "BACKUP", state_.UsersDataPath + "BACKUP");
     MakeFolder(state_.BackupPath);
     state_.LangPath = state_.DataPath + ini.ReadString("Common", "VLLang", "") + "/";
-    state_.HelpFile = state_.LangPath + "VemlyHelp.html";
+    state_.HelpFile = state_.LangPath + kHelpFileName;
     RunStartUp();
 }
 
