@@ -48,6 +48,7 @@
 #include "store/U_dm.h"
 #include "store/U_fileoperation.h"
 #include "store/Usettings.h"
+#include "tree/U_fcreatebudget.h"
 
 TfMain* fMain = nullptr;
 
@@ -311,7 +312,7 @@ void TfMain::BuildMenus() {
         return menu;
     };
     QMenu* budget = addMenu("Budget");
-    AddCommand(budget, "CreateBudget", {});
+    AddCommand(budget, "CreateBudget", [this] { (new TfCreateBudget(this))->exec(); });
     AddCommand(budget, "Exit", [this] { close(); });
     QMenu* admin = addMenu("Admin");
     for (const char* name : {"Backup", "Recovery", "Language", "Settings"})
@@ -637,7 +638,7 @@ QChar TfMain::FilterPathChar(QChar c) {
 std::string TfMain::SanitizeFileName(const std::string& text) {
     std::string result = text;
     for (char& c : result)
-        if (std::strchr("\"*/:<>?^|", c) != nullptr && c != '\0') c = '_';
+        if (std::strchr("\"*/:<>?\\^|", c) != nullptr && c != '\0') c = '_';
     return result;
 }
 

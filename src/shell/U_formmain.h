@@ -135,7 +135,8 @@ public:
     // The character, or 0 for the ten characters that a folder name field refuses:
     // " * / : < > ? \ ^ |
     static QChar FilterPathChar(QChar c);
-    // The text with each of " * / : < > ? ^ | replaced by "_" (the backslash stays).
+    // The text with each of " * / : < > ? \ ^ | replaced by "_": a budget's name gives one
+    // folder name, never a deeper path.
     static std::string SanitizeFileName(const std::string& text);
 
     // --- Object tree ----------------------------------------------------------------------
