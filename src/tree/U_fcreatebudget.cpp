@@ -155,9 +155,10 @@ void TfCreateBudget::btnPathClick() {
 }
 
 bool TfCreateBudget::CheckWarnings() {
-    const std::string path = ToStdString(EditPath->text());
-    const bool folderExists = TfMain::FolderExists(path) == 1;
-    const bool budgetExists = BudgetListHasFolder(ShellServices().UsersDataPath(), path);
+    // The folder that OK would make.
+    const std::string folder = CleanBudgetPath(ToStdString(EditPath->text()));
+    const bool folderExists = TfMain::FolderExists(folder) == 1;
+    const bool budgetExists = BudgetListHasFolder(ShellServices().UsersDataPath(), folder);
     Warning.Show(ToQString(folderExists ? WarnFExist : budgetExists ? WarnBExist : ""));
     return folderExists || budgetExists;
 }
@@ -173,7 +174,7 @@ void TfCreateBudget::accept() {
         control->setEnabled(false);
     QCoreApplication::processEvents();
 
-    const std::string folder = CleanBudgetPath(CollapseBackslashes(ToStdString(EditPath->text())));
+    const std::string folder = CleanBudgetPath(ToStdString(EditPath->text()));
     switch (MakeBudgetFolder(ShellServices().State().DataPath, folder,
                              ToStdString(EditName->text()), ToStdString(EditDescript->text()))) {
         case TNewBudget::FolderNotMade:

@@ -150,6 +150,7 @@ TEST_F(CreateBudget, OkNeedsANameAUsableFolderAndNoWarning) {
         {"Home", std::nullopt, true, ""},
         {"Taken", std::nullopt, false, kWarnFExist},
         {"Home", Users() + "Taken/", false, kWarnFExist},
+        {"Home", Users() + "Gone/../Taken", false, kWarnFExist},
         {"Home", "/", false, ""},
         {"Home", "//", false, ""},
         {"Home", Users() + "Missing/Home", false, ""},  // the parent does not exist
