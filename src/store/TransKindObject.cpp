@@ -2,9 +2,52 @@
 // object type, renaming ("REN") and moving ("MOVE") one, with their layouts.
 #include "store/TransKindObject.h"
 
+#include "schema/SchemaNames.h"
+#include "store/U_dm.h"
+
+namespace {
+
+// Writes the icon (unless none is given), name and description into the located row.
+void WriteObjectTexts(TTable& objects, std::optional<int> image, const std::string& name,
+                      const std::string& descript) {
+    objects.Edit();
+    if (image) objects.FieldByName(fld::Image).SetAsInteger(*image);
+    objects.FieldByName(fld::Name).SetAsString(name);
+    objects.FieldByName(fld::Descript).SetAsString(descript);
+    objects.Post();
+}
+
+}  // namespace
+
 TRenameKind::TRenameKind()
     : TTransKind({std::string(kActRename)},
                  {.UndoBy = TUndoBy::OwnUndo, .UndoResult = TUndoResult::Zero}) {}
+
+std::optional<int> TRenameKind::Apply(TStep& step) const {
+    const std::optional<TRenameParts> parts = ReadParts<TRenameParts>(step.Row.NTrans);
+    if (!parts) {
+        ReportFatalError(kFatalTransaction);
+        return kFatalTransaction;
+    }
+    TBudgetTable objects(tbl::Objects, true);
+    if (!objects.Locate(fld::ID, {step.Row.IDObject})) {
+        ReportFatalError(kFatalObject);
+        return kFatalObject;
+    }
+    WriteObjectTexts(objects, parts->NewIcon, step.Row.NameObject, parts->NewDescript);
+    return step.Row.IDObject;
+}
+
+std::optional<int> TRenameKind::Undo(TStep& step) const {
+    TTransReader parts(step.Row.NTrans);
+    const std::optional<int> oldIcon = parts.Int(2);
+    const std::string oldName = parts.Text(2).value_or("");
+    const std::string oldDescript = parts.Text(3).value_or("");
+    TBudgetTable objects(tbl::Objects, true);
+    if (!objects.Locate(fld::ID, {step.Row.IDObject})) return -1;
+    WriteObjectTexts(objects, oldIcon, oldName, oldDescript);
+    return 0;
+}
 
 TMoveKind::TMoveKind()
     : TTransKind({std::string(kActMove)},

@@ -31,6 +31,16 @@ class TRenameKind : public TTransKind {
 public:
     using TParts = TRenameParts;
     TRenameKind();
+
+    // ApplyRename: reads all five parts first (one missing: fatal -1, nothing written), then
+    // gives the object's Objects.db row Image = I1, Name = the row's NameObject and Descript =
+    // T1 (no such row: fatal -3); Expanded and the parent stay. Returns IDObject.
+    std::optional<int> Apply(TStep& step) const override;
+    // UndoRename: writes the old icon I2, old name T2 and old description T3 back into the
+    // object's row and gives 0; -1, unreported, when the row is gone. A missing part is no
+    // error: a missing text part writes an empty text, a missing I2 leaves the icon as it is
+    // (there is no old icon to go back to).
+    std::optional<int> Undo(TStep& step) const override;
 };
 
 // ---- "MOVE": another parent. The row names the object moved.

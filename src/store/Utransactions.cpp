@@ -220,13 +220,16 @@ std::string TTransWriter::MakeFolder() {
 }
 
 int TTransWriter::Ready() {
-    if (trans_->Locate(fld::NTrans, {nTrans_})) {
-        trans_->Edit();
-        trans_->FieldByName(fld::Status).SetAsString(kStatusReady);
-        trans_->Post();
-    } else {
+    // A fatal report during the preparation (a folder that could not be made) ends the program:
+    // nothing more is written, and the preparation goes with the writer.
+    if (ShellServices().FatalClose()) return 0;
+    if (!trans_->Locate(fld::NTrans, {nTrans_})) {
         ShellServices().Close();
+        return 0;
     }
+    trans_->Edit();
+    trans_->FieldByName(fld::Status).SetAsString(kStatusReady);
+    trans_->Post();
     RefreshJournalView();
     transaction_->Commit();
     guard_.reset();

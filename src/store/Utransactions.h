@@ -26,7 +26,7 @@
 //     TTransWriter writer(kActRename, id, type, newName);
 //     TRenameParts parts{newIcon, oldIcon, newDescript, oldName, oldDescript};
 //     WriteParts(writer, parts);
-//     ApplyTransaction(writer.Ready());
+//     if (const int nTrans = writer.Ready(); nTrans > 0) ApplyTransaction(nTrans);
 //
 // An applier reads its parts through its layout (or with TTransReader by key and as streams),
 // writes the object tables (through the data module's shared tables, borrowing one with
@@ -37,9 +37,9 @@
 // folder: all its table writes are kept with the status "APPLY", or all are rolled back when it
 // fails or throws. Its files go through step.Files (store/FileEffects.h): a folder or file it
 // creates is named there and removed on rollback, one it deletes is asked for there and goes
-// only after the commit. It lets the message loop run with LetMessagesRun only; meanwhile every other journal
-// operation is refused. A row without a kind, or whose kind has no Apply yet, fails with
-// "FATAL ERROR: Unknown error".
+// only after the commit. It lets the message loop run with LetMessagesRun only; meanwhile every
+// other journal operation is refused. A row without a kind, or whose kind has no Apply yet, fails
+// with "FATAL ERROR: Unknown error".
 #pragma once
 
 #include <memory>
@@ -154,8 +154,10 @@ public:
     // cannot be created: TfMain::FatalError -2 and "" (give up the preparation).
     std::string MakeFolder();
 
-    // Finds the row again, sets "READY", commits the preparation and returns NTrans. When the
-    // row is gone the main window is asked to close and NTrans is returned all the same.
+    // Finds the row again, sets "READY", commits the preparation and returns NTrans. Returns 0,
+    // and the preparation is dropped with the writer, when a fatal error was reported meanwhile
+    // (the program is ending) or when the row is gone (the main window is then asked to close):
+    // the caller applies nothing.
     int Ready();
 
 private:

@@ -261,14 +261,31 @@ TEST_F(Journal, ATransactionFolderIsMadeForTheFilesOrItsFailureIsFatal) {
     EXPECT_EQ(shell.fatalErrors, std::vector<int>{-2});
 }
 
-TEST_F(Journal, APreparerWhoseRowIsGoneAsksTheMainWindowToClose) {
-    TTransWriter writer("TEST", 5, 20, "Rent");
+// Mend: the preparer protocol went on to apply a transaction whose row was gone or whose
+// preparation had reported a fatal error; Ready now gives no number and drops the preparation.
+TEST_F(Journal, APreparationWhoseRowIsGoneOrThatReportedAFatalErrorIsNotMadeReady) {
     {
-        TBudgetTable rows("jTrans", true, {}, "Index_NTrans");
-        DeleteAllRows(rows);
+        TTransWriter writer("TEST", 5, 20, "Rent");
+        writer.AddInt(1);
+        {
+            TBudgetTable rows("jTrans", true, {}, "Index_NTrans");
+            DeleteAllRows(rows);
+        }
+        EXPECT_EQ(writer.Ready(), 0);
+        EXPECT_EQ(shell.closeRequests, 1);
     }
-    EXPECT_EQ(writer.Ready(), 1);
-    EXPECT_EQ(shell.closeRequests, 1);
+    EXPECT_EQ(CountRows("jTrInteger"), 0);
+
+    fs::create_directories(budget + "/jTrFiles");
+    std::ofstream(budget + "/jTrFiles/1") << "a file in the way";
+    {
+        TTransWriter writer("TEST", 5, 30, "Album");
+        writer.AddInt(1);
+        EXPECT_EQ(writer.MakeFolder(), "");
+        EXPECT_EQ(writer.Ready(), 0);
+    }
+    EXPECT_TRUE(Transactions().empty());
+    EXPECT_EQ(CountRows("jTrInteger"), 0);
 }
 
 // ---- Applying
