@@ -27,6 +27,7 @@
 #include <algorithm>
 #include <cmath>
 #include <cstring>
+#include <map>
 #include <optional>
 
 #include "platform/EventLoop.h"
@@ -49,6 +50,7 @@
 #include "store/U_fileoperation.h"
 #include "store/Usettings.h"
 #include "tree/U_fcreatebudget.h"
+#include "tree/U_frename.h"
 
 TfMain* fMain = nullptr;
 
@@ -323,11 +325,18 @@ void TfMain::BuildMenus() {
 
     PMenuTree = new QMenu(this);
     PMenuTree->setObjectName(QStringLiteral("PMenuTree"));
-    for (const char* name : {"CreateObject", "Rename", "Move", "Delete"})
-        popupCommands_.push_back({AddCommand(PMenuTree, name, {}), {}});
+    // The popup's commands with their dialogs; PMenuTreePopup enables them by the selection.
+    const std::map<std::string, std::function<void()>> popupRuns = {
+        {"Rename", [this] { (new TfRename(*this))->exec(); }},
+    };
+    const auto addPopupCommand = [&](const char* name) {
+        const auto run = popupRuns.find(name);
+        const std::function<void()> action = run != popupRuns.end() ? run->second : nullptr;
+        popupCommands_.push_back({AddCommand(PMenuTree, name, action), action});
+    };
+    for (const char* name : {"CreateObject", "Rename", "Move", "Delete"}) addPopupCommand(name);
     PMenuTree->addSeparator()->setEnabled(false);
-    for (const char* name : {"Export", "Import"})
-        popupCommands_.push_back({AddCommand(PMenuTree, name, {}), {}});
+    for (const char* name : {"Export", "Import"}) addPopupCommand(name);
     connect(PMenuTree, &QMenu::aboutToShow, this, &TfMain::PMenuTreePopup);
 }
 

@@ -1,0 +1,218 @@
+// The rename dialog: a new name and description for the selected node of the main tree, and a
+// new icon for a folder; an object through the journal, a budget in the budget list.
+#include "tree/U_frename.h"
+
+#include <QComboBox>
+#include <QGridLayout>
+#include <QHBoxLayout>
+#include <QLabel>
+#include <QLineEdit>
+#include <QPushButton>
+#include <QTreeWidget>
+#include <QVBoxLayout>
+
+#include "platform/EventLoop.h"
+#include "platform/Text.h"
+#include "schema/SchemaNames.h"
+#include "shell/MessageDlg.h"
+#include "shell/ShellServices.h"
+#include "shell/U_formmain.h"
+#include "shell/Ulanguage_widgets.h"
+#include "store/TransKindObject.h"
+#include "store/U_dm.h"
+#include "store/Utransactions.h"
+
+namespace {
+
+constexpr const char* kFile = "Rename.lng";
+constexpr const char* kSection = "Rename";
+constexpr int kHelpTopic = 2020;
+// The folder icons of the picker: 80, 82, ..., 110.
+constexpr int kFirstFolderIcon = 80;
+constexpr int kFolderIcons = 16;
+
+}  // namespace
+
+TfRename::TfRename(TfMain& main)
+    : TDialogBase("TfRename", &main),
+      LabelWarning(Named<QLabel>(this, "LabelWarning")),
+      Warning(*LabelWarning),
+      main_(main) {
+    setAttribute(Qt::WA_DeleteOnClose);
+    setModal(true);
+
+    LabelHeader = Named<QLabel>(this, "LabelHeader");
+    QFont headerFont = LabelHeader->font();
+    headerFont.setBold(true);
+    headerFont.setPointSizeF(headerFont.pointSizeF() * 1.2);
+    LabelHeader->setFont(headerFont);
+    NewHelpButton(kHelpTopic);
+
+    // The numbered captions are set by FormShow.
+    LabelImage = Named<QLabel>(this, "LabelImage");
+    LabelName = Named<QLabel>(this, "LabelName");
+    LabelDescript = Named<QLabel>(this, "LabelDescript");
+    for (QLabel* label : {LabelImage, LabelName, LabelDescript}) SetTextKey(*label, "");
+
+    ComboBoxExFImage = Named<QComboBox>(this, "ComboBoxExFImage");
+    ComboBoxExFImage->setIconSize(QSize(16, 16));
+    for (int i = 0; i < kFolderIcons; ++i)
+        ComboBoxExFImage->addItem(QIcon(main_.ImageListTree.Pixmap(kFirstFolderIcon + 2 * i)),
+                                  QString(), kFirstFolderIcon + 2 * i);
+    Image1 = Named<QLabel>(this, "Image1");
+    SetTextKey(*Image1, "");
+    EditName = Named<QLineEdit>(this, "EditName");
+    EditName->setMaxLength(kMaxName);
+    EditDescript = Named<QLineEdit>(this, "EditDescript");
+    EditDescript->setMinimumWidth(360);
+    SetTextKey(*LabelWarning, "");
+
+    auto* top = new QHBoxLayout;
+    top->addWidget(LabelHeader, 1);
+    top->addWidget(ButtonHelp, 0, Qt::AlignTop);
+    auto* icon = new QHBoxLayout;
+    icon->addWidget(ComboBoxExFImage);
+    icon->addWidget(Image1);
+    icon->addStretch(1);
+    auto* fields = new QGridLayout;
+    fields->addWidget(LabelImage, 0, 0);
+    fields->addLayout(icon, 0, 1);
+    fields->addWidget(LabelName, 1, 0);
+    fields->addWidget(EditName, 1, 1);
+    fields->addWidget(LabelDescript, 2, 0);
+    fields->addWidget(EditDescript, 2, 1);
+    fields->addWidget(LabelWarning, 3, 1);
+    fields->setColumnStretch(1, 1);
+    auto* layout = new QVBoxLayout(this);
+    layout->addLayout(top);
+    layout->addLayout(fields);
+    layout->addStretch(1);
+    layout->addLayout(NewFooter(TFooter::OKExit));
+
+    connect(EditName, &QLineEdit::textChanged, this, &TfRename::InputChanged);
+    connect(EditDescript, &QLineEdit::textChanged, this, &TfRename::InputChanged);
+    connect(ComboBoxExFImage, &QComboBox::currentIndexChanged, this, &TfRename::InputChanged);
+}
+
+TfRename::~TfRename() = default;
+
+bool TfRename::IsFolder() const {
+    return type_ == otFolder;
+}
+
+int TfRename::ChosenIcon() const {
+    return IsFolder() ? ComboBoxExFImage->currentData().toInt() : icon_;
+}
+
+void TfRename::FormShow() {
+    const TMainState& state = ShellServices().State();
+    const TObjectIndex& index = ShellServices().Index();
+    type_ = state.TypeObject;
+    id_ = state.IDObject;
+    folder_ = state.BudgetPath;
+    const int node = index.IndexOf(id_, folder_);
+    const TIndexNode& entry = index.Node(node);
+    idParent_ = entry.Info.IDParent;
+    // The tree shows an expanded node one icon higher than the stored one.
+    icon_ = entry.Image - (entry.Expanded ? 1 : 0);
+    name_ = entry.Info.Name;
+    descript_ = entry.Info.Descript;
+
+    ComboBoxExFImage->setCurrentIndex(0);
+    ImageLogo->setPixmap(QPixmap::fromImage(main_.LogoBitmap));
+
+    const TLangFile texts = ReadTexts(kFile, kSection);
+    setWindowTitle(LabelHeader->text());
+    const bool budget = type_ == otBudget;
+    const std::string image = texts.Read(kSection, "LabelImage", "");
+    const std::string name = texts.Read(kSection, "LabelName", "");
+    const std::string descript =
+        texts.Read(kSection, budget ? "LabelDescriptB" : "LabelDescript", "");
+    warnOExist_ = texts.Read(kSection, "WarnOExist", "");
+    errNoBudget_ = texts.Read(kSection, "ErrNoBudget",
+                              "The budget is not in the budget list. Nothing was renamed.");
+
+    EditDescript->setMaxLength(budget ? kMaxBudgetDescript : kMaxObjectDescript);
+    const int first = IsFolder() ? 2 : 1;  // the number of the name's caption
+    LabelImage->setText(ToQString("1) " + image));
+    LabelName->setText(ToQString(std::to_string(first) + ") " + name));
+    LabelDescript->setText(ToQString(std::to_string(first + 1) + ") " + descript));
+    LabelImage->setVisible(IsFolder());
+    ComboBoxExFImage->setVisible(IsFolder());
+    Image1->setVisible(!IsFolder());
+    if (IsFolder())
+        ComboBoxExFImage->setCurrentIndex((icon_ - kFirstFolderIcon) / 2);
+    else
+        Image1->setPixmap(main_.ImageListTree.Pixmap(icon_));
+
+    EditName->setText(ToQString(name_));
+    EditDescript->setText(ToQString(descript_));
+    Warning.Show({});
+    BitBtnOK->setEnabled(false);
+    EditName->setFocus();
+}
+
+bool TfRename::IsChanged() const {
+    return (IsFolder() && ChosenIcon() != icon_) || ToStdString(EditName->text()) != name_ ||
+           ToStdString(EditDescript->text()) != descript_;
+}
+
+bool TfRename::CheckNameTaken() {
+    const bool taken = ShellServices().Index().NameExists(
+                           idParent_, id_, ToStdString(EditName->text()), folder_) == 1;
+    Warning.Show(taken ? ToQString(warnOExist_) : QString());
+    return taken;
+}
+
+void TfRename::InputChanged() {
+    BitBtnOK->setEnabled(!EditName->text().isEmpty() && IsChanged() && !CheckNameTaken());
+}
+
+int TfRename::WriteRenTransaction() {
+    const TMainState& state = ShellServices().State();
+    TTransWriter writer(kActRename, state.IDObject, state.TypeObject,
+                        ToStdString(EditName->text()));
+    TRenameParts parts{ChosenIcon(), icon_, ToStdString(EditDescript->text()), name_, descript_};
+    WriteParts(writer, parts);
+    return writer.Ready();
+}
+
+bool TfRename::RenameBudget(const std::string& folder) {
+    TTable& budgets = DM->TableBudgets;
+    if (!budgets.Locate(fld::Path, {folder})) {
+        MessageDlg(errNoBudget_, TMsgDlgType::mtError, mbOK, this);
+        return false;
+    }
+    budgets.Edit();
+    budgets.FieldByName(fld::Name).SetAsString(ToStdString(EditName->text()));
+    budgets.FieldByName(fld::Descript).SetAsString(ToStdString(EditDescript->text()));
+    budgets.Post();
+    return true;
+}
+
+void TfRename::accept() {
+    for (QWidget* control : std::initializer_list<QWidget*>{ComboBoxExFImage, EditName,
+                                                            EditDescript, BitBtnOK, BtnExit})
+        control->setEnabled(false);
+    LetMessagesRun();
+
+    TShellServices& shell = ShellServices();
+    const int type = shell.State().TypeObject;
+    const std::string folder = shell.BudgetPath();
+    shell.SaveTreeState();
+    if (type != otBudget) {
+        const int nTrans = WriteRenTransaction();
+        // A preparation that was not made ready is not applied: the program is ending.
+        if (nTrans <= 0) return TDialogBase::reject();
+        const int id = ApplyTransaction(nTrans);
+        shell.RebuildTree();
+        shell.SelectObject(id, folder);
+    } else {
+        RenameBudget(folder);
+        shell.RebuildTree();
+        shell.SelectBudget(folder);
+    }
+    main_.RefreshFrameHeader();
+    main_.TreeViewMain->setFocus();
+    TDialogBase::accept();
+}
