@@ -8,6 +8,7 @@
 #include <QLabel>
 #include <QLineEdit>
 #include <QPushButton>
+#include <QSignalBlocker>
 #include <QTreeWidget>
 #include <QVBoxLayout>
 
@@ -118,6 +119,10 @@ void TfRename::FormShow() {
     name_ = entry.Info.Name;
     descript_ = entry.Info.Descript;
 
+    // Filling the controls is no change of the user's: OK and the warning are set at the end.
+    const QSignalBlocker quietCombo(ComboBoxExFImage);
+    const QSignalBlocker quietName(EditName);
+    const QSignalBlocker quietDescript(EditDescript);
     ComboBoxExFImage->setCurrentIndex(0);
     ImageLogo->setPixmap(QPixmap::fromImage(main_.LogoBitmap));
 
@@ -183,10 +188,15 @@ bool TfRename::RenameBudget(const std::string& folder) {
         MessageDlg(errNoBudget_, TMsgDlgType::mtError, mbOK, this);
         return false;
     }
+    const std::string name = ToStdString(EditName->text());
+    const std::string descript = ToStdString(EditDescript->text());
     budgets.Edit();
-    budgets.FieldByName(fld::Name).SetAsString(ToStdString(EditName->text()));
-    budgets.FieldByName(fld::Descript).SetAsString(ToStdString(EditDescript->text()));
+    budgets.FieldByName(fld::Name).SetAsString(name);
+    budgets.FieldByName(fld::Descript).SetAsString(descript);
     budgets.Post();
+    // The selected root is the open budget, whose name the main window keeps from its row.
+    main_.State().BudgetName = name;
+    main_.State().BudgetDescript = descript;
     return true;
 }
 

@@ -59,8 +59,9 @@ private:
     void InputChanged();
     int ChosenIcon() const;
     bool IsFolder() const;
-    // Writes the new name and description into the budget's budget list row; false, with an
-    // error shown and nothing written, when the list has no row for the folder.
+    // Writes the new name and description into the budget's budget list row and the open
+    // budget's state; false, with an error shown and nothing written, when the list has no row
+    // for the folder.
     bool RenameBudget(const std::string& folder);
 
     TfMain& main_;

@@ -128,6 +128,8 @@ TEST_F(RenameTest, ShowsTheNodeWithNumberedCaptionsAndTheFolderIconPicker) {
         {13, false, {"1) Icon:", "2) Name:", "3) Description:"}, 1, "Car", "", 100},
         {12, false, {"1) Name:", "2) Description:"}, -1, "Rent", "Monthly rent", 100},
         {0, true, {"1) Name:", "2) Description of the budget:"}, -1, "Home", "", 250},
+        // Named as its sibling: no warning until the user changes something.
+        {19, false, {"1) Name:", "2) Description:"}, -1, "Rent", "twin", 100},
     };
     for (const auto& c : cases) {
         SCOPED_TRACE(c.name);
@@ -149,6 +151,7 @@ TEST_F(RenameTest, ShowsTheNodeWithNumberedCaptionsAndTheFolderIconPicker) {
         EXPECT_EQ(rename.LabelHeader->text(), QStringLiteral("Rename"));
         EXPECT_FALSE(rename.BitBtnOK->isEnabled());
         EXPECT_TRUE(rename.LabelWarning->text().isEmpty());
+        EXPECT_FALSE(rename.Warning.Timer1->isActive());
         rename.BtnExit->click();
         QCoreApplication::processEvents();
         EXPECT_TRUE(dialog.isNull());
@@ -292,6 +295,8 @@ TEST_F(RenameTest, ABudgetIsRenamedInTheBudgetListOutsideTheJournal) {
     EXPECT_EQ(DumpBudget(home), journal);  // no transaction, no object changed
     EXPECT_EQ(SelectedText(), "Cottage");
     EXPECT_EQ(window->State().TypeObject, otBudget);
+    EXPECT_EQ(window->State().BudgetName, "Cottage");
+    EXPECT_EQ(window->State().BudgetDescript, std::string(250, 'd'));
     EXPECT_TRUE(messages.Calls().empty());
 }
 
@@ -313,6 +318,7 @@ TEST_F(RenameTest, ABudgetWithoutItsBudgetListRowIsReportedAndNothingIsWritten) 
     EXPECT_EQ(messages.Texts(), std::vector<std::string>{
                                     "The budget is not in the budget list. Nothing was renamed."});
     for (int id : {1, 3, 4, 5}) EXPECT_NE(BudgetField(id, "Name"), "Barn");
+    EXPECT_EQ(window->State().BudgetName, "Cottage");
     EXPECT_TRUE(dialog.isNull());
 }
 
