@@ -216,11 +216,16 @@ std::string GetTempFolder() {
     return EndsWithSlash(folder) ? folder : folder + "/";
 }
 
-bool ForceFolderPath(const std::string& path) {
-    if (path.empty()) return false;
-    std::error_code ec;
-    fs::create_directories(fs::path(path), ec);
-    return IsFolder(fs::path(path));
+bool ForceFolderPath(const std::string& path, std::error_code* error) {
+    std::error_code ec = std::make_error_code(std::errc::invalid_argument);
+    if (!path.empty()) {
+        fs::create_directories(fs::path(path), ec);
+        if (IsFolder(fs::path(path))) return true;
+        // create_directories reports no error when a file stands where the folder should be.
+        if (!ec) ec = std::make_error_code(std::errc::not_a_directory);
+    }
+    if (error != nullptr) *error = ec;
+    return false;
 }
 
 int ShellCopyFiles(const std::string& sources, const std::string& targets, bool move) {

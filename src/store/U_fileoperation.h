@@ -3,6 +3,7 @@
 
 #include <cstdint>
 #include <string>
+#include <system_error>
 
 // Results of ShellCopyFiles, ShellDeleteFolder and ShellDeletePath: 0 on success, the negative
 // codes below, or else the system's error number (errno), for instance ENOENT for a source or
@@ -25,8 +26,9 @@ std::string GetTempFolder();
 
 // Creates every missing folder along the path, from the top down; existing ones are left
 // alone. True when the whole path exists as a folder afterwards; false when a level could not
-// be created (a file in the way, no permission) or the path is empty.
-bool ForceFolderPath(const std::string& path);
+// be created (a file in the way, no permission) or the path is empty, with the reason in
+// `error` when it is given.
+bool ForceFolderPath(const std::string& path, std::error_code* error = nullptr);
 
 // Copies (move false) or moves (move true) the n-th entry of the ";"-separated sources to the
 // n-th entry of the ";"-separated targets; a ";" cannot be part of a path in these lists.

@@ -211,11 +211,11 @@ std::string TTransWriter::MakeFolder() {
     const std::string folder = TransFolder(nTrans_);
     std::error_code error;
     const bool existed = std::filesystem::exists(folder, error);
-    if (ForceFolderPath(folder)) {
+    if (ForceFolderPath(folder, &error)) {
         if (!existed) transaction_->Files().CreatedFolder(folder);
         return folder;
     }
-    ShellServices().FatalError(kFolderNotCreated);
+    ShellServices().FatalError(kFolderNotCreated, error);
     return "";
 }
 

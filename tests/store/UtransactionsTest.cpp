@@ -259,6 +259,9 @@ TEST_F(Journal, ATransactionFolderIsMadeForTheFilesOrItsFailureIsFatal) {
     TTransWriter writer("TEST", 5, 30, "Album");
     EXPECT_EQ(writer.MakeFolder(), "");
     EXPECT_EQ(shell.fatalErrors, std::vector<int>{-2});
+    // The report names the failure itself, not whatever errno held by then.
+    EXPECT_EQ(shell.fatalCauses,
+              std::vector<std::error_code>{std::make_error_code(std::errc::not_a_directory)});
 }
 
 // Mend: the preparer protocol went on to apply a transaction whose row was gone or whose
