@@ -17,6 +17,19 @@ void WriteObjectTexts(TTable& objects, std::optional<int> image, const std::stri
     objects.Post();
 }
 
+// Sets the IDParent of the object of the step's row; the object's row gone: fatal -3.
+int SetObjectParent(const TStep& step, int parent) {
+    TBudgetTable objects(tbl::Objects, true);
+    if (!objects.Locate(fld::ID, {step.Row.IDObject})) {
+        ReportFatalError(kFatalObject);
+        return kFatalObject;
+    }
+    objects.Edit();
+    objects.FieldByName(fld::IDParent).SetAsInteger(parent);
+    objects.Post();
+    return step.Row.IDObject;
+}
+
 }  // namespace
 
 TRenameKind::TRenameKind()
@@ -52,3 +65,21 @@ std::optional<int> TRenameKind::Undo(TStep& step) const {
 TMoveKind::TMoveKind()
     : TTransKind({std::string(kActMove)},
                  {.UndoBy = TUndoBy::OwnUndo, .UndoResult = TUndoResult::ObjectId}) {}
+
+std::optional<int> TMoveKind::Apply(TStep& step) const {
+    const std::optional<TMoveParts> parts = ReadParts<TMoveParts>(step.Row.NTrans);
+    if (!parts) {
+        ReportFatalError(kFatalTransaction);
+        return kFatalTransaction;
+    }
+    return SetObjectParent(step, parts->NewParent);
+}
+
+std::optional<int> TMoveKind::Undo(TStep& step) const {
+    const std::optional<int> oldParent = TTransReader(step.Row.NTrans).Int(2);
+    if (!oldParent) {
+        ReportFatalError(kFatalTransaction);
+        return kFatalTransaction;
+    }
+    return SetObjectParent(step, *oldParent);
+}

@@ -64,6 +64,13 @@ class TMoveKind : public TTransKind {
 public:
     using TParts = TMoveParts;
     TMoveKind();
+    // ApplyMove: reads all four parts first (one missing: fatal -1, nothing written), then sets
+    // the object's IDParent to the new parent I1; the object's row gone: fatal -3. Gives the
+    // object's ID. The descendants follow their parent without a write of their own.
+    std::optional<int> Apply(TStep& step) const override;
+    // UndoMove: sets the object's IDParent back to the old parent I2 (missing: fatal -1; the
+    // object's row gone: fatal -3). Gives the object's ID.
+    std::optional<int> Undo(TStep& step) const override;
 };
 
 // ---- "ADD" and "DEL": an object with the snapshot of its content. The row's IDObject is -1 in
