@@ -1,12 +1,13 @@
 // The journal against the same rows written directly with SQLite: 10,000 small transactions
 // (the layout of a renaming: a journal row, two integer and three text parts, one object row
-// changed), each prepared through the renaming's layout and applied through the journal by a
-// renaming kind whose Apply reads that layout, or written as one SQLite transaction of prepared
-// statements.
+// changed), each prepared through the renaming's layout and applied through the journal by the
+// program's renaming kind, or written as one SQLite transaction of prepared statements; the two
+// sides run in turns.
 #include <benchmark/benchmark.h>
 #include <sqlite3.h>
 
 #include <QCoreApplication>
+#include <chrono>
 #include <filesystem>
 #include <memory>
 #include <string>
@@ -59,62 +60,44 @@ int ObjectOf(int transaction) {
     return 11 + transaction % kObjects;
 }
 
-// A renaming kind whose Apply does what the journal's renaming applier does.
-class TBenchRenameKind : public TRenameKind {
+// The journal's side: the budget's tables in the data module as the program opens them, the
+// program's renaming kind, one renaming prepared and applied per step.
+class TJournalSide {
 public:
-    std::optional<int> Apply(TStep& step) const override {
-        const std::optional<TRenameParts> parts = ReadParts<TRenameParts>(step.Row.NTrans);
-        if (!parts) {
-            ReportFatalError(kFatalTransaction);
-            return kFatalTransaction;
-        }
-        TTable& objects = DM->TableObjects;
-        if (!objects.Locate(fld::ID, {step.Row.IDObject})) {
-            ReportFatalError(kFatalObject);
-            return kFatalObject;
-        }
-        objects.Edit();
-        objects.FieldByName(fld::Image).SetAsInteger(parts->NewIcon);
-        objects.FieldByName(fld::Name).SetAsString(step.Row.NameObject);
-        objects.FieldByName(fld::Descript).SetAsString(parts->NewDescript);
-        objects.Post();
-        return step.Row.IDObject;
+    TJournalSide() : shell_(budget_.Folder()) {
+        shell_.state.BudgetPath = budget_.Folder();
+        DM = &dm_;
+        dm_.OpenBudget(budget_.Folder());
+        previous_ = TransKinds().Add(std::make_unique<TRenameKind>());
     }
-};
-
-void Journal(benchmark::State& state) {
-    Budget budget;
-    FakeShellServices shell(budget.Folder());
-    shell.state.BudgetPath = budget.Folder();
-    TDM dm;
-    for (TTable* table : {&dm.TableObjects, &dm.TablejTrans, &dm.TablejTrInteger, &dm.TablejTrText,
-                          &dm.TablejTrDate}) {
-        table->SetDatabaseName(budget.Folder());
-        table->SetIndexName(table == &dm.TablejTrans ? idx::Index_NTrans : idx::Index01);
-        table->SetReadOnly(false);
-        table->Open();
+    ~TJournalSide() {
+        TransKinds().Remove(TKindKey{std::string(kActRename)});
+        if (previous_) TransKinds().Add(std::move(previous_));
+        DM = nullptr;
     }
-    DM = &dm;
-    std::unique_ptr<TTransKind> previous = TransKinds().Add(std::make_unique<TBenchRenameKind>());
 
-    int transaction = 0;
-    for (auto _ : state) {
-        const int id = ObjectOf(++transaction);
+    // False when the renaming was not applied.
+    bool Step(int transaction) {
+        const int id = ObjectOf(transaction);
         TTransWriter writer(kActRename, id, 20, "Renamed " + std::to_string(transaction));
         TRenameParts parts{22, 20, "new description", "Table " + std::to_string(id),
                            "old description"};
         WriteParts(writer, parts);
-        if (ApplyTransaction(writer.Ready()) != id) state.SkipWithError("not applied");
+        return ApplyTransaction(writer.Ready()) == id;
     }
 
-    TransKinds().Remove(TKindKey{std::string(kActRename)});
-    if (previous) TransKinds().Add(std::move(previous));
-    DM = nullptr;
-}
+private:
+    Budget budget_;
+    FakeShellServices shell_;
+    TDM dm_;
+    std::unique_ptr<TTransKind> previous_;
+};
 
 struct Statement {
     Statement(sqlite3* db, const char* sql) { sqlite3_prepare_v2(db, sql, -1, &stmt, nullptr); }
     ~Statement() { sqlite3_finalize(stmt); }
+    Statement(const Statement&) = delete;
+    Statement& operator=(const Statement&) = delete;
     void Run() {
         if (sqlite3_step(stmt) != SQLITE_DONE) throw std::runtime_error("step failed");
         sqlite3_reset(stmt);
@@ -127,67 +110,104 @@ void Text(sqlite3_stmt* stmt, int position, const std::string& text) {
                       SQLITE_TRANSIENT);
 }
 
-void Direct(benchmark::State& state) {
-    Budget budget;
+sqlite3* OpenDirect(const std::string& folder) {
     sqlite3* db = nullptr;
-    sqlite3_open_v2((budget.Folder() + "/tables.sqlite").c_str(), &db, SQLITE_OPEN_READWRITE,
-                    nullptr);
+    sqlite3_open_v2((folder + "/tables.sqlite").c_str(), &db, SQLITE_OPEN_READWRITE, nullptr);
     sqlite3_exec(db, "PRAGMA journal_mode=WAL;PRAGMA synchronous=NORMAL", nullptr, nullptr,
                  nullptr);
-    {
-        Statement begin(db, "BEGIN IMMEDIATE");
-        Statement commit(db, "COMMIT");
-        Statement trans(db,
-                        "INSERT INTO jTrans(NTrans,Act,Status,Date,Time,IDObject,Type,NameObject)"
-                        " VALUES(?,'REN','APPLY',45000,0.5,?,20,?)");
-        Statement integer(db, "INSERT INTO jTrInteger(NTrans,NPart,Value) VALUES(?,?,?)");
-        Statement text(db, "INSERT INTO jTrText(NTrans,NPart,Value) VALUES(?,?,?)");
-        Statement rename(db, "UPDATE Objects SET Image=?,Name=?,Descript=? WHERE ID=?");
-        int transaction = 0;
-        for (auto _ : state) {
-            const int id = ObjectOf(++transaction);
-            const std::string name = "Renamed " + std::to_string(transaction);
-            begin.Run();
-            sqlite3_bind_int(trans.stmt, 1, transaction);
-            sqlite3_bind_int(trans.stmt, 2, id);
-            Text(trans.stmt, 3, name);
-            trans.Run();
-            for (const auto& [part, value] : {std::pair(1, 22), std::pair(2, 20)}) {
-                sqlite3_bind_int(integer.stmt, 1, transaction);
-                sqlite3_bind_int(integer.stmt, 2, part);
-                sqlite3_bind_int(integer.stmt, 3, value);
-                integer.Run();
-            }
-            int part = 0;
-            for (const std::string& value :
-                 {std::string("new description"), "Table " + std::to_string(id),
-                  std::string("old description")}) {
-                sqlite3_bind_int(text.stmt, 1, transaction);
-                sqlite3_bind_int(text.stmt, 2, ++part);
-                Text(text.stmt, 3, value);
-                text.Run();
-            }
-            sqlite3_bind_int(rename.stmt, 1, 22);
-            Text(rename.stmt, 2, name);
-            Text(rename.stmt, 3, "new description");
-            sqlite3_bind_int(rename.stmt, 4, id);
-            rename.Run();
-            commit.Run();
-        }
+    return db;
+}
+
+// The direct side: the same rows written into a budget of its own as one SQLite transaction
+// of prepared statements per step, with the same durability settings.
+class TDirectSide {
+public:
+    TDirectSide() : db_(OpenDirect(budget_.Folder())) {}
+    ~TDirectSide() {
+        statements_.reset();
+        sqlite3_close(db_);
     }
-    sqlite3_close(db);
+
+    void Step(int transaction) {
+        TStatements& s = *statements_;
+        const int id = ObjectOf(transaction);
+        const std::string name = "Renamed " + std::to_string(transaction);
+        s.begin.Run();
+        sqlite3_bind_int(s.trans.stmt, 1, transaction);
+        sqlite3_bind_int(s.trans.stmt, 2, id);
+        Text(s.trans.stmt, 3, name);
+        s.trans.Run();
+        for (const auto& [part, value] : {std::pair(1, 22), std::pair(2, 20)}) {
+            sqlite3_bind_int(s.integer.stmt, 1, transaction);
+            sqlite3_bind_int(s.integer.stmt, 2, part);
+            sqlite3_bind_int(s.integer.stmt, 3, value);
+            s.integer.Run();
+        }
+        int part = 0;
+        for (const std::string& value :
+             {std::string("new description"), "Table " + std::to_string(id),
+              std::string("old description")}) {
+            sqlite3_bind_int(s.text.stmt, 1, transaction);
+            sqlite3_bind_int(s.text.stmt, 2, ++part);
+            Text(s.text.stmt, 3, value);
+            s.text.Run();
+        }
+        sqlite3_bind_int(s.rename.stmt, 1, 22);
+        Text(s.rename.stmt, 2, name);
+        Text(s.rename.stmt, 3, "new description");
+        sqlite3_bind_int(s.rename.stmt, 4, id);
+        s.rename.Run();
+        s.commit.Run();
+    }
+
+private:
+    struct TStatements {
+        explicit TStatements(sqlite3* db)
+            : begin(db, "BEGIN IMMEDIATE"),
+              commit(db, "COMMIT"),
+              trans(db,
+                    "INSERT INTO jTrans(NTrans,Act,Status,Date,Time,IDObject,Type,NameObject)"
+                    " VALUES(?,'REN','APPLY',45000,0.5,?,20,?)"),
+              integer(db, "INSERT INTO jTrInteger(NTrans,NPart,Value) VALUES(?,?,?)"),
+              text(db, "INSERT INTO jTrText(NTrans,NPart,Value) VALUES(?,?,?)"),
+              rename(db, "UPDATE Objects SET Image=?,Name=?,Descript=? WHERE ID=?") {}
+        Statement begin, commit, trans, integer, text, rename;
+    };
+
+    Budget budget_;
+    sqlite3* db_;
+    std::unique_ptr<TStatements> statements_ = std::make_unique<TStatements>(db_);
+};
+
+// Both sides in turns, step by step, so that the machine's moods reach both alike; the
+// counters give each side's time per transaction and their ratio.
+void JournalAgainstDirect(benchmark::State& state) {
+    using Clock = std::chrono::steady_clock;
+    TJournalSide journal;
+    TDirectSide direct;
+    Clock::duration journalTime{}, directTime{};
+    int transaction = 0;
+    for (auto _ : state) {
+        ++transaction;
+        const Clock::time_point start = Clock::now();
+        if (!journal.Step(transaction)) state.SkipWithError("not applied");
+        const Clock::time_point middle = Clock::now();
+        direct.Step(transaction);
+        journalTime += middle - start;
+        directTime += Clock::now() - middle;
+    }
+    const auto micros = [&](Clock::duration time) {
+        return std::chrono::duration<double, std::micro>(time).count() /
+               static_cast<double>(state.iterations());
+    };
+    state.counters["journal_us"] = micros(journalTime);
+    state.counters["direct_us"] = micros(directTime);
+    state.counters["ratio"] = micros(journalTime) / micros(directTime);
 }
 
 }  // namespace
 
-// Each run writes kTransactions into a new budget; the median of three runs evens out the
-// disk's moods.
-BENCHMARK(Journal)
-    ->Iterations(kTransactions)
-    ->Repetitions(3)
-    ->ReportAggregatesOnly()
-    ->Unit(benchmark::kMicrosecond);
-BENCHMARK(Direct)
+BENCHMARK(JournalAgainstDirect)
     ->Iterations(kTransactions)
     ->Repetitions(3)
     ->ReportAggregatesOnly()

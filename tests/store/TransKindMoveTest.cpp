@@ -1,22 +1,20 @@
 // Moving an object through the journal: the "MOVE" applier, its undo and its redo on a real
 // budget, with parts missing and the object gone.
-#include <memory>
 #include <string>
 #include <tuple>
 #include <vector>
 
+#include "KindFixture.h"
 #include "common/BudgetDump.h"
-#include "common/OpenBudget.h"
 #include "store/TransKindObject.h"
 
 namespace {
 
 // Two folders under the root (3 "Home", 4 "Garage") and a folder 7 "Car" in Home with a table
 // 8 "Fuel" inside it.
-class Move : public OpenBudget {
+class Move : public KindFixture<TMoveKind> {
 protected:
     Move() {
-        previous_ = TransKinds().Add(std::make_unique<TMoveKind>());
         for (const auto& [id, parent, type, name] :
              {std::tuple{3, 0, 10, "Home"}, std::tuple{4, 0, 10, "Garage"},
               std::tuple{7, 3, 10, "Car"}, std::tuple{8, 7, 20, "Fuel"}})
@@ -28,10 +26,6 @@ protected:
                                {"Name", name},
                                {"Descript", ""}});
     }
-    ~Move() override {
-        TransKinds().Remove({"MOVE"});
-        if (previous_) TransKinds().Add(std::move(previous_));
-    }
 
     // A "MOVE" of Car from Home to Garage, ready to apply.
     static int Prepare() {
@@ -40,26 +34,13 @@ protected:
         WriteParts(writer, parts);
         return writer.Ready();
     }
-    // The undo step, or the redo (the Apply again), as the undo and redo runs call them.
+    // The undo step, or the redo (the Apply again), of the move of object `id`.
     static std::optional<int> Run(int nTrans, int id, bool undo) {
-        const TTransRow row{nTrans, "MOVE", id, 10, "Car"};
-        TBudgetTransaction transaction(ShellServices().BudgetPath());
-        TStep step{row, transaction.Files()};
-        const std::optional<int> result =
-            undo ? TransKinds().Undo(step) : TransKinds().KindOf(row)->Apply(step);
-        transaction.Commit();
-        return result;
+        return RunStep({nTrans, "MOVE", id, 10, "Car"}, undo);
     }
     static int ParentOf(int id) {
         return Column("Objects", "IDParent", Where("ID") == id).at(0).Integer();
     }
-    static void DropPart(const char* table, int nTrans, int part) {
-        TBudgetTable rows(table, true, Where("NTrans") == nTrans && Where("NPart") == part);
-        DeleteAllRows(rows);
-    }
-
-private:
-    std::unique_ptr<TTransKind> previous_;
 };
 
 }  // namespace

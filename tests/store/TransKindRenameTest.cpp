@@ -6,17 +6,16 @@
 #include <string>
 #include <vector>
 
+#include "KindFixture.h"
 #include "common/BudgetDump.h"
-#include "common/OpenBudget.h"
 #include "store/TransKindObject.h"
 
 namespace {
 
 // A folder (ID 7, expanded, under a folder 3) and its sibling (ID 8) to rename.
-class Rename : public OpenBudget {
+class Rename : public KindFixture<TRenameKind> {
 protected:
     Rename() {
-        previous_ = TransKinds().Add(std::make_unique<TRenameKind>());
         AddRow("Objects", {{"ID", 3},
                            {"IDParent", 0},
                            {"Type", 10},
@@ -39,10 +38,6 @@ protected:
                            {"Name", "Rent"},
                            {"Descript", "flat"}});
     }
-    ~Rename() override {
-        TransKinds().Remove({"REN"});
-        if (previous_) TransKinds().Add(std::move(previous_));
-    }
 
     // A "REN" of the object with the layout's parts, ready to apply.
     static int Prepare(int id, const std::string& name, TRenameParts parts) {
@@ -52,21 +47,11 @@ protected:
     }
     // The undo step of the transaction, run as the undo run runs it.
     static std::optional<int> Undo(int nTrans, int id) {
-        const TTransRow row{nTrans, "REN", id, 10, ""};
-        TBudgetTransaction transaction(ShellServices().BudgetPath());
-        TStep step{row, transaction.Files()};
-        const std::optional<int> result = TransKinds().Undo(step);
-        transaction.Commit();
-        return result;
+        return RunStep({nTrans, "REN", id, 10, ""}, true);
     }
     // The redo of the transaction: its Apply again.
     static std::optional<int> Redo(int nTrans, int id, const std::string& name) {
-        const TTransRow row{nTrans, "REN", id, 10, name};
-        TBudgetTransaction transaction(ShellServices().BudgetPath());
-        TStep step{row, transaction.Files()};
-        const std::optional<int> result = TransKinds().KindOf(row)->Apply(step);
-        transaction.Commit();
-        return result;
+        return RunStep({nTrans, "REN", id, 10, name}, false);
     }
     // Image, Name, Descript, Expanded and IDParent of the object.
     static std::vector<TFieldValue> Object(int id) {
@@ -79,14 +64,6 @@ protected:
     static std::string StatusOf(int nTrans) {
         return Column("jTrans", "Status", Where("NTrans") == nTrans, "Index_NTrans").at(0).Text();
     }
-    // Deletes part k of the transaction from a part table.
-    static void DropPart(const char* table, int nTrans, int part) {
-        TBudgetTable rows(table, true, Where("NTrans") == nTrans && Where("NPart") == part);
-        DeleteAllRows(rows);
-    }
-
-private:
-    std::unique_ptr<TTransKind> previous_;
 };
 
 }  // namespace
