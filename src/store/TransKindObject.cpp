@@ -2,8 +2,13 @@
 // object type, renaming ("REN") and moving ("MOVE") one, with their layouts.
 #include "store/TransKindObject.h"
 
+#include <algorithm>
+#include <filesystem>
+
 #include "schema/SchemaNames.h"
+#include "store/TransBlockRows.h"
 #include "store/U_dm.h"
+#include "store/U_fileoperation.h"
 
 namespace {
 
@@ -83,3 +88,322 @@ std::optional<int> TMoveKind::Undo(TStep& step) const {
     }
     return SetObjectParent(step, *oldParent);
 }
+
+// ---- "ADD" and "DEL"
+
+namespace {
+
+namespace fs = std::filesystem;
+
+bool HasValidAmounts(const TFolderContent&) {
+    return true;
+}
+bool HasValidAmounts(const TTableContent&) {
+    return true;
+}
+bool HasValidAmounts(const TImagesContent&) {
+    return true;
+}
+bool HasValidAmounts(const TFilesContent&) {
+    return true;
+}
+bool HasValidAmounts(const TNumberContent& content) {
+    return std::ranges::all_of(content.Items,
+                               [](const auto& item) { return ::HasValidAmounts(item); });
+}
+bool HasValidAmounts(const TPayContent& content) {
+    const auto valid = [](const auto& block) { return ::HasValidAmounts(block); };
+    return std::ranges::all_of(content.AutoCharges, valid) &&
+           std::ranges::all_of(content.History, valid);
+}
+
+// Reads the whole layout of the row's transaction; nothing when a part is missing or an amount
+// is malformed. Reported as fatal -1.
+template <class Content>
+std::optional<TObjectParts<Content>> ReadObjectParts(const TStep& step) {
+    std::optional<TObjectParts<Content>> parts = ReadParts<TObjectParts<Content>>(step.Row.NTrans);
+    if (parts && !HasValidAmounts(parts->Snapshot)) parts.reset();
+    if (!parts) ReportFatalError(kFatalTransaction);
+    return parts;
+}
+
+bool ObjectExists(int id) {
+    return TBudgetTable(tbl::Objects).Locate(fld::ID, {id});
+}
+
+// Deletes the rows of the object from a table of the open budget.
+void DeleteRowsOf(const char* table, int id) {
+    TBudgetTable rows(table, true, Where(fld::ID) == id);
+    DeleteAllRows(rows);
+}
+
+// Makes a folder that must not exist yet and names it to the step's file effects; false when
+// it exists or cannot be made.
+bool MakeNewFolder(const TStep& step, const std::string& folder) {
+    std::error_code error;
+    if (!fs::create_directory(folder, error) || error) return false;
+    step.Files.CreatedFolder(folder);
+    return true;
+}
+
+// Copies a file unless the target exists; a failure is skipped.
+void CopyNew(const fs::path& from, const fs::path& to) {
+    std::error_code error;
+    fs::copy_file(from, to, fs::copy_options::skip_existing, error);
+}
+
+// Copies the folder's files and sub-folders into the target folder, which exists, never
+// replacing a file there. Gives the number of entries copied; where one cannot be copied (also
+// anything but a file or a folder, such as a pipe, whose reading could block for ever) it
+// gives nothing at once when failures stop it, else it skips that entry.
+enum class TCopyFailure { Stops, Skipped };
+std::optional<int> CopyTree(const fs::path& from, const fs::path& to, TCopyFailure failure) {
+    std::error_code walking;
+    int count = 0;
+    for (auto it = fs::recursive_directory_iterator(from, walking);
+         !walking && it != fs::recursive_directory_iterator(); it.increment(walking)) {
+        std::error_code error;
+        const fs::path target = to / it->path().lexically_relative(from);
+        if (it->is_directory(error)) {
+            fs::create_directory(target, error);
+        } else if (it->is_regular_file(error)) {
+            fs::copy_file(it->path(), target, fs::copy_options::skip_existing, error);
+        } else if (!error) {
+            error = std::make_error_code(std::errc::not_supported);
+        }
+        if (error && failure == TCopyFailure::Stops) return std::nullopt;
+        if (!error) ++count;
+    }
+    if (walking && failure == TCopyFailure::Stops) return std::nullopt;
+    return count;
+}
+
+// The content of a new or restored object, by type; 0, or the fatal code it has reported.
+int RestoreContent(const TStep&, int, const TFolderContent&) {
+    return 0;
+}
+
+int RestoreContent(const TStep&, int id, const TTableContent& content) {
+    if (content.Rows.empty()) return 0;
+    DeleteRowsOf(tbl::Tables, id);
+    TBudgetTable rows(tbl::Tables, true);
+    int nRow = 0;
+    for (const TTableRowBlock& row : content.Rows) {
+        rows.Append();
+        rows.FieldByName(fld::ID).SetAsInteger(id);
+        rows.FieldByName(fld::NRow).SetAsInteger(++nRow);
+        rows.FieldByName(fld::NameRow).SetAsString(row.NameRow);
+        rows.FieldByName(fld::ValueRow).SetAsString(row.ValueRow);
+        rows.Post();
+    }
+    return 0;
+}
+
+int RestoreContent(const TStep& step, int id, const TImagesContent& content) {
+    const fs::path album = AlbumFolder(id);
+    ForceFolderPath(album.parent_path().string());
+    for (const fs::path& folder :
+         {album, album / "tmpload", album / "mini", album / "mini/tmpload"}) {
+        if (!MakeNewFolder(step, folder.string())) {
+            ReportFatalError(kFatalFolder);
+            return kFatalFolder;
+        }
+    }
+    if (content.Pictures.empty()) return 0;
+    DeleteRowsOf(tbl::Images, id);
+    TBudgetTable rows(tbl::Images, true);
+    int number = 0;
+    for (const TImageBlock& picture : content.Pictures) {
+        rows.Append();
+        rows.FieldByName(fld::ID).SetAsInteger(id);
+        rows.FieldByName(fld::Number).SetAsInteger(++number);
+        rows.FieldByName(fld::FileName).SetAsString(picture.FileName);
+        rows.FieldByName(fld::Descript).SetAsString(picture.Descript);
+        rows.Post();
+    }
+    const fs::path saved = TransFolder(step.Row.NTrans);
+    std::error_code error;
+    for (const fs::directory_entry& entry : fs::directory_iterator(saved, error)) {
+        if (!entry.is_regular_file(error)) continue;
+        const std::string name = entry.path().filename().string();
+        CopyNew(entry.path(), album / name);
+        const std::string thumbnail = ThumbnailName(name);
+        CopyNew(saved / "mini" / thumbnail, album / "mini" / thumbnail);
+    }
+    return 0;
+}
+
+int RestoreContent(const TStep& step, int id, const TFilesContent& content) {
+    const fs::path collection = CollectionFolder(id);
+    ForceFolderPath(collection.parent_path().string());
+    if (!MakeNewFolder(step, collection.string())) {
+        ReportFatalError(kFatalFolder);
+        return kFatalFolder;
+    }
+    if (content.FileCount == 0) return 0;
+    CopyTree(TransFolder(step.Row.NTrans), collection, TCopyFailure::Skipped);
+    return 0;
+}
+
+int RestoreContent(const TStep&, int id, const TNumberContent& content) {
+    if (content.Items.empty()) return 0;
+    DM->DeleteNumberItems(id);
+    for (const TNumberItemBlock& item : content.Items) StoreNumberItem(id, item);
+    return 0;
+}
+
+int RestoreContent(const TStep&, int id, const TPayContent& content) {
+    DM->DeletePayData(id);
+    {
+        TBudgetTable pays(tbl::Pays, true);
+        pays.Append();
+        pays.FieldByName(fld::ID).SetAsInteger(id);
+        pays.FieldByName(fld::Direction).SetAsString(content.Direction);
+        pays.FieldByName(fld::FilterMode).SetAsString(content.FilterMode);
+        pays.FieldByName(fld::FilterDateFrom).SetAsDateTime(content.FilterDateFrom);
+        pays.FieldByName(fld::FilterDateTo).SetAsDateTime(content.FilterDateTo);
+        pays.Post();
+    }
+    for (const TAutoChargeBlock& charge : content.AutoCharges) StoreAutoCharge(id, charge);
+    for (const THistoryEventBlock& event : content.History) StoreHistoryEvent(id, event);
+    return 0;
+}
+
+// Removes the content of a deleted object, by type; its folders go with the commit.
+void RemoveContent(const TStep&, int, const TFolderContent&) {}
+
+void RemoveContent(const TStep&, int id, const TTableContent& content) {
+    if (!content.Rows.empty()) DeleteRowsOf(tbl::Tables, id);
+}
+
+void RemoveContent(const TStep& step, int id, const TImagesContent& content) {
+    if (!content.Pictures.empty()) DeleteRowsOf(tbl::Images, id);
+    step.Files.DeleteAfterCommit(AlbumFolder(id));
+}
+
+void RemoveContent(const TStep& step, int id, const TFilesContent&) {
+    step.Files.DeleteAfterCommit(CollectionFolder(id));
+}
+
+void RemoveContent(const TStep&, int id, const TNumberContent&) {
+    DM->DeleteNumberItems(id);
+}
+
+void RemoveContent(const TStep&, int id, const TPayContent&) {
+    DM->DeletePayData(id);
+}
+
+// Writes the object's ID into the IDObject of the step's journal row.
+void RecordObjectId(const TStep& step, int id) {
+    TBudgetTable trans(tbl::jTrans, true, Where(fld::NTrans) == step.Row.NTrans, "");
+    if (trans.IsEmpty()) return;
+    trans.Edit();
+    trans.FieldByName(fld::IDObject).SetAsInteger(id);
+    trans.Post();
+}
+
+// Makes the transaction's folder hold exactly what the collection's folder holds now, files and
+// sub-folders; gives the number of entries saved, or nothing when one could not be saved.
+std::optional<int> SaveCollection(const fs::path& collection, const fs::path& saved) {
+    std::error_code error;
+    if (!ForceFolderPath(saved.string(), &error)) return std::nullopt;
+    for (const fs::directory_entry& entry : fs::directory_iterator(saved, error)) {
+        fs::remove_all(entry.path(), error);
+        if (error) return std::nullopt;
+    }
+    if (error) return std::nullopt;
+    if (!fs::exists(collection, error)) return error ? std::nullopt : std::optional<int>(0);
+    return CopyTree(collection, saved, TCopyFailure::Stops);
+}
+
+// I3, the count part of a table's or collection's creation; missing: fatal -1.
+std::optional<int> CountPartOf(const TStep& step) {
+    const std::optional<int> count = TTransReader(step.Row.NTrans).Int(3);
+    if (!count) ReportFatalError(kFatalTransaction);
+    return count;
+}
+
+}  // namespace
+
+template <class Content>
+std::optional<int> TAddKind<Content>::Apply(TStep& step) const {
+    const std::optional<TParts> parts = ReadObjectParts<Content>(step);
+    if (!parts) return kFatalTransaction;
+    if (step.Row.IDObject != -1 && ObjectExists(step.Row.IDObject)) {
+        ReportFatalError(kFatalTransaction);
+        return kFatalTransaction;
+    }
+    const int id = step.Row.IDObject == -1 ? NextObjectId() : step.Row.IDObject;
+    {
+        TBudgetTable objects(tbl::Objects, true);
+        objects.Append();
+        objects.FieldByName(fld::ID).SetAsInteger(id);
+        objects.FieldByName(fld::IDParent).SetAsInteger(parts->IDParent);
+        objects.FieldByName(fld::Type).SetAsInteger(Content::kType);
+        objects.FieldByName(fld::Image).SetAsInteger(parts->Image);
+        objects.FieldByName(fld::Expanded).SetAsString("N");
+        objects.FieldByName(fld::Name).SetAsString(step.Row.NameObject);
+        objects.FieldByName(fld::Descript).SetAsString(parts->Descript);
+        objects.Post();
+    }
+    RecordObjectId(step, id);
+    if (const int failed = RestoreContent(step, id, parts->Snapshot); failed < 0) return failed;
+    return id;
+}
+
+template <class Content>
+std::optional<int> TAddKind<Content>::Undo(TStep& step) const {
+    const int id = step.Row.IDObject;
+    if (!ObjectExists(id)) return -1;
+    if constexpr (Content::kType == otTable) {
+        if (!CountPartOf(step)) return kFatalTransaction;
+    } else if constexpr (Content::kType == otImages) {
+        step.Files.DeleteAfterCommit(AlbumFolder(id));
+    } else if constexpr (Content::kType == otFiles) {
+        if (!CountPartOf(step)) return kFatalTransaction;
+        const std::optional<int> saved =
+            SaveCollection(CollectionFolder(id), TransFolder(step.Row.NTrans));
+        if (!saved) return -1;
+        TBudgetTable count(tbl::jTrInteger, true,
+                           Where(fld::NTrans) == step.Row.NTrans && Where(fld::NPart) == 3, "");
+        count.Edit();
+        count.FieldByName(fld::Value).SetAsInteger(*saved);
+        count.Post();
+        step.Files.DeleteAfterCommit(CollectionFolder(id));
+    } else if constexpr (Content::kType == otPay) {
+        DM->DeletePayData(id);  // the settings row the creation wrote: nothing else is left
+    }
+    TBudgetTable objects(tbl::Objects, true);
+    objects.Locate(fld::ID, {id});
+    objects.Delete();
+    return 0;
+}
+
+template <class Content>
+std::optional<int> TDeleteKind<Content>::Apply(TStep& step) const {
+    const std::optional<TParts> parts = ReadObjectParts<Content>(step);
+    if (!parts) return kFatalTransaction;
+    const int id = step.Row.IDObject;
+    if (!ObjectExists(id)) {
+        ReportFatalError(kFatalObject);
+        return kFatalObject;
+    }
+    RemoveContent(step, id, parts->Snapshot);
+    TBudgetTable objects(tbl::Objects, true);
+    objects.Locate(fld::ID, {id});
+    objects.Delete();
+    return 1;
+}
+
+template class TAddKind<TFolderContent>;
+template class TAddKind<TTableContent>;
+template class TAddKind<TImagesContent>;
+template class TAddKind<TFilesContent>;
+template class TAddKind<TNumberContent>;
+template class TAddKind<TPayContent>;
+template class TDeleteKind<TFolderContent>;
+template class TDeleteKind<TTableContent>;
+template class TDeleteKind<TImagesContent>;
+template class TDeleteKind<TFilesContent>;
+template class TDeleteKind<TNumberContent>;
+template class TDeleteKind<TPayContent>;

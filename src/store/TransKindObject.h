@@ -186,6 +186,35 @@ public:
     TAddKind()
         : TTransKind({std::string(kActAdd), Content::kType},
                      {.UndoBy = TUndoBy::OwnUndo, .UndoResult = TUndoResult::Zero}) {}
+
+    // ApplyAdd, also the redo of an "ADD" and the undo of a "DEL". Reads and checks every part
+    // first (one missing, or an amount that is not a decimal text: fatal -1, nothing written),
+    // and refuses an ID that an object has already (fatal -1). Then appends the Objects.db row
+    // (the row's IDObject, or NextObjectId for -1, which is written into the journal row so that
+    // a redo makes the same ID) with Expanded "N", and rebuilds the content:
+    //   - a table's rows, NRow from 1 (a count of 0 leaves Tables.db alone);
+    //   - an album's folder with "tmpload", "mini" and "mini/tmpload" (one that exists or
+    //     cannot be made: fatal -4); with pictures, their Images.db rows from Number 1 and the
+    //     files lying in the transaction's folder with their thumbnails from its "mini/";
+    //   - a collection's folder (fatal -4 as above); with a count above 0, everything the
+    //     transaction's folder holds, sub-folders too;
+    //   - a number's items with their algorithms (new algorithm IDs), after deleting whatever
+    //     items the ID still has (a count of 0 leaves Numbers.db alone);
+    //   - a pay's Pays.db row, its auto charges with algorithms and schedules (a schedule keeps
+    //     its ID where it is free) and its history, after deleting whatever data a pay of the ID
+    //     still has.
+    // A copy never replaces a file and one that fails is skipped. The folders it made go again
+    // when the store transaction rolls back. Gives the object's ID.
+    std::optional<int> Apply(TStep& step) const override;
+    // UndoAdd: the object's row gone: -1, unreported, nothing changed. A table's or collection's
+    // I3 missing: fatal -1. An album's folder is deleted with the commit. A collection's folder
+    // is first saved into the transaction's folder as it is now (files and sub-folders; saved
+    // copies it no longer has are removed) and I3 set to the number of entries saved, so that a
+    // redo brings back exactly what it held; a copy that fails gives -1 and keeps the folder.
+    // The folder goes with the commit. A pay's Pays.db row goes too (every later change of the
+    // pay has been undone before, so that row is all it has). Then the object's row is
+    // deleted. Gives 0.
+    std::optional<int> Undo(TStep& step) const override;
 };
 
 // "DEL" of an object of the content's type. Undone by the Apply of "ADD" on its snapshot. A pay's
@@ -195,6 +224,14 @@ class TDeleteKind : public TTransKind {
 public:
     using TParts = TObjectParts<Content>;
     TDeleteKind() : TTransKind({std::string(kActDelete), Content::kType}, Steps()) {}
+
+    // ApplyDelete: reads and checks every part and finds the object's row first (a part
+    // missing: fatal -1; no row: fatal -3; nothing deleted), then removes the content (a
+    // table's rows, an album's rows and folder, a collection's folder, a number's items with
+    // their algorithms, a pay's data) and the object's row. Folders go with the commit; one
+    // that cannot be deleted is the main window's fatal error, after the deletion has gone to
+    // its end. Gives 1.
+    std::optional<int> Apply(TStep& step) const override;
 
 private:
     static TStepData Steps() {

@@ -168,11 +168,19 @@ TFilter RowsOf(int id) {
     return Where(fld::ID) == id;
 }
 
-std::string ObjectFolder(const char* kind, int id) {
-    return ShellServices().BudgetPath() + "/" + kind + IntToText(id);
+}  // namespace
+
+std::string AlbumFolder(int id) {
+    return ShellServices().BudgetPath() + "/Images/IMG" + IntToText(id);
 }
 
-}  // namespace
+std::string CollectionFolder(int id) {
+    return ShellServices().BudgetPath() + "/Files/DIR" + IntToText(id);
+}
+
+std::string ThumbnailName(std::string_view picture) {
+    return std::filesystem::path(picture).replace_extension(".bmp").string();
+}
 
 // ---- Deletions
 
@@ -198,12 +206,12 @@ void TDM::DeleteTableObject(int id) {
 void TDM::DeleteImagesObject(int id) {
     LetMessagesRun();
     ClearRows(TableImages, RowsOf(id));
-    DeleteBudgetFolder(ObjectFolder("Images/IMG", id));
+    DeleteBudgetFolder(AlbumFolder(id));
     DeleteObjectRecord(id);
 }
 
 void TDM::DeleteFilesObject(int id) {
-    DeleteBudgetFolder(ObjectFolder("Files/DIR", id));
+    DeleteBudgetFolder(CollectionFolder(id));
     DeleteObjectRecord(id);
 }
 

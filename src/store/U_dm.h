@@ -37,6 +37,15 @@ void ClearRows(TTable& table, TFilter rows, const std::function<void(TTable& row
 // goes on to its end.
 void DeleteBudgetFolder(const std::string& folder);
 
+// The folder of an image album of the open budget (Images/IMG<id>: the pictures, "mini/" their
+// thumbnails, "tmpload/" and "mini/tmpload/" for pictures not yet applied) and of a file
+// collection (Files/DIR<id>).
+std::string AlbumFolder(int id);
+std::string CollectionFolder(int id);
+// The name of a picture's thumbnail in "mini/": the picture's name with its extension replaced
+// by ".bmp" (appended to a name without one).
+std::string ThumbnailName(std::string_view picture);
+
 // An algorithm's text as stored and journaled: pieces of 100 characters (the last one holds the
 // rest; an empty text has none). A piece may end between the two characters of a line break.
 std::vector<std::string> AlgorithmTextPieces(std::string_view text);

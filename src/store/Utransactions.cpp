@@ -209,10 +209,17 @@ void TTransWriter::AddDate(TDateTime value) {
 
 std::string TTransWriter::MakeFolder() {
     const std::string folder = TransFolder(nTrans_);
+    // The number is new, so a folder of that number is left over from a transaction that no
+    // longer exists (one whose rows rolled back, a purge that could not delete it): its files
+    // must not become this transaction's.
     std::error_code error;
-    const bool existed = std::filesystem::exists(folder, error);
-    if (ForceFolderPath(folder, &error)) {
-        if (!existed) transaction_->Files().CreatedFolder(folder);
+    if (std::filesystem::symlink_status(folder, error).type() ==
+        std::filesystem::file_type::directory)
+        std::filesystem::remove_all(folder, error);
+    else
+        error.clear();  // nothing there, or something ForceFolderPath reports
+    if (!error && ForceFolderPath(folder, &error)) {
+        transaction_->Files().CreatedFolder(folder);
         return folder;
     }
     ShellServices().FatalError(kFolderNotCreated, error);

@@ -149,9 +149,10 @@ public:
     int TextCount() const { return textCount_; }
     int DateCount() const { return dateCount_; }
 
-    // Creates the transaction's folder (TransFolder) for the files the change carries and
-    // returns it; a folder that it made goes again when the preparation is dropped. When it
-    // cannot be created: TfMain::FatalError -2 and "" (give up the preparation).
+    // Creates the transaction's folder (TransFolder) for the files the change carries, empty
+    // (whatever an older folder of the number held goes), and returns it; the folder goes again
+    // when the preparation is dropped. When it cannot be created (or the old one cleared):
+    // TfMain::FatalError -2 and "" (give up the preparation).
     std::string MakeFolder();
 
     // Finds the row again, sets "READY", commits the preparation and returns NTrans. Returns 0,

@@ -111,6 +111,8 @@ void ListFiles(const std::string& folder, TDumpScope scope, std::string& out) {
         }
         if (it->is_directory())
             lines.push_back(path + "/");
+        else if (!it->is_regular_file())  // a pipe, a socket: reading it could block
+            lines.push_back(path + " special");
         else
             lines.push_back(path + " " + std::to_string(it->file_size()) + " " +
                             Sha256(it->path()));

@@ -1,30 +1,32 @@
-// A budget open with one real journal kind registered in place of whatever was registered, and
-// the undo and redo steps run as the undo and redo runs run them.
+// A budget open with real journal kinds registered in place of whatever was registered under
+// their keys, and the undo and redo steps run as the undo and redo runs run them.
 #pragma once
 
 #include <memory>
 #include <optional>
+#include <vector>
 
 #include "common/OpenBudget.h"
 #include "store/TransKind.h"
 
-template <class Kind>
+template <class... Kinds>
 class KindFixture : public OpenBudget {
 protected:
-    KindFixture() { previous_ = TransKinds().Add(std::make_unique<Kind>()); }
+    KindFixture() { (Register(std::make_unique<Kinds>()), ...); }
     ~KindFixture() override {
-        TransKinds().Remove(Kind().Key());
-        if (previous_) TransKinds().Add(std::move(previous_));
+        for (const TKindKey& key : keys_) TransKinds().Remove(key);
+        for (auto& kind : previous_) TransKinds().Add(std::move(kind));
     }
 
     // The undo step of the row, or its redo (the kind's Apply again), in a store transaction of
-    // its own.
+    // its own, which commits when the step succeeded (an undo gives 0 or more, a redo more than
+    // 0) and rolls back otherwise.
     static std::optional<int> RunStep(const TTransRow& row, bool undo) {
         TBudgetTransaction transaction(ShellServices().BudgetPath());
         TStep step{row, transaction.Files()};
         const std::optional<int> result =
             undo ? TransKinds().Undo(step) : TransKinds().KindOf(row)->Apply(step);
-        transaction.Commit();
+        if (result && (undo ? *result >= 0 : *result > 0)) transaction.Commit();
         return result;
     }
     // Deletes part k of the transaction from a part table.
@@ -34,5 +36,12 @@ protected:
     }
 
 private:
-    std::unique_ptr<TTransKind> previous_;
+    void Register(std::unique_ptr<TTransKind> kind) {
+        keys_.push_back(kind->Key());
+        if (auto replaced = TransKinds().Add(std::move(kind)))
+            previous_.push_back(std::move(replaced));
+    }
+
+    std::vector<TKindKey> keys_;
+    std::vector<std::unique_ptr<TTransKind>> previous_;
 };

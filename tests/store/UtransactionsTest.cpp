@@ -264,6 +264,20 @@ TEST_F(Journal, ATransactionFolderIsMadeForTheFilesOrItsFailureIsFatal) {
               std::vector<std::error_code>{std::make_error_code(std::errc::not_a_directory)});
 }
 
+// Mend: a number handed out again (its first preparation rolled back, or the purge could not
+// delete its folder) found the old folder's files and took them as its own.
+TEST_F(Journal, AFreshTransactionsFolderIsEmptyWhateverAnOlderOneOfItsNumberHeld) {
+    fs::create_directories(budget + "/jTrFiles/1/mini");
+    std::ofstream(budget + "/jTrFiles/1/old.jpg") << "old";
+    std::ofstream(budget + "/jTrFiles/1/mini/old.bmp") << "old";
+    TTransWriter writer("TEST", 5, 30, "Album");
+    const std::string folder = writer.MakeFolder();
+    EXPECT_EQ(folder, budget + "/jTrFiles/1");
+    EXPECT_TRUE(fs::is_directory(folder));
+    EXPECT_TRUE(fs::is_empty(folder));
+    EXPECT_TRUE(shell.fatalErrors.empty());
+}
+
 // Mend: the preparer protocol went on to apply a transaction whose row was gone or whose
 // preparation had reported a fatal error; Ready now gives no number and drops the preparation.
 TEST_F(Journal, APreparationWhoseRowIsGoneOrThatReportedAFatalErrorIsNotMadeReady) {
