@@ -44,13 +44,13 @@ protected:
         choice = window->fChoice;
     }
 
-    // Selects the object in the main tree and shows the chooser on it, not modally, until its
-    // preparation is done.
-    TfChoice& Open(int id) {
+    // Selects the object in the main tree and shows the chooser on it, not modally; with
+    // `prepared` until its preparation after the show is done.
+    TfChoice& Open(int id, bool prepared = true) {
         window->SelectObject(id, home);
         choice->Mode = TfChoice::kModeMove;
         choice->show();
-        QCoreApplication::processEvents();
+        if (prepared) QCoreApplication::processEvents();
         return *choice;
     }
     TfrChoiceFolder& Frame() const { return *choice->FrameFolder; }
@@ -126,7 +126,14 @@ TEST_F(ChoiceTest, OpensOnTheObjectWithItsParentAndNoTarget) {
     };
     for (const auto& c : cases) {
         SCOPED_TRACE(c.object);
-        TfChoice& open = Open(c.id);
+        TfChoice& open = Open(c.id, false);
+        // Until the tree is ready: the wait text, no tree and no way out.
+        EXPECT_TRUE(open.LabelPrepare->isVisible());
+        EXPECT_FALSE(open.TreeViewChoice->isVisible());
+        EXPECT_FALSE(open.BtnExit->isEnabled());
+        EXPECT_FALSE(open.BitBtnOK->isEnabled());
+        QCoreApplication::processEvents();
+
         EXPECT_EQ(open.windowTitle(), QStringLiteral("Move object"));
         EXPECT_EQ(Frame().LabelHeader->text(), QStringLiteral("Move object"));
         EXPECT_EQ(Frame().LabelObject->text(), QStringLiteral("Object"));
@@ -266,6 +273,23 @@ TEST_F(ChoiceTest, OKWritesTheMoveAndTheMainTreeShowsTheObjectSelectedAtItsNewPl
     window->SelectObject(12, home);
     EXPECT_EQ(SelectedPath(), "Home/Car/Flat/Rent");
     EXPECT_TRUE(messages.Calls().empty());
+}
+
+// As after a fatal report: the preparation is not made ready, and nothing is applied.
+TEST_F(ChoiceTest, AMoveAfterAFatalReportIsNeitherMadeReadyNorApplied) {
+    Open(11);
+    window->SaveTreeState();  // as OK does first
+    const std::string before = DumpBudget(home);
+    Click(13);
+    window->State().FatalClose = true;
+    choice->BitBtnOK->click();
+    QCoreApplication::processEvents();
+    window->State().FatalClose = false;
+
+    EXPECT_EQ(DumpBudget(home), before);
+    EXPECT_TRUE(messages.Calls().empty());
+    EXPECT_FALSE(choice->isVisible());
+    EXPECT_TRUE(choice->FrameFolder.isNull());
 }
 
 TEST_F(ChoiceTest, ExitAndEscWriteNothing) {
