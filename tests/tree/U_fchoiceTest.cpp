@@ -148,7 +148,7 @@ TEST_F(ChoiceTest, OpensOnTheObjectWithItsParentAndNoTarget) {
                   c.from);
         EXPECT_FALSE(Frame().ImageObject->pixmap().isNull());
         EXPECT_FALSE(Frame().ImageFrom->pixmap().isNull());
-        EXPECT_EQ(static_cast<const TChoiceNode*>(open.SelectedNode())->Info.ID, c.id);
+        EXPECT_EQ(open.SelectedNode()->Info.ID, c.id);
         EXPECT_EQ(Target(), "|");
         EXPECT_TRUE(Frame().ImageTo->pixmap().isNull());
         EXPECT_FALSE(open.BitBtnOK->isEnabled());
