@@ -49,6 +49,7 @@
 #include "store/U_dm.h"
 #include "store/U_fileoperation.h"
 #include "store/Usettings.h"
+#include "tree/U_fchoice.h"
 #include "tree/U_fcreatebudget.h"
 #include "tree/U_frename.h"
 
@@ -209,6 +210,7 @@ TfMain::TfMain() : previousServices_(shell_services_detail::installed) {
     SetShellServices(this);
     BuildWindow();
     fInProcess1 = new TfInProcess1(this);
+    fChoice = new TfChoice(*this);
     FormCreate();
 }
 
@@ -328,6 +330,11 @@ void TfMain::BuildMenus() {
     // The popup's commands with their dialogs; PMenuTreePopup enables them by the selection.
     const std::map<std::string, std::function<void()>> popupRuns = {
         {"Rename", [this] { (new TfRename(*this))->exec(); }},
+        {"Move",
+         [this] {
+             fChoice->Mode = TfChoice::kModeMove;
+             fChoice->exec();
+         }},
     };
     const auto addPopupCommand = [&](const char* name) {
         const auto run = popupRuns.find(name);
@@ -665,6 +672,7 @@ void TfMain::RebuildTree() {
             TreeViewMain, [](QTreeWidget* tree) { tree->setUpdatesEnabled(true); });
         TreeViewMain->clear();
         nodes_.clear();
+        fChoice->Rebuild = true;
 
         firstError = index_.Build(DM->TableBudgets, state_);
         nodes_.reserve(index_.Nodes().size());
@@ -767,6 +775,7 @@ void TfMain::ChangeSelection(const ObjectInfo& node) {
 void TfMain::SwitchBudget(const ObjectInfo& node) {
     state_.IDBudget = node.IDBudget;
     state_.BudgetPath = node.Path;
+    fChoice->Rebuild = true;
     TTable& budgets = DM->TableBudgets;
     if (budgets.Locate(fld::ID, {node.IDBudget})) {
         state_.BudgetState = budgets.FieldByName(fld::State).AsInteger();

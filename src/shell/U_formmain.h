@@ -29,6 +29,7 @@ class QMenuBar;
 class QSplitter;
 class QStatusBar;
 class QTreeWidget;
+class TfChoice;
 class TfInProcess1;
 class TfMain;
 
@@ -160,6 +161,9 @@ public:
     QMenu* PMenuTree;
     TImageListTree ImageListTree;
     TfInProcess1* fInProcess1;  // the busy window, made with the main window
+    // The tree chooser, made with the main window and reused; its tree is marked stale
+    // whenever the main tree is rebuilt or another budget gets selected.
+    TfChoice* fChoice;
 
     // The popup menu's items allowed now: by the selection's type, and only where the command
     // exists.
