@@ -12,6 +12,7 @@
 #include <memory>
 #include <string>
 
+#include "BenchBudget.h"
 #include "common/FakeShellServices.h"
 #include "schema/SchemaNames.h"
 #include "store/TransKindObject.h"
@@ -24,37 +25,6 @@ namespace {
 
 constexpr int kTransactions = 10000;
 constexpr int kObjects = 100;
-
-// A budget folder copied from the generated EmptyBases with kObjects objects, removed at the
-// end.
-class Budget {
-public:
-    Budget() {
-        std::string pattern = (fs::temp_directory_path() / "vemly-journal-bench-XXXXXX").string();
-        if (mkdtemp(pattern.data()) == nullptr) throw std::runtime_error("no temp folder");
-        folder_ = pattern;
-        fs::copy(VEMLY_GENERATED_DIR "/EmptyBases", folder_, fs::copy_options::recursive);
-        TTransactionScope scope(folder_);
-        TTable objects;
-        objects.SetDatabaseName(folder_);
-        objects.SetTableName(tbl::Objects);
-        objects.Open();
-        for (int id = 11; id < 11 + kObjects; ++id) {
-            objects.Append();
-            objects.FieldByName(fld::ID).SetAsInteger(id);
-            objects.FieldByName(fld::Type).SetAsInteger(20);
-            objects.FieldByName(fld::Name).SetAsString("Table " + std::to_string(id));
-            objects.Post();
-        }
-        objects.Close();
-        scope.Commit();
-    }
-    ~Budget() { fs::remove_all(folder_); }
-    const std::string& Folder() const { return folder_; }
-
-private:
-    std::string folder_;
-};
 
 int ObjectOf(int transaction) {
     return 11 + transaction % kObjects;
@@ -87,36 +57,11 @@ public:
     }
 
 private:
-    Budget budget_;
+    Budget budget_{kObjects};
     FakeShellServices shell_;
     TDM dm_;
     std::unique_ptr<TTransKind> previous_;
 };
-
-struct Statement {
-    Statement(sqlite3* db, const char* sql) { sqlite3_prepare_v2(db, sql, -1, &stmt, nullptr); }
-    ~Statement() { sqlite3_finalize(stmt); }
-    Statement(const Statement&) = delete;
-    Statement& operator=(const Statement&) = delete;
-    void Run() {
-        if (sqlite3_step(stmt) != SQLITE_DONE) throw std::runtime_error("step failed");
-        sqlite3_reset(stmt);
-    }
-    sqlite3_stmt* stmt = nullptr;
-};
-
-void Text(sqlite3_stmt* stmt, int position, const std::string& text) {
-    sqlite3_bind_text(stmt, position, text.c_str(), static_cast<int>(text.size()),
-                      SQLITE_TRANSIENT);
-}
-
-sqlite3* OpenDirect(const std::string& folder) {
-    sqlite3* db = nullptr;
-    sqlite3_open_v2((folder + "/tables.sqlite").c_str(), &db, SQLITE_OPEN_READWRITE, nullptr);
-    sqlite3_exec(db, "PRAGMA journal_mode=WAL;PRAGMA synchronous=NORMAL", nullptr, nullptr,
-                 nullptr);
-    return db;
-}
 
 // The direct side: the same rows written into a budget of its own as one SQLite transaction
 // of prepared statements per step, with the same durability settings.
@@ -174,7 +119,7 @@ private:
         Statement begin, commit, trans, integer, text, rename;
     };
 
-    Budget budget_;
+    Budget budget_{kObjects};
     sqlite3* db_;
     std::unique_ptr<TStatements> statements_ = std::make_unique<TStatements>(db_);
 };
