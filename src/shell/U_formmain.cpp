@@ -51,6 +51,7 @@
 #include "store/Usettings.h"
 #include "tree/U_fchoice.h"
 #include "tree/U_fcreatebudget.h"
+#include "tree/U_fcreateobject.h"
 #include "tree/U_frename.h"
 
 TfMain* fMain = nullptr;
@@ -329,6 +330,7 @@ void TfMain::BuildMenus() {
     PMenuTree->setObjectName(QStringLiteral("PMenuTree"));
     // The popup's commands with their dialogs; PMenuTreePopup enables them by the selection.
     const std::map<std::string, std::function<void()>> popupRuns = {
+        {"CreateObject", [this] { (new TfCreateObject(*this))->exec(); }},
         {"Rename", [this] { (new TfRename(*this))->exec(); }},
         {"Move",
          [this] {
