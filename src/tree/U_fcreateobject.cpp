@@ -133,9 +133,9 @@ TfCreateObject::TfCreateObject(TfMain& main)
     kindGrid->addWidget(LabeMainObj, 0, 2);
     const std::array<QRadioButton*, 8> buttons = KindButtons();
     for (int kind = 0; kind < static_cast<int>(buttons.size()); ++kind) {
-        const bool main = kind >= kFirstMainKind;
-        const int row = 1 + (main ? kind - kFirstMainKind : kind);
-        kindGrid->addWidget(buttons[kind], row, main ? 2 : 0, Qt::AlignLeft);
+        const bool mainKind = kind >= kFirstMainKind;
+        const int row = 1 + (mainKind ? kind - kFirstMainKind : kind);
+        kindGrid->addWidget(buttons[kind], row, mainKind ? 2 : 0, Qt::AlignLeft);
     }
     kindGrid->addWidget(ComboBoxExFImage, 1, 1, Qt::AlignLeft);
     kindGrid->setColumnStretch(1, 1);

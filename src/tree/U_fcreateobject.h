@@ -37,9 +37,9 @@ public:
     bool CheckNameTaken();
     // True when one of the eight kinds is checked.
     bool IsKindChosen() const;
-    // Writes the "ADD" transaction of the new object and returns its number; 0 when the
-    // preparation could not be made ready (a fatal error was reported, the program is ending),
-    // and nothing is to be applied.
+    // Writes the "ADD" transaction of the new object of the chosen kind (OK is enabled only
+    // once one is chosen) and returns its number; 0 when the preparation could not be made
+    // ready (a fatal error was reported, the program is ending), and nothing is to be applied.
     int WriteAddTransaction();
 
     QLabel* LabelHeader;
