@@ -28,6 +28,7 @@
 #include "shell/ShellOpen.h"
 #include "store/TransKindObject.h"
 #include "store/Utransactions.h"
+#include "tree/U_fchoice.h"
 #include "tree/U_fcreateobject.h"
 
 namespace fs = std::filesystem;
@@ -457,8 +458,6 @@ TEST_F(CreateObjectTest, ThePopupOffersCreatingUnderARootOrAFolderAndOpensTheDia
     EXPECT_EQ(JournalRow(1), "<no row>");
 }
 
-// The tests below may end in the main window's fatal report, which ends every message loop of
-// the process (a modal dialog opened later would close at once): they come last.
 TEST_F(CreateObjectTest, OKCreatesTheObjectThroughTheJournalAndSelectsIt) {
     const struct {
         const char* what;
@@ -481,6 +480,13 @@ TEST_F(CreateObjectTest, OKCreatesTheObjectThroughTheJournalAndSelectsIt) {
          otPay,
          26,
          11},
+        {"a file collection in a folder two levels down",
+         20,
+         {Kind(&TfCreateObject::RadioButtonFiles)},
+         "Receipts",
+         otFiles,
+         20,
+         20},
     };
     int id = 21;
     int nTrans = 0;
@@ -491,10 +497,11 @@ TEST_F(CreateObjectTest, OKCreatesTheObjectThroughTheJournalAndSelectsIt) {
         Type(create.EditName, ToQString(c.name));
         Type(create.EditDescript, QStringLiteral("new one"));
         ASSERT_TRUE(create.BitBtnOK->isEnabled());
+        window->fChoice->Rebuild = false;
         create.BitBtnOK->click();
         QCoreApplication::processEvents();
         EXPECT_TRUE(dialog.isNull());
-        if (window->State().FatalClose) GTEST_SKIP() << "needs the ADD applier";
+        EXPECT_TRUE(window->fChoice->Rebuild);  // the tree chooser shows the new object too
 
         ++id;
         ++nTrans;
@@ -514,7 +521,8 @@ TEST_F(CreateObjectTest, OKCreatesTheObjectThroughTheJournalAndSelectsIt) {
 }
 
 // The transaction folder of a file collection cannot be made: the main window's fatal report,
-// and nothing of the preparation stays or is applied.
+// and nothing of the preparation stays or is applied. The report ends every message loop of the
+// process (a modal dialog opened later would close at once): this test comes last.
 TEST_F(CreateObjectTest, AFileCollectionWhoseFolderCannotBeMadeIsReportedAndNotWritten) {
     fs::remove_all(fs::path(home) / "jTrFiles");
     std::ofstream(fs::path(home) / "jTrFiles") << "in the way";
