@@ -59,7 +59,7 @@ struct Statement {
     sqlite3_stmt* stmt = nullptr;
 };
 
-inline void Text(sqlite3_stmt* stmt, int position, const std::string& text) {
+inline void BindText(sqlite3_stmt* stmt, int position, const std::string& text) {
     sqlite3_bind_text(stmt, position, text.c_str(), static_cast<int>(text.size()),
                       SQLITE_TRANSIENT);
 }
@@ -72,3 +72,43 @@ inline sqlite3* OpenDirect(const std::string& folder) {
                  nullptr);
     return db;
 }
+
+// A direct side's store transaction and the journal rows it writes, as prepared statements.
+class TDirectJournal {
+public:
+    explicit TDirectJournal(sqlite3* db)
+        : begin_(db, "BEGIN IMMEDIATE"),
+          commit_(db, "COMMIT"),
+          row_(db,
+               "INSERT INTO jTrans(NTrans,Act,Status,Date,Time,IDObject,Type,NameObject)"
+               " VALUES(?,?,'APPLY',45000,0.5,?,?,?)"),
+          integer_(db, "INSERT INTO jTrInteger(NTrans,NPart,Value) VALUES(?,?,?)"),
+          text_(db, "INSERT INTO jTrText(NTrans,NPart,Value) VALUES(?,?,?)") {}
+
+    void Begin() { begin_.Run(); }
+    void Commit() { commit_.Run(); }
+    // The transaction's jTrans row, applied.
+    void Row(int nTrans, const std::string& act, int id, int type, const std::string& name) {
+        sqlite3_bind_int(row_.stmt, 1, nTrans);
+        BindText(row_.stmt, 2, act);
+        sqlite3_bind_int(row_.stmt, 3, id);
+        sqlite3_bind_int(row_.stmt, 4, type);
+        BindText(row_.stmt, 5, name);
+        row_.Run();
+    }
+    void Int(int nTrans, int part, int value) {
+        sqlite3_bind_int(integer_.stmt, 1, nTrans);
+        sqlite3_bind_int(integer_.stmt, 2, part);
+        sqlite3_bind_int(integer_.stmt, 3, value);
+        integer_.Run();
+    }
+    void Text(int nTrans, int part, const std::string& value) {
+        sqlite3_bind_int(text_.stmt, 1, nTrans);
+        sqlite3_bind_int(text_.stmt, 2, part);
+        BindText(text_.stmt, 3, value);
+        text_.Run();
+    }
+
+private:
+    Statement begin_, commit_, row_, integer_, text_;
+};

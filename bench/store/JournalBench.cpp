@@ -77,46 +77,27 @@ public:
         TStatements& s = *statements_;
         const int id = ObjectOf(transaction);
         const std::string name = "Renamed " + std::to_string(transaction);
-        s.begin.Run();
-        sqlite3_bind_int(s.trans.stmt, 1, transaction);
-        sqlite3_bind_int(s.trans.stmt, 2, id);
-        Text(s.trans.stmt, 3, name);
-        s.trans.Run();
-        for (const auto& [part, value] : {std::pair(1, 22), std::pair(2, 20)}) {
-            sqlite3_bind_int(s.integer.stmt, 1, transaction);
-            sqlite3_bind_int(s.integer.stmt, 2, part);
-            sqlite3_bind_int(s.integer.stmt, 3, value);
-            s.integer.Run();
-        }
-        int part = 0;
-        for (const std::string& value :
-             {std::string("new description"), "Table " + std::to_string(id),
-              std::string("old description")}) {
-            sqlite3_bind_int(s.text.stmt, 1, transaction);
-            sqlite3_bind_int(s.text.stmt, 2, ++part);
-            Text(s.text.stmt, 3, value);
-            s.text.Run();
-        }
+        s.journal.Begin();
+        s.journal.Row(transaction, "REN", id, 20, name);
+        s.journal.Int(transaction, 1, 22);
+        s.journal.Int(transaction, 2, 20);
+        s.journal.Text(transaction, 1, "new description");
+        s.journal.Text(transaction, 2, "Table " + std::to_string(id));
+        s.journal.Text(transaction, 3, "old description");
         sqlite3_bind_int(s.rename.stmt, 1, 22);
-        Text(s.rename.stmt, 2, name);
-        Text(s.rename.stmt, 3, "new description");
+        BindText(s.rename.stmt, 2, name);
+        BindText(s.rename.stmt, 3, "new description");
         sqlite3_bind_int(s.rename.stmt, 4, id);
         s.rename.Run();
-        s.commit.Run();
+        s.journal.Commit();
     }
 
 private:
     struct TStatements {
         explicit TStatements(sqlite3* db)
-            : begin(db, "BEGIN IMMEDIATE"),
-              commit(db, "COMMIT"),
-              trans(db,
-                    "INSERT INTO jTrans(NTrans,Act,Status,Date,Time,IDObject,Type,NameObject)"
-                    " VALUES(?,'REN','APPLY',45000,0.5,?,20,?)"),
-              integer(db, "INSERT INTO jTrInteger(NTrans,NPart,Value) VALUES(?,?,?)"),
-              text(db, "INSERT INTO jTrText(NTrans,NPart,Value) VALUES(?,?,?)"),
-              rename(db, "UPDATE Objects SET Image=?,Name=?,Descript=? WHERE ID=?") {}
-        Statement begin, commit, trans, integer, text, rename;
+            : journal(db), rename(db, "UPDATE Objects SET Image=?,Name=?,Descript=? WHERE ID=?") {}
+        TDirectJournal journal;
+        Statement rename;
     };
 
     Budget budget_{kObjects};

@@ -102,50 +102,36 @@ public:
     }
 
     void Create(int nTrans, int id, const std::string& name) {
-        s_->begin.Run();
-        sqlite3_bind_int(s_->trans.stmt, 1, nTrans);
-        sqlite3_bind_int(s_->trans.stmt, 2, id);
-        Text(s_->trans.stmt, 3, name);
-        s_->trans.Run();
-        for (const auto& [part, value] : {std::pair(1, kRoot), std::pair(2, 10)}) {
-            sqlite3_bind_int(s_->integer.stmt, 1, nTrans);
-            sqlite3_bind_int(s_->integer.stmt, 2, part);
-            sqlite3_bind_int(s_->integer.stmt, 3, value);
-            s_->integer.Run();
-        }
-        sqlite3_bind_int(s_->text.stmt, 1, nTrans);
-        Text(s_->text.stmt, 2, "");
-        s_->text.Run();
+        s_->journal.Begin();
+        s_->journal.Row(nTrans, "ADD", id, 10, name);
+        s_->journal.Int(nTrans, 1, kRoot);
+        s_->journal.Int(nTrans, 2, 10);
+        s_->journal.Text(nTrans, 1, "");
         sqlite3_bind_int(s_->object.stmt, 1, id);
-        Text(s_->object.stmt, 2, name);
+        BindText(s_->object.stmt, 2, name);
         s_->object.Run();
-        s_->commit.Run();
+        s_->journal.Commit();
     }
     void Undo(int nTrans, int id) {
-        s_->begin.Run();
+        s_->journal.Begin();
         sqlite3_bind_int(s_->remove.stmt, 1, id);
         s_->remove.Run();
         sqlite3_bind_int(s_->back.stmt, 1, nTrans);
         s_->back.Run();
-        s_->commit.Run();
+        s_->journal.Commit();
     }
 
 private:
     struct TStatements {
         explicit TStatements(sqlite3* db)
-            : begin(db, "BEGIN IMMEDIATE"),
-              commit(db, "COMMIT"),
-              trans(db,
-                    "INSERT INTO jTrans(NTrans,Act,Status,Date,Time,IDObject,Type,NameObject)"
-                    " VALUES(?,'ADD','APPLY',45000,0.5,?,10,?)"),
-              integer(db, "INSERT INTO jTrInteger(NTrans,NPart,Value) VALUES(?,?,?)"),
-              text(db, "INSERT INTO jTrText(NTrans,NPart,Value) VALUES(?,1,?)"),
+            : journal(db),
               object(db,
                      "INSERT INTO Objects(ID,IDParent,Type,Image,Expanded,Name,Descript)"
                      " VALUES(?,0,10,10,'N',?,'')"),
               remove(db, "DELETE FROM Objects WHERE ID=?"),
               back(db, "UPDATE jTrans SET Status='BACK' WHERE NTrans=?") {}
-        Statement begin, commit, trans, integer, text, object, remove, back;
+        TDirectJournal journal;
+        Statement object, remove, back;
     };
 
     Budget budget_;
