@@ -37,6 +37,15 @@ std::optional<QString> NewText(const TLangFile& texts, std::string_view section,
 
 }  // namespace
 
+QLabel* NewHeaderLabel(QWidget* parent, const QString& text) {
+    auto* header = Named<QLabel>(parent, "LabelHeader", text);
+    QFont font = header->font();
+    font.setBold(true);
+    font.setPointSizeF(font.pointSizeF() * 1.2);
+    header->setFont(font);
+    return header;
+}
+
 void SetTextKey(QWidget& control, const char* key) {
     control.setProperty(kTextKey, QString::fromLatin1(key));
 }

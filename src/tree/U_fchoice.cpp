@@ -25,6 +25,7 @@
 #include "shell/Ulanguage_widgets.h"
 #include "store/TransKindObject.h"
 #include "store/Utransactions.h"
+#include "tree/TreeChange.h"
 #include "tree/U_frchoicefolder.h"
 
 namespace {
@@ -263,16 +264,8 @@ void TfChoice::accept() {
     BtnExit->setEnabled(false);
     LetMessagesRun();
 
-    TShellServices& shell = ShellServices();
-    const std::string folder = shell.BudgetPath();
-    shell.SaveTreeState();
-    const int nTrans = WriteMoveTransaction();
-    // A preparation that was not made ready is not applied: the program is ending.
-    if (nTrans <= 0) return TDialogBase::reject();
-    const int id = ApplyTransaction(nTrans);
     // Rebuilding the main tree marks this tree stale too.
-    shell.RebuildTree();
-    shell.SelectObject(id, folder);
+    if (!ApplyTreeChange([this] { return WriteMoveTransaction(); })) return TDialogBase::reject();
     main_.TreeViewMain->setFocus();
     TDialogBase::accept();
 }

@@ -24,6 +24,7 @@
 #include "shell/Ulanguage_widgets.h"
 #include "store/TransKindObject.h"
 #include "store/Utransactions.h"
+#include "tree/TreeChange.h"
 
 namespace {
 
@@ -77,11 +78,7 @@ TfCreateObject::TfCreateObject(TfMain& main)
     setAttribute(Qt::WA_DeleteOnClose);
     setModal(true);
 
-    LabelHeader = Named<QLabel>(this, "LabelHeader");
-    QFont headerFont = LabelHeader->font();
-    headerFont.setBold(true);
-    headerFont.setPointSizeF(headerFont.pointSizeF() * 1.2);
-    LabelHeader->setFont(headerFont);
+    LabelHeader = NewHeaderLabel(this);
     NewHelpButton(kHelpTopic);
     LabelPlace = Named<QLabel>(this, "LabelPlace");
     LabelType = Named<QLabel>(this, "LabelType");
@@ -279,15 +276,7 @@ void TfCreateObject::accept() {
         control->setEnabled(false);
     LetMessagesRun();
 
-    TShellServices& shell = ShellServices();
-    const std::string folder = shell.BudgetPath();
-    shell.SaveTreeState();
-    const int nTrans = WriteAddTransaction();
-    // A preparation that was not made ready is not applied: the program is ending.
-    if (nTrans <= 0) return TDialogBase::reject();
-    const int id = ApplyTransaction(nTrans);
-    shell.RebuildTree();
-    shell.SelectObject(id, folder);
+    if (!ApplyTreeChange([this] { return WriteAddTransaction(); })) return TDialogBase::reject();
     main_.TreeViewMain->setFocus();
     TDialogBase::accept();
 }

@@ -25,11 +25,7 @@ constexpr int kHelpTopic = 2030;
 TfrChoiceFolder::TfrChoiceFolder(QWidget* parent, const QColor& memoColor) : QFrame(parent) {
     setObjectName(QStringLiteral("TfrChoiceFolder"));
 
-    LabelHeader = Named<QLabel>(this, "LabelHeader", QStringLiteral("Move objeck"));
-    QFont headerFont = LabelHeader->font();
-    headerFont.setBold(true);
-    headerFont.setPointSizeF(headerFont.pointSizeF() * 1.2);
-    LabelHeader->setFont(headerFont);
+    LabelHeader = NewHeaderLabel(this, QStringLiteral("Move objeck"));
     ButtonHelp = NewHelpButton(*this, kHelpTopic);
 
     MemoDescript = Named<QPlainTextEdit>(this, "MemoDescript");

@@ -22,6 +22,7 @@
 #include "store/TransKindObject.h"
 #include "store/U_dm.h"
 #include "store/Utransactions.h"
+#include "tree/TreeChange.h"
 
 namespace {
 
@@ -42,11 +43,7 @@ TfRename::TfRename(TfMain& main)
     setAttribute(Qt::WA_DeleteOnClose);
     setModal(true);
 
-    LabelHeader = Named<QLabel>(this, "LabelHeader");
-    QFont headerFont = LabelHeader->font();
-    headerFont.setBold(true);
-    headerFont.setPointSizeF(headerFont.pointSizeF() * 1.2);
-    LabelHeader->setFont(headerFont);
+    LabelHeader = NewHeaderLabel(this);
     NewHelpButton(kHelpTopic);
 
     // The numbered captions are set by FormShow.
@@ -207,17 +204,12 @@ void TfRename::accept() {
     LetMessagesRun();
 
     TShellServices& shell = ShellServices();
-    const int type = shell.State().TypeObject;
-    const std::string folder = shell.BudgetPath();
-    shell.SaveTreeState();
-    if (type != otBudget) {
-        const int nTrans = WriteRenTransaction();
-        // A preparation that was not made ready is not applied: the program is ending.
-        if (nTrans <= 0) return TDialogBase::reject();
-        const int id = ApplyTransaction(nTrans);
-        shell.RebuildTree();
-        shell.SelectObject(id, folder);
+    if (shell.State().TypeObject != otBudget) {
+        if (!ApplyTreeChange([this] { return WriteRenTransaction(); }))
+            return TDialogBase::reject();
     } else {
+        const std::string folder = shell.BudgetPath();
+        shell.SaveTreeState();
         RenameBudget(folder);
         shell.RebuildTree();
         shell.SelectBudget(folder);
