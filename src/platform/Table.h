@@ -163,6 +163,10 @@ public:
     bool Eof() const { return position_.Eof(); }
     bool IsEmpty();
     int RecordCount();
+    // Changes with every write to the table through any TTable of its folder and with every
+    // rollback on the folder: rows read while it stays the same are still the table's rows.
+    // 0 while the table is closed.
+    std::uint64_t Version() const { return Active() ? info_->Version : 0; }
     bool Locate(std::string_view fields, const std::vector<TFieldValue>& values);
 
     void Append();
