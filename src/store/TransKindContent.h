@@ -51,6 +51,12 @@ class TImagesChangeKind : public TTransKind {
 public:
     using TParts = TImagesChangeParts;
     TImagesChangeKind();
+    // An empty line, DetailNewImages and a line "k). file name , description" for each new
+    // picture; an empty line, DetailOldImages and the old pictures' lines the same way. A list
+    // whose count part is missing is left out (the old list also needs the new count, which
+    // says where it starts); a list ends at its first missing file name.
+    void Detail(const TTransRow& row, const TWords& word,
+                std::vector<std::string>& lines) const override;
 };
 
 // ---- A number: I1 the number of items after the change, I2 before; the new chronology's item

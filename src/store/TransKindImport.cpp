@@ -7,3 +7,8 @@ TImportKind::TImportKind()
                   .UndoResult = TUndoResult::Zero,
                   .AfterApply = TDerivedUpdate::CalendarAndRecalcFromDate,
                   .AfterUndo = TDerivedUpdate::CalendarFromDateRecalcFromBeginning}) {}
+
+void TImportKind::Detail(const TTransRow& row, const TWords& word,
+                         std::vector<std::string>& lines) const {
+    lines.push_back(word("DetailImport") + " " + TTransReader(row.NTrans).Text(1).value_or(""));
+}

@@ -31,4 +31,7 @@ class TImportKind : public TTransKind {
 public:
     using TParts = TImportParts;
     TImportKind();
+    // DetailImport, one blank and the archive's file name (T1).
+    void Detail(const TTransRow& row, const TWords& word,
+                std::vector<std::string>& lines) const override;
 };

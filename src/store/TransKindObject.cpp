@@ -395,6 +395,88 @@ std::optional<int> TDeleteKind<Content>::Apply(TStep& step) const {
     return 1;
 }
 
+// ---- Detail texts
+
+namespace {
+
+// A description part for a detail line: "???" when the transaction lacks it.
+std::string DescriptOrUnknown(std::optional<std::string> descript) {
+    return descript ? std::move(*descript) : "???";
+}
+
+// DetailDescript, ": " and the object's description (T1).
+void AddDescriptLine(const TTransRow& row, const TTransKind::TWords& word,
+                     std::vector<std::string>& lines) {
+    lines.push_back(word("DetailDescript") + ": " +
+                    DescriptOrUnknown(TTransReader(row.NTrans).Text(1)));
+}
+
+// The names of the files that a deletion kept in the transaction's folder, by name; folders
+// are not listed. A folder that is missing or cannot be read lists nothing.
+std::vector<std::string> KeptFiles(int nTrans) {
+    std::vector<std::string> names;
+    std::error_code error;
+    for (fs::directory_iterator entry(TransFolder(nTrans), error), end; !error && entry != end;
+         entry.increment(error)) {
+        if (!entry->is_directory(error)) names.push_back(entry->path().filename().string());
+    }
+    std::sort(names.begin(), names.end());
+    return names;
+}
+
+}  // namespace
+
+void TRenameKind::Detail(const TTransRow& row, const TWords& word,
+                         std::vector<std::string>& lines) const {
+    TTransReader parts(row.NTrans);
+    const std::optional<int> newIcon = parts.Int(1);
+    const std::optional<int> oldIcon = parts.Int(2);
+    const std::string newDescript = DescriptOrUnknown(parts.Text(1));
+    const std::string oldName = parts.Text(2).value_or("");
+    const std::string oldDescript = DescriptOrUnknown(parts.Text(3));
+    lines.push_back(word("DetailDescript") + ": " + newDescript);
+    lines.emplace_back();
+    lines.push_back(word("DetailOldName") + ": " + oldName);
+    lines.push_back(word("DetailOldDescript") + ": " + oldDescript);
+    lines.emplace_back();
+
+    // The icon counts as changed only when both icon parts are there and differ.
+    std::vector<std::string> changed;
+    if (newIcon && oldIcon && *newIcon != *oldIcon) changed.push_back(word("DetailBadge"));
+    if (row.NameObject != oldName) changed.push_back(word("DetailName"));
+    if (newDescript != oldDescript) changed.push_back(word("DetailDescript"));
+    std::string list = word("DetailHasChanged") + ": ";
+    for (std::size_t i = 0; i < changed.size(); ++i) list += (i > 0 ? ", " : "") + changed[i];
+    lines.push_back(list + ".");
+}
+
+void TMoveKind::Detail(const TTransRow& row, const TWords& word,
+                       std::vector<std::string>& lines) const {
+    TTransReader parts(row.NTrans);
+    lines.emplace_back();
+    lines.push_back(word("DetailFromFolder") + ": " + parts.Text(2).value_or(""));
+    lines.push_back(word("DetailToFolder") + ": " + parts.Text(1).value_or(""));
+}
+
+template <class Content>
+void TAddKind<Content>::Detail(const TTransRow& row, const TWords& word,
+                               std::vector<std::string>& lines) const {
+    AddDescriptLine(row, word, lines);
+}
+
+template <class Content>
+void TDeleteKind<Content>::Detail(const TTransRow& row, const TWords& word,
+                                  std::vector<std::string>& lines) const {
+    AddDescriptLine(row, word, lines);
+    if constexpr (std::is_same_v<Content, TFilesContent>) {
+        lines.emplace_back();
+        lines.push_back(word("DetailDeletedFiles"));
+        int k = 0;
+        for (const std::string& name : KeptFiles(row.NTrans))
+            lines.push_back(std::to_string(++k) + "). " + name);
+    }
+}
+
 template class TAddKind<TFolderContent>;
 template class TAddKind<TTableContent>;
 template class TAddKind<TImagesContent>;

@@ -41,6 +41,13 @@ public:
     // error: a missing text part writes an empty text, a missing I2 leaves the icon as it is
     // (there is no old icon to go back to).
     std::optional<int> Undo(TStep& step) const override;
+    // DetailDescript: the new description (T1), an empty line, DetailOldName: the old name
+    // (T2), DetailOldDescript: the old description (T3), an empty line, and DetailHasChanged:
+    // followed by what changed (DetailBadge for the icon, DetailName, DetailDescript, joined
+    // by ", ") and ".". A missing description reads "???" (and compares so); the icon counts as
+    // changed only when both icon parts are there and differ.
+    void Detail(const TTransRow& row, const TWords& word,
+                std::vector<std::string>& lines) const override;
 };
 
 // ---- "MOVE": another parent. The row names the object moved.
@@ -71,6 +78,10 @@ public:
     // UndoMove: sets the object's IDParent back to the old parent I2 (missing: fatal -1; the
     // object's row gone: fatal -3). Gives the object's ID.
     std::optional<int> Undo(TStep& step) const override;
+    // An empty line, DetailFromFolder: the old parent's name (T2), DetailToFolder: the new
+    // parent's name (T1).
+    void Detail(const TTransRow& row, const TWords& word,
+                std::vector<std::string>& lines) const override;
 };
 
 // ---- "ADD" and "DEL": an object with the snapshot of its content. The row's IDObject is -1 in
@@ -215,6 +226,9 @@ public:
     // pay has been undone before, so that row is all it has). Then the object's row is
     // deleted. Gives 0.
     std::optional<int> Undo(TStep& step) const override;
+    // DetailDescript: the object's description (T1; "???" when missing).
+    void Detail(const TTransRow& row, const TWords& word,
+                std::vector<std::string>& lines) const override;
 };
 
 // "DEL" of an object of the content's type. Undone by the Apply of "ADD" on its snapshot. A pay's
@@ -232,6 +246,11 @@ public:
     // that cannot be deleted is the main window's fatal error, after the deletion has gone to
     // its end. Gives 1.
     std::optional<int> Apply(TStep& step) const override;
+    // DetailDescript: the object's description (T1; "???" when missing); for a file collection
+    // then an empty line, DetailDeletedFiles and the files that the deletion kept in the
+    // transaction's folder, by name, one a line as "1). name" (folders are not listed).
+    void Detail(const TTransRow& row, const TWords& word,
+                std::vector<std::string>& lines) const override;
 
 private:
     static TStepData Steps() {

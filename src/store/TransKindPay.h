@@ -14,6 +14,10 @@
 class TPayChangeKind : public TTransKind {
 public:
     TPayChangeKind(PayChangeCode code, TDerivedUpdate update);
+    // The first line of every pay change's detail text: ActPayChType, one blank and the word of
+    // the code (ActPayChAutoCharge, ActPayChAddCounter ...); the kinds add their second line.
+    void Detail(const TTransRow& row, const TWords& word,
+                std::vector<std::string>& lines) const override;
 };
 
 // ---- 6010, the whole list of auto charges replaced: I1 the code, I2 the number of charges
@@ -68,17 +72,26 @@ struct TPayEventParts {
     bool operator==(const TPayEventParts&) const = default;
 };
 
-// 6021, 6031, 6041.
-class TPayEventAddKind : public TPayChangeKind {
+// A manual event added or removed.
+class TPayEventKind : public TPayChangeKind {
 public:
     using TParts = TPayEventParts;
+    using TPayChangeKind::TPayChangeKind;
+    // Then the event: "   " and its date, "  :  " and its value, "  :  " and its description,
+    // each piece only when its part is there.
+    void Detail(const TTransRow& row, const TWords& word,
+                std::vector<std::string>& lines) const override;
+};
+
+// 6021, 6031, 6041.
+class TPayEventAddKind : public TPayEventKind {
+public:
     explicit TPayEventAddKind(PayChangeCode code);
 };
 
 // 6023, 6033, 6043; undone by adding the event again from the same parts.
-class TPayEventDeleteKind : public TPayChangeKind {
+class TPayEventDeleteKind : public TPayEventKind {
 public:
-    using TParts = TPayEventParts;
     explicit TPayEventDeleteKind(PayChangeCode code);
 };
 
@@ -110,6 +123,11 @@ class TPayEventChangeKind : public TPayChangeKind {
 public:
     using TParts = TPayEventChangeParts;
     explicit TPayEventChangeKind(PayChangeCode code);
+    // Then old "   >>>   " new: "   " and the old date (D2), "  :  " and the old value (T3),
+    // "  :  " and the old description (T4), "   >>>   ", the new date (D1), "  :  " and the new
+    // value (T1), "  :  " and the new description (T2), each piece only when its part is there.
+    void Detail(const TTransRow& row, const TWords& word,
+                std::vector<std::string>& lines) const override;
 };
 
 // ---- 6050, the pay's Direction changed: I1 the code; T1 two letters ("O", "I" or "N"), the new
@@ -129,4 +147,9 @@ class TPayDirectionKind : public TPayChangeKind {
 public:
     using TParts = TPayDirectionParts;
     TPayDirectionKind();
+    // Then old "   >>>   " new: the word (DirectO, DirectI, DirectN) of T1's second letter, of its
+    // first one; a letter that is missing or another letter has an empty word, and without T1
+    // the line is empty.
+    void Detail(const TTransRow& row, const TWords& word,
+                std::vector<std::string>& lines) const override;
 };

@@ -35,13 +35,14 @@ protected:
         DeleteAllRows(rows);
     }
 
-private:
+    // Registers one more kind for the test.
     void Register(std::unique_ptr<TTransKind> kind) {
         keys_.push_back(kind->Key());
         if (auto replaced = TransKinds().Add(std::move(kind)))
             previous_.push_back(std::move(replaced));
     }
 
+private:
     std::vector<TKindKey> keys_;
     std::vector<std::unique_ptr<TTransKind>> previous_;
 };
