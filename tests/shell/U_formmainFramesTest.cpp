@@ -7,10 +7,11 @@
 #include <QTest>
 
 #include "MainFramesFixture.h"
-#include "shell/MainFrames.h"
-#include "shell/U_frfolder.h"
 #include "platform/Text.h"
 #include "schema/SchemaNames.h"
+#include "shell/MainFrames.h"
+#include "shell/U_frfolder.h"
+#include "store/U_frlog.h"
 
 namespace {
 
@@ -283,4 +284,18 @@ TEST_F(FramesTest, TheProgramsFramesShowForTheirNodes) {
     Click(4);  // Rent, a table: no table frame yet, so the area shows its name
     EXPECT_FALSE(folderFrame->isVisible());
     EXPECT_EQ(Header(), "Rent");
+
+    // The journal view of each budget: the same view, re-pointed at the budget opened.
+    auto* logFrame = dynamic_cast<TfrLog*>(window->Frames().FrameFor(otLog));
+    ASSERT_NE(logFrame, nullptr);
+    Click(2);
+    EXPECT_TRUE(logFrame->isVisible());
+    EXPECT_EQ(ToStdString(logFrame->LabelHeader->text()), "Journal of the budget 'Home'");
+    EXPECT_EQ(dm.TablejTrans.DatabaseName(), home);
+    Click(13);
+    EXPECT_EQ(ToStdString(logFrame->LabelHeader->text()), "Journal of the budget 'Cottage'");
+    EXPECT_EQ(dm.TablejTrans.DatabaseName(), cottage);
+    Click(11);  // Shed
+    EXPECT_FALSE(logFrame->isVisible());
+    EXPECT_TRUE(folderFrame->isVisible());
 }
