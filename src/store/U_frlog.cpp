@@ -2,7 +2,6 @@
 // one, and the buttons that start undo and redo from it.
 #include "store/U_frlog.h"
 
-#include <QApplication>
 #include <QHBoxLayout>
 #include <QHeaderView>
 #include <QLabel>
@@ -270,9 +269,9 @@ void TfrLog::HideFrame() {
 }
 
 void TfrLog::DataSourcejTransDataChange() {
-    SetButtons();
-    SetNavigator();
     try {
+        SetButtons();
+        SetNavigator();
         ShowDetail();
         model_->Follow(jTrans_);
         SelectCurrentRow();
