@@ -66,8 +66,12 @@ public:
         const bool selected = option.state.testFlag(QStyle::State_Selected);
         QColor font = selected ? Qt::white : Qt::black;
         if (index.column() == ColStatus) {
-            const TTableGridModel::TRow* row = model_.Row(index.row());
-            if (row != nullptr) font = TfrLog::StatusColor((*row)[FStatus].Text(), selected);
+            try {
+                const TTableGridModel::TRow* row = model_.Row(index.row());
+                if (row != nullptr) font = TfrLog::StatusColor((*row)[FStatus].Text(), selected);
+            } catch (const std::exception&) {
+                // A row that cannot be read is drawn empty, in the base colour.
+            }
         }
         painter->save();
         painter->fillRect(option.rect,
