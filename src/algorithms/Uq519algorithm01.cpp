@@ -13,6 +13,7 @@
 #include "decimal/Large_fix.h"
 #include "platform/EventLoop.h"
 #include "platform/Text.h"
+#include "shell/ShellServices.h"
 
 namespace {
 
@@ -613,6 +614,25 @@ void AddGlobalError(const std::string& name, const Error01& error) {
 void AddGlobalErrors(const std::string& name, const TErrorList01& list) {
     for (const Error01& error : list) AddGlobalError(name, error);
     ErrWatch().HasErrors = true;
+}
+
+namespace {
+std::function<void()>& GlobalErrorsWindow() {
+    static std::function<void()> window;
+    return window;
+}
+}  // namespace
+
+void ReportGlobalErrors() {
+    if (!ErrWatch().HasErrors) return;
+    if (GlobalErrorsWindow())
+        GlobalErrorsWindow()();
+    else
+        ShellServices().StopBudget();
+}
+
+std::function<void()> SetGlobalErrorsWindow(std::function<void()> window) {
+    return std::exchange(GlobalErrorsWindow(), std::move(window));
 }
 
 void RunHooks::LetMessagesRun() {

@@ -4,6 +4,7 @@
 
 #include <array>
 #include <chrono>
+#include <functional>
 #include <memory>
 #include <string>
 #include <string_view>
@@ -246,6 +247,15 @@ void AddGlobalError(const std::string& name, const Error01& error);
 
 // Adds every error of the list as AddGlobalError does; HasErrors is set even for an empty list.
 void AddGlobalErrors(const std::string& name, const TErrorList01& list);
+
+// Code without a window reports the action's errors through this: when the context holds
+// errors, the error window that the windows installed shows them (ShowGlobalErrors, which also
+// stops the open budget); with no window installed the open budget is only stopped, through
+// the main window's services. Does nothing without errors; the context is kept.
+void ReportGlobalErrors();
+// Installs the error window (an empty function removes it); the main window installs
+// ShowGlobalErrors, tests a recorder. Returns the one installed before.
+std::function<void()> SetGlobalErrorsWindow(std::function<void()> window);
 
 // ---------------------------------------------------------------------------------------------
 // The interpreter

@@ -12,6 +12,10 @@ inline constexpr std::string_view kEventCounter = "CN";  // a counter reading
 inline constexpr std::string_view kEventCharge = "CH";   // a charge: manual when IDCharge is 0
 inline constexpr std::string_view kEventPayment = "PY";  // a payment
 
+// A calendar entry of a manual charge or payment keeps its NManOper as Priority minus this
+// base, so that it is negative and sorts before the automatic charges of its day.
+inline constexpr int kManualPriorityBase = 9000;
+
 // FilterMode of a new pay: filter off, the four kinds of events shown, no period.
 inline constexpr std::string_view kNewPayFilterMode = "011110000000000";
 

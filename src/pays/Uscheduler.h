@@ -70,3 +70,94 @@ bool DeleteSchedule(int id);
 // Fills the record from the row with that ID and returns 1; 0, with the record untouched, when
 // there is no such row.
 int LoadSchedule(int id, Schedule& schedule);
+
+// ---------------------------------------------------------------------------------------------
+// The calendar (Uscheduler_calendar.cpp): Calendar.db of the open budget, derived from the
+// active auto charges and the manual charges and payments, never journaled.
+
+// Appends the calendar entries of one auto charge for the days start to end, both included, in
+// ascending order: its schedule's unitary date, the days of the months that are on (February's
+// last day: the 29th in a leap year, the 28th otherwise; a day the month lacks never falls), or
+// the weekdays that are on. Each entry: Deleting 1, the schedule's Priority (kept within 1 to
+// 10), the pay, the schedule's ID, the charge's name and the schedule's description. A schedule
+// that cannot be loaded or has another periodicity adds nothing. Returns the entries added.
+int ExpandSchedule(int payId, int idSchedule, const std::string& nameCharge, TDateTime start,
+                   TDateTime end);
+
+// Deletes every calendar entry dated that day or later.
+void DeleteCalendarFrom(TDateTime date);
+
+// Rebuilds the calendar from the day `from` (day 0: the whole calendar): deletes the entries
+// from that day on, then adds the entries of the days from to to of every active auto charge
+// (from its DateBegin, or from `from` when that is later, to its DateEnd when limited and
+// earlier than `to`, else to `to`) and one entry per manual charge and payment (Priority
+// NManOper - 9000, IDSchedule 0, NameCharge "StrManualCharge" or "StrPayment" of the language
+// folder's "Pay.lng" [Pay], StrSchedule "-"). A charge without a DateBegin (day 0 or before)
+// falls nowhere. So from `from` on the calendar holds exactly the entries of the days from to
+// to. One store transaction: it is all written or, on an error, not at all. Lets paint and
+// timer events run at its start and end.
+void RebuildCalendarEntries(TDateTime from, TDateTime to);
+
+// ---------------------------------------------------------------------------------------------
+// Automatic charges, balances and the recalculation (Uscheduler_recalc.cpp). They write
+// PayHistory.db directly, outside the journal. An amount stored as text that is no number (an
+// imported row) counts as 0: an error 1020 naming the pay, the day and the text enters the
+// action's error context and is reported (ReportGlobalErrors), which stops the open budget.
+
+// Appends the automatic charge of the pay's auto charge with that IDSchedule for the day and
+// returns 0: a constant charge's ConstValue unrounded, an algorithm's result for the day
+// rounded to 2 decimals (0 when it failed: its errors are reported), 0 for another ItemType;
+// CurBalance the pay's balance at the day (GetPayBalanceAt) less the value, ForPayment what is
+// due. Returns -2 and writes nothing when the pay has no such auto charge, and
+// kFatalObject (-3, reported by the algorithm storage) when its algorithm does not exist.
+int ComputeAutoCharge(int payId, int idSchedule, int priority, TDateTime date);
+
+// Recomputes CurBalance (and for a charge ForPayment) of the pay's manual charge or payment of
+// that day and NManOper, chained on the CurBalance of the pay's charge or payment just before
+// it (0 when there is none or it is empty). Nothing when there is no such event.
+void RecomputeEventBalance(int payId, int nManOper, TDateTime date);
+
+// Deletes every automatic charge ("CH" with IDCharge above 0) of every pay dated that day or
+// later.
+void DeleteAutoChargeRows(TDateTime date);
+
+// Writes "lr" in the section "VLBudget" of the open budget's "VLBudget.ini" (made when
+// missing): the date's day number.
+void WriteLastRecalcDate(TDateTime date);
+
+// The log of a run (the recalculation dialog's memo): cleared at the start, one line per entry.
+class TRecalcLog {
+public:
+    virtual void ClearLog() = 0;
+    virtual void AddLogLine(const std::string& line) = 0;
+
+protected:
+    ~TRecalcLog() = default;
+};
+
+// The progress of a run (the dialog's progress bar), counted in days from its first day.
+class TRecalcProgress {
+public:
+    // Minimum 0, the maximum given, position 0.
+    virtual void StartProgress(int maximum) = 0;
+    virtual void SetProgress(int position) = 0;
+
+protected:
+    ~TRecalcProgress() = default;
+};
+
+// Recalculates the open budget's automatic charges and balances for the days from to to:
+// deletes the automatic charges from `from` on, then handles the calendar's entries of the
+// period in order (ComputeAutoCharge for Priority 0 or more, RecomputeEventBalance for the
+// manual ones). After every entry it reads `stop` and the error context's HasErrors, and ends
+// there with false when either is set ("lr" is not written; what was written stays). After the
+// last entry it writes "lr" (WriteLastRecalcDate(to)) and returns true. A period whose end lies
+// before its start handles no entry and returns true.
+// The log, when given, gets ">>> date: pay, charge name, schedule." per entry; the progress,
+// when given, runs from 0 to to - from days (0 when below 1), moved by the entries strictly
+// between the first and the last day and set to its maximum at the end. Paint and timer events
+// run at most every 50 ms.
+// One store transaction (a savepoint inside an open one): a fatal error (a missing algorithm)
+// or a failure of the store rolls the whole run back and returns false or throws.
+bool RecalculateBudget(const bool& stop, TRecalcLog* log, TRecalcProgress* progress,
+                       TDateTime from, TDateTime to);

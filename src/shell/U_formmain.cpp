@@ -30,6 +30,8 @@
 #include <map>
 #include <optional>
 
+#include "algorithms/U_fglobalerror.h"
+#include "algorithms/Uq519algorithm01.h"
 #include "platform/EventLoop.h"
 #include "platform/Folders.h"
 #include "platform/IniFile.h"
@@ -209,6 +211,7 @@ QVariant TTreeNode::data(int column, int role) const {
 
 TfMain::TfMain() : previousServices_(shell_services_detail::installed) {
     SetShellServices(this);
+    SetGlobalErrorsWindow(ShowGlobalErrors);
     BuildWindow();
     fInProcess1 = new TfInProcess1(this);
     fChoice = new TfChoice(*this);
@@ -216,6 +219,7 @@ TfMain::TfMain() : previousServices_(shell_services_detail::installed) {
 }
 
 TfMain::~TfMain() {
+    SetGlobalErrorsWindow({});
     SetShellServices(previousServices_);
 }
 

@@ -1,0 +1,245 @@
+// Automatic charges and balances of the open budget's pays, and the recalculation that writes
+// them anew for a period of the calendar.
+#include <algorithm>
+#include <chrono>
+#include <cmath>
+#include <filesystem>
+
+#include "algorithms/Ugetdata.h"
+#include "algorithms/Uq519algorithm01.h"
+#include "decimal/Large_fix.h"
+#include "pays/Upaytables.h"
+#include "pays/Uscheduler.h"
+#include "platform/EventLoop.h"
+#include "platform/IniFile.h"
+#include "schema/SchemaNames.h"
+#include "shell/ShellServices.h"
+#include "store/U_dm.h"
+#include "store/Utransactions.h"
+
+namespace {
+
+constexpr int kNoAutoCharge = -2;
+// Paint and timer events run at most this often during a run.
+constexpr std::chrono::milliseconds kEventInterval(50);
+
+TDateTime WholeDay(TDateTime date) {
+    return std::trunc(date);
+}
+
+std::string PayName(int payId) {
+    const TShellServices& services = ShellServices();
+    return services.Index().GetObjectName(payId, services.BudgetPath());
+}
+
+// Reads the amounts stored for one pay's event. A text that is no number counts as 0, and an
+// error naming the pay, the day and the text enters the action's error context; Failed() then
+// tells the caller to report it once its row is written.
+class TAmountReader {
+public:
+    TAmountReader(int payId, TDateTime date) : payId_(payId), date_(date) {}
+
+    large_fix Read(const std::string& text) {
+        try {
+            return large_fix(text.c_str());
+        } catch (const LargeError&) {
+            const std::string name = PayName(payId_);
+            GlobatErrWatch& watch = ErrWatch();
+            if (watch.NameObject.empty()) watch.NameObject = name;
+            AddGlobalError(name, Error01{name, -1, kErrDatumNotObtained,
+                                         "The amount '" + text + "' stored for " + name + " on " +
+                                             DateToStr(date_) + " is not a number"});
+            failed_ = true;
+            return large_fix();
+        }
+    }
+    bool Failed() const { return failed_; }
+
+private:
+    int payId_;
+    TDateTime date_;
+    bool failed_ = false;
+};
+
+bool StartsWith(const std::string& text, char letter) {
+    return !text.empty() && text.front() == letter;
+}
+
+// The value of an auto charge for the day: its constant unrounded, its algorithm's result
+// rounded to cents (0 when the calculation failed: its errors are reported at once), 0 for
+// another kind. kFatalObject in `fatal` when the algorithm does not exist.
+large_fix ChargeValue(TTable& charge, int payId, TDateTime date, TAmountReader& amounts,
+                      bool& fatal) {
+    const std::string itemType = charge.FieldByName(fld::ItemType).AsString();
+    if (StartsWith(itemType, 'C')) return amounts.Read(charge.FieldByName(fld::ConstValue).AsString());
+    if (!StartsWith(itemType, 'A')) return large_fix();
+    const bool fatalBefore = ShellServices().FatalClose();
+    const Algorithm01 algorithm = DM->LoadAlgorithm(charge.FieldByName(fld::IDAlg).AsInteger());
+    if (!fatalBefore && ShellServices().FatalClose()) {
+        fatal = true;
+        return large_fix();
+    }
+    ResetGlobalErrors();
+    ErrWatch().NameObject = PayName(payId);
+    const Error01 result = CalculateAlgorithm(date, algorithm);
+    ReportGlobalErrors();
+    if (result.ErrCode != 0) return large_fix();
+    return amounts.Read(result.Text).Round(2);
+}
+
+void SetAmount(TTable& row, std::string_view field, const large_fix& value) {
+    row.FieldByName(field).SetAsString(value.ToString());
+}
+
+// One calendar entry of a run.
+struct TEntry {
+    TDateTime Date;
+    int Priority;
+    int IDObject;
+    int IDSchedule;
+    std::string NameCharge;
+    std::string StrSchedule;
+};
+
+std::vector<TEntry> EntriesOf(TDateTime from, TDateTime to) {
+    std::vector<TEntry> entries;
+    for (TBudgetTable calendar(tbl::Calendar, false,
+                               Where(fld::Date) >= from && Where(fld::Date) <= to);
+         !calendar.Eof(); calendar.Next())
+        entries.push_back({calendar.FieldByName(fld::Date).AsDateTime(),
+                           calendar.FieldByName(fld::Priority).AsInteger(),
+                           calendar.FieldByName(fld::IDObject).AsInteger(),
+                           calendar.FieldByName(fld::IDSchedule).AsInteger(),
+                           calendar.FieldByName(fld::NameCharge).AsString(),
+                           calendar.FieldByName(fld::StrSchedule).AsString()});
+    return entries;
+}
+
+// Lets paint and timer events run when the interval has passed since they last ran.
+class TEventThrottle {
+public:
+    void LetMessagesRun() {
+        const auto now = std::chrono::steady_clock::now();
+        if (now - last_ < kEventInterval) return;
+        last_ = now;
+        ::LetMessagesRun();
+    }
+
+private:
+    std::chrono::steady_clock::time_point last_ = std::chrono::steady_clock::now();
+};
+
+}  // namespace
+
+int ComputeAutoCharge(int payId, int idSchedule, int priority, TDateTime date) {
+    date = WholeDay(date);
+    std::string name;
+    large_fix value;
+    TAmountReader amounts(payId, date);
+    {
+        TBudgetTable charge(tbl::PayAutoCharges, false,
+                            Where(fld::ID) == payId && Where(fld::IDSchedule) == idSchedule);
+        if (charge.IsEmpty()) return kNoAutoCharge;
+        name = charge.FieldByName(fld::Name).AsString();
+        bool fatal = false;
+        value = ChargeValue(charge, payId, date, amounts, fatal);
+        if (fatal) return kFatalObject;
+    }
+    const large_fix balance = BalanceAfterEvent(kEventCharge, amounts.Read(GetPayBalanceAt(payId, date)), value);
+
+    TBudgetTable history(tbl::PayHistory, true);
+    history.Append();
+    history.FieldByName(fld::ID).SetAsInteger(payId);
+    history.FieldByName(fld::DateEvent).SetAsDateTime(date);
+    history.FieldByName(fld::TypeEvent).SetAsString(kEventCharge);
+    history.FieldByName(fld::IDCharge).SetAsInteger(idSchedule);
+    history.FieldByName(fld::PrtyCharge).SetAsInteger(priority);
+    history.FieldByName(fld::NManOper).SetAsInteger(0);
+    SetAmount(history, fld::Charge, value);
+    SetAmount(history, fld::ForPayment, ForPaymentOf(balance));
+    SetAmount(history, fld::CurBalance, balance);
+    history.FieldByName(fld::Descript).SetAsString(name);
+    history.Post();
+    if (amounts.Failed()) ReportGlobalErrors();
+    return 0;
+}
+
+void RecomputeEventBalance(int payId, int nManOper, TDateTime date) {
+    date = WholeDay(date);
+    TBudgetTable events(tbl::PayHistory, true,
+                        Where(fld::ID) == payId && Where(fld::TypeEvent) != kEventCounter);
+    if (!events.Locate("ID;DateEvent;NManOper", {payId, date, nManOper})) return;
+    TAmountReader amounts(payId, date);
+    large_fix previous;
+    events.Prior();
+    if (!events.Bof()) {
+        previous = amounts.Read(events.FieldByName(fld::CurBalance).AsString());
+        events.Next();
+    }
+    const std::string typeEvent = events.FieldByName(fld::TypeEvent).AsString();
+    const bool charge = typeEvent == kEventCharge;
+    const large_fix amount =
+        amounts.Read(events.FieldByName(charge ? fld::Charge : fld::Payment).AsString());
+    const large_fix balance =
+        BalanceAfterEvent(charge ? kEventCharge : kEventPayment, previous, amount);
+    events.Edit();
+    SetAmount(events, fld::CurBalance, balance);
+    if (charge) SetAmount(events, fld::ForPayment, ForPaymentOf(balance));
+    events.Post();
+    if (amounts.Failed()) ReportGlobalErrors();
+}
+
+void DeleteAutoChargeRows(TDateTime date) {
+    TTransactionScope scope(ShellServices().BudgetPath());
+    {
+        TBudgetTable charges(tbl::PayHistory, true,
+                             Where(fld::DateEvent) >= WholeDay(date) &&
+                                 Where(fld::TypeEvent) == kEventCharge && Where(fld::IDCharge) > 0);
+        DeleteAllRows(charges);
+    }
+    scope.Commit();
+}
+
+void WriteLastRecalcDate(TDateTime date) {
+    TIniFile ini((std::filesystem::path(ShellServices().BudgetPath()) / "VLBudget.ini").string());
+    ini.WriteString("VLBudget", "lr", std::to_string(static_cast<long long>(WholeDay(date))));
+}
+
+bool RecalculateBudget(const bool& stop, TRecalcLog* log, TRecalcProgress* progress,
+                       TDateTime from, TDateTime to) {
+    from = WholeDay(from);
+    to = WholeDay(to);
+    if (log != nullptr) log->ClearLog();
+    const int maximum = std::max(0, static_cast<int>(to - from));
+    if (progress != nullptr) progress->StartProgress(maximum);
+
+    TTransactionScope scope(ShellServices().BudgetPath());
+    DeleteAutoChargeRows(from);
+    TEventThrottle events;
+    for (const TEntry& entry : EntriesOf(from, to)) {
+        if (log != nullptr)
+            log->AddLogLine(">>> " + DateToStr(entry.Date) + ": " + PayName(entry.IDObject) + ", " +
+                            entry.NameCharge + ", " + entry.StrSchedule + ".");
+        if (entry.Priority >= 0) {
+            // A fatal error ends the program: the run leaves nothing of itself behind.
+            if (ComputeAutoCharge(entry.IDObject, entry.IDSchedule, entry.Priority, entry.Date) ==
+                kFatalObject)
+                return false;
+        } else {
+            RecomputeEventBalance(entry.IDObject, entry.Priority + kManualPriorityBase,
+                                  entry.Date);
+        }
+        const int position = static_cast<int>(entry.Date - from);
+        if (progress != nullptr && position > 0 && position < maximum)
+            progress->SetProgress(position);
+        events.LetMessagesRun();
+        if (stop || ErrWatch().HasErrors) {
+            scope.Commit();
+            return false;
+        }
+    }
+    scope.Commit();
+    if (progress != nullptr) progress->SetProgress(maximum);
+    WriteLastRecalcDate(to);
+    return true;
+}
