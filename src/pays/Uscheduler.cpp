@@ -20,12 +20,13 @@ std::string TwoDigits(int value) {
     return text;
 }
 
-// The number of the digits at text[at] and text[at + 1]; a missing or other character counts 0.
+// The number of the two digits at text[at] and text[at + 1]; 0, which no day matches, when
+// either is missing or no digit (a cut or damaged text must not turn "1" into day 10).
 int TwoDigitNumber(std::string_view text, size_t at) {
     int value = 0;
     for (size_t i = at; i < at + 2; ++i) {
-        const char c = i < text.size() ? text[i] : '0';
-        value = value * 10 + (c >= '0' && c <= '9' ? c - '0' : 0);
+        if (i >= text.size() || text[i] < '0' || text[i] > '9') return 0;
+        value = value * 10 + (text[i] - '0');
     }
     return value;
 }

@@ -37,7 +37,7 @@ std::string EncodeMonthesDays(const Schedule& schedule);
 // Reads the two texts back into the record (the table's row and the journal's schedule block
 // store them alike): a month is on for 'Y', its Day is the number of its two digits and 32
 // also sets LastDay; a weekday is on for 'Y'. Characters missing from a short text read as
-// 'N' and day 0.
+// 'N', and a day whose two digits are not both there reads as day 0, which no day matches.
 void DecodeMonthesDays(std::string_view text, Schedule& schedule);
 void DecodeWeekDays(std::string_view text, Schedule& schedule);
 
@@ -90,7 +90,7 @@ void DeleteCalendarFrom(TDateTime date);
 // Rebuilds the calendar from the day `from` (day 0: the whole calendar): deletes the entries
 // from that day on, then adds the entries of the days from to to of every active auto charge
 // (from its DateBegin, or from `from` when that is later, to its DateEnd when limited and
-// earlier than `to`, else to `to`) and one entry per manual charge and payment (Priority
+// earlier than `to`, else to `to`) and one entry per manual charge and payment (PrtyCharge and IDCharge 0; Priority
 // NManOper - 9000, IDSchedule 0, NameCharge "StrManualCharge" or "StrPayment" of the language
 // folder's "Pay.lng" [Pay], StrSchedule "-"). A charge without a DateBegin (day 0 or before)
 // falls nowhere. So from `from` on the calendar holds exactly the entries of the days from to

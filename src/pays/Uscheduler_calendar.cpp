@@ -137,7 +137,7 @@ void RebuildCalendarEntries(TDateTime from, TDateTime to) {
     const std::string payment = texts.Read("Pay", "StrPayment", "");
     for (TBudgetTable events(tbl::PayHistory, false,
                              Where(fld::DateEvent) >= from && Where(fld::DateEvent) <= to &&
-                                 Where(fld::PrtyCharge) == 0 &&
+                                 Where(fld::PrtyCharge) == 0 && Where(fld::IDCharge) == 0 &&
                                  Where(fld::TypeEvent) != kEventCounter);
          !events.Eof(); events.Next()) {
         const bool charge = events.FieldByName(fld::TypeEvent).AsString() == kEventCharge;

@@ -68,12 +68,13 @@ TEST(ScheduleTexts, MonthsAndWeekdaysAreStoredAsTextsAndReadBack) {
     EXPECT_FALSE(read.Months[11].LastDay);
     EXPECT_EQ(read.WeekDays, schedule.WeekDays);
 
-    // What a shorter text lacks reads as off.
-    DecodeMonthesDays("Y07", read);
+    // What a shorter text lacks reads as off; a day cut to one digit is no day.
+    DecodeMonthesDays("Y07Y1", read);
     DecodeWeekDays("Y", read);
     EXPECT_TRUE(read.Months[0].On && read.Months[0].Day == 7);
-    EXPECT_FALSE(read.Months[1].On);
+    EXPECT_TRUE(read.Months[1].On);
     EXPECT_EQ(read.Months[1].Day, 0);
+    EXPECT_FALSE(read.Months[2].On);
     EXPECT_EQ(EncodeWeekDays(read), "YNNNNNN");
 }
 
