@@ -143,8 +143,9 @@ double WriteDirect(sqlite3* db, const std::vector<std::pair<std::string, TRows>>
         }
         sqlite3_finalize(probe);
         sqlite3_stmt* insert = nullptr;
-        sqlite3_prepare_v2(db, ("INSERT INTO " + name + "(" + columns + ") VALUES(" + marks + ")").c_str(),
-                           -1, &insert, nullptr);
+        sqlite3_prepare_v2(
+            db, ("INSERT INTO " + name + "(" + columns + ") VALUES(" + marks + ")").c_str(), -1,
+            &insert, nullptr);
         for (size_t at = 0; at < rows.values.size(); at += rows.columns) {
             for (int c = 0; c < rows.columns; ++c) {
                 const std::string& value = rows.values[at + c];

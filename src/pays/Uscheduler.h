@@ -90,11 +90,11 @@ void DeleteCalendarFrom(TDateTime date);
 // Rebuilds the calendar from the day `from` (day 0: the whole calendar): deletes the entries
 // from that day on, then adds the entries of the days from to to of every active auto charge
 // (from its DateBegin, or from `from` when that is later, to its DateEnd when limited and
-// earlier than `to`, else to `to`) and one entry per manual charge and payment (PrtyCharge and IDCharge 0; Priority
-// NManOper - 9000, IDSchedule 0, NameCharge "StrManualCharge" or "StrPayment" of the language
-// folder's "Pay.lng" [Pay], StrSchedule "-"). A charge without a DateBegin (day 0 or before)
-// falls nowhere. So from `from` on the calendar holds exactly the entries of the days from to
-// to. One store transaction: it is all written or, on an error, not at all. Lets paint and
+// earlier than `to`, else to `to`) and one entry per manual charge and payment (PrtyCharge and
+// IDCharge 0; Priority NManOper - 9000, IDSchedule 0, NameCharge "StrManualCharge" or "StrPayment"
+// of the language folder's "Pay.lng" [Pay], StrSchedule "-"). A charge without a DateBegin (day 0
+// or before) falls nowhere. So from `from` on the calendar holds exactly the entries of the days
+// from to to. One store transaction: it is all written or, on an error, not at all. Lets paint and
 // timer events run at its start and end.
 void RebuildCalendarEntries(TDateTime from, TDateTime to);
 
@@ -159,5 +159,5 @@ protected:
 // run at most every 50 ms.
 // One store transaction (a savepoint inside an open one): a fatal error (a missing algorithm)
 // or a failure of the store rolls the whole run back and returns false or throws.
-bool RecalculateBudget(const bool& stop, TRecalcLog* log, TRecalcProgress* progress,
-                       TDateTime from, TDateTime to);
+bool RecalculateBudget(const bool& stop, TRecalcLog* log, TRecalcProgress* progress, TDateTime from,
+                       TDateTime to);

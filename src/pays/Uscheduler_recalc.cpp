@@ -71,7 +71,8 @@ bool StartsWith(const std::string& text, char letter) {
 large_fix ChargeValue(TTable& charge, int payId, TDateTime date, TAmountReader& amounts,
                       bool& fatal) {
     const std::string itemType = charge.FieldByName(fld::ItemType).AsString();
-    if (StartsWith(itemType, 'C')) return amounts.Read(charge.FieldByName(fld::ConstValue).AsString());
+    if (StartsWith(itemType, 'C'))
+        return amounts.Read(charge.FieldByName(fld::ConstValue).AsString());
     if (!StartsWith(itemType, 'A')) return large_fix();
     const bool fatalBefore = ShellServices().FatalClose();
     const Algorithm01 algorithm = DM->LoadAlgorithm(charge.FieldByName(fld::IDAlg).AsInteger());
@@ -145,7 +146,8 @@ int ComputeAutoCharge(int payId, int idSchedule, int priority, TDateTime date) {
         value = ChargeValue(charge, payId, date, amounts, fatal);
         if (fatal) return kFatalObject;
     }
-    const large_fix balance = BalanceAfterEvent(kEventCharge, amounts.Read(GetPayBalanceAt(payId, date)), value);
+    const large_fix balance =
+        BalanceAfterEvent(kEventCharge, amounts.Read(GetPayBalanceAt(payId, date)), value);
 
     TBudgetTable history(tbl::PayHistory, true);
     history.Append();
@@ -205,8 +207,8 @@ void WriteLastRecalcDate(TDateTime date) {
     ini.WriteString("VLBudget", "lr", std::to_string(static_cast<long long>(WholeDay(date))));
 }
 
-bool RecalculateBudget(const bool& stop, TRecalcLog* log, TRecalcProgress* progress,
-                       TDateTime from, TDateTime to) {
+bool RecalculateBudget(const bool& stop, TRecalcLog* log, TRecalcProgress* progress, TDateTime from,
+                       TDateTime to) {
     from = WholeDay(from);
     to = WholeDay(to);
     if (log != nullptr) log->ClearLog();
@@ -226,8 +228,7 @@ bool RecalculateBudget(const bool& stop, TRecalcLog* log, TRecalcProgress* progr
                 kFatalObject)
                 return false;
         } else {
-            RecomputeEventBalance(entry.IDObject, entry.Priority + kManualPriorityBase,
-                                  entry.Date);
+            RecomputeEventBalance(entry.IDObject, entry.Priority + kManualPriorityBase, entry.Date);
         }
         const int position = static_cast<int>(entry.Date - from);
         if (progress != nullptr && position > 0 && position < maximum)

@@ -44,24 +44,45 @@ TEST_F(CalendarBuild, ExpandScheduleTakesTheDaysOfItsScheduleWithinThePeriod) {
     };
     const TExpandCase cases[] = {
         {"February's last day in a leap year", februaryLast, Day(1, 1), Day(12, 31), {Day(2, 29)}},
-        {"February's last day in a common year", februaryLast, Day(1, 1, 2023), Day(12, 31, 2023),
+        {"February's last day in a common year",
+         februaryLast,
+         Day(1, 1, 2023),
+         Day(12, 31, 2023),
          {Day(2, 28, 2023)}},
-        {"day 29 in a common year", monthsOn(29), Day(1, 1, 2023), Day(3, 31, 2023),
+        {"day 29 in a common year",
+         monthsOn(29),
+         Day(1, 1, 2023),
+         Day(3, 31, 2023),
          {Day(1, 29, 2023), Day(3, 29, 2023)}},
         {"day 29 in a leap year", monthsOn(29), Day(2, 1), Day(2, 29), {Day(2, 29)}},
-        {"day 31: only the months that have it", monthsOn(31), Day(1, 1), Day(5, 31),
+        {"day 31: only the months that have it",
+         monthsOn(31),
+         Day(1, 1),
+         Day(5, 31),
          {Day(1, 31), Day(3, 31), Day(5, 31)}},
-        {"day 32: February's last day, no day in other months", monthsOn(32), Day(1, 1),
-         Day(12, 31), {Day(2, 29)}},
-        {"both ends of the period count", monthsOn(15), Day(1, 15), Day(3, 15),
+        {"day 32: February's last day, no day in other months",
+         monthsOn(32),
+         Day(1, 1),
+         Day(12, 31),
+         {Day(2, 29)}},
+        {"both ends of the period count",
+         monthsOn(15),
+         Day(1, 15),
+         Day(3, 15),
          {Day(1, 15), Day(2, 15), Day(3, 15)}},
-        {"Mondays only", weekly("YNNNNNN"), Day(1, 1), Day(1, 21),
+        {"Mondays only",
+         weekly("YNNNNNN"),
+         Day(1, 1),
+         Day(1, 21),
          {Day(1, 1), Day(1, 8), Day(1, 15)}},
         {"weekends", weekly("NNNNNYY"), Day(1, 1), Day(1, 8), {Day(1, 6), Day(1, 7)}},
         {"unitary inside", unitary(Day(3, 3)), Day(3, 1), Day(3, 31), {Day(3, 3)}},
         {"unitary before the period", unitary(Day(2, 28)), Day(3, 1), Day(3, 31), {}},
         {"unitary after the period", unitary(Day(4, 1)), Day(3, 1), Day(3, 31), {}},
-        {"unknown periodicity", [](Schedule& s) { s.Periodicity = 'X'; }, Day(1, 1), Day(12, 31),
+        {"unknown periodicity",
+         [](Schedule& s) { s.Periodicity = 'X'; },
+         Day(1, 1),
+         Day(12, 31),
          {}},
         {"end before start", monthsOn(15), Day(3, 1), Day(1, 1), {}},
     };
@@ -111,9 +132,9 @@ TEST_F(CalendarBuild, StoredSchedulesThatMakeNoSenseAddNothingOrKeepTheirPriorit
     addStored(5, "", "Y15Y15", "YYYYYYY", 5);
     addStored(6, "U", "", "", 5);  // the unitary date is day 0
     for (int id = 1; id <= 6; ++id) ExpandSchedule(1, id, "Bad", Day(1, 1), Day(1, 31));
-    EXPECT_EQ(CalendarDays(), (std::vector<TDateTime>{Day(1, 1), Day(1, 2), Day(1, 8), Day(1, 9),
-                                                      Day(1, 15), Day(1, 16), Day(1, 22),
-                                                      Day(1, 23), Day(1, 29), Day(1, 30)}));
+    EXPECT_EQ(CalendarDays(),
+              (std::vector<TDateTime>{Day(1, 1), Day(1, 2), Day(1, 8), Day(1, 9), Day(1, 15),
+                                      Day(1, 16), Day(1, 22), Day(1, 23), Day(1, 29), Day(1, 30)}));
     EXPECT_EQ(ExpandSchedule(1, 99, "Gone", Day(1, 1), Day(12, 31)), 0);  // not stored
 
     DeleteCalendarFrom(0);
@@ -182,9 +203,9 @@ TEST_F(CalendarBuild, ManualChargesAndPaymentsGetEntriesBeforeTheAutomaticCharge
     AddManual(1, Day(1, 15), "PY", "5", 2);
     AddManual(1, Day(1, 15), "CH", "7", 1);
     AddManual(2, Day(1, 20), "PY", "5");
-    AddEvent(1, Day(1, 16), "CN", "100");                   // a counter reading: no entry
-    AddEvent(1, Day(1, 17), "CH", "10", "-10", 4);          // an automatic charge: no entry
-    AddManual(1, Day(2, 1), "CH", "1");                     // after the period
+    AddEvent(1, Day(1, 16), "CN", "100");           // a counter reading: no entry
+    AddEvent(1, Day(1, 17), "CH", "10", "-10", 4);  // an automatic charge: no entry
+    AddManual(1, Day(2, 1), "CH", "1");             // after the period
     RebuildCalendarEntries(Day(1, 1), Day(1, 31));
     const std::string day15 = DateToStr(Day(1, 15)) + " ";
     EXPECT_EQ(Calendar(), (std::vector<std::string>{
@@ -204,8 +225,8 @@ TEST_F(CalendarBuild, ARebuildReplacesTheCalendarFromItsFirstDayAndEndsAtItsLast
     AddCharge(monthly);
     RebuildCalendarEntries(0, Day(6, 30));
     RebuildCalendarEntries(Day(3, 1), Day(4, 30));
-    EXPECT_EQ(CalendarDays(), (std::vector<TDateTime>{Day(1, 15), Day(2, 15), Day(3, 10),
-                                                      Day(3, 15), Day(4, 15)}));
+    EXPECT_EQ(CalendarDays(),
+              (std::vector<TDateTime>{Day(1, 15), Day(2, 15), Day(3, 10), Day(3, 15), Day(4, 15)}));
     // Again from the same day: the unitary charge still has exactly one entry.
     RebuildCalendarEntries(Day(3, 1), Day(4, 30));
     EXPECT_EQ(CalendarDays().size(), 5u);

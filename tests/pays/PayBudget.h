@@ -34,11 +34,11 @@ protected:
     PayBudget() {
         shell.state.DataPath = folders.DataPath();
         AddBudgetRow(folders.UsersDataPath(), {{"ID", 1},
-                                          {"Name", "Home"},
-                                          {"Path", budget},
-                                          {"State", 0},
-                                          {"Expanded", "N"},
-                                          {"Work", 3}});
+                                               {"Name", "Home"},
+                                               {"Path", budget},
+                                               {"State", 0},
+                                               {"Expanded", "N"},
+                                               {"Work", 3}});
     }
 
     // A pay object named in the main window's index.
@@ -115,10 +115,11 @@ protected:
                                  Where(fld::ID) == pay && Where(fld::TypeEvent) != "CN");
              !events.Eof(); events.Next()) {
             const std::string type = events.FieldByName(fld::TypeEvent).AsString();
-            std::string row = type + " " +
-                              events.FieldByName(type == "CH" ? fld::Charge : fld::Payment).AsString() +
-                              " " + events.FieldByName(fld::CurBalance).AsString() + " " +
-                              events.FieldByName(fld::ForPayment).AsString();
+            std::string row =
+                type + " " +
+                events.FieldByName(type == "CH" ? fld::Charge : fld::Payment).AsString() + " " +
+                events.FieldByName(fld::CurBalance).AsString() + " " +
+                events.FieldByName(fld::ForPayment).AsString();
             for (char& c : row)
                 if (c == DecimalSeparator()) c = ',';
             rows.push_back(row);

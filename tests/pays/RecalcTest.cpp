@@ -20,7 +20,9 @@ public:
         shown.push_back(line);
         if (++lines == stopAfter) stop = true;
     }
-    void StartProgress(int maximum) override { shown.push_back("start " + std::to_string(maximum)); }
+    void StartProgress(int maximum) override {
+        shown.push_back("start " + std::to_string(maximum));
+    }
     void SetProgress(int position) override { shown.push_back("at " + std::to_string(position)); }
 
     std::vector<std::string> shown;
@@ -102,15 +104,10 @@ TEST_F(ChainRule, EachEventChainsOnThePreviousBalanceByItsKind) {
          [](Recalc& r) { r.AddChargeOn(Day(1, 10), "12,345"); },
          {"CH 12,345 -12,345 12,345"}},
         {"an algorithm's result is rounded to cents",
-         [](Recalc& r) {
-             r.AddAlgorithmChargeOn(Day(1, 10), Decimal("[V001()] = 12,345"));
-         },
+         [](Recalc& r) { r.AddAlgorithmChargeOn(Day(1, 10), Decimal("[V001()] = 12,345")); },
          {"CH 12,35 -12,35 12,35"}},
         {"half a cent below zero rounds away from zero",
-         [](Recalc& r) {
-             r.AddAlgorithmChargeOn(Day(1, 10),
-                                                             Decimal("[V001()] = 0 - 0,005"));
-         },
+         [](Recalc& r) { r.AddAlgorithmChargeOn(Day(1, 10), Decimal("[V001()] = 0 - 0,005")); },
          {"CH -0,01 0,01 0"}},
         {"a charge, a payment above it and a charge that evens it out",
          [](Recalc& r) {
@@ -167,14 +164,17 @@ TEST_F(Recalc, TheLogNamesEachEntryAndTheProgressCountsDaysBetweenTheEnds) {
     Schedule schedule;
     LoadSchedule(rent, schedule);
     const std::string described = DescribeSchedule(schedule);
-    EXPECT_EQ(recorder.shown,
-              (std::vector<std::string>{
-                  "clear", "start 30", ">>> " + DateToStr(Day(1, 1)) + ": Flat, Rent, " + described + ".",
-                  ">>> " + DateToStr(Day(1, 15)) + ": Flat, Payment, -.", "at 14",
-                  ">>> " + DateToStr(Day(1, 31)) + ": Flat, Rent, " +
-                      described.substr(0, described.find(DateToStr(Day(1, 1)))) + DateToStr(Day(1, 31)) +
-                      described.substr(described.find(DateToStr(Day(1, 1))) + DateToStr(Day(1, 1)).size()) + ".",
-                  "at 30"}));
+    EXPECT_EQ(
+        recorder.shown,
+        (std::vector<std::string>{
+            "clear", "start 30", ">>> " + DateToStr(Day(1, 1)) + ": Flat, Rent, " + described + ".",
+            ">>> " + DateToStr(Day(1, 15)) + ": Flat, Payment, -.", "at 14",
+            ">>> " + DateToStr(Day(1, 31)) + ": Flat, Rent, " +
+                described.substr(0, described.find(DateToStr(Day(1, 1)))) + DateToStr(Day(1, 31)) +
+                described.substr(described.find(DateToStr(Day(1, 1))) +
+                                 DateToStr(Day(1, 1)).size()) +
+                ".",
+            "at 30"}));
     EXPECT_EQ(LastRecalc(), DayText(Day(1, 31)));
 }
 
@@ -232,7 +232,8 @@ TEST_F(Recalc, TheRunDeletesEveryPaysAutomaticChargesFromItsFirstDayEvenAfterIts
     for (int pay : {1, 2}) {
         SCOPED_TRACE(pay);
         EXPECT_EQ(History(pay), (THistory{"CH 1 -1 ", "CH 4  "}));
-        EXPECT_EQ(CountRows(tbl::PayHistory, Where(fld::ID) == pay && Where(fld::TypeEvent) == "CN"), 1);
+        EXPECT_EQ(
+            CountRows(tbl::PayHistory, Where(fld::ID) == pay && Where(fld::TypeEvent) == "CN"), 1);
     }
 }
 
@@ -280,9 +281,7 @@ using BadAmounts = Recalc;
 
 TEST_F(BadAmounts, AnAmountThatIsNoNumberCountsZeroIsReportedAndEndsTheRun) {
     const TBadAmountCase cases[] = {
-        {"a constant charge",
-         [](Recalc& r) { r.AddChargeOn(Day(1, 10), "12x"); },
-         {"CH 0 0 0"}},
+        {"a constant charge", [](Recalc& r) { r.AddChargeOn(Day(1, 10), "12x"); }, {"CH 0 0 0"}},
         {"the balance an automatic charge chains on",
          [](Recalc& r) {
              AddEvent(1, Day(12, 31, 2023), "PY", "1", "1;2");
@@ -295,7 +294,8 @@ TEST_F(BadAmounts, AnAmountThatIsNoNumberCountsZeroIsReportedAndEndsTheRun) {
              AddManual(1, Day(1, 10), "PY", "4");
          },
          {"PY 1 abc ", "PY 4 4 "}},
-        {"a manual charge", [](Recalc&) { AddManual(1, Day(1, 10), "CH", "1,2,3"); },
+        {"a manual charge",
+         [](Recalc&) { AddManual(1, Day(1, 10), "CH", "1,2,3"); },
          {"CH 1,2,3 0 0"}},
         {"a payment", [](Recalc&) { AddManual(1, Day(1, 10), "PY", "x"); }, {"PY x 0 "}},
     };
