@@ -157,24 +157,22 @@ TEST_F(ChainRule, AManualEventChainsOnlyOnTheRowBeforeItAnAutomaticChargeWalksBa
 // ---- The run
 
 TEST_F(Recalc, TheLogNamesEachEntryAndTheProgressCountsDaysBetweenTheEnds) {
-    const int rent = AddChargeOn(Day(1, 1), "10");
+    const auto described = [](int idSchedule) {
+        Schedule schedule;
+        LoadSchedule(idSchedule, schedule);
+        return DescribeSchedule(schedule);
+    };
+    const int first = AddChargeOn(Day(1, 1), "10");
     AddManual(1, Day(1, 15), "PY", "10");
-    AddChargeOn(Day(1, 31), "10");
+    const int last = AddChargeOn(Day(1, 31), "10");
     EXPECT_TRUE(Run(Day(1, 1), Day(1, 31)));
-    Schedule schedule;
-    LoadSchedule(rent, schedule);
-    const std::string described = DescribeSchedule(schedule);
     EXPECT_EQ(
         recorder.shown,
         (std::vector<std::string>{
-            "clear", "start 30", ">>> " + DateToStr(Day(1, 1)) + ": Flat, Rent, " + described + ".",
+            "clear", "start 30",
+            ">>> " + DateToStr(Day(1, 1)) + ": Flat, Rent, " + described(first) + ".",
             ">>> " + DateToStr(Day(1, 15)) + ": Flat, Payment, -.", "at 14",
-            ">>> " + DateToStr(Day(1, 31)) + ": Flat, Rent, " +
-                described.substr(0, described.find(DateToStr(Day(1, 1)))) + DateToStr(Day(1, 31)) +
-                described.substr(described.find(DateToStr(Day(1, 1))) +
-                                 DateToStr(Day(1, 1)).size()) +
-                ".",
-            "at 30"}));
+            ">>> " + DateToStr(Day(1, 31)) + ": Flat, Rent, " + described(last) + ".", "at 30"}));
     EXPECT_EQ(LastRecalc(), DayText(Day(1, 31)));
 }
 
