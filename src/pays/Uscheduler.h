@@ -84,7 +84,7 @@ int LoadSchedule(int id, Schedule& schedule);
 int ExpandSchedule(int payId, int idSchedule, const std::string& nameCharge, TDateTime start,
                    TDateTime end);
 
-// Deletes every calendar entry dated that day or later.
+// Deletes every calendar entry dated that day or later, in one store transaction.
 void DeleteCalendarFrom(TDateTime date);
 
 // Rebuilds the calendar from the day `from` (day 0: the whole calendar): deletes the entries

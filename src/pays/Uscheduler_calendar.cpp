@@ -108,8 +108,12 @@ int ExpandSchedule(int payId, int idSchedule, const std::string& nameCharge, TDa
 }
 
 void DeleteCalendarFrom(TDateTime date) {
-    TBudgetTable calendar(tbl::Calendar, true, Where(fld::Date) >= WholeDay(date));
-    DeleteAllRows(calendar);
+    TTransactionScope scope(ShellServices().BudgetPath());
+    {
+        TBudgetTable calendar(tbl::Calendar, true, Where(fld::Date) >= WholeDay(date));
+        DeleteAllRows(calendar);
+    }
+    scope.Commit();
 }
 
 void RebuildCalendarEntries(TDateTime from, TDateTime to) {
