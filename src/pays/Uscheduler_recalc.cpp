@@ -130,26 +130,26 @@ private:
     std::chrono::steady_clock::time_point last_ = std::chrono::steady_clock::now();
 };
 
-}  // namespace
+// The tables that automatic charges are looked up in and appended to, open for a whole run.
+struct TChargeTables {
+    TBudgetTable charges{tbl::PayAutoCharges};
+    TBudgetTable history{tbl::PayHistory, true};
+};
 
-int ComputeAutoCharge(int payId, int idSchedule, int priority, TDateTime date) {
+int ComputeAutoCharge(TChargeTables& tables, int payId, int idSchedule, int priority,
+                      TDateTime date) {
     date = WholeDay(date);
-    std::string name;
-    large_fix value;
+    TTable& charge = tables.charges;
+    if (!charge.Locate("ID;IDSchedule", {payId, idSchedule})) return kNoAutoCharge;
+    const std::string name = charge.FieldByName(fld::Name).AsString();
     TAmountReader amounts(payId, date);
-    {
-        TBudgetTable charge(tbl::PayAutoCharges, false,
-                            Where(fld::ID) == payId && Where(fld::IDSchedule) == idSchedule);
-        if (charge.IsEmpty()) return kNoAutoCharge;
-        name = charge.FieldByName(fld::Name).AsString();
-        bool fatal = false;
-        value = ChargeValue(charge, payId, date, amounts, fatal);
-        if (fatal) return kFatalObject;
-    }
+    bool fatal = false;
+    const large_fix value = ChargeValue(charge, payId, date, amounts, fatal);
+    if (fatal) return kFatalObject;
     const large_fix balance =
         BalanceAfterEvent(kEventCharge, amounts.Read(GetPayBalanceAt(payId, date)), value);
 
-    TBudgetTable history(tbl::PayHistory, true);
+    TTable& history = tables.history;
     history.Append();
     history.FieldByName(fld::ID).SetAsInteger(payId);
     history.FieldByName(fld::DateEvent).SetAsDateTime(date);
@@ -164,6 +164,13 @@ int ComputeAutoCharge(int payId, int idSchedule, int priority, TDateTime date) {
     history.Post();
     if (amounts.Failed()) ReportGlobalErrors();
     return 0;
+}
+
+}  // namespace
+
+int ComputeAutoCharge(int payId, int idSchedule, int priority, TDateTime date) {
+    TChargeTables tables;
+    return ComputeAutoCharge(tables, payId, idSchedule, priority, date);
 }
 
 void RecomputeEventBalance(int payId, int nManOper, TDateTime date) {
@@ -218,14 +225,15 @@ bool RecalculateBudget(const bool& stop, TRecalcLog* log, TRecalcProgress* progr
     TTransactionScope scope(ShellServices().BudgetPath());
     DeleteAutoChargeRows(from);
     TEventThrottle events;
+    TChargeTables tables;
     for (const TEntry& entry : EntriesOf(from, to)) {
         if (log != nullptr)
             log->AddLogLine(">>> " + DateToStr(entry.Date) + ": " + PayName(entry.IDObject) + ", " +
                             entry.NameCharge + ", " + entry.StrSchedule + ".");
         if (entry.Priority >= 0) {
             // A fatal error ends the program: the run leaves nothing of itself behind.
-            if (ComputeAutoCharge(entry.IDObject, entry.IDSchedule, entry.Priority, entry.Date) ==
-                kFatalObject)
+            if (ComputeAutoCharge(tables, entry.IDObject, entry.IDSchedule, entry.Priority,
+                                  entry.Date) == kFatalObject)
                 return false;
         } else {
             RecomputeEventBalance(entry.IDObject, entry.Priority + kManualPriorityBase, entry.Date);
