@@ -440,6 +440,9 @@ TEST_F(SnapshotTest, AnAlbumSavesEveryFileOfItsFolderWithItsThumbnail) {
     }
     EXPECT_EQ(Listing(Path("jTrFiles/1")), expected);
     EXPECT_EQ(ThumbnailName("no extension"), "no extension.bmp");
+    // A copy of its own: the saved picture stays as it was when the album's file changes.
+    std::ofstream(Path("Images/IMG5/beach.jpg"), std::ios::app) << " changed";
+    EXPECT_EQ(Read(Path("jTrFiles/1/beach.jpg")), "picture beach.jpg");
     const auto parts = ReadParts<TObjectParts<TImagesContent>>(1);
     ASSERT_TRUE(parts.has_value());
     ASSERT_EQ(parts->Snapshot.Pictures.size(), names.size() + 1);
