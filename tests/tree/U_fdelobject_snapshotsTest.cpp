@@ -395,6 +395,30 @@ TEST_F(SnapshotTest, AMissingAlgorithmOrObjectRowEndsTheWritingWithNothingWritte
     }
 }
 
+// The transaction's folder cannot be made: the main window's fatal report -2, and nothing is
+// written.
+TEST_F(SnapshotTest, AFolderThatCannotBeMadeEndsTheWritingWithNothingWritten) {
+    AddObject(5, kHome, otImages, "Photos", 18);
+    AddObject(6, kHome, otFiles, "Papers", 20);
+    Write(Path("Images/IMG5/a.jpg"), "a");
+    const struct {
+        int id;
+        std::string inTheWay;
+    } cases[] = {{5, "jTrFiles"}, {6, "jTrFiles"}};
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.id);
+        fs::remove_all(Path("jTrFiles"));
+        Write(Path(c.inTheWay), "a file in the way");
+        shell.state.FatalClose = false;
+        shell.fatalErrors.clear();
+        const std::string before = Dump();
+        EXPECT_EQ(WriteDelTransaction(c.id), 0);
+        EXPECT_EQ(shell.fatalErrors, std::vector<int>{-2});
+        EXPECT_TRUE(NoTransaction());
+        EXPECT_EQ(Dump(), before);
+    }
+}
+
 // A leftover folder of the transaction's number is emptied before the snapshot goes in.
 TEST_F(SnapshotTest, ALeftoverFolderOfTheNumberIsEmptiedFirst) {
     AddObject(5, kHome, otFiles, "Papers", 20);
