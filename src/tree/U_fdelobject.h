@@ -25,9 +25,6 @@ public:
     explicit TfDelObject(TfMain& main);
     ~TfDelObject() override;
 
-    // Computes HasChildren and InUse afresh and shows the refusal when one is set.
-    void FormActivate();
-
     QLabel* LabelHeader;
     QLabel* Image1;
     QLabel* LabelName;
@@ -46,6 +43,9 @@ protected:
     bool event(QEvent* event) override;
 
 private:
+    // At every activation: computes HasChildren and InUse afresh and shows the refusal when one
+    // is set.
+    void FormActivate();
     // Upper-cases a to z, caret at the end; OK is enabled for exactly "YES" unless refused.
     void EditYesChange();
 
