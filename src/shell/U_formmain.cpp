@@ -54,6 +54,7 @@
 #include "tree/U_fchoice.h"
 #include "tree/U_fcreatebudget.h"
 #include "tree/U_fcreateobject.h"
+#include "tree/U_fdelobject.h"
 #include "tree/U_frename.h"
 
 TfMain* fMain = nullptr;
@@ -341,6 +342,7 @@ void TfMain::BuildMenus() {
              fChoice->Mode = TfChoice::kModeMove;
              fChoice->exec();
          }},
+        {"Delete", [this] { (new TfDelObject(*this))->exec(); }},
     };
     const auto addPopupCommand = [&](const char* name) {
         const auto run = popupRuns.find(name);
@@ -852,8 +854,10 @@ void TfMain::PlaceFrames() {
 
 void TfMain::PMenuTreePopup() {
     const TTreePopupItems allowed = TreePopupItems(state_.TypeObject);
-    const bool rules[] = {allowed.CreateObject, allowed.Rename, allowed.Move,
-                          allowed.Delete,       allowed.Export, allowed.Import};
+    // Delete opens the delete-object dialog; a budget root's has no dialog yet.
+    const bool deletable = allowed.Delete && state_.TypeObject != otBudget;
+    const bool rules[] = {allowed.CreateObject, allowed.Rename, allowed.Move, deletable,
+                          allowed.Export,       allowed.Import};
     for (size_t i = 0; i < popupCommands_.size(); ++i)
         popupCommands_[i].Item->setEnabled(rules[i] && popupCommands_[i].Run != nullptr);
 }

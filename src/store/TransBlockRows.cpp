@@ -1,4 +1,4 @@
-// What the journal's content blocks become in the open budget's tables.
+// The journal's content blocks and the open budget's tables, both ways.
 #include "store/TransBlockRows.h"
 
 #include <string>
@@ -7,6 +7,7 @@
 #include "decimal/Large_fix.h"
 #include "pays/Uscheduler.h"
 #include "schema/SchemaNames.h"
+#include "shell/ShellServices.h"
 #include "store/U_dm.h"
 
 namespace {
@@ -129,4 +130,94 @@ bool HasValidAmounts(const THistoryEventBlock& event) {
          {&event.Counter, &event.Charge, &event.ForPayment, &event.Payment, &event.CurBalance})
         if (!IsAmount(*amount)) return false;
     return true;
+}
+
+// ---- Rows into blocks
+
+TAlgorithmBlock AlgorithmBlockOf(const Algorithm01& algorithm) {
+    TAlgorithmBlock block;
+    block.OldId = algorithm.ID;
+    block.Valid = algorithm.Valid ? 1 : 0;
+    block.IDParent = algorithm.IDParent;
+    block.Name = algorithm.Name;
+    block.Descript = algorithm.Descript;
+    block.VarOfResult = algorithm.VarOfResult;
+    for (const ExtData& data : algorithm.INDataList)
+        block.ExtData.push_back({data.Name, data.N, data.IDObject, data.TypeObject,
+                                 data.ParentObject, data.SubSource, data.Param1, data.Param2,
+                                 data.Param3});
+    for (const VarDescr& var : algorithm.VarDescrList) {
+        // The first piece of the text rule is the first 100 characters, never half a letter.
+        const std::vector<std::string> pieces = AlgorithmTextPieces(var.Descript);
+        block.VarDescr.push_back({var.NVar, pieces.empty() ? "" : pieces.front()});
+    }
+    block.TextPieces = AlgorithmTextPieces(algorithm.Text);
+    return block;
+}
+
+std::optional<TAlgorithmBlock> StoredAlgorithmBlock(int idAlg) {
+    const bool fatalBefore = ShellServices().FatalClose();
+    const Algorithm01 algorithm = DM->LoadAlgorithm(idAlg);
+    if (ShellServices().FatalClose() && !fatalBefore) return std::nullopt;
+    return AlgorithmBlockOf(algorithm);
+}
+
+std::optional<TNumberItemBlock> NumberItemBlockOf(TTable& row) {
+    TNumberItemBlock item;
+    item.DateBegin = row.FieldByName(fld::DateBegin).AsDateTime();
+    item.ItemType = FirstChar(row.FieldByName(fld::ItemType).AsString());
+    item.ConstValue = row.FieldByName(fld::ConstValue).AsString();
+    item.Descript = row.FieldByName(fld::Descript).AsString();
+    if (IsAlgorithmItem(item.ItemType)) {
+        std::optional<TAlgorithmBlock> algorithm =
+            StoredAlgorithmBlock(row.FieldByName(fld::IDAlg).AsInteger());
+        if (!algorithm) return std::nullopt;
+        item.Algorithm = std::move(*algorithm);
+    }
+    return item;
+}
+
+std::optional<TAutoChargeBlock> AutoChargeBlockOf(TTable& row) {
+    TAutoChargeBlock charge;
+    charge.Name = row.FieldByName(fld::Name).AsString();
+    charge.Descript = row.FieldByName(fld::Descript).AsString();
+    charge.DateBegin = row.FieldByName(fld::DateBegin).AsDateTime();
+    charge.RestrictTime = FirstChar(row.FieldByName(fld::RestrictTime).AsString());
+    charge.DateEnd = row.FieldByName(fld::DateEnd).AsDateTime();
+    charge.Activity = FirstChar(row.FieldByName(fld::Activity).AsString());
+    charge.ItemType = FirstChar(row.FieldByName(fld::ItemType).AsString());
+    charge.ConstValue = row.FieldByName(fld::ConstValue).AsString();
+    if (IsAlgorithmItem(charge.ItemType)) {
+        std::optional<TAlgorithmBlock> algorithm =
+            StoredAlgorithmBlock(row.FieldByName(fld::IDAlg).AsInteger());
+        if (!algorithm) return std::nullopt;
+        charge.Algorithm = std::move(*algorithm);
+    }
+    const int idSchedule = row.FieldByName(fld::IDSchedule).AsInteger();
+    Schedule schedule;  // a fresh record for each charge: a missing one leaves it as it is
+    const bool found = LoadSchedule(idSchedule, schedule) == 1;
+    charge.ScheduleId = idSchedule;
+    charge.Periodicity =
+        found && schedule.Periodicity != 0 ? std::string(1, schedule.Periodicity) : std::string();
+    charge.UnitaryDate = found ? schedule.UnitaryDate : 0;
+    charge.MonthesDays = EncodeMonthesDays(schedule);
+    charge.WeekDays = EncodeWeekDays(schedule);
+    charge.Priority = found ? schedule.Priority : 0;
+    return charge;
+}
+
+THistoryEventBlock HistoryEventBlockOf(TTable& row) {
+    THistoryEventBlock event;
+    event.DateEvent = row.FieldByName(fld::DateEvent).AsDateTime();
+    event.TypeEvent = row.FieldByName(fld::TypeEvent).AsString();
+    event.Counter = row.FieldByName(fld::Counter).AsString();
+    event.IDCharge = row.FieldByName(fld::IDCharge).AsInteger();
+    event.PrtyCharge = row.FieldByName(fld::PrtyCharge).AsInteger();
+    event.NManOper = row.FieldByName(fld::NManOper).AsInteger();
+    event.Charge = row.FieldByName(fld::Charge).AsString();
+    event.ForPayment = row.FieldByName(fld::ForPayment).AsString();
+    event.Payment = row.FieldByName(fld::Payment).AsString();
+    event.CurBalance = row.FieldByName(fld::CurBalance).AsString();
+    event.Descript = row.FieldByName(fld::Descript).AsString();
+    return event;
 }

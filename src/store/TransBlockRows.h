@@ -1,9 +1,14 @@
-// What the journal's content blocks become in the open budget's tables: an applier that brings
+// The journal's content blocks and the open budget's tables, both ways: an applier that brings
 // a number's items, a pay's auto charges or its history back from a transaction stores each
-// block with these, and checks the amounts the blocks carry before it writes anything.
+// block with these, and checks the amounts the blocks carry before it writes anything; a writer
+// that records the rows as they stand (a deletion's snapshot, the old half of a content change)
+// makes its blocks with these.
 #pragma once
 
+#include <optional>
+
 #include "algorithms/Uq519algorithm01.h"
+#include "platform/Table.h"
 #include "store/TransBlocks.h"
 
 // The algorithm the block describes, with ID 0 (storing it gives it a new ID), its initial data
@@ -29,3 +34,23 @@ void StoreHistoryEvent(int payId, const THistoryEventBlock& event);
 bool HasValidAmounts(const TNumberItemBlock& item);
 bool HasValidAmounts(const TAutoChargeBlock& charge);
 bool HasValidAmounts(const THistoryEventBlock& event);
+
+// ---- Rows into blocks
+
+// The algorithm's block: OldId its ID, Name, Descript and the initial data's texts whole, each
+// variable description cut to its first 100 characters, the text in pieces of 100.
+TAlgorithmBlock AlgorithmBlockOf(const Algorithm01& algorithm);
+// The block of the stored algorithm with that ID (TDM::LoadAlgorithm); nothing when
+// Algorithms.db has no such algorithm, which LoadAlgorithm has reported as the journal's fatal
+// error -3: the writer gives up.
+std::optional<TAlgorithmBlock> StoredAlgorithmBlock(int idAlg);
+
+// The blocks of the row a table of Numbers.db, PayAutoCharges.DB or PayHistory.db stands on.
+// ItemType, RestrictTime and Activity go as their first character; an "A" item or charge
+// carries the block of its stored algorithm (nothing when that is missing, as above).
+std::optional<TNumberItemBlock> NumberItemBlockOf(TTable& row);
+// The charge's schedule is the one Schedules.db holds under its IDSchedule. When there is none,
+// the block says so: the charge's own IDSchedule, no periodicity (the schedule falls due on no
+// date), every month and weekday off, UnitaryDate 0, priority 0; never another charge's schedule.
+std::optional<TAutoChargeBlock> AutoChargeBlockOf(TTable& row);
+THistoryEventBlock HistoryEventBlockOf(TTable& row);

@@ -146,38 +146,6 @@ bool MakeNewFolder(const TStep& step, const std::string& folder) {
     return true;
 }
 
-// Copies a file unless the target exists; a failure is skipped.
-void CopyNew(const fs::path& from, const fs::path& to) {
-    std::error_code error;
-    fs::copy_file(from, to, fs::copy_options::skip_existing, error);
-}
-
-// Copies the folder's files and sub-folders into the target folder, which exists, never
-// replacing a file there. Gives the number of entries copied; where one cannot be copied (also
-// anything but a file or a folder, such as a pipe, whose reading could block for ever) it
-// gives nothing at once when failures stop it, else it skips that entry.
-enum class TCopyFailure { Stops, Skipped };
-std::optional<int> CopyTree(const fs::path& from, const fs::path& to, TCopyFailure failure) {
-    std::error_code walking;
-    int count = 0;
-    for (auto it = fs::recursive_directory_iterator(from, walking);
-         !walking && it != fs::recursive_directory_iterator(); it.increment(walking)) {
-        std::error_code error;
-        const fs::path target = to / it->path().lexically_relative(from);
-        if (it->is_directory(error)) {
-            fs::create_directory(target, error);
-        } else if (it->is_regular_file(error)) {
-            fs::copy_file(it->path(), target, fs::copy_options::skip_existing, error);
-        } else if (!error) {
-            error = std::make_error_code(std::errc::not_supported);
-        }
-        if (error && failure == TCopyFailure::Stops) return std::nullopt;
-        if (!error) ++count;
-    }
-    if (walking && failure == TCopyFailure::Stops) return std::nullopt;
-    return count;
-}
-
 // The content of a new or restored object, by type; 0, or the fatal code it has reported.
 int RestoreContent(const TStep&, int, const TFolderContent&) {
     return 0;
@@ -224,11 +192,11 @@ int RestoreContent(const TStep& step, int id, const TImagesContent& content) {
     const fs::path saved = TransFolder(step.Row.NTrans);
     std::error_code error;
     for (const fs::directory_entry& entry : fs::directory_iterator(saved, error)) {
-        if (!entry.is_regular_file(error)) continue;
+        if (entry.is_directory(error) && !entry.is_symlink(error)) continue;
         const std::string name = entry.path().filename().string();
-        CopyNew(entry.path(), album / name);
+        CopyEntry(entry.path(), album / name, error);
         const std::string thumbnail = ThumbnailName(name);
-        CopyNew(saved / "mini" / thumbnail, album / "mini" / thumbnail);
+        CopyEntry(saved / "mini" / thumbnail, album / "mini" / thumbnail, error);
     }
     return 0;
 }
@@ -241,7 +209,7 @@ int RestoreContent(const TStep& step, int id, const TFilesContent& content) {
         return kFatalFolder;
     }
     if (content.FileCount == 0) return 0;
-    CopyTree(TransFolder(step.Row.NTrans), collection, TCopyFailure::Skipped);
+    CopyFolderTree(TransFolder(step.Row.NTrans), collection, TCopyFailure::Skipped);
     return 0;
 }
 
@@ -313,7 +281,9 @@ std::optional<int> SaveCollection(const fs::path& collection, const fs::path& sa
     }
     if (error) return std::nullopt;
     if (!fs::exists(collection, error)) return error ? std::nullopt : std::optional<int>(0);
-    return CopyTree(collection, saved, TCopyFailure::Stops);
+    const TTreeCopy copy = CopyFolderTree(collection, saved, TCopyFailure::Stops);
+    if (!copy.Failed.empty()) return std::nullopt;
+    return copy.Copied;
 }
 
 // I3, the count part of a table's or collection's creation; missing: fatal -1.

@@ -228,6 +228,49 @@ bool ForceFolderPath(const std::string& path, std::error_code* error) {
     return false;
 }
 
+bool CopyEntry(const fs::path& from, const fs::path& to, std::error_code& error) {
+    error.clear();
+    if (fs::symlink_status(to, error).type() != fs::file_type::not_found) return !error;
+    error.clear();
+    switch (fs::symlink_status(from, error).type()) {
+        case fs::file_type::regular:
+            fs::copy_file(from, to, fs::copy_options::skip_existing, error);
+            break;
+        case fs::file_type::symlink:
+            fs::copy_symlink(from, to, error);
+            break;
+        case fs::file_type::directory:
+            fs::create_directory(to, error);
+            break;
+        default:
+            if (!error) error = std::make_error_code(std::errc::not_supported);
+    }
+    return !error;
+}
+
+TTreeCopy CopyFolderTree(const fs::path& from, const fs::path& to, TCopyFailure failure) {
+    TTreeCopy copy;
+    const auto failed = [&](const fs::path& path, std::error_code error) {
+        if (copy.Failed.empty()) {
+            copy.Failed = path;
+            copy.Error = error;
+        }
+        return failure == TCopyFailure::Stops;
+    };
+    std::error_code walking;
+    auto it = fs::recursive_directory_iterator(from, walking);
+    if (walking && failed(from, walking)) return copy;
+    for (; !walking && it != fs::recursive_directory_iterator(); it.increment(walking)) {
+        std::error_code error;
+        if (CopyEntry(it->path(), to / it->path().lexically_relative(from), error))
+            ++copy.Copied;
+        else if (failed(it->path(), error))
+            return copy;
+    }
+    if (walking) failed(from, walking);
+    return copy;
+}
+
 int ShellCopyFiles(const std::string& sources, const std::string& targets, bool move) {
     const std::vector<std::string> from = SplitList(sources), to = SplitList(targets);
     if (from.size() != to.size()) return kShellListLengthsDiffer;

@@ -2,6 +2,7 @@
 #pragma once
 
 #include <cstdint>
+#include <filesystem>
 #include <string>
 #include <system_error>
 
@@ -45,6 +46,29 @@ bool ForceFolderPath(const std::string& path, std::error_code* error = nullptr);
 // of a pattern) does not exist; these are checked before anything is copied. A failure while
 // copying stops the run and returns its error number; a move that fails leaves its source.
 int ShellCopyFiles(const std::string& sources, const std::string& targets, bool move);
+
+// Copies one entry without following a link: a file's bytes (a fresh copy, never a hard link),
+// a link as a link, a folder as a new empty folder. An entry already at the target is kept and
+// counts as copied. Anything else (a pipe, a device, a socket) cannot be copied: not_supported,
+// and a pipe is never opened. False, with the reason, when the entry cannot be copied.
+bool CopyEntry(const std::filesystem::path& from, const std::filesystem::path& to,
+               std::error_code& error);
+
+// What CopyFolderTree did: the number of entries copied, and the first one that could not be
+// (Failed empty when every one could) with its reason.
+struct TTreeCopy {
+    int Copied = 0;
+    std::filesystem::path Failed;
+    std::error_code Error;
+};
+enum class TCopyFailure { Stops, Skipped };
+// Copies everything below the folder `from` (files, links as links, sub-folders with their
+// contents; links to folders are not entered) into the existing folder `to` with CopyEntry. An
+// entry that cannot be copied, or a folder that cannot be listed, ends the copy at once
+// (Stops) or is skipped (Skipped); either way the first failure is reported. A missing `from`
+// is such a failure.
+TTreeCopy CopyFolderTree(const std::filesystem::path& from, const std::filesystem::path& to,
+                         TCopyFailure failure);
 
 // Deletes the folder with its contents (whole true) or only everything inside it (whole false),
 // without asking; into the trash when recycle is true. kShellNoFolder when whole is true and

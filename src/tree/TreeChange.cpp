@@ -6,7 +6,7 @@
 #include "shell/ShellServices.h"
 #include "store/Utransactions.h"
 
-bool ApplyTreeChange(const std::function<int()>& prepare) {
+bool ApplyTreeChange(const std::function<int()>& prepare, std::optional<int> select) {
     TShellServices& shell = ShellServices();
     const std::string folder = shell.BudgetPath();
     shell.SaveTreeState();
@@ -14,6 +14,6 @@ bool ApplyTreeChange(const std::function<int()>& prepare) {
     if (nTrans <= 0) return false;
     const int id = ApplyTransaction(nTrans);
     shell.RebuildTree();
-    shell.SelectObject(id, folder);
+    shell.SelectObject(select.value_or(id), folder);
     return true;
 }

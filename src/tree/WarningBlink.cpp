@@ -18,8 +18,8 @@ void SetColour(QLabel& label, const QColor& colour) {
 
 }  // namespace
 
-TWarningBlink::TWarningBlink(QLabel& label) : label_(label) {
-    SetColour(label_, kRed);
+TWarningBlink::TWarningBlink(QLabel& label, TKind kind) : label_(label) {
+    if (kind == TKind::Warning) SetColour(label_, kRed);
     Timer1 = new QTimer(label.window());
     Timer1->setObjectName(QStringLiteral("Timer1"));
     Timer1->setInterval(100);
@@ -30,6 +30,11 @@ void TWarningBlink::Show(const QString& text) {
     const bool wasEmpty = label_.text().isEmpty();
     label_.setText(text);
     if (text.isEmpty() || !wasEmpty) return;
+    Start();
+}
+
+void TWarningBlink::Start() {
+    SetColour(label_, kRed);
     countdown_ = 7;
     Timer1->start();
 }

@@ -9,13 +9,19 @@ class QTimer;
 
 class TWarningBlink {
 public:
-    // The label is made red; `Timer1`, a child of the label's window, drives the blink.
-    explicit TWarningBlink(QLabel& label);
+    // What blinks: a warning label, red from the start (it is empty until a warning shows), or
+    // a header, which keeps its colour until its first blink.
+    enum class TKind { Warning, Header };
+
+    // `Timer1`, a child of the label's window, drives the blink.
+    explicit TWarningBlink(QLabel& label, TKind kind = TKind::Warning);
 
     // Shows the warning (an empty text clears the label). A warning shown while the label was
-    // empty starts the blink: 7 ticks of 100 ms; one shown on a label that already held a text
-    // neither restarts nor prolongs it.
+    // empty starts the blink; one shown on a label that already held a text neither restarts
+    // nor prolongs it.
     void Show(const QString& text);
+    // Makes the label red and blinks it for 7 ticks of 100 ms, whatever it holds.
+    void Start();
     // One tick: red becomes the button face colour and any other colour red; after the last
     // the label is red and the timer stops.
     void Timer1Timer();
