@@ -20,6 +20,7 @@
 #include <fstream>
 #include <functional>
 
+#include "PopupCommand.h"
 #include "platform/Dates.h"
 #include "platform/Table.h"
 #include "platform/Text.h"
@@ -422,24 +423,12 @@ TEST_F(CreateObjectTest, NamesOfUpTo70CharactersReachTheJournalExactly) {
 }
 
 TEST_F(CreateObjectTest, ThePopupOffersCreatingUnderARootOrAFolderAndOpensTheDialogWithItsHelp) {
-    QAction* item = window->PMenuTree->findChild<QAction*>(QStringLiteral("CreateObject"));
+    // The tree: Home, its calendar and journal, Flat, Rent.
+    QAction* item = PopupCommand(*window, "CreateObject",
+                                 {{0, true}, {1, false}, {2, false}, {3, true}, {4, false}});
     ASSERT_NE(item, nullptr);
-    const struct {
-        int index;  // of the tree: Home, its calendar and journal, Flat, Rent
-        bool enabled;
-    } cases[] = {{0, true}, {1, false}, {2, false}, {3, true}, {4, false}};
-    for (const auto& c : cases) {
-        window->TreeViewMain->setCurrentItem(window->Nodes().at(c.index));
-        window->PMenuTreePopup();
-        EXPECT_EQ(item->isEnabled(), c.enabled) << c.index;
-    }
 
-    std::ofstream(window->State().LangPath + "VemlyHelp.html") << "<html></html>";
-    std::vector<QUrl> opened;
-    SetUrlOpener([&](const QUrl& url) {
-        opened.push_back(url);
-        return true;
-    });
+    RecordedHelp help(*window);
     window->TreeViewMain->setCurrentItem(window->Nodes().at(3));
     window->PMenuTreePopup();
     QString place;
@@ -451,10 +440,8 @@ TEST_F(CreateObjectTest, ThePopupOffersCreatingUnderARootOrAFolderAndOpensTheDia
         QTest::keyClick(open, Qt::Key_Escape);
     });
     item->trigger();
-    SetUrlOpener({});
     EXPECT_EQ(place, QStringLiteral("Home\\Flat"));
-    ASSERT_EQ(opened.size(), 1u);
-    EXPECT_EQ(opened[0].fragment(), QStringLiteral("2010"));
+    EXPECT_EQ(help.Topics(), std::vector<QString>{QStringLiteral("2010")});
     EXPECT_EQ(JournalRow(1), "<no row>");
 }
 
