@@ -14,6 +14,7 @@
 #include <chrono>
 #include <filesystem>
 #include <fstream>
+#include <memory>
 #include <random>
 #include <string>
 #include <vector>
@@ -109,8 +110,10 @@ public:
     // Deletes the album as the dialog does and undoes it as the undo run does; false when a
     // step failed.
     bool DeleteAndUndo() {
-        const int nTrans = WriteDelTransaction(kAlbum);
-        if (nTrans <= 0 || ApplyTransaction(nTrans) != 1) return false;
+        const std::unique_ptr<TTransWriter> writer = WriteDelTransaction(kAlbum);
+        if (!writer) return false;
+        const int nTrans = writer->NTrans();
+        if (writer->Apply() != 1) return false;
         TBudgetTransaction transaction(budget_.Folder());
         const TTransRow row{nTrans, std::string(kActDelete), kAlbum, otImages, "Photos"};
         TStep step{row, transaction.Files()};

@@ -14,6 +14,7 @@
 #include "shell/ShellServices.h"
 #include "store/U_fileoperation.h"
 #include "store/Utransactions.h"
+#include "store/Utransactions_undo.h"
 
 TDM* DM = nullptr;
 
@@ -70,6 +71,7 @@ void TDM::PrepareTables(const std::string& usersDataPath) {
 }
 
 void TDM::OpenBudget(const std::string& folder) {
+    ResetStaleMarks(folder);
     for (TTable* table : BudgetTables()) {
         table->Close();
         table->SetDatabaseName(folder);

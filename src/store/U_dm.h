@@ -98,9 +98,10 @@ public:
     // list with the index "Index01"; the seventeen budget tables closed, ordered by "Index01"
     // (jTrans by "Index_NTrans") and read-only, until a budget is opened.
     void PrepareTables(const std::string& usersDataPath);
-    // Opens a budget: the seventeen budget tables are closed, pointed at the budget folder,
-    // made writable and opened, in the order of BudgetTables; their table names, indexes and
-    // filters stay. TableBudgets is not touched.
+    // Opens a budget: the marks an undo or redo run cut short by a crash left in its journal go
+    // back (ResetStaleMarks of Utransactions_undo.h), then the seventeen budget tables are
+    // closed, pointed at the budget folder, made writable and opened, in the order of
+    // BudgetTables; their table names, indexes and filters stay. TableBudgets is not touched.
     void OpenBudget(const std::string& folder);
     // Saves the changes of each of the seventeen budget tables into the folder's tables file
     // and closes it (a failed save is not reported; the table is closed all the same), then lets

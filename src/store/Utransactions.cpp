@@ -28,11 +28,6 @@ public:
         : TBudgetTable(kJournal, writable, std::move(filter), kJournalIndex) {}
 };
 
-// The journal view follows the data module's journal table: show it what was written.
-void RefreshJournalView() {
-    if (DM != nullptr && DM->TablejTrans.Active()) DM->TablejTrans.Refresh();
-}
-
 // The value of a field in the last row of the view, or nothing when the view is empty.
 std::optional<int> LastInteger(TTable& table, std::string_view field) {
     table.Last();
@@ -46,15 +41,6 @@ int NextAfterLast(TTable& table, std::string_view field) {
 }
 int NextAfterLast(TTable&& table, std::string_view field) {
     return NextAfterLast(table, field);
-}
-
-// Sets the Status of row NTrans in the journal's view; false when there is no such row.
-bool SetStatus(TTable& trans, int nTrans, std::string_view status) {
-    if (!trans.Locate(fld::NTrans, {nTrans})) return false;
-    trans.Edit();
-    trans.FieldByName(fld::Status).SetAsString(status);
-    trans.Post();
-    return true;
 }
 
 // Deletes the undone transactions' rows in the store transaction that is open and asks for
@@ -84,7 +70,8 @@ int RunApplier(TTable& trans, const TTransRow& row) {
             TStep step{row, transaction.Files()};
             result = kind->Apply(step).value_or(0);
         }
-        if (result > 0 && !SetStatus(trans, row.NTrans, kStatusApply)) result = kFatalTransaction;
+        if (result > 0 && !SetTransStatus(trans, row.NTrans, kStatusApply))
+            result = kFatalTransaction;
         if (result > 0) {
             RefreshJournalView();
             transaction.Commit();
@@ -92,6 +79,50 @@ int RunApplier(TTable& trans, const TTransRow& row) {
         }
     }
     RefreshJournalView();  // after the rollback
+    return result;
+}
+
+// ApplyTransaction for a caller that holds the journal.
+int ApplyHeld(int nTrans) {
+    LetMessagesRun();
+
+    // The purge and the row's step to "ACT" are committed before the applier starts; the purge
+    // is kept also when the row turns out to be wrong. The journal's view is opened inside the
+    // store transaction, which spares its first read a transaction of its own.
+    std::optional<TJournalTable> journal;
+    TTransRow row;
+    {
+        TBudgetTransaction transaction(ShellServices().BudgetPath());
+        TJournalTable& trans = journal.emplace(true);
+        if (trans.Locate(fld::Status, {kStatusBack})) PurgeUndone(transaction.Files());
+        LetMessagesRun();
+        int fatal = 0;
+        if (!trans.Locate(fld::NTrans, {nTrans})) {
+            fatal = kFatalTransaction;
+        } else if (trans.FieldByName(fld::Status).AsString() != kStatusReady) {
+            fatal = kFatalStatus;
+        } else {
+            row = TTransRow{nTrans, trans.FieldByName(fld::Act).AsString(),
+                            trans.FieldByName(fld::IDObject).AsInteger(),
+                            trans.FieldByName(fld::Type).AsInteger(),
+                            trans.FieldByName(fld::NameObject).AsString()};
+            trans.Edit();
+            trans.FieldByName(fld::Status).SetAsString(kStatusAct);
+            trans.Post();
+        }
+        RefreshJournalView();
+        transaction.Commit();
+        if (fatal != 0) {
+            ReportFatalError(fatal);
+            return fatal;
+        }
+    }
+    LetMessagesRun();
+
+    const int result = RunApplier(*journal, row);
+    LetMessagesRun();
+    if (result <= 0 && !ShellServices().FatalClose()) ReportFatalError(result);
+    LetMessagesRun();
     return result;
 }
 
@@ -142,6 +173,18 @@ int NextManOperNumber(int payId, TDateTime date) {
     for (; !events.Eof(); events.Next())
         largest = std::max(largest, events.FieldByName(fld::NManOper).AsInteger());
     return largest + 1;
+}
+
+void RefreshJournalView() {
+    if (DM != nullptr && DM->TablejTrans.Active()) DM->TablejTrans.Refresh();
+}
+
+bool SetTransStatus(TTable& journal, int nTrans, std::string_view status) {
+    if (!journal.Locate(fld::NTrans, {nTrans})) return false;
+    journal.Edit();
+    journal.FieldByName(fld::Status).SetAsString(status);
+    journal.Post();
+    return true;
 }
 
 std::string TransFolder(int nTrans) {
@@ -227,6 +270,20 @@ std::string TTransWriter::MakeFolder() {
 }
 
 int TTransWriter::Ready() {
+    const int nTrans = MakeReady();
+    if (nTrans > 0) guard_.reset();
+    return nTrans;
+}
+
+int TTransWriter::Apply() {
+    const int nTrans = MakeReady();
+    if (nTrans <= 0) return 0;
+    const int result = ApplyHeld(nTrans);
+    guard_.reset();
+    return result;
+}
+
+int TTransWriter::MakeReady() {
     // A fatal report during the preparation (a folder that could not be made) ends the program:
     // nothing more is written, and the preparation goes with the writer.
     if (ShellServices().FatalClose()) return 0;
@@ -239,7 +296,6 @@ int TTransWriter::Ready() {
     trans_->Post();
     RefreshJournalView();
     transaction_->Commit();
-    guard_.reset();
     return nTrans_;
 }
 
@@ -315,44 +371,5 @@ int PurgeUndoneTransactions() {
 int ApplyTransaction(int nTrans) {
     const TJournalGuard guard;
     if (!guard.Acquired()) return kJournalBusy;
-    LetMessagesRun();
-
-    // The purge and the row's step to "ACT" are committed before the applier starts; the purge
-    // is kept also when the row turns out to be wrong. The journal's view is opened inside the
-    // store transaction, which spares its first read a transaction of its own.
-    std::optional<TJournalTable> journal;
-    TTransRow row;
-    {
-        TBudgetTransaction transaction(ShellServices().BudgetPath());
-        TJournalTable& trans = journal.emplace(true);
-        if (trans.Locate(fld::Status, {kStatusBack})) PurgeUndone(transaction.Files());
-        LetMessagesRun();
-        int fatal = 0;
-        if (!trans.Locate(fld::NTrans, {nTrans})) {
-            fatal = kFatalTransaction;
-        } else if (trans.FieldByName(fld::Status).AsString() != kStatusReady) {
-            fatal = kFatalStatus;
-        } else {
-            row = TTransRow{nTrans, trans.FieldByName(fld::Act).AsString(),
-                            trans.FieldByName(fld::IDObject).AsInteger(),
-                            trans.FieldByName(fld::Type).AsInteger(),
-                            trans.FieldByName(fld::NameObject).AsString()};
-            trans.Edit();
-            trans.FieldByName(fld::Status).SetAsString(kStatusAct);
-            trans.Post();
-        }
-        RefreshJournalView();
-        transaction.Commit();
-        if (fatal != 0) {
-            ReportFatalError(fatal);
-            return fatal;
-        }
-    }
-    LetMessagesRun();
-
-    const int result = RunApplier(*journal, row);
-    LetMessagesRun();
-    if (result <= 0 && !ShellServices().FatalClose()) ReportFatalError(result);
-    LetMessagesRun();
-    return result;
+    return ApplyHeld(nTrans);
 }

@@ -26,7 +26,7 @@
 //     TTransWriter writer(kActRename, id, type, newName);
 //     TRenameParts parts{newIcon, oldIcon, newDescript, oldName, oldDescript};
 //     WriteParts(writer, parts);
-//     if (const int nTrans = writer.Ready(); nTrans > 0) ApplyTransaction(nTrans);
+//     const int id = writer.Apply();  // Ready and ApplyTransaction, the journal held between
 //
 // An applier reads its parts through its layout (or with TTransReader by key and as streams),
 // writes the object tables (through the data module's shared tables, borrowing one with
@@ -40,6 +40,10 @@
 // only after the commit. It lets the message loop run with LetMessagesRun only; meanwhile every
 // other journal operation is refused. A row without a kind, or whose kind has no Apply yet, fails
 // with "FATAL ERROR: Unknown error".
+//
+// Undo and redo (store/Utransactions_undo.h) mark a block of transactions, run the kinds' undo
+// steps or their Apply again over it, one store transaction per step, and cancel the marks a run
+// did not reach.
 #pragma once
 
 #include <memory>
@@ -158,10 +162,18 @@ public:
     // Finds the row again, sets "READY", commits the preparation and returns NTrans. Returns 0,
     // and the preparation is dropped with the writer, when a fatal error was reported meanwhile
     // (the program is ending) or when the row is gone (the main window is then asked to close):
-    // the caller applies nothing.
+    // the caller applies nothing. Once.
     int Ready();
+    // Ready, then ApplyTransaction of the transaction, without letting go of the journal in
+    // between: no other journal operation can come between them and have the application
+    // refused as busy, which would leave a "READY" row that blocks undo and redo of every older
+    // transaction for good. Returns ApplyTransaction's result, or 0 when Ready gave 0 (nothing
+    // applied). In place of Ready, once. Every preparer applies its transaction this way.
+    int Apply();
 
 private:
+    int MakeReady();  // Ready without letting go of the journal
+
     void AddPart(std::unique_ptr<TBudgetTable>& table, const char* file, int& count,
                  const TFieldValue& value);
 
@@ -227,6 +239,13 @@ struct TTransRow {
     int Type = 0;
     std::string NameObject;
 };
+
+// Sets the Status of row NTrans in a writable view of the journal; false when there is no such
+// row. Only the journal's own operations write Status.
+bool SetTransStatus(TTable& journal, int nTrans, std::string_view status);
+// The journal view shows the data module's journal table: the journal's operations refresh it
+// after each write, before the commit (and after a rollback).
+void RefreshJournalView();
 
 // Deletes every transaction in "BACK" with its parts and its folder, newest first, and returns
 // how many it deleted (kJournalBusy while another journal operation runs). The rows go in one

@@ -6,13 +6,14 @@
 #include "shell/ShellServices.h"
 #include "store/Utransactions.h"
 
-bool ApplyTreeChange(const std::function<int()>& prepare, std::optional<int> select) {
+bool ApplyTreeChange(const std::function<std::unique_ptr<TTransWriter>()>& prepare,
+                     std::optional<int> select) {
     TShellServices& shell = ShellServices();
     const std::string folder = shell.BudgetPath();
     shell.SaveTreeState();
-    const int nTrans = prepare();
-    if (nTrans <= 0) return false;
-    const int id = ApplyTransaction(nTrans);
+    const std::unique_ptr<TTransWriter> writer = prepare();
+    const int id = writer ? writer->Apply() : 0;
+    if (id <= 0) return false;
     shell.RebuildTree();
     shell.SelectObject(select.value_or(id), folder);
     return true;

@@ -250,13 +250,13 @@ void TfChoice::TreeViewChoiceCustomDrawItem(const TChoiceNode& node,
     }
 }
 
-int TfChoice::WriteMoveTransaction() {
+std::unique_ptr<TTransWriter> TfChoice::WriteMoveTransaction() {
     const TChoiceNode* target = SelectedNode();
-    TTransWriter writer(kActMove, moved_.ID, moved_.Type, moved_.Name);
+    auto writer = std::make_unique<TTransWriter>(kActMove, moved_.ID, moved_.Type, moved_.Name);
     TMoveParts parts{target->Info.ID, moved_.IDParent, target->Info.Name,
                      ShellServices().Index().GetObjectName(moved_.IDParent, folder_)};
-    WriteParts(writer, parts);
-    return writer.Ready();
+    WriteParts(*writer, parts);
+    return writer;
 }
 
 void TfChoice::accept() {

@@ -4,11 +4,13 @@
 
 #include <QPointer>
 #include <QTreeWidgetItem>
+#include <memory>
 #include <string>
 #include <vector>
 
 #include "shell/DialogBase.h"
 #include "shell/ObjectIndex.h"
+#include "store/Utransactions.h"
 
 class QFrame;
 class QLabel;
@@ -55,9 +57,9 @@ public:
     // The node selected in the tree, or null.
     const TChoiceNode* SelectedNode() const;
     // Writes the "MOVE" of the main tree's selected object into the selected folder (the root:
-    // the budget's top level) and returns its number; 0 when the preparation could not be made
-    // ready (the program is ending) and nothing is to be applied.
-    int WriteMoveTransaction();
+    // the budget's top level) and gives its writer, not yet ready: OK makes it ready and applies
+    // it (ApplyTreeChange).
+    std::unique_ptr<TTransWriter> WriteMoveTransaction();
     // The colours of a node: a type the mode does not accept is grey on the tree's background,
     // also when selected; an accepted one is drawn as usual; in the move mode the object being
     // moved is green while it is not selected.

@@ -232,28 +232,30 @@ void TfCreateObject::InputChanged() {
     BitBtnOK->setEnabled(!EditName->text().isEmpty() && !CheckNameTaken() && IsKindChosen());
 }
 
-int TfCreateObject::WriteAddTransaction() {
+std::unique_ptr<TTransWriter> TfCreateObject::WriteAddTransaction() {
     const TObjectKind& kind = kKinds[kinds_->checkedId()];
     const int icon = kind.Type == otFolder ? ComboBoxExFImage->currentData().toInt() : kind.Icon;
     const std::string descript = ToStdString(EditDescript->text());
-    TTransWriter writer(kActAdd, -1, kind.Type, ToStdString(EditName->text()));
+    auto writer =
+        std::make_unique<TTransWriter>(kActAdd, -1, kind.Type, ToStdString(EditName->text()));
     switch (kind.Type) {
         case otFolder:
-            WriteNewObject(writer, idParent_, icon, descript, TFolderContent{});
+            WriteNewObject(*writer, idParent_, icon, descript, TFolderContent{});
             break;
         case otTable:
-            WriteNewObject(writer, idParent_, icon, descript, TTableContent{});
+            WriteNewObject(*writer, idParent_, icon, descript, TTableContent{});
             break;
         case otImages:
-            WriteNewObject(writer, idParent_, icon, descript, TImagesContent{});
+            WriteNewObject(*writer, idParent_, icon, descript, TImagesContent{});
             break;
         case otFiles:
-            WriteNewObject(writer, idParent_, icon, descript, TFilesContent{});
-            // The undo of the creation keeps the collection's files in this folder.
-            if (writer.MakeFolder().empty()) return 0;
+            WriteNewObject(*writer, idParent_, icon, descript, TFilesContent{});
+            // The undo of the creation keeps the collection's files in this folder. One that
+            // cannot be made is reported as fatal, and the writer is then never made ready.
+            writer->MakeFolder();
             break;
         case otNumber:
-            WriteNewObject(writer, idParent_, icon, descript, TNumberContent{});
+            WriteNewObject(*writer, idParent_, icon, descript, TNumberContent{});
             break;
         case otPay: {
             // A new pay's filter shows the day of its creation; it has no charges and no events.
@@ -262,11 +264,11 @@ int TfCreateObject::WriteAddTransaction() {
             pay.FilterMode = kNewPayFilterMode;
             pay.FilterDateFrom = pay.FilterDateTo = Today();
             pay.EarliestChargeDate = pay.FilterDateFrom + 1;
-            WriteNewObject(writer, idParent_, icon, descript, std::move(pay));
+            WriteNewObject(*writer, idParent_, icon, descript, std::move(pay));
             break;
         }
     }
-    return writer.Ready();
+    return writer;
 }
 
 void TfCreateObject::accept() {

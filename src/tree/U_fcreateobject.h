@@ -3,9 +3,11 @@
 #pragma once
 
 #include <array>
+#include <memory>
 #include <string>
 
 #include "shell/DialogBase.h"
+#include "store/Utransactions.h"
 #include "tree/WarningBlink.h"
 
 class QButtonGroup;
@@ -38,9 +40,9 @@ public:
     // True when one of the eight kinds is checked.
     bool IsKindChosen() const;
     // Writes the "ADD" transaction of the new object of the chosen kind (OK is enabled only
-    // once one is chosen) and returns its number; 0 when the preparation could not be made
-    // ready (a fatal error was reported, the program is ending), and nothing is to be applied.
-    int WriteAddTransaction();
+    // once one is chosen) and gives its writer, not yet ready: OK makes it ready and applies it
+    // (ApplyTreeChange); a writer dropped before leaves nothing behind.
+    std::unique_ptr<TTransWriter> WriteAddTransaction();
 
     QLabel* LabelHeader;
     QLabel* LabelPlace;

@@ -141,13 +141,13 @@ bool WritePaySnapshot(TTransWriter& writer, const TDeleted& object) {
 
 }  // namespace
 
-int WriteDelTransaction(int id) {
+std::unique_ptr<TTransWriter> WriteDelTransaction(int id) {
     TDeleted object;
     {
         TBudgetTable objects(tbl::Objects);
         if (!objects.Locate(fld::ID, {id})) {
             ReportFatalError(kFatalObject);
-            return 0;
+            return nullptr;
         }
         object = {id,
                   objects.FieldByName(fld::Type).AsInteger(),
@@ -156,26 +156,27 @@ int WriteDelTransaction(int id) {
                   objects.FieldByName(fld::Name).AsString(),
                   objects.FieldByName(fld::Descript).AsString()};
     }
-    TTransWriter writer(kActDelete, object.ID, object.Type, object.Name);
+    auto writer = std::make_unique<TTransWriter>(kActDelete, object.ID, object.Type, object.Name);
     bool written = true;
     switch (object.Type) {
         case otTable:
-            written = WriteTableSnapshot(writer, object);
+            written = WriteTableSnapshot(*writer, object);
             break;
         case otImages:
-            written = WriteImagesSnapshot(writer, object);
+            written = WriteImagesSnapshot(*writer, object);
             break;
         case otFiles:
-            written = WriteFilesSnapshot(writer, object);
+            written = WriteFilesSnapshot(*writer, object);
             break;
         case otNumber:
-            written = WriteNumberSnapshot(writer, object);
+            written = WriteNumberSnapshot(*writer, object);
             break;
         case otPay:
-            written = WritePaySnapshot(writer, object);
+            written = WritePaySnapshot(*writer, object);
             break;
         default:  // a folder: the common parts alone
-            WriteObjectParts(writer, object, TFolderContent{});
+            WriteObjectParts(*writer, object, TFolderContent{});
     }
-    return written ? writer.Ready() : 0;
+    if (!written) return nullptr;
+    return writer;
 }

@@ -4,8 +4,11 @@
 #pragma once
 
 #include <filesystem>
+#include <memory>
 #include <stdexcept>
 #include <system_error>
+
+#include "store/Utransactions.h"
 
 // A file of the object (a picture, a thumbnail, a file of a collection) that exists but cannot
 // be saved into the transaction's folder: the deletion is given up, nothing of it is written and
@@ -22,7 +25,8 @@ private:
 };
 
 // Writes the "DEL" transaction of the object with that ID in the open budget, in the layout of
-// the "DEL" kind of its type (TObjectParts<...Content>), and makes it "READY":
+// the "DEL" kind of its type (TObjectParts<...Content>), and gives its writer, to be made ready
+// and applied (TTransWriter::Apply):
 //   - the jTrans row names the object (IDObject, Type, NameObject from its Objects.db row);
 //   - I1 its IDParent, I2 its stored icon (Image, never the expanded one), T1 its Descript;
 //   - its content as it stands: a table's rows; an album's pictures, with its files copied into
@@ -33,9 +37,9 @@ private:
 //     auto charges with algorithms and schedules, its history and the earliest DateBegin of
 //     its active charges, starting at tomorrow.
 // The whole preparation is one store transaction: when it does not get to "READY" nothing of it
-// stays, neither rows nor folder. Returns the transaction's number, or 0 when a fatal error was
-// reported meanwhile (the object's row or one of its algorithms missing, a folder that cannot
-// be made, the jTrans row lost): the program is ending and nothing is to be applied. Throws
-// ESnapshotFile as above, EJournalBusy while another journal operation runs; database errors
-// reach the caller.
-int WriteDelTransaction(int id);
+// stays, neither rows nor folder. Gives null when a fatal error was reported meanwhile (the
+// object's row or one of its algorithms missing, a folder that cannot be made): the program is
+// ending and nothing is to be applied (a writer whose jTrans row is lost is not made ready
+// either). Throws ESnapshotFile as above, EJournalBusy while another journal operation runs;
+// database errors reach the caller.
+std::unique_ptr<TTransWriter> WriteDelTransaction(int id);

@@ -170,13 +170,13 @@ void TfRename::InputChanged() {
     BitBtnOK->setEnabled(!EditName->text().isEmpty() && IsChanged() && !CheckNameTaken());
 }
 
-int TfRename::WriteRenTransaction() {
+std::unique_ptr<TTransWriter> TfRename::WriteRenTransaction() {
     const TMainState& state = ShellServices().State();
-    TTransWriter writer(kActRename, state.IDObject, state.TypeObject,
-                        ToStdString(EditName->text()));
+    auto writer = std::make_unique<TTransWriter>(kActRename, state.IDObject, state.TypeObject,
+                                                 ToStdString(EditName->text()));
     TRenameParts parts{ChosenIcon(), icon_, ToStdString(EditDescript->text()), name_, descript_};
-    WriteParts(writer, parts);
-    return writer.Ready();
+    WriteParts(*writer, parts);
+    return writer;
 }
 
 bool TfRename::RenameBudget(const std::string& folder) {

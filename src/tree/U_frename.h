@@ -2,9 +2,11 @@
 // new icon for a folder; an object through the journal, a budget in the budget list.
 #pragma once
 
+#include <memory>
 #include <string>
 
 #include "shell/DialogBase.h"
+#include "store/Utransactions.h"
 #include "tree/WarningBlink.h"
 
 class QComboBox;
@@ -34,9 +36,9 @@ public:
     // True when the icon (of a folder), the name or the description differs from the values at
     // show time.
     bool IsChanged() const;
-    // Writes the "REN" transaction of the selected object and returns its number; 0 when the
-    // preparation could not be made ready (the program is ending), and nothing is to be applied.
-    int WriteRenTransaction();
+    // Writes the "REN" transaction of the selected object and gives its writer, not yet ready:
+    // OK makes it ready and applies it (ApplyTreeChange).
+    std::unique_ptr<TTransWriter> WriteRenTransaction();
 
     QLabel* LabelHeader;
     QLabel* LabelImage;

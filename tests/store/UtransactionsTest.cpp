@@ -678,3 +678,22 @@ TEST_F(Journal, ATimerThatFiresWhileAnApplicationLetsMessagesRunCannotStartAnoth
     EXPECT_EQ(fromTimer, kJournalBusy);
     EXPECT_EQ(StatusOf(second), "READY");
 }
+
+// Mend: a preparer's application refused as busy left its "READY" row, which blocks undo and
+// redo for good. Applied through its writer, the transaction holds the journal from its making
+// to its application: whatever the journal view's refresh at "READY" starts is refused instead.
+TEST_F(Journal, ATransactionAppliedThroughItsWriterHoldsTheJournalUntilItIsApplied) {
+    const ScopedKind applier({"TEST", kAnyType}, [](TStep&) { return 1; });
+    std::vector<int> fromView;
+    const int view = dm.TablejTrans.AddDataChangeHandler([&](TTable& trans, const TField*) {
+        if (!trans.IsEmpty() && trans.FieldByName("Status").AsString() == "READY")
+            fromView.push_back(PurgeUndoneTransactions());
+    });
+    dm.TablejTrans.Last();
+    TTransWriter writer("TEST", 5, 20, "x");
+    EXPECT_EQ(writer.Apply(), 1);
+    dm.TablejTrans.RemoveDataChangeHandler(view);
+    EXPECT_EQ(fromView, std::vector<int>{kJournalBusy});
+    EXPECT_EQ(StatusOf(1), "APPLY");
+    EXPECT_EQ(ApplyTransaction(1), kFatalStatus);  // the journal is free again
+}

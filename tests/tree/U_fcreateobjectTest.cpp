@@ -379,7 +379,7 @@ TEST_F(CreateObjectTest, EachKindWritesItsAddLayoutWithAnEmptyContent) {
         Type(create.EditDescript, QStringLiteral("d"));
         for (const TAct& act : c.acts) act(create);
         ASSERT_TRUE(create.BitBtnOK->isEnabled());
-        EXPECT_EQ(create.WriteAddTransaction(), ++nTrans);
+        EXPECT_EQ(create.WriteAddTransaction()->Ready(), ++nTrans);
         create.BtnExit->click();
 
         EXPECT_EQ(JournalRow(nTrans), "ADD|READY|-1|" + std::to_string(c.type) + "|New|");
@@ -416,7 +416,7 @@ TEST_F(CreateObjectTest, NamesOfUpTo70CharactersReachTheJournalExactly) {
         QTest::mouseClick(create.RadioButtonTable, Qt::LeftButton);
         Type(create.EditName, ToQString(c.typed));
         EXPECT_EQ(ToStdString(create.EditName->text()), c.stored);
-        ASSERT_EQ(create.WriteAddTransaction(), ++nTrans);
+        ASSERT_EQ(create.WriteAddTransaction()->Ready(), ++nTrans);
         create.BtnExit->click();
         EXPECT_EQ(JournalRow(nTrans), "ADD|READY|-1|20|" + c.stored + "|");
     }

@@ -22,6 +22,13 @@ namespace fs = std::filesystem;
 
 namespace {
 
+// The deletion's transaction written and made ready, as the dialog's OK does before it applies
+// it; its number, or 0 when nothing was written.
+int ReadyDeletion(int id) {
+    const std::unique_ptr<TTransWriter> writer = WriteDelTransaction(id);
+    return writer ? writer->Ready() : 0;
+}
+
 using ObjectKinds =
     KindFixture<TAddKind<TFolderContent>, TDeleteKind<TFolderContent>, TAddKind<TTableContent>,
                 TDeleteKind<TTableContent>, TAddKind<TImagesContent>, TDeleteKind<TImagesContent>,
@@ -168,7 +175,7 @@ TEST_F(SnapshotTest, APayWithOneChargeAndOneEventIsNumberedAsItsLayout) {
     const int idSchedule = AddSchedule('M', 4);
     AddCharge(5, "Rent", "Active", kMarch2, idSchedule, 0, false);
     AddEvent(5, kMarch2 + 1, "CH", 1, 7);
-    const int nTrans = WriteDelTransaction(5);
+    const int nTrans = ReadyDeletion(5);
     ASSERT_EQ(nTrans, 1);
 
     TTransReader parts(nTrans);
@@ -229,7 +236,7 @@ TEST_F(SnapshotTest, ANumberWithAConstantAndAnAlgorithmItemIsNumberedAsItsLayout
                        {"ConstValue", ""},
                        {"IDAlg", idAlg},
                        {"Descript", "second"}});
-    const int nTrans = WriteDelTransaction(5);
+    const int nTrans = ReadyDeletion(5);
     ASSERT_EQ(nTrans, 1);
 
     TTransReader parts(nTrans);
@@ -272,7 +279,7 @@ TEST_F(SnapshotTest, ObjectsWithoutContentWriteTheCommonPartsAndTheirCounts) {
     int nTrans = 0;
     for (const auto& c : cases) {
         SCOPED_TRACE(c.id);
-        ASSERT_EQ(WriteDelTransaction(c.id), ++nTrans);
+        ASSERT_EQ(ReadyDeletion(c.id), ++nTrans);
         EXPECT_EQ(Parts("jTrInteger", nTrans), c.ints);
         EXPECT_EQ(Parts("jTrText", nTrans), c.texts);
         EXPECT_EQ(Parts("jTrDate", nTrans), c.dates);
@@ -306,7 +313,7 @@ TEST_F(SnapshotTest, TheEarliestActiveChargeDateStartsAtTomorrow) {
         AddRow("Pays", {{"ID", id}, {"Direction", "O"}});
         for (const auto& [activity, begin] : c.charges)
             AddCharge(id, "c", activity, begin, AddSchedule('W', 1));
-        ASSERT_EQ(WriteDelTransaction(id), ++nTrans);
+        ASSERT_EQ(ReadyDeletion(id), ++nTrans);
         EXPECT_EQ(TTransReader(nTrans).Date(3), c.d3);
     }
 }
@@ -338,7 +345,7 @@ TEST_F(SnapshotTest, AlgorithmTextsGoWholeButVariableDescriptionsAndTextPieces) 
         const int idAlg = DM->SaveAlgorithm(algorithm);
         AddRow("Numbers",
                {{"ID", id}, {"DateBegin", kMarch2}, {"ItemType", "A"}, {"IDAlg", idAlg}});
-        ASSERT_EQ(WriteDelTransaction(id), ++nTrans);
+        ASSERT_EQ(ReadyDeletion(id), ++nTrans);
         const auto parts = ReadParts<TObjectParts<TNumberContent>>(nTrans);
         ASSERT_TRUE(parts && parts->Snapshot.Items.size() == 1);
         const TAlgorithmBlock& block = parts->Snapshot.Items[0].Algorithm;
@@ -358,7 +365,7 @@ TEST_F(SnapshotTest, AChargeWithoutItsScheduleWritesTheMissingScheduleBlock) {
     AddRow("Pays", {{"ID", 5}, {"Direction", "O"}});
     AddCharge(5, "A first", "A", kMarch2, AddSchedule('M', 7));
     AddCharge(5, "B gone", "A", kMarch2, 77);
-    ASSERT_EQ(WriteDelTransaction(5), 1);
+    ASSERT_EQ(ReadyDeletion(5), 1);
     const auto parts = ReadParts<TObjectParts<TPayContent>>(1);
     ASSERT_TRUE(parts && parts->Snapshot.AutoCharges.size() == 2);
     const TAutoChargeBlock& gone = parts->Snapshot.AutoCharges[1];
@@ -386,7 +393,7 @@ TEST_F(SnapshotTest, AMissingAlgorithmOrObjectRowEndsTheWritingWithNothingWritte
         SCOPED_TRACE(id);
         shell.state.FatalClose = false;
         shell.fatalTexts.clear();
-        EXPECT_EQ(WriteDelTransaction(id), 0);
+        EXPECT_EQ(ReadyDeletion(id), 0);
         EXPECT_EQ(
             shell.fatalTexts,
             std::vector<std::string>{"FATAL ERROR: The object with such identifier is not found"});
@@ -407,7 +414,7 @@ TEST_F(SnapshotTest, AFolderThatCannotBeMadeEndsTheWritingWithNothingWritten) {
         shell.state.FatalClose = false;
         shell.fatalErrors.clear();
         const std::string before = Dump();
-        EXPECT_EQ(WriteDelTransaction(id), 0);
+        EXPECT_EQ(ReadyDeletion(id), 0);
         EXPECT_EQ(shell.fatalErrors, std::vector<int>{-2});
         EXPECT_TRUE(NoTransaction());
         EXPECT_EQ(Dump(), before);
@@ -420,7 +427,7 @@ TEST_F(SnapshotTest, ALeftoverFolderOfTheNumberIsEmptiedFirst) {
     Write(Path("Files/DIR5/a.txt"), "a");
     Write(Path("jTrFiles/1/stale.txt"), "not this object's");
     Write(Path("jTrFiles/1/sub/old"), "old");
-    ASSERT_EQ(WriteDelTransaction(5), 1);
+    ASSERT_EQ(ReadyDeletion(5), 1);
     EXPECT_EQ(Listing(Path("jTrFiles/1")), (std::map<std::string, std::string>{{"a.txt", "a"}}));
     EXPECT_EQ(TTransReader(1).Int(3), 1);
 }
@@ -450,7 +457,7 @@ TEST_F(SnapshotTest, AnAlbumSavesEveryFileOfItsFolderWithItsThumbnail) {
     Write(Path("Images/IMG5/tmpload/staged.jpg"), "staged");
     AddObject(6, kHome, otImages, "Empty album", 18);
 
-    ASSERT_EQ(WriteDelTransaction(5), 1);
+    ASSERT_EQ(ReadyDeletion(5), 1);
     std::map<std::string, std::string> expected = {
         {"mini", "/"}, {"without row.jpg", "stray"}, {"link.jpg", "-> beach.jpg"}};
     for (const std::string& name : names) {
@@ -468,7 +475,7 @@ TEST_F(SnapshotTest, AnAlbumSavesEveryFileOfItsFolderWithItsThumbnail) {
     EXPECT_EQ(parts->Snapshot.Pictures[4].FileName, "bad \xff\xfe bytes.jpg");
     EXPECT_EQ(parts->Snapshot.Pictures.back().FileName, "gone.jpg");
 
-    ASSERT_EQ(WriteDelTransaction(6), 2);
+    ASSERT_EQ(ReadyDeletion(6), 2);
     EXPECT_EQ(Listing(Path("jTrFiles/2")), (std::map<std::string, std::string>{{"mini", "/"}}));
     EXPECT_EQ(TTransReader(2).Int(3), 0);
 }
@@ -485,11 +492,11 @@ TEST_F(SnapshotTest, ACollectionSavesItsFilesFoldersAndLinks) {
     fs::create_directory_symlink("sub", Path("Files/DIR5/folder link"));
     AddObject(6, kHome, otFiles, "No folder", 20);
 
-    ASSERT_EQ(WriteDelTransaction(5), 1);
+    ASSERT_EQ(ReadyDeletion(5), 1);
     EXPECT_EQ(Listing(Path("jTrFiles/1")), Listing(Path("Files/DIR5")));
     EXPECT_TRUE(fs::is_symlink(Path("jTrFiles/1/outside")));
     EXPECT_EQ(TTransReader(1).Int(3), 8);
-    ASSERT_EQ(WriteDelTransaction(6), 2);
+    ASSERT_EQ(ReadyDeletion(6), 2);
     EXPECT_TRUE(fs::is_empty(Path("jTrFiles/2")));
     EXPECT_EQ(TTransReader(2).Int(3), 0);
 }
@@ -515,7 +522,7 @@ TEST_F(SnapshotTest, AFileThatCannotBeSavedEndsTheDeletionNamingIt) {
         ASSERT_EQ(mkfifo(Path(c.pipe).c_str(), 0600), 0);
         const std::string before = Dump();
         try {
-            WriteDelTransaction(c.id);
+            ReadyDeletion(c.id);
             ADD_FAILURE() << "no error";
         } catch (const ESnapshotFile& failure) {
             EXPECT_EQ(failure.File(), fs::path(Path(c.pipe)));
@@ -613,7 +620,7 @@ protected:
 TEST_P(RoundTripTest, UndoBringsBackExactlyWhatTheObjectHeld) {
     Populate();
     const std::string before = Dump();
-    const int nTrans = WriteDelTransaction(kId);
+    const int nTrans = ReadyDeletion(kId);
     ASSERT_EQ(nTrans, 1);
     EXPECT_EQ(Dump(), before);  // the snapshot only copies
     ASSERT_EQ(ApplyTransaction(nTrans), 1);
@@ -685,7 +692,7 @@ TEST(DeleteKilled, LeavesTheObjectWholeOrDeletedWithItsCompleteSnapshot) {
                 open(shell, dm);
                 RegisterJournalKinds();
                 Ready(ready);
-                ApplyTransaction(WriteDelTransaction(5));
+                ApplyTransaction(ReadyDeletion(5));
                 pause();
             },
             std::chrono::milliseconds(delay));

@@ -1,0 +1,250 @@
+// Undo and redo of the open budget's journal: marking a block of transactions, running it step by
+// step, cancelling the marks a run did not reach, and putting back the marks a crash left.
+#include "store/Utransactions_undo.h"
+
+#include <algorithm>
+#include <optional>
+#include <string_view>
+
+#include "platform/Database.h"
+#include "platform/EventLoop.h"
+#include "schema/SchemaNames.h"
+#include "shell/ShellServices.h"
+#include "store/TransKind.h"
+#include "store/U_dm.h"
+#include "store/Utransactions.h"
+
+namespace {
+
+// One row of the journal as the marking and the runs see it.
+struct TEntry {
+    int NTrans = 0;
+    std::string Status;
+};
+using TEntries = std::vector<TEntry>;
+
+// The whole journal of the open budget through a view of its own, in NTrans order.
+class TJournalView : public TBudgetTable {
+public:
+    explicit TJournalView(bool writable = false)
+        : TBudgetTable(tbl::jTrans, writable, {}, idx::Index_NTrans) {}
+};
+
+// Every row's NTrans and Status, oldest first.
+TEntries ReadEntries(TTable& journal) {
+    TEntries entries;
+    for (journal.First(); !journal.Eof(); journal.Next())
+        entries.push_back({journal.FieldByName(fld::NTrans).AsInteger(),
+                           journal.FieldByName(fld::Status).AsString()});
+    return entries;
+}
+
+// The position of row nTrans, or nothing.
+std::optional<std::size_t> PositionOf(const TEntries& entries, int nTrans) {
+    const auto entry = std::find_if(entries.begin(), entries.end(),
+                                    [&](const TEntry& e) { return e.NTrans == nTrans; });
+    if (entry == entries.end()) return std::nullopt;
+    return static_cast<std::size_t>(entry - entries.begin());
+}
+
+// The position of the first row at or after nTrans (the end when there is none).
+std::size_t FirstFrom(const TEntries& entries, int nTrans) {
+    return static_cast<std::size_t>(
+        std::find_if(entries.begin(), entries.end(),
+                     [&](const TEntry& e) { return e.NTrans >= nTrans; }) -
+        entries.begin());
+}
+
+bool IsSettled(const TEntry& entry) {
+    return entry.Status == kStatusApply || entry.Status == kStatusBack;
+}
+
+// The start of the redo block: the row above the newest "APPLY" row, or the oldest row when
+// there is none (the end when the newest row is "APPLY": nothing is undone).
+std::size_t RedoBlockStart(const TEntries& entries) {
+    for (std::size_t i = entries.size(); i > 0; --i)
+        if (entries[i - 1].Status == kStatusApply) return i;
+    return 0;
+}
+
+// The rows a marking or cancelling sets to its new status, oldest first: filled in by its
+// selection, which gives 0, or a refusal code (nothing is written then).
+using TSelect = std::function<int(const TEntries& entries, std::vector<int>& rows)>;
+
+// Sets the selected rows to the status in one store transaction, holding the journal; gives how
+// many, the selection's refusal, or kJournalBusy.
+int SetStatuses(const TSelect& select, std::string_view status) {
+    const TJournalGuard guard;
+    if (!guard.Acquired()) return kJournalBusy;
+    TBudgetTransaction transaction(ShellServices().BudgetPath());
+    TJournalView journal(true);
+    std::vector<int> rows;
+    if (const int refused = select(ReadEntries(journal), rows); refused != 0) return refused;
+    for (const int nTrans : rows) {
+        SetTransStatus(journal, nTrans, status);
+        LetMessagesRun();
+    }
+    RefreshJournalView();
+    transaction.Commit();
+    return static_cast<int>(rows.size());
+}
+
+// The rows from position first upward while they have the status.
+void TakeWhile(const TEntries& entries, std::size_t first, std::string_view status,
+               std::vector<int>& rows) {
+    for (std::size_t i = first; i < entries.size() && entries[i].Status == status; ++i)
+        rows.push_back(entries[i].NTrans);
+}
+
+}  // namespace
+
+// ---- Marking and cancelling
+
+int MarkUndo(int nTrans) {
+    return SetStatuses(
+        [nTrans](const TEntries& entries, std::vector<int>& rows) {
+            const std::optional<std::size_t> chosen = PositionOf(entries, nTrans);
+            if (!chosen) return kMarkRefused;
+            for (std::size_t i = *chosen; i < entries.size(); ++i) {
+                if (!IsSettled(entries[i])) return kMarkRefused;
+                LetMessagesRun();
+            }
+            TakeWhile(entries, *chosen, kStatusApply, rows);
+            return 0;
+        },
+        kStatusToBack);
+}
+
+int CancelUndoMarks(int nTrans) {
+    return SetStatuses(
+        [nTrans](const TEntries& entries, std::vector<int>& rows) {
+            TakeWhile(entries, FirstFrom(entries, nTrans), kStatusToBack, rows);
+            return 0;
+        },
+        kStatusApply);
+}
+
+int MarkRedo(int nTrans) {
+    return SetStatuses(
+        [nTrans](const TEntries& entries, std::vector<int>& rows) {
+            const std::size_t start = RedoBlockStart(entries);
+            for (std::size_t i = entries.size(); i > start; --i) {
+                if (!IsSettled(entries[i - 1])) return kMarkRefused;
+                LetMessagesRun();
+            }
+            const std::optional<std::size_t> chosen = PositionOf(entries, nTrans);
+            if (!chosen) return kMarkRefused;
+            if (*chosen < start) return kMarkBelowBlock;
+            for (std::size_t i = start; i <= *chosen; ++i) rows.push_back(entries[i].NTrans);
+            return 0;
+        },
+        kStatusToActB);
+}
+
+int CancelRedoMarks(int nTrans) {
+    return SetStatuses(
+        [nTrans](const TEntries& entries, std::vector<int>& rows) {
+            const std::size_t start = RedoBlockStart(entries);
+            if (start == entries.size() || nTrans < entries[start].NTrans) return kMarkBelowBlock;
+            // Only the marked rows: one a marking refused keeps its status.
+            for (std::size_t i = start; i < entries.size() && entries[i].NTrans <= nTrans; ++i)
+                if (entries[i].Status == kStatusToActB) rows.push_back(entries[i].NTrans);
+            return 0;
+        },
+        kStatusBack);
+}
+
+// ---- Running
+
+TJournalRun::TJournalRun(bool undo, const bool& stop, TRunProgress progress)
+    : undo_(undo), stop_(&stop), progress_(std::move(progress)) {
+    const std::string_view mark = undo ? kStatusToBack : kStatusToActB;
+    TJournalView journal;
+    const TEntries entries = ReadEntries(journal);
+    // From the newest row down: the first marked row and the marked rows right below it.
+    auto entry = std::find_if(entries.rbegin(), entries.rend(),
+                              [&](const TEntry& e) { return e.Status == mark; });
+    for (; entry != entries.rend() && entry->Status == mark; ++entry)
+        block_.push_back(entry->NTrans);
+    if (!undo) std::reverse(block_.begin(), block_.end());
+}
+
+bool TJournalRun::Step() {
+    if (Ended()) return false;
+    const int nTrans = block_[next_];
+    // Until the step has succeeded it counts as failed: a throw leaves the run ended there.
+    failed_ = true;
+    const TJournalGuard guard;
+    if (!guard.Acquired() || ShellServices().FatalClose()) return false;
+    {
+        TBudgetTransaction transaction(ShellServices().BudgetPath());
+        TJournalView journal(true);
+        if (!journal.Locate(fld::NTrans, {nTrans}) ||
+            journal.FieldByName(fld::Status).AsString() != (undo_ ? kStatusToBack : kStatusToActB))
+            return false;
+        const TTransRow row{nTrans, journal.FieldByName(fld::Act).AsString(),
+                            journal.FieldByName(fld::IDObject).AsInteger(),
+                            journal.FieldByName(fld::Type).AsInteger(),
+                            journal.FieldByName(fld::NameObject).AsString()};
+        TStep step{row, transaction.Files()};
+        std::optional<int> result;
+        if (undo_) {
+            result = TransKinds().Undo(step);
+        } else if (const TTransKind* kind = TransKinds().KindOf(row)) {
+            result = kind->Apply(step);
+        }
+        const bool done = result && (undo_ ? *result >= 0 : *result > 0);
+        if (done && SetTransStatus(journal, nTrans, undo_ ? kStatusBack : kStatusApply)) {
+            RefreshJournalView();
+            transaction.Commit();
+            failed_ = false;
+        }
+    }
+    if (failed_) {
+        RefreshJournalView();  // after the rollback
+        return false;
+    }
+    ++next_;
+    if (progress_) progress_();
+    if (*stop_) stopped_ = true;
+    return !Ended();
+}
+
+TJournalRun RunUndo(const bool& stop, TRunProgress progress) {
+    return TJournalRun(true, stop, std::move(progress));
+}
+
+TJournalRun RunRedo(const bool& stop, TRunProgress progress) {
+    return TJournalRun(false, stop, std::move(progress));
+}
+
+// ---- Marks left by a crash
+
+int ResetStaleMarks(const std::string& folder) {
+    const auto open = [&](TTable& journal, bool writable, TFilter filter) {
+        journal.SetDatabaseName(folder);
+        journal.SetTableName(tbl::jTrans);
+        journal.SetIndexName(idx::Index_NTrans);
+        journal.SetReadOnly(!writable);
+        journal.SetFilter(std::move(filter));
+        journal.SetFiltered(true);
+        journal.Open();
+    };
+    TEntries marked;
+    {
+        TTable journal;
+        open(journal, false,
+             Where(fld::Status) == kStatusToBack || Where(fld::Status) == kStatusToActB);
+        marked = ReadEntries(journal);
+    }
+    if (marked.empty()) return 0;
+    TTransactionScope transaction(folder);
+    TTable journal;
+    open(journal, true, {});
+    for (const TEntry& entry : marked)
+        SetTransStatus(journal, entry.NTrans,
+                       entry.Status == kStatusToBack ? kStatusApply : kStatusBack);
+    journal.Close();
+    transaction.Commit();
+    return static_cast<int>(marked.size());
+}
