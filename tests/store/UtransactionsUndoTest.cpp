@@ -3,7 +3,6 @@
 // SIGKILL), the marks a crash left put back at the budget's opening, random object operations
 // undone and redone against the budget as it was, and a preparation applied without letting go
 // of the journal.
-#include <algorithm>
 #include <functional>
 #include <map>
 #include <memory>
@@ -11,10 +10,8 @@
 #include <vector>
 
 #include "KindFixture.h"
-#include "common/BudgetDump.h"
 #include "common/ChildProcess.h"
 #include "store/TransKindContent.h"
-#include "store/TransKindObject.h"
 #include "store/Utransactions_undo.h"
 
 namespace {
