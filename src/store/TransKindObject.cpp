@@ -146,7 +146,17 @@ bool MakeNewFolder(const TStep& step, const std::string& folder) {
     return true;
 }
 
-// The content of a new or restored object, by type; 0, or the fatal code it has reported.
+// Whether the transaction's folder, which holds the files a restored album or collection gets,
+// is there. When it has vanished the object would come back without them: the step fails
+// instead (kFatalTransaction, unreported: ApplyTransaction reports it, the undo and redo runs
+// stop at the step).
+bool SavedFilesThere(const fs::path& saved) {
+    std::error_code error;
+    return fs::is_directory(saved, error);
+}
+
+// The content of a new or restored object, by type; 0, the fatal code it has reported, or
+// kFatalTransaction unreported when the transaction's folder has vanished.
 int RestoreContent(const TStep&, int, const TFolderContent&) {
     return 0;
 }
@@ -178,6 +188,8 @@ int RestoreContent(const TStep& step, int id, const TImagesContent& content) {
         }
     }
     if (content.Pictures.empty()) return 0;
+    const fs::path saved = TransFolder(step.Row.NTrans);
+    if (!SavedFilesThere(saved)) return kFatalTransaction;
     DeleteRowsOf(tbl::Images, id);
     TBudgetTable rows(tbl::Images, true);
     int number = 0;
@@ -189,7 +201,6 @@ int RestoreContent(const TStep& step, int id, const TImagesContent& content) {
         rows.FieldByName(fld::Descript).SetAsString(picture.Descript);
         rows.Post();
     }
-    const fs::path saved = TransFolder(step.Row.NTrans);
     std::error_code error;
     for (const fs::directory_entry& entry : fs::directory_iterator(saved, error)) {
         if (entry.is_directory(error) && !entry.is_symlink(error)) continue;
@@ -209,7 +220,9 @@ int RestoreContent(const TStep& step, int id, const TFilesContent& content) {
         return kFatalFolder;
     }
     if (content.FileCount == 0) return 0;
-    CopyFolderTree(TransFolder(step.Row.NTrans), collection, TCopyFailure::Skipped);
+    const fs::path saved = TransFolder(step.Row.NTrans);
+    if (!SavedFilesThere(saved)) return kFatalTransaction;
+    CopyFolderTree(saved, collection, TCopyFailure::Skipped);
     return 0;
 }
 

@@ -214,8 +214,11 @@ public:
     //   - a pay's Pays.db row, its auto charges with algorithms and schedules (a schedule keeps
     //     its ID where it is free) and its history, after deleting whatever data a pay of the ID
     //     still has.
-    // A copy never replaces a file and one that fails is skipped. The folders it made go again
-    // when the store transaction rolls back. Gives the object's ID.
+    // A copy never replaces a file and one that fails is skipped; a transaction folder that has
+    // vanished while the content names pictures or files (I3 above 0) fails the step with -1,
+    // unreported (ApplyTransaction reports it; an undo or redo run stops there, and the program
+    // goes on). The folders it made go again when the store transaction rolls back. Gives the
+    // object's ID.
     std::optional<int> Apply(TStep& step) const override;
     // UndoAdd: the object's row gone: -1, unreported, nothing changed. A table's or collection's
     // I3 missing: fatal -1. An album's folder is deleted with the commit. A collection's folder

@@ -1,7 +1,9 @@
 // Undo and redo of object operations through the runs: random sequences of creations, renamings,
 // moves and deletions applied through the journal, then random undo and redo ranges (and new
 // changes that end the redo history), the budget compared after every run with the budget as it
-// stood right after the last transaction left in force.
+// stood right after the last transaction left in force; a deletion whose saved files vanished.
+#include <filesystem>
+#include <fstream>
 #include <functional>
 #include <random>
 #include <string>
@@ -16,8 +18,9 @@ namespace {
 
 using ObjectKinds =
     KindFixture<TAddKind<TFolderContent>, TDeleteKind<TFolderContent>, TAddKind<TTableContent>,
-                TDeleteKind<TTableContent>, TAddKind<TFilesContent>, TDeleteKind<TFilesContent>,
-                TAddKind<TNumberContent>, TDeleteKind<TNumberContent>, TRenameKind, TMoveKind>;
+                TDeleteKind<TTableContent>, TAddKind<TImagesContent>, TDeleteKind<TImagesContent>,
+                TAddKind<TFilesContent>, TDeleteKind<TFilesContent>, TAddKind<TNumberContent>,
+                TDeleteKind<TNumberContent>, TRenameKind, TMoveKind>;
 
 // An object of the budget as the random operations choose among them.
 struct TObjectRow {
@@ -203,5 +206,54 @@ TEST_F(UndoRedoObjects, RandomUndoAndRedoRangesGiveBackTheBudgetAsItStoodAfterEa
             }
             ASSERT_EQ(Dump(), dumps[applied]) << "round " << round << ", in force " << applied;
         }
+    }
+}
+
+// A deleted album or collection whose transaction folder has vanished would come back without
+// its pictures or files: its undo fails instead, the run stops at it and the program goes on.
+TEST_F(UndoRedoObjects, TheUndoOfADeletionWhoseSavedFilesVanishedFailsAndRestoresNothing) {
+    const struct {
+        const char* what;
+        int type;
+        std::function<int(int id)> remove;  // the deletion, its files saved; its NTrans
+    } cases[] = {
+        {"a collection", otFiles,
+         [](int id) {
+             TTransWriter writer("DEL", id, otFiles, "Papers");
+             TObjectParts<TFilesContent> parts{0, 41, "", {1}};
+             WriteParts(writer, parts);
+             std::ofstream(writer.MakeFolder() + "/bill.txt") << "bill";
+             const int nTrans = writer.NTrans();
+             return writer.Apply() > 0 ? nTrans : 0;
+         }},
+        {"an album", otImages,
+         [](int id) {
+             AddRow("Images", {{"ID", id}, {"Number", 1}, {"FileName", "a.jpg"}});
+             TTransWriter writer("DEL", id, otImages, "Trip");
+             TObjectParts<TImagesContent> parts{0, 31, "", {{{"a.jpg", ""}}}};
+             WriteParts(writer, parts);
+             std::ofstream(writer.MakeFolder() + "/a.jpg") << "jpg";
+             const int nTrans = writer.NTrans();
+             return writer.Apply() > 0 ? nTrans : 0;
+         }},
+    };
+    const bool stop = false;
+    int id = 40;
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.what);
+        ++id;
+        AddRow("Objects", {{"ID", id}, {"IDParent", 0}, {"Type", c.type}, {"Name", c.what}});
+        const std::string folder = c.type == otFiles ? CollectionFolder(id) : AlbumFolder(id);
+        std::filesystem::create_directories(folder);
+        const int nTrans = c.remove(id);
+        ASSERT_GT(nTrans, 0);
+        const std::string before = Dump();
+        std::filesystem::remove_all(TransFolder(nTrans));
+
+        ASSERT_EQ(MarkUndo(nTrans), 1);
+        EXPECT_EQ(Finish(RunUndo(stop)), -nTrans);
+        EXPECT_EQ(CancelUndoMarks(nTrans), 1);
+        EXPECT_EQ(Dump(), before);
+        EXPECT_TRUE(shell.fatalTexts.empty());
     }
 }
