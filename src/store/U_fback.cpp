@@ -51,7 +51,7 @@ QLabel* NewArrow(QWidget* parent, const char* name, QStyle::StandardPixmap arrow
 
 TfBack::TfBack(TfMain& main, QAbstractButton& backButton, QAbstractButton& forwardButton)
     : TDialogBase("TfBack", &main),
-      LabelHeader(Named<QLabel>(this, "LabelHeader")),
+      LabelHeader(NewHeaderLabel(this)),
       ImageUndo(NewArrow(this, "ImageUndo", QStyle::SP_ArrowBack)),
       ImageRedo(NewArrow(this, "ImageRedo", QStyle::SP_ArrowForward)),
       MemoDescript(Named<QPlainTextEdit>(this, "MemoDescript")),
@@ -70,10 +70,6 @@ TfBack::TfBack(TfMain& main, QAbstractButton& backButton, QAbstractButton& forwa
     setWindowTitle(QStringLiteral("Vemly"));
     resize(400, 300);
 
-    QFont header = LabelHeader->font();
-    header.setBold(true);
-    header.setPointSizeF(header.pointSizeF() * 1.2);
-    LabelHeader->setFont(header);
     for (QWidget* control : std::initializer_list<QWidget*>{LabelHeader, LabelMes, BitBtnStop})
         SetTextKey(*control, "");
     NewHelpButton(kHelpTopic);
