@@ -1,11 +1,25 @@
 // The composition of the main window's frames: every frame registered by its node type.
 #include "shell/MainFrames.h"
 
+#include <QPushButton>
+#include <utility>
+
 #include "shell/U_formmain.h"
 #include "shell/U_frfolder.h"
+#include "store/U_fback.h"
 #include "store/U_frlog.h"
 
 void RegisterMainFrames(TfMain& main) {
-    RegisterLogFrame(main.Frames(), *main.PanelFrames, main.ImageListTree, main.MemoColor);
+    TfrLog& log =
+        RegisterLogFrame(main.Frames(), *main.PanelFrames, main.ImageListTree, main.MemoColor);
+    // The journal view's Back and Forward open the undo and redo dialog for its current row.
+    for (const auto& [button, mode] : {std::pair{log.BitBtnBack, TfBack::kModeUndo},
+                                       std::pair{log.BitBtnForward, TfBack::kModeRedo}}) {
+        QObject::connect(button, &QPushButton::clicked, &log, [&main, &log, mode = mode] {
+            auto* back = new TfBack(main, *log.BitBtnBack, *log.BitBtnForward);
+            back->Mode = mode;
+            back->exec();  // it frees itself when it closes
+        });
+    }
     RegisterFolderFrame(main.Frames(), *main.PanelFrames, main.ImageListTree);
 }

@@ -197,7 +197,8 @@ void TfrLog::BuildControls(const QColor& memoColor) {
     BitBtnForward->setIcon(style()->standardIcon(QStyle::SP_ArrowForward));
     BitBtnForward->setLayoutDirection(Qt::RightToLeft);  // the glyph at the right of the text
     for (QPushButton* button : {BitBtnBack, BitBtnForward}) button->setFixedWidth(177);
-    // BitBtnBack and BitBtnForward open the undo and redo dialog TfBack (Mode 10 and 20).
+    // The main window's frame composition connects BitBtnBack and BitBtnForward to the undo
+    // and redo dialog TfBack (src/shell/MainFrames.cpp).
 
     auto* header = new QHBoxLayout;
     header->setSpacing(15);

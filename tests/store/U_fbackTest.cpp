@@ -3,6 +3,7 @@
 // markings, and the journal view's buttons set again by the view's rule when it closes.
 #include <gtest/gtest.h>
 
+#include <QApplication>
 #include <QCoreApplication>
 #include <QLabel>
 #include <QLineEdit>
@@ -11,6 +12,7 @@
 #include <QProgressBar>
 #include <QPushButton>
 #include <QTest>
+#include <QTimer>
 #include <QTreeWidget>
 #include <functional>
 #include <string>
@@ -19,8 +21,10 @@
 #include "platform/Text.h"
 #include "shell/BudgetsFixture.h"
 #include "shell/JournalKinds.h"
+#include "shell/MainFrames.h"
 #include "store/TransKindObject.h"
 #include "store/U_fback.h"
+#include "store/U_frlog.h"
 #include "store/Utransactions.h"
 
 namespace {
@@ -245,4 +249,37 @@ TEST_F(BackTest, AnEmptyBlockRunsNothingAndARefusedMarkingShowsItsMessageAndClos
                   "These changes cannot be undone or redone: the journal holds a change that "
                   "was never completed, or marks left by an interrupted run."}));
     EXPECT_EQ(Statuses(), (std::vector<std::string>{"APPLY", "APPLY", "BACK", "ACT"}));
+}
+
+// The journal view of the real main window opens the dialog from its buttons, each in its mode.
+TEST_F(BackTest, TheJournalViewsButtonsOpenTheDialogInTheirModes) {
+    RegisterMainFrames(*window);
+    window->SelectObject(10, home);  // the budget's journal node
+    auto* log = window->findChild<TfrLog*>();
+    ASSERT_NE(log, nullptr);
+    ASSERT_TRUE(log->isVisible());
+    const auto modeOpenedBy = [](QPushButton* button) {
+        int mode = 0;
+        QTimer::singleShot(0, [&] {
+            auto* open = qobject_cast<TfBack*>(QApplication::activeModalWidget());
+            if (!open) return;
+            mode = open->Mode;
+            open->BtnExit->click();
+        });
+        button->click();
+        return mode;
+    };
+    ASSERT_TRUE(log->BitBtnBack->isEnabled());
+    EXPECT_EQ(modeOpenedBy(log->BitBtnBack), TfBack::kModeUndo);
+    EXPECT_EQ(Statuses(), (std::vector<std::string>{"APPLY", "APPLY", "APPLY"}));
+
+    dm.TablejTrans.Locate("NTrans", {3});
+    TfBack& undo = Open(3, TfBack::kModeUndo);
+    Type(undo.EditYes, "YES");
+    undo.BitBtnOK->click();
+    WaitClosed();
+    window->SelectObject(10, home);
+    ASSERT_TRUE(log->BitBtnForward->isEnabled());
+    EXPECT_EQ(modeOpenedBy(log->BitBtnForward), TfBack::kModeRedo);
+    EXPECT_EQ(Statuses(), (std::vector<std::string>{"APPLY", "APPLY", "BACK"}));
 }
