@@ -12,18 +12,25 @@
 #include "common/TestFolders.h"
 #include "store/U_dm.h"
 
+// Opens the budget folder in `dm` as the main window opens one, with `shell` answering with its
+// folder and the data folder's LangEN/ as the language folder; `dm` becomes DM. The fixture below
+// opens its budget so; a test that opens one more than once (before and after a child process it
+// kills) calls it for each opening.
+inline void OpenBudgetIn(FakeShellServices& shell, TDM& dm, const TestFolders& folders,
+                         const std::string& budget) {
+    shell.state.BudgetPath = budget;
+    shell.state.LangPath = folders.DataPath() + "LangEN/";
+    dm.PrepareTables(folders.UsersDataPath());
+    dm.OpenBudget(budget);
+    DM = &dm;
+}
+
 // A new budget copied from EmptyBases; the data module (installed as DM) is prepared as at the
 // start and has the budget opened (its seventeen tables open on its folder, writable); the fake
 // services answer with its folder and the data folder's LangEN/ as the language folder.
 class OpenBudget : public ::testing::Test {
 protected:
-    OpenBudget() : previous_(DM) {
-        shell.state.BudgetPath = budget;
-        shell.state.LangPath = folders.DataPath() + "LangEN/";
-        dm.PrepareTables(folders.UsersDataPath());
-        dm.OpenBudget(budget);
-        DM = &dm;
-    }
+    OpenBudget() : previous_(DM) { OpenBudgetIn(shell, dm, folders, budget); }
     ~OpenBudget() override { DM = previous_; }
 
     TestFolders folders;

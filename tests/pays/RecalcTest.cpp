@@ -6,6 +6,7 @@
 
 #include "common/BudgetDump.h"
 #include "common/ChildProcess.h"
+#include "common/OpenBudget.h"
 #include "pays/PayBudget.h"
 #include "platform/IniFile.h"
 #include "store/Utransactions.h"
@@ -349,18 +350,11 @@ TEST_F(Recalc, ARunInsideAnOuterTransactionIsUndoneWithIt) {
 TEST(RecalcAtomicity, AProcessKilledDuringARecalculationLeavesHistoryAndCalendarAsBefore) {
     TestFolders folders;
     const std::string budget = folders.MakeBudget();
-    const auto open = [&](FakeShellServices& shell, TDM& dm) {
-        shell.state.BudgetPath = budget;
-        shell.state.LangPath = folders.DataPath() + "LangEN/";
-        dm.PrepareTables(folders.UsersDataPath());
-        dm.OpenBudget(budget);
-        DM = &dm;
-    };
     std::string before;
     {
         FakeShellServices shell(folders.UsersDataPath());
         TDM dm;
-        open(shell, dm);
+        OpenBudgetIn(shell, dm, folders, budget);
         for (int pay = 1; pay <= 20; ++pay) {
             Schedule schedule;
             SetDefaultSchedule(schedule);
@@ -399,7 +393,7 @@ TEST(RecalcAtomicity, AProcessKilledDuringARecalculationLeavesHistoryAndCalendar
         [&](int ready) {
             FakeShellServices shell(folders.UsersDataPath());
             TDM dm;
-            open(shell, dm);
+            OpenBudgetIn(shell, dm, folders, budget);
             TKillAt progress;
             progress.ready = ready;
             bool stop = false;

@@ -11,6 +11,7 @@
 
 #include "KindFixture.h"
 #include "common/ChildProcess.h"
+#include "common/OpenBudget.h"
 #include "store/TransKindContent.h"
 #include "store/Utransactions_undo.h"
 
@@ -362,16 +363,10 @@ TEST_F(Runs, TheMarksACrashLeftGoBackWhenTheBudgetIsOpened) {
 TEST(UndoAtomicity, AProcessKilledDuringAStepLeavesWholeStepsAndTheOpeningMendsTheMarks) {
     TestFolders folders;
     const std::string budget = folders.MakeBudget();
-    const auto open = [&](FakeShellServices& shell, TDM& dm) {
-        shell.state.BudgetPath = budget;
-        dm.PrepareTables(folders.UsersDataPath());
-        dm.OpenBudget(budget);
-        DM = &dm;
-    };
     {
         FakeShellServices shell(folders.UsersDataPath());
         TDM dm;
-        open(shell, dm);
+        OpenBudgetIn(shell, dm, folders, budget);
         AddJournal({"APPLY", "TOBACK", "TOBACK", "TOBACK", "TOBACK"});
         DM = nullptr;
     }
@@ -418,7 +413,7 @@ TEST(UndoAtomicity, AProcessKilledDuringAStepLeavesWholeStepsAndTheOpeningMendsT
         EXPECT_EQ(statuses,
                   (std::vector<std::string>{"APPLY", "TOBACK", "TOBACK", "BACK", "BACK"}));
     }
-    open(shell, dm);
+    OpenBudgetIn(shell, dm, folders, budget);
     EXPECT_EQ(Column("Tables.db", "NameRow", {}, ""),
               (std::vector<TFieldValue>{"undo 50", "undo 40"}));
     EXPECT_EQ(Statuses(), (std::vector<std::string>{"APPLY", "APPLY", "APPLY", "BACK", "BACK"}));

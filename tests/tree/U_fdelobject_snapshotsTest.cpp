@@ -11,6 +11,7 @@
 
 #include "common/BudgetDump.h"
 #include "common/ChildProcess.h"
+#include "common/OpenBudget.h"
 #include "pays/Uscheduler.h"
 #include "shell/JournalKinds.h"
 #include "store/KindFixture.h"
@@ -659,16 +660,10 @@ TEST(DeleteKilled, LeavesTheObjectWholeOrDeletedWithItsCompleteSnapshot) {
         TestFolders folders;
         const std::string budget = folders.MakeBudget();
         const std::string album = budget + "/Images/IMG5";
-        const auto open = [&](FakeShellServices& shell, TDM& dm) {
-            shell.state.BudgetPath = budget;
-            dm.PrepareTables(folders.UsersDataPath());
-            dm.OpenBudget(budget);
-            DM = &dm;
-        };
         {
             FakeShellServices shell(folders.UsersDataPath());
             TDM dm;
-            open(shell, dm);
+            OpenBudgetIn(shell, dm, folders, budget);
             AddRow("Objects", {{"ID", 5},
                                {"IDParent", 0},
                                {"Type", 30},
@@ -689,7 +684,7 @@ TEST(DeleteKilled, LeavesTheObjectWholeOrDeletedWithItsCompleteSnapshot) {
             [&](int ready) {
                 FakeShellServices shell(folders.UsersDataPath());
                 TDM dm;
-                open(shell, dm);
+                OpenBudgetIn(shell, dm, folders, budget);
                 RegisterJournalKinds();
                 Ready(ready);
                 ApplyTransaction(ReadyDeletion(5));
@@ -699,7 +694,7 @@ TEST(DeleteKilled, LeavesTheObjectWholeOrDeletedWithItsCompleteSnapshot) {
 
         FakeShellServices shell(folders.UsersDataPath());
         TDM dm;
-        open(shell, dm);
+        OpenBudgetIn(shell, dm, folders, budget);
         EXPECT_EQ(IntegrityOf(budget), "ok");
         const std::vector<TFieldValue> status = Column("jTrans", "Status", {}, "");
         const bool deleted = CountRows("Objects", Where("ID") == 5) == 0;
