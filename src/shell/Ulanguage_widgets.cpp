@@ -4,6 +4,7 @@
 
 #include <QAbstractButton>
 #include <QGroupBox>
+#include <QHBoxLayout>
 #include <QLabel>
 #include <QPlainTextEdit>
 #include <QVariant>
@@ -44,6 +45,13 @@ QLabel* NewHeaderLabel(QWidget* parent, const QString& text) {
     font.setPointSizeF(font.pointSizeF() * 1.2);
     header->setFont(font);
     return header;
+}
+
+QHBoxLayout* NewHeaderRow(QLabel& header, QWidget& help) {
+    auto* row = new QHBoxLayout;
+    row->addWidget(&header, 1);
+    row->addWidget(&help, 0, Qt::AlignTop);
+    return row;
 }
 
 void SetTextKey(QWidget& control, const char* key) {

@@ -7,6 +7,7 @@
 #include <string_view>
 #include <utility>
 
+class QHBoxLayout;
 class QLabel;
 class QPlainTextEdit;
 class QWidget;
@@ -25,6 +26,9 @@ W* Named(QWidget* parent, const char* name, Args&&... args) {
 // The window's header `LabelHeader`, its caption in bold and a fifth larger than the window's
 // text; `text` is its caption before the language file is read.
 QLabel* NewHeaderLabel(QWidget* parent, const QString& text = {});
+
+// The row atop a window: its header, stretching, and its help button at the top right.
+QHBoxLayout* NewHeaderRow(QLabel& header, QWidget& help);
 
 // The key of the control's caption when it is not the control's name ("BtnOK" for `BitBtnOK`);
 // an empty key: the caption is not read from the language file (a picture, a warning label).

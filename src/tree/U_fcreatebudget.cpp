@@ -77,9 +77,7 @@ TfCreateBudget::TfCreateBudget(QWidget* parent)
     MemoDescript->setReadOnly(true);
     NewHelpButton(kHelpTopic);
 
-    auto* headerRow = new QHBoxLayout;
-    headerRow->addWidget(LabelHeader, 1);
-    headerRow->addWidget(ButtonHelp);
+    QHBoxLayout* headerRow = NewHeaderRow(*LabelHeader, *ButtonHelp);
     auto* fields = new QGridLayout;
     fields->addWidget(LabelName, 0, 0);
     fields->addWidget(EditName, 0, 1, 1, 2);

@@ -142,9 +142,7 @@ TfCreateObject::TfCreateObject(TfMain& main)
     ScrollBox1->setWidgetResizable(true);
     ScrollBox1->setMinimumHeight(box->sizeHint().height() + 4);
 
-    auto* top = new QHBoxLayout;
-    top->addWidget(LabelHeader, 1);
-    top->addWidget(ButtonHelp, 0, Qt::AlignTop);
+    QHBoxLayout* top = NewHeaderRow(*LabelHeader, *ButtonHelp);
     auto* fields = new QGridLayout;
     fields->addWidget(LabelName, 0, 0);
     fields->addWidget(EditName, 0, 1);

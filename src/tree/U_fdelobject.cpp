@@ -65,9 +65,7 @@ TfDelObject::TfDelObject(TfMain& main)
     MemoDescript->setPalette(face);
     EditYes = Named<QLineEdit>(this, "EditYes");
 
-    auto* top = new QHBoxLayout;
-    top->addWidget(LabelHeader, 1);
-    top->addWidget(ButtonHelp, 0, Qt::AlignTop);
+    QHBoxLayout* top = NewHeaderRow(*LabelHeader, *ButtonHelp);
     auto* object = new QGridLayout;
     object->addWidget(Image1, 0, 0);
     object->addWidget(LabelName, 0, 1);

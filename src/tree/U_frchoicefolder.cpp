@@ -68,9 +68,7 @@ TfrChoiceFolder::TfrChoiceFolder(QWidget* parent, const QColor& memoColor) : QFr
         descript->setWordWrap(true);
     }
 
-    auto* top = new QHBoxLayout;
-    top->addWidget(LabelHeader, 1);
-    top->addWidget(ButtonHelp, 0, Qt::AlignTop);
+    QHBoxLayout* top = NewHeaderRow(*LabelHeader, *ButtonHelp);
     auto* groups = new QGridLayout;
     groups->setColumnMinimumWidth(0, 24);
     groups->setColumnStretch(1, 1);

@@ -65,9 +65,7 @@ TfRename::TfRename(TfMain& main)
     EditDescript->setMinimumWidth(360);
     SetTextKey(*LabelWarning, "");
 
-    auto* top = new QHBoxLayout;
-    top->addWidget(LabelHeader, 1);
-    top->addWidget(ButtonHelp, 0, Qt::AlignTop);
+    QHBoxLayout* top = NewHeaderRow(*LabelHeader, *ButtonHelp);
     auto* icon = new QHBoxLayout;
     icon->addWidget(ComboBoxExFImage);
     icon->addWidget(Image1);
