@@ -10,9 +10,10 @@
 
 #include "algorithms/Ugetdata.h"
 #include "common/FakeShellServices.h"
+#include "common/SourceDatum.h"
 #include "common/TestFolders.h"
-#include "store/U_dm.h"
 #include "schema/SchemaNames.h"
+#include "store/U_dm.h"
 
 namespace {
 
@@ -36,16 +37,6 @@ void AddRow(const char* file, const std::vector<std::pair<const char*, TFieldVal
     table.Append();
     for (const auto& [field, value] : values) table.FieldByName(field).SetValue(value);
     table.Post();
-}
-
-ExtData Datum(int n, int object, int type, int subSource) {
-    ExtData datum;
-    datum.Name = "I00" + std::to_string(n);
-    datum.N = n;
-    datum.IDObject = object;
-    datum.TypeObject = type;
-    datum.SubSource = subSource;
-    return datum;
 }
 
 // The program's folders with one budget open in the data module, as the main window holds it.
@@ -74,9 +65,9 @@ public:
         }
         algorithm.Name = "Electricity charge";
         algorithm.Text = kText;
-        algorithm.INDataList = {Datum(1, kBaseReading, kSourceNumber, 0),
-                                Datum(2, kTariff, kSourceNumber, 0),
-                                Datum(3, kMeter, kSourcePay, 1)};
+        algorithm.INDataList = {SourceDatum(1, kBaseReading, kSourceNumber, 0),
+                                SourceDatum(2, kTariff, kSourceNumber, 0),
+                                SourceDatum(3, kMeter, kSourcePay, 1)};
     }
     ~SmallBudget() { DM = nullptr; }
 

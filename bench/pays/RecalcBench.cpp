@@ -14,6 +14,7 @@
 
 #include "algorithms/Ugetdata.h"
 #include "common/FakeShellServices.h"
+#include "common/SourceDatum.h"
 #include "common/TestFolders.h"
 #include "pays/Uscheduler.h"
 #include "schema/SchemaNames.h"
@@ -53,16 +54,6 @@ Schedule Monthly(int day, int priority) {
     return schedule;
 }
 
-ExtData Datum(int n, int object, int type, int subSource) {
-    ExtData datum;
-    datum.Name = "I00" + std::to_string(n);
-    datum.N = n;
-    datum.IDObject = object;
-    datum.TypeObject = type;
-    datum.SubSource = subSource;
-    return datum;
-}
-
 void FillBudget(TDM& dm) {
     TTransactionScope scope(ShellServices().BudgetPath());
     for (int number : kNumbers) {
@@ -86,9 +77,9 @@ void FillBudget(TDM& dm) {
             algorithm.Name = "Power";
             algorithm.IDParent = pay;
             algorithm.Text = "[V001()] = [I001()] * [I002()] + [I003()] / 100";
-            algorithm.INDataList = {Datum(1, kNumbers[0], kSourceNumber, 0),
-                                    Datum(2, kNumbers[1], kSourceNumber, 0),
-                                    Datum(3, pay, kSourcePay, 11)};
+            algorithm.INDataList = {SourceDatum(1, kNumbers[0], kSourceNumber, 0),
+                                    SourceDatum(2, kNumbers[1], kSourceNumber, 0),
+                                    SourceDatum(3, pay, kSourcePay, 11)};
             AddCharge(pay, "Power", "A", "", dm.SaveAlgorithm(algorithm), Monthly(10, 6));
         }
         for (int year = kFirstYear; year < kFirstYear + kYears; ++year)
