@@ -161,3 +161,14 @@ protected:
 // or a failure of the store rolls the whole run back and returns false or throws.
 bool RecalculateBudget(const bool& stop, TRecalcLog* log, TRecalcProgress* progress, TDateTime from,
                        TDateTime to);
+
+// The first day of the open budget's pay data: the earlier of the calendar's first day and the
+// earliest pay event (each today when there is none), so never after today.
+TDateTime RecalcFromBeginDate();
+
+// The recalculation that follows a change while the budget runs: RecalculateBudget from the
+// date, or from RecalcFromBeginDate when fromBeginning is set, to LatestPayEventDate, without a
+// log and never stopped by the caller; then the number and pay frames reload at their next show
+// (their reload marks are reset). The calendar is not rebuilt here: callers rebuild it before.
+// Returns what RecalculateBudget returns.
+bool RunAutomaticRecalc(bool fromBeginning, TDateTime date, TRecalcProgress* progress);

@@ -252,3 +252,16 @@ bool RecalculateBudget(const bool& stop, TRecalcLog* log, TRecalcProgress* progr
     WriteLastRecalcDate(to);
     return true;
 }
+
+TDateTime RecalcFromBeginDate() {
+    return std::min(DM->FirstCalendarDate(), DM->EarliestPayEventDate());
+}
+
+bool RunAutomaticRecalc(bool fromBeginning, TDateTime date, TRecalcProgress* progress) {
+    const bool stop = false;
+    const TDateTime from = fromBeginning ? RecalcFromBeginDate() : date;
+    const bool complete = RecalculateBudget(stop, nullptr, progress, from, DM->LatestPayEventDate());
+    ShellServices().ResetShownMark(TShownMark::Number);
+    ShellServices().ResetShownMark(TShownMark::Pay);
+    return complete;
+}

@@ -6,6 +6,7 @@
 #include <string>
 #include <system_error>
 
+#include "platform/Dates.h"
 #include "shell/MainState.h"
 #include "shell/ObjectIndex.h"
 
@@ -86,6 +87,18 @@ public:
     // root's icon. StopBudget is also called after an algorithm error was shown.
     virtual void StartBudget() = 0;
     virtual void StopBudget() = 0;
+
+    // --- Calendar and recalculation of the open budget ------------------------------------
+
+    // Rebuilds the calendar so that from the day `from` on it holds exactly the entries of the
+    // days from to to (RebuildCalendarEntries of src/pays/Uscheduler.h), showing the small
+    // rebuild window meanwhile; returns when it is done.
+    virtual void RebuildCalendar(TDateTime from, TDateTime to) = 0;
+    // The automatic recalculation (RunAutomaticRecalc of src/pays/Uscheduler.h) in its small
+    // window, which closes itself: from the date, or from the beginning of the budget's data,
+    // to LatestPayEventDate. Afterwards the number and pay frames reload at their next show
+    // and a pay frame on show is loaded again. Returns when it is done.
+    virtual void RunAutoRecalc(bool fromBeginning, TDateTime date) = 0;
 
     // --- Busy messages and help ------------------------------------------------------------
 

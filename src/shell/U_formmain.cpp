@@ -39,6 +39,7 @@
 #include "platform/Text.h"
 #include "reports/U_rtfreport.h"
 #include "schema/SchemaNames.h"
+#include "pays/Uscheduler.h"
 #include "shell/BudgetList.h"
 #include "shell/InstalledData.h"
 #include "shell/MessageDlg.h"
@@ -640,6 +641,16 @@ void TfMain::StartBudget() {
 
 void TfMain::StopBudget() {
     SetBudgetState(3, 4);
+}
+
+void TfMain::RebuildCalendar(TDateTime from, TDateTime to) {
+    const TBusyMessage busy(TBusyKind::Processing);
+    RebuildCalendarEntries(from, to);
+}
+
+void TfMain::RunAutoRecalc(bool fromBeginning, TDateTime date) {
+    const TBusyMessage busy(TBusyKind::Processing);
+    RunAutomaticRecalc(fromBeginning, date, nullptr);
 }
 
 void TfMain::SetBudgetState(int budgetState, int image) {

@@ -121,6 +121,8 @@ public:
     // icons in the tree follow.
     void StartBudget() override;
     void StopBudget() override;
+    void RebuildCalendar(TDateTime from, TDateTime to) override;
+    void RunAutoRecalc(bool fromBeginning, TDateTime date) override;
     // The busy window with the busy text of that kind, and its hide.
     void ShowBusyMessage(TBusyKind kind) override;
     void HideBusyMessage() override;

@@ -4,6 +4,9 @@
 
 #include <algorithm>
 
+#include "shell/ShellServices.h"
+#include "store/U_dm.h"
+
 std::optional<int> TTransKind::Apply(TStep&) const {
     return std::nullopt;
 }
@@ -13,6 +16,34 @@ std::optional<int> TTransKind::Undo(TStep&) const {
 }
 
 void TTransKind::Detail(const TTransRow&, const TWords&, std::vector<std::string>&) const {}
+
+std::optional<TDateTime> TTransKind::DerivedFrom(const TTransRow&, bool) const {
+    return TDateTime(0);
+}
+
+// ---- Derived pay data after a step
+
+void UpdateDerivedPayData(TDerivedUpdate update, TDateTime from) {
+    TShellServices& services = ShellServices();
+    if (update == TDerivedUpdate::None || services.State().BudgetState != 0) return;
+    constexpr TDateTime kCalendarMargin = 5;  // days after the last pay event
+    if (update == TDerivedUpdate::CalendarFromDayZero) from = 0;
+    if (update != TDerivedUpdate::RecalcFromBeginning)
+        services.RebuildCalendar(from, DM->LatestPayEventDate() + kCalendarMargin);
+    switch (update) {
+        case TDerivedUpdate::RecalcFromBeginning:
+        case TDerivedUpdate::CalendarFromDateRecalcFromBeginning:
+            services.RunAutoRecalc(true, Today());
+            break;
+        case TDerivedUpdate::CalendarAndRecalcFromDate:
+            services.RunAutoRecalc(false, from);
+            break;
+        case TDerivedUpdate::None:
+        case TDerivedUpdate::CalendarFromDayZero:
+            break;
+    }
+}
+
 
 // ---- The registry
 
@@ -55,6 +86,18 @@ const TTransKind* TTransKinds::ForActAndType(std::string_view act, int type, int
 const TTransKind* TTransKinds::KindOf(const TTransRow& row) const {
     if (const TTransKind* kind = ForActAndType(row.Act, row.Type, row.NTrans)) return kind;
     return ForActAndType(row.Act, kAnyType, row.NTrans);
+}
+
+std::optional<int> TTransKinds::Step(TStep& step, bool undo) const {
+    const TTransKind* kind = KindOf(step.Row);
+    if (kind == nullptr) return std::nullopt;
+    const std::optional<int> result = undo ? Undo(step) : kind->Apply(step);
+    if (!result || *result < (undo ? 0 : 1)) return result;
+    const TDerivedUpdate update = undo ? kind->Steps().AfterUndo : kind->Steps().AfterApply;
+    if (update == TDerivedUpdate::None) return result;
+    if (const std::optional<TDateTime> from = kind->DerivedFrom(step.Row, undo))
+        UpdateDerivedPayData(update, *from);
+    return result;
 }
 
 std::optional<int> TTransKinds::Undo(TStep& step) const {

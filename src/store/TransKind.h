@@ -123,11 +123,23 @@ public:
     using TWords = std::function<std::string(std::string_view key)>;
     virtual void Detail(const TTransRow& row, const TWords& word,
                         std::vector<std::string>& lines) const;
+    // The day from which a running budget's derived pay data follow the step just done (its
+    // Apply when `undo` is false, else its undo step), for the updates "from the date" of
+    // TDerivedUpdate; nothing when this step needs no update after all (its parts say so). Day
+    // 0 by default. It runs after the step succeeded, inside its store transaction.
+    virtual std::optional<TDateTime> DerivedFrom(const TTransRow& row, bool undo) const;
 
 private:
     TKindKey key_;
     TStepData steps_;
 };
+
+// Brings a running budget's derived pay data up to date after a step, as the update says:
+// ShellServices().RebuildCalendar from the day `from` (day 0 for CalendarFromDayZero) to
+// LatestPayEventDate + 5 days unless it is RecalcFromBeginning, then
+// ShellServices().RunAutoRecalc from `from` or from the beginning unless it is
+// CalendarFromDayZero. Nothing for a stopped budget or TDerivedUpdate::None.
+void UpdateDerivedPayData(TDerivedUpdate update, TDateTime from);
 
 // The kinds by their keys. A row's kind is the one of its Act and Type, else the one of its Act
 // for every Type; where kinds are registered by change code for the Act and Type, the code in
@@ -148,6 +160,11 @@ public:
     // Runs the step that undoes the row (TStepData::UndoBy); nothing when the row has no kind or
     // the step has no hook yet.
     std::optional<int> Undo(TStep& step) const;
+    // Runs the row's step, its Apply or (`undo`) the step that undoes it, and when that
+    // succeeded (Apply above 0, an undo 0 or more) the update of the derived pay data that the
+    // kind names for it (UpdateDerivedPayData); nothing when the row has no kind or the step no
+    // hook. The undo and redo runs and the application run their steps through it.
+    std::optional<int> Step(TStep& step, bool undo) const;
 
 private:
     const TTransKind* ForActAndType(std::string_view act, int type, int nTrans) const;

@@ -66,10 +66,8 @@ int RunApplier(TTable& trans, const TTransRow& row) {
     int result = 0;
     {
         TBudgetTransaction transaction(ShellServices().BudgetPath());
-        if (const TTransKind* kind = TransKinds().KindOf(row)) {
-            TStep step{row, transaction.Files()};
-            result = kind->Apply(step).value_or(0);
-        }
+        TStep step{row, transaction.Files()};
+        result = TransKinds().Step(step, false).value_or(0);
         if (result > 0 && !SetTransStatus(trans, row.NTrans, kStatusApply))
             result = kFatalTransaction;
         if (result > 0) {

@@ -187,12 +187,7 @@ bool TJournalRun::Step() {
                             journal.FieldByName(fld::Type).AsInteger(),
                             journal.FieldByName(fld::NameObject).AsString()};
         TStep step{row, transaction.Files()};
-        std::optional<int> result;
-        if (undo_) {
-            result = TransKinds().Undo(step);
-        } else if (const TTransKind* kind = TransKinds().KindOf(row)) {
-            result = kind->Apply(step);
-        }
+        const std::optional<int> result = TransKinds().Step(step, undo_);
         const bool done = result && (undo_ ? *result >= 0 : *result > 0);
         if (done && SetTransStatus(journal, nTrans, undo_ ? kStatusBack : kStatusApply)) {
             RefreshJournalView();

@@ -7,6 +7,7 @@
 #include <utility>
 #include <vector>
 
+#include "pays/Uscheduler.h"
 #include "shell/ShellServices.h"
 
 // Installed while it lives; the previous services come back afterwards. The actions change
@@ -67,6 +68,15 @@ public:
     void StopBudget() override {
         calls.push_back("StopBudget");
         ++stopRequests;
+    }
+    // Both run the engine without a window.
+    void RebuildCalendar(TDateTime from, TDateTime to) override {
+        calls.push_back("RebuildCalendar " + DateToStr(from) + " " + DateToStr(to));
+        RebuildCalendarEntries(from, to);
+    }
+    void RunAutoRecalc(bool fromBeginning, TDateTime date) override {
+        calls.push_back(std::string("RunAutoRecalc ") + (fromBeginning ? "begin" : DateToStr(date)));
+        RunAutomaticRecalc(fromBeginning, date, nullptr);
     }
     void ShowBusyMessage(TBusyKind kind) override {
         calls.push_back("ShowBusyMessage " + std::to_string(static_cast<int>(kind)));

@@ -24,8 +24,7 @@ protected:
     static std::optional<int> RunStep(const TTransRow& row, bool undo) {
         TBudgetTransaction transaction(ShellServices().BudgetPath());
         TStep step{row, transaction.Files()};
-        const std::optional<int> result =
-            undo ? TransKinds().Undo(step) : TransKinds().KindOf(row)->Apply(step);
+        const std::optional<int> result = TransKinds().Step(step, undo);
         if (result && (undo ? *result >= 0 : *result > 0)) transaction.Commit();
         return result;
     }

@@ -583,6 +583,8 @@ private:
 // again here), and redo and undo go on doing so.
 TEST_P(DeletionTest, AnUndoneDeletionBringsBackTheObjectWithAllItHeld) {
     const int nTrans = PopulateAndPrepareDelete();
+    // The budget runs: its calendar is as the deletion and its undo leave it.
+    RebuildCalendarEntries(0, DM->LatestPayEventDate() + 5);
     const std::string before = Dump();
     ASSERT_EQ(ApplyTransaction(nTrans), 1);
     EXPECT_EQ(CountRows("Objects", Where("ID") == kId), 0);
@@ -647,3 +649,27 @@ TEST_P(DeletionTest, ASnapshotCutShortIsFatalAndWritesNothing) {
 INSTANTIATE_TEST_SUITE_P(EveryType, DeletionTest,
                          ::testing::Values(otFolder, otTable, otImages, otFiles, otNumber, otPay),
                          [](const auto& info) { return "Type" + std::to_string(info.param); });
+
+// A pay's deletion and its undo rebuild a running budget's whole calendar, without a
+// recalculation; a stopped budget and the other types are left as they are.
+TEST_P(DeletionTest, OnlyAPayInARunningBudgetRebuildsTheCalendarAfterItsDeletionAndUndo) {
+    for (const int budgetState : {0, 3}) {
+        SCOPED_TRACE(budgetState);
+        shell.state.BudgetState = budgetState;
+        shell.calls.clear();
+        const int nTrans = PopulateAndPrepareDelete();
+        ASSERT_EQ(ApplyTransaction(nTrans), 1);
+        ASSERT_EQ(Undo(nTrans), kId);
+        const std::string rebuild =
+            "RebuildCalendar " + DateToStr(0) + " " + DateToStr(DM->LatestPayEventDate() + 5);
+        std::vector<std::string> expected;
+        if (GetParam() == otPay && budgetState == 0) expected = {rebuild, rebuild};
+        std::vector<std::string> derived;
+        for (const std::string& call : shell.calls)
+            if (call.starts_with("RebuildCalendar") || call.starts_with("RunAutoRecalc"))
+                derived.push_back(call);
+        EXPECT_EQ(derived, expected);
+        // Gone again for the second round.
+        ASSERT_EQ(Redo(nTrans), 1);
+    }
+}

@@ -620,6 +620,8 @@ protected:
 // the object come back under their old IDs, in the old place.
 TEST_P(RoundTripTest, UndoBringsBackExactlyWhatTheObjectHeld) {
     Populate();
+    // The budget runs: its calendar is as the deletion and its undo leave it.
+    RebuildCalendarEntries(0, DM->LatestPayEventDate() + 5);
     const std::string before = Dump();
     const int nTrans = ReadyDeletion(kId);
     ASSERT_EQ(nTrans, 1);
