@@ -55,6 +55,22 @@ TLangFile TDialogBase::ReadTexts(const std::string& file, std::string_view secti
     return texts;
 }
 
+int TDialogBase::ExecModal() {
+    std::exception_ptr failure;
+    connect(this, &QDialog::finished, this, [this, &failure] { failure = failure_; });
+    const int result = exec();
+    if (failure) std::rethrow_exception(failure);
+    return result;
+}
+
+void TDialogBase::RunGuarded(const std::function<void()>& work) {
+    try {
+        work();
+    } catch (...) {
+        if (!failure_) failure_ = std::current_exception();
+    }
+}
+
 void TDialogBase::showEvent(QShowEvent* event) {
     if (!event->spontaneous()) FormShow();
     QDialog::showEvent(event);

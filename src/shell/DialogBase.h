@@ -3,6 +3,8 @@
 #pragma once
 
 #include <QDialog>
+#include <exception>
+#include <functional>
 #include <optional>
 #include <string>
 #include <string_view>
@@ -36,6 +38,11 @@ public:
     // way of closing comes here: OK, Exit, Esc, the close box, close().
     void done(int result) override;
 
+    // Shows the dialog modally (exec) and, once it has closed, throws what work run through
+    // RunGuarded threw meanwhile. Safe for a dialog freed at its close: nothing of it is touched
+    // after exec returns.
+    int ExecModal();
+
 protected:
     // `name`: the dialog's class name (TfRename), its objectName.
     TDialogBase(const char* name, QWidget* parent, Qt::WindowFlags flags = {});
@@ -45,6 +52,11 @@ protected:
     virtual void FormShow() = 0;
     // Runs once each time the open dialog closes, however it is closed.
     virtual void FormClose() {}
+
+    // Runs work that the dialog does while it is shown (from a timer or a button) so that an
+    // exception it throws does not cross the event loop: the first one is kept, and ExecModal
+    // throws it after the close. The caller closes the dialog as after the work.
+    void RunGuarded(const std::function<void()>& work);
 
     // Makes `ButtonHelp` (NewHelpButton); with a topic, F1 anywhere in the dialog clicks it.
     QPushButton* NewHelpButton(std::optional<int> topic);
@@ -62,4 +74,5 @@ protected:
 
 private:
     bool f1ClicksHelp_ = false;
+    std::exception_ptr failure_;
 };

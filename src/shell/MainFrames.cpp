@@ -4,6 +4,7 @@
 #include <QPushButton>
 #include <utility>
 
+#include "pays/U_frcalendar.h"
 #include "shell/U_formmain.h"
 #include "shell/U_frfolder.h"
 #include "store/U_fback.h"
@@ -21,5 +22,8 @@ void RegisterMainFrames(TfMain& main) {
             back->exec();  // it frees itself when it closes
         });
     }
+    TfrCalendar& calendar =
+        RegisterCalendarFrame(main.Frames(), *main.PanelFrames, main.ImageListTree, main.MemoColor);
+    QObject::connect(&main, &TfMain::BudgetStateChanged, &calendar, &TfrCalendar::SetRecalcButton);
     RegisterFolderFrame(main.Frames(), *main.PanelFrames, main.ImageListTree);
 }

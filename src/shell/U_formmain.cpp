@@ -39,7 +39,8 @@
 #include "platform/Text.h"
 #include "reports/U_rtfreport.h"
 #include "schema/SchemaNames.h"
-#include "pays/Uscheduler.h"
+#include "pays/U_fmakecalendar.h"
+#include "pays/U_frecalcbudget.h"
 #include "shell/BudgetList.h"
 #include "shell/InstalledData.h"
 #include "shell/MessageDlg.h"
@@ -644,18 +645,17 @@ void TfMain::StopBudget() {
 }
 
 void TfMain::RebuildCalendar(TDateTime from, TDateTime to) {
-    const TBusyMessage busy(TBusyKind::Processing);
-    RebuildCalendarEntries(from, to);
+    ::RebuildCalendar(from, to, this);
 }
 
 void TfMain::RunAutoRecalc(bool fromBeginning, TDateTime date) {
-    const TBusyMessage busy(TBusyKind::Processing);
-    RunAutomaticRecalc(fromBeginning, date, nullptr);
+    ::RunAutoRecalc(fromBeginning, date, this);
 }
 
 void TfMain::SetBudgetState(int budgetState, int image) {
     const int root = ::SetBudgetState(state_, index_, budgetState, image);
     if (root >= 0 && root < static_cast<int>(nodes_.size())) nodes_[root]->RefreshImages();
+    emit BudgetStateChanged();
 }
 
 int TfMain::SelectBudget(const std::string& folder) {

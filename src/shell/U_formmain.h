@@ -121,6 +121,8 @@ public:
     // icons in the tree follow.
     void StartBudget() override;
     void StopBudget() override;
+    // The calendar's rebuild window (RebuildCalendar of src/pays/U_fmakecalendar.h) and the
+    // automatic recalculation dialog (RunAutoRecalc of src/pays/U_frecalcbudget.h).
     void RebuildCalendar(TDateTime from, TDateTime to) override;
     void RunAutoRecalc(bool fromBeginning, TDateTime date) override;
     // The busy window with the busy text of that kind, and its hide.
@@ -170,6 +172,10 @@ public:
     // The popup menu's items allowed now: by the selection's type, and only where the command
     // exists.
     void PMenuTreePopup();
+
+signals:
+    // The open budget was started or stopped (the frames whose buttons follow its state).
+    void BudgetStateChanged();
 
 protected:
     void showEvent(QShowEvent* event) override;

@@ -16,12 +16,14 @@
 #include <memory>
 
 #include "algorithms/Ugetdata.h"
+#include "algorithms/Uq519algorithm01.h"
 #include "platform/Text.h"
 #include "shell/ImageListTree.h"
 #include "shell/MessageDlg.h"
 #include "shell/ShellServices.h"
 #include "shell/Ulanguage.h"
 #include "shell/Ulanguage_widgets.h"
+#include "store/U_dm.h"
 
 namespace {
 
@@ -241,7 +243,17 @@ void TfrFolder::ButtonStartStopBudgetClick() {
     if (MessageDlg(question, TMsgDlgType::mtConfirmation, mbYes | mbNo | mbCancel, this) != mrYes)
         return;
     if (stopped) {
-        services.StartBudget();
+        // The whole calendar and every charge and balance are brought up to date first; an
+        // algorithm error met there leaves the budget stopped (the error window was shown).
+        constexpr TDateTime kCalendarMargin = 5;
+        try {
+            services.RebuildCalendar(0, DM->LatestPayEventDate() + kCalendarMargin);
+            ErrWatch().HasErrors = false;
+            services.RunAutoRecalc(true, Today());
+            if (!ErrWatch().HasErrors) services.StartBudget();
+        } catch (const std::exception& error) {
+            MessageDlg(error.what(), TMsgDlgType::mtError, mbOK, this);
+        }
     } else {
         services.StopBudget();
         services.ResetShownMark(TShownMark::Number);

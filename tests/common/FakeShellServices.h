@@ -69,14 +69,14 @@ public:
         calls.push_back("StopBudget");
         ++stopRequests;
     }
-    // Both run the engine without a window.
+    // Both run the engine without a window while runsEngine is set.
     void RebuildCalendar(TDateTime from, TDateTime to) override {
         calls.push_back("RebuildCalendar " + DateToStr(from) + " " + DateToStr(to));
-        RebuildCalendarEntries(from, to);
+        if (runsEngine) RebuildCalendarEntries(from, to);
     }
     void RunAutoRecalc(bool fromBeginning, TDateTime date) override {
         calls.push_back(std::string("RunAutoRecalc ") + (fromBeginning ? "begin" : DateToStr(date)));
-        RunAutomaticRecalc(fromBeginning, date, nullptr);
+        if (runsEngine) RunAutomaticRecalc(fromBeginning, date, nullptr);
     }
     void ShowBusyMessage(TBusyKind kind) override {
         calls.push_back("ShowBusyMessage " + std::to_string(static_cast<int>(kind)));
@@ -86,6 +86,9 @@ public:
 
     TMainState state;
     TObjectIndex index;
+    // The calendar rebuild and the recalculation run the engine; a test that only follows who
+    // asks for them clears it.
+    bool runsEngine = true;
     // What the main window was asked to do, in order, one line per call.
     std::vector<std::string> calls;
     int stopRequests = 0;                      // StopBudget

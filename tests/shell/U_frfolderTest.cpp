@@ -17,6 +17,7 @@
 #include "platform/Table.h"
 #include "platform/Text.h"
 #include "schema/SchemaNames.h"
+#include "algorithms/Uq519algorithm01.h"
 #include "shell/BudgetList.h"
 #include "shell/ImageListTree.h"
 #include "shell/U_frfolder.h"
@@ -37,6 +38,12 @@ public:
         FakeShellServices::StopBudget();
         SetBudgetState(state, index, 3, 4);
     }
+    // With algorithmError set, the recalculation meets an algorithm error.
+    void RunAutoRecalc(bool fromBeginning, TDateTime date) override {
+        FakeShellServices::RunAutoRecalc(fromBeginning, date);
+        if (algorithmError) ErrWatch().HasErrors = true;
+    }
+    bool algorithmError = false;
 };
 
 const QColor kRed(255, 0, 0);
@@ -297,21 +304,35 @@ TEST_F(FolderFrame, StartsOrStopsTheBudgetWhenTheQuestionIsAnsweredYes) {
     struct Case {
         int budgetState;
         int answer;
+        bool algorithmError;
         std::vector<std::string> calls;
         int stateAfter;
     };
+    // The start rebuilds the whole calendar and recalculates from the beginning before it
+    // starts the budget, unless an algorithm failed there.
+    const std::string rebuild =
+        "RebuildCalendar " + DateToStr(0) + " " + DateToStr(Today() + 5);
+    const std::vector<std::string> recalc = {rebuild, "RunAutoRecalc begin"};
+    services.runsEngine = false;
+    const auto then = [](std::vector<std::string> calls, const std::string& call) {
+        calls.push_back(call);
+        return calls;
+    };
     const Case cases[] = {
-        {3, mrYes, {"StartBudget"}, 0},
-        {2, mrYes, {"StartBudget"}, 0},
-        {3, mrNo, {}, 3},
-        {3, mrCancel, {}, 3},
-        {0, mrYes, {"StopBudget", "ResetShownMark 2", "ResetShownMark 3"}, 3},
-        {0, mrNo, {}, 0},
-        {0, mrCancel, {}, 0},
+        {3, mrYes, false, then(recalc, "StartBudget"), 0},
+        {2, mrYes, false, then(recalc, "StartBudget"), 0},
+        {3, mrYes, true, recalc, 3},
+        {3, mrNo, false, {}, 3},
+        {3, mrCancel, false, {}, 3},
+        {0, mrYes, false, {"StopBudget", "ResetShownMark 2", "ResetShownMark 3"}, 3},
+        {0, mrNo, false, {}, 0},
+        {0, mrCancel, false, {}, 0},
     };
     for (const Case& c : cases) {
         SCOPED_TRACE("state " + std::to_string(c.budgetState) + " answer " +
-                     std::to_string(c.answer));
+                     std::to_string(c.answer) + (c.algorithmError ? " algorithm error" : ""));
+        services.algorithmError = c.algorithmError;
+        ErrWatch().HasErrors = false;
         SetBudgetState(services.state, services.index, c.budgetState, c.budgetState ? 4 : 0);
         Show(0, c.budgetState);
         services.calls.clear();
@@ -430,16 +451,16 @@ TEST_F(FolderFrameTexts, ReadsEveryKeyOfItsLanguageFile) {
     }
 }
 
-// Without a Folder.lng the question box still comes, with no text; Yes starts the budget.
+// Without a Folder.lng the question box still comes, with no text.
 TEST_F(FolderFrameTexts, AnEmptyQuestionIsStillAsked) {
     shell.state.BudgetState = 3;
     TImageListTree icons;
     TfrFolder frame(icons, nullptr);
     frame.LoadTexts();
-    ScopedMessageDlg messages(mrYes);
+    ScopedMessageDlg messages(mrNo);
     frame.ButtonStartStopBudget->click();
     EXPECT_EQ(messages.Texts(), std::vector<std::string>{""});
-    EXPECT_EQ(shell.calls, std::vector<std::string>{"StartBudget"});
+    EXPECT_TRUE(shell.calls.empty());
 }
 
 }  // namespace
