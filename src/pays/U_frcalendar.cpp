@@ -30,7 +30,7 @@ namespace {
 enum TCalendarField { FDate, FIDObject, FNameCharge, FStrSchedule };
 const std::vector<std::string> kFields = {fld::Date, fld::IDObject, fld::NameCharge,
                                           fld::StrSchedule};
-constexpr int kColumnWidths[] = {80, 297, 299, 385};
+constexpr int kColumnWidths[] = {92, 297, 299, 385};
 constexpr int kHelpTopic = 5000;
 
 QFont PixelFont(int pixels, bool bold) {
@@ -182,8 +182,6 @@ void TfrCalendar::ShowFor(const ObjectInfo& node) {
     SetRecalcButton();
     show();
     RefreshGrid();
-    if (model_->rowCount() > 0 && !DBGridCalendar->currentIndex().isValid())
-        DBGridCalendar->setCurrentIndex(model_->index(0, 0));
 }
 
 void TfrCalendar::HideFrame() {
@@ -195,6 +193,8 @@ void TfrCalendar::RefreshGrid() {
     if (isHidden()) return;
     try {
         model_->Follow(calendar_);
+        if (model_->rowCount() > 0 && !DBGridCalendar->currentIndex().isValid())
+            DBGridCalendar->setCurrentIndex(model_->index(0, 0));
     } catch (const std::exception& error) {
         MessageDlg(error.what(), TMsgDlgType::mtError, mbOK, this);
     }

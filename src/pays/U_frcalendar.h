@@ -36,7 +36,8 @@ public:
     void HideFrame() override;
     QWidget* MainControl() const override;
 
-    // The grid reads the calendar again when it was written since it was read.
+    // The grid reads the calendar again when it was written since it was read; the first row
+    // is selected when none is.
     void RefreshGrid();
     // BtnRecalcBudget follows the open budget's state: enabled while it runs (state 0).
     void SetRecalcButton();

@@ -35,7 +35,7 @@ constexpr TDateTime kCalendarMargin = 5;  // days the interactive rebuild reache
 QDateEdit* NewPicker(QWidget* parent, const char* name) {
     auto* picker = Named<QDateEdit>(parent, name);
     picker->setCalendarPopup(true);
-    picker->setDisplayFormat(QStringLiteral("dd.MM.yyyy"));
+    picker->setDisplayFormat(ToQString(ShortDateFormat()));
     picker->setMinimumWidth(110);
     return picker;
 }
@@ -72,7 +72,7 @@ TfRecalcBudget::TfRecalcBudget(QWidget* parent)
     ProgressBar1->setTextVisible(false);
     ProgressBar1->setFixedHeight(12);
     MemoDescript->setReadOnly(true);
-    MemoDescript->setFixedHeight(60);
+    MemoDescript->setFixedHeight(78);
     MemoDescript->setBackgroundRole(QPalette::Button);
 
     auto* top = new QHBoxLayout;
