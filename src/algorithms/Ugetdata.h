@@ -10,6 +10,8 @@
 #include "algorithms/Uq519algorithm01.h"
 #include "platform/Dates.h"
 
+class TTable;
+
 // ---------------------------------------------------------------------------------------------
 // Calculating
 
@@ -122,6 +124,9 @@ std::string GetPaymentSum(int payId, TDateTime date);
 // The balance of the pay at the end of the day: the CurBalance of its last charge or payment
 // up to then that has one (events not yet recalculated are passed over); "0" for none.
 std::string GetPayBalanceAt(int payId, TDateTime date);
+// The same through a PayHistory table of the open budget that the caller keeps open for many
+// lookups (the recalculation): its filter is replaced, which spares opening a table each time.
+std::string GetPayBalanceAt(TTable& history, int payId, TDateTime date);
 // The whole days from the last charge or payment before the balance took its present sign
 // (up to the end of the day) to the day; -1 when the balance never changed its sign.
 int DaysSinceSignChange(int payId, TDateTime date);

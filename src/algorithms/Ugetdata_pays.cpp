@@ -24,10 +24,14 @@ TFilter ChargesAndPayments() {
     return OfKind("CH") || OfKind("PY");
 }
 
+// The filter of the pay's events of the kinds up to the end of the day.
+TFilter UpToFilter(int payId, TDateTime date, TFilter kinds) {
+    return Where(fld::ID) == payId && Where(fld::DateEvent) <= DayOf(date) && std::move(kinds);
+}
+
 // The pay's events of the kinds up to the end of the day.
 TBudgetTable UpTo(int payId, TDateTime date, TFilter kinds) {
-    return TBudgetTable(tbl::PayHistory, false,
-                        Where(fld::ID) == payId && Where(fld::DateEvent) <= DayOf(date) && kinds);
+    return TBudgetTable(tbl::PayHistory, false, UpToFilter(payId, date, std::move(kinds)));
 }
 
 // The pay's events of the kind in the month monthDecrement months before the date's month.
@@ -59,6 +63,15 @@ std::string Sum(int payId, TDateTime date, std::string_view typeEvent, const cha
     for (TBudgetTable events = UpTo(payId, date, OfKind(typeEvent)); !events.Eof(); events.Next())
         total += Amount(events.FieldByName(field).AsString());
     return total.ToString();
+}
+
+// The CurBalance of the last event of the view that has one, walking back; "0" for none.
+std::string LastBalance(TTable& events) {
+    for (events.Last(); !events.Bof(); events.Prior()) {
+        std::string balance = events.FieldByName(fld::CurBalance).AsString();
+        if (!balance.empty()) return balance;
+    }
+    return "0";
 }
 
 bool IsNegativeBalance(TTable& events) {
@@ -158,11 +171,13 @@ std::string GetPaymentSum(int payId, TDateTime date) {
 
 std::string GetPayBalanceAt(int payId, TDateTime date) {
     TBudgetTable events = UpTo(payId, date, ChargesAndPayments());
-    for (events.Last(); !events.Bof(); events.Prior()) {
-        std::string balance = events.FieldByName(fld::CurBalance).AsString();
-        if (!balance.empty()) return balance;
-    }
-    return "0";
+    return LastBalance(events);
+}
+
+std::string GetPayBalanceAt(TTable& history, int payId, TDateTime date) {
+    history.SetFilter(UpToFilter(payId, date, ChargesAndPayments()));
+    history.SetFiltered(true);
+    return LastBalance(history);
 }
 
 int DaysSinceSignChange(int payId, TDateTime date) {

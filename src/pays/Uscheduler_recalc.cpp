@@ -130,10 +130,14 @@ private:
     std::chrono::steady_clock::time_point last_ = std::chrono::steady_clock::now();
 };
 
-// The tables that automatic charges are looked up in and appended to, open for a whole run.
+// The tables a run reads and writes, open for the whole run: the auto charges looked up, the
+// history appended to, and two views of the history whose filter each step replaces (the
+// balance before a charge, the charges and payments of a manual event's pay).
 struct TChargeTables {
     TBudgetTable charges{tbl::PayAutoCharges};
     TBudgetTable history{tbl::PayHistory, true};
+    TBudgetTable balances{tbl::PayHistory};
+    TBudgetTable events{tbl::PayHistory, true};
 };
 
 int ComputeAutoCharge(TChargeTables& tables, int payId, int idSchedule, int priority,
@@ -147,7 +151,8 @@ int ComputeAutoCharge(TChargeTables& tables, int payId, int idSchedule, int prio
     const large_fix value = ChargeValue(charge, payId, date, amounts, fatal);
     if (fatal) return kFatalObject;
     const large_fix balance =
-        BalanceAfterEvent(kEventCharge, amounts.Read(GetPayBalanceAt(payId, date)), value);
+        BalanceAfterEvent(kEventCharge, amounts.Read(GetPayBalanceAt(tables.balances, payId, date)),
+                          value);
 
     TTable& history = tables.history;
     history.Append();
@@ -166,17 +171,11 @@ int ComputeAutoCharge(TChargeTables& tables, int payId, int idSchedule, int prio
     return 0;
 }
 
-}  // namespace
-
-int ComputeAutoCharge(int payId, int idSchedule, int priority, TDateTime date) {
-    TChargeTables tables;
-    return ComputeAutoCharge(tables, payId, idSchedule, priority, date);
-}
-
-void RecomputeEventBalance(int payId, int nManOper, TDateTime date) {
+void RecomputeEventBalance(TChargeTables& tables, int payId, int nManOper, TDateTime date) {
     date = WholeDay(date);
-    TBudgetTable events(tbl::PayHistory, true,
-                        Where(fld::ID) == payId && Where(fld::TypeEvent) != kEventCounter);
+    TTable& events = tables.events;
+    events.SetFilter(Where(fld::ID) == payId && Where(fld::TypeEvent) != kEventCounter);
+    events.SetFiltered(true);
     if (!events.Locate("ID;DateEvent;NManOper", {payId, date, nManOper})) return;
     TAmountReader amounts(payId, date);
     large_fix previous;
@@ -196,6 +195,18 @@ void RecomputeEventBalance(int payId, int nManOper, TDateTime date) {
     if (charge) SetAmount(events, fld::ForPayment, ForPaymentOf(balance));
     events.Post();
     if (amounts.Failed()) ReportGlobalErrors();
+}
+
+}  // namespace
+
+int ComputeAutoCharge(int payId, int idSchedule, int priority, TDateTime date) {
+    TChargeTables tables;
+    return ComputeAutoCharge(tables, payId, idSchedule, priority, date);
+}
+
+void RecomputeEventBalance(int payId, int nManOper, TDateTime date) {
+    TChargeTables tables;
+    RecomputeEventBalance(tables, payId, nManOper, date);
 }
 
 void DeleteAutoChargeRows(TDateTime date) {
@@ -236,7 +247,8 @@ bool RecalculateBudget(const bool& stop, TRecalcLog* log, TRecalcProgress* progr
                                   entry.Date) == kFatalObject)
                 return false;
         } else {
-            RecomputeEventBalance(entry.IDObject, entry.Priority + kManualPriorityBase, entry.Date);
+            RecomputeEventBalance(tables, entry.IDObject, entry.Priority + kManualPriorityBase,
+                                  entry.Date);
         }
         const int position = static_cast<int>(entry.Date - from);
         if (progress != nullptr && position > 0 && position < maximum)
