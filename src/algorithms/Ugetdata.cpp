@@ -6,9 +6,11 @@
 #include <cctype>
 #include <charconv>
 #include <limits>
+#include <optional>
 
 #include "algorithms/Uq519algtextformat.h"
 #include "algorithms/Uq519arithmeticslf.h"
+#include "platform/Database.h"
 #include "shell/ShellServices.h"
 #include "shell/Ulanguage.h"
 #include "store/U_dm.h"
@@ -176,6 +178,12 @@ Error01 CalculateAlgorithm(TDateTime date, Algorithm01 algorithm) {
 }
 
 void FillExtDataValues(TExtDataList& list, TDateTime date, const std::string& algName) {
+    // The numbers and pays are read from one state of the budget, with one lock.
+    const bool readsBudget = std::any_of(list.begin(), list.end(), [](const ExtData& datum) {
+        return datum.TypeObject == kSourceNumber || datum.TypeObject == kSourcePay;
+    });
+    std::optional<TReadScope> snapshot;
+    if (readsBudget) snapshot.emplace(ShellServices().BudgetPath());
     for (ExtData& datum : list) {
         ExtData fetched = datum;
         fetched.Date = date;

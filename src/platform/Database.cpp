@@ -369,6 +369,32 @@ void TTransactionScope::Commit() {
     done_ = true;
 }
 
+// ---- TReadScope
+
+bool TDatabase::BeginRead() {
+    if (depth_ > 0) return false;
+    Execute("BEGIN DEFERRED");
+    depth_ = 1;
+    return true;
+}
+
+void TDatabase::EndRead() {
+    if (depth_ != 1) return;
+    depth_ = 0;
+    // Nothing was written, so nothing can fail that the reader should hear of; a failed end
+    // leaves SQLite to end the transaction itself.
+    if (sqlite3_get_autocommit(db_) == 0 &&
+        sqlite3_exec(db_, "COMMIT", nullptr, nullptr, nullptr) != SQLITE_OK)
+        sqlite3_exec(db_, "ROLLBACK", nullptr, nullptr, nullptr);
+}
+
+TReadScope::TReadScope(const std::string& folder)
+    : db_(TDatabase::Get(folder)), began_(db_->BeginRead()) {}
+
+TReadScope::~TReadScope() {
+    if (began_) db_->EndRead();
+}
+
 // ---- CheckpointTables
 
 void CheckpointTables(const std::string& folder) {

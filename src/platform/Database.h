@@ -60,6 +60,28 @@ private:
     bool done_ = false;
 };
 
+// Reads of a folder's tables that belong together: every read made while the scope lives sees
+// one snapshot of the file, and the file is locked once for the scope instead of once per
+// statement. Use one around work that only reads many rows (an algorithm's data fetch, the
+// balances of a folder). Inside a TTransactionScope it adds nothing. Its end writes nothing and
+// never throws; writing while only a read scope is open is a fault of the caller (the write
+// then turns the scope into a write transaction that its end commits). Throws EDatabaseError
+// when the folder's tables file cannot be opened.
+//
+//     TReadScope snapshot(ShellServices().BudgetPath());
+//     FillExtDataValues(data, date, name);   // every source read from the same state
+class TReadScope {
+public:
+    explicit TReadScope(const std::string& folder);
+    ~TReadScope();
+    TReadScope(const TReadScope&) = delete;
+    TReadScope& operator=(const TReadScope&) = delete;
+
+private:
+    std::shared_ptr<class TDatabase> db_;
+    bool began_;
+};
+
 // Writes every committed change of the folder's tables into its tables file, so that the folder
 // can be copied or its files replaced. Call it before copying a folder that holds tables.
 // Nothing to do for a folder whose tables are not open and hold nothing unwritten. Throws
@@ -155,6 +177,10 @@ public:
     void CommitTransaction(int level);
     void RollbackTransaction(int level);
     bool InTransaction() const { return depth_ > 0; }
+    // A read transaction for TReadScope: begun (deferred) only when no transaction is open;
+    // true when this call began it, and EndRead ends it without throwing.
+    bool BeginRead();
+    void EndRead();
 
     // Copies the write-ahead log into the file: passive (for FlushBuffers) or to its end,
     // leaving the log empty (before the folder is copied).

@@ -173,6 +173,47 @@ TEST_F(TableSharing, RefreshOfARowChangedOutOfTheViewGoesOnFromWhereItStandsNow)
     EXPECT_EQ(Name(first), "c");
 }
 
+// Writes a row into Items through a connection of its own, as another process would.
+static void AddInFile(const std::string& folder, const char* name) {
+    sqlite3* db = nullptr;
+    sqlite3_open_v2((folder + "/tables.sqlite").c_str(), &db, SQLITE_OPEN_READWRITE, nullptr);
+    sqlite3_busy_timeout(db, 1000);
+    const std::string sql = std::string("INSERT INTO Items(Grp, Day, Name) VALUES(3, 0, '") +
+                            name + "')";
+    EXPECT_EQ(sqlite3_exec(db, sql.c_str(), nullptr, nullptr, nullptr), SQLITE_OK);
+    sqlite3_close(db);
+}
+
+// A read scope reads one state of the file from its first read to its end, whatever another
+// process writes meanwhile; after it the new rows are seen. Inside a write scope it changes
+// nothing, and its end commits nothing of the write scope.
+TEST_F(TableSharing, AReadScopeSeesOneStateOfTheFile) {
+    // Tables are reopened after each write, so that no cursor keeps reading an older state.
+    const auto reopened = [this] {
+        first.Close();
+        first.Open();
+        return first.RecordCount();
+    };
+    second.Close();
+    {
+        const TReadScope snapshot(items.Folder());
+        EXPECT_EQ(reopened(), 3);
+        AddInFile(items.Folder(), "other");
+        EXPECT_EQ(reopened(), 3);
+    }
+    EXPECT_EQ(reopened(), 4);
+    {
+        TTransactionScope writes(items.Folder());
+        items.Add(2, 1, "x");
+        {
+            const TReadScope snapshot(items.Folder());
+            EXPECT_EQ(first.RecordCount(), 5);
+        }
+        EXPECT_EQ(RowsInFile(items.Folder()), 4);
+    }  // rolled back
+    EXPECT_EQ(first.RecordCount(), 4);
+}
+
 TEST_F(TableSharing, AScopeCommitsAllItsRowsAtOnceOrNone) {
     {
         TTransactionScope scope(items.Folder());
