@@ -506,3 +506,124 @@ TEST_F(ContentTest, AChangeResetsTheReloadMarkOfTheFrameThatShowsItsObject) {
         EXPECT_EQ(shownAfter([&] { Undo(nTrans); }), expected);
     }
 }
+
+// ---- A process killed during an album change
+
+namespace {
+
+// The album change's steps, and after each, before its store transaction commits, a pause in
+// which the test kills the process.
+class TPausingImagesChangeKind : public TImagesChangeKind {
+public:
+    explicit TPausingImagesChangeKind(int pipe) : pipe_(pipe) {}
+    std::optional<int> Apply(TStep& step) const override {
+        return Paused(TImagesChangeKind::Apply(step));
+    }
+    std::optional<int> Undo(TStep& step) const override {
+        return Paused(TImagesChangeKind::Undo(step));
+    }
+
+private:
+    std::optional<int> Paused(std::optional<int> result) const {
+        Ready(pipe_);
+        pause();
+        return result;
+    }
+    int pipe_;
+};
+
+// An album of 16 large pictures and a change that removes 8 of them and adds 8 others, 4 of
+// which take a removed picture's name; the change applied and undone once.
+class AlbumKillTest : public ContentTest {
+public:
+    AlbumKillTest() {
+        std::vector<TImageBlock> pictures;
+        for (int k = 0; k < 16; ++k) pictures.push_back({"p " + std::to_string(k) + ".jpg", ""});
+        HoldPictures(pictures);
+        std::vector<TImageBlock> kept(pictures.begin(), pictures.begin() + 8);
+        std::vector<std::string> removed;
+        for (int k = 8; k < 16; ++k) {
+            removed.push_back(pictures[k].FileName);
+            const std::string name = k < 12 ? pictures[k].FileName : "n " + std::to_string(k) + ".jpg";
+            Stage(name, std::string(512 * 1024, static_cast<char>('a' + k)));
+            kept.push_back({name, "new"});
+        }
+        for (const TImageBlock& picture : pictures) oldRows.push_back(picture.FileName + "=");
+        for (const TImageBlock& picture : kept)
+            newRows.push_back(picture.FileName + "=" + picture.Descript);
+        nTrans = PrepareAlbum(kept, removed);
+        row = RowOf(nTrans);
+        // Applied and undone: the album holds its old pictures again. (From the album frame's
+        // moves to the first application's commit the old rows name pictures that lie in the
+        // transaction's "out/"; that is the frame's to guard.)
+        EXPECT_EQ(ApplyTransaction(nTrans), kAlbum);
+        EXPECT_EQ(RunStep(row, true), kAlbum);
+        dm.FlushAndCloseTables();  // the child opens the budget on its own
+    }
+
+    // Whether the album's rows are now the old ones (else they must be the new ones).
+    bool RowsAreOld() const { return Rows() == oldRows; }
+    std::vector<std::string> Rows() const {
+        return RowsOf("Images", kAlbum, "FileName", "Descript");
+    }
+
+    // The tables file is sound, the rows are all old or all new, and every picture they name is
+    // in the album with its thumbnail.
+    void CheckAlbum() {
+        EXPECT_EQ(IntegrityOf(budget), "ok");
+        dm.OpenTables();
+        const std::vector<std::string> rows = Rows();
+        EXPECT_TRUE(rows == oldRows || rows == newRows);
+        TBudgetTable images("Images", false, Where("ID") == kAlbum);
+        for (; !images.Eof(); images.Next()) {
+            const std::string name = images.FieldByName("FileName").AsString();
+            EXPECT_TRUE(fs::is_regular_file(Album() / name)) << name;
+            EXPECT_TRUE(fs::is_regular_file(Album() / "mini" / ThumbnailName(name))) << name;
+        }
+        dm.FlushAndCloseTables();
+    }
+
+    std::vector<std::string> oldRows, newRows;
+    int nTrans = 0;
+    TTransRow row;
+};
+
+}  // namespace
+
+// Killed when the redo or the undo has done everything but commit: the rows are as before the
+// step and the album still has every picture they name.
+TEST_F(AlbumKillTest, AKillBeforeTheCommitOfAStepLeavesThePicturesTheOldRowsName) {
+    for (const bool undo : {false, true}) {
+        SCOPED_TRACE(undo ? "undo" : "redo");
+        KillDuring(
+            [&](int ready) {
+                dm.OpenTables();
+                TransKinds().Add(std::make_unique<TPausingImagesChangeKind>(ready));
+                RunStep(row, undo);
+            },
+            std::chrono::milliseconds(10));
+        CheckAlbum();
+        dm.OpenTables();
+        EXPECT_EQ(RowsAreOld(), !undo);
+        RunStep(row, undo);  // done for the next round
+        EXPECT_EQ(RowsAreOld(), undo);
+        dm.FlushAndCloseTables();
+    }
+}
+
+// Killed at any moment of a run of redos and undos, each step in a store transaction as the
+// engine runs it: the rows are all old or all new and the album has every picture they name.
+TEST_F(AlbumKillTest, AKillAtAnyMomentOfAnAlbumChangeLeavesEveryPictureItsRowsName) {
+    for (const int delay : {1, 3, 7, 15, 30, 60}) {
+        SCOPED_TRACE(delay);
+        KillDuring(
+            [&](int ready) {
+                dm.OpenTables();
+                bool undo = !RowsAreOld();
+                Ready(ready);
+                for (;; undo = !undo) RunStep(row, undo);
+            },
+            std::chrono::milliseconds(delay));
+        CheckAlbum();
+    }
+}
