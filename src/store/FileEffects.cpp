@@ -1,5 +1,5 @@
 // Files and folders kept in step with a store transaction of the open budget: what a failed
-// step created goes on rollback, what a step deletes goes only after the commit.
+// step created goes on rollback, what a step deletes or replaces goes only after the commit.
 #include "store/FileEffects.h"
 
 #include <unistd.h>
@@ -32,7 +32,8 @@ void DeleteNow(const std::string& path) {
 // is then renamed over it. A failure leaves the file as it was and no copy behind.
 void ReplaceNow(const std::string& source, const std::string& path) {
     const fs::path target(path);
-    std::string temp = (target.parent_path() / ("." + target.filename().string() + ".XXXXXX"));
+    std::string temp =
+        (target.parent_path() / ("." + target.filename().string() + ".XXXXXX")).string();
     const int file = mkstemp(temp.data());
     if (file < 0) return;
     close(file);

@@ -1,5 +1,5 @@
 // Files and folders kept in step with a store transaction of the open budget: what a failed
-// step created goes on rollback, what a step deletes goes only after the commit.
+// step created goes on rollback, what a step deletes or replaces goes only after the commit.
 #pragma once
 
 #include <optional>

@@ -276,8 +276,9 @@ private:
     TTransReader parts_;
     std::optional<TPartStream> ints_, texts_, dates_;
     std::vector<std::pair<const void*, int>> counts_;  // read, blocks not read yet
-    TPartMark read_;                                    // the parts read so far
-    std::vector<std::pair<const TPartMark*, TPartMark>> marks_;  // each with its place
+    // The parts read so far, and the marks met with the place of each.
+    TPartMark read_;
+    std::vector<std::pair<const TPartMark*, TPartMark>> marks_;
     bool negativeCount_ = false;
 };
 

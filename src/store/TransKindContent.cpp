@@ -134,12 +134,11 @@ int ChangeImages(const TStep& step, bool undo) {
     if (!parts) return failed;
     const int id = step.Row.IDObject;
     ReplacePictureRows(id, undo ? parts->OldPictures : parts->NewPictures);
-    const fs::path in = fs::path(TransFolder(step.Row.NTrans)) / "in";
-    const fs::path out = fs::path(TransFolder(step.Row.NTrans)) / "out";
+    const fs::path saved = TransFolder(step.Row.NTrans);
     if (undo)
-        MoveAlbumTo(step, out, in, false);
+        MoveAlbumTo(step, saved / "out", saved / "in", false);
     else
-        MoveAlbumTo(step, in, out, true);
+        MoveAlbumTo(step, saved / "in", saved / "out", true);
     ReloadShown(TShownMark::Images, id);
     return id;
 }

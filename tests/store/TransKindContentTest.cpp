@@ -90,7 +90,9 @@ public:
                            {"Descript", ""}});
     }
 
-    fs::path Album() const { return fs::path(budget) / "Images" / ("IMG" + std::to_string(kAlbum)); }
+    fs::path Album() const {
+        return fs::path(budget) / "Images" / ("IMG" + std::to_string(kAlbum));
+    }
 
     // The table's rows as they stand.
     void HoldRows(const std::vector<TTableRowBlock>& rows) { ReplaceTableRows(kTable, rows); }
@@ -126,8 +128,8 @@ public:
         return writer.Ready();
     }
     static int PrepareNumber(const std::vector<TNumberItemBlock>& items) {
-        TNumberChangeParts parts{.NewItems = items, .OldItems = {}, .OldHalf = {},
-                                 .EarliestDate = kMarch2};
+        TNumberChangeParts parts{
+            .NewItems = items, .OldItems = {}, .OldHalf = {}, .EarliestDate = kMarch2};
         TBudgetTable old("Numbers", false, Where("ID") == kNumber);
         for (; !old.Eof(); old.Next()) parts.OldItems.push_back(*NumberItemBlockOf(old));
         TTransWriter writer(kActChange, kNumber, otNumber, "Gas");
@@ -195,9 +197,10 @@ public:
 
 const std::vector<TTableRowBlock> kThreeRows = {
     {"rent", "500"}, {"\"gas\" / \\", "60.5"}, {" lead blank", ""}};
-const std::vector<TImageBlock> kOldPictures = {
-    {"beach day.jpg", "sun"}, {"it's \"quoted\".png", "quotes"}, {"same.jpg", "old one"},
-    {"hill", "no extension"}};
+const std::vector<TImageBlock> kOldPictures = {{"beach day.jpg", "sun"},
+                                               {"it's \"quoted\".png", "quotes"},
+                                               {"same.jpg", "old one"},
+                                               {"hill", "no extension"}};
 const std::vector<TNumberItemBlock> kOldItems = {
     {kMarch2, "C", "12.5", "start", {}}, {kMarch5, "A", "", "computed", Algorithm("Old", 2)}};
 
@@ -211,19 +214,18 @@ struct TChangeCase {
 };
 
 const TChangeCase kChanges[] = {
-    {"a table from 3 rows to 2",
-     [](ContentTest& t) { t.HoldRows(kThreeRows); },
-     [](ContentTest&) { return ContentTest::PrepareTable({{"rent", "520"}, {"water", "\"12\""}}); },
+    {"a table from 3 rows to 2", [](ContentTest& t) { t.HoldRows(kThreeRows); },
+     [](ContentTest&) {
+         return ContentTest::PrepareTable({{"rent", "520"}, {"water", "\"12\""}});
+     },
      [](ContentTest&) {
          EXPECT_EQ(RowsOf("Tables", kTable, "NRow", "ValueRow"),
                    (std::vector<std::string>{"1=520", "2=\"12\""}));
      }},
-    {"a table emptied",
-     [](ContentTest& t) { t.HoldRows(kThreeRows); },
+    {"a table emptied", [](ContentTest& t) { t.HoldRows(kThreeRows); },
      [](ContentTest&) { return ContentTest::PrepareTable({}); },
      [](ContentTest&) { EXPECT_EQ(CountRows("Tables", Where("ID") == kTable), 0); }},
-    {"an empty table filled",
-     [](ContentTest& t) { t.HoldRows({}); },
+    {"an empty table filled", [](ContentTest& t) { t.HoldRows({}); },
      [](ContentTest&) { return ContentTest::PrepareTable(kThreeRows); },
      [](ContentTest&) {
          EXPECT_EQ(RowsOf("Tables", kTable, "NameRow", "NRow"),
@@ -256,24 +258,23 @@ const TChangeCase kChanges[] = {
     {"an album whose pictures are only reordered",
      [](ContentTest& t) { t.HoldPictures(kOldPictures); },
      [](ContentTest& t) {
-         return t.PrepareAlbum(
-             {kOldPictures[3], kOldPictures[2], kOldPictures[1], kOldPictures[0]}, {});
+         return t.PrepareAlbum({kOldPictures[3], kOldPictures[2], kOldPictures[1], kOldPictures[0]},
+                               {});
      },
+     [](ContentTest&) { EXPECT_EQ(RowsOf("Images", kAlbum, "Number", "FileName")[0], "1=hill"); }},
+    {"a number's whole chronology", [](ContentTest& t) { t.HoldItems(kOldItems); },
      [](ContentTest&) {
-         EXPECT_EQ(RowsOf("Images", kAlbum, "Number", "FileName")[0], "1=hill");
-     }},
-    {"a number's whole chronology",
-     [](ContentTest& t) { t.HoldItems(kOldItems); },
-     [](ContentTest&) {
-         return ContentTest::PrepareNumber({{kMarch2, "C", "13", "start", {}},
-                                            {kMarch5, "A", "", "first", Algorithm("New", 1)},
-                                            {kMarch5 + 9, "A", "", "second", Algorithm("Newer", 0)}});
+         return ContentTest::PrepareNumber(
+             {{kMarch2, "C", "13", "start", {}},
+              {kMarch5, "A", "", "first", Algorithm("New", 1)},
+              {kMarch5 + 9, "A", "", "second", Algorithm("Newer", 0)}});
      },
      [](ContentTest&) {
          EXPECT_EQ(RowsOf("Numbers", kNumber, "ConstValue", "Descript"),
                    (std::vector<std::string>{"13=start", "=first", "=second"}));
          // The old item's algorithm went with it.
-         EXPECT_EQ(Column("Algorithms", "Name", {}, ""), (std::vector<TFieldValue>{"New", "Newer"}));
+         EXPECT_EQ(Column("Algorithms", "Name", {}, ""),
+                   (std::vector<TFieldValue>{"New", "Newer"}));
      }},
 };
 
@@ -315,9 +316,7 @@ TEST_P(RoundTripTest, EveryChangeComesAndGoesWithItsUndoAndRedo) {
 }
 
 INSTANTIATE_TEST_SUITE_P(RunningAndStopped, RoundTripTest, ::testing::Values(0, 3),
-                         [](const auto& info) {
-                             return info.param == 0 ? "Running" : "Stopped";
-                         });
+                         [](const auto& info) { return info.param == 0 ? "Running" : "Stopped"; });
 
 // ---- Bad input
 
@@ -362,8 +361,7 @@ TEST_F(ContentTest, AChangeWithABadPartIsFatalAndWritesNothing) {
         {"a table's last text missing", table, [](int n) { DropPart("jTrText", n, 10); }, -1},
         {"a table's new count beyond its parts", table,
          [](int n) { SetPart("jTrInteger", n, 1, 4); }, -1},
-        {"a table's old count negative", table, [](int n) { SetPart("jTrInteger", n, 2, -1); },
-         -1},
+        {"a table's old count negative", table, [](int n) { SetPart("jTrInteger", n, 2, -1); }, -1},
         {"the table's row gone", table,
          [](int) {
              TBudgetTable objects("Objects", true, Where("ID") == kTable);
@@ -544,7 +542,8 @@ public:
         std::vector<std::string> removed;
         for (int k = 8; k < 16; ++k) {
             removed.push_back(pictures[k].FileName);
-            const std::string name = k < 12 ? pictures[k].FileName : "n " + std::to_string(k) + ".jpg";
+            const std::string name =
+                k < 12 ? pictures[k].FileName : "n " + std::to_string(k) + ".jpg";
             Stage(name, std::string(512 * 1024, static_cast<char>('a' + k)));
             kept.push_back({name, "new"});
         }
