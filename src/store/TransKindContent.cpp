@@ -15,26 +15,29 @@ namespace fs = std::filesystem;
 
 namespace {
 
-// Only constants carry amounts.
-bool HasValidAmounts(const TTableChangeParts&) {
+// Whether the amounts of the half that the step writes (the old one for an undo) are decimal
+// texts: only a number's constants carry amounts. The other half's amounts are not looked at,
+// so that a change can mend a malformed constant.
+bool HasValidAmounts(const TTableChangeParts&, bool) {
     return true;
 }
-bool HasValidAmounts(const TImagesChangeParts&) {
+bool HasValidAmounts(const TImagesChangeParts&, bool) {
     return true;
 }
-bool HasValidAmounts(const TNumberChangeParts& parts) {
-    const auto valid = [](const TNumberItemBlock& item) { return ::HasValidAmounts(item); };
-    return std::ranges::all_of(parts.NewItems, valid) && std::ranges::all_of(parts.OldItems, valid);
+bool HasValidAmounts(const TNumberChangeParts& parts, bool undo) {
+    return std::ranges::all_of(
+        undo ? parts.OldItems : parts.NewItems,
+        [](const TNumberItemBlock& item) { return ::HasValidAmounts(item); });
 }
 
-// Reads and checks the whole layout of the step's change, both halves, and finds its object,
-// before the step writes anything: nothing, reported as fatal, when a part is missing, a count
-// negative, the old-half locator wrong or an amount malformed (-1), or the object's row gone
-// (-3); `failed` then holds the code.
+// Reads and checks the whole layout of the step's change and finds its object, before the step
+// (the undo when `undo` is set) writes anything: nothing, reported as fatal, when a part is
+// missing, a count negative, the old-half locator wrong or an amount it is to write malformed
+// (-1), or the object's row gone (-3); `failed` then holds the code.
 template <class Layout>
-std::optional<Layout> ReadChange(const TStep& step, int& failed) {
+std::optional<Layout> ReadChange(const TStep& step, bool undo, int& failed) {
     std::optional<Layout> parts = ReadParts<Layout>(step.Row.NTrans);
-    if (parts && !HasValidAmounts(*parts)) parts.reset();
+    if (parts && !HasValidAmounts(*parts, undo)) parts.reset();
     failed = 0;
     if (!parts)
         failed = kFatalTransaction;
@@ -122,7 +125,8 @@ void MoveAlbumTo(const TStep& step, const fs::path& comes, const fs::path& goes,
 
 int ChangeTable(const TStep& step, bool undo) {
     int failed = 0;
-    const std::optional<TTableChangeParts> parts = ReadChange<TTableChangeParts>(step, failed);
+    const std::optional<TTableChangeParts> parts =
+        ReadChange<TTableChangeParts>(step, undo, failed);
     if (!parts) return failed;
     ReplaceTableRows(step.Row.IDObject, undo ? parts->OldRows : parts->NewRows);
     return step.Row.IDObject;
@@ -130,7 +134,8 @@ int ChangeTable(const TStep& step, bool undo) {
 
 int ChangeImages(const TStep& step, bool undo) {
     int failed = 0;
-    const std::optional<TImagesChangeParts> parts = ReadChange<TImagesChangeParts>(step, failed);
+    const std::optional<TImagesChangeParts> parts =
+        ReadChange<TImagesChangeParts>(step, undo, failed);
     if (!parts) return failed;
     const int id = step.Row.IDObject;
     ReplacePictureRows(id, undo ? parts->OldPictures : parts->NewPictures);
@@ -145,7 +150,8 @@ int ChangeImages(const TStep& step, bool undo) {
 
 int ChangeNumber(const TStep& step, bool undo) {
     int failed = 0;
-    const std::optional<TNumberChangeParts> parts = ReadChange<TNumberChangeParts>(step, failed);
+    const std::optional<TNumberChangeParts> parts =
+        ReadChange<TNumberChangeParts>(step, undo, failed);
     if (!parts) return failed;
     const int id = step.Row.IDObject;
     ReplaceNumberItems(id, undo ? parts->OldItems : parts->NewItems);

@@ -116,11 +116,12 @@ public:
     TNumberChangeKind();
     // ApplyNumberChange, also its redo: reads and checks the whole layout first (a part
     // missing, a count negative, an old-half locator that does not name the old half, a
-    // constant that is no decimal text: fatal -1; the object's row gone: fatal -3; nothing
-    // written), then replaces the number's items and their algorithms with the new chronology
+    // constant of the new chronology that is no decimal text: fatal -1; the object's row gone:
+    // fatal -3; nothing written), then replaces the number's items and their algorithms with the new chronology
     // (every algorithm under a new ID). The number frame's reload mark is reset when it holds
     // the number. Gives the object's ID.
     std::optional<int> Apply(TStep& step) const override;
-    // UndoNumberChange: the same with the old chronology.
+    // UndoNumberChange: the same with the old chronology (a malformed constant of the new one
+    // does not count, so that a change can mend one; its undo is then refused).
     std::optional<int> Undo(TStep& step) const override;
 };

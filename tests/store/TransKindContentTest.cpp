@@ -343,9 +343,10 @@ TEST_F(ContentTest, AChangeWithABadPartIsFatalAndWritesNothing) {
         t.HoldRows(kThreeRows);
         return PrepareTable({{"a", "1"}, {"b", "2"}});
     };
+    // A number change whose constant, in both halves, is that text.
     const auto number = [](const char* constant) {
         return [constant](ContentTest& t) {
-            t.HoldItems(kOldItems);
+            t.HoldItems({{kMarch2, "C", constant, "", {}}, kOldItems[1]});
             return PrepareNumber({{kMarch2, "C", constant, "", {}},
                                   {kMarch5, "A", "", "first", Algorithm("New", 1)}});
         };
@@ -401,6 +402,19 @@ TEST_F(ContentTest, AChangeWithABadPartIsFatalAndWritesNothing) {
         }
         if (c.code == -3) AddObject(kTable, otTable, "Rates");
     }
+}
+
+// A constant that no decimal text gives is no reason to refuse the change that mends it; the
+// undo that would bring it back is refused.
+TEST_F(ContentTest, AChangeMendsAMalformedConstantAndItsUndoIsRefused) {
+    HoldItems({{kMarch2, "C", "12,5x", "", {}}});
+    const int nTrans = PrepareNumber({{kMarch2, "C", "12.5", "", {}}});
+    ASSERT_EQ(ApplyTransaction(nTrans), kNumber);
+    EXPECT_EQ(RowsOf("Numbers", kNumber, "ConstValue", "Descript"),
+              std::vector<std::string>{"12.5="});
+    const std::string applied = Dump();
+    EXPECT_EQ(Undo(nTrans), -1);
+    EXPECT_EQ(Dump(), applied);
 }
 
 // ---- An album's files
