@@ -1,7 +1,10 @@
 // Files and folders kept in step with a store transaction of the open budget: what a failed
-// step created goes on rollback, what a step deletes goes only after the commit.
+// step created goes on rollback, what a step deletes or replaces goes only after the commit.
 #include "store/FileEffects.h"
 
+#include <unistd.h>
+
+#include <cstdlib>
 #include <filesystem>
 #include <utility>
 
@@ -25,6 +28,21 @@ void DeleteNow(const std::string& path) {
     if (error) ShellServices().FatalError(kFolderNotDeleted, error);
 }
 
+// Replaces the file with a copy of the source: the copy goes into a new file beside it, which
+// is then renamed over it. A failure leaves the file as it was and no copy behind.
+void ReplaceNow(const std::string& source, const std::string& path) {
+    const fs::path target(path);
+    std::string temp =
+        (target.parent_path() / ("." + target.filename().string() + ".XXXXXX")).string();
+    const int file = mkstemp(temp.data());
+    if (file < 0) return;
+    close(file);
+    std::error_code error;
+    fs::copy_file(source, temp, fs::copy_options::overwrite_existing, error);
+    if (!error) fs::rename(temp, target, error);
+    if (error) fs::remove(temp, error);
+}
+
 }  // namespace
 
 void TFileEffects::CreatedFolder(std::string path) {
@@ -36,18 +54,27 @@ void TFileEffects::CreatedFile(std::string path) {
 }
 
 void TFileEffects::DeleteAfterCommit(std::string path) {
-    toDelete_.push_back(std::move(path));
+    afterCommit_.push_back({std::move(path), std::nullopt});
+}
+
+void TFileEffects::ReplaceAfterCommit(std::string source, std::string path) {
+    afterCommit_.push_back({std::move(path), std::move(source)});
 }
 
 void TFileEffects::Committed() {
     created_.clear();
-    std::vector<std::string> paths = std::move(toDelete_);
-    toDelete_.clear();
-    for (const std::string& path : paths) DeleteNow(path);
+    std::vector<TAfterCommit> effects = std::move(afterCommit_);
+    afterCommit_.clear();
+    for (const TAfterCommit& effect : effects) {
+        if (effect.Source)
+            ReplaceNow(*effect.Source, effect.Path);
+        else
+            DeleteNow(effect.Path);
+    }
 }
 
 void TFileEffects::RolledBack() {
-    toDelete_.clear();
+    afterCommit_.clear();
     for (auto path = created_.rbegin(); path != created_.rend(); ++path) {
         std::error_code error;
         fs::remove_all(*path, error);

@@ -1,5 +1,5 @@
 // Files and folders kept in step with a store transaction of the open budget: what a failed
-// step created goes on rollback, what a step deletes goes only after the commit.
+// step created goes on rollback, what a step deletes or replaces goes only after the commit.
 #pragma once
 
 #include <optional>
@@ -27,16 +27,28 @@ public:
     // nothing happens when it rolls back. A path that does not exist then is no error; one that
     // stays is the main window's fatal error kFolderNotDeleted, and the other deletions go on.
     void DeleteAfterCommit(std::string path);
+    // A file to replace with a copy of the file `source` once the transaction has committed,
+    // in the order of the deletions: the copy is written beside it and renamed over it, so that
+    // the file is never missing nor half written. Nothing happens when it rolls back; a copy
+    // that fails leaves the file as it was, unreported.
+    void ReplaceAfterCommit(std::string source, std::string path);
 
-    // The transaction has committed: carries out the deletions in the order asked for.
+    // The transaction has committed: carries out the deletions and replacements in the order
+    // asked for.
     void Committed();
     // The transaction has rolled back: removes what was created, the newest first; what
     // cannot be removed stays, unreported (the step that failed has reported already).
     void RolledBack();
 
 private:
+    // What waits for the commit: a deletion of Path (no Source), or its replacement by a copy
+    // of Source.
+    struct TAfterCommit {
+        std::string Path;
+        std::optional<std::string> Source;
+    };
     std::vector<std::string> created_;
-    std::vector<std::string> toDelete_;
+    std::vector<TAfterCommit> afterCommit_;
 };
 
 // A store transaction on the open budget's tables (TTransactionScope) with its file effects:

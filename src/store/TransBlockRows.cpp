@@ -117,6 +117,49 @@ void StoreHistoryEvent(int payId, const THistoryEventBlock& event) {
     history.Post();
 }
 
+namespace {
+
+// Deletes the object's rows from a table of the open budget.
+void DeleteRowsOf(const char* table, int id) {
+    TBudgetTable rows(table, true, Where(fld::ID) == id);
+    DeleteAllRows(rows);
+}
+
+}  // namespace
+
+void ReplaceTableRows(int tableId, const std::vector<TTableRowBlock>& rows) {
+    DeleteRowsOf(tbl::Tables, tableId);
+    TBudgetTable table(tbl::Tables, true);
+    int nRow = 0;
+    for (const TTableRowBlock& row : rows) {
+        table.Append();
+        table.FieldByName(fld::ID).SetAsInteger(tableId);
+        table.FieldByName(fld::NRow).SetAsInteger(++nRow);
+        table.FieldByName(fld::NameRow).SetAsString(row.NameRow);
+        table.FieldByName(fld::ValueRow).SetAsString(row.ValueRow);
+        table.Post();
+    }
+}
+
+void ReplacePictureRows(int albumId, const std::vector<TImageBlock>& pictures) {
+    DeleteRowsOf(tbl::Images, albumId);
+    TBudgetTable images(tbl::Images, true);
+    int number = 0;
+    for (const TImageBlock& picture : pictures) {
+        images.Append();
+        images.FieldByName(fld::ID).SetAsInteger(albumId);
+        images.FieldByName(fld::Number).SetAsInteger(++number);
+        images.FieldByName(fld::FileName).SetAsString(picture.FileName);
+        images.FieldByName(fld::Descript).SetAsString(picture.Descript);
+        images.Post();
+    }
+}
+
+void ReplaceNumberItems(int numberId, const std::vector<TNumberItemBlock>& items) {
+    DM->DeleteNumberItems(numberId);
+    for (const TNumberItemBlock& item : items) StoreNumberItem(numberId, item);
+}
+
 bool HasValidAmounts(const TNumberItemBlock& item) {
     return IsValidConstant(item.ItemType, item.ConstValue);
 }

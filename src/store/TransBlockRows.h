@@ -6,6 +6,7 @@
 #pragma once
 
 #include <optional>
+#include <vector>
 
 #include "algorithms/Uq519algorithm01.h"
 #include "platform/Table.h"
@@ -27,6 +28,14 @@ void StoreAutoCharge(int payId, const TAutoChargeBlock& charge);
 
 // Appends the event as a PayHistory.db row of the pay.
 void StoreHistoryEvent(int payId, const THistoryEventBlock& event);
+
+// Replace the content rows of a table object, an image album or a number with the blocks': every
+// row the object has goes, then one row per block in order. A table's NRow and an album's Number
+// count from 1 (an album's Current stays empty); a number's items go with their algorithms
+// (TDM::DeleteNumberItems) and come as StoreNumberItem stores them.
+void ReplaceTableRows(int tableId, const std::vector<TTableRowBlock>& rows);
+void ReplacePictureRows(int albumId, const std::vector<TImageBlock>& pictures);
+void ReplaceNumberItems(int numberId, const std::vector<TNumberItemBlock>& items);
 
 // Whether every amount the block carries reads as a decimal number (the empty text reads as 0):
 // a constant item's or charge's ConstValue, an event's Counter, Charge, ForPayment, Payment and

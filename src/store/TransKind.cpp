@@ -124,6 +124,12 @@ bool TPartsReader::Complete() const {
     return true;
 }
 
+bool TPartsReader::Sound() const {
+    return Complete() && !negativeCount_ &&
+           std::all_of(marks_.begin(), marks_.end(),
+                       [](const auto& mark) { return *mark.first == mark.second; });
+}
+
 TPartStream& TPartsReader::Stream(std::optional<TPartStream>& stream, TOpen open) {
     if (!stream) stream.emplace((parts_.*open)(1));
     return *stream;

@@ -228,17 +228,29 @@ private:
 // Reads a layout's parts as three streams, from the first part of each table. A count read
 // gives its vector that many blocks as they are read; a part missing (read past the end of its
 // table) reads as 0, "" or day 0 and makes the read incomplete, and blocks stop at the first one.
+// A negative count makes the read unsound, and so does a mark whose parts (the old-half
+// locator) name another place than the one where the layout marks it.
 class TPartsReader {
 public:
     explicit TPartsReader(int nTrans) : parts_(nTrans) {}
 
-    void Int(int& value) { value = Stream(ints_, &TTransReader::Ints).ReadInt(); }
-    void Text(std::string& value) { value = Stream(texts_, &TTransReader::Texts).ReadText(); }
-    void Date(TDateTime& value) { value = Stream(dates_, &TTransReader::Dates).ReadDate(); }
+    void Int(int& value) {
+        value = Stream(ints_, &TTransReader::Ints).ReadInt();
+        ++read_.Ints;
+    }
+    void Text(std::string& value) {
+        value = Stream(texts_, &TTransReader::Texts).ReadText();
+        ++read_.Texts;
+    }
+    void Date(TDateTime& value) {
+        value = Stream(dates_, &TTransReader::Dates).ReadDate();
+        ++read_.Dates;
+    }
     template <class Block>
     void Count(std::vector<Block>& blocks) {
         int count = 0;
         Int(count);
+        if (count < 0) negativeCount_ = true;
         blocks.clear();
         counts_.emplace_back(&blocks, count);
     }
@@ -247,11 +259,14 @@ public:
         for (int count = TakeCount(&blocks); count > 0 && Complete(); --count)
             trans_kind_detail::VisitBlock(*this, blocks.emplace_back());
     }
-    // The marks are parts of their own where the layout keeps them.
-    void Mark(TPartMark&) {}
+    // The marks are parts of their own where the layout keeps them; the reader notes where each
+    // one stands, for Sound to compare once they are read.
+    void Mark(TPartMark& mark) { marks_.emplace_back(&mark, read_); }
 
     // Every part read was there.
     bool Complete() const;
+    // Every part read was there, no count is negative and every mark names its place.
+    bool Sound() const;
 
 private:
     using TOpen = TPartStream (TTransReader::*)(int) const;
@@ -261,6 +276,10 @@ private:
     TTransReader parts_;
     std::optional<TPartStream> ints_, texts_, dates_;
     std::vector<std::pair<const void*, int>> counts_;  // read, blocks not read yet
+    // The parts read so far, and the marks met with the place of each.
+    TPartMark read_;
+    std::vector<std::pair<const TPartMark*, TPartMark>> marks_;
+    bool negativeCount_ = false;
 };
 
 // Writes the layout's parts through the writer (after any parts written before); fills in its
@@ -271,12 +290,13 @@ void WriteParts(TTransWriter& writer, Layout& parts) {
     parts.Parts(io);
 }
 
-// Reads the layout of transaction nTrans; nothing when a part is missing.
+// Reads the layout of transaction nTrans; nothing when a part is missing, a count is negative
+// or a mark names another place than its own (TPartsReader::Sound).
 template <class Layout>
 std::optional<Layout> ReadParts(int nTrans) {
     Layout parts;
     TPartsReader io(nTrans);
     parts.Parts(io);
-    if (!io.Complete()) return std::nullopt;
+    if (!io.Sound()) return std::nullopt;
     return parts;
 }

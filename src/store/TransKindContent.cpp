@@ -2,11 +2,190 @@
 // of Type 20, 30 and 50), with their layouts: the new content and, for the undo, the old one.
 #include "store/TransKindContent.h"
 
+#include <algorithm>
+#include <filesystem>
+#include <set>
+
+#include "schema/SchemaNames.h"
+#include "shell/ShellServices.h"
+#include "store/TransBlockRows.h"
+#include "store/U_dm.h"
+
+namespace fs = std::filesystem;
+
+namespace {
+
+// Whether the amounts of the half that the step writes (the old one for an undo) are decimal
+// texts: only a number's constants carry amounts. The other half's amounts are not looked at,
+// so that a change can mend a malformed constant.
+bool HasValidAmounts(const TTableChangeParts&, bool) {
+    return true;
+}
+bool HasValidAmounts(const TImagesChangeParts&, bool) {
+    return true;
+}
+bool HasValidAmounts(const TNumberChangeParts& parts, bool undo) {
+    return std::ranges::all_of(
+        undo ? parts.OldItems : parts.NewItems,
+        [](const TNumberItemBlock& item) { return ::HasValidAmounts(item); });
+}
+
+// Reads and checks the whole layout of the step's change and finds its object, before the step
+// (the undo when `undo` is set) writes anything: nothing, reported as fatal, when a part is
+// missing, a count negative, the old-half locator wrong or an amount it is to write malformed
+// (-1), or the object's row gone (-3); `failed` then holds the code.
+template <class Layout>
+std::optional<Layout> ReadChange(const TStep& step, bool undo, int& failed) {
+    std::optional<Layout> parts = ReadParts<Layout>(step.Row.NTrans);
+    if (parts && !HasValidAmounts(*parts, undo)) parts.reset();
+    failed = 0;
+    if (!parts)
+        failed = kFatalTransaction;
+    else if (!TBudgetTable(tbl::Objects).Locate(fld::ID, {step.Row.IDObject}))
+        failed = kFatalObject;
+    if (failed == 0) return parts;
+    ReportFatalError(failed);
+    return std::nullopt;
+}
+
+// The frame that holds the object loads it again at its next show.
+void ReloadShown(TShownMark mark, int id) {
+    TShellServices& services = ShellServices();
+    if (services.State().IsShown(mark, id, services.BudgetPath())) services.ResetShownMark(mark);
+}
+
+// ---- An album's files
+
+// The names of the pictures in a folder of the transaction: its regular files. Links, folders
+// and devices are left out, and a folder that is not there has none.
+std::set<std::string> PicturesIn(const fs::path& folder) {
+    std::set<std::string> names;
+    std::error_code error;
+    for (fs::directory_iterator entry(folder, error), end; !error && entry != end;
+         entry.increment(error)) {
+        if (entry->symlink_status(error).type() == fs::file_type::regular)
+            names.insert(entry->path().filename().string());
+    }
+    return names;
+}
+
+// Puts a copy of the file `from` at `to`: at once where there is nothing of that name (the
+// copy goes again on rollback), after the commit where there is a file or link of the name and
+// `replace` says so. A source that is no regular file, a folder in the way and a copy that
+// fails are skipped.
+void PutPictureFile(const TStep& step, const fs::path& from, const fs::path& to, bool replace) {
+    std::error_code error;
+    if (fs::symlink_status(from, error).type() != fs::file_type::regular) return;
+    switch (fs::symlink_status(to, error).type()) {
+        case fs::file_type::not_found:
+            if (fs::copy_file(from, to, error))
+                step.Files.CreatedFile(to.string());
+            else if (error != std::errc::file_exists)
+                fs::remove(to, error);  // nothing half copied stays
+            break;
+        case fs::file_type::regular:
+        case fs::file_type::symlink:
+            if (replace) step.Files.ReplaceAfterCommit(from.string(), to.string());
+            break;
+        default:
+            break;
+    }
+}
+
+// Asks for the deletion of a picture file after the commit; a folder of the name stays.
+void RemovePictureFile(const TStep& step, const fs::path& file) {
+    std::error_code error;
+    const fs::file_type type = fs::symlink_status(file, error).type();
+    if (!error && type != fs::file_type::not_found && type != fs::file_type::directory)
+        step.Files.DeleteAfterCommit(file.string());
+}
+
+// Brings the album's files to one side of the change: the pictures of the side that goes
+// (with their thumbnails) leave the album unless the side that comes has one of the name; the
+// pictures of the side that comes are put in from the transaction's folder, replacing a file
+// of the name everywhere (`replaceAll`) or only where the other side has the name.
+void MoveAlbumTo(const TStep& step, const fs::path& comes, const fs::path& goes, bool replaceAll) {
+    const fs::path album = AlbumFolder(step.Row.IDObject);
+    const std::set<std::string> coming = PicturesIn(comes);
+    const std::set<std::string> going = PicturesIn(goes);
+    for (const std::string& name : going) {
+        if (coming.contains(name)) continue;
+        RemovePictureFile(step, album / name);
+        RemovePictureFile(step, album / "mini" / ThumbnailName(name));
+    }
+    for (const std::string& name : coming) {
+        const bool replace = replaceAll || going.contains(name);
+        PutPictureFile(step, comes / name, album / name, replace);
+        const std::string thumbnail = ThumbnailName(name);
+        PutPictureFile(step, comes / "mini" / thumbnail, album / "mini" / thumbnail, replace);
+    }
+}
+
+// ---- The steps
+
+int ChangeTable(const TStep& step, bool undo) {
+    int failed = 0;
+    const std::optional<TTableChangeParts> parts =
+        ReadChange<TTableChangeParts>(step, undo, failed);
+    if (!parts) return failed;
+    ReplaceTableRows(step.Row.IDObject, undo ? parts->OldRows : parts->NewRows);
+    return step.Row.IDObject;
+}
+
+int ChangeImages(const TStep& step, bool undo) {
+    int failed = 0;
+    const std::optional<TImagesChangeParts> parts =
+        ReadChange<TImagesChangeParts>(step, undo, failed);
+    if (!parts) return failed;
+    const int id = step.Row.IDObject;
+    ReplacePictureRows(id, undo ? parts->OldPictures : parts->NewPictures);
+    const fs::path saved = TransFolder(step.Row.NTrans);
+    if (undo)
+        MoveAlbumTo(step, saved / "out", saved / "in", false);
+    else
+        MoveAlbumTo(step, saved / "in", saved / "out", true);
+    ReloadShown(TShownMark::Images, id);
+    return id;
+}
+
+int ChangeNumber(const TStep& step, bool undo) {
+    int failed = 0;
+    const std::optional<TNumberChangeParts> parts =
+        ReadChange<TNumberChangeParts>(step, undo, failed);
+    if (!parts) return failed;
+    const int id = step.Row.IDObject;
+    ReplaceNumberItems(id, undo ? parts->OldItems : parts->NewItems);
+    ReloadShown(TShownMark::Number, id);
+    return id;
+}
+
+}  // namespace
+
+// ---- A table
+
 TTableChangeKind::TTableChangeKind()
     : TTransKind({std::string(kActChange), otTable}, {.UndoBy = TUndoBy::OwnUndo}) {}
 
+std::optional<int> TTableChangeKind::Apply(TStep& step) const {
+    return ChangeTable(step, false);
+}
+
+std::optional<int> TTableChangeKind::Undo(TStep& step) const {
+    return ChangeTable(step, true);
+}
+
+// ---- An image album
+
 TImagesChangeKind::TImagesChangeKind()
     : TTransKind({std::string(kActChange), otImages}, {.UndoBy = TUndoBy::OwnUndo}) {}
+
+std::optional<int> TImagesChangeKind::Apply(TStep& step) const {
+    return ChangeImages(step, false);
+}
+
+std::optional<int> TImagesChangeKind::Undo(TStep& step) const {
+    return ChangeImages(step, true);
+}
 
 namespace {
 
@@ -36,9 +215,19 @@ void TImagesChangeKind::Detail(const TTransRow& row, const TWords& word,
     if (newCount && oldCount) AddPictureLines(parts, 2 * *newCount + 1, *oldCount, lines);
 }
 
+// ---- A number
+
 TNumberChangeKind::TNumberChangeKind()
     : TTransKind({std::string(kActChange), otNumber},
                  {.UndoBy = TUndoBy::OwnUndo,
                   .UndoResult = TUndoResult::ObjectId,
                   .AfterApply = TDerivedUpdate::RecalcFromBeginning,
                   .AfterUndo = TDerivedUpdate::RecalcFromBeginning}) {}
+
+std::optional<int> TNumberChangeKind::Apply(TStep& step) const {
+    return ChangeNumber(step, false);
+}
+
+std::optional<int> TNumberChangeKind::Undo(TStep& step) const {
+    return ChangeNumber(step, true);
+}

@@ -2,6 +2,7 @@
 // of Type 20, 30 and 50), with their layouts: the new content and, for the undo, the old one.
 #pragma once
 
+#include <optional>
 #include <string>
 #include <vector>
 
@@ -28,6 +29,12 @@ class TTableChangeKind : public TTransKind {
 public:
     using TParts = TTableChangeParts;
     TTableChangeKind();
+    // ApplyTableChange, also its redo: reads and checks the whole layout first (a part missing,
+    // a count negative: fatal -1; the object's row gone: fatal -3; nothing written), then
+    // replaces the object's Tables.db rows with the new rows, NRow from 1. Gives the object's ID.
+    std::optional<int> Apply(TStep& step) const override;
+    // UndoTableChange: the same with the old rows.
+    std::optional<int> Undo(TStep& step) const override;
 };
 
 // ---- An image album: I1 the number of pictures after the change, I2 before; T1 ... the new
@@ -51,6 +58,25 @@ class TImagesChangeKind : public TTransKind {
 public:
     using TParts = TImagesChangeParts;
     TImagesChangeKind();
+    // ApplyImagesChange, also its redo: reads and checks the whole layout first (as the table's
+    // change), then replaces the album's Images.db rows with the new pictures, Number from 1,
+    // and brings the album's files to the new side: the pictures in "out/" whose names are not
+    // in "in/" leave the album (with their thumbnails in "mini/"), and those in "in/" come in
+    // from the transaction's folder (with their thumbnails from "in/mini/"), replacing a file of
+    // the name. The album frame's reload mark is reset when it holds the album. Gives the ID.
+    std::optional<int> Apply(TStep& step) const override;
+    // UndoImagesChange: the same with the old pictures and the sides swapped, except that a
+    // picture coming back from "out/" replaces only the file that the change brought in under
+    // its name; another file of the name stays.
+    //
+    // Files. Only regular files of "in/" and "out/" count (links, folders and devices there are
+    // skipped); a folder in the album is never deleted or replaced, and a copy that fails is
+    // skipped. Everything that could lose a picture waits for the commit: a picture that comes
+    // in where there is none is copied at once (and goes again on rollback), a replacement is a
+    // copy renamed over the file after the commit, and a deletion happens after the commit. So
+    // at every moment, a kill included, the album holds every picture its committed rows name.
+    // A transaction folder that is gone changes only the rows.
+    std::optional<int> Undo(TStep& step) const override;
     // An empty line, DetailNewImages and a line "k). file name , description" for each new
     // picture; an empty line, DetailOldImages and the old pictures' lines the same way. A list
     // whose count part is missing is left out (the old list also needs the new count, which
@@ -88,4 +114,14 @@ class TNumberChangeKind : public TTransKind {
 public:
     using TParts = TNumberChangeParts;
     TNumberChangeKind();
+    // ApplyNumberChange, also its redo: reads and checks the whole layout first (a part
+    // missing, a count negative, an old-half locator that does not name the old half, a
+    // constant of the new chronology that is no decimal text: fatal -1; the object's row gone:
+    // fatal -3; nothing written), then replaces the number's items and their algorithms with the new chronology
+    // (every algorithm under a new ID). The number frame's reload mark is reset when it holds
+    // the number. Gives the object's ID.
+    std::optional<int> Apply(TStep& step) const override;
+    // UndoNumberChange: the same with the old chronology (a malformed constant of the new one
+    // does not count, so that a change can mend one; its undo is then refused).
+    std::optional<int> Undo(TStep& step) const override;
 };

@@ -131,12 +131,6 @@ bool ObjectExists(int id) {
     return TBudgetTable(tbl::Objects).Locate(fld::ID, {id});
 }
 
-// Deletes the rows of the object from a table of the open budget.
-void DeleteRowsOf(const char* table, int id) {
-    TBudgetTable rows(table, true, Where(fld::ID) == id);
-    DeleteAllRows(rows);
-}
-
 // Makes a folder that must not exist yet and names it to the step's file effects; false when
 // it exists or cannot be made.
 bool MakeNewFolder(const TStep& step, const std::string& folder) {
@@ -162,18 +156,7 @@ int RestoreContent(const TStep&, int, const TFolderContent&) {
 }
 
 int RestoreContent(const TStep&, int id, const TTableContent& content) {
-    if (content.Rows.empty()) return 0;
-    DeleteRowsOf(tbl::Tables, id);
-    TBudgetTable rows(tbl::Tables, true);
-    int nRow = 0;
-    for (const TTableRowBlock& row : content.Rows) {
-        rows.Append();
-        rows.FieldByName(fld::ID).SetAsInteger(id);
-        rows.FieldByName(fld::NRow).SetAsInteger(++nRow);
-        rows.FieldByName(fld::NameRow).SetAsString(row.NameRow);
-        rows.FieldByName(fld::ValueRow).SetAsString(row.ValueRow);
-        rows.Post();
-    }
+    if (!content.Rows.empty()) ReplaceTableRows(id, content.Rows);
     return 0;
 }
 
@@ -190,17 +173,7 @@ int RestoreContent(const TStep& step, int id, const TImagesContent& content) {
     if (content.Pictures.empty()) return 0;
     const fs::path saved = TransFolder(step.Row.NTrans);
     if (!SavedFilesThere(saved)) return kFatalTransaction;
-    DeleteRowsOf(tbl::Images, id);
-    TBudgetTable rows(tbl::Images, true);
-    int number = 0;
-    for (const TImageBlock& picture : content.Pictures) {
-        rows.Append();
-        rows.FieldByName(fld::ID).SetAsInteger(id);
-        rows.FieldByName(fld::Number).SetAsInteger(++number);
-        rows.FieldByName(fld::FileName).SetAsString(picture.FileName);
-        rows.FieldByName(fld::Descript).SetAsString(picture.Descript);
-        rows.Post();
-    }
+    ReplacePictureRows(id, content.Pictures);
     std::error_code error;
     for (const fs::directory_entry& entry : fs::directory_iterator(saved, error)) {
         if (entry.is_directory(error) && !entry.is_symlink(error)) continue;
@@ -227,9 +200,7 @@ int RestoreContent(const TStep& step, int id, const TFilesContent& content) {
 }
 
 int RestoreContent(const TStep&, int id, const TNumberContent& content) {
-    if (content.Items.empty()) return 0;
-    DM->DeleteNumberItems(id);
-    for (const TNumberItemBlock& item : content.Items) StoreNumberItem(id, item);
+    if (!content.Items.empty()) ReplaceNumberItems(id, content.Items);
     return 0;
 }
 
@@ -254,11 +225,11 @@ int RestoreContent(const TStep&, int id, const TPayContent& content) {
 void RemoveContent(const TStep&, int, const TFolderContent&) {}
 
 void RemoveContent(const TStep&, int id, const TTableContent& content) {
-    if (!content.Rows.empty()) DeleteRowsOf(tbl::Tables, id);
+    if (!content.Rows.empty()) ReplaceTableRows(id, {});
 }
 
 void RemoveContent(const TStep& step, int id, const TImagesContent& content) {
-    if (!content.Pictures.empty()) DeleteRowsOf(tbl::Images, id);
+    if (!content.Pictures.empty()) ReplacePictureRows(id, {});
     step.Files.DeleteAfterCommit(AlbumFolder(id));
 }
 

@@ -294,3 +294,40 @@ TEST_F(Kinds, ALayoutWithAPartMissingReadsAsNothing) {
     EXPECT_EQ(ReadParts<TTableChangeParts>(transaction({1, 0}, {"a", "1"})),
               (TTableChangeParts{{{"a", "1"}}, {}}));
 }
+
+// A negative count, and an old-half locator that names another place than where the old half
+// begins, make a layout unsound: it reads as nothing.
+TEST_F(Kinds, ALayoutWithANegativeCountOrAWrongLocatorReadsAsNothing) {
+    const TNumberItemBlock item{EncodeDate(2024, 3, 2), "C", "12.5", "start", {}};
+    const auto transaction = [](auto layout) {
+        TTransWriter writer("TEST", 5, 20, "x");
+        WriteParts(writer, layout);
+        return writer.Ready();
+    };
+    // A count of -1 for the old rows, with no old rows.
+    const int negative = transaction(TTableChangeParts{});
+    {
+        TBudgetTable count(tbl::jTrInteger, true,
+                           Where(fld::NTrans) == negative && Where(fld::NPart) == 2, "");
+        count.Edit();
+        count.FieldByName(fld::Value).SetAsInteger(-1);
+        count.Post();
+    }
+    EXPECT_EQ(ReadParts<TTableChangeParts>(negative), std::nullopt);
+
+    const TNumberChangeParts number{
+        .NewItems = {item}, .OldItems = {item}, .OldHalf = {}, .EarliestDate = 0};
+    const int sound = transaction(number);
+    ASSERT_TRUE(ReadParts<TNumberChangeParts>(sound));
+    EXPECT_EQ(ReadParts<TNumberChangeParts>(sound)->OldHalf, (TPartMark{2, 3, 1}));
+    // The locator's text count one off.
+    const int wrong = transaction(number);
+    {
+        TBudgetTable texts(tbl::jTrInteger, true,
+                           Where(fld::NTrans) == wrong && Where(fld::NPart) == 4, "");
+        texts.Edit();
+        texts.FieldByName(fld::Value).SetAsInteger(4);
+        texts.Post();
+    }
+    EXPECT_EQ(ReadParts<TNumberChangeParts>(wrong), std::nullopt);
+}

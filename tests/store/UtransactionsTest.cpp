@@ -480,9 +480,10 @@ TEST(JournalAtomicity, AProcessKilledDuringItsApplierLeavesTheTablesAsBeforeTheA
 
 // ---- Files in step with the store transaction
 
-TEST_F(Journal, AnApplierThatFailsLeavesNoFileItCreatedAndDeletesNothingItAskedFor) {
+TEST_F(Journal, AnApplierThatFailsLeavesNoFileItCreatedAndDeletesOrReplacesNothingItAskedFor) {
     const std::string album = budget + "/Images/IMG5", note = budget + "/Files/note.txt";
     const std::string oldFolder = budget + "/Files/DIR7", oldFile = budget + "/Files/old.txt";
+    const std::string replaced = budget + "/Files/kept.jpg", source = budget + "/Files/new.jpg";
     const struct {
         const char* what;
         std::function<int()> outcome;  // of the applier, after its files
@@ -503,7 +504,10 @@ TEST_F(Journal, AnApplierThatFailsLeavesNoFileItCreatedAndDeletesNothingItAskedF
         fs::create_directories(oldFolder);
         std::ofstream(oldFolder + "/kept.txt") << "kept";
         std::ofstream(oldFile) << "old";
+        std::ofstream(replaced) << "old";
+        std::ofstream(source) << "new";
         const ScopedKind applier({"TEST", kAnyType}, [&](TStep& step) {
+            step.Files.ReplaceAfterCommit(source, replaced);
             fs::create_directories(album + "/mini");
             step.Files.CreatedFolder(album);
             std::ofstream(album + "/mini/picture.bmp") << "bmp";
@@ -530,6 +534,11 @@ TEST_F(Journal, AnApplierThatFailsLeavesNoFileItCreatedAndDeletesNothingItAskedF
         EXPECT_EQ(fs::exists(note), c.applied);
         EXPECT_EQ(fs::exists(oldFolder), !c.applied);
         EXPECT_EQ(fs::exists(oldFile), !c.applied);
+        std::ifstream replacedFile(replaced);
+        EXPECT_EQ(std::string(std::istreambuf_iterator<char>(replacedFile), {}),
+                  c.applied ? "new" : "old");
+        for (const fs::directory_entry& entry : fs::directory_iterator(budget + "/Files"))
+            EXPECT_NE(entry.path().filename().string()[0], '.') << "a copy left beside it";
         EXPECT_FALSE(keptAtRefresh.empty());
         EXPECT_EQ(std::count(keptAtRefresh.begin(), keptAtRefresh.end(), false), 0);
         EXPECT_TRUE(fs::exists(budget + "/Images"));  // only what the applier created goes

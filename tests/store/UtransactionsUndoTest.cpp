@@ -12,7 +12,6 @@
 #include "KindFixture.h"
 #include "common/ChildProcess.h"
 #include "common/OpenBudget.h"
-#include "store/TransKindContent.h"
 #include "store/Utransactions_undo.h"
 
 namespace {
@@ -284,7 +283,7 @@ TEST_F(Runs, ARowWithoutAKindOrOutOfStepWithItsMarkFailsInsteadOfCountingAsDone)
          },
          -20,
          {"TOBACK", "TOBACK"}},
-        {"a CHANG of a kind without its undo step yet",
+        {"a CHANG whose kind has no undo step",
          [] {
              AddJournal({"TOBACK", "TOBACK"}, "CHANG");
          },
@@ -304,7 +303,8 @@ TEST_F(Runs, ARowWithoutAKindOrOutOfStepWithItsMarkFailsInsteadOfCountingAsDone)
          -10,
          {"APPLY", "BACK"}},
     };
-    std::unique_ptr<TTransKind> previous = TransKinds().Add(std::make_unique<TTableChangeKind>());
+    std::unique_ptr<TTransKind> previous =
+        TransKinds().Add(std::make_unique<TTransKind>(TKindKey{"CHANG", 20}, TStepData{}));
     for (const auto& c : cases) {
         SCOPED_TRACE(c.what);
         ClearRows(dm.TablejTrans, {});
