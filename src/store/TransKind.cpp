@@ -74,11 +74,13 @@ const TTransKind* TTransKinds::Find(const TKindKey& key) const {
 }
 
 const TTransKind* TTransKinds::ForActAndType(std::string_view act, int type, int nTrans) const {
-    TKindKey key{std::string(act), type, kNoCode};
+    const TKindKey key{std::string(act), type, kNoCode};
     if (chosenByCode_.contains({key.Act, type})) {
+        // A code without a kind of its own, and a missing code part, fall to the kind of the Act
+        // and Type registered without a code, when there is one.
         const std::optional<int> code = TTransReader(nTrans).Int(1);
-        if (!code) return nullptr;
-        key.Code = *code;
+        if (code)
+            if (const TTransKind* kind = Find({key.Act, type, *code})) return kind;
     }
     return Find(key);
 }
