@@ -96,7 +96,9 @@ std::optional<int> TTransKinds::Step(TStep& step, bool undo) const {
     const std::optional<int> result = undo ? Undo(step) : kind->Apply(step);
     if (!result || *result < (undo ? 0 : 1)) return result;
     const TDerivedUpdate update = undo ? kind->Steps().AfterUndo : kind->Steps().AfterApply;
-    if (update == TDerivedUpdate::None) return result;
+    // A stopped budget's derived data wait for its start: the day is not even looked for.
+    if (update == TDerivedUpdate::None || ShellServices().State().BudgetState != 0)
+        return result;
     if (const std::optional<TDateTime> from = kind->DerivedFrom(step.Row, undo))
         UpdateDerivedPayData(update, *from);
     return result;
