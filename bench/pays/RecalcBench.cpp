@@ -16,9 +16,9 @@
 #include "common/FakeShellServices.h"
 #include "common/SourceDatum.h"
 #include "common/TestFolders.h"
-#include "store/BenchBudget.h"
 #include "pays/Uscheduler.h"
 #include "schema/SchemaNames.h"
+#include "store/BenchBudget.h"
 #include "store/U_dm.h"
 
 namespace {

@@ -49,8 +49,8 @@ public:
         shell_.RunAutoRecalc(true, Today());
         shell_.state.BudgetState = budgetState;
         TTransWriter writer(kActChange, kPay, otPay, "Rent");
-        TPayEventChangeParts parts{kPayChangeManualCharge, 1, 1, "13", "fee", "12.25", "fee",
-                                   kStart, kStart};
+        TPayEventChangeParts parts{
+            kPayChangeManualCharge, 1, 1, "13", "fee", "12.25", "fee", kStart, kStart};
         WriteParts(writer, parts);
         nTrans_ = writer.NTrans();
         if (writer.Apply() != kPay) throw std::runtime_error("the change was not applied");

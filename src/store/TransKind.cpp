@@ -97,8 +97,7 @@ std::optional<int> TTransKinds::Step(TStep& step, bool undo) const {
     if (!result || *result < (undo ? 0 : 1)) return result;
     const TDerivedUpdate update = undo ? kind->Steps().AfterUndo : kind->Steps().AfterApply;
     // A stopped budget's derived data wait for its start: the day is not even looked for.
-    if (update == TDerivedUpdate::None || ShellServices().State().BudgetState != 0)
-        return result;
+    if (update == TDerivedUpdate::None || ShellServices().State().BudgetState != 0) return result;
     if (const std::optional<TDateTime> from = kind->DerivedFrom(step.Row, undo))
         UpdateDerivedPayData(update, *from);
     return result;

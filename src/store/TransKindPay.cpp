@@ -105,8 +105,7 @@ std::optional<Layout> ReadChecked(const TStep& step, Valid valid) {
 }
 
 // The key by which a manual event is found.
-const std::string kEventKey =
-    std::string(fld::ID) + ";" + fld::DateEvent + ";" + fld::NManOper;
+const std::string kEventKey = std::string(fld::ID) + ";" + fld::DateEvent + ";" + fld::NManOper;
 
 // The pay's history through a writable view of its own, standing on the event (pay, date,
 // nManOper) when it is there.

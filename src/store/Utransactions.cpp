@@ -355,8 +355,8 @@ std::optional<TDateTime> TTransReader::Date(int part) {
 }
 
 bool RewriteIntPart(int nTrans, int part, int value) {
-    TBudgetTable parts(tbl::jTrInteger, true, Where(fld::NTrans) == nTrans && Where(fld::NPart) == part,
-                       "");
+    TBudgetTable parts(tbl::jTrInteger, true,
+                       Where(fld::NTrans) == nTrans && Where(fld::NPart) == part, "");
     if (parts.IsEmpty()) return false;
     parts.Edit();
     parts.FieldByName(fld::Value).SetAsInteger(value);

@@ -70,8 +70,8 @@ TAutoChargeBlock AlgorithmCharge() {
 // counter reading on 2 March, a manual charge and a payment on 5 March, a payment on 10 March;
 // another pay beside it. The budget runs and its calendar and charges are as the engine leaves
 // them.
-class PayChangeTest : public KindFixture<TAutoChargesChangeKind, TPayDirectionKind,
-                                         TPayChangeOtherKind> {
+class PayChangeTest
+    : public KindFixture<TAutoChargesChangeKind, TPayDirectionKind, TPayChangeOtherKind> {
 protected:
     PayChangeTest() {
         for (const PayChangeCode code : {kPayAddCounter, kPayAddManualCharge, kPayAddPayment})
@@ -155,9 +155,9 @@ protected:
         return derived;
     }
     static std::vector<std::string> RebuiltFrom(TDateTime from) {
-        return {"RebuildCalendar " + DateToStr(from) + " " +
-                    DateToStr(DM->LatestPayEventDate() + 5),
-                "RunAutoRecalc " + DateToStr(from)};
+        return {
+            "RebuildCalendar " + DateToStr(from) + " " + DateToStr(DM->LatestPayEventDate() + 5),
+            "RunAutoRecalc " + DateToStr(from)};
     }
     // The pay's manual events as "type date number value descript", in the index's order.
     static std::vector<std::string> ManualEvents() {
@@ -199,8 +199,7 @@ TEST_F(PayChangeTest, EveryChangeComesAndGoesWithItsUndoAndRedo) {
     } cases[] = {
         {"6010",
          [] {
-             return ReplaceCharges(March(3),
-                                   {Charge("Water", March(3), 0, 8), AlgorithmCharge()});
+             return ReplaceCharges(March(3), {Charge("Water", March(3), 0, 8), AlgorithmCharge()});
          },
          March(3), March(3)},
         {"6010 to none", [] { return ReplaceCharges(March(1), {}); }, March(1), March(1)},
@@ -215,23 +214,36 @@ TEST_F(PayChangeTest, EveryChangeComesAndGoesWithItsUndoAndRedo) {
          March(2), March(2)},
         {"6032 moved back",
          [] {
-             return Prepare(TPayEventChangeParts{6032, -1, 1, "13", "fee", "12.25", "fee",
-                                                 March(3), March(5)});
+             return Prepare(TPayEventChangeParts{6032, -1, 1, "13", "fee", "12.25", "fee", March(3),
+                                                 March(5)});
          },
          March(3), March(3)},
         {"6042 moved on",
          [] {
-             return Prepare(TPayEventChangeParts{6042, -1, 1, "55", "more", "50", "more",
-                                                 March(12), March(10)});
+             return Prepare(TPayEventChangeParts{6042, -1, 1, "55", "more", "50", "more", March(12),
+                                                 March(10)});
          },
          March(10), March(10)},
-        {"6023", [] { return Prepare(TPayEventParts{6023, 1, "1200.5", "reading", March(2)}); },
+        {"6023",
+         [] {
+             return Prepare(TPayEventParts{6023, 1, "1200.5", "reading", March(2)});
+         },
          March(2), March(2)},
-        {"6033", [] { return Prepare(TPayEventParts{6033, 1, "12.25", "fee", March(5)}); },
+        {"6033",
+         [] {
+             return Prepare(TPayEventParts{6033, 1, "12.25", "fee", March(5)});
+         },
          March(5), March(5)},
-        {"6043", [] { return Prepare(TPayEventParts{6043, 2, "600", "paid", March(5)}); },
+        {"6043",
+         [] {
+             return Prepare(TPayEventParts{6043, 2, "600", "paid", March(5)});
+         },
          March(5), March(5)},
-        {"6050", [] { return Prepare(TPayDirectionParts{6050, "IO"}); }, -1, -1},
+        {"6050",
+         [] {
+             return Prepare(TPayDirectionParts{6050, "IO"});
+         },
+         -1, -1},
     };
     for (const int budgetState : {0, 3}) {
         shell.state.BudgetState = budgetState;
@@ -246,8 +258,8 @@ TEST_F(PayChangeTest, EveryChangeComesAndGoesWithItsUndoAndRedo) {
             DerivedCalls();
             ASSERT_EQ(ApplyTransaction(nTrans), kPay);
             const bool rebuilds = budgetState == 0 && c.applyFrom >= 0;
-            EXPECT_EQ(DerivedCalls(), rebuilds ? RebuiltFrom(c.applyFrom)
-                                               : std::vector<std::string>{});
+            EXPECT_EQ(DerivedCalls(),
+                      rebuilds ? RebuiltFrom(c.applyFrom) : std::vector<std::string>{});
             const std::string applied = Dump();
             EXPECT_NE(applied, before);
 
@@ -293,13 +305,13 @@ TEST_F(PayChangeTest, AnAddedEventKeepsTheNumberItWasGivenThroughUndoAndRedo) {
 // the 3rd as well. A change of the value alone edits the same row, keeping its number.
 TEST_F(PayChangeTest, AMovedEventIsNumberedInItsNewDayAndAValueChangeKeepsTheRow) {
     StoreHistoryEvent(kPay, Event("CN", March(3), 1, "1210", "mid"));
-    const int there = Prepare(
-        TPayEventChangeParts{6042, -1, 1, "50", "more", "50", "more", March(3), March(10)});
+    const int there =
+        Prepare(TPayEventChangeParts{6042, -1, 1, "50", "more", "50", "more", March(3), March(10)});
     ASSERT_EQ(ApplyTransaction(there), kPay);
     EXPECT_EQ(DerivedCalls(), RebuiltFrom(March(3)));
     EXPECT_EQ(TTransReader(there).Int(2), 2);
-    const int back = Prepare(
-        TPayEventChangeParts{6042, -1, 2, "50", "more", "50", "more", March(10), March(3)});
+    const int back =
+        Prepare(TPayEventChangeParts{6042, -1, 2, "50", "more", "50", "more", March(10), March(3)});
     ASSERT_EQ(ApplyTransaction(back), kPay);
     EXPECT_EQ(DerivedCalls(), RebuiltFrom(March(3)));
     EXPECT_EQ(TTransReader(back).Int(2), 1);
@@ -309,12 +321,12 @@ TEST_F(PayChangeTest, AMovedEventIsNumberedInItsNewDayAndAValueChangeKeepsTheRow
                       Where("ID") == kPay && Where("TypeEvent") == "CH" && Where("IDCharge") == 0);
     };
     const std::vector<TFieldValue> row = counterOf();
-    const int value = Prepare(
-        TPayEventChangeParts{6032, 1, 1, "99", "fee", "12.25", "fee", March(5), March(5)});
+    const int value =
+        Prepare(TPayEventChangeParts{6032, 1, 1, "99", "fee", "12.25", "fee", March(5), March(5)});
     ASSERT_EQ(ApplyTransaction(value), kPay);
     EXPECT_EQ(counterOf(), row);
-    EXPECT_EQ(Column("PayHistory", "Charge", Where("ID") == kPay && Where("TypeEvent") == "CH" &&
-                                                 Where("IDCharge") == 0),
+    EXPECT_EQ(Column("PayHistory", "Charge",
+                     Where("ID") == kPay && Where("TypeEvent") == "CH" && Where("IDCharge") == 0),
               std::vector<TFieldValue>{"99"});
     ASSERT_EQ(Undo(value), kPay);
     EXPECT_EQ(counterOf(), row);
@@ -325,8 +337,8 @@ TEST_F(PayChangeTest, AMovedEventIsNumberedInItsNewDayAndAValueChangeKeepsTheRow
 // skipped.
 TEST_F(PayChangeTest, AnEventThatIsNotThereChangesNothingAndAnInPlaceChangeRebuildsAll) {
     const std::string before = Dump();
-    const int change = Prepare(
-        TPayEventChangeParts{6022, 9, 9, "1", "x", "2", "y", March(2), March(2)});
+    const int change =
+        Prepare(TPayEventChangeParts{6022, 9, 9, "1", "x", "2", "y", March(2), March(2)});
     ASSERT_EQ(ApplyTransaction(change), kPay);
     EXPECT_EQ(DerivedCalls(), RebuiltFrom(0));
     const int removal = Prepare(TPayEventParts{6043, 9, "1", "x", March(5)});
@@ -437,25 +449,33 @@ TEST_F(PayChangeTest, APartMissingOrAMalformedAmountIsFatalAndWritesNothing) {
         {"6041 without D1", [] { return AddEvent(6041, March(7), "1"); }, "jTrDate", 1, false},
         {"6042 without I3",
          [] {
-             return Prepare(TPayEventChangeParts{6042, -1, 1, "5", "", "50", "", March(12),
-                                                 March(10)});
+             return Prepare(
+                 TPayEventChangeParts{6042, -1, 1, "5", "", "50", "", March(12), March(10)});
          },
          "jTrInteger", 3, false},
         {"6010 without its last part",
-         [] { return ReplaceCharges(March(1), {Charge("Water", March(3), 0, 8)}); },
-         "jTrInteger", 7, false},
-        {"6010 with an old half cut short",
-         [] { return ReplaceCharges(March(1), {}); }, "jTrText", 9, false},
-        {"6050 without T1", [] { return Prepare(TPayDirectionParts{6050, "IO"}); }, "jTrText", 1,
-         false},
-        {"6050 undone with one letter", [] { return Prepare(TPayDirectionParts{6050, "I"}); },
+         [] { return ReplaceCharges(March(1), {Charge("Water", March(3), 0, 8)}); }, "jTrInteger",
+         7, false},
+        {"6010 with an old half cut short", [] { return ReplaceCharges(March(1), {}); }, "jTrText",
+         9, false},
+        {"6050 without T1",
+         [] {
+             return Prepare(TPayDirectionParts{6050, "IO"});
+         },
+         "jTrText", 1, false},
+        {"6050 undone with one letter",
+         [] {
+             return Prepare(TPayDirectionParts{6050, "I"});
+         },
          nullptr, 0, true},
         {"6041 of 1,2,3", [] { return AddEvent(6041, March(7), "1,2,3"); }, nullptr, 0, false},
         {"6031 of abc", [] { return AddEvent(6031, March(7), "abc"); }, nullptr, 0, false},
         {"6021 of 1e5", [] { return AddEvent(6021, March(7), "1e5"); }, nullptr, 0, false},
         {"6043 of x",
-         [] { return Prepare(TPayEventParts{6043, 2, "x", "paid", March(5)}); }, nullptr, 0,
-         false},
+         [] {
+             return Prepare(TPayEventParts{6043, 2, "x", "paid", March(5)});
+         },
+         nullptr, 0, false},
         {"6032 to 1..2",
          [] {
              return Prepare(TPayEventChangeParts{6032, 1, 1, "1..2", "fee", "12.25", "fee",
@@ -464,8 +484,8 @@ TEST_F(PayChangeTest, APartMissingOrAMalformedAmountIsFatalAndWritesNothing) {
          nullptr, 0, false},
         {"6032 from 1-",
          [] {
-             return Prepare(TPayEventChangeParts{6032, 1, 1, "13", "fee", "1-", "fee", March(5),
-                                                 March(5)});
+             return Prepare(
+                 TPayEventChangeParts{6032, 1, 1, "13", "fee", "1-", "fee", March(5), March(5)});
          },
          nullptr, 0, false},
         {"6010 with a charge of 5 EUR",
