@@ -82,12 +82,6 @@ THistoryEventBlock ManualEvent(int code, TDateTime date, int nManOper, const std
     return event;
 }
 
-bool IsAmount(const std::string& value) {
-    THistoryEventBlock event;
-    event.Payment = value;
-    return HasValidAmounts(event);
-}
-
 // Reports the fatal error and gives its code.
 int Fatal(int code) {
     ReportFatalError(code);
@@ -146,7 +140,8 @@ void AddEvent(const TStep& step, int code, TDateTime date, int nManOper, int num
     StoreHistoryEvent(pay, ManualEvent(code, date, nManOper, value, descript));
 }
 
-// The pay frame loads the pay again when it shows it next.
+// The end of every pay step: the pay frame loads the pay again when it shows it next. Gives the
+// pay's ID, the step's result.
 int PayChanged(const TStep& step) {
     TShellServices& services = ShellServices();
     if (services.State().IsShown(TShownMark::Pay, step.Row.IDObject, services.BudgetPath()))
@@ -154,12 +149,18 @@ int PayChanged(const TStep& step) {
     return step.Row.IDObject;
 }
 
+// The event's value (for a change, its new and its old one) is a decimal text; the empty text
+// reads as 0.
 bool HasValidEvent(const TPayEventParts& parts) {
-    return IsAmount(parts.Value);
+    return HasValidAmounts(
+        ManualEvent(parts.Code, parts.Date, parts.NManOper, parts.Value, parts.Descript));
 }
 
 bool HasValidEvents(const TPayEventChangeParts& parts) {
-    return IsAmount(parts.NewValue) && IsAmount(parts.OldValue);
+    return HasValidAmounts(ManualEvent(parts.Code, parts.NewDate, parts.NewNManOper,
+                                       parts.NewValue, parts.NewDescript)) &&
+           HasValidAmounts(ManualEvent(parts.Code, parts.OldDate, parts.OldNManOper,
+                                       parts.OldValue, parts.OldDescript));
 }
 
 bool HasValidCharges(const TAutoChargesChangeParts& parts) {

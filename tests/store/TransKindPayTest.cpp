@@ -387,6 +387,22 @@ TEST_F(PayChangeTest, AKeptChargeKeepsItsScheduleIdAndANewOneGetsAFreeOne) {
     EXPECT_EQ(Dump(), before);
 }
 
+// An empty new list: every charge of the pay goes with its algorithm and schedule and none
+// comes; the calendar and charges follow from D1. The other pay's schedule stays.
+TEST_F(PayChangeTest, AnEmptyListTakesEveryChargeWithItsAlgorithmAndSchedule) {
+    StoreAutoCharge(kPay, AlgorithmCharge());
+    Schedule other;
+    SetDefaultSchedule(other);
+    const int otherSchedule = SaveSchedule(other);
+    const int nTrans = ReplaceCharges(March(4), {});
+    ASSERT_EQ(ApplyTransaction(nTrans), kPay);
+    EXPECT_EQ(CountRows("PayAutoCharges"), 0);
+    EXPECT_EQ(CountRows("Algorithms"), 0);
+    EXPECT_EQ(Column("Schedules", "ID"), std::vector<TFieldValue>{otherSchedule});
+    EXPECT_EQ(CountRows("PayHistory", Where("ID") == kPay && Where("IDCharge") != 0), 0);
+    EXPECT_EQ(DerivedCalls(), RebuiltFrom(March(4)));
+}
+
 // ---- Direction
 
 TEST_F(PayChangeTest, TheDirectionAndTheTreeIconFollowTheLettersOfTheChange) {
