@@ -98,15 +98,14 @@ std::optional<Layout> ReadChecked(const TStep& step, Valid valid) {
     return parts;
 }
 
-// The key by which a manual event is found.
-const std::string kEventKey = std::string(fld::ID) + ";" + fld::DateEvent + ";" + fld::NManOper;
-
-// The pay's history through a writable view of its own, standing on the event (pay, date,
-// nManOper) when it is there.
+// A writable view of its own on the pay's history rows of the event (pay, date, nManOper),
+// standing on the first of them when there is one.
 struct TEventRow {
     TEventRow(int pay, TDateTime date, int nManOper)
-        : history(tbl::PayHistory, true, Where(fld::ID) == pay),
-          found(history.Locate(kEventKey, {pay, date, nManOper})) {}
+        : history(tbl::PayHistory, true,
+                  Where(fld::ID) == pay && Where(fld::DateEvent) == date &&
+                      Where(fld::NManOper) == nManOper),
+          found(!history.IsEmpty()) {}
     TBudgetTable history;
     bool found;
 };
@@ -157,10 +156,10 @@ bool HasValidEvent(const TPayEventParts& parts) {
 }
 
 bool HasValidEvents(const TPayEventChangeParts& parts) {
-    return HasValidAmounts(ManualEvent(parts.Code, parts.NewDate, parts.NewNManOper,
-                                       parts.NewValue, parts.NewDescript)) &&
-           HasValidAmounts(ManualEvent(parts.Code, parts.OldDate, parts.OldNManOper,
-                                       parts.OldValue, parts.OldDescript));
+    return HasValidAmounts(ManualEvent(parts.Code, parts.NewDate, parts.NewNManOper, parts.NewValue,
+                                       parts.NewDescript)) &&
+           HasValidAmounts(ManualEvent(parts.Code, parts.OldDate, parts.OldNManOper, parts.OldValue,
+                                       parts.OldDescript));
 }
 
 bool HasValidCharges(const TAutoChargesChangeParts& parts) {
