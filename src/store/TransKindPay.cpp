@@ -115,16 +115,15 @@ void DeleteEvent(int pay, TDateTime date, int nManOper) {
     if (event.found) event.history.Delete();
 }
 
-// Sets the value and description of the event in place; false when it is not there.
-bool EditEvent(int code, int pay, TDateTime date, int nManOper, const std::string& value,
+// Sets the value and description of the event in place, when it is there.
+void EditEvent(int code, int pay, TDateTime date, int nManOper, const std::string& value,
                const std::string& descript) {
     TEventRow event(pay, date, nManOper);
-    if (!event.found) return false;
+    if (!event.found) return;
     event.history.Edit();
     event.history.FieldByName(ManualEventKindOf(code).ValueField).SetAsString(value);
     event.history.FieldByName(fld::Descript).SetAsString(descript);
     event.history.Post();
-    return true;
 }
 
 // Appends the event; a NManOper of -1 takes the next number of the pay and day, which is
