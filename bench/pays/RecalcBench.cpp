@@ -18,6 +18,7 @@
 #include "common/TestFolders.h"
 #include "pays/Uscheduler.h"
 #include "schema/SchemaNames.h"
+#include "store/BenchBudget.h"
 #include "store/U_dm.h"
 
 namespace {
@@ -94,65 +95,6 @@ void FillBudget(TDM& dm) {
             }
     }
     scope.Commit();
-}
-
-// The rows of a table of the folder as SQL values, every column but the counter.
-struct TRows {
-    int columns = 0;
-    std::vector<std::string> values;  // row by row; NULL never occurs
-    std::vector<bool> texts;          // per column
-};
-
-TRows ReadRows(sqlite3* db, const std::string& table) {
-    TRows rows;
-    sqlite3_stmt* stmt = nullptr;
-    sqlite3_prepare_v2(db, ("SELECT * FROM " + table).c_str(), -1, &stmt, nullptr);
-    rows.columns = sqlite3_column_count(stmt) - 1;
-    while (sqlite3_step(stmt) == SQLITE_ROW) {
-        if (rows.texts.empty())
-            for (int c = 1; c <= rows.columns; ++c)
-                rows.texts.push_back(sqlite3_column_type(stmt, c) == SQLITE_TEXT);
-        for (int c = 1; c <= rows.columns; ++c)
-            rows.values.emplace_back(reinterpret_cast<const char*>(sqlite3_column_text(stmt, c)));
-    }
-    sqlite3_finalize(stmt);
-    return rows;
-}
-
-// Writes the rows anew with one prepared insert per table in one transaction; returns seconds.
-double WriteDirect(sqlite3* db, const std::vector<std::pair<std::string, TRows>>& tables) {
-    const auto start = std::chrono::steady_clock::now();
-    sqlite3_exec(db, "BEGIN IMMEDIATE", nullptr, nullptr, nullptr);
-    for (const auto& [name, rows] : tables) {
-        sqlite3_exec(db, ("DELETE FROM " + name).c_str(), nullptr, nullptr, nullptr);
-        std::string columns, marks;
-        sqlite3_stmt* probe = nullptr;
-        sqlite3_prepare_v2(db, ("SELECT * FROM " + name).c_str(), -1, &probe, nullptr);
-        for (int c = 1; c <= rows.columns; ++c) {
-            columns += std::string(c > 1 ? "," : "") + "\"" + sqlite3_column_name(probe, c) + "\"";
-            marks += c > 1 ? ",?" : "?";
-        }
-        sqlite3_finalize(probe);
-        sqlite3_stmt* insert = nullptr;
-        sqlite3_prepare_v2(
-            db, ("INSERT INTO " + name + "(" + columns + ") VALUES(" + marks + ")").c_str(), -1,
-            &insert, nullptr);
-        for (size_t at = 0; at < rows.values.size(); at += rows.columns) {
-            for (int c = 0; c < rows.columns; ++c) {
-                const std::string& value = rows.values[at + c];
-                if (rows.texts[c])
-                    sqlite3_bind_text(insert, c + 1, value.c_str(), static_cast<int>(value.size()),
-                                      SQLITE_STATIC);
-                else
-                    sqlite3_bind_double(insert, c + 1, std::stod(value));
-            }
-            sqlite3_step(insert);
-            sqlite3_reset(insert);
-        }
-        sqlite3_finalize(insert);
-    }
-    sqlite3_exec(db, "COMMIT", nullptr, nullptr, nullptr);
-    return std::chrono::duration<double>(std::chrono::steady_clock::now() - start).count();
 }
 
 void BM_RebuildAndRecalculate(benchmark::State& state) {

@@ -43,6 +43,7 @@ void RegisterJournalKinds() {
     for (const PayChangeCode code : {kPayDeleteCounter, kPayDeleteManualCharge, kPayDeletePayment})
         kinds.Add(std::make_unique<TPayEventDeleteKind>(code));
     kinds.Add(std::make_unique<TPayDirectionKind>());
+    kinds.Add(std::make_unique<TPayChangeOtherKind>());
 
     kinds.Add(std::make_unique<TImportKind>());
 }

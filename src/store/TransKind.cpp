@@ -74,11 +74,13 @@ const TTransKind* TTransKinds::Find(const TKindKey& key) const {
 }
 
 const TTransKind* TTransKinds::ForActAndType(std::string_view act, int type, int nTrans) const {
-    TKindKey key{std::string(act), type, kNoCode};
+    const TKindKey key{std::string(act), type, kNoCode};
     if (chosenByCode_.contains({key.Act, type})) {
+        // A code without a kind of its own, and a missing code part, fall to the kind of the Act
+        // and Type registered without a code, when there is one.
         const std::optional<int> code = TTransReader(nTrans).Int(1);
-        if (!code) return nullptr;
-        key.Code = *code;
+        if (code)
+            if (const TTransKind* kind = Find({key.Act, type, *code})) return kind;
     }
     return Find(key);
 }
@@ -94,7 +96,8 @@ std::optional<int> TTransKinds::Step(TStep& step, bool undo) const {
     const std::optional<int> result = undo ? Undo(step) : kind->Apply(step);
     if (!result || *result < (undo ? 0 : 1)) return result;
     const TDerivedUpdate update = undo ? kind->Steps().AfterUndo : kind->Steps().AfterApply;
-    if (update == TDerivedUpdate::None) return result;
+    // A stopped budget's derived data wait for its start: the day is not even looked for.
+    if (update == TDerivedUpdate::None || ShellServices().State().BudgetState != 0) return result;
     if (const std::optional<TDateTime> from = kind->DerivedFrom(step.Row, undo))
         UpdateDerivedPayData(update, *from);
     return result;

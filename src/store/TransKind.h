@@ -143,7 +143,8 @@ void UpdateDerivedPayData(TDerivedUpdate update, TDateTime from);
 
 // The kinds by their keys. A row's kind is the one of its Act and Type, else the one of its Act
 // for every Type; where kinds are registered by change code for the Act and Type, the code in
-// the transaction's I1 chooses among them instead.
+// the transaction's I1 chooses among them instead, and a code without a kind (or a missing code
+// part) takes the kind of the Act and Type registered without a code, when there is one.
 class TTransKinds {
 public:
     // Registers the kind under its key and returns the kind it replaces (null when none).
@@ -154,7 +155,8 @@ public:
     // The kind registered under exactly this key, or null.
     const TTransKind* Find(const TKindKey& key) const;
     // The kind of the row, or null when it has none (an unknown Act, a "CHANG" of a Type
-    // without content changes, a code part that is missing or has no kind).
+    // without content changes, a code part that is missing or has no kind, and no kind of the
+    // Act and Type without a code).
     const TTransKind* KindOf(const TTransRow& row) const;
 
     // Runs the step that undoes the row (TStepData::UndoBy); nothing when the row has no kind or

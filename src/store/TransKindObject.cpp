@@ -318,11 +318,7 @@ std::optional<int> TAddKind<Content>::Undo(TStep& step) const {
         const std::optional<int> saved =
             SaveCollection(CollectionFolder(id), TransFolder(step.Row.NTrans));
         if (!saved) return -1;
-        TBudgetTable count(tbl::jTrInteger, true,
-                           Where(fld::NTrans) == step.Row.NTrans && Where(fld::NPart) == 3, "");
-        count.Edit();
-        count.FieldByName(fld::Value).SetAsInteger(*saved);
-        count.Post();
+        RewriteIntPart(step.Row.NTrans, 3, *saved);
         step.Files.DeleteAfterCommit(CollectionFolder(id));
     } else if constexpr (Content::kType == otPay) {
         DM->DeletePayData(id);  // the settings row the creation wrote: nothing else is left

@@ -1,5 +1,12 @@
 // The journal kinds that change a pay ("CHANG" of Type 60), one per PayChangeCode, with their
 // layouts: the code is the first integer part (I1) and chooses the kind.
+//
+// Every step reads and checks all its parts before it writes anything: a part missing (a stream
+// that ends early included) or an amount that is not a decimal text is fatal -1 with nothing
+// written. The steps find a pay's events through views of their own, whatever filter the data
+// module's history table holds for the pay frame. After a step the pay frame reloads the pay
+// when it shows it. A running budget's calendar and charges follow through the step data
+// (TStepData), from the day that DerivedFrom gives.
 #pragma once
 
 #include <string>
@@ -8,6 +15,9 @@
 #include "pays/Upaytables.h"
 #include "store/TransBlocks.h"
 #include "store/TransKind.h"
+
+// The fatal code of a pay change without its code part ("FATAL ERROR: Unknown error").
+constexpr int kFatalNoPayCode = -10;
 
 // A pay change of one code. Every one but the change of direction rebuilds a running budget's
 // calendar and recalculates it from the date it touches, after the change and after its undo.
@@ -18,6 +28,18 @@ public:
     // the code (ActPayChAutoCharge, ActPayChAddCounter ...); the kinds add their second line.
     void Detail(const TTransRow& row, const TWords& word,
                 std::vector<std::string>& lines) const override;
+    // The date the change touches: D1 (day 0 without it).
+    std::optional<TDateTime> DerivedFrom(const TTransRow& row, bool undo) const override;
+};
+
+// A pay change whose code has no kind, or without its code part: registered for "CHANG" of
+// Type 60 without a code. Without I1 its apply and undo are fatal -10; any other code changes
+// nothing and gives IDObject, so that it counts as applied (and as undone). No detail lines.
+class TPayChangeOtherKind : public TTransKind {
+public:
+    TPayChangeOtherKind();
+    std::optional<int> Apply(TStep& step) const override;
+    std::optional<int> Undo(TStep& step) const override;
 };
 
 // ---- 6010, the whole list of auto charges replaced: I1 the code, I2 the number of charges
@@ -50,6 +72,14 @@ class TAutoChargesChangeKind : public TPayChangeKind {
 public:
     using TParts = TAutoChargesChangeParts;
     TAutoChargesChangeKind();
+    // ReplaceAutoCharges: deletes the pay's auto charges with their algorithms and schedules
+    // (TDM::DeleteAutoCharges) and stores the new list's blocks: an "A" charge's algorithm under
+    // a new ID, each schedule under the block's ID, and the blocks with ID 0 under new IDs above
+    // every ID stored and every ID a block keeps, so that no kept charge loses its ID to a new
+    // one. The whole transaction, old half included, is read and checked first. Gives IDObject.
+    std::optional<int> Apply(TStep& step) const override;
+    // The same with the old list's blocks.
+    std::optional<int> Undo(TStep& step) const override;
 };
 
 // ---- A manual event (counter reading, manual charge, payment) added (6021, 6031, 6041) or
@@ -72,7 +102,10 @@ struct TPayEventParts {
     bool operator==(const TPayEventParts&) const = default;
 };
 
-// A manual event added or removed.
+// A manual event added or removed. Its kind follows the code's middle digit: 2 a counter reading
+// ("CN", value in Counter), 3 a manual charge ("CH", Charge, IDCharge 0), 4 a payment ("PY",
+// Payment); PrtyCharge is 0, CurBalance and ForPayment are left to the recalculation. An event is
+// found by the pay, its date and its NManOper.
 class TPayEventKind : public TPayChangeKind {
 public:
     using TParts = TPayEventParts;
@@ -87,12 +120,22 @@ public:
 class TPayEventAddKind : public TPayEventKind {
 public:
     explicit TPayEventAddKind(PayChangeCode code);
+    // AddPayEvent: appends the event; with NManOper -1 it takes NextManOperNumber of the pay and
+    // day and writes it into I2, so that a redo gives the event the same number and the undo
+    // finds it. Gives IDObject.
+    std::optional<int> Apply(TStep& step) const override;
+    // DeletePayEvent: deletes the event when it is there. Gives IDObject.
+    std::optional<int> Undo(TStep& step) const override;
 };
 
-// 6023, 6033, 6043; undone by adding the event again from the same parts.
+// 6023, 6033, 6043; undone by adding the event again from the same parts, with its number.
 class TPayEventDeleteKind : public TPayEventKind {
 public:
     explicit TPayEventDeleteKind(PayChangeCode code);
+    // DeletePayEvent, as above.
+    std::optional<int> Apply(TStep& step) const override;
+    // AddPayEvent, as above.
+    std::optional<int> Undo(TStep& step) const override;
 };
 
 // ---- A manual event changed (6022, 6032, 6042): I1 the code, I2 the new NManOper (-1 when the
@@ -123,6 +166,17 @@ class TPayEventChangeKind : public TPayChangeKind {
 public:
     using TParts = TPayEventChangeParts;
     explicit TPayEventChangeKind(PayChangeCode code);
+    // ChangePayEvent. The same date: the event (D1, I2) gets the new value and description in
+    // place when it is there. Another date: the old event (D2, I3) is deleted when it is there
+    // and the new one appended as when adding (a NManOper of -1 numbered and written into I2).
+    // Gives IDObject.
+    std::optional<int> Apply(TStep& step) const override;
+    // The old event back: in place (D1, I2) with the old value and description, or the event
+    // (D1, I2) deleted and the old one appended on D2 with its old number I3. Gives IDObject.
+    std::optional<int> Undo(TStep& step) const override;
+    // The earlier of the two dates; for an event changed in place its date, or day 0 when the
+    // event is not there (nothing was changed: the whole calendar is rebuilt).
+    std::optional<TDateTime> DerivedFrom(const TTransRow& row, bool undo) const override;
     // Then old "   >>>   " new: "   " and the old date (D2), "  :  " and the old value (T3),
     // "  :  " and the old description (T4), "   >>>   ", the new date (D1), "  :  " and the new
     // value (T1), "  :  " and the new description (T2), each piece only when its part is there.
@@ -147,6 +201,11 @@ class TPayDirectionKind : public TPayChangeKind {
 public:
     using TParts = TPayDirectionParts;
     TPayDirectionKind();
+    // ChangePayDirection: T1's first letter becomes the pay's Direction and its tree icon
+    // (TDM::SetPayDirection); T1 missing or empty: fatal -1. Gives IDObject.
+    std::optional<int> Apply(TStep& step) const override;
+    // The same with T1's second letter; T1 without one: fatal -1.
+    std::optional<int> Undo(TStep& step) const override;
     // Then old "   >>>   " new: the word (DirectO, DirectI, DirectN) of T1's second letter, of its
     // first one; a letter that is missing or another letter has an empty word, and without T1
     // the line is empty.

@@ -354,6 +354,16 @@ std::optional<TDateTime> TTransReader::Date(int part) {
     return value->Real();
 }
 
+bool RewriteIntPart(int nTrans, int part, int value) {
+    TBudgetTable parts(tbl::jTrInteger, true,
+                       Where(fld::NTrans) == nTrans && Where(fld::NPart) == part, "");
+    if (parts.IsEmpty()) return false;
+    parts.Edit();
+    parts.FieldByName(fld::Value).SetAsInteger(value);
+    parts.Post();
+    return true;
+}
+
 // ---- Dispatch and application
 
 int PurgeUndoneTransactions() {

@@ -231,6 +231,12 @@ private:
     std::unique_ptr<TBudgetTable> ints_, texts_, dates_;
 };
 
+// Rewrites integer part `part` of transaction nTrans with the value, inside the store
+// transaction that is open (the step's), so that the part goes with the step's other writes:
+// an applier records there what it gave out (an event's number, a count of files saved), which
+// its redo and undo then read. False when the transaction has no such part.
+bool RewriteIntPart(int nTrans, int part, int value);
+
 // What a kind's steps get of the transaction's row.
 struct TTransRow {
     int NTrans = 0;

@@ -49,6 +49,7 @@ TEST(JournalKinds, EveryKindIsRegisteredWithItsUndoAndDerivedDataSteps) {
         {{"CHANG", 60, 6042}, payEvent},
         {{"CHANG", 60, 6043}, payEvent},
         {{"CHANG", 60, 6050}, {OwnUndo, ObjectId, None, None}},
+        {{"CHANG", 60}, {OwnUndo, ObjectId, None, None}},  // any other code, or none
         {{"IMP"}, {OwnUndo, Zero, CalendarAndRecalcFromDate, CalendarFromDateRecalcFromBeginning}},
     };
     for (const auto& kind : kinds) {
@@ -59,7 +60,7 @@ TEST(JournalKinds, EveryKindIsRegisteredWithItsUndoAndDerivedDataSteps) {
         EXPECT_TRUE(registered->Steps() == kind.steps);
     }
     // Content changes exist for these four types only; a pay change is chosen by its code.
-    for (const TKindKey& none : {TKindKey{"CHANG", 10}, TKindKey{"CHANG", 40},
-                                 TKindKey{"CHANG", 60}, TKindKey{"CHANG", 60, 6060}})
+    for (const TKindKey& none :
+         {TKindKey{"CHANG", 10}, TKindKey{"CHANG", 40}, TKindKey{"CHANG", 60, 6060}})
         EXPECT_EQ(TransKinds().Find(none), nullptr);
 }

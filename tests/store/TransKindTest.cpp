@@ -102,6 +102,16 @@ TEST_F(Kinds, ARowFindsTheKindOfItsActAndTypeOrOfItsCodeElseOfItsActElseNone) {
     kinds.Add(std::make_unique<TTransKind>(TKindKey{"CHANG", 60}, TStepData{}));
     const TTransRow pay{Transaction("CHANG", 60, {6022}), "CHANG", 5, 60, "x"};
     EXPECT_EQ(kinds.KindOf(pay), kinds.Find({"CHANG", 60}));
+
+    // Beside kinds by code, the kind of the Act and Type without a code takes the codes without
+    // a kind of their own and the rows without a code part.
+    kinds.Add(std::make_unique<TTransKind>(TKindKey{"CHANG", 60, 6050}, TStepData{}));
+    for (const auto& [ints, key] : {std::pair{std::vector<int>{6050}, TKindKey{"CHANG", 60, 6050}},
+                                    std::pair{std::vector<int>{6060}, TKindKey{"CHANG", 60}},
+                                    std::pair{std::vector<int>{}, TKindKey{"CHANG", 60}}}) {
+        const TTransRow row{Transaction("CHANG", 60, ints), "CHANG", 5, 60, "x"};
+        EXPECT_EQ(kinds.KindOf(row), kinds.Find(key));
+    }
 }
 
 TEST_F(Kinds, TheStepThatUndoesARowIsTheOneItsKindNames) {
