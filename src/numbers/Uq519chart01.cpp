@@ -10,6 +10,7 @@
 #include <climits>
 #include <cmath>
 #include <cstdlib>
+#include <optional>
 
 #include "decimal/Large_fix.h"
 
@@ -113,20 +114,28 @@ void ScrollToDate(int imageLeft, int panelWidth, QScrollBar& scrollBar, const It
     scrollBar.setValue(std::clamp(position, scrollBar.minimum(), scrollBar.maximum()));
 }
 
-// The scale that brings the largest value above 0 and the smallest below 0 of a series within
-// z pixels of the zero line; 1 when the series is all 0.
-large_fix SeriesScale(const std::vector<large_fix>& values, int z) {
+// The pixels of a value on a scale of `pixels` for `range`: value x pixels / range, rounded. The
+// product is formed first, so that a range of many digits does not truncate the scale to 0.
+int ScaledPixels(const large_fix& value, int pixels, const large_fix& range) {
+    return RoundedPixels(value * large_fix(pixels) / range);
+}
+
+// The range that z pixels cover on either side of the zero line: the larger of the largest
+// value above 0 and the smallest below 0 taken positive; nothing when the series is all 0 (a
+// scale of 1 pixel per unit).
+std::optional<large_fix> SeriesRange(const std::vector<large_fix>& values) {
     large_fix largest, smallest;
     for (const large_fix& value : values) {
         if (value > largest) largest = value;
         if (value < smallest) smallest = value;
     }
-    const large_fix half(z);
-    if (largest > large_fix() && smallest == large_fix()) return half / largest;
-    if (largest == large_fix() && smallest < large_fix()) return half / smallest * large_fix(-1);
-    if (largest > large_fix() && smallest < large_fix())
-        return std::min(half / largest, half / smallest * large_fix(-1));
-    return large_fix(1);
+    const large_fix range = std::max(largest, smallest * large_fix(-1));
+    if (range == large_fix()) return std::nullopt;
+    return range;
+}
+
+int SeriesPixels(const large_fix& value, int z, const std::optional<large_fix>& range) {
+    return range ? ScaledPixels(value, z, *range) : RoundedPixels(value);
 }
 
 }  // namespace
@@ -188,14 +197,15 @@ void ScaleChart01(TChartItems01& items, int width, int height) {
         if (values.size() == 1 || values.back() > largest) largest = values.back();
     }
     // A largest value of 0 or below gives no scale: every bar is drawn with height 0.
-    const large_fix scale = largest > large_fix() ? large_fix(height) / largest : large_fix();
+    const bool scaled = largest > large_fix();
     const TDayScale days = PixelsPerDay01(items, width);
     for (size_t i = 0; i < items.size(); ++i) {
         TChartRect& rect = items[i].Rect;
         rect.Left = BarLeft(items[i].Date, items.front().Date, days.PixelsPerDay);
         rect.Right = rect.Left + days.BarWidth;
         rect.Bottom = height - 2;
-        int h = std::max(RoundedPixels(values[i] * scale), 0);  // a negative value: height 0
+        // A negative value: height 0.
+        int h = scaled ? std::max(ScaledPixels(values[i], height, largest), 0) : 0;
         if (h > rect.Bottom) h = rect.Bottom + 1;
         rect.Top = rect.Bottom - h;
     }
@@ -209,7 +219,7 @@ void ScaleChart01a(TChartItems01a& items, int width, int height) {
         values.push_back(ChartValue(item.Value));
         values2.push_back(ChartValue(item.Value2));
     }
-    const large_fix scale1 = SeriesScale(values, z), scale2 = SeriesScale(values2, z);
+    const std::optional<large_fix> range1 = SeriesRange(values), range2 = SeriesRange(values2);
     const TDayScale days = PixelsPerDay01a(items, width);
     for (size_t i = 0; i < items.size(); ++i) {
         ChartItem01a& item = items[i];
@@ -218,17 +228,17 @@ void ScaleChart01a(TChartItems01a& items, int width, int height) {
         item.Rect.Right = item.Rect2.Right = x + days.BarWidth;
         if (values[i] > large_fix()) {
             item.Rect.Bottom = z - 1;
-            item.Rect.Top = item.Rect.Bottom - std::max(RoundedPixels(values[i] * scale1), 1);
+            item.Rect.Top = item.Rect.Bottom - std::max(SeriesPixels(values[i], z, range1), 1);
         } else {
             item.Rect.Top = z + 2;
-            item.Rect.Bottom = item.Rect.Top - std::min(RoundedPixels(values[i] * scale1), -1);
+            item.Rect.Bottom = item.Rect.Top - std::min(SeriesPixels(values[i], z, range1), -1);
         }
         if (values2[i] > large_fix()) {
             item.Rect2.Bottom = z;
-            item.Rect2.Top = z - std::max(RoundedPixels(values2[i] * scale2), 1);
+            item.Rect2.Top = z - std::max(SeriesPixels(values2[i], z, range2), 1);
         } else {
             item.Rect2.Top = z;
-            item.Rect2.Bottom = z - std::min(RoundedPixels(values2[i] * scale2), -1);
+            item.Rect2.Bottom = z - std::min(SeriesPixels(values2[i], z, range2), -1);
         }
     }
 }
