@@ -585,7 +585,7 @@ void TfrNumber::SlideBack() {
 void TfrNumber::BitBtnCanselClick() {
     if (BitBtnApply->isEnabled()) {
         if (Interactive && !Ask("StrQuestionCancel", " ")) return;
-        LoadChronology(ShellServices().State().IDObject);
+        LoadChronology(IDObject);
         ShowChronology();
     }
     SetEditMode(false);
