@@ -50,7 +50,9 @@ void TQ519Calc::BuildControls() {
     setFixedSize(144, 236);
     RichEditTablo = Named<QTextEdit>(this, "RichEditTablo");
     RichEditTablo->setReadOnly(true);
-    RichEditTablo->setLineWrapMode(QTextEdit::NoWrap);
+    // Lines are as wide as the tape, so that they stand right-aligned, and never wrap.
+    RichEditTablo->setLineWrapMode(QTextEdit::WidgetWidth);
+    RichEditTablo->setWordWrapMode(QTextOption::NoWrap);
     RichEditTablo->setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOn);
     RichEditTablo->setVerticalScrollBarPolicy(Qt::ScrollBarAlwaysOn);
     RichEditTablo->setFixedSize(129, 77);

@@ -13,6 +13,7 @@
 #include <QPushButton>
 #include <QScrollBar>
 #include <QShortcut>
+#include <QStyle>
 #include <QStyledItemDelegate>
 #include <QTableView>
 #include <QTimer>
@@ -232,9 +233,11 @@ void TfrNumber::BuildControls() {
     SetTextKey(*BitBtnAdd, "BtnAdd");
     BitBtnClear = Named<QPushButton>(this, "BitBtnClear", QString());
     SetTextKey(*BitBtnClear, "BtnClear");
-    BitBtnExpToXls = Named<QPushButton>(this, "BitBtnExpToXls", QStringLiteral("X"));
+    BitBtnExpToXls = Named<QPushButton>(this, "BitBtnExpToXls");
+    BitBtnExpToXls->setIcon(style()->standardIcon(QStyle::SP_DialogSaveButton));
     SetTextKey(*BitBtnExpToXls, "");
-    BitBtnReport = Named<QPushButton>(this, "BitBtnReport", QStringLiteral("R"));
+    BitBtnReport = Named<QPushButton>(this, "BitBtnReport");
+    BitBtnReport->setIcon(style()->standardIcon(QStyle::SP_FileDialogDetailedView));
     SetTextKey(*BitBtnReport, "");
     SetHintKey(*BitBtnReport, "ReportH");
     // The report window is not part of the program yet: the button stays disabled.
