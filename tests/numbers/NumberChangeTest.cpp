@@ -2,7 +2,10 @@
 // the same-day question, the constant's keys, the default algorithm name and the caption cut.
 #include <gtest/gtest.h>
 
+#include <QApplication>
+#include <QCalendarWidget>
 #include <QDateEdit>
+#include <QTimer>
 #include <QLabel>
 #include <QLineEdit>
 #include <QPointer>
@@ -11,6 +14,7 @@
 #include <QTest>
 
 #include "NumberFixture.h"
+#include "algorithms/Formq519calc.h"
 #include "common/ScopedMessageDlg.h"
 #include "numbers/U_fnumberchange.h"
 #include "numbers/U_frnumber.h"
@@ -139,6 +143,50 @@ TEST_F(NumberChange, ConstantKeysAndPastedText) {
     EXPECT_TRUE(edit.text().isEmpty());
     dialog->BitBtnOK->click();
     EXPECT_EQ(frame->Items.back().ConstValue, "0");
+}
+
+// Works the calculator that the dialog opens: types the digits, the operator and the digits,
+// then "=" and OK.
+void AnswerCalculator(const std::string& a, char op, const std::string& b) {
+    QTimer::singleShot(0, [a, op, b] {
+        auto* calc = qobject_cast<TQ519Calc*>(QApplication::activeModalWidget());
+        ASSERT_NE(calc, nullptr);
+        calc->BitBtnClearClick();
+        for (const char c : a) calc->TypeChar(c);
+        calc->OperatorClick(std::string(1, op));
+        for (const char c : b) calc->TypeChar(c);
+        calc->BitBtnResClick();
+        calc->BitBtnOKClick();
+    });
+}
+
+TEST_F(NumberChange, TheCalculatorsResultFillsTheFieldUnlessItIsTooLong) {
+    ShowFrameInEditMode();
+    QPointer<TfNumberChange> dialog = Open('A');
+    AnswerCalculator("1", '/', "8");
+    dialog->BitBtnCalc->click();
+    EXPECT_EQ(dialog->EditConstValue->text().toStdString(), Decimal("0,125"));
+    ScopedMessageDlg boxes;
+    const std::string big(26, '9');
+    AnswerCalculator(big, '*', big);  // 52 digits: refused, never cut
+    dialog->BitBtnCalc->click();
+    EXPECT_EQ(boxes.Texts(), std::vector<std::string>{"This is not a number."});
+    EXPECT_EQ(dialog->EditConstValue->text().toStdString(), Decimal("0,125"));
+    dialog->BitBtnOK->click();
+    EXPECT_EQ(ShownValue(frame->Items.back().ConstValue), Decimal("0,125"));
+}
+
+TEST_F(NumberChange, PickingADayThatHasAnItemWarns) {
+    AddConst(today - 1, "2");
+    ShowFrameInEditMode();
+    QPointer<TfNumberChange> dialog = Open('A');
+    ScopedMessageDlg boxes;
+    dialog->DateTimePicker1->setDate(ToQDate(today - 1));
+    emit dialog->DateTimePicker1->calendarWidget()->clicked(ToQDate(today - 1));
+    ASSERT_EQ(boxes.Calls().size(), 1u);
+    EXPECT_EQ(boxes.Calls()[0].Type, TMsgDlgType::mtWarning);
+    EXPECT_EQ(boxes.Calls()[0].Text, "This number already has a value on that day. Replace it?");
+    dialog->reject();
 }
 
 TEST_F(NumberChange, DescriptionsTakeFiftyCharacters) {
