@@ -13,6 +13,7 @@
 #include <QPushButton>
 #include <QScrollBar>
 #include <QShortcut>
+#include <QSignalBlocker>
 #include <QStyle>
 #include <QStyledItemDelegate>
 #include <QTableView>
@@ -365,7 +366,14 @@ void TfrNumber::ShowChronology() {
         ChartItems.push_back({item.DateBegin, item.ConstValue, kChartNavy, {}});
     }
     if (rows.empty()) rows.emplace_back();
+    // The grid keeps its current row (within its new rows) as a refill does not move it.
+    const int current = Row();
     Grid->SetRows(std::move(rows));
+    if (current > 0) {
+        const QSignalBlocker quiet(StringGridItems->selectionModel());
+        StringGridItems->setCurrentIndex(Grid->index(std::min(current, RowCount() - 1) - 1, 0));
+        StringGridItems->viewport()->update();
+    }
     DrawChart01(ChartItems, kBackground, *PanelChart, *ScrollBarChart, *ImageChart);
     HighlightChart01Date(ImageChart->Bitmap, kChartBlue, ChartItems, ChartDate);
     ImageChart->update();

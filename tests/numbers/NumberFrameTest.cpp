@@ -177,6 +177,7 @@ TEST_F(NumberFrame, DeleteThenCancelAsksAndReloadsOnYes) {
     Slide();
     EXPECT_EQ(Column(2), (std::vector<std::string>{"1", "2", "3"}));
     EXPECT_TRUE(frame->BitBtnEdit->isEnabled());
+    EXPECT_EQ(frame->Row(), 2);  // the reload keeps the current row
 }
 
 TEST_F(NumberFrame, DeletingTheOnlyItemLeavesOneEmptyRowAndClearKeepsTheChart) {
