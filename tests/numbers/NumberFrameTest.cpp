@@ -13,6 +13,7 @@
 #include <QTimer>
 #include <QUrl>
 #include <filesystem>
+#include <fstream>
 
 #include "NumberFixture.h"
 #include "common/ScopedMessageDlg.h"
@@ -285,6 +286,22 @@ TEST_F(NumberFrame, ExportWritesTheWorkbookAndOpensIt) {
     EXPECT_EQ(boxes.Calls()[0].Text, "Unable to open Excel");
     EXPECT_EQ(boxes.Calls()[0].Type, TMsgDlgType::mtError);
     EXPECT_FALSE(std::filesystem::exists(shell.state.ExportPath));
+}
+
+TEST_F(NumberFrame, HelpOpensItsTopicAndTheReportButtonStaysDisabled) {
+    std::ofstream(shell.state.LangPath + "VemlyHelp.html") << "<html></html>";
+    Show();
+    std::vector<QUrl> opened;
+    SetUrlOpener([&opened](const QUrl& url) {
+        opened.push_back(url);
+        return true;
+    });
+    frame->ButtonHelp->click();
+    SetUrlOpener({});
+    ASSERT_EQ(opened.size(), 1u);
+    EXPECT_EQ(opened[0].fragment().toStdString(), "2400");
+    EXPECT_FALSE(frame->BitBtnReport->isEnabled());
+    EXPECT_EQ(frame->BitBtnReport->toolTip().toStdString(), "Report");
 }
 
 }  // namespace
