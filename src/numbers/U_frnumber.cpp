@@ -607,11 +607,20 @@ void TfrNumber::BitBtnCanselClick() {
 }
 
 int TfrNumber::SaveChronology() {
-    return ApplyNumberChange(Items, IDObject, ToStdString(LabelHeader->text()), EarliestChange);
+    return JournalNumberChange(Items, IDObject, ToStdString(LabelHeader->text()), EarliestChange);
 }
 
 void TfrNumber::BitBtnApplyClick() {
     if (!Ask("StrQuestionApply", " ")) return;
+    // A stored constant that is no number cannot be written again: its row is shown for the
+    // user to change, and edit mode goes on.
+    if (const std::optional<size_t> malformed = FirstMalformedConstant(Items)) {
+        SelectDateRow(Items[*malformed].DateBegin);
+        MessageDlg(TLangFile(ShellServices().LangPath() + kNumberFile)
+                       .Read("NumberChoiceEdit", "StrValIncorrect", ""),
+                   TMsgDlgType::mtError, mbOK, this);
+        return;
+    }
     SaveChronology();
     LetMessagesRun();
     SetEditMode(false);

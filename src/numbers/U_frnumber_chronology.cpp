@@ -110,7 +110,9 @@ std::optional<TNumberChangeParts> NumberChangeParts(TChronologyNumber& items, in
         TNumberItemBlock& block = parts.NewItems.emplace_back();
         block.DateBegin = item.DateBegin;
         block.ItemType = std::string(1, item.ItemType);
-        block.ConstValue = CutChars(item.ConstValue, kItemTextLength);
+        // A constant goes whole: cut, a stored value would change. A computed value is cut.
+        block.ConstValue = item.ItemType == 'A' ? CutChars(item.ConstValue, kItemTextLength)
+                                                : item.ConstValue;
         block.Descript = CutChars(item.Descript, kItemTextLength);
         if (item.ItemType == 'A') {
             block.Algorithm = AlgorithmBlockOf(item.Algorithm01);
@@ -127,7 +129,18 @@ std::optional<TNumberChangeParts> NumberChangeParts(TChronologyNumber& items, in
     return parts;
 }
 
-int ApplyNumberChange(TChronologyNumber& items, int id, const std::string& nameObject,
+std::optional<size_t> FirstMalformedConstant(const TChronologyNumber& items) {
+    for (size_t i = 0; i < items.size(); ++i) {
+        const NumberItemInfo& item = items[i];
+        TNumberItemBlock block;
+        block.ItemType = std::string(1, item.ItemType);
+        block.ConstValue = item.ConstValue;
+        if (item.IsLive() && !HasValidAmounts(block)) return i;
+    }
+    return std::nullopt;
+}
+
+int JournalNumberChange(TChronologyNumber& items, int id, const std::string& nameObject,
                       TDateTime earliestChange) {
     std::optional<TNumberChangeParts> parts = NumberChangeParts(items, id, earliestChange);
     if (!parts) return 0;

@@ -62,17 +62,21 @@ long DayNumber(TDateTime date);
 std::string CutChars(std::string_view text, size_t count);
 
 // The "CHANG" transaction of the number `id` in its layout: the live items sorted by date (the
-// list is sorted in place), value and description cut to 50 characters, an algorithm's name
-// and description to 100; the number's rows as Numbers.db holds them, whole; the earliest date
+// list is sorted in place), a description and an algorithm item's computed value cut to 50
+// characters (a constant goes whole), an algorithm's name and description to 100; the number's rows as Numbers.db holds them, whole; the earliest date
 // the change touches. Nothing when the algorithm of a stored row cannot be read (reported as
 // the journal's fatal error): no transaction is to be written.
 std::optional<TNumberChangeParts> NumberChangeParts(TChronologyNumber& items, int id,
                                                     TDateTime earliestChange);
 
+// The first live constant item whose value is no decimal number (a stored value such as "12a"):
+// the journal refuses a change that would store it again.
+std::optional<size_t> FirstMalformedConstant(const TChronologyNumber& items);
+
 // Writes the number's change as one journal transaction and has the journal apply it: the
 // applier's result, or 0 when nothing was written or applied (NumberChangeParts gave nothing,
 // the preparation failed).
-int ApplyNumberChange(TChronologyNumber& items, int id, const std::string& nameObject,
+int JournalNumberChange(TChronologyNumber& items, int id, const std::string& nameObject,
                       TDateTime earliestChange);
 
 // What the spreadsheet of a number shows besides its items: the frame's captions.

@@ -199,7 +199,7 @@ TEST_F(Chronology, NewTextsAreCutInCharactersOldRowsGoWhole) {
     TChronologyNumber items = LoadNumberItems(kNumber, "Rate");
     items.push_back(Constant(46001, std::string(60, '9'), 'a'));
     items.back().Descript = umlauts;
-    NumberItemInfo named = Constant(46002, "4", 'a');
+    NumberItemInfo named = Constant(46002, "0," + std::string(60, '3'), 'a');
     named.ItemType = 'A';
     named.Algorithm01 = NewAlgorithm("");
     for (int i = 0; i < 120; ++i) named.Algorithm01.Name += "é";
@@ -209,8 +209,9 @@ TEST_F(Chronology, NewTextsAreCutInCharactersOldRowsGoWhole) {
     ASSERT_TRUE(parts);
     ASSERT_EQ(parts->NewItems.size(), 3u);
     EXPECT_EQ(parts->NewItems[0].Descript, CutChars(umlauts, 50));
-    EXPECT_EQ(parts->NewItems[1].ConstValue, std::string(50, '9'));
+    EXPECT_EQ(parts->NewItems[1].ConstValue, std::string(60, '9'));  // a constant goes whole
     EXPECT_EQ(parts->NewItems[1].Descript, CutChars(umlauts, 50));
+    EXPECT_EQ(parts->NewItems[2].ConstValue, "0," + std::string(48, '3'));  // a computed value is cut
     EXPECT_EQ(parts->NewItems[2].Algorithm.Name, CutChars(named.Algorithm01.Name, 100));
     EXPECT_EQ(parts->NewItems[2].Algorithm.VarDescr[0].Descript, std::string(100, 'v'));
     EXPECT_EQ(parts->NewItems[2].Algorithm.TextPieces.size(), 0u);  // an empty text: no piece
@@ -233,6 +234,14 @@ TEST_F(Chronology, TextsOf200And201CharactersMakeTwoAndThreePieces) {
     }
 }
 
+TEST(FirstMalformedConstantTest, FindsALiveConstantThatIsNoNumber) {
+    NumberItemInfo computed = Constant(46003, "x", 'i');
+    computed.ItemType = 'A';
+    EXPECT_FALSE(FirstMalformedConstant({Constant(46000, "1,5"), Constant(46001, ""),
+                                         Constant(46002, "12a", 'd'), computed}));
+    EXPECT_EQ(FirstMalformedConstant({Constant(46000, "1"), Constant(46001, "12a")}), 1u);
+}
+
 TEST_F(Chronology, AnOldRowWhoseAlgorithmIsMissingWritesNothing) {
     AddConst(46000, "1");
     AddRow(tbl::Numbers, {{fld::ID, kNumber},
@@ -240,7 +249,7 @@ TEST_F(Chronology, AnOldRowWhoseAlgorithmIsMissingWritesNothing) {
                           {fld::ItemType, "A"},
                           {fld::IDAlg, 999}});
     TChronologyNumber items{Constant(46002, "3", 'a')};
-    EXPECT_EQ(ApplyNumberChange(items, kNumber, "Rate", 46002), 0);
+    EXPECT_EQ(JournalNumberChange(items, kNumber, "Rate", 46002), 0);
     EXPECT_EQ(TBudgetTable(tbl::jTrans, false, {}, "").RecordCount(), 0);
     EXPECT_EQ(TBudgetTable(tbl::jTrInteger, false, {}, "").RecordCount(), 0);
     EXPECT_EQ(shell.fatalTexts.size(), 1u);  // the missing algorithm, reported once

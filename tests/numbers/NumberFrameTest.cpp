@@ -257,6 +257,23 @@ TEST_F(NumberFrame, ApplyWritesOneChangeTransactionOfTheNumber) {
     EXPECT_EQ(frame->StringGridItems->x(), 3);
 }
 
+TEST_F(NumberFrame, ApplyRefusesAStoredConstantThatIsNoNumber) {
+    AddConst(today - 3, "1");
+    AddConst(today - 2, "12a");
+    AddConst(today - 1, "5");
+    Show();
+    ScopedMessageDlg yes(mrYes);
+    frame->BitBtnEdit->click();
+    frame->SetRow(1);
+    frame->BitBtnDelRow->click();
+    frame->BitBtnApply->click();
+    EXPECT_EQ(yes.Texts().back(), "This is not a number.");
+    EXPECT_EQ(yes.Calls().back().Type, TMsgDlgType::mtError);
+    EXPECT_EQ(TBudgetTable(tbl::jTrans, false, {}, "").RecordCount(), 0);
+    EXPECT_TRUE(frame->BitBtnApply->isEnabled());  // edit mode goes on
+    EXPECT_EQ(frame->Row(), 1);  // the row of "12a"
+}
+
 TEST_F(NumberFrame, ExportWritesTheWorkbookAndOpensIt) {
     AddConst(today, "1");
     shell.state.ExportPath = folders.UsersDataPath() + "export";
