@@ -30,8 +30,9 @@ void WriteNumber(const std::string& folder) {
     sqlite3* db = nullptr;
     sqlite3_open_v2((folder + "/tables.sqlite").c_str(), &db, SQLITE_OPEN_READWRITE, nullptr);
     Exec(db, "BEGIN");
-    Exec(db, "INSERT INTO Objects (ID, IDParent, Type, Image, Name, Descript, Expanded) VALUES "
-             "(50, 0, 50, 48, 'Rate', 'Heating rate', 'N')");
+    Exec(db,
+         "INSERT INTO Objects (ID, IDParent, Type, Image, Name, Descript, Expanded) VALUES "
+         "(50, 0, 50, 48, 'Rate', 'Heating rate', 'N')");
     sqlite3_stmt* insert = nullptr;
     sqlite3_prepare_v2(db,
                        "INSERT INTO Numbers (ID, DateBegin, ItemType, ConstValue, IDAlg, Descript) "

@@ -34,8 +34,8 @@ bool IsOperatorLine(const std::string& line) {
 }
 
 void SetButtonColor(QPushButton& button, const QColor& color) {
-    button.setStyleSheet(QStringLiteral("color: %1; font-weight: bold; font-family: Calibri;")
-                             .arg(color.name()));
+    button.setStyleSheet(
+        QStringLiteral("color: %1; font-weight: bold; font-family: Calibri;").arg(color.name()));
 }
 
 }  // namespace
@@ -159,10 +159,10 @@ void TQ519Calc::Timer1Timer() {
 void TQ519Calc::ShowTape() {
     QString html;
     for (const TLine& line : lines_)
-        html += QStringLiteral("<div align=\"right\" style=\"color:%1; font-weight:bold\">%2</div>")
-                    .arg(line.Color.name(),
-                         line.Text.empty() ? QStringLiteral("&nbsp;")
-                                           : ToQString(line.Text).toHtmlEscaped());
+        html +=
+            QStringLiteral("<div align=\"right\" style=\"color:%1; font-weight:bold\">%2</div>")
+                .arg(line.Color.name(), line.Text.empty() ? QStringLiteral("&nbsp;")
+                                                          : ToQString(line.Text).toHtmlEscaped());
     RichEditTablo->setHtml(html);
     RichEditTablo->verticalScrollBar()->setValue(RichEditTablo->verticalScrollBar()->maximum());
 }
@@ -340,7 +340,9 @@ void TQ519Calc::keyPressEvent(QKeyEvent* event) {
         SetButtonColor(*BitBtnDigits[static_cast<size_t>(c - '0')], kPressedDigit);
         TypeChar(c);
     } else if (c == '+' || c == '*' || c == '/') {
-        SetButtonColor(c == '+' ? *BitBtnPlus : c == '*' ? *BitBtnPr : *BitBtnDev,
+        SetButtonColor(c == '+'   ? *BitBtnPlus
+                       : c == '*' ? *BitBtnPr
+                                  : *BitBtnDev,
                        kPressedOperator);
         OperatorClick(std::string(1, c));
     } else if (c == '-' && !ShiftDown) {

@@ -305,11 +305,11 @@ void TfNumberChange::BitBtnCalcClick() {
 }
 
 void TfNumberChange::SetInputsEnabled(bool enabled) {
-    for (QWidget* input : {static_cast<QWidget*>(DateTimePicker1),
-                           static_cast<QWidget*>(RadioButtonTypeConst),
-                           static_cast<QWidget*>(RadioButtonTypeAlg),
-                           static_cast<QWidget*>(BitBtnAlg), static_cast<QWidget*>(EditConstValue),
-                           static_cast<QWidget*>(BitBtnCalc), static_cast<QWidget*>(EditDescript)})
+    for (QWidget* input :
+         {static_cast<QWidget*>(DateTimePicker1), static_cast<QWidget*>(RadioButtonTypeConst),
+          static_cast<QWidget*>(RadioButtonTypeAlg), static_cast<QWidget*>(BitBtnAlg),
+          static_cast<QWidget*>(EditConstValue), static_cast<QWidget*>(BitBtnCalc),
+          static_cast<QWidget*>(EditDescript)})
         input->setEnabled(enabled);
 }
 

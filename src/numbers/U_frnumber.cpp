@@ -36,9 +36,9 @@ namespace {
 constexpr int kHelpTopic = 2400;
 constexpr int kGridTop = 94;
 constexpr int kRowHeight = 19;
-constexpr int kGridLeft = 3;        // the view layout
-constexpr int kGridLeftEdit = 32;   // the edit layout: the row buttons uncovered
-constexpr int kEditRowTop = 116;  // the row buttons' tops beside the first item row
+constexpr int kGridLeft = 3;       // the view layout
+constexpr int kGridLeftEdit = 32;  // the edit layout: the row buttons uncovered
+constexpr int kEditRowTop = 116;   // the row buttons' tops beside the first item row
 constexpr int kDelRowTop = 126;
 constexpr int kColumnWidths[3] = {29, 92, 183};
 const QColor kBackground(0xFF, 0xFF, 0xFF);
@@ -70,7 +70,7 @@ public:
         QStyledItemDelegate::paint(painter, option, index);
         if (index.column() != 2) return;
         const char kind = frame_.Grid->Row(index.row()).Kind;
-        const QPixmap* icon = kind == 'V' ? &frame_.IconValid
+        const QPixmap* icon = kind == 'V'   ? &frame_.IconValid
                               : kind == 'I' ? &frame_.IconInvalid
                                             : nullptr;
         if (icon != nullptr && !icon->isNull())
@@ -519,9 +519,9 @@ void TfrNumber::PlaceRowButtons(int row) {
     const int visible = StringGridItems->viewport()->height() / kRowHeight;
     const bool shown = EditLayout && RowCount() >= 2 && Grid->Row(0).Kind != 0 && row >= 1 &&
                        row - 1 >= top && row - 1 <= top + visible - 1 && row <= RowCount() - 1;
-    for (QWidget* control : {static_cast<QWidget*>(BitBtnEditRow),
-                             static_cast<QWidget*>(ImageEditRow),
-                             static_cast<QWidget*>(BitBtnDelRow), static_cast<QWidget*>(ImageDelRow)})
+    for (QWidget* control :
+         {static_cast<QWidget*>(BitBtnEditRow), static_cast<QWidget*>(ImageEditRow),
+          static_cast<QWidget*>(BitBtnDelRow), static_cast<QWidget*>(ImageDelRow)})
         control->setVisible(shown);
     if (!shown) return;
     // Beside the row: the edit button in its upper half, the delete button in its lower half.
@@ -683,10 +683,10 @@ void TfrNumber::FrameResize() {
 void TfrNumber::ExportToExcel() {
     const TMainState& state = ShellServices().State();
     const std::string name = TfMain::SanitizeFileName(ToStdString(LabelHeader->text()));
-    const std::string path = state.ExportPath + "/" + name + "_" +
-                             ToStdString(QDateTime::currentDateTime().toString(
-                                 QStringLiteral("yyyyMMdd-HHmmss"))) +
-                             ".xlsx";
+    const std::string path =
+        state.ExportPath + "/" + name + "_" +
+        ToStdString(QDateTime::currentDateTime().toString(QStringLiteral("yyyyMMdd-HHmmss"))) +
+        ".xlsx";
     TNumberSheet sheet;
     sheet.Name = ToStdString(LabelHeader->text());
     sheet.Descript = ToStdString(LabelDescript->text());

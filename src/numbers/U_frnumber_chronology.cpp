@@ -22,10 +22,9 @@ constexpr size_t kAlgorithmTextLength = 100;  // a new item's algorithm name and
 }  // namespace
 
 void SortChronology(TChronologyNumber& items) {
-    std::stable_sort(items.begin(), items.end(),
-                     [](const NumberItemInfo& a, const NumberItemInfo& b) {
-                         return a.DateBegin < b.DateBegin;
-                     });
+    std::stable_sort(
+        items.begin(), items.end(),
+        [](const NumberItemInfo& a, const NumberItemInfo& b) { return a.DateBegin < b.DateBegin; });
 }
 
 void EvaluateAlgorithmItem(NumberItemInfo& item, const std::string& nameObject) {
@@ -111,8 +110,8 @@ std::optional<TNumberChangeParts> NumberChangeParts(TChronologyNumber& items, in
         block.DateBegin = item.DateBegin;
         block.ItemType = std::string(1, item.ItemType);
         // A constant goes whole: cut, a stored value would change. A computed value is cut.
-        block.ConstValue = item.ItemType == 'A' ? CutChars(item.ConstValue, kItemTextLength)
-                                                : item.ConstValue;
+        block.ConstValue =
+            item.ItemType == 'A' ? CutChars(item.ConstValue, kItemTextLength) : item.ConstValue;
         block.Descript = CutChars(item.Descript, kItemTextLength);
         if (item.ItemType == 'A') {
             block.Algorithm = AlgorithmBlockOf(item.Algorithm01);
@@ -141,7 +140,7 @@ std::optional<size_t> FirstMalformedConstant(const TChronologyNumber& items) {
 }
 
 int JournalNumberChange(TChronologyNumber& items, int id, const std::string& nameObject,
-                      TDateTime earliestChange) {
+                        TDateTime earliestChange) {
     std::optional<TNumberChangeParts> parts = NumberChangeParts(items, id, earliestChange);
     if (!parts) return 0;
     TTransWriter writer(kActChange, id, otNumber, nameObject);
@@ -183,10 +182,9 @@ bool WriteNumberWorkbook(const std::string& path, const TNumberSheet& sheet,
         header.Left = column == 1 ? TXlsxBorder::Medium : TXlsxBorder::Thin;
         header.Right = column == kColumns ? TXlsxBorder::Medium : TXlsxBorder::Thin;
         header.Top = header.Bottom = TXlsxBorder::Medium;
-        book.WriteText(kHeaderRow, column,
-                       column == 1 ? std::string("N")
-                                   : sheet.Titles[static_cast<size_t>(column - 2)],
-                       header);
+        book.WriteText(
+            kHeaderRow, column,
+            column == 1 ? std::string("N") : sheet.Titles[static_cast<size_t>(column - 2)], header);
     }
 
     // The rows of the live items; the last row gets the table's medium bottom edge.
@@ -205,9 +203,8 @@ bool WriteNumberWorkbook(const std::string& path, const TNumberSheet& sheet,
         book.WriteNumber(row, 1, row - kHeaderRow, plain);
         book.WriteDate(row, 2, item->DateBegin, date);
         const bool failed = item->ItemType == 'A' && !item->Algorithm01.Valid;
-        book.WriteText(row, 3,
-                       failed ? "[" + sheet.StrErrorCalc + "]" : ShownValue(item->ConstValue),
-                       plain);
+        book.WriteText(
+            row, 3, failed ? "[" + sheet.StrErrorCalc + "]" : ShownValue(item->ConstValue), plain);
         book.WriteText(row, 4, item->Descript, text);
     }
     return book.Close();

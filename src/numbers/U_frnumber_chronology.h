@@ -15,8 +15,8 @@
 // One dated item of a number: it holds from DateBegin (a whole day) until the next item begins.
 struct NumberItemInfo {
     TDateTime DateBegin = 0;
-    char ItemType = 'C';     // 'C' constant, 'A' algorithm
-    std::string ConstValue;  // the constant, or an algorithm item's last computed value
+    char ItemType = 'C';        // 'C' constant, 'A' algorithm
+    std::string ConstValue;     // the constant, or an algorithm item's last computed value
     ::Algorithm01 Algorithm01;  // an 'A' item's algorithm
     std::string Descript;
     char State = 'i';  // 'i' loaded, 'a' added, 'e' edited, 'd' deleted
@@ -63,9 +63,10 @@ std::string CutChars(std::string_view text, size_t count);
 
 // The "CHANG" transaction of the number `id` in its layout: the live items sorted by date (the
 // list is sorted in place), a description and an algorithm item's computed value cut to 50
-// characters (a constant goes whole), an algorithm's name and description to 100; the number's rows as Numbers.db holds them, whole; the earliest date
-// the change touches. Nothing when the algorithm of a stored row cannot be read (reported as
-// the journal's fatal error): no transaction is to be written.
+// characters (a constant goes whole), an algorithm's name and description to 100; the number's rows
+// as Numbers.db holds them, whole; the earliest date the change touches. Nothing when the algorithm
+// of a stored row cannot be read (reported as the journal's fatal error): no transaction is to be
+// written.
 std::optional<TNumberChangeParts> NumberChangeParts(TChronologyNumber& items, int id,
                                                     TDateTime earliestChange);
 
@@ -77,7 +78,7 @@ std::optional<size_t> FirstMalformedConstant(const TChronologyNumber& items);
 // applier's result, or 0 when nothing was written or applied (NumberChangeParts gave nothing,
 // the preparation failed).
 int JournalNumberChange(TChronologyNumber& items, int id, const std::string& nameObject,
-                      TDateTime earliestChange);
+                        TDateTime earliestChange);
 
 // What the spreadsheet of a number shows besides its items: the frame's captions.
 struct TNumberSheet {

@@ -108,7 +108,7 @@ void ScrollToDate(int imageLeft, int panelWidth, QScrollBar& scrollBar, const It
                                    [date](const auto& entry) { return entry.Date == date; });
     if (item == items.end()) return;
     const TChartRect& rect = item->Rect;
-    const bool leftOut = rect.Left + imageLeft < 0, rightOut = rect.Right + imageLeft > panelWidth;
+    const bool leftOut = rect.Left + imageLeft<0, rightOut = rect.Right + imageLeft> panelWidth;
     if (!leftOut && !rightOut) return;
     const int position = rightOut ? rect.Right - panelWidth + margin : rect.Left - margin;
     scrollBar.setValue(std::clamp(position, scrollBar.minimum(), scrollBar.maximum()));
@@ -259,8 +259,7 @@ void DrawChart01(TChartItems01& items, const QColor& background, QFrame& panel,
     PlaceImage(panel, scrollBar, image, 0);
 }
 
-void DrawSignSegment(int z, QImage& bitmap, QPoint p0, bool negative0, QPoint p1,
-                     bool negative1) {
+void DrawSignSegment(int z, QImage& bitmap, QPoint p0, bool negative0, QPoint p1, bool negative1) {
     QPainter painter(&bitmap);
     const QColor color0 = negative0 ? kChartRed : kChartLime;
     const QColor color1 = negative1 ? kChartRed : kChartLime;
@@ -316,8 +315,8 @@ void HighlightChart01Date(QImage& bitmap, const QColor& color, const TChartItems
     FillRect(painter, item->Rect, color);
 }
 
-void HighlightChart01aDate(QImage& bitmap, const QColor& color, const QColor& match,
-                           bool ownColor, const TChartItems01a& items, TDateTime date) {
+void HighlightChart01aDate(QImage& bitmap, const QColor& color, const QColor& match, bool ownColor,
+                           const TChartItems01a& items, TDateTime date) {
     if (items.size() < 2) return;
     const auto item =
         std::find_if(items.begin(), items.end(), [date, &match](const ChartItem01a& entry) {

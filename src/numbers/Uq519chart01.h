@@ -78,8 +78,8 @@ void HighlightChart01Date(QImage& bitmap, const QColor& color, const TChartItems
                           TDateTime date);
 // Fills the bar of the first item with that Date and the colour `match` with its own colour
 // (ownColor) or with `color`.
-void HighlightChart01aDate(QImage& bitmap, const QColor& color, const QColor& match,
-                           bool ownColor, const TChartItems01a& items, TDateTime date);
+void HighlightChart01aDate(QImage& bitmap, const QColor& color, const QColor& match, bool ownColor,
+                           const TChartItems01a& items, TDateTime date);
 // Moves the scroll bar so that the bar of the date is visible with a margin of 1 pixel (7 for
 // the two-series chart); `imageLeft` is the picture's left in the panel, `panelWidth` the
 // panel's width. Nothing when the scroll bar is hidden or no item has exactly that date.
@@ -105,5 +105,4 @@ void ScaleChart01(TChartItems01& items, int width, int height);
 void ScaleChart01a(TChartItems01a& items, int width, int height);
 // Draws one piece of the second series' line from p0 to p1 (each negative when its value is
 // below 0), crossing the zero line z in the colour of each side.
-void DrawSignSegment(int z, QImage& bitmap, QPoint p0, bool negative0, QPoint p1,
-                     bool negative1);
+void DrawSignSegment(int z, QImage& bitmap, QPoint p0, bool negative0, QPoint p1, bool negative1);

@@ -101,10 +101,10 @@ TEST(DrawChart01Test, DrawsBarsAxesAndBackground) {
     DrawChart01(items, Qt::white, area.panel, area.scrollBar, *area.image);
     const QImage& bitmap = area.image->Bitmap;
     EXPECT_EQ(bitmap.size(), QSize(22, 52));
-    EXPECT_EQ(bitmap.pixelColor(3, 30), kChartNavy);  // inside the first bar (24..49)
-    EXPECT_EQ(bitmap.pixelColor(3, 20), QColor(Qt::white));  // above it
-    EXPECT_EQ(bitmap.pixelColor(18, 0), kChartNavy);  // the second reaches the top
-    EXPECT_EQ(bitmap.pixelColor(0, 10), QColor(Qt::black));  // vertical axis
+    EXPECT_EQ(bitmap.pixelColor(3, 30), kChartNavy);          // inside the first bar (24..49)
+    EXPECT_EQ(bitmap.pixelColor(3, 20), QColor(Qt::white));   // above it
+    EXPECT_EQ(bitmap.pixelColor(18, 0), kChartNavy);          // the second reaches the top
+    EXPECT_EQ(bitmap.pixelColor(0, 10), QColor(Qt::black));   // vertical axis
     EXPECT_EQ(bitmap.pixelColor(10, 51), QColor(Qt::black));  // bottom axis
     EXPECT_TRUE(area.scrollBar.isHidden());
 }
@@ -177,9 +177,9 @@ TEST(ScaleChart01aTest, BarsAndLinePointsAroundTheZeroLine) {
     // H 52: the zero line z = 26. Values 10 and -5: scale1 = min(26/10, 26/5) = 2.6.
     TChartItems01a items = Points({{0, "10", "4"}, {1, "-5", "-8"}, {2, "0", "0"}});
     ScaleChart01a(items, 395, 52);
-    EXPECT_EQ(items[0].Rect, (TChartRect{2, 25 - 26, 7, 25}));  // 10 x 2.6 = 26 above z - 1
+    EXPECT_EQ(items[0].Rect, (TChartRect{2, 25 - 26, 7, 25}));    // 10 x 2.6 = 26 above z - 1
     EXPECT_EQ(items[1].Rect, (TChartRect{17, 28, 22, 28 + 13}));  // -5 x 2.6 = -13 below z + 2
-    EXPECT_EQ(items[2].Rect, (TChartRect{32, 28, 37, 29}));  // 0: one row below z + 2
+    EXPECT_EQ(items[2].Rect, (TChartRect{32, 28, 37, 29}));       // 0: one row below z + 2
     // scale2 = min(26/4, 26/8) = 3.25: 4 -> 13 above z, -8 -> 26 below z.
     EXPECT_EQ(items[0].Rect2, (TChartRect{2, 13, 7, 26}));
     EXPECT_EQ(items[1].Rect2, (TChartRect{17, 26, 22, 52}));
@@ -209,7 +209,7 @@ TEST(DrawChart01aTest, TheLineIsLimeAboveZeroAndRedBelow) {
     EXPECT_FALSE(colours(12).count(kChartRed.rgb()));
     EXPECT_TRUE(colours(40).count(kChartRed.rgb()));
     EXPECT_FALSE(colours(40).count(kChartLime.rgb()));
-    EXPECT_EQ(bitmap.pixelColor(0, 10), QColor(Qt::black));  // axis
+    EXPECT_EQ(bitmap.pixelColor(0, 10), QColor(Qt::black));   // axis
     EXPECT_EQ(bitmap.pixelColor(20, 26), QColor(Qt::black));  // zero line, right of the line
 }
 
@@ -233,7 +233,8 @@ TEST(ScrollChart01aTest, MarginOfSevenPixels) {
     ChartArea area;
     area.panel.resize(200, 56);
     TChartItems01a items;
-    for (int day = 0; day <= 400; ++day) items.push_back({kDay + day, "1", "1", kChartNavy, {}, {}});
+    for (int day = 0; day <= 400; ++day)
+        items.push_back({kDay + day, "1", "1", kChartNavy, {}, {}});
     DrawChart01a(items, Qt::white, area.panel, area.scrollBar, *area.image);
     ASSERT_EQ(area.scrollBar.maximum(), 403 - 200 + 7);
     ScrollChart01aToDate(-area.scrollBar.value(), 200, area.scrollBar, items, kDay + 100);

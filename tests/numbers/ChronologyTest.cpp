@@ -192,7 +192,7 @@ TEST_F(Chronology, ClearedThenWrittenCarriesOnlyTheOldRows) {
 }
 
 TEST_F(Chronology, NewTextsAreCutInCharactersOldRowsGoWhole) {
-    const std::string long60 = std::string(30, 'a') + std::string(30, 'a') ;
+    const std::string long60 = std::string(30, 'a') + std::string(30, 'a');
     std::string umlauts;
     for (int i = 0; i < 60; ++i) umlauts += "ä";
     AddConst(46000, "1", umlauts);
@@ -211,7 +211,8 @@ TEST_F(Chronology, NewTextsAreCutInCharactersOldRowsGoWhole) {
     EXPECT_EQ(parts->NewItems[0].Descript, CutChars(umlauts, 50));
     EXPECT_EQ(parts->NewItems[1].ConstValue, std::string(60, '9'));  // a constant goes whole
     EXPECT_EQ(parts->NewItems[1].Descript, CutChars(umlauts, 50));
-    EXPECT_EQ(parts->NewItems[2].ConstValue, "0," + std::string(48, '3'));  // a computed value is cut
+    EXPECT_EQ(parts->NewItems[2].ConstValue,
+              "0," + std::string(48, '3'));  // a computed value is cut
     EXPECT_EQ(parts->NewItems[2].Algorithm.Name, CutChars(named.Algorithm01.Name, 100));
     EXPECT_EQ(parts->NewItems[2].Algorithm.VarDescr[0].Descript, std::string(100, 'v'));
     EXPECT_EQ(parts->NewItems[2].Algorithm.TextPieces.size(), 0u);  // an empty text: no piece
@@ -237,17 +238,16 @@ TEST_F(Chronology, TextsOf200And201CharactersMakeTwoAndThreePieces) {
 TEST(FirstMalformedConstantTest, FindsALiveConstantThatIsNoNumber) {
     NumberItemInfo computed = Constant(46003, "x", 'i');
     computed.ItemType = 'A';
-    EXPECT_FALSE(FirstMalformedConstant({Constant(46000, "1,5"), Constant(46001, ""),
-                                         Constant(46002, "12a", 'd'), computed}));
+    EXPECT_FALSE(FirstMalformedConstant(
+        {Constant(46000, "1,5"), Constant(46001, ""), Constant(46002, "12a", 'd'), computed}));
     EXPECT_EQ(FirstMalformedConstant({Constant(46000, "1"), Constant(46001, "12a")}), 1u);
 }
 
 TEST_F(Chronology, AnOldRowWhoseAlgorithmIsMissingWritesNothing) {
     AddConst(46000, "1");
-    AddRow(tbl::Numbers, {{fld::ID, kNumber},
-                          {fld::DateBegin, 46001.0},
-                          {fld::ItemType, "A"},
-                          {fld::IDAlg, 999}});
+    AddRow(
+        tbl::Numbers,
+        {{fld::ID, kNumber}, {fld::DateBegin, 46001.0}, {fld::ItemType, "A"}, {fld::IDAlg, 999}});
     TChronologyNumber items{Constant(46002, "3", 'a')};
     EXPECT_EQ(JournalNumberChange(items, kNumber, "Rate", 46002), 0);
     EXPECT_EQ(TBudgetTable(tbl::jTrans, false, {}, "").RecordCount(), 0);

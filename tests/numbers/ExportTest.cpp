@@ -16,8 +16,8 @@ namespace {
 // A part of the workbook (an .xlsx is a zip of XML parts).
 std::string Part(const std::string& workbook, const char* part) {
     QProcess unzip;
-    unzip.start(QStringLiteral("unzip"),
-                {QStringLiteral("-p"), QString::fromStdString(workbook), QString::fromLatin1(part)});
+    unzip.start(QStringLiteral("unzip"), {QStringLiteral("-p"), QString::fromStdString(workbook),
+                                          QString::fromLatin1(part)});
     unzip.waitForFinished();
     return unzip.readAllStandardOutput().toStdString();
 }
@@ -45,23 +45,25 @@ class Workbook : public ::testing::Test {
 protected:
     TestFolders folders;
     const std::string path = folders.UsersDataPath() + "Rate.xlsx";
-    TNumberSheet sheet{"Rate", "Heating rate", "History of values",
-                       {"From date", "Value", "Description"}, "calculation error"};
+    TNumberSheet sheet{"Rate",
+                       "Heating rate",
+                       "History of values",
+                       {"From date", "Value", "Description"},
+                       "calculation error"};
 };
 
 TEST_F(Workbook, CellsFormatsWidthsAndBorders) {
-    const TChronologyNumber items{Item(45658, 'C', "12.50", false, "01.02.2025"),
-                                  Item(45659, 'C', "3", false, "gone", 'd'),
-                                  Item(45660, 'A', "7", true, "computed"),
-                                  Item(45661, 'A', "0", false, "failed")};
+    const TChronologyNumber items{
+        Item(45658, 'C', "12.50", false, "01.02.2025"), Item(45659, 'C', "3", false, "gone", 'd'),
+        Item(45660, 'A', "7", true, "computed"), Item(45661, 'A', "0", false, "failed")};
     ASSERT_TRUE(WriteNumberWorkbook(path, sheet, items));
     const std::string cells = Part(path, "xl/worksheets/sheet1.xml");
     const std::string strings = Part(path, "xl/sharedStrings.xml");
     const std::string styles = Part(path, "xl/styles.xml");
     ASSERT_FALSE(cells.empty());
 
-    for (const char* text : {"Rate", "Heating rate", "History of values", "N", "From date",
-                             "Value", "Description", "computed", "01.02.2025"})
+    for (const char* text : {"Rate", "Heating rate", "History of values", "N", "From date", "Value",
+                             "Description", "computed", "01.02.2025"})
         EXPECT_NE(strings.find(std::string(">") + text + "<"), std::string::npos) << text;
     EXPECT_NE(strings.find(">" + Decimal("12,5") + "<"), std::string::npos);
     EXPECT_NE(strings.find(">[calculation error]<"), std::string::npos);
@@ -74,7 +76,8 @@ TEST_F(Workbook, CellsFormatsWidthsAndBorders) {
     EXPECT_EQ(cells.find("<v>45659</v>"), std::string::npos);
     EXPECT_NE(cells.find("<c r=\"A8\" s=\""), std::string::npos);
     // Column widths 5, 14, 19, 30 (stored with the sheet's padding).
-    const QRegularExpression widths(QStringLiteral("<col min=\"(\\d)\" max=\"\\d\" width=\"([0-9.]+)\""));
+    const QRegularExpression widths(
+        QStringLiteral("<col min=\"(\\d)\" max=\"\\d\" width=\"([0-9.]+)\""));
     std::vector<double> found;
     for (auto match = widths.globalMatch(QString::fromStdString(cells)); match.hasNext();)
         found.push_back(match.next().captured(2).toDouble());

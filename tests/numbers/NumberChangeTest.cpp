@@ -5,13 +5,13 @@
 #include <QApplication>
 #include <QCalendarWidget>
 #include <QDateEdit>
-#include <QTimer>
 #include <QLabel>
 #include <QLineEdit>
 #include <QPointer>
 #include <QPushButton>
 #include <QRadioButton>
 #include <QTest>
+#include <QTimer>
 
 #include "NumberFixture.h"
 #include "algorithms/Formq519calc.h"
@@ -239,8 +239,7 @@ TEST_F(NumberChange, DefaultNameInOnePassAndTheCaptionCut) {
     dialog->StrNameAlg = "[name] and [name] on [date]";
     dialog->NameObject = "A [date] B";
     dialog->DateTimePicker1->setDate(ToQDate(today));
-    EXPECT_EQ(dialog->DefaultAlgName(),
-              "A [date] B and A [date] B on " + DateToStr(today));
+    EXPECT_EQ(dialog->DefaultAlgName(), "A [date] B and A [date] B on " + DateToStr(today));
     const std::string name35(35, 'n');
     EXPECT_EQ(TfNumberChange::CutCaption(name35, 35), name35);
     EXPECT_EQ(TfNumberChange::CutCaption(name35 + "m", 35), std::string(31, 'n') + " ...");

@@ -154,8 +154,8 @@ TEST_F(NumberFrame, DeleteThenCancelAsksAndReloadsOnYes) {
         ScopedMessageDlg no(mrNo);
         frame->SetRow(3);
         frame->BitBtnDelRow->click();
-        EXPECT_EQ(no.Texts(), std::vector<std::string>{"Delete the value of " +
-                                                       DateToStr(today - 1) + " ?"});
+        EXPECT_EQ(no.Texts(),
+                  std::vector<std::string>{"Delete the value of " + DateToStr(today - 1) + " ?"});
         EXPECT_EQ(frame->RowCount(), 4);
     }
     ScopedMessageDlg yes(mrYes);
@@ -271,7 +271,7 @@ TEST_F(NumberFrame, ApplyRefusesAStoredConstantThatIsNoNumber) {
     EXPECT_EQ(yes.Calls().back().Type, TMsgDlgType::mtError);
     EXPECT_EQ(TBudgetTable(tbl::jTrans, false, {}, "").RecordCount(), 0);
     EXPECT_TRUE(frame->BitBtnApply->isEnabled());  // edit mode goes on
-    EXPECT_EQ(frame->Row(), 1);  // the row of "12a"
+    EXPECT_EQ(frame->Row(), 1);                    // the row of "12a"
 }
 
 TEST_F(NumberFrame, ExportWritesTheWorkbookAndOpensIt) {
@@ -295,7 +295,8 @@ TEST_F(NumberFrame, ExportWritesTheWorkbookAndOpensIt) {
     EXPECT_EQ(file.absolutePath().toStdString(), shell.state.ExportPath);
     // "Gas_Water_ rate_" + yyyyMMdd-HHmmss + ".xlsx"
     EXPECT_TRUE(file.fileName().startsWith(QStringLiteral("Gas_Water_ rate_")));
-    EXPECT_EQ(file.fileName().size(), QStringLiteral("Gas_Water_ rate_20251231-235959.xlsx").size());
+    EXPECT_EQ(file.fileName().size(),
+              QStringLiteral("Gas_Water_ rate_20251231-235959.xlsx").size());
 
     shell.state.ExportPath = folders.UsersDataPath() + "missing";
     frame->BitBtnExpToXls->click();
