@@ -4,6 +4,7 @@
 #include <QPushButton>
 #include <utility>
 
+#include "numbers/U_frnumber.h"
 #include "pays/U_frcalendar.h"
 #include "shell/U_formmain.h"
 #include "shell/U_frfolder.h"
@@ -26,4 +27,5 @@ void RegisterMainFrames(TfMain& main) {
         RegisterCalendarFrame(main.Frames(), *main.PanelFrames, main.ImageListTree, main.MemoColor);
     QObject::connect(&main, &TfMain::BudgetStateChanged, &calendar, &TfrCalendar::SetRecalcButton);
     RegisterFolderFrame(main.Frames(), *main.PanelFrames, main.ImageListTree);
+    RegisterNumberFrame(main.Frames(), *main.PanelFrames);
 }

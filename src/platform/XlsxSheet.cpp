@@ -1,0 +1,108 @@
+// A workbook of one sheet written as an .xlsx file: cells with their fonts, number formats and
+// borders, and column widths. The spreadsheet exports of numbers and pays write through it.
+#include "platform/XlsxSheet.h"
+
+#include <xlsxwriter.h>
+
+#include <cctype>
+#include <cmath>
+#include <filesystem>
+#include <map>
+#include <tuple>
+#include <utility>
+
+namespace {
+
+uint8_t BorderStyle(TXlsxBorder border) {
+    switch (border) {
+        case TXlsxBorder::Thin:
+            return LXW_BORDER_THIN;
+        case TXlsxBorder::Medium:
+            return LXW_BORDER_MEDIUM;
+        case TXlsxBorder::None:
+            break;
+    }
+    return LXW_BORDER_NONE;
+}
+
+auto Key(const TXlsxCellFormat& f) {
+    return std::tuple(f.FontName, f.FontSize, f.Bold, f.Text, f.Centre, f.Left, f.Right, f.Top,
+                      f.Bottom, f.NumberFormat);
+}
+
+}  // namespace
+
+struct TXlsxSheet::TImpl {
+    std::string Path;
+    lxw_workbook* Workbook = nullptr;
+    lxw_worksheet* Sheet = nullptr;
+    std::map<decltype(Key(TXlsxCellFormat())), lxw_format*> Formats;
+
+    lxw_format* Format(const TXlsxCellFormat& f) {
+        auto [at, added] = Formats.try_emplace(Key(f), nullptr);
+        if (!added) return at->second;
+        lxw_format* format = workbook_add_format(Workbook);
+        if (!f.FontName.empty()) format_set_font_name(format, f.FontName.c_str());
+        if (f.FontSize > 0) format_set_font_size(format, f.FontSize);
+        if (f.Bold) format_set_bold(format);
+        if (f.Text) format_set_num_format(format, "@");
+        if (!f.NumberFormat.empty()) format_set_num_format(format, f.NumberFormat.c_str());
+        if (f.Centre) format_set_align(format, LXW_ALIGN_CENTER);
+        format_set_left(format, BorderStyle(f.Left));
+        format_set_right(format, BorderStyle(f.Right));
+        format_set_top(format, BorderStyle(f.Top));
+        format_set_bottom(format, BorderStyle(f.Bottom));
+        at->second = format;
+        return format;
+    }
+};
+
+TXlsxSheet::TXlsxSheet(const std::string& path) : impl_(std::make_unique<TImpl>()) {
+    impl_->Path = path;
+    impl_->Workbook = workbook_new(path.c_str());
+    if (impl_->Workbook != nullptr) impl_->Sheet = workbook_add_worksheet(impl_->Workbook, nullptr);
+}
+
+TXlsxSheet::~TXlsxSheet() {
+    if (impl_->Workbook != nullptr) Close();
+}
+
+void TXlsxSheet::SetColumnWidth(int column, double width) {
+    if (impl_->Sheet == nullptr) return;
+    const auto at = static_cast<lxw_col_t>(column - 1);
+    worksheet_set_column(impl_->Sheet, at, at, width, nullptr);
+}
+
+void TXlsxSheet::WriteText(int row, int column, const std::string& text,
+                           const TXlsxCellFormat& format) {
+    if (impl_->Sheet == nullptr) return;
+    worksheet_write_string(impl_->Sheet, static_cast<lxw_row_t>(row - 1),
+                           static_cast<lxw_col_t>(column - 1), text.c_str(), impl_->Format(format));
+}
+
+void TXlsxSheet::WriteNumber(int row, int column, double value, const TXlsxCellFormat& format) {
+    if (impl_->Sheet == nullptr) return;
+    worksheet_write_number(impl_->Sheet, static_cast<lxw_row_t>(row - 1),
+                           static_cast<lxw_col_t>(column - 1), value, impl_->Format(format));
+}
+
+void TXlsxSheet::WriteDate(int row, int column, TDateTime date, const TXlsxCellFormat& format) {
+    // The sheet counts days as our day numbers do (day 0 is 30 December 1899).
+    WriteNumber(row, column, std::trunc(date), format);
+}
+
+bool TXlsxSheet::Close() {
+    lxw_workbook* workbook = std::exchange(impl_->Workbook, nullptr);
+    impl_->Sheet = nullptr;
+    if (workbook == nullptr) return false;
+    if (workbook_close(workbook) == LXW_NO_ERROR) return true;
+    std::error_code ignored;
+    std::filesystem::remove(impl_->Path, ignored);
+    return false;
+}
+
+std::string XlsxDateFormat() {
+    std::string format = ShortDateFormat();
+    for (char& c : format) c = static_cast<char>(std::tolower(static_cast<unsigned char>(c)));
+    return format;
+}

@@ -1,0 +1,48 @@
+// A workbook of one sheet written as an .xlsx file: cells with their fonts, number formats and
+// borders, and column widths. The spreadsheet exports of numbers and pays write through it.
+#pragma once
+
+#include <memory>
+#include <string>
+
+#include "platform/Dates.h"
+
+// How a cell looks. Borders: none, thin (continuous) or medium.
+enum class TXlsxBorder { None, Thin, Medium };
+struct TXlsxCellFormat {
+    std::string FontName;  // empty: the sheet's default font
+    double FontSize = 0;   // 0: the default size
+    bool Bold = false;
+    bool Text = false;    // the number format "@": the cell keeps its text as typed
+    bool Centre = false;  // centred horizontally
+    TXlsxBorder Left = TXlsxBorder::None, Right = TXlsxBorder::None, Top = TXlsxBorder::None,
+                Bottom = TXlsxBorder::None;
+    std::string NumberFormat;  // a date cell's format ("dd.mm.yyyy"); empty: general
+};
+
+// The sheet of a new workbook at `path`; rows and columns count from 1. Nothing is on disk
+// until Close.
+class TXlsxSheet {
+public:
+    explicit TXlsxSheet(const std::string& path);
+    ~TXlsxSheet();
+    TXlsxSheet(const TXlsxSheet&) = delete;
+    TXlsxSheet& operator=(const TXlsxSheet&) = delete;
+
+    void SetColumnWidth(int column, double width);
+    void WriteText(int row, int column, const std::string& text, const TXlsxCellFormat& format);
+    void WriteNumber(int row, int column, double value, const TXlsxCellFormat& format);
+    // The day as a date value of the sheet.
+    void WriteDate(int row, int column, TDateTime date, const TXlsxCellFormat& format);
+    // Writes the workbook; false when the file could not be written (the folder is missing or
+    // not writable), and then no file is left.
+    bool Close();
+
+private:
+    struct TImpl;
+    std::unique_ptr<TImpl> impl_;
+};
+
+// The sheet's date format for the user's short date format ("dd.MM.yyyy" becomes
+// "dd.mm.yyyy").
+std::string XlsxDateFormat();
