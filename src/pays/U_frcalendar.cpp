@@ -18,6 +18,7 @@
 #include "platform/TableGridModel.h"
 #include "platform/Text.h"
 #include "schema/SchemaNames.h"
+#include "shell/FrameWidgets.h"
 #include "shell/ImageListTree.h"
 #include "shell/MessageDlg.h"
 #include "shell/ShellServices.h"
@@ -32,13 +33,6 @@ const std::vector<std::string> kFields = {fld::Date, fld::IDObject, fld::NameCha
                                           fld::StrSchedule};
 constexpr int kColumnWidths[] = {92, 297, 299, 385};
 constexpr int kHelpTopic = 5000;
-
-QFont PixelFont(int pixels, bool bold) {
-    QFont font(QStringLiteral("Arial"));
-    font.setPixelSize(pixels);
-    font.setBold(bold);
-    return font;
-}
 
 }  // namespace
 
@@ -72,39 +66,11 @@ TfrCalendar::TfrCalendar(TTable& calendar, const TImageListTree& icons, const QC
 
     SetTextKey(*Image1, "");
     Image1->setFixedSize(17, 17);
-    LabelHeader->setFont(PixelFont(13, true));
-    ButtonHelp->setFont(PixelFont(15, true));
-    QPalette navy = ButtonHelp->palette();
-    navy.setColor(QPalette::ButtonText, QColor(0, 0, 128));
-    ButtonHelp->setPalette(navy);
-    ButtonHelp->setFocusPolicy(Qt::ClickFocus);
-
-    MemoDescript->setReadOnly(true);
-    MemoDescript->setFixedHeight(65);
-    MemoDescript->setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
-    MemoDescript->setFrameShadow(QFrame::Raised);
-    QPalette description = MemoDescript->palette();
-    description.setColor(QPalette::Base, description.color(QPalette::Button));
-    description.setColor(QPalette::Text, memoColor);
-    MemoDescript->setPalette(description);
-
+    StyleFrameHeader(*this);
+    StyleDescriptionMemo(*MemoDescript, memoColor);
     DBGridCalendar->setModel(model_);
-    DBGridCalendar->setEditTriggers(QAbstractItemView::NoEditTriggers);
-    DBGridCalendar->setSelectionBehavior(QAbstractItemView::SelectRows);
-    DBGridCalendar->setSelectionMode(QAbstractItemView::SingleSelection);
-    DBGridCalendar->setWordWrap(false);
-    DBGridCalendar->horizontalHeader()->setFont(PixelFont(11, true));
-    DBGridCalendar->horizontalHeader()->setHighlightSections(false);
-    DBGridCalendar->verticalHeader()->setDefaultSectionSize(18);
-    DBGridCalendar->verticalHeader()->setSectionResizeMode(QHeaderView::Fixed);
-    DBGridCalendar->verticalHeader()->setFixedWidth(12);
-    for (int column = 0; column < static_cast<int>(std::size(kColumnWidths)); ++column)
-        DBGridCalendar->setColumnWidth(column, kColumnWidths[column]);
-    // The selection stays shown, in the highlight colours, when the grid loses the focus.
-    QPalette grid = DBGridCalendar->palette();
-    for (const QPalette::ColorRole role : {QPalette::Highlight, QPalette::HighlightedText})
-        grid.setColor(QPalette::Inactive, role, grid.color(QPalette::Active, role));
-    DBGridCalendar->setPalette(grid);
+    StyleTableGrid(*DBGridCalendar,
+                   std::vector<int>(std::begin(kColumnWidths), std::end(kColumnWidths)));
 
     auto* navigator = new QHBoxLayout(DBNavigatorCalendar);
     navigator->setContentsMargins(0, 0, 0, 0);
@@ -144,11 +110,8 @@ TfrCalendar::~TfrCalendar() = default;
 // A navigator button moves the grid's current row to target(current row, row count).
 QToolButton* TfrCalendar::NavigatorButton(const char* name, int icon,
                                           int (*target)(int row, int count)) {
-    auto* button = Named<QToolButton>(DBNavigatorCalendar, name);
-    SetTextKey(*button, "");
-    button->setIcon(style()->standardIcon(static_cast<QStyle::StandardPixmap>(icon)));
-    button->setFixedSize(24, 21);
-    button->setFocusPolicy(Qt::NoFocus);
+    QToolButton* button =
+        NewNavigatorButton(*DBNavigatorCalendar, name, static_cast<QStyle::StandardPixmap>(icon));
     connect(button, &QToolButton::clicked, this, [this, target] {
         const int count = model_->rowCount();
         if (count == 0) return;

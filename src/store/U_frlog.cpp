@@ -18,6 +18,7 @@
 #include "platform/TableGridModel.h"
 #include "platform/Text.h"
 #include "schema/SchemaNames.h"
+#include "shell/FrameWidgets.h"
 #include "shell/ImageListTree.h"
 #include "shell/ShellServices.h"
 #include "shell/Ulanguage.h"
@@ -41,13 +42,6 @@ const QColor kRed(255, 0, 0);
 const QColor kLime(0, 255, 0);
 const QColor kGreen(0, 128, 0);
 const QColor kMaroon(128, 0, 0);
-
-QFont PixelFont(const char* family, int pixels, bool bold) {
-    QFont font(QString::fromLatin1(family));
-    font.setPixelSize(pixels);
-    font.setBold(bold);
-    return font;
-}
 
 // Draws the action and status cells of the journal grid: the row's caption on white in black,
 // or on the highlight in white in the selected row; a status caption in its status's colour.
@@ -126,46 +120,15 @@ void TfrLog::BuildControls(const QColor& memoColor) {
     Image1 = Named<QLabel>(this, "Image1");
     SetTextKey(*Image1, "");
     Image1->setFixedSize(17, 17);
-    LabelHeader->setFont(PixelFont("Arial", 13, true));
-    ButtonHelp->setFont(PixelFont("Arial", 15, true));
-    QPalette navy = ButtonHelp->palette();
-    navy.setColor(QPalette::ButtonText, QColor(0, 0, 128));
-    ButtonHelp->setPalette(navy);
-    ButtonHelp->setFocusPolicy(Qt::ClickFocus);
+    StyleFrameHeader(*this);
 
     MemoDescript = Named<QPlainTextEdit>(this, "MemoDescript");
-    MemoDescript->setReadOnly(true);
-    MemoDescript->setFixedHeight(65);
-    MemoDescript->setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
-    MemoDescript->setFont(PixelFont("Microsoft Sans Serif", 11, false));
-    QPalette description = MemoDescript->palette();
-    description.setColor(QPalette::Base, description.color(QPalette::Button));
-    description.setColor(QPalette::Text, memoColor);
-    MemoDescript->setPalette(description);
+    StyleDescriptionMemo(*MemoDescript, memoColor);
 
     DBGridLog = Named<QTableView>(this, "DBGridLog");
     DBGridLog->setModel(model_);
     DBGridLog->setItemDelegate(new TLogGridDelegate(*model_, DBGridLog));
-    DBGridLog->setEditTriggers(QAbstractItemView::NoEditTriggers);
-    DBGridLog->setSelectionBehavior(QAbstractItemView::SelectRows);
-    DBGridLog->setSelectionMode(QAbstractItemView::SingleSelection);
-    DBGridLog->setTabKeyNavigation(true);
-    DBGridLog->setWordWrap(false);
-    DBGridLog->setFont(PixelFont("Tahoma", 11, false));
-    DBGridLog->horizontalHeader()->setFont(PixelFont("Arial", 11, true));
-    DBGridLog->horizontalHeader()->setSectionsMovable(false);
-    DBGridLog->horizontalHeader()->setHighlightSections(false);
-    DBGridLog->horizontalHeader()->setStretchLastSection(true);
-    DBGridLog->verticalHeader()->setDefaultSectionSize(18);
-    DBGridLog->verticalHeader()->setSectionResizeMode(QHeaderView::Fixed);
-    DBGridLog->verticalHeader()->setFixedWidth(12);
-    for (int column = 0; column < static_cast<int>(std::size(kColumnWidths)); ++column)
-        DBGridLog->setColumnWidth(column, kColumnWidths[column]);
-    // The selection stays shown when the grid loses the focus.
-    QPalette grid = DBGridLog->palette();
-    for (const QPalette::ColorRole role : {QPalette::Highlight, QPalette::HighlightedText})
-        grid.setColor(QPalette::Inactive, role, grid.color(QPalette::Active, role));
-    DBGridLog->setPalette(grid);
+    StyleTableGrid(*DBGridLog, std::vector<int>(std::begin(kColumnWidths), std::end(kColumnWidths)));
     connect(DBGridLog->selectionModel(), &QItemSelectionModel::currentRowChanged, this,
             [this](const QModelIndex& current) { GridRowChanged(current.row()); });
 
@@ -226,11 +189,8 @@ void TfrLog::BuildControls(const QColor& memoColor) {
 }
 
 QToolButton* TfrLog::NavigatorButton(const char* name, int icon, void (TTable::*move)()) {
-    auto* button = Named<QToolButton>(DBNavigatorLog, name);
-    SetTextKey(*button, "");
-    button->setIcon(style()->standardIcon(static_cast<QStyle::StandardPixmap>(icon)));
-    button->setFixedSize(24, 21);
-    button->setFocusPolicy(Qt::NoFocus);
+    QToolButton* button =
+        NewNavigatorButton(*DBNavigatorLog, name, static_cast<QStyle::StandardPixmap>(icon));
     connect(button, &QToolButton::clicked, this, [this, move] {
         try {
             if (jTrans_.Active()) (jTrans_.*move)();

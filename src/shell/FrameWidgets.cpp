@@ -1,0 +1,72 @@
+// The look that the frames of the frame panel share: header, description memo, read-only table
+// grid and navigator buttons.
+#include "shell/FrameWidgets.h"
+
+#include <QHeaderView>
+#include <QLabel>
+#include <QPlainTextEdit>
+#include <QPushButton>
+#include <QTableView>
+#include <QToolButton>
+
+#include "shell/FrameRegistry.h"
+#include "shell/Ulanguage_widgets.h"
+
+QFont PixelFont(const char* family, int pixels, bool bold) {
+    QFont font(QString::fromLatin1(family));
+    font.setPixelSize(pixels);
+    font.setBold(bold);
+    return font;
+}
+
+void StyleFrameHeader(TFrameBase& frame) {
+    frame.LabelHeader->setFont(PixelFont("Arial", 13, true));
+    frame.ButtonHelp->setFont(PixelFont("Arial", 15, true));
+    QPalette navy = frame.ButtonHelp->palette();
+    navy.setColor(QPalette::ButtonText, QColor(0, 0, 128));
+    frame.ButtonHelp->setPalette(navy);
+    frame.ButtonHelp->setFocusPolicy(Qt::ClickFocus);
+}
+
+void StyleDescriptionMemo(QPlainTextEdit& memo, const QColor& memoColor) {
+    memo.setReadOnly(true);
+    memo.setFixedHeight(65);
+    memo.setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
+    memo.setFont(PixelFont("Microsoft Sans Serif", 11, false));
+    QPalette description = memo.palette();
+    description.setColor(QPalette::Base, description.color(QPalette::Button));
+    description.setColor(QPalette::Text, memoColor);
+    memo.setPalette(description);
+}
+
+void StyleTableGrid(QTableView& grid, const std::vector<int>& columnWidths) {
+    grid.setEditTriggers(QAbstractItemView::NoEditTriggers);
+    grid.setSelectionBehavior(QAbstractItemView::SelectRows);
+    grid.setSelectionMode(QAbstractItemView::SingleSelection);
+    grid.setTabKeyNavigation(true);
+    grid.setWordWrap(false);
+    grid.setFont(PixelFont("Tahoma", 11, false));
+    grid.horizontalHeader()->setFont(PixelFont("Arial", 11, true));
+    grid.horizontalHeader()->setSectionsMovable(false);
+    grid.horizontalHeader()->setHighlightSections(false);
+    grid.horizontalHeader()->setStretchLastSection(true);
+    grid.verticalHeader()->setDefaultSectionSize(18);
+    grid.verticalHeader()->setSectionResizeMode(QHeaderView::Fixed);
+    grid.verticalHeader()->setFixedWidth(12);
+    for (int column = 0; column < static_cast<int>(columnWidths.size()); ++column)
+        grid.setColumnWidth(column, columnWidths[column]);
+    QPalette palette = grid.palette();
+    for (const QPalette::ColorRole role : {QPalette::Highlight, QPalette::HighlightedText})
+        palette.setColor(QPalette::Inactive, role, palette.color(QPalette::Active, role));
+    grid.setPalette(palette);
+}
+
+QToolButton* NewNavigatorButton(QWidget& navigator, const char* name,
+                                QStyle::StandardPixmap icon) {
+    auto* button = Named<QToolButton>(&navigator, name);
+    SetTextKey(*button, "");
+    button->setIcon(navigator.style()->standardIcon(icon));
+    button->setFixedSize(24, 21);
+    button->setFocusPolicy(Qt::NoFocus);
+    return button;
+}

@@ -1,0 +1,33 @@
+// The look that the frames of the frame panel share: header, description memo, read-only table
+// grid and navigator buttons.
+#pragma once
+
+#include <QFont>
+#include <QStyle>
+#include <vector>
+
+class QColor;
+class QPlainTextEdit;
+class QTableView;
+class QToolButton;
+class TFrameBase;
+
+// A font of that family and size in pixels.
+QFont PixelFont(const char* family, int pixels, bool bold);
+
+// The frame's LabelHeader in bold and its "?" button in navy and bold, the button taking the
+// focus only by a click.
+void StyleFrameHeader(TFrameBase& frame);
+
+// A read-only description memo of 65 pixels on the window's colour, its text in memoColor.
+void StyleDescriptionMemo(QPlainTextEdit& memo, const QColor& memoColor);
+
+// A read-only grid of whole rows, one selected at a time, in the frames' fonts, with fixed rows
+// of 18 pixels, the given column widths, the last column stretched, and its selection shown in
+// the highlight colours also while it has no focus.
+void StyleTableGrid(QTableView& grid, const std::vector<int>& columnWidths);
+
+// A navigator button of the row `navigator` holds: the style's picture, 24 x 21 pixels, never
+// focused; its name is kept out of the language file. The caller connects its click.
+QToolButton* NewNavigatorButton(QWidget& navigator, const char* name,
+                                QStyle::StandardPixmap icon);
