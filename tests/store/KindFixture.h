@@ -28,6 +28,17 @@ protected:
         if (result && (undo ? *result >= 0 : *result > 0)) transaction.Commit();
         return result;
     }
+    // The journal row of the transaction as the undo and redo runs read it.
+    static TTransRow RowOf(int nTrans) {
+        TBudgetTable trans("jTrans", false, Where("NTrans") == nTrans, "");
+        return {nTrans, trans.FieldByName("Act").AsString(),
+                static_cast<int>(trans.FieldByName("IDObject").AsInteger()),
+                static_cast<int>(trans.FieldByName("Type").AsInteger()),
+                trans.FieldByName("NameObject").AsString()};
+    }
+    // The undo or the redo step of the transaction in the journal.
+    static std::optional<int> Undo(int nTrans) { return RunStep(RowOf(nTrans), true); }
+    static std::optional<int> Redo(int nTrans) { return RunStep(RowOf(nTrans), false); }
     // Deletes part k of the transaction from a part table.
     static void DropPart(const char* table, int nTrans, int part) {
         TBudgetTable rows(table, true, Where("NTrans") == nTrans && Where("NPart") == part);

@@ -163,15 +163,6 @@ public:
         return writer.Ready();
     }
 
-    static TTransRow RowOf(int nTrans) {
-        TBudgetTable trans("jTrans", false, Where("NTrans") == nTrans, "");
-        return {nTrans, trans.FieldByName("Act").AsString(),
-                static_cast<int>(trans.FieldByName("IDObject").AsInteger()),
-                static_cast<int>(trans.FieldByName("Type").AsInteger()),
-                trans.FieldByName("NameObject").AsString()};
-    }
-    static std::optional<int> Undo(int nTrans) { return RunStep(RowOf(nTrans), true); }
-    static std::optional<int> Redo(int nTrans) { return RunStep(RowOf(nTrans), false); }
     static void SetPart(const char* table, int nTrans, int part, const TFieldValue& value) {
         TBudgetTable rows(table, true, Where("NTrans") == nTrans && Where("NPart") == part, "");
         rows.Edit();

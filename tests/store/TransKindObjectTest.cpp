@@ -67,16 +67,6 @@ protected:
         return writer.Ready();
     }
 
-    // The journal row of the transaction as the undo and redo runs read it.
-    static TTransRow RowOf(int nTrans) {
-        TBudgetTable trans("jTrans", false, Where("NTrans") == nTrans, "");
-        return {nTrans, trans.FieldByName("Act").AsString(),
-                static_cast<int>(trans.FieldByName("IDObject").AsInteger()),
-                static_cast<int>(trans.FieldByName("Type").AsInteger()),
-                trans.FieldByName("NameObject").AsString()};
-    }
-    static std::optional<int> Undo(int nTrans) { return RunStep(RowOf(nTrans), true); }
-    static std::optional<int> Redo(int nTrans) { return RunStep(RowOf(nTrans), false); }
 
     std::string Dump() const { return DumpBudget(budget, TDumpScope::WithoutJournal); }
     std::string Path(const std::string& relative) const { return budget + "/" + relative; }
