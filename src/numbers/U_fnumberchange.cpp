@@ -6,7 +6,6 @@
 #include <QDateEdit>
 #include <QGridLayout>
 #include <QHBoxLayout>
-#include <QKeyEvent>
 #include <QLabel>
 #include <QLineEdit>
 #include <QPlainTextEdit>
@@ -14,7 +13,7 @@
 #include <QRadioButton>
 #include <QVBoxLayout>
 
-#include "algorithms/Formq519calc.h"
+#include "algorithms/ValueFields.h"
 #include "algorithms/Uq519arithmeticslf.h"
 #include "numbers/U_frnumber.h"
 #include "platform/EventLoop.h"
@@ -28,7 +27,6 @@ namespace {
 
 constexpr int kHelpTopic = 2410;
 constexpr int kConstLength = 50;  // characters of a constant and of a description
-constexpr size_t kAlgCaptionLength = 35;
 const char kFile[] = "Number.lng";
 const char kDescriptionFile[] = "NumberChoiceTxt01.lng";
 
@@ -64,7 +62,7 @@ void TfNumberChange::BuildControls() {
     SetTextKey(*LabelValue, "");
     EditConstValue = Named<QLineEdit>(this, "EditConstValue", QStringLiteral("0"));
     EditConstValue->setMaxLength(kConstLength);
-    EditConstValue->installEventFilter(this);
+    FilterNumberKeys(*EditConstValue);
     BitBtnCalc = Named<QPushButton>(this, "BitBtnCalc", QStringLiteral("="));
     SetTextKey(*BitBtnCalc, "");
     BitBtnCalc->setToolTip(QStringLiteral("Calculator"));
@@ -191,10 +189,7 @@ void TfNumberChange::SetAlgorithm(const Algorithm01& algorithm) {
 }
 
 void TfNumberChange::ShowAlgorithmButton() {
-    BitBtnAlg->setText(ToQString(CutCaption(AlgName, kAlgCaptionLength)));
-    const std::string data = ShellServices().State().DataPath;
-    BitBtnAlg->setIcon(
-        QIcon(ToQString(data + (Algorithm.Valid ? "formula01.bmp" : "formula01inv.bmp"))));
+    ::ShowAlgorithmButton(*BitBtnAlg, AlgName, Algorithm.Valid);
 }
 
 std::string TfNumberChange::DefaultAlgName() const {
@@ -212,11 +207,6 @@ std::string TfNumberChange::DefaultAlgName() const {
         }
     }
     return name;
-}
-
-std::string TfNumberChange::CutCaption(const std::string& text, size_t limit) {
-    if (CharCount(text) <= limit) return text;
-    return CutChars(text, limit - 4) + " ...";
 }
 
 bool TfNumberChange::HasItemOnDay(TDateTime date) const {
@@ -269,39 +259,12 @@ void TfNumberChange::DateTimePicker1CloseUp() {
         MessageDlg(StrItemExist, TMsgDlgType::mtWarning, mbOK, this);
 }
 
-bool TfNumberChange::eventFilter(QObject* watched, QEvent* event) {
-    if (watched == EditConstValue && event->type() == QEvent::KeyPress) {
-        const auto* key = static_cast<QKeyEvent*>(event);
-        const QString typed = key->text();
-        if (typed.size() != 1 || !typed[0].isPrint()) return false;  // keys that type nothing
-        const QChar c = typed[0];
-        const QString text = EditConstValue->text();
-        if (!QStringLiteral("-,.0123456789").contains(c)) return true;
-        if ((c == u',' || c == u'.') && (text.contains(u',') || text.contains(u'.'))) return true;
-        if (c == u'-' && (text.contains(u'-') || EditConstValue->cursorPosition() != 0))
-            return true;
-        return false;
-    }
-    return TDialogBase::eventFilter(watched, event);
-}
-
 void TfNumberChange::EditConstValueChange() {
-    const std::string text = ToStdString(EditConstValue->text());
-    if (text.empty() || IsNumberText(NormalizeNumberText(text))) return;
-    MessageDlg(StrValIncorrect, TMsgDlgType::mtError, mbOK, this);
-    EditConstValue->clear();
+    CheckNumberField(*EditConstValue, StrValIncorrect, this);
 }
 
 void TfNumberChange::BitBtnCalcClick() {
-    const std::string start = NormalizeNumberText(ToStdString(EditConstValue->text()));
-    const QPoint below = EditConstValue->mapToGlobal(QPoint(7, EditConstValue->height()));
-    const std::string result = ShowCalculator(start, below.x(), below.y());
-    // A result longer than the field takes is refused, never cut.
-    if (CharCount(result) > static_cast<size_t>(kConstLength)) {
-        MessageDlg(StrValIncorrect, TMsgDlgType::mtError, mbOK, this);
-        return;
-    }
-    EditConstValue->setText(ToQString(result));
+    CalculateIntoField(*EditConstValue, StrValIncorrect, this);
 }
 
 void TfNumberChange::SetInputsEnabled(bool enabled) {

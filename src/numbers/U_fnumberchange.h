@@ -54,8 +54,6 @@ public:
     // StrNameAlg with every "[name]" replaced by NameObject and every "[date]" by the picker's
     // date, in one pass (a name holding "[date]" stays as it is).
     std::string DefaultAlgName() const;
-    // A text of more than `limit` characters: its first limit - 4 characters and " ...".
-    static std::string CutCaption(const std::string& text, size_t limit);
     // A live item of the frame's list begins on the date's day.
     bool HasItemOnDay(TDateTime date) const;
 
@@ -67,7 +65,6 @@ public:
 
 protected:
     void FormShow() override;
-    bool eventFilter(QObject* watched, QEvent* event) override;
 
 private:
     void BuildControls();

@@ -15,6 +15,7 @@
 
 #include "NumberFixture.h"
 #include "algorithms/Formq519calc.h"
+#include "algorithms/ValueFields.h"
 #include "common/ScopedMessageDlg.h"
 #include "numbers/U_fnumberchange.h"
 #include "numbers/U_frnumber.h"
@@ -241,11 +242,11 @@ TEST_F(NumberChange, DefaultNameInOnePassAndTheCaptionCut) {
     dialog->DateTimePicker1->setDate(ToQDate(today));
     EXPECT_EQ(dialog->DefaultAlgName(), "A [date] B and A [date] B on " + DateToStr(today));
     const std::string name35(35, 'n');
-    EXPECT_EQ(TfNumberChange::CutCaption(name35, 35), name35);
-    EXPECT_EQ(TfNumberChange::CutCaption(name35 + "m", 35), std::string(31, 'n') + " ...");
+    EXPECT_EQ(CutCaption(name35, 35), name35);
+    EXPECT_EQ(CutCaption(name35 + "m", 35), std::string(31, 'n') + " ...");
     std::string wide;
     for (int i = 0; i < 36; ++i) wide += "ж";
-    EXPECT_EQ(TfNumberChange::CutCaption(wide, 35), CutChars(wide, 31) + " ...");
+    EXPECT_EQ(CutCaption(wide, 35), CutChars(wide, 31) + " ...");
     dialog->reject();
 }
 
