@@ -1,0 +1,239 @@
+// The manual event dialog on a running budget: the value carried per mode in both decimal
+// separators, the proposed dates, the number of an event kept on its day, the value field's keys
+// and check, OK's enabling, one transaction per OK, and the transactions applied, undone and
+// redone by the journal.
+#include <gtest/gtest.h>
+
+#include <QDateEdit>
+#include <QLabel>
+#include <QLineEdit>
+#include <QPointer>
+#include <QPushButton>
+#include <QTest>
+
+#include "PayDialogs.h"
+#include "RecordedHelp.h"
+#include "common/BudgetDump.h"
+#include "common/ScopedMessageDlg.h"
+#include "pays/U_changemanualevent.h"
+#include "platform/Text.h"
+
+namespace {
+
+class ManualEvent : public PayDialogs {
+protected:
+    // The dialog in the mode on the current row, shown (not modal).
+    TfChangeManualEvent* Open(int mode, const TManualEvent& row = {}) {
+        dialog = new TfChangeManualEvent(nullptr, mode);
+        dialog->IDPay = kPay;
+        dialog->PayName = "Flat";
+        dialog->CurrentRow = row;
+        dialog->show();
+        return dialog;
+    }
+    void Ok() {
+        dialog->BitBtnOK->click();
+        FreeClosed();
+    }
+    // The pay's events (it has no auto charges): "type day value description number", "," for the separator.
+    static std::vector<std::string> Events() {
+        std::vector<std::string> rows;
+        for (TBudgetTable events(tbl::PayHistory, false,
+                                 Where(fld::ID) == kPay);
+             !events.Eof(); events.Next()) {
+            const std::string type = events.FieldByName(fld::TypeEvent).AsString();
+            const char* column = type == "CN" ? fld::Counter : type == "CH" ? fld::Charge : fld::Payment;
+            std::string row = type + " " +
+                              std::to_string(DecodeDate(events.FieldByName(fld::DateEvent).AsDateTime()).day) +
+                              " " + events.FieldByName(column).AsString() + " " +
+                              events.FieldByName(fld::Descript).AsString() + " " +
+                              std::to_string(events.FieldByName(fld::NManOper).AsInteger());
+            for (char& c : row)
+                if (c == DecimalSeparator()) c = ',';
+            rows.push_back(row);
+        }
+        return rows;
+    }
+
+    QPointer<TfChangeManualEvent> dialog;
+    const TDateTime today = Today();
+};
+
+TEST_F(ManualEvent, TheValueIsRoundedToTwoDecimalsInEveryModeButANewCounterReading) {
+    AddManual(kPay, Day(5, 3), "CN", "1", 1);
+    const struct {
+        int mode;
+        const char* typed;
+        const char* carried;  // "," for the separator
+    } cases[] = {
+        {kPayAddManualCharge, "12,345", "CH 3 12,35 fee 2"},
+        {kPayAddCounter, "12,345", "CN 3 12,345 fee 3"},
+        {kPayAddCounter, "007", "CN 3 007 fee 4"},
+        {kPayAddPayment, "-0,005", "PY 3 -0,01 fee 5"},
+        {kPayAddPayment, "5,10", "PY 3 5,1 fee 6"},
+        {kPayAddPayment, "", "PY 3 0 fee 7"},
+    };
+    for (const auto& c : cases) {
+        Open(c.mode, {Day(5, 3), "", "", 0});
+        dialog->EditValue->setText(ToQString(Decimal(c.typed)));
+        dialog->EditDescript->setText(QStringLiteral("fee"));
+        Ok();
+        ASSERT_TRUE(dialog.isNull());
+        const std::vector<std::string> events = Events();
+        EXPECT_NE(std::find(events.begin(), events.end(), c.carried), events.end()) << c.carried;
+    }
+    // A counter reading changed is rounded too.
+    Open(kPayChangeCounter, {Day(5, 3), "1", "", 1});
+    dialog->EditValue->setText(ToQString(Decimal("12,345")));
+    Ok();
+    const std::vector<std::string> events = Events();
+    EXPECT_NE(std::find(events.begin(), events.end(), "CN 3 12,35  1"), events.end());
+    EXPECT_TRUE(shell.fatalTexts.empty());
+}
+
+TEST_F(ManualEvent, AnAdditionProposesTheCurrentRowsDayOrTodayOnAnEmptyHistory) {
+    // current row's day -> proposed day
+    const struct {
+        TDateTime row, proposed;
+    } cases[] = {{0, Today()}, {999, Today()}, {Day(5, 3), Day(5, 3)}};
+    for (const auto& c : cases) {
+        Open(kPayAddPayment, {c.row, "", "", 0});
+        EXPECT_EQ(FromQDate(dialog->DTPickerDateEvent->date()), c.proposed);
+        EXPECT_EQ(dialog->EditValue->text(), QStringLiteral("0"));
+        EXPECT_FALSE(dialog->BitBtnOK->isEnabled());
+        EXPECT_EQ(ToStdString(dialog->LabelFor->text()), "to the pay 'Flat'");
+        dialog->BtnExit->click();
+        FreeClosed();
+    }
+    EXPECT_EQ(Newest(), 0);
+}
+
+TEST_F(ManualEvent, AChangeOpensWithOkEnabledUnlessTheFieldsKeepTheirTexts) {
+    // old value, old description -> OK enabled at the opening
+    const struct {
+        const char* value;
+        const char* descript;
+        bool enabled;
+    } cases[] = {{"0", "", false}, {"5", "", true}, {"0", "rent", true}};
+    for (const auto& c : cases) {
+        Open(kPayChangeManualCharge, {Day(5, 3), c.value, c.descript, 1});
+        EXPECT_EQ(dialog->BitBtnOK->isEnabled(), c.enabled) << c.value << c.descript;
+        dialog->close();
+        FreeClosed();
+    }
+}
+
+TEST_F(ManualEvent, AChangeKeepsTheEventsNumberOnItsDayAndNumbersItAnewOnAnother) {
+    AddManual(kPay, Day(5, 3), "CH", "10", 1);
+    AddManual(kPay, Day(5, 3), "CH", "20", 2);
+    AddManual(kPay, Day(5, 7), "CH", "30", 1);
+    // the new day -> I2 written, the event afterwards
+    const struct {
+        TDateTime day;
+        int i2;
+        const char* event;
+    } cases[] = {{Day(5, 3), 2, "CH 3 25 moved 2"}, {Day(5, 7), -1, "CH 7 25 moved 2"}};
+    for (const auto& c : cases) {
+        const std::vector<std::string> before = Events();
+        Open(kPayChangeManualCharge, {Day(5, 3), "20", "", 2});
+        // Another day and back again counts as the same day.
+        dialog->DTPickerDateEvent->setDate(ToQDate(Day(5, 9)));
+        dialog->DTPickerDateEvent->setDate(ToQDate(c.day));
+        dialog->EditValue->setText(QStringLiteral("25"));
+        dialog->EditDescript->setText(QStringLiteral("moved"));
+        Ok();
+        const int n = Newest();
+        TTransReader parts(n);
+        EXPECT_EQ(parts.Int(1), kPayChangeManualCharge);
+        EXPECT_EQ(parts.Int(3), 2);
+        EXPECT_EQ(parts.Text(3), "20");
+        EXPECT_EQ(parts.Date(2), Day(5, 3));
+        // The applier numbers a moved event and writes its number into I2.
+        EXPECT_EQ(parts.Int(2), c.i2 == -1 ? 2 : c.i2);
+        const std::vector<std::string> events = Events();
+        EXPECT_NE(std::find(events.begin(), events.end(), c.event), events.end()) << c.event;
+        ASSERT_TRUE(Undo(n));
+        EXPECT_EQ(Events(), before);
+        PurgeUndoneTransactions();
+    }
+}
+
+TEST_F(ManualEvent, TheValueFieldTakesOnlyANumber) {
+    ScopedMessageDlg ok;
+    Open(kPayAddManualCharge);
+    dialog->EditValue->clear();
+    // keys typed -> the field's text
+    const struct {
+        const char* keys;
+        const char* text;
+    } cases[] = {{"12,5,3", "12,53"}, {"1.2.", "1.2"}, {"4-5a", "45"}, {"-7", "-7"}};
+    for (const auto& c : cases) {
+        dialog->EditValue->clear();
+        QTest::keyClicks(dialog->EditValue, QString::fromLatin1(c.keys));
+        EXPECT_EQ(ToStdString(dialog->EditValue->text()), c.text) << c.keys;
+    }
+    EXPECT_TRUE(ok.Calls().empty());
+    // Pasted texts the keys would have refused: the message, and the field emptied.
+    for (const char* pasted : {"1-2", "1,2,3", "abc"}) {
+        dialog->EditValue->setText(QString::fromLatin1(pasted));
+        EXPECT_TRUE(dialog->EditValue->text().isEmpty()) << pasted;
+    }
+    EXPECT_EQ(ok.Texts(), std::vector<std::string>(3, "Incorrect number !"));
+    EXPECT_EQ(ok.Calls()[0].Type, TMsgDlgType::mtError);
+    EXPECT_TRUE(dialog->BitBtnOK->isEnabled());
+    dialog->EditValue->setText(QString(60, u'9'));
+    EXPECT_EQ(dialog->EditValue->text().size(), 50);
+    dialog->close();
+}
+
+TEST_F(ManualEvent, ASecondOkWritesNothing) {
+    Open(kPayAddPayment);
+    dialog->EditValue->setText(QStringLiteral("5"));
+    dialog->BitBtnOKClick();
+    dialog->BitBtnOKClick();
+    FreeClosed();
+    EXPECT_EQ(Newest(), 1);
+    EXPECT_EQ(Events().size(), 1u);
+}
+
+TEST_F(ManualEvent, AnAdditionAndAChangeAreUndoneAndRedoneByTheJournal) {
+    shell.state.BudgetState = 3;  // stopped: the tables hold only what the journal writes
+    AddManual(kPay, Day(5, 3), "PY", "10", 1);
+    const std::string start = DumpBudget(budget, TDumpScope::WithoutJournal);
+    Open(kPayAddManualCharge, {Day(5, 3), "", "", 0});
+    dialog->EditValue->setText(QStringLiteral("40"));
+    Ok();
+    const int added = Newest();
+    const std::string afterAdd = DumpBudget(budget, TDumpScope::WithoutJournal);
+    Open(kPayChangePayment, {Day(5, 3), "10", "", 1});
+    dialog->DTPickerDateEvent->setDate(ToQDate(Day(5, 4)));
+    Ok();
+    const int changed = Newest();
+    EXPECT_EQ(Events(), (std::vector<std::string>{"CH 3 40  2", "PY 4 10  1"}));
+    const std::string afterChange = DumpBudget(budget, TDumpScope::WithoutJournal);
+    EXPECT_EQ(changed, added + 1);
+
+    ASSERT_TRUE(Undo(changed));
+    EXPECT_EQ(DumpBudget(budget, TDumpScope::WithoutJournal), afterAdd);
+    ASSERT_TRUE(Undo(added));
+    EXPECT_EQ(DumpBudget(budget, TDumpScope::WithoutJournal), start);
+    ASSERT_TRUE(Redo(added));
+    ASSERT_TRUE(Redo(changed));
+    EXPECT_EQ(DumpBudget(budget, TDumpScope::WithoutJournal), afterChange);
+    EXPECT_TRUE(shell.fatalTexts.empty());
+}
+
+TEST_F(ManualEvent, EachKindOpensItsOwnHelpTopicAlsoWithF1) {
+    RecordedHelp help(shell.state.LangPath);
+    for (const int mode : {kPayAddCounter, kPayChangeManualCharge, kPayAddPayment}) {
+        Open(mode);
+        dialog->ButtonHelp->click();
+        QTest::keyClick(dialog, Qt::Key_F1);
+        dialog->close();
+        FreeClosed();
+    }
+    EXPECT_EQ(help.Topics(),
+              (std::vector<std::string>{"2520", "2520", "2530", "2530", "2540", "2540"}));
+}
+
+}  // namespace
