@@ -5,18 +5,23 @@
 
 #include <QEvent>
 #include <QKeyEvent>
+#include <QHBoxLayout>
+#include <QLabel>
 #include <QLineEdit>
 #include <QPushButton>
+#include <QRadioButton>
 
 #include "algorithms/Formq519calc.h"
 #include "algorithms/Uq519arithmeticslf.h"
 #include "platform/Text.h"
 #include "shell/MessageDlg.h"
 #include "shell/ShellServices.h"
+#include "shell/Ulanguage_widgets.h"
 
 namespace {
 
 constexpr size_t kAlgCaptionLength = 35;
+constexpr int kValueLength = 50;
 
 size_t CharCount(std::string_view text) {
     size_t count = 0;
@@ -89,4 +94,30 @@ void ShowAlgorithmButton(QPushButton& button, const std::string& name, bool vali
     button.setText(ToQString(CutCaption(name, kAlgCaptionLength)));
     const std::string data = ShellServices().State().DataPath;
     button.setIcon(QIcon(ToQString(data + (valid ? "formula01.bmp" : "formula01inv.bmp"))));
+}
+
+TValueControls NewValueControls(QWidget& parent, const char* fieldName, TValueKinds kinds) {
+    TValueControls controls;
+    controls.Field = Named<QLineEdit>(&parent, fieldName, QStringLiteral("0"));
+    controls.Field->setMaxLength(kValueLength);
+    FilterNumberKeys(*controls.Field);
+    controls.Calc = Named<QPushButton>(&parent, "BitBtnCalc", QStringLiteral("="));
+    SetTextKey(*controls.Calc, "");
+    controls.Calc->setToolTip(QStringLiteral("Calculator"));
+    controls.Calc->setFixedSize(20, 21);
+    controls.Row = new QHBoxLayout;
+    controls.Row->setSpacing(0);
+    controls.Row->addWidget(controls.Field);
+    controls.Row->addWidget(controls.Calc);
+    if (kinds == TValueKinds::ConstantOnly) return controls;
+    controls.LabelChoiceType = Named<QLabel>(&parent, "LabelChoiceType");
+    SetTextKey(*controls.LabelChoiceType, "ChoiceType");
+    controls.TypeConst = Named<QRadioButton>(&parent, "RadioButtonTypeConst");
+    SetTextKey(*controls.TypeConst, "TypeConst");
+    controls.TypeAlg = Named<QRadioButton>(&parent, "RadioButtonTypeAlg");
+    SetTextKey(*controls.TypeAlg, "TypeAlg");
+    controls.Alg = Named<QPushButton>(&parent, "BitBtnAlg");
+    SetTextKey(*controls.Alg, "");
+    controls.Row->addWidget(controls.Alg, 1);
+    return controls;
 }

@@ -6,9 +6,32 @@
 #include <cstddef>
 #include <string>
 
+class QHBoxLayout;
+class QLabel;
 class QLineEdit;
 class QPushButton;
+class QRadioButton;
 class QWidget;
+
+// The value controls of a dialog, named after their language keys: the number field with the
+// calculator button `BitBtnCalc` beside it ("=", hint "Calculator") in one row, and in a dialog
+// that chooses between a constant and an algorithm the caption `LabelChoiceType` (key
+// "ChoiceType"), the kinds `RadioButtonTypeConst` ("TypeConst") and `RadioButtonTypeAlg`
+// ("TypeAlg") and the algorithm button `BitBtnAlg` (no key: it shows the algorithm's name) at
+// the end of the row. The dialog connects the buttons.
+struct TValueControls {
+    QLineEdit* Field = nullptr;
+    QPushButton* Calc = nullptr;
+    QLabel* LabelChoiceType = nullptr;
+    QRadioButton* TypeConst = nullptr;
+    QRadioButton* TypeAlg = nullptr;
+    QPushButton* Alg = nullptr;
+    QHBoxLayout* Row = nullptr;
+};
+enum class TValueKinds { ConstantOnly, ConstantOrAlgorithm };
+// The field is named `fieldName`, shows "0", takes at most 50 characters and only the number
+// keys (FilterNumberKeys).
+TValueControls NewValueControls(QWidget& parent, const char* fieldName, TValueKinds kinds);
 
 // Lets only "-,.0123456789" and the keys that type nothing (backspace, arrows) reach the field:
 // a ',' or '.' is dropped when the text holds one of them, a '-' when the text holds one or the

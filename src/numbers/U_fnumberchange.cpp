@@ -52,25 +52,18 @@ void TfNumberChange::BuildControls() {
     DateTimePicker1 = Named<QDateEdit>(this, "DateTimePicker1");
     DateTimePicker1->setCalendarPopup(true);
     DateTimePicker1->setDisplayFormat(ToQString(ShortDateFormat()));
-    LabelChoiceType = Named<QLabel>(this, "LabelChoiceType");
-    SetTextKey(*LabelChoiceType, "ChoiceType");
-    RadioButtonTypeConst = Named<QRadioButton>(this, "RadioButtonTypeConst");
-    SetTextKey(*RadioButtonTypeConst, "TypeConst");
-    RadioButtonTypeAlg = Named<QRadioButton>(this, "RadioButtonTypeAlg");
-    SetTextKey(*RadioButtonTypeAlg, "TypeAlg");
+    // Opening the algorithm editor is not part of the program yet: the algorithm button shows
+    // the algorithm's name and glyph.
+    const TValueControls value =
+        NewValueControls(*this, "EditConstValue", TValueKinds::ConstantOrAlgorithm);
+    LabelChoiceType = value.LabelChoiceType;
+    RadioButtonTypeConst = value.TypeConst;
+    RadioButtonTypeAlg = value.TypeAlg;
+    EditConstValue = value.Field;
+    BitBtnCalc = value.Calc;
+    BitBtnAlg = value.Alg;
     LabelValue = Named<QLabel>(this, "LabelValue");
     SetTextKey(*LabelValue, "");
-    EditConstValue = Named<QLineEdit>(this, "EditConstValue", QStringLiteral("0"));
-    EditConstValue->setMaxLength(kConstLength);
-    FilterNumberKeys(*EditConstValue);
-    BitBtnCalc = Named<QPushButton>(this, "BitBtnCalc", QStringLiteral("="));
-    SetTextKey(*BitBtnCalc, "");
-    BitBtnCalc->setToolTip(QStringLiteral("Calculator"));
-    BitBtnCalc->setFixedSize(20, 21);
-    // Opening the algorithm editor is not part of the program yet: the button shows the
-    // algorithm's name and glyph.
-    BitBtnAlg = Named<QPushButton>(this, "BitBtnAlg");
-    SetTextKey(*BitBtnAlg, "");
     LabelDescript = Named<QLabel>(this, "LabelDescript");
     EditDescript = Named<QLineEdit>(this, "EditDescript");
     EditDescript->setMaxLength(kConstLength);
@@ -78,12 +71,6 @@ void TfNumberChange::BuildControls() {
     MemoDescript->setReadOnly(true);
     MemoDescript->setStyleSheet(QStringLiteral("background: palette(button); color: #505050"));
     NewHelpButton(kHelpTopic);
-
-    auto* value = new QHBoxLayout;
-    value->setSpacing(0);
-    value->addWidget(EditConstValue);
-    value->addWidget(BitBtnCalc);
-    value->addWidget(BitBtnAlg, 1);
 
     auto* inputs = new QVBoxLayout;
     inputs->addWidget(LabelDateBegin);
@@ -94,7 +81,7 @@ void TfNumberChange::BuildControls() {
     inputs->addWidget(RadioButtonTypeAlg);
     inputs->addSpacing(6);
     inputs->addWidget(LabelValue);
-    inputs->addLayout(value);
+    inputs->addLayout(value.Row);
     inputs->addSpacing(6);
     inputs->addWidget(LabelDescript);
     inputs->addWidget(EditDescript);

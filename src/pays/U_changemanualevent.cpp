@@ -24,7 +24,6 @@ namespace {
 
 const char kFile[] = "ChangeManualEvent.lng";
 const char kIncorrect[] = "Incorrect number !";
-constexpr int kValueLength = 50;
 constexpr int kDescriptLength = 99;
 
 // What a mode chooses: its section of the language file, the colour of its inputs (the pay
@@ -68,13 +67,9 @@ void TfChangeManualEvent::BuildControls() {
     DTPickerDateEvent->setCalendarPopup(true);
     DTPickerDateEvent->setDisplayFormat(ToQString(ShortDateFormat()));
     LabelValue = Named<QLabel>(this, "LabelValue");
-    EditValue = Named<QLineEdit>(this, "EditValue", QStringLiteral("0"));
-    EditValue->setMaxLength(kValueLength);
-    FilterNumberKeys(*EditValue);
-    BitBtnCalc = Named<QPushButton>(this, "BitBtnCalc", QStringLiteral("="));
-    SetTextKey(*BitBtnCalc, "");
-    BitBtnCalc->setToolTip(QStringLiteral("Calculator"));
-    BitBtnCalc->setFixedSize(20, 21);
+    const TValueControls value = NewValueControls(*this, "EditValue", TValueKinds::ConstantOnly);
+    EditValue = value.Field;
+    BitBtnCalc = value.Calc;
     LabelDescript = Named<QLabel>(this, "LabelDescript");
     EditDescript = Named<QLineEdit>(this, "EditDescript");
     EditDescript->setMaxLength(kDescriptLength);
@@ -84,11 +79,6 @@ void TfChangeManualEvent::BuildControls() {
     const TEventMode* mode = ModeOf(Mode);
     NewHelpButton(mode ? std::optional<int>(mode->HelpTopic) : std::nullopt);
 
-    auto* value = new QHBoxLayout;
-    value->setSpacing(0);
-    value->addWidget(EditValue);
-    value->addWidget(BitBtnCalc);
-
     auto* inputs = new QVBoxLayout;
     inputs->addWidget(LabelFor);
     inputs->addSpacing(6);
@@ -96,7 +86,7 @@ void TfChangeManualEvent::BuildControls() {
     inputs->addWidget(DTPickerDateEvent);
     inputs->addSpacing(6);
     inputs->addWidget(LabelValue);
-    inputs->addLayout(value);
+    inputs->addLayout(value.Row);
     inputs->addSpacing(6);
     inputs->addWidget(LabelDescript);
     inputs->addWidget(EditDescript);

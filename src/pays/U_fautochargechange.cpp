@@ -32,7 +32,6 @@ namespace {
 constexpr int kHelpTopic = 2511;
 const char kFile[] = "AutoCharges.lng";
 constexpr int kTextLength = 99;
-constexpr int kValueLength = 50;
 constexpr TDateTime kNoEnd = 76721;  // 19 January 2110
 const QColor kPassiveColor(128, 128, 0);
 const QColor kActiveColor(0, 128, 0);
@@ -73,25 +72,18 @@ void TfAutoChargeChange::BuildControls() {
     }
     CheckBoxNotRestrict = Named<QCheckBox>(this, "CheckBoxNotRestrict");
     SetTextKey(*CheckBoxNotRestrict, "NotRestrict");
-    auto* labelType = Named<QLabel>(this, "LabelChoiceType");
-    SetTextKey(*labelType, "ChoiceType");
-    RadioButtonTypeConst = Named<QRadioButton>(this, "RadioButtonTypeConst");
-    SetTextKey(*RadioButtonTypeConst, "TypeConst");
-    RadioButtonTypeAlg = Named<QRadioButton>(this, "RadioButtonTypeAlg");
-    SetTextKey(*RadioButtonTypeAlg, "TypeAlg");
+    // The algorithm editor is not part of the program yet: the algorithm button shows the
+    // algorithm's name and glyph.
+    const TValueControls value =
+        NewValueControls(*this, "EditConstValue", TValueKinds::ConstantOrAlgorithm);
+    QLabel* labelType = value.LabelChoiceType;
+    RadioButtonTypeConst = value.TypeConst;
+    RadioButtonTypeAlg = value.TypeAlg;
+    EditConstValue = value.Field;
+    BitBtnCalc = value.Calc;
+    BitBtnAlg = value.Alg;
     LabelValue = Named<QLabel>(this, "LabelValue");
     SetTextKey(*LabelValue, "");
-    EditConstValue = Named<QLineEdit>(this, "EditConstValue", QStringLiteral("0"));
-    EditConstValue->setMaxLength(kValueLength);
-    FilterNumberKeys(*EditConstValue);
-    BitBtnCalc = Named<QPushButton>(this, "BitBtnCalc", QStringLiteral("="));
-    SetTextKey(*BitBtnCalc, "");
-    BitBtnCalc->setToolTip(QStringLiteral("Calculator"));
-    BitBtnCalc->setFixedSize(20, 21);
-    // The algorithm editor is not part of the program yet: the button shows the algorithm's
-    // name and glyph.
-    BitBtnAlg = Named<QPushButton>(this, "BitBtnAlg");
-    SetTextKey(*BitBtnAlg, "");
     auto* labelSchedule = Named<QLabel>(this, "LabelSchedule");
     RichEditSchedule = Named<QTextEdit>(this, "RichEditSchedule");
     RichEditSchedule->setReadOnly(true);
@@ -106,11 +98,6 @@ void TfAutoChargeChange::BuildControls() {
     MemoDescript->setStyleSheet(QStringLiteral("background: palette(button); color: #505050"));
     NewHelpButton(kHelpTopic);
 
-    auto* value = new QHBoxLayout;
-    value->setSpacing(0);
-    value->addWidget(EditConstValue);
-    value->addWidget(BitBtnCalc);
-    value->addWidget(BitBtnAlg, 1);
     auto* schedule = new QHBoxLayout;
     schedule->addWidget(RichEditSchedule, 1);
     schedule->addWidget(ButtonSchedule, 0, Qt::AlignTop);
@@ -130,7 +117,7 @@ void TfAutoChargeChange::BuildControls() {
     grid->addWidget(RadioButtonTypeConst, row, 1);
     grid->addWidget(RadioButtonTypeAlg, row++, 2);
     grid->addWidget(LabelValue, row, 0);
-    grid->addLayout(value, row++, 1, 1, 2);
+    grid->addLayout(value.Row, row++, 1, 1, 2);
     grid->addWidget(labelSchedule, row, 0, Qt::AlignTop);
     grid->addLayout(schedule, row++, 1, 1, 2);
     grid->addWidget(labelActivity, row, 0);
