@@ -108,6 +108,7 @@ void TfAutoCharges::BuildControls() {
     EditCharge = PMenuCharges->addAction(QString());
     DelCharge = PMenuCharges->addAction(QString());
     Timer1 = new QTimer(this);
+    PanelGrid->installEventFilter(this);
 
     auto* grid = new QVBoxLayout;
     grid->addWidget(PanelGrid, 1);
@@ -144,6 +145,7 @@ void TfAutoCharges::BuildControls() {
             &TfAutoCharges::StringGridItemsClick);
     connect(StringGridItems, &QTableWidget::currentCellChanged, this, [this] {
         if (EditMode) PlaceRowButtons(Row());
+        StringGridItemsClick();
     });
     connect(StringGridItems->verticalScrollBar(), &QScrollBar::valueChanged, this, [this] {
         if (EditMode) PlaceRowButtons(Row());
@@ -313,9 +315,9 @@ void TfAutoCharges::SetNameColumnWidth() {
         1, std::max(60, StringGridItems->viewport()->width() - others - 7));
 }
 
-void TfAutoCharges::resizeEvent(QResizeEvent* event) {
-    TDialogBase::resizeEvent(event);
-    PlaceGrid(GridLeft());
+bool TfAutoCharges::eventFilter(QObject* watched, QEvent* event) {
+    if (watched == PanelGrid && event->type() == QEvent::Resize) PlaceGrid(GridLeft());
+    return TDialogBase::eventFilter(watched, event);
 }
 
 void TfAutoCharges::StartSlide(char direction) {

@@ -96,7 +96,8 @@ public:
 protected:
     void FormShow() override;
     void keyPressEvent(QKeyEvent* event) override;
-    void resizeEvent(QResizeEvent* event) override;
+    // The grid keeps its left edge and fills its strip whenever the strip is resized.
+    bool eventFilter(QObject* watched, QEvent* event) override;
 
 private:
     void BuildControls();

@@ -4,6 +4,7 @@
 #include <gtest/gtest.h>
 
 #include <QApplication>
+#include <QImage>
 #include <QCheckBox>
 #include <QComboBox>
 #include <QDateEdit>
@@ -28,6 +29,12 @@
 #include "store/U_dm.h"
 
 namespace {
+
+// Saves the picture where VEMLY_SCREENSHOT_DIR names a folder (for a look by eye).
+void KeepScreenshot(const QImage& image, const char* name) {
+    if (const char* folder = std::getenv("VEMLY_SCREENSHOT_DIR"))
+        image.save(QString::fromLocal8Bit(folder) + u'/' + QLatin1String(name));
+}
 
 // A charge for the list: a constant of 10, by month on the 1st, from the day given.
 AutoChargeInfo Constant(const std::string& name, TDateTime begin, char state = 'a') {
@@ -437,6 +444,7 @@ TEST_F(AutoCharges, ANewChargeIsProposedPassiveConstantFromTodayWithoutEnd) {
     EXPECT_TRUE(editor->BitBtnOK->isEnabled());
     EXPECT_FALSE(editor->DTPickerDateEnd->isEnabled());
     EXPECT_EQ(ToStdString(editor->LabelFor->text()), "Pay:'Flat'");
+    KeepScreenshot(editor->grab().toImage(), "editor.png");
     Schedule expected;
     SetDefaultSchedule(expected);
     EXPECT_EQ(ToStdString(editor->RichEditSchedule->toPlainText()), DescribeSchedule(expected));
@@ -570,6 +578,66 @@ TEST_F(AutoCharges, ASecondOkAppendsNothing) {
     FreeClosed();
     EXPECT_EQ(list->Charges.size(), 1u);
     list->close();
+}
+
+}  // namespace
+
+namespace {
+
+// The number of pixels of the region that differ from its top left pixel.
+int Marked(const QImage& image, const QRect& region) {
+    int marked = 0;
+    const QRgb ground = image.pixel(region.topLeft());
+    for (int y = region.top(); y <= region.bottom(); ++y)
+        for (int x = region.left(); x <= region.right(); ++x) marked += image.pixel(x, y) != ground;
+    return marked;
+}
+
+TEST_F(AutoCharges, InEditModeTheGridUncoversTheRowButtonsBesideTheSelectedRow) {
+    StoreCharge("Rent", Day(3, 1));
+    StoreCharge("Water", Day(3, 5));
+    Open();
+    list->resize(828, 442);
+    list->SetRow(2);
+    const QImage view = list->grab().toImage();
+    list->BitBtnEdit->click();
+    Slide();
+    list->SetRow(2);
+    const QImage edit = list->grab().toImage();
+    KeepScreenshot(view, "autocharges-view.png");
+    KeepScreenshot(edit, "autocharges-edit.png");
+    // The strip left of the grid: covered by the grid in view mode, showing the buttons beside
+    // row 2 in edit mode.
+    const QPoint strip = list->PanelGrid->mapTo(list.data(), QPoint(4, 0));
+    const QRect buttons(strip.x(), list->PanelGrid->mapTo(list.data(), list->BitBtnEditRow->pos()).y(),
+                        24, 19);
+    EXPECT_TRUE(list->BitBtnEditRow->isVisible());
+    EXPECT_EQ(list->GridLeft(), 32);
+    const int rowTop = list->StringGridItems->rowViewportPosition(1) +
+                       list->StringGridItems->viewport()->y();
+    EXPECT_EQ(list->BitBtnEditRow->y(), rowTop);
+    EXPECT_GT(Marked(edit, buttons), 20);
+    EXPECT_GT(Marked(view, QRect(strip.x(), buttons.y(), 24, 19)), 0);  // the grid's cells
+    list->close();
+}
+
+TEST_F(AutoCharges, TheScheduleDialogShowsTheMonthsPanelAndTheBoldPriority) {
+    Schedule record;
+    SetDefaultSchedule(record);
+    bool confirmed = false;
+    QPointer<TfSchedule> dialog = new TfSchedule(nullptr);
+    dialog->ChargeName = "Rent";
+    dialog->Target = &record;
+    dialog->Confirmed = &confirmed;
+    dialog->resize(640, 480);
+    dialog->show();
+    const QImage image = dialog->grab().toImage();
+    KeepScreenshot(image, "schedule.png");
+    const QRect months(dialog->PanelByMonth->mapTo(dialog.data(), QPoint(0, 0)),
+                       dialog->PanelByMonth->size());
+    EXPECT_GT(Marked(image, months), 500);  // boxes and day lists drawn
+    EXPECT_TRUE(dialog->LabelPrty[4]->font().bold());
+    dialog->close();
 }
 
 }  // namespace
