@@ -16,10 +16,13 @@
 #include <QRadioButton>
 #include <QTableWidget>
 #include <QTextEdit>
+#include <QTest>
 #include <QTimer>
+#include <filesystem>
 #include <functional>
 
 #include "PayDialogs.h"
+#include "RecordedHelp.h"
 #include "common/BudgetDump.h"
 #include "common/ScopedMessageDlg.h"
 #include "pays/Formschedule.h"
@@ -429,6 +432,66 @@ TEST_F(AutoCharges, ExitAsksOnlyAboutChangesMadeInEditMode) {
         FreeClosed();
     }
     EXPECT_EQ(StoredCharges().size(), 1u);
+}
+
+TEST_F(AutoCharges, AnEditorLeftWithExitStillEnablesApplyWhichWritesTheListUnchanged) {
+    StoreCharge("Rent", Day(3, 1));
+    StoreAlgorithmCharge("Power", "power use");
+    ScopedMessageDlg yes(mrYes);
+    Open();
+    QTest::keyClick(list, Qt::Key_F4);  // nothing to apply yet
+    EXPECT_EQ(yes.Calls().size(), 0u);
+    QTest::keyClick(list, Qt::Key_F3);
+    EXPECT_TRUE(list->EditMode);
+    Slide();
+    QTimer::singleShot(0, [] { QApplication::activeModalWidget()->close(); });
+    list->BitBtnAdd->click();
+    EXPECT_TRUE(list->BitBtnApply->isEnabled());
+    QTest::keyClick(list, Qt::Key_F4);
+    Slide();
+    EXPECT_TRUE(list.isNull());
+    const int n = Newest();
+    EXPECT_EQ(Ints(n, 1, 3), (std::vector<int>{6010, 2, 2}));
+    EXPECT_EQ(TTransReader(n).Date(1), today + 1);
+    // The same charges again, the algorithm stored anew and named by its charge.
+    EXPECT_EQ(CountRows(tbl::PayAutoCharges), 2);
+    EXPECT_EQ(CountRows(tbl::Algorithms), 1);
+    EXPECT_EQ(CountRows(tbl::PayAutoCharges,
+                        Where(fld::IDAlg) ==
+                            TBudgetTable(tbl::Algorithms).FieldByName(fld::ID).AsInteger()),
+              1);
+}
+
+TEST_F(AutoCharges, WithoutLanguageFilesTheDialogsShowEmptyTextsAndStillWork) {
+    shell.state.LangPath = folders.Root() + "/nolang/";
+    std::filesystem::create_directories(shell.state.LangPath);
+    StoreCharge("Rent", Day(3, 1));
+    ScopedMessageDlg yes(mrYes);
+    Open();
+    EXPECT_EQ(ToStdString(list->LabelFor->text()), " 'Flat'");
+    list->BitBtnEdit->click();
+    OpenEditor('A');
+    EXPECT_EQ(ToStdString(editor->EditName->text()), " 2");
+    EditorOk();
+    list->SetRow(1);
+    list->BitBtnDelRow->click();
+    list->BitBtnApply->click();
+    Slide();
+    EXPECT_EQ(yes.Texts(), (std::vector<std::string>{" \n'Rent' ?", " "}));
+    ASSERT_EQ(StoredCharges().size(), 1u);
+    EXPECT_EQ(StoredCharges()[0].substr(0, 3), " 2 ");
+}
+
+TEST_F(AutoCharges, TheListAndTheEditorOpenTheirHelpTopicsAlsoWithF1) {
+    RecordedHelp help(shell.state.LangPath);
+    Open();
+    QTest::keyClick(list, Qt::Key_F1);
+    OpenEditor('A');
+    QTest::keyClick(editor, Qt::Key_F1);
+    editor->ButtonHelp->click();
+    EXPECT_EQ(help.Topics(), (std::vector<std::string>{"2510", "2511", "2511"}));
+    editor->close();
+    list->close();
 }
 
 // ---- The editor
