@@ -223,10 +223,17 @@ TEST_F(ManualEvent, AnAdditionAndAChangeAreUndoneAndRedoneByTheJournal) {
     EXPECT_TRUE(shell.fatalTexts.empty());
 }
 
-TEST_F(ManualEvent, EachKindOpensItsOwnHelpTopicAlsoWithF1) {
+TEST_F(ManualEvent, EachKindOpensItsOwnHelpTopicAlsoWithF1AndHasItsRowsColour) {
     RecordedHelp help(shell.state.LangPath);
-    for (const int mode : {kPayAddCounter, kPayChangeManualCharge, kPayAddPayment}) {
+    const std::pair<int, QColor> modes[] = {{kPayAddCounter, QColor(255, 255, 255)},
+                                            {kPayChangeManualCharge, QColor(255, 249, 224)},
+                                            {kPayAddPayment, QColor(240, 255, 208)}};
+    for (const auto& [mode, color] : modes) {
         Open(mode);
+        for (const QWidget* input : {static_cast<QWidget*>(dialog->DTPickerDateEvent),
+                                     static_cast<QWidget*>(dialog->EditValue),
+                                     static_cast<QWidget*>(dialog->EditDescript)})
+            EXPECT_EQ(input->palette().color(QPalette::Base), color) << mode;
         dialog->ButtonHelp->click();
         QTest::keyClick(dialog, Qt::Key_F1);
         dialog->close();
