@@ -6,6 +6,7 @@
 
 #include "numbers/U_frnumber.h"
 #include "pays/U_frcalendar.h"
+#include "pays/U_frpay.h"
 #include "shell/U_formmain.h"
 #include "shell/U_frfolder.h"
 #include "store/U_fback.h"
@@ -28,4 +29,7 @@ void RegisterMainFrames(TfMain& main) {
     QObject::connect(&main, &TfMain::BudgetStateChanged, &calendar, &TfrCalendar::SetRecalcButton);
     RegisterFolderFrame(main.Frames(), *main.PanelFrames, main.ImageListTree);
     RegisterNumberFrame(main.Frames(), *main.PanelFrames);
+    TfrPay& pay = RegisterPayFrame(main.Frames(), *main.PanelFrames, main.ImageListTree,
+                                   main.MemoColor, main.LogoBitmap);
+    QObject::connect(&pay, &TfrPay::PayIconChanged, &main, &TfMain::SetSelectedImage);
 }
