@@ -5,7 +5,7 @@
 
 #include <QAction>
 #include <QDateTime>
-#include <QGridLayout>
+#include <QHBoxLayout>
 #include <QGroupBox>
 #include <QHeaderView>
 #include <QLabel>
@@ -17,6 +17,7 @@
 #include <QStyledItemDelegate>
 #include <QTableView>
 #include <QTableWidget>
+#include <QVBoxLayout>
 #include <filesystem>
 
 #include "algorithms/Ugetdata.h"
@@ -258,6 +259,10 @@ void TfrPay::BuildControls() {
             [this] { AlignTotalColumns(); });
 
     PanelTotal = Named<QFrame>(this, "PanelTotal");
+    // Under the history grid's indicator column: the totals' columns start where the grid's do.
+    StringGrid2 = Named<QFrame>(PanelTotal, "StringGrid2");
+    StringGrid2->setAutoFillBackground(true);
+    StringGrid2->setBackgroundRole(QPalette::Button);
     StringGridTotal = Named<QTableWidget>(PanelTotal, "StringGridTotal", 2, 9);
     StringGridTotal->horizontalHeader()->hide();
     StringGridTotal->verticalHeader()->hide();
@@ -327,22 +332,24 @@ void TfrPay::BuildControls() {
     LabelWarning = Named<QLabel>(GroupBoxControl, "LabelWarning");
     LabelWarning->setStyleSheet(QStringLiteral("color: #FF0000; font-weight: bold"));
     LabelWarning->hide();
-    auto* controls = new QGridLayout(GroupBoxControl);
+    auto* controls = new QVBoxLayout(GroupBoxControl);
     controls->setContentsMargins(6, 4, 6, 4);
-    controls->setHorizontalSpacing(4);
-    controls->setVerticalSpacing(4);
-    const QWidget* rows[2][7] = {
-        {BitBtnAddCounter, BitBtnAddChargeManual, BitBtnAddPay, BitBtnAddChargeAuto,
-         BtnChangeDirect, nullptr, nullptr},
-        {BitBtnEditItem, BitBtnDelItem, SpeedButtonFilter, ButtonFilterSetting, BitBtnReport,
-         BitBtnExpToXls, nullptr}};
-    for (int row = 0; row < 2; ++row)
-        for (int column = 0; column < 7; ++column)
-            if (rows[row][column] != nullptr)
-                controls->addWidget(const_cast<QWidget*>(rows[row][column]), row, column,
-                                    Qt::AlignLeft);
-    controls->setColumnStretch(6, 1);
-    controls->addWidget(LabelWarning, 1, 6, Qt::AlignRight | Qt::AlignBottom);
+    controls->setSpacing(4);
+    auto* adds = new QHBoxLayout;
+    auto* rows = new QHBoxLayout;
+    for (QWidget* control : std::initializer_list<QWidget*>{
+             BitBtnAddCounter, BitBtnAddChargeManual, BitBtnAddPay, BitBtnAddChargeAuto,
+             BtnChangeDirect})
+        adds->addWidget(control);
+    adds->addStretch(1);
+    for (QWidget* control : std::initializer_list<QWidget*>{
+             BitBtnEditItem, BitBtnDelItem, SpeedButtonFilter, ButtonFilterSetting, BitBtnReport,
+             BitBtnExpToXls})
+        rows->addWidget(control);
+    rows->addStretch(1);
+    rows->addWidget(LabelWarning, 0, Qt::AlignRight | Qt::AlignBottom);
+    controls->addLayout(adds);
+    controls->addLayout(rows);
 
     connect(SpeedButtonFilter, &QPushButton::clicked, this, &TfrPay::SpeedButtonFilterClick);
     connect(ButtonFilterSetting, &QPushButton::clicked, this, &TfrPay::ButtonFilterSettingClick);
@@ -482,7 +489,6 @@ void TfrPay::ShowKept(const ObjectInfo& node) {
     LabelCurBalance->adjustSize();
     LabelWarning->setVisible(!BudgetRuns());
     ShowCurrentBalance();
-    FrameResize();
 }
 
 void TfrPay::Leave() {
@@ -622,6 +628,7 @@ void TfrPay::ShowCurrentBalance() {
                                                    : QStringLiteral("color: #008000"));
     }
     LabelCurBalanceVal->adjustSize();
+    LabelCurBalanceVal->move(LabelCurBalance->x() + LabelCurBalance->width() + 5, 50);
 }
 
 void TfrPay::AlignTotalColumns() {
@@ -867,7 +874,11 @@ void TfrPay::FrameResize() {
     DBGridPayHistory->setGeometry(0, kGridTop, w, std::max(panelTop - kGridTop, 40));
     PanelTotal->setGeometry(0, DBGridPayHistory->y() + DBGridPayHistory->height(), w,
                             kPanelTotalHeight);
-    StringGridTotal->setGeometry(0, 0, w, kPanelTotalHeight);
+    const int strip = !DBGridPayHistory->verticalHeader()->isHidden()
+                          ? DBGridPayHistory->verticalHeader()->width() + DBGridPayHistory->frameWidth()
+                          : 0;
+    StringGrid2->setGeometry(0, 0, strip, kPanelTotalHeight);
+    StringGridTotal->setGeometry(strip, 0, w - strip, kPanelTotalHeight);
     setUpdatesEnabled(true);
     if (BudgetRuns() && Loaded) {
         DrawChart();

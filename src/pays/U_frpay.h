@@ -112,6 +112,7 @@ public:
     QTableView* DBGridPayHistory;
     QFrame* PanelTotal;
     QTableWidget* StringGridTotal;
+    QFrame* StringGrid2;
     QLabel* LabeChart;
     QFrame* PanelChart;
     TChartImage* ImageChart;
