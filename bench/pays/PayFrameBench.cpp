@@ -11,30 +11,19 @@
 #include <cstdlib>
 #include <string>
 
-#include "common/FakeShellServices.h"
-#include "common/TestFolders.h"
+#include "FrameBenchBudget.h"
 #include "pays/U_frpay.h"
-#include "platform/Table.h"
 #include "platform/TableGridModel.h"
-#include "schema/SchemaNames.h"
 #include "shell/ImageListTree.h"
-#include "store/U_dm.h"
 
 namespace {
 
 constexpr int kRows = 20000;
 constexpr int kPay = 60;
 
-void Exec(sqlite3* db, const std::string& sql) {
-    sqlite3_exec(db, sql.c_str(), nullptr, nullptr, nullptr);
-}
-
 // The pay and its history, four events a day (a reading, a manual charge, an automatic charge,
 // a payment), written directly.
-void WritePay(const std::string& folder) {
-    sqlite3* db = nullptr;
-    sqlite3_open_v2((folder + "/tables.sqlite").c_str(), &db, SQLITE_OPEN_READWRITE, nullptr);
-    Exec(db, "BEGIN");
+void WritePay(sqlite3* db) {
     Exec(db,
          "INSERT INTO Objects (ID, IDParent, Type, Image, Name, Descript, Expanded) VALUES "
          "(60, 0, 60, 24, 'Power', 'Electricity', 'N')");
@@ -67,45 +56,15 @@ void WritePay(const std::string& folder) {
         sqlite3_reset(insert);
     }
     sqlite3_finalize(insert);
-    Exec(db, "COMMIT");
-    sqlite3_close(db);
 }
 
-class Shown {
+class Shown : public TFrameBenchBudget {
 public:
-    Shown() : shell_(folders_.UsersDataPath()) {
-        WritePay(budget_);
-        shell_.state.BudgetPath = budget_;
-        shell_.state.DataPath = folders_.DataPath();
-        shell_.state.LangPath = folders_.DataPath() + "LangEN/";
-        shell_.state.IDBudget = 1;
-        shell_.state.BudgetState = 0;
-        dm_.PrepareTables(folders_.UsersDataPath());
-        dm_.OpenBudget(budget_);
-        DM = &dm_;
-        TTable budgets;
-        budgets.SetDatabaseName(folders_.UsersDataPath());
-        budgets.SetTableName(tbl::Budgets);
-        budgets.Open();
-        budgets.Append();
-        budgets.FieldByName(fld::ID).SetAsInteger(1);
-        budgets.FieldByName(fld::Name).SetAsString("Home");
-        budgets.FieldByName(fld::Path).SetAsString(budget_);
-        budgets.FieldByName(fld::State).SetAsInteger(0);
-        budgets.FieldByName(fld::Work).SetAsInteger(3);
-        budgets.Post();
-        dm_.TableBudgets.Refresh();
-        shell_.index.Build(dm_.TableBudgets, shell_.state);
-        frame = &RegisterPayFrame(frames_, window_, icons_, QColor(0x50, 0x50, 0x50), logo_);
-        frame->LoadTexts();
-        window_.resize(1000, 600);
-        frame->setGeometry(0, 0, 1000, 600);
-        window_.show();
-        QCoreApplication::processEvents();
+    Shown() : TFrameBenchBudget([](const std::string& folder) { WriteDirect(folder, WritePay); }) {
+        frame = &RegisterPayFrame(frames, window, icons_, QColor(0x50, 0x50, 0x50), logo_);
+        TFrameBenchBudget::Show(*frame, 1000, 600);
     }
-    ~Shown() { DM = nullptr; }
-    const ObjectInfo& Node() const { return *shell_.index.FindObject(kPay, budget_); }
-    const std::string& Folder() const { return budget_; }
+    const ObjectInfo& Node() const { return TFrameBenchBudget::Node(kPay); }
     const TTableGridModel& Model() const {
         return *static_cast<const TTableGridModel*>(frame->DBGridPayHistory->model());
     }
@@ -113,12 +72,6 @@ public:
     TfrPay* frame = nullptr;
 
 private:
-    TestFolders folders_;
-    std::string budget_ = folders_.MakeBudget("Bench");
-    FakeShellServices shell_;
-    TDM dm_;
-    QWidget window_;
-    TFrameRegistry frames_;
     TImageListTree icons_;
     QImage logo_;
 };
@@ -154,30 +107,11 @@ void BM_ScrollToTheEndAndBack(benchmark::State& state) {
 
 void BM_ReadPayRowsWithSqlite(benchmark::State& state) {
     Shown shown;
-    sqlite3* db = nullptr;
-    sqlite3_open_v2((shown.Folder() + "/tables.sqlite").c_str(), &db, SQLITE_OPEN_READONLY,
-                    nullptr);
-    sqlite3_stmt* select = nullptr;
-    sqlite3_prepare_v2(db,
+    ReadRowsWithSqlite(state, shown.Folder(),
                        "SELECT DateEvent, TypeEvent, Counter, Charge, ForPayment, Payment, "
                        "CurBalance, Descript, IDCharge, N FROM PayHistory WHERE ID = ? "
                        "ORDER BY ID, DateEvent, PrtyCharge, NManOper, N",
-                       -1, &select, nullptr);
-    for (auto _ : state) {
-        sqlite3_bind_int(select, 1, kPay);
-        int rows = 0;
-        size_t bytes = 0;
-        while (sqlite3_step(select) == SQLITE_ROW) {
-            ++rows;
-            for (int column = 1; column < 8; ++column)
-                bytes += static_cast<size_t>(sqlite3_column_bytes(select, column));
-        }
-        sqlite3_reset(select);
-        benchmark::DoNotOptimize(bytes);
-        if (rows != kRows) state.SkipWithError("rows missing");
-    }
-    sqlite3_finalize(select);
-    sqlite3_close(db);
+                       kPay, kRows, {1, 2, 3, 4, 5, 6, 7});
 }
 
 }  // namespace
@@ -185,14 +119,3 @@ void BM_ReadPayRowsWithSqlite(benchmark::State& state) {
 BENCHMARK(BM_LoadPayOf20000RowsToTheFirstScreen)->Iterations(20)->Unit(benchmark::kMillisecond);
 BENCHMARK(BM_ScrollToTheEndAndBack)->Iterations(20)->Unit(benchmark::kMillisecond);
 BENCHMARK(BM_ReadPayRowsWithSqlite)->Unit(benchmark::kMillisecond);
-
-int main(int argc, char** argv) {
-    if (std::getenv("DISPLAY") == nullptr && std::getenv("WAYLAND_DISPLAY") == nullptr)
-        setenv("QT_QPA_PLATFORM", "offscreen", 0);
-    QApplication app(argc, argv);
-    std::setlocale(LC_NUMERIC, "C");
-    benchmark::Initialize(&argc, argv);
-    benchmark::RunSpecifiedBenchmarks();
-    benchmark::Shutdown();
-    return 0;
-}

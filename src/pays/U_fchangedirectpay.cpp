@@ -13,6 +13,7 @@
 #include "pays/Upaytables.h"
 #include "platform/Text.h"
 #include "shell/ImageListTree.h"
+#include "shell/FrameWidgets.h"
 #include "shell/ShellServices.h"
 #include "shell/Ulanguage_widgets.h"
 #include "store/U_dm.h"
@@ -29,7 +30,6 @@ TfChangeDirectPay::TfChangeDirectPay(QWidget* parent, const TImageListTree& icon
                                      const QColor& memoColor, const QImage& logo)
     : TDialogBase("TfChangeDirectPay", parent, Qt::Tool),
       icons_(icons),
-      memoColor_(memoColor),
       logo_(logo) {
     setAttribute(Qt::WA_DeleteOnClose);
     setModal(true);
@@ -38,8 +38,7 @@ TfChangeDirectPay::TfChangeDirectPay(QWidget* parent, const TImageListTree& icon
     LabelFor = Named<QLabel>(this, "LabelFor");
     SetTextKey(*LabelFor, "");
     MemoDescript = Named<QPlainTextEdit>(this, "MemoDescript");
-    MemoDescript->setReadOnly(true);
-    MemoDescript->setFixedHeight(70);
+    StyleDescriptionMemo(*MemoDescript, memoColor);
 
     auto* choices = new QGridLayout;
     const auto row = [&](int at, const char* radio, const char* image, const char* label,
@@ -74,9 +73,6 @@ TfChangeDirectPay::TfChangeDirectPay(QWidget* parent, const TImageListTree& icon
 
 void TfChangeDirectPay::FormShow() {
     ImageLogo->setPixmap(QPixmap::fromImage(logo_));
-    QPalette palette = MemoDescript->palette();
-    palette.setColor(QPalette::Text, memoColor_);
-    MemoDescript->setPalette(palette);
     const TLangFile texts = ReadTexts(kFile, kSection);
     setWindowTitle(LabelHeader->text());
     const TShellServices& services = ShellServices();

@@ -52,6 +52,5 @@ protected:
 
 private:
     const TImageListTree& icons_;
-    QColor memoColor_;
     const QImage& logo_;
 };

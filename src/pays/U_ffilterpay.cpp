@@ -17,6 +17,7 @@
 #include "pays/U_frpay.h"
 #include "platform/Dates.h"
 #include "platform/Text.h"
+#include "shell/FrameWidgets.h"
 #include "shell/ShellServices.h"
 #include "shell/Ulanguage_widgets.h"
 
@@ -49,9 +50,7 @@ TfFilterPay::TfFilterPay(TfrPay& frame, const QColor& memoColor, const QImage& l
     LabelForObject = Named<QLabel>(this, "LabelForObject");
     SetTextKey(*LabelForObject, "");
     MemoDescript = Named<QPlainTextEdit>(this, "MemoDescript");
-    MemoDescript->setReadOnly(true);
-    MemoDescript->setFixedHeight(70);
-    MemoDescript->setStyleSheet(QStringLiteral("QPlainTextEdit { background: palette(button); }"));
+    StyleDescriptionMemo(*MemoDescript, memoColor_);
 
     GroupBoxStep1 = Named<QGroupBox>(this, "GroupBoxStep1");
     CheckBoxCounter = Named<QCheckBox>(GroupBoxStep1, "CheckBoxCounter");
@@ -115,7 +114,6 @@ TfFilterPay::TfFilterPay(TfrPay& frame, const QColor& memoColor, const QImage& l
 
 void TfFilterPay::FormShow() {
     ImageLogo->setPixmap(QPixmap::fromImage(logo_));
-    SetMemoColor(memoColor_);
     const TLangFile texts = ReadTexts("Pay.lng", "FilterMode");
     setWindowTitle(LabelHeader->text());
     LabelForObject->setText(

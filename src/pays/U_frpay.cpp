@@ -37,6 +37,7 @@
 #include "shell/U_formmain.h"
 #include "shell/Ulanguage.h"
 #include "shell/Ulanguage_widgets.h"
+#include "store/TransBlockRows.h"
 #include "store/U_dm.h"
 
 const QColor TfrPay::CounterColor{255, 255, 255};
@@ -781,7 +782,8 @@ void TfrPay::BitBtnDelItemClick() {
             return;
         MoveTableToRow(CurrentRow());
         const int current = CurrentRow();
-        WriteDeleteEventTransaction(PayEventOf(history_), PayID, ToStdString(LabelHeader->text()));
+        WriteDeleteEventTransaction(HistoryEventBlockOf(history_), PayID,
+                                    ToStdString(LabelHeader->text()));
         // A running budget's recalculation has loaded the view again; a stopped budget's grid
         // shows the history as the journal left it.
         if (!isHidden() && history_.Active()) {

@@ -11,6 +11,7 @@
 #include "platform/XlsxSheet.h"
 #include "schema/SchemaNames.h"
 #include "shell/ShellServices.h"
+#include "store/TransBlockRows.h"
 #include "store/TransKindPay.h"
 #include "store/Utransactions.h"
 
@@ -117,20 +118,8 @@ TPayTotals ComputePayTotals(int payId, const TFilter& view) {
     return totals;
 }
 
-TPayEvent PayEventOf(TTable& history) {
-    TPayEvent event;
-    event.TypeEvent = history.FieldByName(fld::TypeEvent).AsString();
-    event.IDCharge = history.FieldByName(fld::IDCharge).AsInteger();
-    event.NManOper = history.FieldByName(fld::NManOper).AsInteger();
-    event.DateEvent = history.FieldByName(fld::DateEvent).AsDateTime();
-    event.Counter = history.FieldByName(fld::Counter).AsString();
-    event.Charge = history.FieldByName(fld::Charge).AsString();
-    event.Payment = history.FieldByName(fld::Payment).AsString();
-    event.Descript = history.FieldByName(fld::Descript).AsString();
-    return event;
-}
-
-int WriteDeleteEventTransaction(const TPayEvent& event, int idObject, const std::string& name) {
+int WriteDeleteEventTransaction(const THistoryEventBlock& event, int idObject,
+                                const std::string& name) {
     TPayEventParts parts;
     if (event.TypeEvent == kEventCounter) {
         parts.Code = kPayDeleteCounter;
@@ -176,8 +165,8 @@ bool WritePayWorkbook(const std::string& path, const TPaySheet& sheet, const TPa
     int row = kSheetHeaderRow;
     for (; !history.Eof(); history.Next()) {
         ++row;
-        const TPayEvent event = PayEventOf(history);
-        const std::string balance = history.FieldByName(fld::CurBalance).AsString();
+        const THistoryEventBlock event = HistoryEventBlockOf(history);
+        const std::string& balance = event.CurBalance;
         TXlsxCellFormat plain;
         if (row == kSheetHeaderRow + count) plain.Bottom = TXlsxBorder::Medium;
         TXlsxCellFormat date = plain;
@@ -196,7 +185,7 @@ bool WritePayWorkbook(const std::string& path, const TPaySheet& sheet, const TPa
         book.WriteText(row, 3, EventWord(event.TypeEvent, event.IDCharge, words), word);
         book.WriteText(row, 4, event.Counter, plain);
         book.WriteText(row, 5, event.Charge, plain);
-        book.WriteText(row, 6, history.FieldByName(fld::ForPayment).AsString(), plain);
+        book.WriteText(row, 6, event.ForPayment, plain);
         book.WriteText(row, 7, event.Payment, plain);
         book.WriteText(row, 8, balance, coloured);
         book.WriteText(row, 9, event.Descript, plain);

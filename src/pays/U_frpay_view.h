@@ -11,9 +11,8 @@
 #include "decimal/Large_fix.h"
 #include "platform/Dates.h"
 #include "platform/TableFilter.h"
+#include "store/TransBlocks.h"
 #include "store/U_dm.h"
-
-class TTable;
 
 // The words of Pay.lng [Pay] that the views, the grid and the export use (empty by default).
 struct TPayWords {
@@ -68,22 +67,12 @@ struct TPayTotals {
 // context (ResetGlobalErrors first): the caller reports it (ReportGlobalErrors) when Malformed.
 TPayTotals ComputePayTotals(int payId, const TFilter& view);
 
-// A history row as the frame shows it.
-struct TPayEvent {
-    std::string TypeEvent;
-    int IDCharge = 0;
-    int NManOper = 0;
-    TDateTime DateEvent = 0;
-    std::string Counter, Charge, Payment, Descript;
-};
-// The current row of a history table.
-TPayEvent PayEventOf(TTable& history);
-
 // Deletes the manual event through the journal: one "CHANG" transaction of the pay (6023 for a
 // counter reading, 6033 for a charge, 6043 for a payment; its NManOper, its value as stored,
 // its description and its date), written and applied. Returns the applier's result; 0 when
 // nothing was applied (the event is no manual one, or the transaction's row was lost).
-int WriteDeleteEventTransaction(const TPayEvent& event, int idObject, const std::string& name);
+int WriteDeleteEventTransaction(const THistoryEventBlock& event, int idObject,
+                                const std::string& name);
 
 // Changes the pay's direction through the journal: one "CHANG" transaction 6050 whose text is
 // the new letter followed by the old one, written and applied. Returns the applier's result; 0

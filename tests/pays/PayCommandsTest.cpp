@@ -6,7 +6,6 @@
 #include <QCheckBox>
 #include <QDateEdit>
 #include <QPlainTextEdit>
-#include <QProcess>
 #include <QPushButton>
 #include <QRadioButton>
 #include <QTimer>
@@ -16,6 +15,7 @@
 #include <filesystem>
 #include <fstream>
 
+#include "common/XlsxParts.h"
 #include "pays/PayFrameFixture.h"
 #include "pays/U_fchangedirectpay.h"
 #include "pays/U_ffilterpay.h"
@@ -271,15 +271,6 @@ TEST_F(FilterDialog, ExitLeavesTheFrameUntouched) {
 }
 
 // ---- The export ------------------------------------------------------------------------------
-
-std::string Part(const std::string& workbook, const char* part) {
-    QProcess unzip;
-    unzip.start(QStringLiteral("unzip"), {QStringLiteral("-p"), QString::fromStdString(workbook),
-                                          QString::fromLatin1(part)});
-    unzip.waitForFinished();
-    return unzip.readAllStandardOutput().toStdString();
-}
-
 class PayExport : public PayFrameFixture {
 protected:
     PayExport() {
@@ -302,9 +293,9 @@ TEST_F(PayExport, TheWorkbookHoldsTheRowsShownWithTheirColoursAndNumbers) {
     const std::string& path = opened.front();
     EXPECT_EQ(std::filesystem::path(path).parent_path(), shell.state.ExportPath);
     EXPECT_EQ(std::filesystem::path(path).filename().string().rfind("Flat_", 0), 0u);
-    const std::string cells = Part(path, "xl/worksheets/sheet1.xml");
-    const std::string strings = Part(path, "xl/sharedStrings.xml");
-    const std::string styles = Part(path, "xl/styles.xml");
+    const std::string cells = XlsxPart(path, "xl/worksheets/sheet1.xml");
+    const std::string strings = XlsxPart(path, "xl/sharedStrings.xml");
+    const std::string styles = XlsxPart(path, "xl/styles.xml");
     ASSERT_FALSE(cells.empty());
     for (const char* text : {"Flat", "Water and rent", "N", "Event", "Description", "Manual charge",
                              "Automatic charge", "Payment", "cash", "1", "4",
@@ -329,7 +320,7 @@ TEST_F(PayExport, AnEmptyViewAndAnUnsafeNameAndAnUnwritableFolder) {
     frame.BitBtnExpToXls->click();
     ASSERT_EQ(opened.size(), 1u);
     EXPECT_EQ(std::filesystem::path(opened.front()).filename().string().rfind("a_b__c__", 0), 0u);
-    const std::string cells = Part(opened.front(), "xl/worksheets/sheet1.xml");
+    const std::string cells = XlsxPart(opened.front(), "xl/worksheets/sheet1.xml");
     EXPECT_NE(cells.find("<c r=\"I5\""), std::string::npos);
     EXPECT_EQ(cells.find("<c r=\"A6\""), std::string::npos);
 
