@@ -483,6 +483,12 @@ void TfrPay::ShowFor(const ObjectInfo& node) {
 void TfrPay::ShowKept(const ObjectInfo& node) {
     PayID = node.ID;
     show();
+    // The grid let go of its rows while hidden: it shows the view again on the row it had.
+    if (keptRow_ >= 0 && history_.Active()) {
+        model_->Follow(history_);
+        SetCurrentRow(std::min(keptRow_, model_->rowCount() - 1));
+        keptRow_ = -1;
+    }
     SetDialogButtons();
     LabelCurBalance->setText(
         ToQString(curBalanceText_).replace(QStringLiteral("[Date]"),
@@ -498,6 +504,7 @@ void TfrPay::Leave() {
 
 void TfrPay::HideFrame() {
     TFrameBase::HideFrame();
+    if (model_->rowCount() > 0) keptRow_ = std::max(CurrentRow(), 0);
     model_->Clear();
 }
 
@@ -539,6 +546,8 @@ void TfrPay::SetTotalCells(bool charged, bool paid, bool balance) {
 }
 
 void TfrPay::ShowView(const TFilter& view) {
+    ++viewsShown_;
+    keptRow_ = -1;
     ResetItemButtons();
     DBGridPayHistory->setEnabled(false);
     history_.Close();
@@ -782,11 +791,12 @@ void TfrPay::BitBtnDelItemClick() {
             return;
         MoveTableToRow(CurrentRow());
         const int current = CurrentRow();
+        const int views = viewsShown_;
         WriteDeleteEventTransaction(HistoryEventBlockOf(history_), PayID,
                                     ToStdString(LabelHeader->text()));
-        // A running budget's recalculation has loaded the view again; a stopped budget's grid
-        // shows the history as the journal left it.
-        if (!isHidden() && history_.Active()) {
+        // A running budget's recalculation has loaded the view again; otherwise the grid shows
+        // the history as the journal left it, on the row that took the deleted one's place.
+        if (viewsShown_ == views && !isHidden() && history_.Active()) {
             history_.Refresh();
             model_->Follow(history_);
             if (model_->rowCount() > 0)

@@ -195,6 +195,8 @@ private:
     std::string btnDelCounter_, btnDelManualCharge_, btnDelPay_;
     std::string strTotal_, strTotalOfPeriod_, curBalanceText_;
     bool reportMalformed_ = false;
+    int viewsShown_ = 0;  // views built since the frame was made
+    int keptRow_ = -1;    // the current row when the frame was hidden with rows
 };
 
 // Makes the pay frame in the main window's frame panel `parent` (hidden) on the data module's

@@ -3,13 +3,18 @@
 #include <gtest/gtest.h>
 
 #include <QAction>
+#include <QUrl>
+#include <filesystem>
+#include <fstream>
 #include <QMenu>
 #include <QPushButton>
 #include <QTableWidget>
 
 #include "pays/PayFrameFixture.h"
+#include "pays/U_frecalcbudget.h"
 #include "pays/U_frpay_view.h"
 #include "schema/SchemaNames.h"
+#include "shell/ShellOpen.h"
 
 namespace {
 
@@ -296,10 +301,32 @@ TEST_F(PayFrame, TheRecalculationReloadsTheShownPay) {
     frame.SpeedButtonFilter->click();
     ASSERT_EQ(Shown(frame).size(), 2u);
     AddEvent("PY", Day(3, 11), 1, 0, "Payment", "5", Decimal("11,5"), "late");
-    ReloadPayFrame();
-    // Loaded again from the stored settings: the full view with the new payment.
-    EXPECT_EQ(Shown(frame).size(), 6u);
+    RunAutoRecalc(true, Day(1, 1), &window);
+    // Loaded again from the stored settings: the full view with the new payment, without the
+    // automatic charge that no auto charge of the pay makes.
+    EXPECT_EQ(Shown(frame), (std::vector<std::string>{"CN 1", "CH 5", "PY 5", "PY 10", "PY 11"}));
     EXPECT_EQ(frame.TotalCell(5, 1), "42");
+}
+
+TEST_F(PayFrame, AMissingGlyphLeavesItsButtonWithoutOneAndHelpOpensTheTopic) {
+    std::filesystem::remove(shell.state.DataPath + "CounterEdit.bmp");
+    std::ofstream(shell.state.LangPath + "VemlyHelp.html") << "<html></html>";
+    TfrPay& frame = ShowFrame();
+    frame.SetCurrentRow(0);
+    EXPECT_TRUE(frame.BitBtnEditItem->icon().isNull());
+    EXPECT_FALSE(frame.BitBtnDelItem->icon().isNull());
+    std::vector<QUrl> opened;
+    SetUrlOpener([&opened](const QUrl& url) {
+        opened.push_back(url);
+        return true;
+    });
+    frame.ButtonHelp->click();
+    SetUrlOpener({});
+    ASSERT_EQ(opened.size(), 1u);
+    EXPECT_EQ(opened[0].fragment().toStdString(), "2500");
+    // The report window is not part of the program: its button stays disabled.
+    EXPECT_FALSE(frame.BitBtnReport->isEnabled());
+    EXPECT_FALSE(frame.BitBtnAddChargeAuto->isEnabled());
 }
 
 }  // namespace

@@ -109,7 +109,15 @@ TEST_F(PayInMainWindow, SelectingAPayOfARunningBudgetShowsItsHistoryTotalsAndCha
     ASSERT_EQ(frame.ChartItems.size(), 2u);
     EXPECT_FALSE(frame.ImageChart->Bitmap.isNull());
 
-    // Leaving the pay stores its filter; coming back shows it again.
+    // Away and back: the frame shows what it kept, on the row it had.
+    frame.SetCurrentRow(1);
+    ClickNamed("Home");
+    ClickNamed("Power");
+    EXPECT_EQ(frame.DBGridPayHistory->model()->rowCount(), 3);
+    EXPECT_EQ(frame.CurrentRow(), 1);
+    EXPECT_EQ(dm.TablePayHistory.FieldByName(fld::TypeEvent).AsString(), "CH");
+
+    // Leaving the pay stores its filter.
     frame.Filter.ShowCounters = false;
     ClickNamed("Flat");
     EXPECT_FALSE(frame.isVisible());
