@@ -2,6 +2,7 @@
 // budget and sees its history, totals and chart; leaving the pay stores its filter.
 #include <gtest/gtest.h>
 
+#include <QApplication>
 #include <QLabel>
 #include <QPushButton>
 #include <QTableView>
@@ -116,6 +117,15 @@ TEST_F(PayInMainWindow, SelectingAPayOfARunningBudgetShowsItsHistoryTotalsAndCha
     EXPECT_EQ(frame.DBGridPayHistory->model()->rowCount(), 3);
     EXPECT_EQ(frame.CurrentRow(), 1);
     EXPECT_EQ(dm.TablePayHistory.FieldByName(fld::TypeEvent).AsString(), "CH");
+
+    // Alt+F switches the filter on, with the stored settings.
+    window->activateWindow();
+    frame.DBGridPayHistory->setFocus();
+    QTest::keyClick(QApplication::focusWidget(), Qt::Key_F, Qt::AltModifier);
+    EXPECT_TRUE(frame.SpeedButtonFilter->isChecked());
+    EXPECT_TRUE(frame.Filter.FilterOn);
+    QTest::keyClick(QApplication::focusWidget(), Qt::Key_F, Qt::AltModifier);
+    EXPECT_FALSE(frame.Filter.FilterOn);
 
     // Leaving the pay stores its filter.
     frame.Filter.ShowCounters = false;
