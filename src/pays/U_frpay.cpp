@@ -294,15 +294,10 @@ void TfrPay::BuildControls() {
 
     LabeChart = Named<QLabel>(this, "LabeChart");
     SetTextKey(*LabeChart, "");
-    PanelChart = Named<QFrame>(this, "PanelChart");
-    PanelChart->setAutoFillBackground(true);
-    PanelChart->setStyleSheet(QStringLiteral("QFrame#PanelChart { background: white; }"));
-    ImageChart = new TChartImage(PanelChart);
-    ImageChart->setObjectName(QStringLiteral("ImageChart"));
-    ScrollBarChart = Named<QScrollBar>(this, "ScrollBarChart", Qt::Horizontal);
-    ScrollBarChart->hide();
-    connect(ScrollBarChart, &QScrollBar::valueChanged, this,
-            [this](int position) { ImageChart->move(-position, ImageChart->y()); });
+    const TChartControls chart = NewChartControls(*this);
+    PanelChart = chart.Panel;
+    ImageChart = chart.Image;
+    ScrollBarChart = chart.ScrollBar;
 
     GroupBoxControl = Named<QGroupBox>(this, "GroupBoxControl");
     const auto button = [this](const char* name, const char* key) {
