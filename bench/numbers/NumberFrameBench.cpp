@@ -9,27 +9,16 @@
 #include <cstdlib>
 #include <string>
 
-#include "common/FakeShellServices.h"
-#include "common/TestFolders.h"
+#include "FrameBenchBudget.h"
 #include "numbers/U_frnumber.h"
-#include "platform/Table.h"
-#include "schema/SchemaNames.h"
-#include "store/U_dm.h"
 
 namespace {
 
 constexpr int kItems = 5000;
 constexpr int kNumber = 50;
 
-void Exec(sqlite3* db, const std::string& sql) {
-    sqlite3_exec(db, sql.c_str(), nullptr, nullptr, nullptr);
-}
-
 // The budget with the number and its items, written directly.
-void WriteNumber(const std::string& folder) {
-    sqlite3* db = nullptr;
-    sqlite3_open_v2((folder + "/tables.sqlite").c_str(), &db, SQLITE_OPEN_READWRITE, nullptr);
-    Exec(db, "BEGIN");
+void WriteNumber(sqlite3* db) {
     Exec(db,
          "INSERT INTO Objects (ID, IDParent, Type, Image, Name, Descript, Expanded) VALUES "
          "(50, 0, 50, 48, 'Rate', 'Heating rate', 'N')");
@@ -48,55 +37,18 @@ void WriteNumber(const std::string& folder) {
         sqlite3_reset(insert);
     }
     sqlite3_finalize(insert);
-    Exec(db, "COMMIT");
-    sqlite3_close(db);
 }
 
-class Shown {
+class Shown : public TFrameBenchBudget {
 public:
-    Shown() : shell_(folders_.UsersDataPath()) {
-        WriteNumber(budget_);
-        shell_.state.BudgetPath = budget_;
-        shell_.state.DataPath = folders_.DataPath();
-        shell_.state.LangPath = folders_.DataPath() + "LangEN/";
-        shell_.state.IDBudget = 1;
-        dm_.PrepareTables(folders_.UsersDataPath());
-        dm_.OpenBudget(budget_);
-        DM = &dm_;
-        TTable budgets;
-        budgets.SetDatabaseName(folders_.UsersDataPath());
-        budgets.SetTableName(tbl::Budgets);
-        budgets.Open();
-        budgets.Append();
-        budgets.FieldByName(fld::ID).SetAsInteger(1);
-        budgets.FieldByName(fld::Name).SetAsString("Home");
-        budgets.FieldByName(fld::Path).SetAsString(budget_);
-        budgets.FieldByName(fld::State).SetAsInteger(0);
-        budgets.FieldByName(fld::Work).SetAsInteger(3);
-        budgets.Post();
-        dm_.TableBudgets.Refresh();
-        shell_.index.Build(dm_.TableBudgets, shell_.state);
-        frame = &RegisterNumberFrame(frames_, window_);
-        frame->LoadTexts();
-        window_.resize(545, 540);
-        frame->setGeometry(0, 0, 545, 540);
-        window_.show();
-        QCoreApplication::processEvents();
+    Shown() : TFrameBenchBudget([](const std::string& folder) { WriteDirect(folder, WriteNumber); }) {
+        frame = &RegisterNumberFrame(frames, window);
+        TFrameBenchBudget::Show(*frame, 545, 540);
     }
-    ~Shown() { DM = nullptr; }
-    const ObjectInfo& Node() const { return *shell_.index.FindObject(kNumber, budget_); }
-    const std::string& Folder() const { return budget_; }
-    void Paint() { window_.repaint(); }
+    const ObjectInfo& Node() const { return TFrameBenchBudget::Node(kNumber); }
+    void Paint() { window.repaint(); }
 
     TfrNumber* frame = nullptr;
-
-private:
-    TestFolders folders_;
-    std::string budget_ = folders_.MakeBudget("Bench");
-    FakeShellServices shell_;
-    TDM dm_;
-    QWidget window_;
-    TFrameRegistry frames_;
 };
 
 void BM_ShowNumberOf5000Items(benchmark::State& state) {
@@ -110,43 +62,13 @@ void BM_ShowNumberOf5000Items(benchmark::State& state) {
 
 void BM_ReadNumberRowsWithSqlite(benchmark::State& state) {
     Shown shown;
-    sqlite3* db = nullptr;
-    sqlite3_open_v2((shown.Folder() + "/tables.sqlite").c_str(), &db, SQLITE_OPEN_READONLY,
-                    nullptr);
-    sqlite3_stmt* select = nullptr;
-    sqlite3_prepare_v2(db,
+    ReadRowsWithSqlite(state, shown.Folder(),
                        "SELECT DateBegin, ItemType, ConstValue, IDAlg, Descript FROM Numbers "
                        "WHERE ID = ? ORDER BY DateBegin",
-                       -1, &select, nullptr);
-    for (auto _ : state) {
-        sqlite3_bind_int(select, 1, kNumber);
-        int rows = 0;
-        size_t bytes = 0;
-        while (sqlite3_step(select) == SQLITE_ROW) {
-            ++rows;
-            bytes += static_cast<size_t>(sqlite3_column_bytes(select, 2)) +
-                     static_cast<size_t>(sqlite3_column_bytes(select, 4));
-        }
-        sqlite3_reset(select);
-        benchmark::DoNotOptimize(bytes);
-        if (rows != kItems) state.SkipWithError("rows missing");
-    }
-    sqlite3_finalize(select);
-    sqlite3_close(db);
+                       kNumber, kItems, {2, 4});
 }
 
 }  // namespace
 
 BENCHMARK(BM_ShowNumberOf5000Items)->Iterations(20)->Unit(benchmark::kMillisecond);
 BENCHMARK(BM_ReadNumberRowsWithSqlite)->Unit(benchmark::kMillisecond);
-
-int main(int argc, char** argv) {
-    if (std::getenv("DISPLAY") == nullptr && std::getenv("WAYLAND_DISPLAY") == nullptr)
-        setenv("QT_QPA_PLATFORM", "offscreen", 0);
-    QApplication app(argc, argv);
-    std::setlocale(LC_NUMERIC, "C");
-    benchmark::Initialize(&argc, argv);
-    benchmark::RunSpecifiedBenchmarks();
-    benchmark::Shutdown();
-    return 0;
-}

@@ -96,14 +96,3 @@ void BM_OpenJournalView(benchmark::State& state) {
 }  // namespace
 
 BENCHMARK(BM_OpenJournalView)->UseManualTime()->Iterations(30)->Unit(benchmark::kMillisecond);
-
-int main(int argc, char** argv) {
-    if (std::getenv("DISPLAY") == nullptr && std::getenv("WAYLAND_DISPLAY") == nullptr)
-        setenv("QT_QPA_PLATFORM", "offscreen", 0);
-    QApplication app(argc, argv);
-    std::setlocale(LC_NUMERIC, "C");
-    benchmark::Initialize(&argc, argv);
-    benchmark::RunSpecifiedBenchmarks();
-    benchmark::Shutdown();
-    return 0;
-}

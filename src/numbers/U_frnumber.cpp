@@ -214,15 +214,10 @@ void TfrNumber::BuildControls() {
             [this] { PlaceRowButtons(SelectedRow); });
 
     LabeChart = Named<QLabel>(this, "LabeChart");
-    PanelChart = Named<QFrame>(this, "PanelChart");
-    PanelChart->setAutoFillBackground(true);
-    PanelChart->setStyleSheet(QStringLiteral("QFrame#PanelChart { background: white; }"));
-    ImageChart = new TChartImage(PanelChart);
-    ImageChart->setObjectName(QStringLiteral("ImageChart"));
-    ScrollBarChart = Named<QScrollBar>(this, "ScrollBarChart", Qt::Horizontal);
-    ScrollBarChart->hide();
-    connect(ScrollBarChart, &QScrollBar::valueChanged, this,
-            [this](int position) { ImageChart->move(-position, ImageChart->y()); });
+    const TChartControls chart = NewChartControls(*this);
+    PanelChart = chart.Panel;
+    ImageChart = chart.Image;
+    ScrollBarChart = chart.ScrollBar;
 
     BitBtnEdit = Named<QPushButton>(this, "BitBtnEdit", QString());
     SetTextKey(*BitBtnEdit, "BtnEdit");

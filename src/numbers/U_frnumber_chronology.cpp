@@ -148,44 +148,16 @@ int JournalNumberChange(TChronologyNumber& items, int id, const std::string& nam
     return writer.Apply();
 }
 
-namespace {
-
-// A text cell of the sheet's heading.
-TXlsxCellFormat HeadingFormat(const char* font, double size, bool bold) {
-    TXlsxCellFormat format;
-    format.FontName = font;
-    format.FontSize = size;
-    format.Bold = bold;
-    format.Text = true;
-    return format;
-}
-
-}  // namespace
-
 bool WriteNumberWorkbook(const std::string& path, const TNumberSheet& sheet,
                          const TChronologyNumber& items) {
     constexpr int kColumns = 4;
-    constexpr int kHeaderRow = 5;
+    constexpr int kHeaderRow = kSheetHeaderRow;
     constexpr double kWidths[kColumns] = {5, 14, 19, 30};
     TXlsxSheet book(path);
     for (int column = 1; column <= kColumns; ++column)
         book.SetColumnWidth(column, kWidths[column - 1]);
-    book.WriteText(1, 1, sheet.Name, HeadingFormat("Arial", 10, true));
-    book.WriteText(2, 1, sheet.Descript, HeadingFormat("Arial", 8, false));
-    book.WriteText(4, 1, sheet.History, HeadingFormat("Tahoma", 8, true));
-
-    // The header row in a medium frame; its inner edges thin.
-    for (int column = 1; column <= kColumns; ++column) {
-        TXlsxCellFormat header;
-        header.Bold = true;
-        header.Centre = true;
-        header.Left = column == 1 ? TXlsxBorder::Medium : TXlsxBorder::Thin;
-        header.Right = column == kColumns ? TXlsxBorder::Medium : TXlsxBorder::Thin;
-        header.Top = header.Bottom = TXlsxBorder::Medium;
-        book.WriteText(
-            kHeaderRow, column,
-            column == 1 ? std::string("N") : sheet.Titles[static_cast<size_t>(column - 2)], header);
-    }
+    WriteSheetHeading(book, sheet.Name, sheet.Descript, sheet.History,
+                      {sheet.Titles.begin(), sheet.Titles.end()});
 
     // The rows of the live items; the last row gets the table's medium bottom edge.
     std::vector<const NumberItemInfo*> live;

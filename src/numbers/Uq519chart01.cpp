@@ -336,3 +336,18 @@ void ScrollChart01aToDate(int imageLeft, int panelWidth, QScrollBar& scrollBar,
                           const TChartItems01a& items, TDateTime date) {
     ScrollToDate(imageLeft, panelWidth, scrollBar, items, date, kSpanMargin);
 }
+
+TChartControls NewChartControls(QWidget& frame) {
+    auto* panel = new QFrame(&frame);
+    panel->setObjectName(QStringLiteral("PanelChart"));
+    panel->setAutoFillBackground(true);
+    panel->setStyleSheet(QStringLiteral("QFrame#PanelChart { background: white; }"));
+    auto* image = new TChartImage(panel);
+    image->setObjectName(QStringLiteral("ImageChart"));
+    auto* scrollBar = new QScrollBar(Qt::Horizontal, &frame);
+    scrollBar->setObjectName(QStringLiteral("ScrollBarChart"));
+    scrollBar->hide();
+    QObject::connect(scrollBar, &QScrollBar::valueChanged, image,
+                     [image](int position) { image->move(-position, image->y()); });
+    return {panel, image, scrollBar};
+}

@@ -53,6 +53,16 @@ protected:
     void paintEvent(QPaintEvent* event) override;
 };
 
+// The chart of a frame: the panel `PanelChart` on white holding the picture `ImageChart`, and
+// below it the scroll bar `ScrollBarChart` (hidden until a drawing needs it), which moves the
+// picture. The frame places the panel and the scroll bar.
+struct TChartControls {
+    QFrame* Panel;
+    TChartImage* Image;
+    QScrollBar* ScrollBar;
+};
+TChartControls NewChartControls(QWidget& frame);
+
 // The colours the charts use.
 inline const QColor kChartNavy{0x00, 0x00, 0x80};
 inline const QColor kChartBlue{0x00, 0x00, 0xFF};

@@ -18,6 +18,13 @@ bool IsEventChangeMode(int mode) {
            mode == kPayChangePayment;
 }
 
+TManualEvent ManualEventOf(const THistoryEventBlock& row, int mode) {
+    const std::string& value = mode == kPayChangeCounter        ? row.Counter
+                               : mode == kPayChangeManualCharge ? row.Charge
+                                                                : row.Payment;
+    return {row.DateEvent, value, row.Descript, row.NManOper};
+}
+
 TPayEventParts EventAddParts(int mode, TDateTime date, const std::string& value,
                              const std::string& descript) {
     return {mode, -1, value, descript, std::trunc(date)};

@@ -24,6 +24,10 @@ std::string EventValueText(int mode, const std::string& text);
 // Whether the mode changes an event (6022, 6032, 6042) rather than adding one.
 bool IsEventChangeMode(int mode);
 
+// The manual event a history row holds, as a change of the mode (6022, 6032, 6042) reads it:
+// its day, its number within the day, its description and the value column of the mode's kind.
+TManualEvent ManualEventOf(const THistoryEventBlock& row, int mode);
+
 // The addition of the event: its number within its day not yet given (-1).
 TPayEventParts EventAddParts(int mode, TDateTime date, const std::string& value,
                              const std::string& descript);

@@ -16,6 +16,7 @@
 
 #include "algorithms/Uq519algorithm01.h"
 #include "pays/U_fmakecalendar.h"
+#include "pays/U_frpay.h"
 #include "platform/EventLoop.h"
 #include "platform/Text.h"
 #include "shell/ShellServices.h"
@@ -159,6 +160,7 @@ void TfRecalcBudget::BitBtnOKClick() {
         LetMessagesRun();
         RecalculateBudget(StopFlag, this, this, from, to);
     });
+    if (ReloadPay) ReloadPayFrame();
     emit RunFinished();
     BtnExit->setEnabled(true);
     BitBtnOK->setEnabled(true);
@@ -174,6 +176,7 @@ void TfRecalcBudget::FormActivate() {
         RunAutomaticRecalc(CheckBoxFromBegin->isChecked(), FromQDate(DateTimePicker1->date()),
                            this);
     });
+    if (ReloadPay) ReloadPayFrame();
     emit RunFinished();
     accept();
 }

@@ -6,6 +6,7 @@
 #include <string>
 #include <string_view>
 
+#include "decimal/Large_fix.h"
 #include "platform/Dates.h"
 
 // One month of a by-month schedule.
@@ -103,6 +104,23 @@ void RebuildCalendarEntries(TDateTime from, TDateTime to);
 // PayHistory.db directly, outside the journal. An amount stored as text that is no number (an
 // imported row) counts as 0: an error 1020 naming the pay, the day and the text enters the
 // action's error context and is reported (ReportGlobalErrors), which stops the open budget.
+
+// Reads the amounts stored for one pay's event. A text that is no number counts as 0, and an
+// error naming the pay, the day and the text enters the action's error context; Failed() then
+// tells the caller to report it (ReportGlobalErrors) once its work is written.
+class TAmountReader {
+public:
+    TAmountReader(int payId, TDateTime date) : payId_(payId), date_(date) {}
+    large_fix Read(const std::string& text);
+    bool Failed() const { return failed_; }
+    // The day of the events read next (the error names it).
+    void SetDate(TDateTime date) { date_ = date; }
+
+private:
+    int payId_;
+    TDateTime date_;
+    bool failed_ = false;
+};
 
 // Appends the automatic charge of the pay's auto charge with that IDSchedule for the day and
 // returns 0: a constant charge's ConstValue unrounded, an algorithm's result for the day

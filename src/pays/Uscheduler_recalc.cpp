@@ -32,35 +32,6 @@ std::string PayName(int payId) {
     return services.Index().GetObjectName(payId, services.BudgetPath());
 }
 
-// Reads the amounts stored for one pay's event. A text that is no number counts as 0, and an
-// error naming the pay, the day and the text enters the action's error context; Failed() then
-// tells the caller to report it once its row is written.
-class TAmountReader {
-public:
-    TAmountReader(int payId, TDateTime date) : payId_(payId), date_(date) {}
-
-    large_fix Read(const std::string& text) {
-        try {
-            return large_fix(text.c_str());
-        } catch (const LargeError&) {
-            const std::string name = PayName(payId_);
-            GlobatErrWatch& watch = ErrWatch();
-            if (watch.NameObject.empty()) watch.NameObject = name;
-            AddGlobalError(name, Error01{name, -1, kErrDatumNotObtained,
-                                         "The amount '" + text + "' stored for " + name + " on " +
-                                             DateToStr(date_) + " is not a number"});
-            failed_ = true;
-            return large_fix();
-        }
-    }
-    bool Failed() const { return failed_; }
-
-private:
-    int payId_;
-    TDateTime date_;
-    bool failed_ = false;
-};
-
 bool StartsWith(const std::string& text, char letter) {
     return !text.empty() && text.front() == letter;
 }
@@ -276,4 +247,19 @@ bool RunAutomaticRecalc(bool fromBeginning, TDateTime date, TRecalcProgress* pro
     ShellServices().ResetShownMark(TShownMark::Number);
     ShellServices().ResetShownMark(TShownMark::Pay);
     return complete;
+}
+
+large_fix TAmountReader::Read(const std::string& text) {
+    try {
+        return large_fix(text.c_str());
+    } catch (const LargeError&) {
+        const std::string name = PayName(payId_);
+        GlobatErrWatch& watch = ErrWatch();
+        if (watch.NameObject.empty()) watch.NameObject = name;
+        AddGlobalError(name, Error01{name, -1, kErrDatumNotObtained,
+                                     "The amount '" + text + "' stored for " + name + " on " +
+                                         DateToStr(date_) + " is not a number"});
+        failed_ = true;
+        return large_fix();
+    }
 }

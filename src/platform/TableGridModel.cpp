@@ -133,6 +133,7 @@ const TTableGridModel::TRow* TTableGridModel::Row(int row) {
 // Reads the block of rows from `start`, dropping the block farthest from it when the model
 // keeps enough.
 std::map<int, std::vector<TTableGridModel::TRow>>::iterator TTableGridModel::ReadBlock(int start) {
+    ++blocksRead_;
     if (blocks_.size() >= kKeptBlocks) {
         const auto farthest = std::max_element(
             blocks_.begin(), blocks_.end(), [start](const auto& left, const auto& right) {

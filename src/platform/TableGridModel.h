@@ -50,6 +50,9 @@ public:
     int RowOf(const TFieldValue& key);
     // The values of the row, read when needed; null outside the view's rows.
     const TRow* Row(int row);
+    // How many blocks of rows the model has read from the table since it was made (what a
+    // grid's scrolling costs).
+    int BlocksRead() const { return blocksRead_; }
     // The place of a field in a TRow; -1 for a field the model does not read.
     int FieldIndex(std::string_view field) const;
 
@@ -87,4 +90,5 @@ private:
     int count_ = 0;
     int position_ = -1;                        // the row the cursor stands on; -1 not known
     std::map<int, std::vector<TRow>> blocks_;  // by the row they start at
+    int blocksRead_ = 0;
 };

@@ -27,7 +27,7 @@ uint8_t BorderStyle(TXlsxBorder border) {
 
 auto Key(const TXlsxCellFormat& f) {
     return std::tuple(f.FontName, f.FontSize, f.Bold, f.Text, f.Centre, f.Left, f.Right, f.Top,
-                      f.Bottom, f.NumberFormat);
+                      f.Bottom, f.NumberFormat, f.FontColor, f.Fill);
 }
 
 }  // namespace
@@ -48,6 +48,11 @@ struct TXlsxSheet::TImpl {
         if (f.Text) format_set_num_format(format, "@");
         if (!f.NumberFormat.empty()) format_set_num_format(format, f.NumberFormat.c_str());
         if (f.Centre) format_set_align(format, LXW_ALIGN_CENTER);
+        if (f.FontColor >= 0) format_set_font_color(format, static_cast<lxw_color_t>(f.FontColor));
+        if (f.Fill >= 0) {
+            format_set_pattern(format, LXW_PATTERN_SOLID);
+            format_set_bg_color(format, static_cast<lxw_color_t>(f.Fill));
+        }
         format_set_left(format, BorderStyle(f.Left));
         format_set_right(format, BorderStyle(f.Right));
         format_set_top(format, BorderStyle(f.Top));
@@ -99,6 +104,39 @@ bool TXlsxSheet::Close() {
     std::error_code ignored;
     std::filesystem::remove(impl_->Path, ignored);
     return false;
+}
+
+namespace {
+
+// A text cell of the sheet's heading.
+TXlsxCellFormat HeadingFormat(const char* font, double size, bool bold) {
+    TXlsxCellFormat format;
+    format.FontName = font;
+    format.FontSize = size;
+    format.Bold = bold;
+    format.Text = true;
+    return format;
+}
+
+}  // namespace
+
+void WriteSheetHeading(TXlsxSheet& sheet, const std::string& name, const std::string& descript,
+                       const std::string& history, const std::vector<std::string>& titles) {
+    sheet.WriteText(1, 1, name, HeadingFormat("Arial", 10, true));
+    sheet.WriteText(2, 1, descript, HeadingFormat("Arial", 8, false));
+    sheet.WriteText(4, 1, history, HeadingFormat("Tahoma", 8, true));
+    const int columns = static_cast<int>(titles.size()) + 1;
+    for (int column = 1; column <= columns; ++column) {
+        TXlsxCellFormat header;
+        header.Bold = true;
+        header.Centre = true;
+        header.Left = column == 1 ? TXlsxBorder::Medium : TXlsxBorder::Thin;
+        header.Right = column == columns ? TXlsxBorder::Medium : TXlsxBorder::Thin;
+        header.Top = header.Bottom = TXlsxBorder::Medium;
+        sheet.WriteText(kSheetHeaderRow, column,
+                        column == 1 ? std::string("N") : titles[static_cast<size_t>(column - 2)],
+                        header);
+    }
 }
 
 std::string XlsxDateFormat() {

@@ -4,6 +4,7 @@
 
 #include <memory>
 #include <string>
+#include <vector>
 
 #include "platform/Dates.h"
 
@@ -18,6 +19,8 @@ struct TXlsxCellFormat {
     TXlsxBorder Left = TXlsxBorder::None, Right = TXlsxBorder::None, Top = TXlsxBorder::None,
                 Bottom = TXlsxBorder::None;
     std::string NumberFormat;  // a date cell's format ("dd.mm.yyyy"); empty: general
+    int FontColor = -1;        // 0xRRGGBB; -1: the default colour
+    int Fill = -1;             // the cell's background 0xRRGGBB; -1: none
 };
 
 // The sheet of a new workbook at `path`; rows and columns count from 1. Nothing is on disk
@@ -42,6 +45,15 @@ private:
     struct TImpl;
     std::unique_ptr<TImpl> impl_;
 };
+
+// The heading that the history exports share: row 1 the object's name (Arial 10 bold), row 2 its
+// description (Arial 8), row 4 the history's caption (Tahoma 8 bold), all three as text; row 5
+// the header, bold and centred, "N" then the titles, each cell framed thin, the row's top and
+// bottom edges, its first cell's left and its last cell's right medium.
+void WriteSheetHeading(TXlsxSheet& sheet, const std::string& name, const std::string& descript,
+                       const std::string& history, const std::vector<std::string>& titles);
+// The row of the heading's header.
+inline constexpr int kSheetHeaderRow = 5;
 
 // The sheet's date format for the user's short date format ("dd.MM.yyyy" becomes
 // "dd.mm.yyyy").

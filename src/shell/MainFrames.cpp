@@ -5,7 +5,14 @@
 #include <utility>
 
 #include "numbers/U_frnumber.h"
+#include "pays/U_changemanualevent.h"
+#include "pays/U_fautocharges.h"
 #include "pays/U_frcalendar.h"
+#include "pays/U_frpay.h"
+#include "platform/Table.h"
+#include "schema/SchemaNames.h"
+#include "store/TransBlockRows.h"
+#include "store/U_dm.h"
 #include "shell/U_formmain.h"
 #include "shell/U_frfolder.h"
 #include "store/U_fback.h"
@@ -28,4 +35,21 @@ void RegisterMainFrames(TfMain& main) {
     QObject::connect(&main, &TfMain::BudgetStateChanged, &calendar, &TfrCalendar::SetRecalcButton);
     RegisterFolderFrame(main.Frames(), *main.PanelFrames, main.ImageListTree);
     RegisterNumberFrame(main.Frames(), *main.PanelFrames);
+    TfrPay& pay = RegisterPayFrame(main.Frames(), *main.PanelFrames, main.ImageListTree,
+                                   main.MemoColor, main.LogoBitmap);
+    QObject::connect(&pay, &TfrPay::PayIconChanged, &main, &TfMain::SetSelectedImage);
+    // The pay's event dialogs read the history's current row, which follows the frame's grid.
+    pay.Dialogs.ManualEvent = [&main, &pay](int mode, const std::string& payName) {
+        TTable& history = DM->TablePayHistory;
+        const bool onRow = history.Active() && !history.IsEmpty();
+        if (IsEventChangeMode(mode)) {
+            if (onRow)
+                EditManualEvent(&main, mode, pay.PayID, payName,
+                                ManualEventOf(HistoryEventBlockOf(history), mode));
+        } else {
+            AddManualEvent(&main, mode, pay.PayID, payName,
+                           onRow ? history.FieldByName(fld::DateEvent).AsDateTime() : 0);
+        }
+    };
+    pay.Dialogs.AutoCharges = [&main](int payId) { EditAutoCharges(&main, payId); };
 }

@@ -658,6 +658,13 @@ void TfMain::SetBudgetState(int budgetState, int image) {
     emit BudgetStateChanged();
 }
 
+void TfMain::SetSelectedImage(int image) {
+    const int at = SelectedIndex();
+    if (at < 0 || at >= static_cast<int>(nodes_.size())) return;
+    index_.SetImage(at, image);
+    nodes_[at]->RefreshImages();
+}
+
 int TfMain::SelectBudget(const std::string& folder) {
     const int root = index_.IndexOf(0, folder);
     if (root < 0 || index_.Node(root).Info.Type != otBudget) return 0;

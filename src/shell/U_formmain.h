@@ -148,6 +148,9 @@ public:
 
     // The index in tree order of the selected node, or -1.
     int SelectedIndex() const;
+    // Gives the selected node a new stored icon (a pay's direction): the index and the tree
+    // show it.
+    void SetSelectedImage(int image);
     // The tree index of the node for the same root or object as the given node, or -1.
     int NodeIndexOf(const TTreeNode* node) const;
     // The nodes in tree order, node i standing for node i of the index.

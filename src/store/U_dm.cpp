@@ -330,16 +330,14 @@ PayFilterInfo TDM::ReadPayFilter(int id) {
     TBudgetTable pays(tbl::Pays);
     if (!pays.Locate(fld::ID, {id})) return DefaultPayFilter();
     const std::string mode = pays.FieldByName(fld::FilterMode).AsString();
-    // A character that is missing reads as off, any other than '0' as on.
-    const auto flag = [&](int i) { return i < static_cast<int>(mode.size()) && mode[i] != '0'; };
-    PayFilterInfo filter;
-    filter.FilterOn = flag(0);
-    filter.ShowCounters = flag(1);
-    filter.ShowAutoCharges = flag(2);
-    filter.ShowManualCharges = flag(3);
-    filter.ShowPayments = flag(4);
-    filter.UseDateFrom = flag(5);
-    filter.UseDateTo = flag(6);
+    // A character other than '0' reads as on; a missing one (a FilterMode cut short) takes the
+    // default's value, so that a short text still shows the pay's events.
+    PayFilterInfo filter = DefaultPayFilter();
+    bool* const flags[kFilterFlagCount] = {
+        &filter.FilterOn,     &filter.ShowCounters, &filter.ShowAutoCharges, &filter.ShowManualCharges,
+        &filter.ShowPayments, &filter.UseDateFrom,  &filter.UseDateTo};
+    for (int i = 0; i < kFilterFlagCount && i < static_cast<int>(mode.size()); ++i)
+        *flags[i] = mode[static_cast<size_t>(i)] != '0';
     filter.DateFrom = pays.FieldByName(fld::FilterDateFrom).AsDateTime();
     filter.DateTo = pays.FieldByName(fld::FilterDateTo).AsDateTime();
     return filter;

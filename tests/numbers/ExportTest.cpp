@@ -2,25 +2,16 @@
 // borders of the table.
 #include <gtest/gtest.h>
 
-#include <QProcess>
 #include <QRegularExpression>
 #include <filesystem>
 
 #include "NumberFixture.h"
 #include "common/TestFolders.h"
+#include "common/XlsxParts.h"
 #include "numbers/U_frnumber_chronology.h"
 #include "platform/XlsxSheet.h"
 
 namespace {
-
-// A part of the workbook (an .xlsx is a zip of XML parts).
-std::string Part(const std::string& workbook, const char* part) {
-    QProcess unzip;
-    unzip.start(QStringLiteral("unzip"), {QStringLiteral("-p"), QString::fromStdString(workbook),
-                                          QString::fromLatin1(part)});
-    unzip.waitForFinished();
-    return unzip.readAllStandardOutput().toStdString();
-}
 
 int Count(const std::string& text, const std::string& what) {
     int count = 0;
@@ -57,9 +48,9 @@ TEST_F(Workbook, CellsFormatsWidthsAndBorders) {
         Item(45658, 'C', "12.50", false, "01.02.2025"), Item(45659, 'C', "3", false, "gone", 'd'),
         Item(45660, 'A', "7", true, "computed"), Item(45661, 'A', "0", false, "failed")};
     ASSERT_TRUE(WriteNumberWorkbook(path, sheet, items));
-    const std::string cells = Part(path, "xl/worksheets/sheet1.xml");
-    const std::string strings = Part(path, "xl/sharedStrings.xml");
-    const std::string styles = Part(path, "xl/styles.xml");
+    const std::string cells = XlsxPart(path, "xl/worksheets/sheet1.xml");
+    const std::string strings = XlsxPart(path, "xl/sharedStrings.xml");
+    const std::string styles = XlsxPart(path, "xl/styles.xml");
     ASSERT_FALSE(cells.empty());
 
     for (const char* text : {"Rate", "Heating rate", "History of values", "N", "From date", "Value",
@@ -97,7 +88,7 @@ TEST_F(Workbook, CellsFormatsWidthsAndBorders) {
 
 TEST_F(Workbook, WithoutLiveItemsTheHeaderRowIsTheLast) {
     ASSERT_TRUE(WriteNumberWorkbook(path, sheet, {Item(45658, 'C', "1", false, "", 'd')}));
-    const std::string cells = Part(path, "xl/worksheets/sheet1.xml");
+    const std::string cells = XlsxPart(path, "xl/worksheets/sheet1.xml");
     EXPECT_NE(cells.find("<c r=\"D5\""), std::string::npos);
     EXPECT_EQ(cells.find("<c r=\"A6\""), std::string::npos);
 }

@@ -78,7 +78,10 @@ TEST_F(Queries, APaysFilterIsWrittenAndReadBack) {
     } modes[] = {
         {"100000000000000", {true, false, false, false, false, false, 0, false, 0}},
         {"0x0a0Z1", {false, true, false, true, false, true, 0, true, 0}},
-        {"11", {true, true, false, false, false, false, 0, false, 0}},
+        // Cut short: the missing characters take the defaults (kinds on, no bounds).
+        {"11", {true, true, true, true, true, false, 0, false, 0}},
+        {"", {false, true, true, true, true, false, 0, false, 0}},
+        {"0000000", {false, false, false, false, false, false, 0, false, 0}},
     };
     for (const auto& m : modes) {
         TBudgetTable pays("Pays.db", true);
