@@ -16,7 +16,9 @@
 #include <fstream>
 
 #include "common/XlsxParts.h"
+#include "pays/PayChangeJournal.h"
 #include "pays/PayFrameFixture.h"
+#include "pays/U_changemanualevent_parts.h"
 #include "pays/U_fchangedirectpay.h"
 #include "pays/U_ffilterpay.h"
 #include "schema/SchemaNames.h"
@@ -108,6 +110,25 @@ TEST_F(PayCommands, DeletingInAStoppedBudgetRemovesTheRowWithoutRecalculation) {
     // The current row is the new last one; its buttons follow it (an automatic charge).
     EXPECT_EQ(frame.CurrentRow(), 3);
     EXPECT_FALSE(frame.BitBtnDelItem->isEnabled());
+}
+
+TEST_F(PayCommands, AnEventAddedThroughItsDialogShowsInAStoppedBudget) {
+    shell.state.BudgetState = 3;
+    TfrPay& frame = ShowFrame();
+    std::vector<int> modes;
+    frame.Dialogs.ManualEvent = [&modes](int mode, const std::string&) {
+        modes.push_back(mode);
+        TPayEventParts parts = EventAddParts(mode, Day(3, 7), "5", "tip");
+        EXPECT_GT(JournalPayChange(1, parts), 0);
+    };
+    frame.ShowFor(Node());  // as a pay's selection does: the buttons follow the dialogs given
+    frame.SetCurrentRow(4);
+    ASSERT_TRUE(frame.BitBtnAddPay->isEnabled());
+    frame.BitBtnAddPay->click();
+    EXPECT_EQ(modes, std::vector<int>{kPayAddPayment});
+    // No recalculation reloads the view of a stopped budget: the frame reads it again itself.
+    EXPECT_EQ(Shown(frame), (std::vector<std::string>{"CN 1", "CH 5", "PY 5", "CH 5", "PY 7", "PY 10"}));
+    EXPECT_EQ(frame.CurrentRow(), 4);
 }
 
 TEST_F(PayCommands, TheJournalFindsTheEventWhateverTheFrameFilters) {
