@@ -1,8 +1,5 @@
 // The pictures of a report: JPEG and PNG files written as RTF picture groups, scaled to the
 // size a label asks for.
-// jpeglib.h needs size_t and FILE declared before it.
-#include <jpeglib.h>
-
 #include <csetjmp>
 #include <cstddef>
 #include <cstdio>
@@ -10,6 +7,11 @@
 
 #include "reports/ReportFiles.h"
 #include "reports/U_rtfreport.h"
+
+// jpeglib.h needs size_t and FILE declared before it.
+// clang-format off
+#include <jpeglib.h>
+// clang-format on
 
 namespace {
 
