@@ -163,7 +163,8 @@ int OpenReportTemplate(TRTFReportLbl& lbl);
 // Copies on up to and including the next label group or row marker: 0 or 3.
 int NextReportLabel(TRTFReportLbl& lbl);
 // Copies the rest of the template and closes both files: 0, or 2 when the report could not be
-// written whole. Does nothing (0) on a record that is not open.
+// written whole (then the report file is removed). Does nothing (0) on a record that is not
+// open.
 int CloseReportTemplate(TRTFReportLbl& lbl);
 
 // The same for a row file, writing into the report's open file; a row file holds label groups

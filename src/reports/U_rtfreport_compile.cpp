@@ -180,8 +180,9 @@ public:
     bool Run() {
         size_t pos = 0;
         while (pos < in_.size()) {
-            w_.Take(in_[pos++]);
-            if (CheckTemplateLabel(w_.Text()) > 0 && IdentOf(w_) == kStartTbl) {
+            const char b = in_[pos++];
+            w_.Take(b);
+            if (IsLabelGroup(b) && IdentOf(w_) == kStartTbl) {
                 WriteBytes(out_, in_.substr(a_, pos - a_));
                 if (!RowMode(pos, pos)) return false;
             }
@@ -191,6 +192,9 @@ public:
     }
 
 private:
+    // Whether W, which has just taken the byte `b`, holds a label group (which ends in '}').
+    bool IsLabelGroup(char b) const { return b == '}' && CheckTemplateLabel(w_.Text()) > 0; }
+
     static std::string_view IdentOf(const TWindow& w) {
         return std::string_view(w.Text()).substr(25, 8);
     }
@@ -208,7 +212,7 @@ private:
                 const char b = in_[pos++];
                 w_.Take(b);
                 r5_.Take(b);
-                if (CheckTemplateLabel(w_.Text()) > 0) {
+                if (IsLabelGroup(b)) {
                     labelled = true;
                     if (IdentOf(w_) == kStartTbl) {
                         // A second StartTbl ends the row unmoved; the main loop meets it

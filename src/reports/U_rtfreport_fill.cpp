@@ -1,6 +1,7 @@
 // The template fill engine: templates and row files copied into a report up to each label,
 // the values written at the labels, the label groups stripped from the finished report, and
 // the header of a template read for the report window.
+#include <QFileInfo>
 #include <QString>
 #include <cstdio>
 #include <cstring>
@@ -145,7 +146,10 @@ int CloseReportTemplate(TRTFReportLbl& lbl) {
     CopyRest(lbl.InFile.get(), lbl.OutFile.get());
     const bool readFailed = std::ferror(lbl.InFile.get()) != 0;
     lbl.InFile.reset();
-    return CloseWritten(lbl.OutFile) && !readFailed ? kLabelFound : kReportUnwritten;
+    if (CloseWritten(lbl.OutFile) && !readFailed) return kLabelFound;
+    // No half-written report stays under the report's name (a device is left alone).
+    if (QFileInfo(ToQString(lbl.OutPath)).isFile()) RemoveFileIfAny(lbl.OutPath);
+    return kReportUnwritten;
 }
 
 int OpenRowTemplate(TRTFReportRow& row, FILE* report) {

@@ -1,7 +1,9 @@
 // The fill engine: templates and row files copied into a report label by label, the values
 // written at the labels, the label groups stripped, and a template's header read.
 #include <gtest/gtest.h>
+#include <sys/resource.h>
 
+#include <csignal>
 #include <cstdio>
 #include <string>
 #include <vector>
@@ -151,11 +153,33 @@ TEST_F(Fill, OpeningFailuresLeaveNothingOpen) {
     CloseRowTemplate(row, stdout);
 }
 
-TEST_F(Fill, AReportThatCouldNotBeWrittenWholeIsSaidSoOnClosing) {
+// Files may grow to `bytes` while it lives (writes beyond fail as on a full disk).
+class ScopedFileSizeLimit {
+public:
+    explicit ScopedFileSizeLimit(rlim_t bytes) {
+        getrlimit(RLIMIT_FSIZE, &saved_);
+        signal_ = std::signal(SIGXFSZ, SIG_IGN);
+        rlimit limit = saved_;
+        limit.rlim_cur = bytes;
+        setrlimit(RLIMIT_FSIZE, &limit);
+    }
+    ~ScopedFileSizeLimit() {
+        setrlimit(RLIMIT_FSIZE, &saved_);
+        std::signal(SIGXFSZ, signal_);
+    }
+
+private:
+    rlimit saved_{};
+    void (*signal_)(int) = nullptr;
+};
+
+TEST_F(Fill, AReportThatCouldNotBeWrittenWholeIsSaidSoAndRemoved) {
     lbl.Path = folder.Write("T.tlt", TemplateText(std::string(100000, 'x')));
-    lbl.OutPath = "/dev/full";
+    lbl.OutPath = folder.Path("report.rtf");
+    const ScopedFileSizeLimit full(50000);
     ASSERT_EQ(OpenReportTemplate(lbl), kTemplateEnd);
     EXPECT_EQ(CloseReportTemplate(lbl), kReportUnwritten);
+    EXPECT_FALSE(folder.Exists("report.rtf"));
 }
 
 TEST(WriteReportText, CutsBeforeEscapingAndEscapesForRtf) {
