@@ -46,28 +46,18 @@ protected:
         return found;
     }
 
-    // Fills T.tlt the way a report does: at a text label the value that `valueOf` gives, at
-    // a row marker its row file once for each of `rows`, then the strip.
+    // Fills T.tlt the way a report does, with the text value that `valueOf` gives at each
+    // text label.
     template <typename ValueOf>
     std::string Report(const std::string& body, int rows, ValueOf valueOf) {
-        lbl.Path = folder.Write("T.tlt", TemplateText(body));
-        lbl.OutPath = folder.Path("report.rtf");
-        for (int result = OpenReportTemplate(lbl); result == kLabelFound;
-             result = NextReportLabel(lbl)) {
-            if (lbl.Kind == 1)
-                WriteReportText(lbl.OutFile.get(), valueOf(lbl, 0), lbl.Number, lbl.Letter2);
-            if (lbl.Kind != 4) continue;
-            for (int r = 1; r <= rows; ++r) {
-                TRTFReportRow row;
-                row.Path = lbl.Path + "." + lbl.Ident;
-                for (int rr = OpenRowTemplate(row, lbl.OutFile.get()); rr == kLabelFound;
-                     rr = NextRowLabel(row, lbl.OutFile.get()))
-                    WriteReportText(lbl.OutFile.get(), valueOf(row, r), row.Number, row.Letter2);
-                CloseRowTemplate(row, lbl.OutFile.get());
-            }
-        }
-        EXPECT_EQ(CloseReportTemplate(lbl), 0);
-        EXPECT_EQ(StripReportMarkers(lbl.OutPath, nullptr), kStripDone);
+        const auto [closed, stripped] = FillTemplate(
+            folder.Write("T.tlt", TemplateText(body)), folder.Path("report.rtf"), rows,
+            [&](FILE* report, const TRTFReportRow& label, int row) {
+                if (label.Kind == 1)
+                    WriteReportText(report, valueOf(label, row), label.Number, label.Letter2);
+            });
+        EXPECT_EQ(closed, 0);
+        EXPECT_EQ(stripped, kStripDone);
         return folder.Read("report.rtf");
     }
 
