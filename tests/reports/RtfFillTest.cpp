@@ -75,6 +75,30 @@ TEST_F(Fill, ATemplateWithoutLabelsGivesItsBodyWithoutTheHeader) {
     EXPECT_EQ(folder.Read("report.rtf"), body);
 }
 
+// The six header lines are skipped whole, however long; a short header leaves no body.
+TEST_F(Fill, SkipsTheHeaderLinesWhateverTheirLength) {
+    struct Case {
+        const char* what;
+        std::string text;
+        std::string report;
+    };
+    const Case cases[] = {
+        {"a long line", "B\n" + std::string(300, 'n') + "\nD\nS\nP\nC\r\nbody", "body"},
+        {"a short header", "B\nN\n", ""},
+        {"an empty file", "", ""},
+        {"no line end at all", "B", ""},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.what);
+        lbl.Path = folder.Write("T.tlt", c.text);
+        lbl.OutPath = folder.Path("report.rtf");
+        EXPECT_EQ(OpenReportTemplate(lbl), kTemplateEnd);
+        EXPECT_EQ(lbl.LabelEnd, static_cast<std::int64_t>(c.text.size()) + 1);
+        EXPECT_EQ(CloseReportTemplate(lbl), 0);
+        EXPECT_EQ(folder.Read("report.rtf"), c.report);
+    }
+}
+
 TEST_F(Fill, StopsAfterEachLabelGroupAndRowMarker) {
     const std::string body = "<a>" + Group("RptStr.B.040.E.PaySName") + "<b>" + Marker("012") +
                              "<c>" + Group("RptImg.A.002.S.01200080") + "<d>";
