@@ -12,7 +12,9 @@ build_dir=${VEMLY_BUILD_DIR:-$here/build}
 prefix=${VEMLY_PREFIX:-$HOME/.local/opt/vemly}
 packages=(g++ cmake ninja-build pkg-config qt6-base-dev libxlsxwriter-dev libsqlite3-dev
           libjpeg62-turbo-dev libgtest-dev libgmock-dev libbenchmark-dev libgmp-dev
-          libicu-dev locales xvfb xauth)
+          libicu-dev locales xvfb xauth
+          # The reports' tests read the RTF reports back through LibreOffice and pdftotext.
+          libreoffice-writer-nogui poppler-utils)
 
 as_root() {
     if [ "$(id -u)" -eq 0 ]; then "$@"; else sudo "$@"; fi

@@ -1,29 +1,19 @@
-// The charset configuration of the reports: the character set of the user's language and the
-// character sets that report templates can be given.
+// The charset configuration of the reports: the character set of the user's language, the
+// character sets that report templates can be given, and the rewrite of a template's fonts.
 #include "reports/U_rtfreport.h"
 
 #include <QFile>
 #include <cstdio>
-#include <memory>
 #include <string_view>
 
 #include "platform/Locale.h"
 #include "platform/Text.h"
+#include "reports/ReportFiles.h"
 
 namespace {
 
 // A line is read into a buffer of this size: at most 253 characters and the end of the string.
 constexpr int kLineBuffer = 254;
-
-bool IsBlankOrControl(char c) {
-    return static_cast<unsigned char>(c) <= ' ';
-}
-
-std::string Trimmed(std::string_view line) {
-    while (!line.empty() && IsBlankOrControl(line.front())) line.remove_prefix(1);
-    while (!line.empty() && IsBlankOrControl(line.back())) line.remove_suffix(1);
-    return std::string(line);
-}
 
 std::string Upper(std::string text) {
     for (char& c : text)
@@ -50,15 +40,10 @@ std::string_view CharsetOfFontLine(std::string_view line) {
     return colon == std::string_view::npos ? std::string_view() : line.substr(0, colon);
 }
 
-struct FileCloser {
-    void operator()(FILE* file) const { std::fclose(file); }
-};
-
 }  // namespace
 
 int ReadCharsetConfig(strFCharsetInfo& info) {
-    const std::unique_ptr<FILE, FileCloser> file(
-        std::fopen(QFile::encodeName(ToQString(info.Path)).constData(), "rb"));
+    const TCFile file = OpenCFile(info.Path, "rb");
     if (!file) return -1;
 
     char langText[8];
@@ -91,4 +76,68 @@ int ReadCharsetConfig(strFCharsetInfo& info) {
         }
     }
     return 0;
+}
+
+namespace {
+
+constexpr std::string_view kFontCharset = "\\fcharset";
+
+}  // namespace
+
+int ReplaceFontCharsets(const std::string& templatePath, std::string_view from,
+                        std::string_view to) {
+    if (!QFile::exists(ToQString(templatePath))) return -1;
+    const TCFile in = OpenCFile(templatePath, "rb");
+    if (!in) return -2;
+    const std::string tmpPath = TmpPathOf(templatePath);
+    TCFile out = OpenCFile(tmpPath, "wb");
+    if (!out) return -3;
+
+    std::string line;
+    for (int i = 0; i < 6 && ReadRawLine(in.get(), line); ++i)
+        std::fwrite(line.data(), 1, line.size(), out.get());
+
+    // `matched` bytes of "\fcharset" are held back until it is clear whether they begin one.
+    // The pattern has no border (no proper prefix that is also a suffix), so a mismatch only
+    // ever restarts the match at the byte that broke it.
+    int count = 0;
+    size_t matched = 0;
+    int c = getc_unlocked(in.get());
+    while (c != EOF) {
+        if (c == kFontCharset[matched]) {
+            c = getc_unlocked(in.get());
+            if (++matched < kFontCharset.size()) continue;
+            std::string digits;
+            while (c >= '0' && c <= '9') {
+                digits.push_back(static_cast<char>(c));
+                c = getc_unlocked(in.get());
+            }
+            std::fwrite(kFontCharset.data(), 1, kFontCharset.size(), out.get());
+            const bool replace = from == "*" || digits == from;
+            const std::string_view number = replace ? to : std::string_view(digits);
+            std::fwrite(number.data(), 1, number.size(), out.get());
+            if (replace) ++count;
+            matched = 0;
+            continue;
+        }
+        if (matched > 0) {
+            std::fwrite(kFontCharset.data(), 1, matched, out.get());
+            matched = 0;
+            continue;  // the byte that broke the match may begin a new one
+        }
+        putc_unlocked(c, out.get());
+        c = getc_unlocked(in.get());
+    }
+    std::fwrite(kFontCharset.data(), 1, matched, out.get());
+
+    const bool readFailed = std::ferror(in.get()) != 0;
+    if (!CloseWritten(out) || readFailed) {
+        RemoveFileIfAny(tmpPath);
+        return readFailed ? -2 : -3;
+    }
+    if (!RenameOver(tmpPath, templatePath)) {
+        RemoveFileIfAny(tmpPath);
+        return -5;
+    }
+    return count;
 }

@@ -1,4 +1,5 @@
-// The charset configuration: the user's language's charset and the font table.
+// The charset configuration: the user's language's charset and the font table; the rewrite of
+// a template's font charsets.
 #include <gtest/gtest.h>
 
 #include <QTemporaryDir>
@@ -9,6 +10,8 @@
 #include "platform/Locale.h"
 #include "platform/Text.h"
 #include "reports/U_rtfreport.h"
+#include "tests/common/UndeletableFile.h"
+#include "tests/reports/RtfFiles.h"
 
 namespace {
 
@@ -121,6 +124,67 @@ TEST(InstalledCharsetConfig, GivesCyrillicForRussianAndWesternForEnglish) {
         EXPECT_EQ(info.FontIndex, font);
     }
     SetUserDefaultLangID(original);
+}
+
+TEST(ReplaceFontCharsets, RewritesTheNumberAfterEveryFcharsetOfTheBody) {
+    const std::string fonts = "{\\f0\\fcharset0 Arial;}{\\f1\\fcharset238 Times;}";
+    struct Case {
+        const char* what;
+        std::string body;
+        const char* from;
+        const char* to;
+        std::string rewritten;
+        int count;
+    };
+    const Case cases[] = {
+        {"any", fonts, "*", "204", "{\\f0\\fcharset204 Arial;}{\\f1\\fcharset204 Times;}", 2},
+        {"one number", fonts, "0", "204", "{\\f0\\fcharset204 Arial;}{\\f1\\fcharset238 Times;}",
+         1},
+        {"no match", fonts, "161", "204", fonts, 0},
+        {"to nothing", fonts, "*", "", "{\\f0\\fcharset Arial;}{\\f1\\fcharset Times;}", 2},
+        {"without digits", "\\fcharset;", "*", "204", "\\fcharset204;", 1},
+        {"without digits, from a number", "\\fcharset;", "0", "204", "\\fcharset;", 0},
+        {"digits to the end", "x\\fcharset12", "*", "1", "x\\fcharset1", 1},
+        {"a broken start", "\\fcharse\\fcharset1 \\fchar", "*", "2", "\\fcharse\\fcharset2 \\fchar",
+         1},
+        {"adjacent", "\\fcharset1\\fcharset2", "*", "3", "\\fcharset3\\fcharset3", 2},
+        {"no fonts", "{\\rtf1 plain}", "*", "204", "{\\rtf1 plain}", 0},
+        {"every byte is data", std::string("\0\xff\\fcharset0\r\n", 14), "*", "204",
+         std::string("\0\xff\\fcharset204\r\n", 16), 1},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.what);
+        RtfFolder folder;
+        // The header is never rewritten, however long its lines.
+        const std::string header = "RTF_Report v1.0 Template\nName \\fcharset0\n" +
+                                   std::string(300, 'd') + "\ns\np\n01.02.2024 \\fcharset0\n";
+        const std::string path = folder.Write("T.tlt", header + c.body);
+        EXPECT_EQ(ReplaceFontCharsets(path, c.from, c.to), c.count);
+        EXPECT_EQ(folder.Read("T.tlt"), header + c.rewritten);
+        EXPECT_FALSE(folder.Exists("T.tlt.tmp"));
+    }
+}
+
+TEST(ReplaceFontCharsets, AFailureLeavesTheTemplateAsItWas) {
+    RtfFolder folder;
+    EXPECT_EQ(ReplaceFontCharsets(folder.Path("missing.tlt"), "*", "204"), -1);
+
+    std::filesystem::create_directory(folder.Path("dir.tlt"));
+    EXPECT_EQ(ReplaceFontCharsets(folder.Path("dir.tlt"), "*", "204"), -2);
+    EXPECT_FALSE(folder.Exists("dir.tlt.tmp"));
+
+    const std::string text = TemplateText("\\fcharset0");
+    const std::string path = folder.Write("T.tlt", text);
+    std::filesystem::create_directory(folder.Path("T.tlt.tmp"));
+    EXPECT_EQ(ReplaceFontCharsets(path, "*", "204"), -3);
+    EXPECT_EQ(folder.Read("T.tlt"), text);
+    std::filesystem::remove(folder.Path("T.tlt.tmp"));
+
+    const UndeletableFile kept(folder.Path("kept.tlt"));
+    if (!kept.Made()) GTEST_SKIP() << "no immutable files here";
+    EXPECT_EQ(ReplaceFontCharsets(folder.Path("kept.tlt"), "*", "204"), -5);
+    EXPECT_EQ(folder.Read("kept.tlt"), "kept");
+    EXPECT_FALSE(folder.Exists("kept.tlt.tmp"));
 }
 
 }  // namespace
