@@ -24,6 +24,7 @@
 #include "numbers/U_fnumberchange.h"
 #include "platform/EventLoop.h"
 #include "platform/Text.h"
+#include "shell/FrameWidgets.h"
 #include "shell/MessageDlg.h"
 #include "shell/ShellOpen.h"
 #include "shell/ShellServices.h"
@@ -45,21 +46,6 @@ const QColor kBackground(0xFF, 0xFF, 0xFF);
 
 const char kNumberFile[] = "Number.lng";
 const char kSection[] = "Number";
-
-// A small picture for the row buttons: a pencil-like stroke or a cross.
-QPixmap RowButtonPicture(bool cross) {
-    QPixmap picture(16, 8);
-    picture.fill(Qt::transparent);
-    QPainter painter(&picture);
-    painter.setPen(QPen(cross ? QColor(0xC0, 0, 0) : QColor(0, 0, 0x80), 2));
-    if (cross) {
-        painter.drawLine(4, 1, 10, 7);
-        painter.drawLine(10, 1, 4, 7);
-    } else {
-        painter.drawLine(2, 6, 12, 2);
-    }
-    return picture;
-}
 
 // Draws the row-kind icons at the right of the value cells.
 class TNumberGridDelegate : public QStyledItemDelegate {
@@ -174,13 +160,13 @@ void TfrNumber::BuildControls() {
     SetHintKey(*BitBtnEditRow, "EditRowH");
     ImageEditRow = Named<QLabel>(this, "ImageEditRow");
     SetTextKey(*ImageEditRow, "");
-    ImageEditRow->setPixmap(RowButtonPicture(false));
+    ImageEditRow->setPixmap(RowButtonPicture(TRowPicture::Edit));
     BitBtnDelRow = Named<QPushButton>(this, "BitBtnDelRow");
     SetTextKey(*BitBtnDelRow, "");
     SetHintKey(*BitBtnDelRow, "DelRowH");
     ImageDelRow = Named<QLabel>(this, "ImageDelRow");
     SetTextKey(*ImageDelRow, "");
-    ImageDelRow->setPixmap(RowButtonPicture(true));
+    ImageDelRow->setPixmap(RowButtonPicture(TRowPicture::Delete));
     for (QPushButton* button : {BitBtnEditRow, BitBtnDelRow}) {
         button->setFocusPolicy(Qt::NoFocus);
         button->setGeometry(3, 0, 28, 9);

@@ -4,6 +4,7 @@
 
 #include <QHeaderView>
 #include <QLabel>
+#include <QPainter>
 #include <QPlainTextEdit>
 #include <QPushButton>
 #include <QTableView>
@@ -69,4 +70,27 @@ QToolButton* NewNavigatorButton(QWidget& navigator, const char* name,
     button->setFixedSize(24, 21);
     button->setFocusPolicy(Qt::NoFocus);
     return button;
+}
+
+QPixmap RowButtonPicture(TRowPicture kind) {
+    QPixmap picture(16, 8);
+    picture.fill(Qt::transparent);
+    QPainter painter(&picture);
+    switch (kind) {
+        case TRowPicture::Edit:
+            painter.setPen(QPen(QColor(0, 0, 0x80), 2));
+            painter.drawLine(2, 6, 12, 2);
+            break;
+        case TRowPicture::Delete:
+            painter.setPen(QPen(QColor(0xC0, 0, 0), 2));
+            painter.drawLine(4, 1, 10, 7);
+            painter.drawLine(10, 1, 4, 7);
+            break;
+        case TRowPicture::Insert:
+            painter.setPen(QPen(QColor(0, 0x80, 0), 2));
+            painter.drawLine(3, 4, 11, 4);
+            painter.drawLine(7, 0, 7, 8);
+            break;
+    }
+    return picture;
 }

@@ -3,6 +3,7 @@
 #pragma once
 
 #include <QFont>
+#include <QPixmap>
 #include <QStyle>
 #include <vector>
 
@@ -26,6 +27,11 @@ void StyleDescriptionMemo(QPlainTextEdit& memo, const QColor& memoColor);
 // of 18 pixels, the given column widths, the last column stretched, and its selection shown in
 // the highlight colours also while it has no focus.
 void StyleTableGrid(QTableView& grid, const std::vector<int>& columnWidths);
+
+// The small pictures beside a grid's row in edit mode: a pencil-like stroke (change the row),
+// a red cross (delete it), a green plus (insert or append a row), 16 by 8 pixels.
+enum class TRowPicture { Edit, Delete, Insert };
+QPixmap RowButtonPicture(TRowPicture picture);
 
 // A navigator button of the row `navigator` holds: the style's picture, 24 x 21 pixels, never
 // focused; its name is kept out of the language file. The caller connects its click.

@@ -4,6 +4,7 @@
 #include <QPushButton>
 #include <utility>
 
+#include "content/U_frtable.h"
 #include "numbers/U_frnumber.h"
 #include "pays/U_changemanualevent.h"
 #include "pays/U_fautocharges.h"
@@ -34,6 +35,7 @@ void RegisterMainFrames(TfMain& main) {
         RegisterCalendarFrame(main.Frames(), *main.PanelFrames, main.ImageListTree, main.MemoColor);
     QObject::connect(&main, &TfMain::BudgetStateChanged, &calendar, &TfrCalendar::SetRecalcButton);
     RegisterFolderFrame(main.Frames(), *main.PanelFrames, main.ImageListTree);
+    RegisterTableFrame(main.Frames(), *main.PanelFrames);
     RegisterNumberFrame(main.Frames(), *main.PanelFrames);
     TfrPay& pay = RegisterPayFrame(main.Frames(), *main.PanelFrames, main.ImageListTree,
                                    main.MemoColor, main.LogoBitmap);

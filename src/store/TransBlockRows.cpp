@@ -155,6 +155,23 @@ void ReplacePictureRows(int albumId, const std::vector<TImageBlock>& pictures) {
     }
 }
 
+std::vector<TTableRowBlock> TableRowBlocks(int tableId) {
+    std::vector<TTableRowBlock> blocks;
+    for (TBudgetTable rows(tbl::Tables, false, Where(fld::ID) == tableId); !rows.Eof();
+         rows.Next())
+        blocks.push_back(
+            {rows.FieldByName(fld::NameRow).AsString(), rows.FieldByName(fld::ValueRow).AsString()});
+    return blocks;
+}
+
+std::vector<TImageBlock> PictureBlocks(int albumId) {
+    std::vector<TImageBlock> blocks;
+    for (TBudgetTable rows(tbl::Images, false, Where(fld::ID) == albumId); !rows.Eof(); rows.Next())
+        blocks.push_back(
+            {rows.FieldByName(fld::FileName).AsString(), rows.FieldByName(fld::Descript).AsString()});
+    return blocks;
+}
+
 void ReplaceNumberItems(int numberId, const std::vector<TNumberItemBlock>& items) {
     DM->DeleteNumberItems(numberId);
     for (const TNumberItemBlock& item : items) StoreNumberItem(numberId, item);

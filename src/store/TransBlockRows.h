@@ -46,6 +46,11 @@ bool HasValidAmounts(const THistoryEventBlock& event);
 
 // ---- Rows into blocks
 
+// The rows of a table object (Tables.db) and the pictures of an image album (Images.db) as they
+// stand, in the order of Index01: the old half of a content change, a deletion's snapshot.
+std::vector<TTableRowBlock> TableRowBlocks(int tableId);
+std::vector<TImageBlock> PictureBlocks(int albumId);
+
 // The algorithm's block: OldId its ID, Name, Descript and the initial data's texts whole, each
 // variable description cut to its first 100 characters, the text in pieces of 100.
 TAlgorithmBlock AlgorithmBlockOf(const Algorithm01& algorithm);

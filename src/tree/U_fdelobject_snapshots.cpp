@@ -46,11 +46,7 @@ TBudgetTable RowsOf(const char* table, int id) {
 // report (nothing is to be made "READY").
 
 bool WriteTableSnapshot(TTransWriter& writer, const TDeleted& object) {
-    TTableContent content;
-    for (TBudgetTable rows = RowsOf(tbl::Tables, object.ID); !rows.Eof(); rows.Next())
-        content.Rows.push_back({rows.FieldByName(fld::NameRow).AsString(),
-                                rows.FieldByName(fld::ValueRow).AsString()});
-    WriteObjectParts(writer, object, std::move(content));
+    WriteObjectParts(writer, object, TTableContent{TableRowBlocks(object.ID)});
     return true;
 }
 
@@ -65,10 +61,7 @@ void SaveEntry(const fs::path& from, const fs::path& to, TMissing missing) {
 }
 
 bool WriteImagesSnapshot(TTransWriter& writer, const TDeleted& object) {
-    TImagesContent content;
-    for (TBudgetTable rows = RowsOf(tbl::Images, object.ID); !rows.Eof(); rows.Next())
-        content.Pictures.push_back({rows.FieldByName(fld::FileName).AsString(),
-                                    rows.FieldByName(fld::Descript).AsString()});
+    TImagesContent content{PictureBlocks(object.ID)};
     const std::string folder = writer.MakeFolder();
     if (folder.empty()) return false;
     const fs::path saved(folder);

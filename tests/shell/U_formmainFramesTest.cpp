@@ -7,6 +7,7 @@
 #include <QTest>
 
 #include "MainFramesFixture.h"
+#include "content/U_frtable.h"
 #include "platform/Text.h"
 #include "schema/SchemaNames.h"
 #include "shell/MainFrames.h"
@@ -264,7 +265,7 @@ TEST_F(FramesTest, TheRebuildGuardIsClearedAfterAnError) {
 }  // namespace
 
 // The program's own frames, as the program registers them: the folder frame shows for a budget
-// root and a folder, with its texts read in the load phase.
+// root and a folder, the table frame for a table, with their texts read in the load phase.
 TEST_F(FramesTest, TheProgramsFramesShowForTheirNodes) {
     Create();
     RegisterMainFrames(*window);
@@ -281,9 +282,14 @@ TEST_F(FramesTest, TheProgramsFramesShowForTheirNodes) {
     Click(3);  // Flat
     EXPECT_TRUE(folderFrame->isVisible());
     EXPECT_NE(ToStdString(folderFrame->LabelHeader->text()).find("Flat"), std::string::npos);
-    Click(4);  // Rent, a table: no table frame yet, so the area shows its name
+    Click(4);  // Rent, a table: the table frame with its name and description
     EXPECT_FALSE(folderFrame->isVisible());
-    EXPECT_EQ(Header(), "Rent");
+    auto* tableFrame = dynamic_cast<TfrTable*>(window->Frames().FrameFor(otTable));
+    ASSERT_NE(tableFrame, nullptr);
+    EXPECT_TRUE(tableFrame->isVisible());
+    EXPECT_EQ(ToStdString(tableFrame->LabelHeader->text()), "Rent");
+    EXPECT_EQ(ToStdString(tableFrame->LabelDescript->text()), "Monthly rent");
+    EXPECT_EQ(ToStdString(tableFrame->BitBtnEdit->text()), "Edit");
 
     // The journal view of each budget: the same view, re-pointed at the budget opened.
     auto* logFrame = dynamic_cast<TfrLog*>(window->Frames().FrameFor(otLog));
