@@ -2,7 +2,9 @@
 #include "platform/Folders.h"
 
 #include <QCoreApplication>
+#include <QDir>
 #include <QFile>
+#include <QFileInfo>
 #include <QStandardPaths>
 #include <cstdlib>
 #include <optional>
@@ -49,5 +51,18 @@ std::string ProgramFolder() {
 }
 
 bool MoveToTrash(const std::string& path) {
-    return QFile::moveToTrash(ToQString(path));
+    QString inTrash;
+    if (!QFile::moveToTrash(ToQString(path), &inTrash)) return false;
+    if (QFileInfo(inTrash).isAbsolute()) return true;
+    // Qt that cannot make the trash moves the entry into "files/" of the working folder and
+    // writes its note into "info/" there: that is no trash. The entry goes back where it was,
+    // and the folders Qt made go when they are empty.
+    const QFileInfo moved(inTrash);
+    QDir files = moved.dir();
+    QFile::rename(inTrash, ToQString(path));
+    const QString info = files.filePath(QStringLiteral("../info"));
+    QFile::remove(info + QStringLiteral("/") + moved.fileName() + QStringLiteral(".trashinfo"));
+    QDir().rmdir(info);
+    QDir().rmdir(files.path());
+    return false;
 }

@@ -19,5 +19,6 @@ std::string TempFolder();
 std::string ProgramFolder();
 
 // Moves a file or a folder with its contents into the user's trash, from where the desktop
-// can restore it. False when it could not be moved (the path is left as it was).
+// can restore it. False when it could not be moved (the path is left as it was), also when no
+// trash can be made for it.
 bool MoveToTrash(const std::string& path);

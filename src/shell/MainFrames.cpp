@@ -4,6 +4,7 @@
 #include <QPushButton>
 #include <utility>
 
+#include "content/U_frfiles.h"
 #include "content/U_frtable.h"
 #include "numbers/U_frnumber.h"
 #include "pays/U_changemanualevent.h"
@@ -36,6 +37,7 @@ void RegisterMainFrames(TfMain& main) {
     QObject::connect(&main, &TfMain::BudgetStateChanged, &calendar, &TfrCalendar::SetRecalcButton);
     RegisterFolderFrame(main.Frames(), *main.PanelFrames, main.ImageListTree);
     RegisterTableFrame(main.Frames(), *main.PanelFrames);
+    RegisterFilesFrame(main.Frames(), *main.PanelFrames);
     RegisterNumberFrame(main.Frames(), *main.PanelFrames);
     TfrPay& pay = RegisterPayFrame(main.Frames(), *main.PanelFrames, main.ImageListTree,
                                    main.MemoColor, main.LogoBitmap);

@@ -83,4 +83,26 @@ TEST_F(SpecialFolders, TrashTakesFilesAndFoldersIntoTheUsersTrash) {
     EXPECT_FALSE(MoveToTrash(ToStdString(source + "/missing")));
 }
 
+// Where no trash can be made, the file stays where it was: nothing lands in the working folder.
+TEST_F(SpecialFolders, WithoutATrashTheFileStays) {
+    const QString folder = ToQString(Root() + "/collection");
+    ASSERT_TRUE(QDir().mkpath(folder));
+    QFile file(folder + "/a b.txt");
+    ASSERT_TRUE(file.open(QIODevice::WriteOnly));
+    file.close();
+    QFile blocker(ToQString(home_.Path() + "/.local/share/Trash"));  // a file, not the trash
+    ASSERT_TRUE(blocker.open(QIODevice::WriteOnly));
+    blocker.close();
+    const QString work = ToQString(Root() + "/work");
+    ASSERT_TRUE(QDir().mkpath(work));
+    const QString before = QDir::currentPath();
+    ASSERT_TRUE(QDir::setCurrent(work));
+    const bool moved = MoveToTrash(ToStdString(file.fileName()));
+    QDir::setCurrent(before);
+    EXPECT_FALSE(moved);
+    EXPECT_TRUE(file.exists());
+    EXPECT_TRUE(QDir(work).isEmpty(QDir::AllEntries | QDir::NoDotAndDotDot | QDir::Hidden))
+        << ToStdString(QDir(work).entryList(QDir::AllEntries | QDir::NoDotAndDotDot).join(' '));
+}
+
 }  // namespace

@@ -1,0 +1,62 @@
+// What the file collection frame does with a collection's folder, without a window: its files,
+// their extensions, and the checked copy and rename of a file.
+#include "content/U_frfiles_folder.h"
+
+#include <fcntl.h>
+#include <stdio.h>
+
+#include <filesystem>
+
+namespace fs = std::filesystem;
+
+std::string FileExtension(std::string_view name) {
+    const size_t dot = name.rfind('.');
+    return dot == std::string_view::npos ? std::string() : std::string(name.substr(dot));
+}
+
+std::vector<std::string> CollectionFiles(const std::string& folder) {
+    std::vector<std::string> names;
+    std::error_code error;
+    for (fs::directory_iterator it(folder, error); !error && it != fs::directory_iterator();
+         it.increment(error)) {
+        std::error_code kind;
+        if (it->is_directory(kind)) continue;
+        names.push_back(it->path().filename().string());
+    }
+    return names;
+}
+
+TNameCheck CheckNewName(const std::string& folder, const std::string& name) {
+    if (name.empty() || name == "." || name == ".." ||
+        name.find_first_of(std::string_view("/\0", 2)) != std::string::npos)
+        return TNameCheck::Invalid;
+    std::error_code error;
+    return fs::exists(fs::symlink_status(fs::path(folder) / name, error)) ? TNameCheck::Exists
+                                                                          : TNameCheck::Valid;
+}
+
+std::error_code RenameInCollection(const std::string& folder, const std::string& from,
+                                   const std::string& to) {
+    const std::string source = (fs::path(folder) / from).string();
+    const std::string target = (fs::path(folder) / to).string();
+    // RENAME_NOREPLACE: the check before and the rename are one step for the file system.
+    if (renameat2(AT_FDCWD, source.c_str(), AT_FDCWD, target.c_str(), RENAME_NOREPLACE) != 0)
+        return {errno, std::generic_category()};
+    return {};
+}
+
+std::error_code CopyIntoCollection(const std::string& source, const std::string& folder) {
+    std::error_code error;
+    fs::create_directories(folder, error);
+    if (error) return error;
+    const fs::path name = fs::path(source).filename();
+    const fs::path target = fs::path(folder) / name;
+    const fs::path part = fs::path(folder) / (".~" + name.string() + ".part");
+    fs::copy_file(source, part, fs::copy_options::overwrite_existing, error);
+    if (!error) fs::rename(part, target, error);
+    if (error) {
+        std::error_code ignored;
+        fs::remove(part, ignored);
+    }
+    return error;
+}
