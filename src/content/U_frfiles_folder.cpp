@@ -35,14 +35,16 @@ TNameCheck CheckNewName(const std::string& folder, const std::string& name) {
                                                                           : TNameCheck::Valid;
 }
 
-std::error_code RenameInCollection(const std::string& folder, const std::string& from,
-                                   const std::string& to) {
-    const std::string source = (fs::path(folder) / from).string();
-    const std::string target = (fs::path(folder) / to).string();
-    // RENAME_NOREPLACE: the check before and the rename are one step for the file system.
-    if (renameat2(AT_FDCWD, source.c_str(), AT_FDCWD, target.c_str(), RENAME_NOREPLACE) != 0)
+std::error_code MoveWithoutReplacing(const std::string& from, const std::string& to) {
+    // RENAME_NOREPLACE: the check and the rename are one step for the file system.
+    if (renameat2(AT_FDCWD, from.c_str(), AT_FDCWD, to.c_str(), RENAME_NOREPLACE) != 0)
         return {errno, std::generic_category()};
     return {};
+}
+
+std::error_code RenameInCollection(const std::string& folder, const std::string& from,
+                                   const std::string& to) {
+    return MoveWithoutReplacing((fs::path(folder) / from).string(), (fs::path(folder) / to).string());
 }
 
 std::error_code CopyIntoCollection(const std::string& source, const std::string& folder) {

@@ -27,6 +27,10 @@ TNameCheck CheckNewName(const std::string& folder, const std::string& name);
 std::error_code RenameInCollection(const std::string& folder, const std::string& from,
                                    const std::string& to);
 
+// Moves the entry `from` to `to` in one step of the file system, never replacing an entry at
+// `to`: the system's error, none when moved.
+std::error_code MoveWithoutReplacing(const std::string& from, const std::string& to);
+
 // Copies the file into the folder under its own name (the folder made when missing), replacing
 // a file of that name: the copy is written beside it under a hidden name and renamed over it,
 // so that a failed copy leaves the old file whole. The system's error, none when copied.

@@ -12,7 +12,6 @@
 #include <cstdio>
 #include <filesystem>
 #include <fstream>
-#include <iterator>
 #include <vector>
 
 // clang-format off
@@ -36,10 +35,14 @@ std::string LowerExtension(std::string_view name) {
 }
 
 bool ReadWholeFile(const std::string& path, std::vector<unsigned char>& data) {
-    std::ifstream in(path, std::ios::binary);
+    std::ifstream in(path, std::ios::binary | std::ios::ate);
     if (!in) return false;
-    data.assign(std::istreambuf_iterator<char>(in), {});
-    return !in.bad();
+    const std::streamoff size = in.tellg();
+    if (size < 0) return false;
+    data.resize(static_cast<size_t>(size));
+    in.seekg(0);
+    in.read(reinterpret_cast<char*>(data.data()), size);
+    return in.gcount() == size;
 }
 
 bool LooksLikeJpeg(const std::vector<unsigned char>& data) {
@@ -85,6 +88,11 @@ bool DecodeJpeg(const std::vector<unsigned char>& data, int denom, QImage& pictu
     info.out_color_space = JCS_EXT_RGBX;  // four bytes a pixel, as QImage's RGBX8888
     info.scale_num = 1;
     info.scale_denom = static_cast<unsigned>(denom);
+    if (denom > 1) {
+        // A reduced picture is for a thumbnail: the fast DCT and plain upsampling do.
+        info.dct_method = JDCT_IFAST;
+        info.do_fancy_upsampling = FALSE;
+    }
     jpeg_start_decompress(&info);
     decoded = QImage(static_cast<int>(info.output_width), static_cast<int>(info.output_height),
                      QImage::Format_RGBX8888);

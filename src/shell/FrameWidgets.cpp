@@ -91,6 +91,15 @@ QPixmap RowButtonPicture(TRowPicture kind) {
             painter.drawLine(3, 4, 11, 4);
             painter.drawLine(7, 0, 7, 8);
             break;
+        case TRowPicture::Up:
+        case TRowPicture::Down: {
+            painter.setPen(Qt::NoPen);
+            painter.setBrush(QColor(0, 0, 0x80));
+            const bool up = kind == TRowPicture::Up;
+            const QPoint arrow[] = {{3, up ? 7 : 1}, {11, up ? 7 : 1}, {7, up ? 1 : 7}};
+            painter.drawPolygon(arrow, 3);
+            break;
+        }
     }
     return picture;
 }

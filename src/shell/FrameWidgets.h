@@ -28,9 +28,10 @@ void StyleDescriptionMemo(QPlainTextEdit& memo, const QColor& memoColor);
 // the highlight colours also while it has no focus.
 void StyleTableGrid(QTableView& grid, const std::vector<int>& columnWidths);
 
-// The small pictures beside a grid's row in edit mode: a pencil-like stroke (change the row),
-// a red cross (delete it), a green plus (insert or append a row), 16 by 8 pixels.
-enum class TRowPicture { Edit, Delete, Insert };
+// The small pictures beside a grid's row or an album's picture in edit mode: a pencil-like
+// stroke (change it), a red cross (delete it), a green plus (insert or append one), an arrow
+// up or down (move it), 16 by 8 pixels.
+enum class TRowPicture { Edit, Delete, Insert, Up, Down };
 QPixmap RowButtonPicture(TRowPicture picture);
 
 // A navigator button of the row `navigator` holds: the style's picture, 24 x 21 pixels, never

@@ -5,6 +5,7 @@
 #include <utility>
 
 #include "content/U_frfiles.h"
+#include "content/U_frimages.h"
 #include "content/U_frtable.h"
 #include "numbers/U_frnumber.h"
 #include "pays/U_changemanualevent.h"
@@ -37,6 +38,7 @@ void RegisterMainFrames(TfMain& main) {
     QObject::connect(&main, &TfMain::BudgetStateChanged, &calendar, &TfrCalendar::SetRecalcButton);
     RegisterFolderFrame(main.Frames(), *main.PanelFrames, main.ImageListTree);
     RegisterTableFrame(main.Frames(), *main.PanelFrames);
+    RegisterImagesFrame(main.Frames(), *main.PanelFrames);
     RegisterFilesFrame(main.Frames(), *main.PanelFrames);
     RegisterNumberFrame(main.Frames(), *main.PanelFrames);
     TfrPay& pay = RegisterPayFrame(main.Frames(), *main.PanelFrames, main.ImageListTree,

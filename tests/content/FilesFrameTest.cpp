@@ -202,7 +202,7 @@ TEST_F(FilesFrame, AddCopiesAndAsksBeforeReplacing) {
         std::string Same;
         bool OtherAdded;
     };
-    for (const Case c : {Case{mrNo, "old", true}, Case{mrCancel, "old", false},
+    for (const Case& c : {Case{mrNo, "old", true}, Case{mrCancel, "old", false},
                          Case{mrYes, "new", true}}) {
         SCOPED_TRACE(c.Answer);
         fs::remove(fs::path(folder) / "other name.pdf");

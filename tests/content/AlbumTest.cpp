@@ -1,0 +1,550 @@
+// The image album: the edit list's operations, the album's transaction with its files (applied,
+// undone and redone against a canonical dump with the files' hashes, a failed move taken back),
+// and the frame with its dialogs through their widgets.
+#include <gtest/gtest.h>
+
+#include <QApplication>
+#include <QGroupBox>
+#include <QImage>
+#include <QLabel>
+#include <QLineEdit>
+#include <QPainter>
+#include <QPushButton>
+#include <QScrollArea>
+#include <QTimer>
+#include <filesystem>
+#include <fstream>
+
+#include "ContentFixture.h"
+#include "common/BudgetDump.h"
+#include "common/ScopedMessageDlg.h"
+#include "content/U_fchangeimagedescr.h"
+#include "content/U_floadimage.h"
+#include "content/U_frimages.h"
+#include "content/U_frimages_album.h"
+#include "content/Uq519graphics.h"
+#include "platform/Text.h"
+#include "store/TransKindContent.h"
+#include "store/Utransactions.h"
+#include "store/Utransactions_undo.h"
+
+namespace fs = std::filesystem;
+
+namespace {
+
+std::string Bytes(const fs::path& file) {
+    std::ifstream in(file, std::ios::binary);
+    return {std::istreambuf_iterator<char>(in), {}};
+}
+
+// A small JPEG picture of one colour, so that pictures of one name can be told apart.
+void WriteJpeg(const fs::path& file, QColor colour, QSize size = {240, 160}) {
+    QImage image(size, QImage::Format_RGB32);
+    image.fill(colour);
+    ASSERT_TRUE(image.save(ToQString(file.string()), "JPG"));
+}
+
+class Album : public ContentBudget {
+protected:
+    // The album's folders as the journal makes them with the album.
+    Album() : album(AlbumFolder(kAlbum)) {
+        fs::create_directories(StagingFolder(album));
+        fs::create_directories(StagedMiniFolder(album));
+    }
+
+    // Stored pictures "p1.jpg" ... with their thumbnails and rows, "c" on `current`.
+    void AddPictures(int count, int current = 0) {
+        for (int k = 1; k <= count; ++k) AddPicture("p" + std::to_string(k) + ".jpg", k, k == current);
+    }
+    void AddPicture(const std::string& name, int number, bool current = false,
+                    QColor colour = Qt::green) {
+        WriteJpeg(fs::path(album) / name, colour);
+        ASSERT_EQ(MakeThumbnail(album + "/" + name, album + "/mini", 117, nullptr, 88),
+                  kPictureLoaded);
+        AddRow(tbl::Images, {{fld::ID, kAlbum},
+                             {fld::Number, number},
+                             {fld::FileName, name},
+                             {fld::Descript, "about " + name},
+                             {fld::Current, current ? "c" : ""}});
+    }
+    // A picture added in the edit: staged with its thumbnail.
+    ImageInform Stage(const std::string& name, QColor colour = Qt::red) {
+        fs::create_directories(StagingFolder(album));
+        WriteJpeg(fs::path(StagingFolder(album)) / name, colour);
+        EXPECT_EQ(MakeThumbnail(StagingFolder(album) + "/" + name, StagedMiniFolder(album), 117,
+                                nullptr, 88),
+                  kPictureLoaded);
+        return {name, "new " + name, 0, 'i'};
+    }
+    static std::vector<std::string> Live(const TPictureList& pictures) {
+        std::vector<std::string> names;
+        for (const ImageInform& picture : pictures)
+            names.push_back(picture.FileName + ":" + std::to_string(picture.Number) +
+                            picture.Status);
+        return names;
+    }
+    static int Newest() {
+        TBudgetTable journal(tbl::jTrans, false, {}, "");
+        if (journal.RecordCount() == 0) return 0;
+        journal.Last();
+        return journal.FieldByName(fld::NTrans).AsInteger();
+    }
+    std::set<std::string> FilesIn(const std::string& folder) const {
+        std::set<std::string> names;
+        std::error_code error;
+        for (fs::directory_iterator it(folder, error); !error && it != fs::directory_iterator();
+             it.increment(error))
+            if (!it->is_directory()) names.insert(it->path().filename().string());
+        return names;
+    }
+    static bool Run(TJournalRun run) {
+        while (run.Step()) {
+        }
+        return run.Result() >= 0;
+    }
+    std::string TransFolder(int n) const { return budget + "/jTrFiles/" + std::to_string(n); }
+
+    const std::string album;
+};
+
+// ---- The edit list ---------------------------------------------------------------------------
+
+TEST_F(Album, TheEditListKeepsItsNumbersWithoutGaps) {
+    AddPictures(4);
+    int lastShown = -1;
+    struct Case {
+        const char* Name;
+        std::function<void(TPictureList&)> Edit;
+        std::vector<std::string> After;
+    };
+    const Case cases[] = {
+        {"delete stored 2 of 4",
+         [&](TPictureList& p) { EXPECT_TRUE(RemovePicture(p, 2, album)); },
+         {"p2.jpg:-1d", "p1.jpg:1l", "p3.jpg:2l", "p4.jpg:3l"}},
+        {"add two and delete the second",
+         [&](TPictureList& p) {
+             InsertPictures(p, 5, {Stage("x.jpg"), Stage("y.jpg")});
+             EXPECT_TRUE(RemovePicture(p, 6, album));
+             EXPECT_FALSE(fs::exists(StagingFolder(album) + "/y.jpg"));
+             EXPECT_FALSE(fs::exists(StagedMiniFolder(album) + "/y.bmp"));
+             EXPECT_TRUE(fs::exists(StagingFolder(album) + "/x.jpg"));
+         },
+         {"p1.jpg:1l", "p2.jpg:2l", "p3.jpg:3l", "p4.jpg:4l", "x.jpg:5i"}},
+        {"insert one at 2", [&](TPictureList& p) { InsertPictures(p, 2, {Stage("x.jpg")}); },
+         {"p1.jpg:1l", "x.jpg:2i", "p2.jpg:3l", "p3.jpg:4l", "p4.jpg:5l"}},
+        {"move the first up and the last down",
+         [](TPictureList& p) {
+             EXPECT_FALSE(MovePicture(p, 1, -1));
+             EXPECT_FALSE(MovePicture(p, 4, +1));
+             EXPECT_FALSE(RemovePicture(p, 5, ""));
+         },
+         {"p1.jpg:1l", "p2.jpg:2l", "p3.jpg:3l", "p4.jpg:4l"}},
+        {"move 3 up", [](TPictureList& p) { EXPECT_TRUE(MovePicture(p, 3, -1)); },
+         {"p1.jpg:1l", "p3.jpg:2l", "p2.jpg:3l", "p4.jpg:4l"}},
+        {"clear with one added",
+         [&](TPictureList& p) {
+             InsertPictures(p, 1, {Stage("x.jpg")});
+             ClearPictures(p, album);
+             EXPECT_FALSE(fs::exists(StagingFolder(album) + "/x.jpg"));
+         },
+         {"p1.jpg:-1d", "p2.jpg:-1d", "p3.jpg:-1d", "p4.jpg:-1d"}},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.Name);
+        TPictureList pictures = LoadAlbum(kAlbum, lastShown);
+        c.Edit(pictures);
+        EXPECT_EQ(Live(pictures), c.After);
+        DeleteStagedFiles(album);
+    }
+}
+
+TEST_F(Album, LoadingNumbersByPlaceAndFindsTheMark) {
+    AddPicture("a.jpg", 3);
+    AddPicture("b.jpg", 7, true);  // stored numbers with gaps
+    int lastShown = 0;
+    const TPictureList pictures = LoadAlbum(kAlbum, lastShown);
+    EXPECT_EQ(Live(pictures), (std::vector<std::string>{"a.jpg:1l", "b.jpg:2l"}));
+    EXPECT_EQ(lastShown, 2);
+    MarkShownPicture(kAlbum, 1);
+    LoadAlbum(kAlbum, lastShown);
+    EXPECT_EQ(lastShown, 1);
+    EXPECT_EQ(CountRows(tbl::Images, Where(fld::Current) == "c"), 1);
+}
+
+// ---- The transaction -------------------------------------------------------------------------
+
+TEST_F(Album, RemovingAllFiveMovesThemOutAndTheUndoBringsThemBack) {
+    AddPictures(5);
+    const std::string before = DumpBudget(budget, TDumpScope::WithoutJournal);
+    int lastShown = 0;
+    TPictureList pictures = LoadAlbum(kAlbum, lastShown);
+    ClearPictures(pictures, album);
+    std::string error;
+    ASSERT_GT(JournalImagesChange(kAlbum, "Holidays", pictures, error), 0);
+    EXPECT_EQ(error, "");
+    const int n = Newest();
+    const std::optional<TImagesChangeParts> parts = ReadParts<TImagesChangeParts>(n);
+    ASSERT_TRUE(parts);
+    EXPECT_TRUE(parts->NewPictures.empty());
+    EXPECT_EQ(parts->OldPictures.size(), 5u);
+    EXPECT_EQ(parts->OldPictures[4], (TImageBlock{"p5.jpg", "about p5.jpg"}));
+    EXPECT_TRUE(FilesIn(TransFolder(n) + "/in").empty());
+    EXPECT_EQ(FilesIn(TransFolder(n) + "/out").size(), 5u);
+    EXPECT_EQ(FilesIn(TransFolder(n) + "/out/mini").size(), 5u);
+    EXPECT_TRUE(FilesIn(album).empty());
+    EXPECT_EQ(CountRows(tbl::Images, Where(fld::ID) == kAlbum), 0);
+    const bool stop = false;
+    ASSERT_EQ(MarkUndo(n), 1);
+    ASSERT_TRUE(Run(RunUndo(stop)));
+    EXPECT_EQ(DumpBudget(budget, TDumpScope::WithoutJournal), before);
+}
+
+TEST_F(Album, MovingAndRedescribingMoveNoFile) {
+    AddPictures(4);
+    int lastShown = 0;
+    TPictureList pictures = LoadAlbum(kAlbum, lastShown);
+    ASSERT_TRUE(MovePicture(pictures, 3, -1));
+    pictures[0].Descript = "changed";
+    std::string error;
+    ASSERT_GT(JournalImagesChange(kAlbum, "Holidays", pictures, error), 0);
+    const int n = Newest();
+    const std::optional<TImagesChangeParts> parts = ReadParts<TImagesChangeParts>(n);
+    ASSERT_TRUE(parts);
+    std::vector<std::string> names;
+    for (const TImageBlock& block : parts->NewPictures) names.push_back(block.FileName);
+    EXPECT_EQ(names, (std::vector<std::string>{"p1.jpg", "p3.jpg", "p2.jpg", "p4.jpg"}));
+    EXPECT_EQ(parts->NewPictures[0].Descript, "changed");
+    EXPECT_EQ(parts->OldPictures.size(), 4u);
+    for (const char* sub : {"/in", "/in/mini", "/out", "/out/mini"})
+        EXPECT_TRUE(FilesIn(TransFolder(n) + sub).empty()) << sub;
+    EXPECT_EQ(FilesIn(album).size(), 4u);
+}
+
+// "Remove x.jpg, add a new x.jpg": the old one goes out before the new one comes in, and undo
+// and redo give each side its own picture.
+TEST_F(Album, RemovingAndAddingTheSameNameKeepsBothSides) {
+    AddPicture("x.jpg", 1, false, Qt::green);
+    AddPicture("y.jpg", 2);
+    const std::string before = DumpBudget(budget, TDumpScope::WithoutJournal);
+    const std::string oldX = Bytes(fs::path(album) / "x.jpg");
+    int lastShown = 0;
+    TPictureList pictures = LoadAlbum(kAlbum, lastShown);
+    ASSERT_TRUE(RemovePicture(pictures, 1, album));
+    InsertPictures(pictures, 2, {Stage("x.jpg", Qt::red)});
+    const std::string newX = Bytes(fs::path(StagingFolder(album)) / "x.jpg");
+    ASSERT_NE(oldX, newX);
+    std::string error;
+    ASSERT_GT(JournalImagesChange(kAlbum, "Holidays", pictures, error), 0);
+    const int n = Newest();
+    EXPECT_EQ(Bytes(fs::path(TransFolder(n)) / "out/x.jpg"), oldX);
+    EXPECT_EQ(Bytes(fs::path(TransFolder(n)) / "in/x.jpg"), newX);
+    EXPECT_EQ(Bytes(fs::path(album) / "x.jpg"), newX);
+    EXPECT_TRUE(fs::exists(album + "/mini/x.bmp"));
+    const std::string after = DumpBudget(budget, TDumpScope::WithoutJournal);
+    const bool stop = false;
+    ASSERT_EQ(MarkUndo(n), 1);
+    ASSERT_TRUE(Run(RunUndo(stop)));
+    EXPECT_EQ(DumpBudget(budget, TDumpScope::WithoutJournal), before);
+    EXPECT_EQ(Bytes(fs::path(album) / "x.jpg"), oldX);
+    ASSERT_EQ(MarkRedo(n), 1);
+    ASSERT_TRUE(Run(RunRedo(stop)));
+    EXPECT_EQ(DumpBudget(budget, TDumpScope::WithoutJournal), after);
+    EXPECT_EQ(Bytes(fs::path(album) / "x.jpg"), newX);
+}
+
+TEST_F(Album, AFailedMoveTakesTheMovesBackAndAppliesNothing) {
+    AddPictures(2);
+    const std::string before = DumpBudget(budget, TDumpScope::Everything);
+    int lastShown = 0;
+    TPictureList pictures = LoadAlbum(kAlbum, lastShown);
+    ASSERT_TRUE(RemovePicture(pictures, 1, album));
+    InsertPictures(pictures, 2, {Stage("a.jpg"), Stage("b.jpg")});
+    fs::remove(StagingFolder(album) + "/b.jpg");  // gone behind the frame's back
+    std::string error;
+    EXPECT_EQ(JournalImagesChange(kAlbum, "Holidays", pictures, error), 0);
+    EXPECT_NE(error.find("b.jpg"), std::string::npos) << error;
+    EXPECT_NE(error.find("No such file or directory"), std::string::npos) << error;
+    EXPECT_EQ(Newest(), 0);
+    EXPECT_TRUE(shell.fatalTexts.empty());
+    // The removed picture and the staged one are back where they were.
+    EXPECT_EQ(FilesIn(album), (std::set<std::string>{"p1.jpg", "p2.jpg"}));
+    EXPECT_EQ(FilesIn(StagingFolder(album)), std::set<std::string>{"a.jpg"});
+    EXPECT_EQ(FilesIn(StagedMiniFolder(album)), (std::set<std::string>{"a.bmp", "b.bmp"}));
+    EXPECT_FALSE(fs::exists(budget + "/jTrFiles/1"));
+}
+
+// ---- The frame -------------------------------------------------------------------------------
+
+class AlbumFrame : public Album {
+protected:
+    AlbumFrame() {
+        shell.state.TempPath = folders.TempPath();
+        frame = &RegisterImagesFrame(frames, window);
+        frame->LoadTexts();
+        window.resize(760, 600);
+        frame->setGeometry(0, 0, 760, 600);
+        window.show();
+    }
+    ~AlbumFrame() override { SetPicturesPicker({}); }
+    void Show() { frame->ShowFor(Node(kAlbum)); }
+    void Edit() {
+        frame->BitBtnEdit->click();
+        frame->FinishAnimation();
+    }
+    std::vector<std::string> Boxes() const {
+        std::vector<std::string> boxes;
+        for (int n = 1; frame->Box(n) != nullptr; ++n)
+            boxes.push_back(ToStdString(frame->BoxPart("LName", n)->text()));
+        return boxes;
+    }
+    // Opens the dialog the click opens, lets `act` work on it while it is shown, and waits for
+    // it to close.
+    template <class Dialog>
+    void WithDialog(QPushButton* opener, const std::function<void(Dialog&)>& act) {
+        QTimer::singleShot(0, [&] {
+            auto* dialog = qobject_cast<Dialog*>(QApplication::activeModalWidget());
+            ASSERT_NE(dialog, nullptr);
+            act(*dialog);
+            if (dialog->isVisible()) dialog->reject();
+        });
+        opener->click();
+    }
+
+    TFrameRegistry frames;
+    QWidget window;
+    TfrImages* frame;
+};
+
+TEST_F(AlbumFrame, ShowsTheMarkedPictureOrTheFirst) {
+    struct Case {
+        int Current, Shown;
+    };
+    for (const Case c : {Case{0, 1}, Case{4, 4}}) {
+        SCOPED_TRACE(c.Current);
+        ClearRows(dm.TableImages, Where(fld::ID) == kAlbum);
+        AddPictures(5, c.Current);
+        Show();
+        EXPECT_EQ(frame->ShownNumber, c.Shown);
+        EXPECT_EQ(frame->PictureCount, 5);
+        EXPECT_EQ(Boxes(), (std::vector<std::string>{"p1.jpg", "p2.jpg", "p3.jpg", "p4.jpg", "p5.jpg"}));
+        EXPECT_EQ(frame->Box(2)->y() - frame->Box(1)->y(), 139);
+        EXPECT_TRUE(frame->Box(c.Shown)->isFlat());
+        EXPECT_FALSE(frame->Shown.isNull());
+        EXPECT_EQ(ToStdString(frame->LabelNameMain->text()),
+                  std::to_string(c.Shown) + "). p" + std::to_string(c.Shown) + ".jpg");
+        EXPECT_FALSE(frame->BoxPart("IMG", 1)->pixmap().isNull());  // in view: loaded
+    }
+}
+
+TEST_F(AlbumFrame, MissingAndDamagedPicturesShowAWarningNamingThem) {
+    AddPictures(3);
+    fs::remove(album + "/p2.jpg");
+    std::ofstream(album + "/p3.jpg", std::ios::trunc) << "not a picture";
+    fs::remove(album + "/mini/p3.bmp");
+    Show();
+    frame->ShowImage(2, false);
+    EXPECT_TRUE(frame->LabelWarning->isVisible());
+    EXPECT_EQ(ToStdString(frame->LabelWarning->text()),
+              "The picture file is missing   " + album + "/p2.jpg");
+    EXPECT_EQ(ToStdString(frame->LabelNameMain->text()), "1). p1.jpg");  // kept
+    frame->ShowImage(3, false);
+    EXPECT_EQ(ToStdString(frame->LabelWarning->text()),
+              "The picture cannot be read (damaged or truncated): " + album + "/p3.jpg");
+    frame->ScrollBoxList->ensureWidgetVisible(frame->Box(3));
+    frame->LoadVisibleThumbnails();
+    EXPECT_TRUE(frame->BoxPart("LWarn", 3)->isVisible());
+    EXPECT_EQ(CountRows(tbl::Images, Where(fld::ID) == kAlbum), 3);
+}
+
+TEST_F(AlbumFrame, DeleteThenApplyWritesTheRestAndShowsTheNext) {
+    AddPictures(4);
+    Show();
+    Edit();
+    frame->ShowImage(2, false);
+    ScopedMessageDlg yes(mrYes);
+    frame->BitBtnDelPicture->click();
+    EXPECT_EQ(Boxes(), (std::vector<std::string>{"p1.jpg", "p3.jpg", "p4.jpg"}));
+    EXPECT_EQ(frame->ShownNumber, 2);
+    EXPECT_EQ(frame->ShownFileName, "p3.jpg");
+    frame->ShowImage(3, false);
+    frame->BitBtnDelPicture->click();  // the last: the one before is shown
+    EXPECT_EQ(frame->ShownNumber, 2);
+    EXPECT_EQ(frame->PictureCount, 2);
+    frame->BitBtnApply->click();
+    frame->FinishAnimation();
+    EXPECT_FALSE(frame->EditMode);
+    EXPECT_EQ(Live(LoadAlbum(kAlbum, frame->LastShownNumber)),
+              (std::vector<std::string>{"p1.jpg:1l", "p3.jpg:2l"}));
+    EXPECT_EQ(Boxes(), (std::vector<std::string>{"p1.jpg", "p3.jpg"}));
+    EXPECT_EQ(frame->ShownNumber, 2);
+}
+
+TEST_F(AlbumFrame, ClearThenCancelRestoresTheAlbumAndApplyWithoutChangeWritesNothing) {
+    AddPictures(3);
+    Show();
+    Edit();
+    frame->BitBtnApply->click();
+    EXPECT_EQ(Newest(), 0);
+    Edit();
+    ScopedMessageDlg yes(mrYes);
+    frame->BitBtnClear->click();
+    EXPECT_TRUE(Boxes().empty());
+    frame->BitBtnCansel->click();
+    EXPECT_EQ(yes.Texts().back(), "Drop the changes you have made?");
+    EXPECT_EQ(Boxes(), (std::vector<std::string>{"p1.jpg", "p2.jpg", "p3.jpg"}));
+    EXPECT_EQ(Newest(), 0);
+}
+
+TEST_F(AlbumFrame, MovesStopAtTheEnds) {
+    AddPictures(3);
+    Show();
+    Edit();
+    frame->BitBtnPictureUpClick();  // picture 1: nothing
+    EXPECT_FALSE(frame->Modified);
+    frame->ShowImage(3, false);
+    frame->BitBtnPictureDownClick();
+    EXPECT_FALSE(frame->Modified);
+    frame->BitBtnPictureUpClick();
+    EXPECT_EQ(Boxes(), (std::vector<std::string>{"p1.jpg", "p3.jpg", "p2.jpg"}));
+    EXPECT_EQ(frame->ShownNumber, 2);
+    EXPECT_EQ(ToStdString(frame->LabelNameMain->text()), "2). p3.jpg");
+}
+
+TEST_F(AlbumFrame, TheLoadingDialogRefusesTakenAndLongNamesAndSkipsDamagedPictures) {
+    AddPictures(2);
+    const fs::path picked = fs::path(folders.TempPath()) / "picked";
+    fs::create_directories(picked);
+    WriteJpeg(picked / "p1.jpg", Qt::blue);
+    const std::string longName = std::string(97, 'n') + ".jpg";  // 101 characters
+    WriteJpeg(picked / longName, Qt::blue);
+    WriteJpeg(picked / "new one.JPEG", Qt::blue);
+    WriteJpeg(picked / "second.jpg", Qt::blue);
+    std::ofstream(picked / "broken.jpg") << "not a picture";
+    auto pick = [&](std::vector<std::string> names) {
+        SetPicturesPicker([=](QWidget*) {
+            QStringList paths;
+            for (const std::string& name : names) paths << ToQString((picked / name).string());
+            return paths;
+        });
+    };
+    Show();
+    Edit();
+    ScopedMessageDlg boxes;
+    pick({"p1.jpg", longName});
+    WithDialog<TfLoadImage>(frame->BitBtnAppendPicture, [&](TfLoadImage& dialog) {
+        EXPECT_NE(frame->Box(0), nullptr);  // the placeholder
+        dialog.BitBtnChoicePicture->click();
+        EXPECT_FALSE(dialog.BitBtnOK->isEnabled());
+        EXPECT_TRUE(dialog.Chosen.isEmpty());
+    });
+    ASSERT_EQ(boxes.Texts().size(), 1u);
+    EXPECT_EQ(boxes.Texts()[0], "The album already holds a picture of this name:\n" +
+                                    (picked / "p1.jpg").string() +
+                                    "\n\nThe name of this file is longer than 100 characters:\n" +
+                                    (picked / longName).string());
+    EXPECT_EQ(frame->Box(0), nullptr);  // gone with Exit
+    EXPECT_FALSE(frame->Adding);
+
+    pick({"new one.JPEG", "broken.jpg", "second.jpg"});
+    WithDialog<TfLoadImage>(frame->BitBtnAppendPicture, [&](TfLoadImage& dialog) {
+        dialog.BitBtnChoicePicture->click();
+        ASSERT_TRUE(dialog.BitBtnOK->isEnabled());
+        dialog.BitBtnOK->click();
+    });
+    EXPECT_EQ(boxes.Texts().back(),
+              "These pictures cannot be read (damaged or truncated) and were not added:\n" +
+                  (picked / "broken.jpg").string());
+    EXPECT_EQ(Boxes(), (std::vector<std::string>{"p1.jpg", "p2.jpg", "new one.JPEG", "second.jpg"}));
+    EXPECT_EQ(frame->ShownNumber, 3);
+    EXPECT_TRUE(frame->Modified);
+    EXPECT_EQ(FilesIn(StagingFolder(album)), (std::set<std::string>{"new one.JPEG", "second.jpg"}));
+
+    // One picture inserted before the shown one, with its description.
+    WriteJpeg(picked / "inserted.bmp", Qt::yellow);
+    pick({"inserted.bmp"});
+    frame->ShowImage(2, false);
+    WithDialog<TfLoadImage>(frame->BitBtnAddPicture, [&](TfLoadImage& dialog) {
+        dialog.BitBtnChoicePicture->click();
+        dialog.EditDescr->setText(QStringLiteral("a yellow one"));
+        dialog.BitBtnOK->click();
+    });
+    EXPECT_EQ(Boxes(), (std::vector<std::string>{"p1.jpg", "inserted.bmp", "p2.jpg",
+                                                 "new one.JPEG", "second.jpg"}));
+    EXPECT_EQ(ToStdString(frame->LabelDescrMain->text()), "a yellow one");
+
+    frame->BitBtnApply->click();
+    frame->FinishAnimation();
+    EXPECT_EQ(Live(LoadAlbum(kAlbum, frame->LastShownNumber)),
+              (std::vector<std::string>{"p1.jpg:1l", "inserted.bmp:2l", "p2.jpg:3l",
+                                        "new one.JPEG:4l", "second.jpg:5l"}));
+    EXPECT_TRUE(FilesIn(StagingFolder(album)).empty());
+    EXPECT_TRUE(fs::exists(album + "/mini/new one.bmp"));
+}
+
+TEST_F(AlbumFrame, TheDescriptionDialogColoursTheBox) {
+    AddPictures(2);
+    Show();
+    Edit();
+    const QColor text = frame->palette().color(QPalette::WindowText);
+    WithDialog<TfChangeImageDescr>(frame->BitBtnEditPicture, [&](TfChangeImageDescr& dialog) {
+        EXPECT_EQ(frame->Box(1)->property("colour").value<QColor>(), kBoxBlue);
+        EXPECT_FALSE(dialog.BitBtnOK->isEnabled());
+        dialog.EditNewDescr->setText(QStringLiteral("other"));
+        EXPECT_TRUE(dialog.BitBtnOK->isEnabled());
+        dialog.EditNewDescr->setText(QStringLiteral("about p1.jpg"));  // the old text again
+        EXPECT_FALSE(dialog.BitBtnOK->isEnabled());
+    });
+    EXPECT_EQ(frame->Box(1)->property("colour").value<QColor>(), text);
+    EXPECT_FALSE(frame->Modified);
+    WithDialog<TfChangeImageDescr>(frame->BitBtnEditPicture, [&](TfChangeImageDescr& dialog) {
+        dialog.EditNewDescr->setText(QStringLiteral("the sea"));
+        dialog.BitBtnOK->click();
+    });
+    EXPECT_EQ(frame->Box(1)->property("colour").value<QColor>(), kBoxNavy);
+    EXPECT_EQ(ToStdString(frame->BoxPart("LDscr", 1)->text()), "the sea");
+    EXPECT_EQ(ToStdString(frame->LabelDescrMain->text()), "the sea");
+    EXPECT_TRUE(frame->Modified);
+    // Leaving asks; No drops the description.
+    ScopedMessageDlg no(mrNo);
+    frame->Leave();
+    EXPECT_EQ(no.Texts(), std::vector<std::string>{
+                              "The album 'Holidays' has been changed.\nSave the changes?"});
+    EXPECT_EQ(ToStdString(frame->BoxPart("LDscr", 1)->text()), "about p1.jpg");
+    EXPECT_EQ(Newest(), 0);
+}
+
+TEST_F(AlbumFrame, LeavingMarksTheShownPicture) {
+    AddPictures(3, 1);
+    Show();
+    frame->ShowImage(3, false);
+    frame->Leave();
+    int lastShown = 0;
+    LoadAlbum(kAlbum, lastShown);
+    EXPECT_EQ(lastShown, 3);
+}
+
+TEST_F(AlbumFrame, SaveWritesTheOwnBytesOrConverts) {
+    AddPictures(1);
+    Show();
+    struct Case {
+        std::string Name;
+        bool SameBytes;
+        const char* Format;
+    };
+    for (const Case& c : {Case{"copy.jpeg", true, "JPG"}, Case{"copy.JPG", true, "JPG"},
+                          Case{"copy.bmp", false, "BMP"}}) {
+        SCOPED_TRACE(c.Name);
+        const std::string target = folders.TempPath() + c.Name;
+        SetSavePicker([&](QWidget*, const QString& proposed) {
+            EXPECT_EQ(ToStdString(proposed), "p1.jpg");
+            return ToQString(target);
+        });
+        frame->BitBtnSave->click();
+        EXPECT_EQ(Bytes(target) == Bytes(fs::path(album) / "p1.jpg"), c.SameBytes);
+        QImage saved;
+        EXPECT_TRUE(saved.load(ToQString(target), c.Format));
+    }
+    SetSavePicker({});
+}
+
+}  // namespace
