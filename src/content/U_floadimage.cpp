@@ -77,16 +77,18 @@ TfLoadImage::TfLoadImage(TfrImages& frame)
     choice->addWidget(BitBtnChoicePicture);
     choice->addStretch();
     layout->addLayout(choice);
-    Image1 = Named<QLabel>(this, "Image1");
+    // The preview and, for several pictures, the description text in its place.
+    auto* panel = Named<QWidget>(this, "Panel1");
+    panel->setFixedSize(360, 240);
+    Image1 = Named<QLabel>(panel, "Image1");
     SetTextKey(*Image1, "");
-    Image1->setFixedSize(360, 240);
+    Image1->setGeometry(0, 0, 360, 240);
     Image1->setAlignment(Qt::AlignCenter);
-    MemoDescript = Named<QPlainTextEdit>(this, "MemoDescript");
+    MemoDescript = Named<QPlainTextEdit>(panel, "MemoDescript");
     MemoDescript->setReadOnly(true);
-    MemoDescript->setFixedSize(360, 240);
+    MemoDescript->setGeometry(0, 0, 360, 240);
     MemoDescript->hide();
-    layout->addWidget(Image1);
-    layout->addWidget(MemoDescript);
+    layout->addWidget(panel);
     LabeFileName = Named<QLabel>(this, "LabeFileName");
     SetTextKey(*LabeFileName, "");
     LabeFileName->setAlignment(Qt::AlignRight);
@@ -97,6 +99,12 @@ TfLoadImage::TfLoadImage(TfrImages& frame)
     EditDescr->setMaxLength(99);
     layout->addWidget(EditDescr);
     layout->addLayout(NewFooter(TFooter::OKExit));
+    // Hidden for several pictures, they keep their place: the dialog does not jump.
+    for (QWidget* single : std::initializer_list<QWidget*>{LabeFileName, LabelDescr, EditDescr}) {
+        QSizePolicy policy = single->sizePolicy();
+        policy.setRetainSizeWhenHidden(true);
+        single->setSizePolicy(policy);
+    }
     connect(BitBtnChoicePicture, &QPushButton::clicked, this,
             &TfLoadImage::BitBtnChoicePictureClick);
 }
