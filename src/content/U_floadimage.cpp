@@ -18,6 +18,7 @@
 #include "platform/Text.h"
 #include "shell/MessageDlg.h"
 #include "shell/ShellServices.h"
+#include "shell/Swappable.h"
 #include "shell/Ulanguage_widgets.h"
 
 namespace fs = std::filesystem;
@@ -31,8 +32,8 @@ QStringList PickWithDesktop(QWidget* parent) {
                        "JPEG Image File (*.jpeg);;Bitmaps (*.bmp)"));
 }
 
-TPicturesPicker& PicturesPicker() {
-    static TPicturesPicker picker = PickWithDesktop;
+TSwappable<QStringList(QWidget*)>& PicturesPicker() {
+    static TSwappable<QStringList(QWidget*)> picker(PickWithDesktop);
     return picker;
 }
 
@@ -58,9 +59,7 @@ std::string Joined(const std::vector<std::string>& texts) {
 }  // namespace
 
 TPicturesPicker SetPicturesPicker(TPicturesPicker picker) {
-    TPicturesPicker previous = std::move(PicturesPicker());
-    PicturesPicker() = picker ? std::move(picker) : PickWithDesktop;
-    return previous;
+    return PicturesPicker().Set(std::move(picker));
 }
 
 TfLoadImage::TfLoadImage(TfrImages& frame)

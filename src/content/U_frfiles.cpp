@@ -21,6 +21,7 @@
 #include "shell/MessageDlg.h"
 #include "shell/ShellOpen.h"
 #include "shell/ShellServices.h"
+#include "shell/Swappable.h"
 #include "shell/Ulanguage.h"
 #include "shell/Ulanguage_widgets.h"
 #include "store/U_dm.h"
@@ -49,8 +50,8 @@ QStringList PickWithDesktop(QWidget* parent) {
     return QFileDialog::getOpenFileNames(parent);
 }
 
-TFilesPicker& FilesPicker() {
-    static TFilesPicker picker = PickWithDesktop;
+TSwappable<QStringList(QWidget*)>& FilesPicker() {
+    static TSwappable<QStringList(QWidget*)> picker(PickWithDesktop);
     return picker;
 }
 
@@ -67,9 +68,7 @@ QIcon IconOfExtension(const std::string& ext) {
 }  // namespace
 
 TFilesPicker SetFilesPicker(TFilesPicker picker) {
-    TFilesPicker previous = std::move(FilesPicker());
-    FilesPicker() = picker ? std::move(picker) : PickWithDesktop;
-    return previous;
+    return FilesPicker().Set(std::move(picker));
 }
 
 TfrFiles::TfrFiles(QWidget* parent)

@@ -34,6 +34,7 @@
 #include "shell/MessageDlg.h"
 #include "shell/ShellOpen.h"
 #include "shell/ShellServices.h"
+#include "shell/Swappable.h"
 #include "shell/Ulanguage.h"
 #include "shell/Ulanguage_widgets.h"
 #include "store/U_dm.h"
@@ -62,17 +63,15 @@ QString SaveWithDesktop(QWidget* parent, const QString& proposed) {
                        "(*.jpeg);;Bitmaps (*.bmp)"));
 }
 
-TSavePicker& SavePicker() {
-    static TSavePicker picker = SaveWithDesktop;
+TSwappable<QString(QWidget*, const QString&)>& SavePicker() {
+    static TSwappable<QString(QWidget*, const QString&)> picker(SaveWithDesktop);
     return picker;
 }
 
 }  // namespace
 
 TSavePicker SetSavePicker(TSavePicker picker) {
-    TSavePicker previous = std::move(SavePicker());
-    SavePicker() = picker ? std::move(picker) : SaveWithDesktop;
-    return previous;
+    return SavePicker().Set(std::move(picker));
 }
 
 TfrImages::TfrImages(QWidget* parent)

@@ -274,18 +274,12 @@ QSize PrintSize(int w, int h, int pageWidth, int pageHeight, char mode) {
     int width = w, height = h;
     switch (mode) {
         case 'f':
-            if (pageWidth < width) {
+        case 'p':
+            // To the page's width ('p' always, 'f' when wider), then to its height when higher.
+            if (mode == 'p' || pageWidth < width) {
                 width = pageWidth;
                 height = static_cast<int>(static_cast<float>(width) / aspect);
             }
-            if (pageHeight < height) {
-                height = pageHeight;
-                width = static_cast<int>(static_cast<float>(height) * aspect);
-            }
-            break;
-        case 'p':
-            width = pageWidth;
-            height = static_cast<int>(static_cast<float>(width) / aspect);
             if (pageHeight < height) {
                 height = pageHeight;
                 width = static_cast<int>(static_cast<float>(height) * aspect);

@@ -17,6 +17,7 @@
 #include "shell/BudgetList.h"
 #include "shell/MessageDlg.h"
 #include "shell/ShellServices.h"
+#include "shell/Swappable.h"
 #include "shell/U_formmain.h"
 #include "shell/Ulanguage_widgets.h"
 #include "store/U_fileoperation.h"
@@ -30,8 +31,8 @@ QString PickWithDesktop(QWidget* parent, const QString& caption, const QString& 
     return QFileDialog::getExistingDirectory(parent, caption, start, QFileDialog::ShowDirsOnly);
 }
 
-TFolderPicker& FolderPicker() {
-    static TFolderPicker picker = PickWithDesktop;
+TSwappable<QString(QWidget*, const QString&, const QString&)>& FolderPicker() {
+    static TSwappable<QString(QWidget*, const QString&, const QString&)> picker(PickWithDesktop);
     return picker;
 }
 
@@ -44,9 +45,7 @@ QLineEdit* NewEdit(QWidget* parent, const char* name, int maxLength) {
 }  // namespace
 
 TFolderPicker SetFolderPicker(TFolderPicker picker) {
-    TFolderPicker previous = std::move(FolderPicker());
-    FolderPicker() = picker ? std::move(picker) : PickWithDesktop;
-    return previous;
+    return FolderPicker().Set(std::move(picker));
 }
 
 TfCreateBudget::TfCreateBudget(QWidget* parent)

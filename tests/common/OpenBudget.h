@@ -10,6 +10,7 @@
 
 #include "common/FakeShellServices.h"
 #include "common/TestFolders.h"
+#include "schema/SchemaNames.h"
 #include "store/U_dm.h"
 
 // Opens the budget folder in `dm` as the main window opens one, with `shell` answering with its
@@ -60,6 +61,25 @@ inline std::vector<TFieldValue> Column(std::string_view file, const char* field,
     std::vector<TFieldValue> values;
     for (; !table.Eof(); table.Next()) values.push_back(table.FieldByName(field).Value());
     return values;
+}
+
+// Appends the budget's row to the budget list of the users-data folder: ID 1, the name "Home",
+// complete (Work 3), expanded, in the state given.
+inline void AppendBudgetRow(const std::string& usersData, const std::string& budget, int state) {
+    TTable budgets;
+    budgets.SetDatabaseName(usersData);
+    budgets.SetTableName(tbl::Budgets);
+    budgets.Open();
+    budgets.Append();
+    for (const auto& [field, value] : TRowValues{{fld::ID, 1},
+                                                 {fld::Name, "Home"},
+                                                 {fld::Path, budget},
+                                                 {fld::State, state},
+                                                 {fld::Image, 0},
+                                                 {fld::Expanded, "Y"},
+                                                 {fld::Work, 3}})
+        budgets.FieldByName(field).SetValue(value);
+    budgets.Post();
 }
 
 // The number of rows of the table that the filter lets through.

@@ -17,6 +17,7 @@
 
 #include "ContentFixture.h"
 #include "common/BudgetDump.h"
+#include "common/JournalSteps.h"
 #include "common/ScopedMessageDlg.h"
 #include "content/U_fchangeimagedescr.h"
 #include "content/U_floadimage.h"
@@ -26,7 +27,6 @@
 #include "platform/Text.h"
 #include "store/TransKindContent.h"
 #include "store/Utransactions.h"
-#include "store/Utransactions_undo.h"
 
 namespace fs = std::filesystem;
 
@@ -83,12 +83,6 @@ protected:
                             picture.Status);
         return names;
     }
-    static int Newest() {
-        TBudgetTable journal(tbl::jTrans, false, {}, "");
-        if (journal.RecordCount() == 0) return 0;
-        journal.Last();
-        return journal.FieldByName(fld::NTrans).AsInteger();
-    }
     std::set<std::string> FilesIn(const std::string& folder) const {
         std::set<std::string> names;
         std::error_code error;
@@ -96,11 +90,6 @@ protected:
              it.increment(error))
             if (!it->is_directory()) names.insert(it->path().filename().string());
         return names;
-    }
-    static bool Run(TJournalRun run) {
-        while (run.Step()) {
-        }
-        return run.Result() >= 0;
     }
     std::string TransFolder(int n) const { return budget + "/jTrFiles/" + std::to_string(n); }
 
@@ -182,7 +171,7 @@ TEST_F(Album, RemovingAllFiveMovesThemOutAndTheUndoBringsThemBack) {
     std::string error;
     ASSERT_GT(JournalImagesChange(kAlbum, "Holidays", pictures, error), 0);
     EXPECT_EQ(error, "");
-    const int n = Newest();
+    const int n = NewestTrans();
     const std::optional<TImagesChangeParts> parts = ReadParts<TImagesChangeParts>(n);
     ASSERT_TRUE(parts);
     EXPECT_TRUE(parts->NewPictures.empty());
@@ -193,9 +182,7 @@ TEST_F(Album, RemovingAllFiveMovesThemOutAndTheUndoBringsThemBack) {
     EXPECT_EQ(FilesIn(TransFolder(n) + "/out/mini").size(), 5u);
     EXPECT_TRUE(FilesIn(album).empty());
     EXPECT_EQ(CountRows(tbl::Images, Where(fld::ID) == kAlbum), 0);
-    const bool stop = false;
-    ASSERT_EQ(MarkUndo(n), 1);
-    ASSERT_TRUE(Run(RunUndo(stop)));
+    ASSERT_TRUE(UndoTrans(n));
     EXPECT_EQ(DumpBudget(budget, TDumpScope::WithoutJournal), before);
 }
 
@@ -207,7 +194,7 @@ TEST_F(Album, MovingAndRedescribingMoveNoFile) {
     pictures[0].Descript = "changed";
     std::string error;
     ASSERT_GT(JournalImagesChange(kAlbum, "Holidays", pictures, error), 0);
-    const int n = Newest();
+    const int n = NewestTrans();
     const std::optional<TImagesChangeParts> parts = ReadParts<TImagesChangeParts>(n);
     ASSERT_TRUE(parts);
     std::vector<std::string> names;
@@ -235,19 +222,16 @@ TEST_F(Album, RemovingAndAddingTheSameNameKeepsBothSides) {
     ASSERT_NE(oldX, newX);
     std::string error;
     ASSERT_GT(JournalImagesChange(kAlbum, "Holidays", pictures, error), 0);
-    const int n = Newest();
+    const int n = NewestTrans();
     EXPECT_EQ(Bytes(fs::path(TransFolder(n)) / "out/x.jpg"), oldX);
     EXPECT_EQ(Bytes(fs::path(TransFolder(n)) / "in/x.jpg"), newX);
     EXPECT_EQ(Bytes(fs::path(album) / "x.jpg"), newX);
     EXPECT_TRUE(fs::exists(album + "/mini/x.bmp"));
     const std::string after = DumpBudget(budget, TDumpScope::WithoutJournal);
-    const bool stop = false;
-    ASSERT_EQ(MarkUndo(n), 1);
-    ASSERT_TRUE(Run(RunUndo(stop)));
+    ASSERT_TRUE(UndoTrans(n));
     EXPECT_EQ(DumpBudget(budget, TDumpScope::WithoutJournal), before);
     EXPECT_EQ(Bytes(fs::path(album) / "x.jpg"), oldX);
-    ASSERT_EQ(MarkRedo(n), 1);
-    ASSERT_TRUE(Run(RunRedo(stop)));
+    ASSERT_TRUE(RedoTrans(n));
     EXPECT_EQ(DumpBudget(budget, TDumpScope::WithoutJournal), after);
     EXPECT_EQ(Bytes(fs::path(album) / "x.jpg"), newX);
 }
@@ -264,7 +248,7 @@ TEST_F(Album, AFailedMoveTakesTheMovesBackAndAppliesNothing) {
     EXPECT_EQ(JournalImagesChange(kAlbum, "Holidays", pictures, error), 0);
     EXPECT_NE(error.find("b.jpg"), std::string::npos) << error;
     EXPECT_NE(error.find("No such file or directory"), std::string::npos) << error;
-    EXPECT_EQ(Newest(), 0);
+    EXPECT_EQ(NewestTrans(), 0);
     EXPECT_TRUE(shell.fatalTexts.empty());
     // The removed picture and the staged one are back where they were.
     EXPECT_EQ(FilesIn(album), (std::set<std::string>{"p1.jpg", "p2.jpg"}));
@@ -384,7 +368,7 @@ TEST_F(AlbumFrame, ClearThenCancelRestoresTheAlbumAndApplyWithoutChangeWritesNot
     Show();
     Edit();
     frame->BitBtnApply->click();
-    EXPECT_EQ(Newest(), 0);
+    EXPECT_EQ(NewestTrans(), 0);
     Edit();
     ScopedMessageDlg yes(mrYes);
     frame->BitBtnClear->click();
@@ -392,7 +376,7 @@ TEST_F(AlbumFrame, ClearThenCancelRestoresTheAlbumAndApplyWithoutChangeWritesNot
     frame->BitBtnCansel->click();
     EXPECT_EQ(yes.Texts().back(), "Drop the changes you have made?");
     EXPECT_EQ(Boxes(), (std::vector<std::string>{"p1.jpg", "p2.jpg", "p3.jpg"}));
-    EXPECT_EQ(Newest(), 0);
+    EXPECT_EQ(NewestTrans(), 0);
 }
 
 TEST_F(AlbumFrame, MovesStopAtTheEnds) {
@@ -510,7 +494,7 @@ TEST_F(AlbumFrame, TheDescriptionDialogColoursTheBox) {
     EXPECT_EQ(no.Texts(), std::vector<std::string>{
                               "The album 'Holidays' has been changed.\nSave the changes?"});
     EXPECT_EQ(ToStdString(frame->BoxPart("LDscr", 1)->text()), "about p1.jpg");
-    EXPECT_EQ(Newest(), 0);
+    EXPECT_EQ(NewestTrans(), 0);
 }
 
 TEST_F(AlbumFrame, LeavingMarksTheShownPicture) {

@@ -22,20 +22,7 @@ protected:
         AddObject(kTable, otTable, "Phones", "Numbers to call");
         AddObject(kAlbum, otImages, "Holidays", "Summer pictures");
         AddObject(kFiles, otFiles, "Papers", "Contracts");
-        TTable budgets;
-        budgets.SetDatabaseName(folders.UsersDataPath());
-        budgets.SetTableName(tbl::Budgets);
-        budgets.Open();
-        budgets.Append();
-        for (const auto& [field, value] : TRowValues{{fld::ID, 1},
-                                                     {fld::Name, "Home"},
-                                                     {fld::Path, budget},
-                                                     {fld::State, 3},
-                                                     {fld::Image, 0},
-                                                     {fld::Expanded, "Y"},
-                                                     {fld::Work, 3}})
-            budgets.FieldByName(field).SetValue(value);
-        budgets.Post();
+        AppendBudgetRow(folders.UsersDataPath(), budget, 3);
         dm.TableBudgets.Refresh();
         EXPECT_FALSE(shell.index.Build(dm.TableBudgets, shell.state));
     }

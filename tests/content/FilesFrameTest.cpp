@@ -15,6 +15,7 @@
 
 #include "ContentFixture.h"
 #include "common/ScopedHome.h"
+#include "common/RecordedUrls.h"
 #include "common/ScopedMessageDlg.h"
 #include "content/U_frfiles.h"
 #include "content/U_frfiles_folder.h"
@@ -276,18 +277,13 @@ TEST_F(FilesFrame, DoubleClickOpensTheFileAndHelpItsTopic) {
     Write(fs::path(folder) / "a b.txt", "A");
     std::ofstream(shell.state.LangPath + "VemlyHelp.html") << "<html></html>";
     Show();
-    std::vector<QUrl> opened;
-    SetUrlOpener([&opened](const QUrl& url) {
-        opened.push_back(url);
-        return true;
-    });
+    RecordedUrls opened;
     SelectOnly({"a b.txt"});
     frame->ListViewFilesDblClick();
     frame->ButtonHelp->click();
-    SetUrlOpener({});
-    ASSERT_EQ(opened.size(), 2u);
-    EXPECT_EQ(ToStdString(opened[0].toLocalFile()), folder + "/a b.txt");
-    EXPECT_EQ(opened[1].fragment().toStdString(), "2300");
+    ASSERT_EQ(opened.urls.size(), 2u);
+    EXPECT_EQ(ToStdString(opened.urls[0].toLocalFile()), folder + "/a b.txt");
+    EXPECT_EQ(opened.urls[1].fragment().toStdString(), "2300");
 }
 
 }  // namespace

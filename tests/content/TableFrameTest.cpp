@@ -13,13 +13,14 @@
 
 #include "ContentFixture.h"
 #include "common/BudgetDump.h"
+#include "common/JournalSteps.h"
+#include "common/RecordedUrls.h"
 #include "common/ScopedMessageDlg.h"
 #include "content/U_frtable.h"
 #include "platform/Text.h"
 #include "shell/ShellOpen.h"
 #include "store/TransKindContent.h"
 #include "store/Utransactions.h"
-#include "store/Utransactions_undo.h"
 
 namespace {
 
@@ -76,17 +77,6 @@ protected:
         for (int row = 1; row < frame->RowCount(); ++row)
             numbers.push_back(ToStdString(frame->Cell(0, row)));
         return numbers;
-    }
-    static int Newest() {
-        TBudgetTable journal(tbl::jTrans, false, {}, "");
-        if (journal.RecordCount() == 0) return 0;
-        journal.Last();
-        return journal.FieldByName(fld::NTrans).AsInteger();
-    }
-    static bool Run(TJournalRun run) {
-        while (run.Step()) {
-        }
-        return run.Result() >= 0;
     }
 
     TFrameRegistry frames;
@@ -300,7 +290,7 @@ TEST_F(TableFrame, CancelDropsTheEdits) {
     frame->BitBtnAppendRow->click();
     frame->BitBtnCansel->click();
     EXPECT_EQ(Grid(), (TGrid{Numbered(1, 3), 30}));
-    EXPECT_EQ(Newest(), 0);
+    EXPECT_EQ(NewestTrans(), 0);
 }
 
 // Leaving the node: no question without a change; the question after one, Yes applying and No
@@ -330,7 +320,7 @@ TEST_F(TableFrame, LeavingAsksOnlyAfterAChange) {
         Show();
         Edit();
         c.Act(*frame);
-        const int before = Newest();
+        const int before = NewestTrans();
         ScopedMessageDlg answer(c.Answer);
         frame->Leave();
         EXPECT_FALSE(frame->Timer1->isActive());  // no slide when leaving
@@ -344,7 +334,7 @@ TEST_F(TableFrame, LeavingAsksOnlyAfterAChange) {
         } else {
             EXPECT_TRUE(answer.Texts().empty());
         }
-        EXPECT_EQ(Newest() != before, c.Applied);
+        EXPECT_EQ(NewestTrans() != before, c.Applied);
         EXPECT_EQ(CountRows(tbl::Tables, Where(fld::ID) == kTable), c.Applied ? 0 : 3);
     }
 }
@@ -365,7 +355,7 @@ TEST_F(TableFrame, ApplyWritesOneTableChangeThatTheJournalUndoesAndRedoes) {
     EXPECT_FALSE(frame->EditMode);
     EXPECT_EQ(Rows(), (std::vector<std::string>{"n1=one", "n2=v2", "=", "d="}));
 
-    const int n = Newest();
+    const int n = NewestTrans();
     TBudgetTable journal(tbl::jTrans, false, Where(fld::NTrans) == n, "");
     EXPECT_EQ(journal.FieldByName(fld::Act).AsString(), "CHANG");
     EXPECT_EQ(journal.FieldByName(fld::Type).AsInteger(), 20);
@@ -385,12 +375,9 @@ TEST_F(TableFrame, ApplyWritesOneTableChangeThatTheJournalUndoesAndRedoes) {
     const std::string after = DumpBudget(budget, TDumpScope::WithoutJournal);
     Show();  // the stored rows come back, the empty row between included
     EXPECT_EQ(Rows(), (std::vector<std::string>{"n1=one", "n2=v2", "=", "d="}));
-    const bool stop = false;
-    ASSERT_EQ(MarkUndo(n), 1);
-    ASSERT_TRUE(Run(RunUndo(stop)));
+    ASSERT_TRUE(UndoTrans(n));
     EXPECT_EQ(DumpBudget(budget, TDumpScope::WithoutJournal), before);
-    ASSERT_EQ(MarkRedo(n), 1);
-    ASSERT_TRUE(Run(RunRedo(stop)));
+    ASSERT_TRUE(RedoTrans(n));
     EXPECT_EQ(DumpBudget(budget, TDumpScope::WithoutJournal), after);
 }
 
@@ -402,11 +389,11 @@ TEST_F(TableFrame, ApplyWithoutAChangeStillWritesOne) {
         SCOPED_TRACE(c.Rows);
         ClearRows(dm.TableTables, Where(fld::ID) == kTable);
         AddRows(c.Rows);
-        const int before = Newest();
+        const int before = NewestTrans();
         Show();
         Edit();
         frame->BitBtnApply->click();
-        const int n = Newest();
+        const int n = NewestTrans();
         ASSERT_NE(n, before);
         const std::optional<TTableChangeParts> parts = ReadParts<TTableChangeParts>(n);
         ASSERT_TRUE(parts);
@@ -419,15 +406,10 @@ TEST_F(TableFrame, ApplyWithoutAChangeStillWritesOne) {
 TEST_F(TableFrame, HelpOpensItsTopicAndTheReportButtonStaysDisabled) {
     std::ofstream(shell.state.LangPath + "VemlyHelp.html") << "<html></html>";
     Show();
-    std::vector<QUrl> opened;
-    SetUrlOpener([&opened](const QUrl& url) {
-        opened.push_back(url);
-        return true;
-    });
+    RecordedUrls opened;
     frame->ButtonHelp->click();
-    SetUrlOpener({});
-    ASSERT_EQ(opened.size(), 1u);
-    EXPECT_EQ(opened[0].fragment().toStdString(), "2100");
+    ASSERT_EQ(opened.urls.size(), 1u);
+    EXPECT_EQ(opened.urls[0].fragment().toStdString(), "2100");
     EXPECT_FALSE(frame->BitBtnReport->isEnabled());
     EXPECT_EQ(frame->BitBtnReport->toolTip().toStdString(), "Report");
     EXPECT_EQ(frame->BitBtnUndo->toolTip().toStdString(), "Undo the last action");

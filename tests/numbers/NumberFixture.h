@@ -26,20 +26,7 @@ protected:
                               {fld::Name, "Rate"},
                               {fld::Descript, "Heating rate"},
                               {fld::Expanded, "N"}});
-        TTable budgets;
-        budgets.SetDatabaseName(folders.UsersDataPath());
-        budgets.SetTableName(tbl::Budgets);
-        budgets.Open();
-        budgets.Append();
-        for (const auto& [field, value] : TRowValues{{fld::ID, 1},
-                                                     {fld::Name, "Home"},
-                                                     {fld::Path, budget},
-                                                     {fld::State, 0},
-                                                     {fld::Image, 0},
-                                                     {fld::Expanded, "Y"},
-                                                     {fld::Work, 3}})
-            budgets.FieldByName(field).SetValue(value);
-        budgets.Post();
+        AppendBudgetRow(folders.UsersDataPath(), budget, 0);
         dm.TableBudgets.Refresh();
         EXPECT_FALSE(shell.index.Build(dm.TableBudgets, shell.state));
         ResetGlobalErrors();

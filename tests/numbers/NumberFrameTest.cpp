@@ -16,6 +16,7 @@
 #include <fstream>
 
 #include "NumberFixture.h"
+#include "common/RecordedUrls.h"
 #include "common/ScopedMessageDlg.h"
 #include "numbers/U_frnumber.h"
 #include "platform/Text.h"
@@ -309,15 +310,10 @@ TEST_F(NumberFrame, ExportWritesTheWorkbookAndOpensIt) {
 TEST_F(NumberFrame, HelpOpensItsTopicAndTheReportButtonStaysDisabled) {
     std::ofstream(shell.state.LangPath + "VemlyHelp.html") << "<html></html>";
     Show();
-    std::vector<QUrl> opened;
-    SetUrlOpener([&opened](const QUrl& url) {
-        opened.push_back(url);
-        return true;
-    });
+    RecordedUrls opened;
     frame->ButtonHelp->click();
-    SetUrlOpener({});
-    ASSERT_EQ(opened.size(), 1u);
-    EXPECT_EQ(opened[0].fragment().toStdString(), "2400");
+    ASSERT_EQ(opened.urls.size(), 1u);
+    EXPECT_EQ(opened.urls[0].fragment().toStdString(), "2400");
     EXPECT_FALSE(frame->BitBtnReport->isEnabled());
     EXPECT_EQ(frame->BitBtnReport->toolTip().toStdString(), "Report");
 }

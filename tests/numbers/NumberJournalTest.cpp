@@ -10,6 +10,7 @@
 
 #include "NumberFixture.h"
 #include "common/BudgetDump.h"
+#include "common/JournalSteps.h"
 #include "common/ScopedMessageDlg.h"
 #include "numbers/U_fnumberchange.h"
 #include "numbers/U_frnumber.h"
@@ -36,18 +37,6 @@ protected:
             values.push_back(ToStdString(frame->Grid->index(row, 2).data().toString()));
         return values;
     }
-    // The newest transaction's number.
-    static int Newest() {
-        TBudgetTable journal(tbl::jTrans, false, {}, "");
-        journal.Last();
-        return journal.FieldByName(fld::NTrans).AsInteger();
-    }
-    static bool Run(TJournalRun run) {
-        while (run.Step()) {
-        }
-        return run.Result() >= 0;
-    }
-
     TFrameRegistry frames;
     QWidget window;
     TfrNumber* frame;
@@ -87,13 +76,10 @@ TEST_F(NumberJournal, AChangeAppliedUndoneAndRedoneFromTheFrame) {
     EXPECT_EQ(Values(), (std::vector<std::string>{Decimal("1,5"), "6", "7"}));
     EXPECT_EQ(frame->RowKinds, "CVV");
 
-    const int n = Newest();
-    const bool stop = false;
-    ASSERT_EQ(MarkUndo(n), 1);
-    ASSERT_TRUE(Run(RunUndo(stop)));
+    const int n = NewestTrans();
+    ASSERT_TRUE(UndoTrans(n));
     EXPECT_EQ(DumpBudget(budget, TDumpScope::WithoutJournal), before);
-    ASSERT_EQ(MarkRedo(n), 1);
-    ASSERT_TRUE(Run(RunRedo(stop)));
+    ASSERT_TRUE(RedoTrans(n));
     EXPECT_EQ(DumpBudget(budget, TDumpScope::WithoutJournal), after);
 }
 

@@ -5,6 +5,7 @@
 #include <QCoreApplication>
 #include <QEvent>
 
+#include "common/JournalSteps.h"
 #include "pays/PayBudget.h"
 #include "shell/JournalKinds.h"
 #include "store/Utransactions.h"
@@ -20,29 +21,9 @@ protected:
         AddRow(tbl::Pays, {{"ID", kPay}, {"Direction", "O"}});
     }
 
-    // The newest transaction's number (0 when the journal is empty).
-    static int Newest() {
-        TBudgetTable journal(tbl::jTrans, false, {}, "");
-        if (journal.Eof()) return 0;
-        journal.Last();
-        return static_cast<int>(journal.FieldByName(fld::NTrans).AsInteger());
-    }
-    // The transaction undone, or redone, as the journal view's dialog runs it.
-    static bool Undo(int nTrans) {
-        const bool stop = false;
-        return MarkUndo(nTrans) == 1 && Run(RunUndo(stop));
-    }
-    static bool Redo(int nTrans) {
-        const bool stop = false;
-        return MarkRedo(nTrans) == 1 && Run(RunRedo(stop));
-    }
+    static int Newest() { return NewestTrans(); }
+    static bool Undo(int nTrans) { return UndoTrans(nTrans); }
+    static bool Redo(int nTrans) { return RedoTrans(nTrans); }
     // Lets a dialog that closed itself be freed.
     static void FreeClosed() { QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete); }
-
-private:
-    static bool Run(TJournalRun run) {
-        while (run.Step()) {
-        }
-        return run.Result() >= 0;
-    }
 };

@@ -113,22 +113,7 @@ protected:
         AddRow(tbl::Pays, {{fld::ID, id}, {fld::Direction, "O"}});
         AddEvent(id, Today() - 1, "PY", "1", balance);
     }
-    void AppendBudgetRow() const {
-        TTable budgets;
-        budgets.SetDatabaseName(folders.UsersDataPath());
-        budgets.SetTableName(tbl::Budgets);
-        budgets.Open();
-        budgets.Append();
-        for (const auto& [field, value] : TRowValues{{fld::ID, 1},
-                                                     {fld::Name, "Home"},
-                                                     {fld::Path, budget},
-                                                     {fld::State, 0},
-                                                     {fld::Image, 0},
-                                                     {fld::Expanded, "Y"},
-                                                     {fld::Work, 3}})
-            budgets.FieldByName(field).SetValue(value);
-        budgets.Post();
-    }
+    void AppendBudgetRow() const { ::AppendBudgetRow(folders.UsersDataPath(), budget, 0); }
 
     // The node of the object (0: the budget's root).
     const ObjectInfo& Node(int id) const { return *services.index.FindObject(id, budget); }
