@@ -4,6 +4,7 @@
 #include <gtest/gtest.h>
 
 #include <QApplication>
+#include <QClipboard>
 #include <QGroupBox>
 #include <QImage>
 #include <QLabel>
@@ -18,6 +19,7 @@
 #include "ContentFixture.h"
 #include "common/BudgetDump.h"
 #include "common/JournalSteps.h"
+#include "common/RecordedUrls.h"
 #include "common/ScopedMessageDlg.h"
 #include "content/U_fchangeimagedescr.h"
 #include "content/U_floadimage.h"
@@ -529,6 +531,39 @@ TEST_F(AlbumFrame, SaveWritesTheOwnBytesOrConverts) {
         EXPECT_TRUE(saved.load(ToQString(target), c.Format));
     }
     SetSavePicker({});
+}
+
+TEST_F(AlbumFrame, ViewerActionsWorkOnTheShownPicture) {
+    AddPictures(2);
+    Show();
+    frame->ShowImage(2, false);
+    // Double-click: a copy in the temp folder is opened.
+    {
+        RecordedUrls opened;
+        frame->ImageMainDblClick();
+        ASSERT_EQ(opened.urls.size(), 1u);
+        const std::string copy = ToStdString(opened.urls[0].toLocalFile());
+        EXPECT_EQ(copy, folders.TempPath() + "p2.jpg");
+        EXPECT_EQ(Bytes(copy), Bytes(fs::path(album) / "p2.jpg"));
+    }
+    frame->CopyNametoClipboard1->trigger();
+    EXPECT_EQ(ToStdString(QApplication::clipboard()->text()), "p2.jpg");
+    frame->CopyDescripttoClipboard1->trigger();
+    EXPECT_EQ(ToStdString(QApplication::clipboard()->text()), "about p2.jpg");
+    frame->CopyImagetoClipboard->trigger();
+    EXPECT_EQ(QApplication::clipboard()->image().size(), QSize(240, 160));
+    // Zoom: a tenth more or less; a side under 10 pixels no longer shrinks.
+    frame->BitBtnSelfSize->click();
+    EXPECT_EQ(frame->ImageMain->size(), QSize(240, 160));
+    frame->BitBtnZoomPlus->click();
+    EXPECT_EQ(frame->ImageMain->size(), QSize(264, 176));
+    frame->BitBtnZoomMinus->click();
+    EXPECT_EQ(frame->ImageMain->size(), QSize(238, 159));
+    for (int i = 0; i < 40; ++i) frame->BitBtnZoomMinus->click();
+    EXPECT_EQ(frame->ImageMain->width(), 9);
+    frame->BitBtnActualSize->click();
+    EXPECT_FALSE(frame->ManualZoom);
+    EXPECT_EQ(frame->ImageMain->size(), QSize(240, 160));  // fits: its own size
 }
 
 }  // namespace
