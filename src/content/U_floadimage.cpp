@@ -173,8 +173,10 @@ void TfLoadImage::accept() {
         TBusyMessage busy(TBusyKind::Prepare);
         const std::string staging = StagingFolder(frame_.AlbumPath);
         const std::string mini = StagedMiniFolder(frame_.AlbumPath);
+        // An album whose folders went missing gets them again.
         std::error_code error;
         fs::create_directories(staging, error);
+        fs::create_directories(mini, error);
         for (const QString& path : Chosen) {
             const fs::path source = ToStdString(path);
             const fs::path staged = fs::path(staging) / source.filename();

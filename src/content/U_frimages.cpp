@@ -12,7 +12,6 @@
 #include <QMenu>
 #include <QPrintDialog>
 #include <QPrinter>
-#include <QProgressBar>
 #include <QPushButton>
 #include <QScrollArea>
 #include <QScrollBar>
@@ -116,8 +115,6 @@ void TfrImages::BuildControls() {
     LabelWarning->setFont(PixelFont("Tahoma", 12, true));
     LabelWarning->setWordWrap(true);
     LabelWarning->hide();
-    ProgressBarLoad = Named<QProgressBar>(ScrollBoxImage->viewport(), "ProgressBarLoad");
-    ProgressBarLoad->hide();
 
     PanelDetail = Named<QWidget>(this, "PanelDetail");
     LabelNameMain = Named<QLabel>(PanelDetail, "LabelNameMain");

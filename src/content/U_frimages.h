@@ -17,7 +17,6 @@ class QAction;
 class QGroupBox;
 class QLabel;
 class QMenu;
-class QProgressBar;
 class QPushButton;
 class QScrollArea;
 class QTimer;
@@ -105,7 +104,6 @@ public:
     QScrollArea* ScrollBoxImage;
     QLabel* ImageMain;
     QLabel* LabelWarning;
-    QProgressBar* ProgressBarLoad;
     QWidget* PanelDetail;
     QLabel* LabelNameMain;
     QLabel* LabelDescrMain;

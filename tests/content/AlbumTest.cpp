@@ -467,6 +467,26 @@ TEST_F(AlbumFrame, TheLoadingDialogRefusesTakenAndLongNamesAndSkipsDamagedPictur
     EXPECT_TRUE(fs::exists(album + "/mini/new one.bmp"));
 }
 
+TEST_F(AlbumFrame, AnAlbumWhoseFoldersWentMissingTakesPicturesAgain) {
+    Show();
+    fs::remove_all(album);
+    const fs::path picked = fs::path(folders.TempPath()) / "picked";
+    fs::create_directories(picked);
+    WriteJpeg(picked / "a.jpg", Qt::blue);
+    SetPicturesPicker([&](QWidget*) { return QStringList{ToQString((picked / "a.jpg").string())}; });
+    Edit();
+    ScopedMessageDlg boxes;
+    WithDialog<TfLoadImage>(frame->BitBtnAppendPicture, [&](TfLoadImage& dialog) {
+        dialog.BitBtnChoicePicture->click();
+        dialog.BitBtnOK->click();
+    });
+    EXPECT_TRUE(boxes.Calls().empty());
+    frame->BitBtnApply->click();
+    EXPECT_EQ(Live(LoadAlbum(kAlbum, frame->LastShownNumber)), std::vector<std::string>{"a.jpg:1l"});
+    EXPECT_TRUE(fs::exists(album + "/a.jpg"));
+    EXPECT_TRUE(fs::exists(album + "/mini/a.bmp"));
+}
+
 TEST_F(AlbumFrame, TheDescriptionDialogColoursTheBox) {
     AddPictures(2);
     Show();
