@@ -309,9 +309,12 @@ void TfrTable::DeleteRow(int row) {
 }
 
 void TfrTable::InsertRow(int row, const QString& name, const QString& value) {
-    // The rows from `row` on move down by one, and the new row grows in from height 0.
+    // The rows from `row` on move down by one, and the new row grows in from height 0. The
+    // grid's current cell stays where it is, as the texts move and the cells do not.
+    const int current = StringGridTable->currentRow(), column = StringGridTable->currentColumn();
     StringGridTable->setUpdatesEnabled(false);
     StringGridTable->insertRow(row - 1);
+    if (current >= 0) SelectCell(column, current + 1);
     NumberRows();
     SetCell(1, row, name);
     SetCell(2, row, value);

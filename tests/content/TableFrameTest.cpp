@@ -190,6 +190,9 @@ TEST_F(TableFrame, EachActionIsUndoneAndRedone) {
         frame->FinishAnimation();
         EXPECT_EQ(Grid(), c.After);
         EXPECT_EQ(frame->ChangeCount, 1);
+        if (std::string(c.Name).starts_with("insert")) {
+            EXPECT_EQ(frame->CurrentRow(), 5);  // the new row is the current one
+        }
         // Every row keeps its height and its number.
         for (int row = 1; row < frame->RowCount(); ++row) {
             ASSERT_EQ(frame->RowHeight(row), 19) << row;
