@@ -353,10 +353,8 @@ void TfrPay::BuildControls() {
     connect(BtnChangeDirect, &QPushButton::clicked, this, &TfrPay::BtnChangeDirectClick);
     connect(BitBtnExpToXls, &QPushButton::clicked, this, &TfrPay::ExportToExcel);
     const auto manualEvent = [this](int mode) {
-        RunCommand([this, mode] {
-            ShowJournalChange(
-                [this, mode] { Dialogs.ManualEvent(mode, ToStdString(LabelHeader->text())); });
-        });
+        RunJournalCommand(
+            [this, mode] { Dialogs.ManualEvent(mode, ToStdString(LabelHeader->text())); });
     };
     connect(BitBtnAddCounter, &QPushButton::clicked, this,
             [manualEvent] { manualEvent(kPayAddCounter); });
@@ -751,18 +749,27 @@ void TfrPay::RunCommand(const std::function<void()>& command) {
     RestoreButtonStates();
 }
 
-void TfrPay::ShowJournalChange(const std::function<void()>& change) {
-    const int current = CurrentRow();
-    const int views = viewsShown_;
-    change();
-    // A running budget's recalculation has loaded the view again; otherwise the grid shows
-    // the history as the journal left it, on the row now at the current one's place.
-    if (viewsShown_ == views && !isHidden() && history_.Active()) {
-        history_.Refresh();
-        model_->Follow(history_);
-        if (model_->rowCount() > 0) SetCurrentRow(std::min(std::max(current, 0), model_->rowCount() - 1));
-    }
+void TfrPay::RunJournalCommand(const std::function<void()>& change) {
+    RunCommand([this, &change] {
+        const int current = CurrentRow();
+        const int views = viewsShown_;
+        change();
+        // A running budget's recalculation has loaded the view again; otherwise the grid shows
+        // the history as the journal left it, on the row now at the current one's place.
+        if (viewsShown_ == views && !isHidden() && history_.Active()) {
+            history_.Refresh();
+            model_->Follow(history_);
+            if (model_->rowCount() > 0)
+                SetCurrentRow(std::min(std::max(current, 0), model_->rowCount() - 1));
+        }
+    });
     ShowCurrentBalance();
+    // The event may be gone or new: the edit and delete buttons follow the row now current,
+    // not the states saved before the command.
+    if (GridRow(CurrentRow()) == nullptr)
+        ResetItemButtons();
+    else
+        DataSourcePayHistDataChange();
 }
 
 void TfrPay::SpeedButtonFilterClick() {
@@ -787,7 +794,7 @@ void TfrPay::ButtonFilterSettingClick() {
 }
 
 void TfrPay::BitBtnDelItemClick() {
-    RunCommand([this] {
+    RunJournalCommand([this] {
         const TTableGridModel::TRow* row = GridRow(CurrentRow());
         if (row == nullptr) return;
         const std::string type = TypeOf(*row);
@@ -801,16 +808,9 @@ void TfrPay::BitBtnDelItemClick() {
             mrYes)
             return;
         MoveTableToRow(CurrentRow());
-        ShowJournalChange([this] {
-            WriteDeleteEventTransaction(HistoryEventBlockOf(history_), PayID,
-                                        ToStdString(LabelHeader->text()));
-        });
+        WriteDeleteEventTransaction(HistoryEventBlockOf(history_), PayID,
+                                    ToStdString(LabelHeader->text()));
     });
-    // The event may be gone: the edit and delete buttons follow the row now current.
-    if (GridRow(CurrentRow()) == nullptr)
-        ResetItemButtons();
-    else
-        DataSourcePayHistDataChange();
 }
 
 void TfrPay::BtnChangeDirectClick() {

@@ -179,9 +179,10 @@ private:
     // The command frame around a dialog: states saved and disabled, the dialog, messages let
     // run, states restored.
     void RunCommand(const std::function<void()>& command);
-    // Runs a change that goes through the journal (a deletion, a dialog's addition or change),
-    // then shows the history as it now stands, near the row that was current, and the balance.
-    void ShowJournalChange(const std::function<void()>& change);
+    // Runs a command that may change the history through the journal (a deletion, a dialog's
+    // addition or change) as RunCommand does, then shows the history as it now stands, near the
+    // row that was current, the balance, and the edit and delete buttons of the current row.
+    void RunJournalCommand(const std::function<void()>& change);
     std::array<QWidget*, 10> CommandControls() const;
     void SetDialogButtons();
     QPixmap Glyph(const char* file) const;

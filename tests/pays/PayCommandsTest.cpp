@@ -129,6 +129,9 @@ TEST_F(PayCommands, AnEventAddedThroughItsDialogShowsInAStoppedBudget) {
     // No recalculation reloads the view of a stopped budget: the frame reads it again itself.
     EXPECT_EQ(Shown(frame), (std::vector<std::string>{"CN 1", "CH 5", "PY 5", "CH 5", "PY 7", "PY 10"}));
     EXPECT_EQ(frame.CurrentRow(), 4);
+    // The buttons follow the new row, not the states saved before the dialog.
+    EXPECT_TRUE(frame.BitBtnEditItem->isEnabled());
+    EXPECT_TRUE(frame.BitBtnDelItem->isEnabled());
 }
 
 TEST_F(PayCommands, TheJournalFindsTheEventWhateverTheFrameFilters) {
