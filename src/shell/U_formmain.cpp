@@ -47,6 +47,7 @@
 #include "shell/ShellOpen.h"
 #include "shell/ShellServices.h"
 #include "shell/TreePopup.h"
+#include "shell/U_fclose.h"
 #include "shell/U_finit.h"
 #include "shell/U_finprocess1.h"
 #include "shell/Ulanguage.h"
@@ -533,13 +534,11 @@ void TfMain::SetupRun() {
     CloseLater();
 }
 
-// The work of a normal start after the first show, as far as it is built: the load phase, the
-// tree, and the smoothed logo below it.
+// The work of a normal start, before the window appears: the start-up form with its phases
+// (which build the tree and select the saved node), then the smoothed logo below the tree.
 void TfMain::RunStartUp() {
-    TfInit(*this).LoadPhase();
-    RebuildTree();
+    TfInit::Run(*this);
     ImageLogo->setPixmap(QPixmap::fromImage(MainLogoBitmap));
-    TreeViewMain->setFocus();
 }
 
 void TfMain::CloseLater() {
@@ -547,9 +546,16 @@ void TfMain::CloseLater() {
 }
 
 void TfMain::closeEvent(QCloseEvent* event) {
+    // Every close request but a fatal close and a restart asks first; the answer Exit keeps the
+    // program running.
+    if (!state_.FatalClose && !state_.RestartRequested &&
+        (new TfClose(*this))->exec() != QDialog::Accepted) {
+        event->ignore();
+        return;
+    }
     QDir::setCurrent(ToQString(state_.ProgramPath));
-    // The close dialog is not part of the program yet: the window closes at once. The lock is
-    // given up first, so that a copy the restart helper starts is not taken for a second one.
+    // The lock is given up first, so that a copy the restart helper starts is not taken for a
+    // second one.
     copyLock_.reset();
     if (state_.RestartRequested)
         QProcess::startDetached(ToQString(state_.ProgramPath + "VLRestart"), {});

@@ -12,11 +12,6 @@
 
 namespace fs = std::filesystem;
 
-MainWindowTest::MainWindowTest() {
-    fs::create_directories(ProgramDir());
-    DM = &dm;
-}
-
 MainWindowTest::~MainWindowTest() {
     fMain = nullptr;
     window.reset();
@@ -65,6 +60,14 @@ void AppendRow(const std::string& folder, const char* table,
 }
 
 }  // namespace
+
+MainWindowTest::MainWindowTest() {
+    fs::create_directories(ProgramDir());
+    DM = &dm;
+    // The window starts with nothing selected (a negative SelNode selects no node); the tests
+    // of the start-up's selection store their own.
+    AppendRow(folders.UsersDataPath(), "Settings", {{"PName", std::string("SelNode")}, {"ValueInt", -1}});
+}
 
 void MainWindowTest::AddBudgetRow(int id, const std::string& name, const std::string& path,
                                   int state, int image, const std::string& expanded) const {
