@@ -47,9 +47,12 @@
 #include "shell/ShellOpen.h"
 #include "shell/ShellServices.h"
 #include "shell/TreePopup.h"
+#include "shell/U_fabout.h"
 #include "shell/U_fclose.h"
 #include "shell/U_finit.h"
 #include "shell/U_finprocess1.h"
+#include "shell/U_flanguage.h"
+#include "shell/U_fsettings.h"
 #include "shell/Ulanguage.h"
 #include "store/U_dm.h"
 #include "store/U_fileoperation.h"
@@ -328,11 +331,12 @@ void TfMain::BuildMenus() {
     AddCommand(budget, "CreateBudget", [this] { (new TfCreateBudget(this))->exec(); });
     AddCommand(budget, "Exit", [this] { close(); });
     QMenu* admin = addMenu("Admin");
-    for (const char* name : {"Backup", "Recovery", "Language", "Settings"})
-        AddCommand(admin, name, {});
+    for (const char* name : {"Backup", "Recovery"}) AddCommand(admin, name, {});
+    AddCommand(admin, "Language", [this] { (new TfLanguage(*this))->exec(); });
+    AddCommand(admin, "Settings", [this] { (new TfSettings(*this))->exec(); });
     QMenu* help = addMenu("Help");
     AddCommand(help, "Help1", [this] { ShowHelp(0); });
-    AddCommand(help, "About", {});
+    AddCommand(help, "About", [this] { (new TfAbout(*this))->exec(); });
 
     PMenuTree = new QMenu(this);
     PMenuTree->setObjectName(QStringLiteral("PMenuTree"));

@@ -3,9 +3,11 @@
 #include "MainWindowFixture.h"
 
 #include <QCoreApplication>
+#include <QTimer>
 #include <filesystem>
 #include <fstream>
 
+#include "platform/Dates.h"
 #include "platform/IniFile.h"
 #include "shell/Hookmousewheel.h"
 #include "platform/Table.h"
@@ -62,11 +64,16 @@ void AppendRow(const std::string& folder, const char* table,
 }  // namespace
 
 MainWindowTest::MainWindowTest() {
+    // A fatal close of an earlier test ended every event loop (QCoreApplication::exit), which
+    // makes a modal window's loop return at once until the application's loop has run again.
+    QTimer::singleShot(0, [] { QCoreApplication::exit(0); });
+    QCoreApplication::exec();
     fs::create_directories(ProgramDir());
     DM = &dm;
-    // The window starts with nothing selected (a negative SelNode selects no node); the tests
-    // of the start-up's selection store their own.
-    AppendRow(folders.UsersDataPath(), "Settings", {{"PName", std::string("SelNode")}, {"ValueInt", -1}});
+    AppendRow(folders.UsersDataPath(), "Settings",
+              {{"PName", std::string("SelNode")}, {"ValueInt", -1}});
+    AppendRow(folders.UsersDataPath(), "Settings",
+              {{"PName", std::string("LastStart")}, {"ValueDate", Today()}});
 }
 
 void MainWindowTest::AddBudgetRow(int id, const std::string& name, const std::string& path,
