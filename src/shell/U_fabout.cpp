@@ -64,4 +64,5 @@ TfAbout::TfAbout(TfMain& main) : TDialogBase("TfAbout", &main, Qt::Tool) {
 
 void TfAbout::FormShow() {
     ReadTexts("About.lng", "About");
+    adjustSize();
 }

@@ -34,6 +34,7 @@ void TfClose::FormShow() {
     const TLangFile texts = ReadTexts("Close.lng", "Close");
     closingText_ = texts.Read("Close", "LabelHeader", "");
     BitBtnOK->setFocus();
+    adjustSize();
 }
 
 void TfClose::accept() {

@@ -49,31 +49,25 @@ void SetCaption(const QWidget& menu, const char* name, const std::string& text) 
         item->setText(ToQString(text));
 }
 
-// The start-up picture: the program's logo and name on a soft green, as wide as the form.
+// The start-up picture: the program's logo and what it is for, on white fading into a soft
+// green, as wide as the form.
 QPixmap StartupPicture(const QSize& size) {
     QPixmap picture(size);
     QPainter painter(&picture);
     painter.setRenderHint(QPainter::Antialiasing);
     QLinearGradient background(0, 0, 0, size.height());
-    background.setColorAt(0, QColor(0xE8F5EC));
+    background.setColorAt(0.45, Qt::white);
     background.setColorAt(1, QColor(0xB9DEC6));
     painter.fillRect(picture.rect(), background);
     const QImage logo = TfInit::LogoSource();
-    painter.drawImage(QPoint(24, (size.height() - logo.height()) / 2 - 10), logo);
-    QFont title = painter.font();
-    title.setPointSizeF(28);
-    title.setBold(true);
-    painter.setFont(title);
-    painter.setPen(QColor(0x1F5F3B));
-    const int textLeft = 24 + logo.width() + 18;
-    painter.drawText(QRect(textLeft, 0, size.width() - textLeft, size.height() - 30),
-                     Qt::AlignLeft | Qt::AlignVCenter, QStringLiteral("Vemly"));
+    const int top = (size.height() - logo.height()) / 2 - 18;
+    painter.drawImage(QPoint((size.width() - logo.width()) / 2, top), logo);
     QFont subtitle = painter.font();
-    subtitle.setPointSizeF(10);
-    subtitle.setBold(false);
+    subtitle.setPointSizeF(11);
     painter.setFont(subtitle);
-    painter.drawText(QRect(textLeft, size.height() / 2 + 8, size.width() - textLeft, 24),
-                     Qt::AlignLeft | Qt::AlignVCenter, QStringLiteral("The books of a household"));
+    painter.setPen(QColor(0x1F5F3B));
+    painter.drawText(QRect(0, top + logo.height() + 8, size.width(), 24), Qt::AlignCenter,
+                     QStringLiteral("The books of a household"));
     return picture;
 }
 
@@ -92,8 +86,7 @@ TfInit::TfInit(TfMain& main)
     panel1->setFixedHeight(177);
     panel1->setFrameStyle(QFrame::Panel | QFrame::Sunken);
     Image1 = Named<QLabel>(panel1, "Image1");
-    Image1->setGeometry(panel1->contentsRect().isEmpty() ? QRect(1, 1, 395, 175)
-                                                         : panel1->contentsRect());
+    Image1->setGeometry(1, 1, 395, 175);
     Image1->setPixmap(StartupPicture(QSize(395, 175)));
     Image2 = Named<QLabel>(panel1, "Image2");
     Image2->setGeometry(316, 134, 75, 37);

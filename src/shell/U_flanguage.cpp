@@ -34,8 +34,12 @@ TfLanguage::TfLanguage(TfMain& main)
     StringGridLang->setSelectionMode(QAbstractItemView::SingleSelection);
     StringGridLang->setEditTriggers(QAbstractItemView::NoEditTriggers);
     StringGridLang->verticalHeader()->hide();
+    StringGridLang->setWordWrap(false);
+    StringGridLang->horizontalHeader()->setStretchLastSection(false);
     for (int column = 0; column < 7; ++column)
         StringGridLang->setColumnWidth(column, kColumnWidths[column]);
+    // The folder's column only keeps the folder of each row.
+    StringGridLang->setColumnHidden(kFolderColumn, true);
     StringGridLang->setMinimumSize(790, 200);
     connect(StringGridLang, &QTableWidget::itemSelectionChanged, this,
             &TfLanguage::StringGridLangSelectCell);

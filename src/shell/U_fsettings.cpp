@@ -92,17 +92,13 @@ TfSettings::TfSettings(TfMain& main)
     : TDialogBase("TfSettings", &main, Qt::Tool), main_(main) {
     setAttribute(Qt::WA_DeleteOnClose);
     setWindowTitle(QStringLiteral("Vemly"));
+    setMinimumWidth(460);
     LabelHeader = NewHeaderLabel(this);
     NewHelpButton(kHelpTopic);
 
-    LabelCopiesCount = NewWrappedLabel(this, "LabelCopiesCount");
-    EditCopiesCount = Named<QLineEdit>(this, "EditCopiesCount");
-    EditCopiesCount->setFixedWidth(70);
-    UpDown1 = NewUpDown(this, "UpDown1", *EditCopiesCount);
-    GroupBoxCopiesCount =
-        NewGroup(this, "GroupBoxCopiesCount",
-                 {LabelCopiesCount, NewEditRow(this, *EditCopiesCount, *UpDown1)});
-    SetTextKey(*GroupBoxCopiesCount, "CopiesCount");
+    NewCountGroup({"GroupBoxCopiesCount", "CopiesCount", "LabelCopiesCount", "EditCopiesCount",
+                   "UpDown1"},
+                  GroupBoxCopiesCount, LabelCopiesCount, EditCopiesCount, UpDown1);
 
     LabeBackupFolder = NewWrappedLabel(this, "LabeBackupFolder");
     EditBackupFolder = Named<QLineEdit>(this, "EditBackupFolder");
@@ -120,14 +116,9 @@ TfSettings::TfSettings(TfMain& main)
     GroupBoxDailyBackup = NewGroup(this, "GroupBoxDailyBackup", {CheckBoxDailyBackup});
     SetTextKey(*GroupBoxDailyBackup, "DailyBackup");
 
-    LabeTransCount = NewWrappedLabel(this, "LabeTransCount");
-    EditTransCount = Named<QLineEdit>(this, "EditTransCount");
-    EditTransCount->setFixedWidth(70);
-    UpDown2 = NewUpDown(this, "UpDown2", *EditTransCount);
-    GroupBoxTransCount =
-        NewGroup(this, "GroupBoxTransCount",
-                 {LabeTransCount, NewEditRow(this, *EditTransCount, *UpDown2)});
-    SetTextKey(*GroupBoxTransCount, "TransCount");
+    NewCountGroup({"GroupBoxTransCount", "TransCount", "LabeTransCount", "EditTransCount",
+                   "UpDown2"},
+                  GroupBoxTransCount, LabeTransCount, EditTransCount, UpDown2);
 
     auto* layout = new QVBoxLayout(this);
     layout->addLayout(NewHeaderRow(*LabelHeader, *ButtonHelp));
@@ -141,6 +132,16 @@ TfSettings::TfSettings(TfMain& main)
     layout->addLayout(footer);
 }
 
+void TfSettings::NewCountGroup(const TCountNames& names, QGroupBox*& group, QLabel*& label,
+                               QLineEdit*& edit, QWidget*& arrows) {
+    label = NewWrappedLabel(this, names.Label);
+    edit = Named<QLineEdit>(this, names.Edit);
+    edit->setFixedWidth(70);
+    arrows = NewUpDown(this, names.Arrows, *edit);
+    group = NewGroup(this, names.Group, {label, NewEditRow(this, *edit, *arrows)});
+    SetTextKey(*group, names.GroupKey);
+}
+
 void TfSettings::FormShow() {
     ImageLogo->setPixmap(QPixmap::fromImage(main_.LogoBitmap));
     const TLangFile texts = ReadTexts("Settings.lng", "Settings");
@@ -152,6 +153,7 @@ void TfSettings::FormShow() {
     CheckBoxDailyBackup->setChecked(GetSettingInt("DeilyBackup", 1) == 1);
     EditTransCount->setText(QString::number(GetSettingInt("TransCount", 500)));
     SetControlsEnabled(true);
+    adjustSize();
 }
 
 void TfSettings::BtnDefaultClick() {

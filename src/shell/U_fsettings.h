@@ -63,6 +63,17 @@ protected:
     void accept() override;
 
 private:
+    // The controls of a count: a group box (its caption key), its explanation, the edit and its
+    // arrows.
+    struct TCountNames {
+        const char* Group;
+        const char* GroupKey;
+        const char* Label;
+        const char* Edit;
+        const char* Arrows;
+    };
+    void NewCountGroup(const TCountNames& names, QGroupBox*& group, QLabel*& label,
+                       QLineEdit*& edit, QWidget*& arrows);
     void SetControlsEnabled(bool enabled);
     // Shows the error and enables the controls again.
     void Refuse(const std::string& text, QWidget* focus);

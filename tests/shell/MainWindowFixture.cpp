@@ -47,9 +47,6 @@ std::string MainWindowTest::ShellWord(const std::string& text) {
     return word + "'";
 }
 
-namespace {
-
-// Appends a row with these values to a table of the folder.
 void AppendRow(const std::string& folder, const char* table,
                const std::vector<std::pair<const char*, TFieldValue>>& values) {
     TTable rows;
@@ -60,8 +57,6 @@ void AppendRow(const std::string& folder, const char* table,
     for (const auto& [field, value] : values) rows.FieldByName(field).SetValue(value);
     rows.Post();
 }
-
-}  // namespace
 
 MainWindowTest::MainWindowTest() {
     // A fatal close of an earlier test ended every event loop (QCoreApplication::exit), which

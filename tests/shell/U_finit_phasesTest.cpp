@@ -7,6 +7,7 @@
 #include <fstream>
 
 #include "algorithms/Uq519algorithm01.h"
+#include "MainWindowFixture.h"
 #include "common/FakeShellServices.h"
 #include "common/TestFolders.h"
 #include "platform/Table.h"
@@ -32,17 +33,6 @@ public:
     Strings errors;
     int resets = 0;
 };
-
-void AppendRow(const std::string& folder, const char* table,
-               const std::vector<std::pair<const char*, TFieldValue>>& values) {
-    TTable rows;
-    rows.SetDatabaseName(folder);
-    rows.SetTableName(table);
-    rows.Open();
-    rows.Append();
-    for (const auto& [field, value] : values) rows.FieldByName(field).SetValue(value);
-    rows.Post();
-}
 
 const TInitTexts kTexts{"Load",          "running",      "done",
                         "Pack",          "pack [budget_name] ([budget_name])",
