@@ -91,8 +91,8 @@ TfInit::TfInit(TfMain& main)
     Image2 = Named<QLabel>(panel1, "Image2");
     Image2->setGeometry(316, 134, 75, 37);
     Image2->setAlignment(Qt::AlignCenter);
-    Image2->setPixmap(QPixmap::fromImage(SmallLogoSource()).scaled(
-        75, 37, Qt::KeepAspectRatio, Qt::SmoothTransformation));
+    Image2->setPixmap(QPixmap::fromImage(SmallLogoSource())
+                          .scaled(75, 37, Qt::KeepAspectRatio, Qt::SmoothTransformation));
     layout->addWidget(panel1);
 
     auto* panel2 = Named<QFrame>(this, "Panel2");

@@ -39,8 +39,8 @@ public:
     //    PhaseEnd_OK;
     // 2. on the first start of the day the pack and recalculation phases (RunDailyPhases);
     // 3. the tree rebuilt (a budget that cannot be read is left out and reported, unless a phase
-    //    reported a budget already) and given the focus; the node of the setting SelNode selected when
-    //    it is a node of the tree (not negative, below the node count);
+    //    reported a budget already) and given the focus; the node of the setting SelNode selected
+    //    when it is a node of the tree (not negative, below the node count);
     // 4. today stored as LastStart, unless a budget failed in a phase, so that the next start
     //    runs the day's phases again;
     // 5. the form closes.

@@ -63,9 +63,8 @@ public:
                 work();
             } catch (const std::exception& error) {
                 failed_.insert(row.Path);
-                sink_.ShowError(
-                    ReplaceAllText(WithBudgetName(texts_.PhaseError, row.Name), "[error]",
-                                   error.what()));
+                sink_.ShowError(ReplaceAllText(WithBudgetName(texts_.PhaseError, row.Name),
+                                               "[error]", error.what()));
             }
         }
         sink_.AddLine(tail);
@@ -92,11 +91,16 @@ TInitTexts TInitTexts::Read(const std::string& langPath) {
     const auto read = [&](const char* key, const char* defaultText = "") {
         return file.Read("Init", key, defaultText);
     };
-    return {read("PhaseEnd"),       read("PhaseEnd_InProcess"),
-            read("PhaseEnd_OK"),    read("PhasePack"),
-            read("PhasePack_InProcess"), read("PhasePack_OK"),
-            read("PhaseRecalc"),    read("PhaseRecalc_InProcess"),
-            read("PhaseRecalc_OK"), read("PhaseError", kDefaultPhaseError)};
+    return {read("PhaseEnd"),
+            read("PhaseEnd_InProcess"),
+            read("PhaseEnd_OK"),
+            read("PhasePack"),
+            read("PhasePack_InProcess"),
+            read("PhasePack_OK"),
+            read("PhaseRecalc"),
+            read("PhaseRecalc_InProcess"),
+            read("PhaseRecalc_OK"),
+            read("PhaseError", kDefaultPhaseError)};
 }
 
 std::string WithBudgetName(const std::string& text, const std::string& name) {
@@ -116,8 +120,8 @@ bool RunDailyPhases(TMainState& state, const TInitTexts& texts, TStartupSink& si
                [] { DM->PackBudget(GetSettingInt("TransCount", 500)); });
 
     const auto running = [](const TBudgetRow& row) { return row.State == 0; };
-    runner.Run(rows, texts.PhaseRecalc, texts.PhaseRecalc_InProcess, texts.PhaseRecalc_OK,
-               running, [&] {
+    runner.Run(rows, texts.PhaseRecalc, texts.PhaseRecalc_InProcess, texts.PhaseRecalc_OK, running,
+               [&] {
                    const TDateTime latest = std::max(DM->LatestManualPayEventDate(), today);
                    ShellServices().RebuildCalendar(lastDay - 5, latest + 5);
                    ErrWatch().HasErrors = false;

@@ -23,8 +23,7 @@ constexpr int kColumnWidths[] = {28, 131, 95, 128, 197, 183, 2};
 
 }  // namespace
 
-TfLanguage::TfLanguage(TfMain& main)
-    : TDialogBase("TfLanguage", &main, Qt::Tool), main_(main) {
+TfLanguage::TfLanguage(TfMain& main) : TDialogBase("TfLanguage", &main, Qt::Tool), main_(main) {
     setAttribute(Qt::WA_DeleteOnClose);
     setWindowTitle(QStringLiteral("Vemly"));
     LabelHeader = NewHeaderLabel(this);
@@ -72,9 +71,9 @@ void TfLanguage::FormShow() {
     int selected = 0;
     for (int row = 0; row < static_cast<int>(modules.size()); ++row) {
         const TLanguageModule& module = modules[row];
-        const std::string cells[] = {std::to_string(row + 1), module.Name,       module.Lang,
-                                     module.Author,           module.AuthorMail, module.AuthorSite,
-                                     module.Folder};
+        const std::string cells[] = {
+            std::to_string(row + 1), module.Name,       module.Lang,  module.Author,
+            module.AuthorMail,       module.AuthorSite, module.Folder};
         for (int column = 0; column < 7; ++column)
             StringGridLang->setItem(row, column, new QTableWidgetItem(ToQString(cells[column])));
         if (state.DataPath + module.Folder + "/" == state.LangPath) selected = row;

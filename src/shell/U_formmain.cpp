@@ -32,6 +32,8 @@
 
 #include "algorithms/U_fglobalerror.h"
 #include "algorithms/Uq519algorithm01.h"
+#include "pays/U_fmakecalendar.h"
+#include "pays/U_frecalcbudget.h"
 #include "platform/EventLoop.h"
 #include "platform/Folders.h"
 #include "platform/IniFile.h"
@@ -39,8 +41,6 @@
 #include "platform/Text.h"
 #include "reports/U_rtfreport.h"
 #include "schema/SchemaNames.h"
-#include "pays/U_fmakecalendar.h"
-#include "pays/U_frecalcbudget.h"
 #include "shell/BudgetList.h"
 #include "shell/InstalledData.h"
 #include "shell/MessageDlg.h"

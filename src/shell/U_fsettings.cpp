@@ -83,22 +83,20 @@ std::optional<int> ParseCount(std::string_view text) {
     int value = 0;
     const char* end = trimmed.data() + trimmed.size();
     const auto [stop, error] = std::from_chars(trimmed.data(), end, value);
-    if (error != std::errc() || stop != end || value < 0 || trimmed[0] == '-')
-        return std::nullopt;
+    if (error != std::errc() || stop != end || value < 0 || trimmed[0] == '-') return std::nullopt;
     return value;
 }
 
-TfSettings::TfSettings(TfMain& main)
-    : TDialogBase("TfSettings", &main, Qt::Tool), main_(main) {
+TfSettings::TfSettings(TfMain& main) : TDialogBase("TfSettings", &main, Qt::Tool), main_(main) {
     setAttribute(Qt::WA_DeleteOnClose);
     setWindowTitle(QStringLiteral("Vemly"));
     setMinimumWidth(460);
     LabelHeader = NewHeaderLabel(this);
     NewHelpButton(kHelpTopic);
 
-    NewCountGroup({"GroupBoxCopiesCount", "CopiesCount", "LabelCopiesCount", "EditCopiesCount",
-                   "UpDown1"},
-                  GroupBoxCopiesCount, LabelCopiesCount, EditCopiesCount, UpDown1);
+    NewCountGroup(
+        {"GroupBoxCopiesCount", "CopiesCount", "LabelCopiesCount", "EditCopiesCount", "UpDown1"},
+        GroupBoxCopiesCount, LabelCopiesCount, EditCopiesCount, UpDown1);
 
     LabeBackupFolder = NewWrappedLabel(this, "LabeBackupFolder");
     EditBackupFolder = Named<QLineEdit>(this, "EditBackupFolder");
@@ -116,9 +114,9 @@ TfSettings::TfSettings(TfMain& main)
     GroupBoxDailyBackup = NewGroup(this, "GroupBoxDailyBackup", {CheckBoxDailyBackup});
     SetTextKey(*GroupBoxDailyBackup, "DailyBackup");
 
-    NewCountGroup({"GroupBoxTransCount", "TransCount", "LabeTransCount", "EditTransCount",
-                   "UpDown2"},
-                  GroupBoxTransCount, LabeTransCount, EditTransCount, UpDown2);
+    NewCountGroup(
+        {"GroupBoxTransCount", "TransCount", "LabeTransCount", "EditTransCount", "UpDown2"},
+        GroupBoxTransCount, LabeTransCount, EditTransCount, UpDown2);
 
     auto* layout = new QVBoxLayout(this);
     layout->addLayout(NewHeaderRow(*LabelHeader, *ButtonHelp));

@@ -63,7 +63,8 @@ std::vector<TLanguageModule> ListLanguageModules(const std::string& dataPath) {
                            ini.ReadString("Lang", "AuthorMail", ""),
                            ini.ReadString("Lang", "AuthorSite", "")});
     }
-    std::sort(modules.begin(), modules.end(),
-              [](const TLanguageModule& a, const TLanguageModule& b) { return a.Folder < b.Folder; });
+    std::sort(
+        modules.begin(), modules.end(),
+        [](const TLanguageModule& a, const TLanguageModule& b) { return a.Folder < b.Folder; });
     return modules;
 }

@@ -37,7 +37,7 @@ std::optional<std::string> ReadDescription(const std::string& path);
 // An installed language module: a folder of the data folder whose name begins with "Lang" and
 // whose "VLLangModule.ini" names it in [Lang] ID "Vemly language module" (exactly).
 struct TLanguageModule {
-    std::string Folder;  // the folder's name, such as "LangEN"
+    std::string Folder;                                      // the folder's name, such as "LangEN"
     std::string Name, Lang, Author, AuthorMail, AuthorSite;  // [Lang], empty when missing
 };
 

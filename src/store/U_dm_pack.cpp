@@ -85,8 +85,8 @@ void TDM::PackBudget(int transCount) {
     const int threshold = PackThreshold(first, secondToLast, transCount);
     if (threshold > 0) {
         TTransactionScope scope(folder);
-        for (const std::string_view file : {tbl::jTrans, tbl::jTrInteger, tbl::jTrText,
-                                            tbl::jTrDate})
+        for (const std::string_view file :
+             {tbl::jTrans, tbl::jTrInteger, tbl::jTrText, tbl::jTrDate})
             DeleteJournalRowsBelow(folder, file, threshold);
         scope.Commit();
     }

@@ -9,8 +9,8 @@
 
 #include "platform/Dates.h"
 #include "platform/IniFile.h"
-#include "shell/Hookmousewheel.h"
 #include "platform/Table.h"
+#include "shell/Hookmousewheel.h"
 
 namespace fs = std::filesystem;
 

@@ -147,11 +147,11 @@ TEST_F(StartupForm, ShowsTheLinesOfEveryPhase) {
             result.push_back(ToStdString(line));
         return result;
     }();
-    EXPECT_EQ(lines, (Strings{"Loading the program: done.", "Packing the budgets:",
-                              "Packing \"Home\" ...", "Packing \"Cottage\" ...",
-                              "Packing \"\" ...", "The budgets are packed.",
-                              "Recalculating the running budgets:", "Recalculating \"Home\" ...",
-                              "The budgets are recalculated."}));
+    EXPECT_EQ(lines,
+              (Strings{"Loading the program: done.", "Packing the budgets:", "Packing \"Home\" ...",
+                       "Packing \"Cottage\" ...", "Packing \"\" ...", "The budgets are packed.",
+                       "Recalculating the running budgets:", "Recalculating \"Home\" ...",
+                       "The budgets are recalculated."}));
     EXPECT_EQ(form.ProgressBar1->value(), 0);
     EXPECT_FALSE(form.isVisible());
     // Activated again, it does nothing more.
@@ -353,9 +353,18 @@ TEST(ParseCount, TakesWholeNumbersOfZeroOrMore) {
     const struct {
         const char* text;
         std::optional<int> count;
-    } cases[] = {{"0", 0},       {"1000", 1000},   {"  42 ", 42},    {"2147483647", 2147483647},
-                 {"", {}},       {"  ", {}},       {"-5", {}},       {"+5", {}},
-                 {"abc", {}},    {"12a", {}},      {"1.5", {}},      {"2147483648", {}},
+    } cases[] = {{"0", 0},
+                 {"1000", 1000},
+                 {"  42 ", 42},
+                 {"2147483647", 2147483647},
+                 {"", {}},
+                 {"  ", {}},
+                 {"-5", {}},
+                 {"+5", {}},
+                 {"abc", {}},
+                 {"12a", {}},
+                 {"1.5", {}},
+                 {"2147483648", {}},
                  {"99999999999999999999", {}}};
     for (const auto& c : cases) {
         SCOPED_TRACE(c.text);

@@ -6,8 +6,8 @@
 #include <filesystem>
 #include <fstream>
 
-#include "algorithms/Uq519algorithm01.h"
 #include "MainWindowFixture.h"
+#include "algorithms/Uq519algorithm01.h"
 #include "common/FakeShellServices.h"
 #include "common/TestFolders.h"
 #include "platform/Table.h"
@@ -34,10 +34,16 @@ public:
     int resets = 0;
 };
 
-const TInitTexts kTexts{"Load",          "running",      "done",
-                        "Pack",          "pack [budget_name] ([budget_name])",
-                        "Packed",        "Recalc",       "recalc [budget_name]",
-                        "Recalculated",  "[budget_name] failed: [error]"};
+const TInitTexts kTexts{"Load",
+                        "running",
+                        "done",
+                        "Pack",
+                        "pack [budget_name] ([budget_name])",
+                        "Packed",
+                        "Recalc",
+                        "recalc [budget_name]",
+                        "Recalculated",
+                        "[budget_name] failed: [error]"};
 
 class PhasesTest : public ::testing::Test {
 protected:
@@ -115,8 +121,10 @@ TEST_F(PhasesTest, PackEveryCompleteBudgetAndRecalculateTheRunningOnes) {
 
 TEST_F(PhasesTest, WithoutCompleteBudgetsOnlyThePhaseLinesAppear) {
     AppendRow(folders.UsersDataPath(), "Budgets",
-              {{"ID", 1}, {"Name", std::string("Gone")},
-               {"Path", folders.UsersDataPath() + "Gone"}, {"State", 0}});
+              {{"ID", 1},
+               {"Name", std::string("Gone")},
+               {"Path", folders.UsersDataPath() + "Gone"},
+               {"State", 0}});
     EXPECT_TRUE(Run());
     EXPECT_EQ(sink.lines, (Strings{"Pack", "Packed", "Recalc", "Recalculated"}));
 }
@@ -126,11 +134,14 @@ TEST_F(PhasesTest, TheCalendarReachesFiveDaysPastTheLatestManualEvent) {
     const std::string home = Budget(1, "Home", 0);
     AppendRow(home, "Objects", {{"ID", 11}, {"IDParent", 0}, {"Type", 60}, {"Name", "Flat"}});
     AppendRow(home, "PayHistory",
-              {{"ID", 11}, {"DateEvent", Today() + 30}, {"TypeEvent", std::string("PY")},
-               {"Payment", std::string("5")}, {"NManOper", 1}});
+              {{"ID", 11},
+               {"DateEvent", Today() + 30},
+               {"TypeEvent", std::string("PY")},
+               {"Payment", std::string("5")},
+               {"NManOper", 1}});
     EXPECT_TRUE(Run(Today() - 3));
-    EXPECT_EQ(shell.calls.at(0), "RebuildCalendar " + DateToStr(Today() - 8) + " " +
-                                     DateToStr(Today() + 35));
+    EXPECT_EQ(shell.calls.at(0),
+              "RebuildCalendar " + DateToStr(Today() - 8) + " " + DateToStr(Today() + 35));
 }
 
 // The second of three running budgets reports an error of its recalculation: it is stopped,
@@ -140,9 +151,9 @@ TEST_F(PhasesTest, ABudgetWhoseRecalculationFailsIsStoppedAndTheNextRecalculated
     AddPayment(Budget(2, "Two", 0), "abc");
     AddPayment(Budget(3, "Three", 0), "12");
     EXPECT_TRUE(Run());
-    EXPECT_EQ(sink.lines, (Strings{"Pack", "pack One (One)", "pack Two (Two)",
-                                   "pack Three (Three)", "Packed", "Recalc", "recalc One",
-                                   "recalc Two", "recalc Three", "Recalculated"}));
+    EXPECT_EQ(sink.lines,
+              (Strings{"Pack", "pack One (One)", "pack Two (Two)", "pack Three (Three)", "Packed",
+                       "Recalc", "recalc One", "recalc Two", "recalc Three", "Recalculated"}));
     const Strings calls = RecalcCalls();
     ASSERT_GE(calls.size(), 4u);
     EXPECT_EQ(calls.front(), "RebuildCalendar");

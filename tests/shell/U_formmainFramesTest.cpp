@@ -4,15 +4,15 @@
 #include <sqlite3.h>
 
 #include <QLabel>
-#include <QTest>
 #include <QPushButton>
+#include <QTest>
 
 #include "MainFramesFixture.h"
 #include "content/U_frtable.h"
 #include "platform/Text.h"
 #include "schema/SchemaNames.h"
-#include "shell/U_fclose.h"
 #include "shell/MainFrames.h"
+#include "shell/U_fclose.h"
 #include "shell/U_frfolder.h"
 #include "store/U_frlog.h"
 

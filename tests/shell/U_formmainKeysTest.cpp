@@ -6,15 +6,15 @@
 #include <QKeyEvent>
 #include <QMenu>
 #include <QMenuBar>
+#include <QPushButton>
 #include <QTest>
 #include <QTreeWidget>
-#include <QPushButton>
 #include <fstream>
 
 #include "MainFramesFixture.h"
-#include "shell/U_fclose.h"
 #include "shell/ShellOpen.h"
 #include "shell/TreePopup.h"
+#include "shell/U_fclose.h"
 
 namespace {
 

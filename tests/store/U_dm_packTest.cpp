@@ -74,14 +74,14 @@ TEST(PackThreshold, FollowsTheWorkedExamples) {
     const struct {
         int first, secondToLast, transCount, threshold;
     } cases[] = {
-        {1, 999, 0, 0},        // nothing is trimmed without a count
-        {1, 999, -5, 0},       //
-        {0, 0, 500, 0},        // an empty journal
-        {7, 7, 500, 0},        // one transaction
-        {1, 999, 500, 498},    // journal 1 ... 1000: 498 ... 1000 stay
-        {498, 1599, 500, 601}, // the next pack of 498 ... 1600: the difference alone
-        {1, 501, 500, 0},      // journal 1 ... 502: a span of 500 is not above 500
-        {1, 502, 500, 1},      // journal 1 ... 503
+        {1, 999, 0, 0},         // nothing is trimmed without a count
+        {1, 999, -5, 0},        //
+        {0, 0, 500, 0},         // an empty journal
+        {7, 7, 500, 0},         // one transaction
+        {1, 999, 500, 498},     // journal 1 ... 1000: 498 ... 1000 stay
+        {498, 1599, 500, 601},  // the next pack of 498 ... 1600: the difference alone
+        {1, 501, 500, 0},       // journal 1 ... 502: a span of 500 is not above 500
+        {1, 502, 500, 1},       // journal 1 ... 503
         {1, 2147483647, 1, 2147483645},
     };
     for (const auto& c : cases) {
@@ -141,7 +141,9 @@ TEST_F(Packing, TrimsNothingWhenTheThresholdIsZero) {
     const struct {
         const char* what;
         int last, transCount;
-    } cases[] = {{"count 0", 30, 0}, {"count -1", 30, -1}, {"span not above", 12, 10},
+    } cases[] = {{"count 0", 30, 0},
+                 {"count -1", 30, -1},
+                 {"span not above", 12, 10},
                  {"empty journal", 0, 500}};
     for (const auto& c : cases) {
         SCOPED_TRACE(c.what);
@@ -216,7 +218,8 @@ TEST(PackingAtomicity, APackKilledAtAnyMomentLeavesTheBudgetWhole) {
         EXPECT_EQ(IntegrityOf(budget), "ok");
         const std::vector<int> kept = NTransOf("jTrans");
         EXPECT_TRUE(kept == Range(1, 20000) || kept == Range(19498, 20000)) << kept.size();
-        for (const char* part : {"jTrInteger", "jTrText", "jTrDate"}) EXPECT_EQ(NTransOf(part), kept);
+        for (const char* part : {"jTrInteger", "jTrText", "jTrDate"})
+            EXPECT_EQ(NTransOf(part), kept);
         // The kept transactions' folders are all there.
         for (int n = 19500; n <= 20000; n += 100)
             EXPECT_TRUE(fs::exists(fs::path(budget) / "jTrFiles" / std::to_string(n) / "f"));
