@@ -349,6 +349,36 @@ TEST_F(SettingsDialog, RefusedInputStoresNothing) {
     }
 }
 
+// A vemly.ini that cannot be read is never written: the settings and the language dialogs say
+// so, store nothing and stay open.
+TEST_F(SettingsDialog, AnUnreadableIniIsNotOverwritten) {
+    fs::create_directories(folders.DataPath() + "LangDE");
+    std::ofstream(folders.DataPath() + "LangDE/VLLangModule.ini")
+        << "[Lang]\nID=Vemly language module\n";
+    Start();
+    const std::string ini = folders.DataPath() + "vemly.ini";
+    fs::remove(ini);
+    fs::create_directory(ini);
+    const std::string backup = window->State().BackupPath;
+    Open([](TfSettings& dialog) {
+        dialog.BitBtnOK->click();
+        EXPECT_TRUE(dialog.isVisible());
+    });
+    WhenOpen<TfLanguage>([](TfLanguage& dialog) {
+        dialog.StringGridLang->selectRow(0);  // LangDE
+        dialog.BitBtnOK->click();
+        EXPECT_TRUE(dialog.isVisible());
+        dialog.BtnExit->click();
+    });
+    Trigger(*window, "Language");
+    ASSERT_EQ(messages.Texts().size(), 2u);
+    for (const std::string& text : messages.Texts())
+        EXPECT_NE(text.find("vemly.ini"), std::string::npos) << text;
+    EXPECT_TRUE(fs::is_directory(ini));
+    EXPECT_EQ(window->State().BackupPath, backup);
+    EXPECT_EQ(settings.Int("BackupCount", -1), -1);
+}
+
 TEST(ParseCount, TakesWholeNumbersOfZeroOrMore) {
     const struct {
         const char* text;
