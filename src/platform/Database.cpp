@@ -354,6 +354,14 @@ void TDatabase::Checkpoint(bool complete) {
         FailWithSqlite("Cannot write the tables out");
 }
 
+void TDatabase::Compact() {
+    if (depth_ > 0) Fail("The tables cannot be compacted while a transaction is open");
+    ParkReaders(nullptr);
+    Execute("VACUUM");
+    CountWriteToEveryTable();
+    Checkpoint(true);
+}
+
 // ---- TTransactionScope
 
 TTransactionScope::TTransactionScope(const std::string& folder)
@@ -396,6 +404,10 @@ TReadScope::~TReadScope() {
 }
 
 // ---- CheckpointTables
+
+void CompactTables(const std::string& folder) {
+    TDatabase::Get(folder)->Compact();
+}
 
 void CheckpointTables(const std::string& folder) {
     std::shared_ptr<TDatabase> db = TDatabase::Find(folder);

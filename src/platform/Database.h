@@ -88,6 +88,12 @@ private:
 // EDatabaseError while a transaction of the folder is open.
 void CheckpointTables(const std::string& folder);
 
+// Rewrites the folder's tables file without the room its deleted rows took (SQLite's VACUUM),
+// atomically, and leaves its log empty. The tables open on the folder stay open; a cursor reads
+// its rows again when it next moves. Throws EDatabaseError while a transaction of the folder is
+// open or when the file cannot be rewritten (it then stays as it was).
+void CompactTables(const std::string& folder);
+
 // Receives, before a write, a rollback or a checkpoint on the same connection, the request to
 // give up a statement that is being read row by row and to secure what it still needs of the
 // file. `changed` is the table that a write is about to change, or null when the rows of any
@@ -185,6 +191,8 @@ public:
     // Copies the write-ahead log into the file: passive (for FlushBuffers) or to its end,
     // leaving the log empty (before the folder is copied).
     void Checkpoint(bool complete);
+    // VACUUM, then a complete checkpoint (CompactTables).
+    void Compact();
 
 private:
     friend class TStatement;

@@ -872,6 +872,19 @@ void TTable::Delete() {
     Notify(nullptr);
 }
 
+void TTable::DeleteAll() {
+    CheckActive();
+    CheckWritable();
+    if (state_ != TDataSetState::Browse) Cancel();
+    const TFilter::TSql filter = FilterSql();
+    db_->BeginWrite(*info_);
+    TStatement statement = db_->Prepare("DELETE FROM " + QuotedName(info_->Def.Name) +
+                                        (filter.Where.empty() ? "" : " WHERE " + filter.Where));
+    statement.Bind(1, filter.Values);
+    statement.Step();
+    First();
+}
+
 void TTable::FlushBuffers() {
     CheckActive();
     CheckBrowseMode();

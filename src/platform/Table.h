@@ -175,6 +175,9 @@ public:
     void Post();
     void Cancel();
     void Delete();
+    // Deletes every row of the view (all the table's rows when no filter counts) in one
+    // statement, pending edits dropped, and shows the view again from its first row.
+    void DeleteAll();
     void FlushBuffers();
 
     int FieldCount() const { return Active() ? static_cast<int>(fields_.size()) : 0; }

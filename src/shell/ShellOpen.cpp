@@ -32,6 +32,10 @@ bool OpenDocument(const std::string& path) {
     return OpenUrl(QUrl::fromLocalFile(ToQString(path)));
 }
 
+bool OpenWebAddress(const std::string& address) {
+    return OpenUrl(QUrl(ToQString(address)));
+}
+
 void ShowHelp(const std::string& helpFile, int topic, QWidget* parent) {
     if (!QFileInfo(ToQString(helpFile)).isFile()) {
         MessageDlg("The help file cannot be found: " + helpFile, TMsgDlgType::mtError, mbOK,

@@ -12,6 +12,8 @@ class QWidget;
 // Opens a file or folder with the desktop's application for it. False when the desktop
 // could not open it.
 bool OpenDocument(const std::string& path);
+// Opens a web address with the desktop's browser. False when the desktop could not open it.
+bool OpenWebAddress(const std::string& address);
 
 // The help call of every window: opens the help file (an HTML file of the language folder) at
 // the topic's anchor, the number written as four digits ("VemlyHelp.html#1100"), or at its

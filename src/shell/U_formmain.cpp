@@ -32,6 +32,8 @@
 
 #include "algorithms/U_fglobalerror.h"
 #include "algorithms/Uq519algorithm01.h"
+#include "pays/U_fmakecalendar.h"
+#include "pays/U_frecalcbudget.h"
 #include "platform/EventLoop.h"
 #include "platform/Folders.h"
 #include "platform/IniFile.h"
@@ -39,16 +41,18 @@
 #include "platform/Text.h"
 #include "reports/U_rtfreport.h"
 #include "schema/SchemaNames.h"
-#include "pays/U_fmakecalendar.h"
-#include "pays/U_frecalcbudget.h"
 #include "shell/BudgetList.h"
 #include "shell/InstalledData.h"
 #include "shell/MessageDlg.h"
 #include "shell/ShellOpen.h"
 #include "shell/ShellServices.h"
 #include "shell/TreePopup.h"
+#include "shell/U_fabout.h"
+#include "shell/U_fclose.h"
 #include "shell/U_finit.h"
 #include "shell/U_finprocess1.h"
+#include "shell/U_flanguage.h"
+#include "shell/U_fsettings.h"
 #include "shell/Ulanguage.h"
 #include "store/U_dm.h"
 #include "store/U_fileoperation.h"
@@ -327,11 +331,12 @@ void TfMain::BuildMenus() {
     AddCommand(budget, "CreateBudget", [this] { (new TfCreateBudget(this))->exec(); });
     AddCommand(budget, "Exit", [this] { close(); });
     QMenu* admin = addMenu("Admin");
-    for (const char* name : {"Backup", "Recovery", "Language", "Settings"})
-        AddCommand(admin, name, {});
+    for (const char* name : {"Backup", "Recovery"}) AddCommand(admin, name, {});
+    AddCommand(admin, "Language", [this] { (new TfLanguage(*this))->exec(); });
+    AddCommand(admin, "Settings", [this] { (new TfSettings(*this))->exec(); });
     QMenu* help = addMenu("Help");
     AddCommand(help, "Help1", [this] { ShowHelp(0); });
-    AddCommand(help, "About", {});
+    AddCommand(help, "About", [this] { (new TfAbout(*this))->exec(); });
 
     PMenuTree = new QMenu(this);
     PMenuTree->setObjectName(QStringLiteral("PMenuTree"));
@@ -533,13 +538,11 @@ void TfMain::SetupRun() {
     CloseLater();
 }
 
-// The work of a normal start after the first show, as far as it is built: the load phase, the
-// tree, and the smoothed logo below it.
+// The work of a normal start, before the window appears: the start-up form with its phases
+// (which build the tree and select the saved node), then the smoothed logo below the tree.
 void TfMain::RunStartUp() {
-    TfInit(*this).LoadPhase();
-    RebuildTree();
+    TfInit::Run(*this);
     ImageLogo->setPixmap(QPixmap::fromImage(MainLogoBitmap));
-    TreeViewMain->setFocus();
 }
 
 void TfMain::CloseLater() {
@@ -547,9 +550,16 @@ void TfMain::CloseLater() {
 }
 
 void TfMain::closeEvent(QCloseEvent* event) {
+    // Every close request but a fatal close and a restart asks first; the answer Exit keeps the
+    // program running.
+    if (!state_.FatalClose && !state_.RestartRequested &&
+        (new TfClose(*this))->exec() != QDialog::Accepted) {
+        event->ignore();
+        return;
+    }
     QDir::setCurrent(ToQString(state_.ProgramPath));
-    // The close dialog is not part of the program yet: the window closes at once. The lock is
-    // given up first, so that a copy the restart helper starts is not taken for a second one.
+    // The lock is given up first, so that a copy the restart helper starts is not taken for a
+    // second one.
     copyLock_.reset();
     if (state_.RestartRequested)
         QProcess::startDetached(ToQString(state_.ProgramPath + "VLRestart"), {});

@@ -3,6 +3,8 @@
 #include "shell/Ulanguage.h"
 
 #include <QFile>
+#include <algorithm>
+#include <filesystem>
 
 #include "algorithms/Uq519algtextformat.h"
 #include "platform/Text.h"
@@ -44,4 +46,25 @@ std::optional<std::string> ReadDescription(const std::string& path) {
     std::string text = ReplaceAllText(file.readAll().toStdString(), "\r\n", "\n");
     if (!text.empty() && text.back() == '\n') text.pop_back();
     return text;
+}
+
+std::vector<TLanguageModule> ListLanguageModules(const std::string& dataPath) {
+    namespace fs = std::filesystem;
+    std::vector<TLanguageModule> modules;
+    std::error_code error;
+    for (fs::directory_iterator it(fs::path(dataPath), error), end; !error && it != end;
+         it.increment(error)) {
+        const std::string folder = it->path().filename().string();
+        if (folder.rfind("Lang", 0) != 0 || !it->is_directory(error)) continue;
+        const TIniFile ini((it->path() / "VLLangModule.ini").string());
+        if (ini.ReadString("Lang", "ID", "") != "Vemly language module") continue;
+        modules.push_back({folder, ini.ReadString("Lang", "Name", ""),
+                           ini.ReadString("Lang", "Lang", ""), ini.ReadString("Lang", "Author", ""),
+                           ini.ReadString("Lang", "AuthorMail", ""),
+                           ini.ReadString("Lang", "AuthorSite", "")});
+    }
+    std::sort(
+        modules.begin(), modules.end(),
+        [](const TLanguageModule& a, const TLanguageModule& b) { return a.Folder < b.Folder; });
+    return modules;
 }

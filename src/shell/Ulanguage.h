@@ -5,6 +5,7 @@
 #include <optional>
 #include <string>
 #include <string_view>
+#include <vector>
 
 #include "platform/IniFile.h"
 
@@ -32,3 +33,14 @@ std::string ExpandLineBreaks(std::string text);
 // unchanged but for line breaks (CR LF read as LF, one final line break dropped); nothing when
 // the file cannot be read. Nothing is reported.
 std::optional<std::string> ReadDescription(const std::string& path);
+
+// An installed language module: a folder of the data folder whose name begins with "Lang" and
+// whose "VLLangModule.ini" names it in [Lang] ID "Vemly language module" (exactly).
+struct TLanguageModule {
+    std::string Folder;                                      // the folder's name, such as "LangEN"
+    std::string Name, Lang, Author, AuthorMail, AuthorSite;  // [Lang], empty when missing
+};
+
+// The language modules of the data folder, ordered by folder name. Files, folders without a
+// descriptor or with another ID are passed over without a message.
+std::vector<TLanguageModule> ListLanguageModules(const std::string& dataPath);

@@ -45,7 +45,7 @@ int main(int argc, char** argv) {
         fMain = &mainWindow;
         RegisterMainFrames(mainWindow);
         // The first show runs inside the message loop, so that a close it asks for ends the
-        // program.
+        // program. It runs the start-up form (TfInit) before the window itself appears.
         QTimer::singleShot(0, &mainWindow, [&mainWindow] { mainWindow.show(); });
         const int result = application.exec();
         fMain = nullptr;

@@ -50,6 +50,14 @@ std::string ThumbnailName(std::string_view picture);
 // rest; an empty text has none). A piece may end between the two characters of a line break.
 std::vector<std::string> AlgorithmTextPieces(std::string_view text);
 
+// The journal threshold of packing: the NTrans below which transactions go. `first` is the
+// NTrans of the journal's first row, `secondToLast` that of the row before its last (of the
+// only row when there is one; both 0 for an empty journal). 0 (nothing goes) when `transCount`
+// is 0 or less or the span secondToLast - first is not above it; otherwise the span less
+// `transCount`. The threshold is that difference alone, never added to `first`: a journal
+// 1 ... 1000 with 500 kept gives 498, the next pack of 498 ... 1600 gives 601.
+int PackThreshold(int first, int secondToLast, int transCount);
+
 // The view filter of one pay's history (Pays.db FilterMode, FilterDateFrom, FilterDateTo).
 struct PayFilterInfo {
     bool FilterOn = false;
@@ -113,6 +121,20 @@ public:
     // Opens the seventeen budget tables again with the folder, index, filter and read-only
     // flag they had.
     void OpenTables();
+    // Packs the open budget (its seventeen tables open on its folder, as OpenBudget leaves
+    // them), trimming its journal to `transCount` transactions by PackThreshold:
+    // 1. in one store transaction, the jTrans rows below the threshold and their parts in
+    //    jTrInteger, jTrText and jTrDate are deleted;
+    // 2. then, in jTrFiles, every entry that is not the folder of a kept transaction goes: the
+    //    folders of the transactions below the threshold or below the first one kept, loose
+    //    files, and folders whose name is not a number of digits that fits an integer;
+    // 3. then the tables file is compacted (CompactTables), the budget tables closed around it
+    //    and opened again with their filters, each on its first row.
+    // The object tables keep their rows, VLBudget.ini, Images/, Files/ and every other file of
+    // the budget stay. A crash at any moment leaves the budget whole: before step 1's commit
+    // nothing has changed, after it only folders of deleted transactions may remain, which the
+    // next pack removes. Table errors reach the caller; a folder that cannot be removed stays.
+    void PackBudget(int transCount);
     // The setup run: every "[users_data]" (letter case counts) in the Path of the budget list's
     // rows becomes the users-data folder; every row is written again. Table errors reach the
     // caller.

@@ -48,6 +48,10 @@ TFolderPicker SetFolderPicker(TFolderPicker picker) {
     return FolderPicker().Set(std::move(picker));
 }
 
+QString PickFolder(QWidget* parent, const QString& caption, const QString& start) {
+    return FolderPicker()(parent, caption, start);
+}
+
 TfCreateBudget::TfCreateBudget(QWidget* parent)
     : TDialogBase("TfCreateBudget", parent),
       LabelHeader(Named<QLabel>(this, "LabelHeader")),
@@ -146,7 +150,7 @@ void TfCreateBudget::btnPathClick() {
     const qsizetype slash = path.lastIndexOf(QLatin1Char('/'));
     const QString folder = slash < 0 ? QString() : path.left(slash);
     const QString last = path.mid(slash + 1);
-    const QString picked = FolderPicker()(this, ToQString(SelFolder), folder);
+    const QString picked = PickFolder(this, ToQString(SelFolder), folder);
     if (picked.isEmpty()) return;
     EditPath->setText(ToQString(CollapseBackslashes(ToStdString(picked + "/" + last))));
 }

@@ -20,6 +20,8 @@ using TFolderPicker =
 // desktop's back for an empty function; tests answer the picker this way. Returns the one set
 // before.
 TFolderPicker SetFolderPicker(TFolderPicker picker);
+// Asks through the folder picker set (the desktop's folder dialog unless a test set another).
+QString PickFolder(QWidget* parent, const QString& caption, const QString& start);
 
 // Opened by the main window's create-budget command, shown modally; frees itself when closed.
 // Texts from the language folder's "CreateBudget.lng" [CreateBudget], its description from

@@ -3,19 +3,16 @@
 #include "MainWindowFixture.h"
 
 #include <QCoreApplication>
+#include <QTimer>
 #include <filesystem>
 #include <fstream>
 
+#include "platform/Dates.h"
 #include "platform/IniFile.h"
-#include "shell/Hookmousewheel.h"
 #include "platform/Table.h"
+#include "shell/Hookmousewheel.h"
 
 namespace fs = std::filesystem;
-
-MainWindowTest::MainWindowTest() {
-    fs::create_directories(ProgramDir());
-    DM = &dm;
-}
 
 MainWindowTest::~MainWindowTest() {
     fMain = nullptr;
@@ -50,9 +47,6 @@ std::string MainWindowTest::ShellWord(const std::string& text) {
     return word + "'";
 }
 
-namespace {
-
-// Appends a row with these values to a table of the folder.
 void AppendRow(const std::string& folder, const char* table,
                const std::vector<std::pair<const char*, TFieldValue>>& values) {
     TTable rows;
@@ -64,7 +58,18 @@ void AppendRow(const std::string& folder, const char* table,
     rows.Post();
 }
 
-}  // namespace
+MainWindowTest::MainWindowTest() {
+    // A fatal close of an earlier test ended every event loop (QCoreApplication::exit), which
+    // makes a modal window's loop return at once until the application's loop has run again.
+    QTimer::singleShot(0, [] { QCoreApplication::exit(0); });
+    QCoreApplication::exec();
+    fs::create_directories(ProgramDir());
+    DM = &dm;
+    AppendRow(folders.UsersDataPath(), "Settings",
+              {{"PName", std::string("SelNode")}, {"ValueInt", -1}});
+    AppendRow(folders.UsersDataPath(), "Settings",
+              {{"PName", std::string("LastStart")}, {"ValueDate", Today()}});
+}
 
 void MainWindowTest::AddBudgetRow(int id, const std::string& name, const std::string& path,
                                   int state, int image, const std::string& expanded) const {

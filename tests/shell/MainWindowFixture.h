@@ -4,15 +4,38 @@
 
 #include <gtest/gtest.h>
 
+#include <QApplication>
+#include <QTimer>
+#include <functional>
 #include <memory>
 #include <string>
+#include <utility>
+#include <vector>
 
 #include "common/ScopedEnv.h"
 #include "common/ScopedMessageDlg.h"
 #include "common/TestFolders.h"
+#include "platform/FieldValue.h"
 #include "shell/U_formmain.h"
 #include "store/U_dm.h"
 
+// Appends a row with these values to a table of the folder.
+void AppendRow(const std::string& folder, const char* table,
+               const std::vector<std::pair<const char*, TFieldValue>>& values);
+
+// Acts on the dialog of that class once it is the open modal window, from the event loop that
+// shows it (the close dialog that a close request of the main window opens, a menu's dialog).
+template <class TDialog>
+void WhenOpen(std::function<void(TDialog&)> act) {
+    QTimer::singleShot(0, [act] {
+        auto* dialog = qobject_cast<TDialog*>(QApplication::activeModalWidget());
+        ASSERT_NE(dialog, nullptr);
+        act(*dialog);
+    });
+}
+
+// A main window starts, unless a test stores otherwise, after an earlier start of the same day
+// (the day's packing and recalculation are left out) and with no node to select.
 class MainWindowTest : public ::testing::Test {
 protected:
     MainWindowTest();

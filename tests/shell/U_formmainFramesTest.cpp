@@ -4,6 +4,7 @@
 #include <sqlite3.h>
 
 #include <QLabel>
+#include <QPushButton>
 #include <QTest>
 
 #include "MainFramesFixture.h"
@@ -11,6 +12,7 @@
 #include "platform/Text.h"
 #include "schema/SchemaNames.h"
 #include "shell/MainFrames.h"
+#include "shell/U_fclose.h"
 #include "shell/U_frfolder.h"
 #include "store/U_frlog.h"
 
@@ -100,6 +102,7 @@ TEST_F(FramesTest, ABudgetMissingFromTheListIsReportedAndTreatedAsStopped) {
     ASSERT_TRUE(dm.TableBudgets.Locate(fld::ID, {2}));
     dm.TableBudgets.Delete();
 
+    WhenOpen<TfClose>([](TfClose& dialog) { dialog.BitBtnOK->click(); });
     Click(11);  // Shed, in Cottage
     EXPECT_EQ(messages.Texts(), Strings{"FATAL ERROR: Unable to find budget in 'Budgets.DB'"});
     EXPECT_EQ(messages.Calls()[0].Type, TMsgDlgType::mtError);
