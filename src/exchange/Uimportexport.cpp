@@ -160,6 +160,14 @@ void CheckPayData(int id, TIDList& outside, const TIDList& branch) {
 
 // ---- The export
 
+std::string FileNameOf(std::string_view name) {
+    std::string result(name);
+    for (char& c : result)
+        if (c == '/' || static_cast<unsigned char>(c) < 0x20 || c == 0x7f) c = '_';
+    if (result.empty() || result == "." || result == "..") result = "_";
+    return result;
+}
+
 void ClearTempObjects() {
     TSetTable objects(tbl::Objects, true);
     DeleteAllRows(objects);

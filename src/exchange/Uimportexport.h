@@ -10,6 +10,7 @@
 
 #include <optional>
 #include <string>
+#include <string_view>
 #include <vector>
 
 #include "exchange/U_dosprocesstomemo.h"
@@ -33,6 +34,10 @@ void CheckNumberData(int id, TIDList& outside, const TIDList& branch);
 void CheckPayData(int id, TIDList& outside, const TIDList& branch);
 
 // ---- The export
+
+// A name made fit to be a file's name: every "/" and control character becomes "_" (an empty
+// name or "." and ".." become "_" too).
+std::string FileNameOf(std::string_view name);
 
 // Deletes every row of the temp folder's Objects table.
 void ClearTempObjects();

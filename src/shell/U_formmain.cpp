@@ -56,6 +56,7 @@
 #include "tree/U_fchoice.h"
 #include "tree/U_fcreatebudget.h"
 #include "tree/U_fcreateobject.h"
+#include "exchange/U_fimpexp.h"
 #include "tree/U_fdelobject.h"
 #include "tree/U_frename.h"
 
@@ -345,6 +346,8 @@ void TfMain::BuildMenus() {
              fChoice->exec();
          }},
         {"Delete", [this] { (new TfDelObject(*this))->exec(); }},
+        {"Export", [this] { (new TfImpExp(*this, 'E'))->exec(); }},
+        {"Import", [this] { (new TfImpExp(*this, 'I'))->exec(); }},
     };
     const auto addPopupCommand = [&](const char* name) {
         const auto run = popupRuns.find(name);
