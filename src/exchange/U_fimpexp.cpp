@@ -33,24 +33,6 @@ constexpr int kImportTopic = 2060;
 
 const char* Section(char mode) { return mode == 'I' ? "Import" : "Export"; }
 
-// The keys of the refusals of an archive, in the order of TArchiveProblem after None, with
-// their texts when the language file has none.
-struct TRefusal {
-    const char* key;
-    const char* text;
-};
-constexpr TRefusal kRefusals[] = {
-    {"ArcUnreadable", "The file is not a readable archive:"},
-    {"ArcAbsolutePath", "The archive holds an entry with an absolute path:"},
-    {"ArcParentPath", "The archive holds an entry that leads out of its folder:"},
-    {"ArcLink", "The archive holds a link:"},
-    {"ArcSpecialFile", "The archive holds a device or other special file:"},
-    {"ArcUnpackFailed", "The archive could not be unpacked ([Backup] RecoveryCommand):"},
-    {"ArcNoTables", "The archive holds no budget data."},
-    {"ArcOtherStructure", "The archive's tables differ from this budget's:"},
-    {"ArcOutside", "The unpacked archive holds a link or special file:"},
-};
-
 }  // namespace
 
 TfImpExp::TfImpExp(TfMain& main, char mode)
@@ -128,8 +110,6 @@ void TfImpExp::FormShow() {
     NoBackupCommand = read("NoBackupCommand",
                            "No archiver is set: [Backup] BackupCommand in vemly.ini is empty.");
     ReplaceQ = read("ReplaceQ");
-    for (size_t i = 0; i < std::size(kRefusals); ++i)
-        texts_[i] = read(kRefusals[i].key, kRefusals[i].text);
 
     ImageLogo->setPixmap(QPixmap::fromImage(main_.LogoBitmap));
     QPalette colour = MemoDescript->palette();
@@ -255,8 +235,9 @@ bool TfImpExp::RunImport() {
         UnpackBranchSet(ToStdString(EditArcFile->text()), TProcessEvents::PaintOnly);
     ShellServices().ClearTempFolder();
     if (!check) {
-        const std::string& text = texts_[static_cast<int>(check.Problem) - 1];
-        QStringList details{ToQString(text)};
+        const TProblemText refusal = ArchiveProblemText(check.Problem);
+        QStringList details{ToQString(TLangFile(ShellServices().LangPath() + kFile)
+                                          .Read(Section(Mode), refusal.Key, refusal.Text))};
         if (!check.Detail.empty()) details << ToQString("> " + check.Detail);
         Fail(0, Phase1 + " " + Phase1_ERROR, details);
         return false;

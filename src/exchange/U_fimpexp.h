@@ -70,5 +70,4 @@ private:
 
     TfMain& main_;
     QStringList lines_;
-    std::string texts_[9];  // the refusals of an archive, by TArchiveProblem
 };

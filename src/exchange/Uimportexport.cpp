@@ -228,22 +228,25 @@ void ExportAlgorithm(int idAlg) {
 
 void ExportSchedule(int idSchedule) { ExportRows(tbl::Schedules, Where(fld::ID) == idSchedule); }
 
-TPackResult PackBranchSet(const std::string& archive, TProcessMemo* memo, const bool& stop) {
+TPackResult PackFolder(const std::string& folder, const std::string& archive, TProcessMemo* memo,
+                       const bool& stop) {
     const auto command = ExpandCommand(ReadBackupCommand("BackupCommand"),
-                                       {{"[ArcName]", archive}, {"[SouscePath]", TempPath()}});
-    TPackResult result = TPackResult::NoCommand;
-    if (command) {
-        CheckpointTables(TempPath());
-        std::error_code error;
-        fs::remove(archive, error);
-        const int code = RunProcessToMemo(*command, memo, stop, "EN");
-        const bool archived = code == kProcessDone && fs::is_regular_file(archive, error) &&
-                              fs::file_size(archive, error) > 0;
-        result = archived ? TPackResult::Done
-                 : code == kProcessStopped ? TPackResult::Stopped
-                                           : TPackResult::Failed;
-        if (!archived) fs::remove(archive, error);  // what a failed archiver left half-written
-    }
+                                       {{"[ArcName]", archive}, {"[SouscePath]", folder}});
+    if (!command) return TPackResult::NoCommand;
+    CheckpointTables(folder);
+    std::error_code error;
+    fs::remove(archive, error);
+    const int code = RunProcessToMemo(*command, memo, stop, "EN");
+    const bool archived = code == kProcessDone && fs::is_regular_file(archive, error) &&
+                          fs::file_size(archive, error) > 0;
+    if (!archived) fs::remove(archive, error);  // what a failed archiver left half-written
+    return archived                  ? TPackResult::Done
+           : code == kProcessStopped ? TPackResult::Stopped
+                                     : TPackResult::Failed;
+}
+
+TPackResult PackBranchSet(const std::string& archive, TProcessMemo* memo, const bool& stop) {
+    const TPackResult result = PackFolder(TempPath(), archive, memo, stop);
     ShellServices().ClearTempFolder();
     return result;
 }
@@ -295,13 +298,22 @@ TArchiveCheck CheckUnpackedTree(const std::string& folder) {
     return {};
 }
 
-TArchiveCheck CheckUnpackedTables() {
-    if (!fs::is_regular_file(TempPath() + std::string(kTablesFileName)))
+// A table of a folder, in its record counter's order, read-only.
+void OpenIn(TTable& table, const std::string& folder, const char* name) {
+    table.SetDatabaseName(folder);
+    table.SetTableName(name);
+    table.SetReadOnly(true);
+    table.Open();
+}
+
+TArchiveCheck CheckUnpackedTables(const std::string& folder, const std::string& reference) {
+    if (!fs::is_regular_file(fs::path(folder) / kTablesFileName))
         return Refuse(TArchiveProblem::NoTables, "");
     try {
         for (const char* name : kSetTables) {
-            TSetTable unpacked(name, false, {}, "");
-            TBudgetTable own(name, false, {}, "");
+            TTable unpacked, own;
+            OpenIn(unpacked, folder, name);
+            OpenIn(own, reference, name);
             if (Structure(unpacked) != Structure(own))
                 return Refuse(TArchiveProblem::OtherStructure, name);
         }
@@ -314,6 +326,30 @@ TArchiveCheck CheckUnpackedTables() {
 }
 
 }  // namespace
+
+TProblemText ArchiveProblemText(TArchiveProblem problem) {
+    switch (problem) {
+        case TArchiveProblem::None: return {"", ""};
+        case TArchiveProblem::Unreadable:
+            return {"ArcUnreadable", "The file is not a readable archive:"};
+        case TArchiveProblem::AbsolutePath:
+            return {"ArcAbsolutePath", "The archive holds an entry with an absolute path:"};
+        case TArchiveProblem::ParentPath:
+            return {"ArcParentPath", "The archive holds an entry that leads out of its folder:"};
+        case TArchiveProblem::Link: return {"ArcLink", "The archive holds a link:"};
+        case TArchiveProblem::SpecialFile:
+            return {"ArcSpecialFile", "The archive holds a device or other special file:"};
+        case TArchiveProblem::UnpackFailed:
+            return {"ArcUnpackFailed",
+                    "The archive could not be unpacked ([Backup] RecoveryCommand in vemly.ini):"};
+        case TArchiveProblem::NoTables: return {"ArcNoTables", "The archive holds no budget data."};
+        case TArchiveProblem::OtherStructure:
+            return {"ArcOtherStructure", "The archive's tables differ from this budget's:"};
+        case TArchiveProblem::Outside:
+            return {"ArcOutside", "The unpacked archive holds a link or special file:"};
+    }
+    return {"", ""};
+}
 
 TArchiveCheck CheckArchive(const std::string& path) {
     TArchivePtr reader(archive_read_new(), &archive_read_free);
@@ -344,19 +380,25 @@ TArchiveCheck CheckArchive(const std::string& path) {
     return {};
 }
 
-TArchiveCheck UnpackBranchSet(const std::string& archive, TProcessEvents events) {
+TArchiveCheck UnpackArchive(const std::string& archive, const std::string& folder,
+                            const std::string& reference, TProcessEvents events) {
     TArchiveCheck check = CheckArchive(archive);
     if (!check) return check;
-    if (ShellServices().ClearTempFolder() != 0)
-        return Refuse(TArchiveProblem::UnpackFailed, TempPath());
     const auto command = ExpandCommand(ReadBackupCommand("RecoveryCommand"),
-                                       {{"[ArcName]", archive}, {"[DestPath]", TempPath()}});
+                                       {{"[ArcName]", archive}, {"[DestPath]", folder}});
     const bool stop = false;
     TTextMemo log;
     if (!command || RunProcessToMemo(*command, &log, stop, "EN", events) != kProcessDone)
-        check = Refuse(TArchiveProblem::UnpackFailed, log.Text);
-    if (check) check = CheckUnpackedTree(TempPath());
-    if (check) check = CheckUnpackedTables();
+        return Refuse(TArchiveProblem::UnpackFailed, log.Text);
+    check = CheckUnpackedTree(folder);
+    if (check) check = CheckUnpackedTables(folder, reference);
+    return check;
+}
+
+TArchiveCheck UnpackBranchSet(const std::string& archive, TProcessEvents events) {
+    if (ShellServices().ClearTempFolder() != 0)
+        return Refuse(TArchiveProblem::UnpackFailed, TempPath());
+    TArchiveCheck check = UnpackArchive(archive, TempPath(), ShellServices().BudgetPath(), events);
     if (!check) ShellServices().ClearTempFolder();
     return check;
 }

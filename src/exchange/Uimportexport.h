@@ -62,10 +62,14 @@ enum class TPackResult {
     Failed,     // the archiver could not start, failed, or left no archive
     Stopped,    // the user stopped it
 };
-// Phase 3: packs the branch set with [Backup] BackupCommand into the archive (an archive of
-// that name goes first: the caller has asked whether to replace it), then empties the temp
-// folder. The set's tables are written into their file first, so that the archive holds them
-// whole. Whatever a failed or stopped archiver left at the archive's name is removed.
+// Packs everything in the folder into the archive with [Backup] BackupCommand (an archive of
+// that name goes first: the caller has asked whether to replace it). The folder's tables are
+// written into their file first, so that the archive holds them whole. Done only when the
+// archiver ended with 0 and left a non-empty archive; whatever a failed or stopped archiver
+// left at the archive's name is removed.
+TPackResult PackFolder(const std::string& folder, const std::string& archive, TProcessMemo* memo,
+                       const bool& stop);
+// Phase 3: PackFolder of the temp folder, then the temp folder is emptied.
 TPackResult PackBranchSet(const std::string& archive, TProcessMemo* memo, const bool& stop);
 
 // ---- The checks of an archive and of an unpacked set
@@ -88,12 +92,23 @@ struct TArchiveCheck {
     explicit operator bool() const { return Problem == TArchiveProblem::None; }
 };
 
+// The language key of a refusal ("ArcParentPath") and its text where the language file has
+// none; the import dialog and the start-up helper name refusals so.
+struct TProblemText {
+    const char* Key;
+    const char* Text;
+};
+TProblemText ArchiveProblemText(TArchiveProblem problem);
+
 // Lists the archive's entries (reading only, with libarchive) and refuses it at the first
 // entry that would land outside the folder it is unpacked into or is no plain file or folder.
 TArchiveCheck CheckArchive(const std::string& archive);
-// Checks the archive, empties the temp folder, unpacks the archive into it with [Backup]
+// Checks the archive, unpacks it into the folder (which should be empty) with [Backup]
 // RecoveryCommand, and checks the unpacked tree (files and folders only) and its tables (those
-// the import reads, each with the fields of the open budget's table of that name). On a
+// the import reads, each with the fields of the table of that name in the reference folder).
+TArchiveCheck UnpackArchive(const std::string& archive, const std::string& folder,
+                            const std::string& reference, TProcessEvents events);
+// Empties the temp folder and UnpackArchive into it, the open budget being the reference. On a
 // problem the temp folder is emptied again.
 TArchiveCheck UnpackBranchSet(const std::string& archive, TProcessEvents events);
 
