@@ -46,7 +46,10 @@ std::vector<std::string> ListedBudgets(const std::string& usersDataPath) {
 std::string DefaultBackupName(const std::string& backupPath, const std::string& budget,
                               TDateTime now) {
     const auto [year, month, day] = DecodeDate(now);
-    const long seconds = std::lround((now - std::floor(now)) * 86400.0) % 86400;
+    // Whole seconds of the day; the small addition keeps a second that the day's fraction
+    // cannot hold exactly from reading as the one before.
+    const long seconds =
+        std::min(86399L, static_cast<long>(std::floor((now - std::floor(now)) * 86400.0 + 1e-4)));
     char stamp[32];
     std::snprintf(stamp, sizeof stamp, "%04d%02d%02d-%02ld%02ld%02ld", year, month, day,
                   seconds / 3600, seconds / 60 % 60, seconds % 60);

@@ -1,8 +1,14 @@
 // Running the user's archiver through QProcess, its output shown in a memo.
 #include "exchange/U_dosprocesstomemo.h"
 
+#include <fcntl.h>
+#include <poll.h>
+#include <signal.h>
+#include <unistd.h>
+
 #include <QCoreApplication>
 #include <QProcess>
+#include <cerrno>
 
 #include "platform/EventLoop.h"
 
@@ -31,15 +37,6 @@ void LetEventsRun(TProcessEvents events) {
         QCoreApplication::processEvents();
     else
         LetMessagesRun();
-}
-
-// Hands what the process has written to the memo, in pieces of at most 255 bytes.
-void DrainOutput(QProcess& process, TProcessMemo* memo) {
-    while (process.bytesAvailable() > 0) {
-        const QByteArray piece = process.read(kChunk);
-        if (piece.isEmpty()) break;
-        if (memo) memo->Append(std::string_view(piece.constData(), static_cast<size_t>(piece.size())));
-    }
 }
 
 }  // namespace
@@ -81,30 +78,56 @@ std::optional<TCommand> ExpandCommand(std::string_view commandTemplate,
 
 int RunProcessToMemo(const TCommand& command, TProcessMemo* memo, const bool& stop,
                      std::string_view language, TProcessEvents events) {
+    // One pipe for the output and the errors of the process and of every process it starts:
+    // its end (every writer gone) is the end of the run, as an archiver's compressor may
+    // outlive it.
+    int pipe[2];
+    if (::pipe2(pipe, O_CLOEXEC) != 0) return kProcessNoPipe;
+    const int readEnd = pipe[0], writeEnd = pipe[1];
     QProcess process;
-    process.setProcessChannelMode(QProcess::MergedChannels);
-    process.setInputChannelMode(QProcess::ManagedInputChannel);
+    process.setStandardInputFile(QProcess::nullDevice());
+    process.setStandardOutputFile(QProcess::nullDevice());
+    process.setStandardErrorFile(QProcess::nullDevice());
+    // In the child: the pipe becomes its output and errors, and it leads a process group of its
+    // own, so that a stop ends everything it started.
+    process.setChildProcessModifier([writeEnd] {
+        ::dup2(writeEnd, STDOUT_FILENO);
+        ::dup2(writeEnd, STDERR_FILENO);
+        ::setpgid(0, 0);
+    });
     QStringList arguments;
     for (const std::string& argument : command.Arguments)
         arguments << QString::fromStdString(argument);
-    process.start(QString::fromStdString(command.Program), arguments, QIODevice::ReadOnly);
-    if (!process.waitForStarted(-1)) {
+    process.start(QString::fromStdString(command.Program), arguments);
+    const bool started = process.waitForStarted(-1);
+    ::close(writeEnd);
+    if (!started) {
+        ::close(readEnd);
         Say(memo, StartErrorText(language) + command.Line());
         Say(memo, process.errorString().toStdString());
         return kProcessNotStarted;
     }
-    while (process.state() != QProcess::NotRunning) {
-        process.waitForReadyRead(kPollMs);
-        DrainOutput(process, memo);
+    const pid_t group = static_cast<pid_t>(process.processId());
+    char buffer[kChunk];
+    for (;;) {
+        pollfd wait{readEnd, POLLIN, 0};
+        if (::poll(&wait, 1, kPollMs) > 0) {
+            const ssize_t count = ::read(readEnd, buffer, sizeof buffer);
+            if (count == 0 || (count < 0 && errno != EINTR && errno != EAGAIN)) break;
+            if (count > 0 && memo) memo->Append(std::string_view(buffer, static_cast<size_t>(count)));
+        }
         if (stop) {
+            ::kill(-group, SIGKILL);
             process.kill();
             process.waitForFinished(-1);
+            ::close(readEnd);
             Say(memo, StoppedText(language));
             return kProcessStopped;
         }
         LetEventsRun(events);
     }
-    DrainOutput(process, memo);
+    ::close(readEnd);
+    process.waitForFinished(-1);
     if (stop) {
         Say(memo, StoppedText(language));
         return kProcessStopped;

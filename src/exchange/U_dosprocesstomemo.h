@@ -57,10 +57,11 @@ public:
 // action may start).
 enum class TProcessEvents { All, PaintOnly };
 
-// Runs the command with its standard output and error merged, appending each piece of output
-// (at most 255 bytes) to the memo when one is given (null: none), and returns when the process has ended.
+// Runs the command with its standard output and error merged into one pipe, appending each
+// piece of output (at most 255 bytes) to the memo when one is given (null: none), and returns
+// when the output has ended (the process and every process it started that holds the pipe).
 // While it runs it checks `stop` after each piece and at least every 50 ms; once set, the
-// process is killed, the memo gets "The process is stopped by the user !" and the result is
+// process and every process it started are killed, the memo gets "The process is stopped by the user !" and the result is
 // kProcessStopped. A program that cannot be started gives kProcessNotStarted, and the memo gets
 // "Error of start of process " with the command line, then the system's reason. `language`
 // "RU" (exactly) gives the Russian texts.

@@ -36,6 +36,16 @@ TEST(RunProcessToMemo, StandardErrorIsMergedIntoTheOutput) {
     EXPECT_EQ(memo.Text, "outerr");
 }
 
+// An archiver's compressor may write after the archiver has ended: the run ends with the
+// output, not with the first process.
+TEST(RunProcessToMemo, OutputOfProcessesItStartedIsWaitedFor) {
+    TTextMemo memo;
+    const bool stop = false;
+    EXPECT_EQ(RunProcessToMemo(Shell("(sleep 0.3; printf late) & printf early"), &memo, stop, "EN"),
+              kProcessDone);
+    EXPECT_EQ(memo.Text, "earlylate");
+}
+
 TEST(RunProcessToMemo, LongOutputComesInPiecesOfAtMost255BytesInOrder) {
     RecordingMemo memo;
     const bool stop = false;
