@@ -2,6 +2,7 @@
 #include "exchange/RestartDialog.h"
 
 #include <QLabel>
+#include <QLayout>
 #include <QLineEdit>
 #include <QPlainTextEdit>
 #include <QPushButton>
@@ -66,6 +67,10 @@ void TRestartDialog::FormShow() {
     LabelBudgetName->setText(ToQString("'" + state.BudgetName + "'"));
     ShowInputs();
     UpdateOK();
+    // The texts read may need more room than the dialog's size gives (wrapped steps).
+    layout()->activate();
+    if (layout()->hasHeightForWidth())
+        resize(width(), std::max(height(), layout()->totalHeightForWidth(width())));
 }
 
 void TRestartDialog::accept() {

@@ -25,6 +25,8 @@ public:
     QLabel* LabelHeader;
     QLabel* LabelBudgetName;
     QPlainTextEdit* MemoDescript;
+    // The confirmation word (recovery and deletion), else null.
+    QLineEdit* EditYES = nullptr;
     // The restart message (key RestartStr).
     std::string RestartStr;
 
@@ -57,7 +59,6 @@ protected:
     void accept() override;
 
     TfMain& main_;
-    QLineEdit* EditYES = nullptr;
 
 private:
     const char* texts_;
