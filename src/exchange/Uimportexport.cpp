@@ -443,17 +443,22 @@ void MergeRows(const char* table) {
     for (from.First(); !from.Eof(); from.Next()) AppendCopy(from, to);
 }
 
-// Copies every folder below the unpacked folder (Images/, Files/) into the budget's, naming
-// each to `files` as created.
+// Brings every folder below the unpacked folder (Images/, Files/) into the budget's, naming
+// each to `files` as created: moved where the temp folder lies on the budget's file system
+// (the temp folder is emptied afterwards anyway), else copied.
 void MergeFolders(const char* sub, TFileEffects& files) {
     const fs::path from = fs::path(TempPath()) / sub;
     if (!fs::is_directory(from)) return;
     const fs::path to = fs::path(ShellServices().BudgetPath()) / sub;
+    ForceFolderPath(to.string());
     for (const fs::directory_entry& entry : fs::directory_iterator(from)) {
         const fs::path target = to / entry.path().filename();
         if (fs::exists(target)) continue;  // never merged into a folder of another object
-        ForceFolderPath(target.string());
         files.CreatedFolder(target.string());
+        std::error_code moved;
+        fs::rename(entry.path(), target, moved);
+        if (!moved) continue;
+        ForceFolderPath(target.string());
         const TTreeCopy copy = CopyFolderTree(entry.path(), target, TCopyFailure::Stops);
         if (copy.Error) throw fs::filesystem_error("copy", copy.Failed, copy.Error);
     }
