@@ -10,6 +10,7 @@
 #include <fstream>
 #include <random>
 
+#include "common/AppendRow.h"
 #include "common/FakeShellServices.h"
 #include "common/TestFolders.h"
 #include "exchange/Uimportexport.h"
@@ -26,17 +27,6 @@ int Megabytes() {
     return value ? std::atoi(value) : 200;
 }
 
-void AddRow(const std::string& folder, const char* table,
-            const std::vector<std::pair<const char*, TFieldValue>>& values) {
-    TTable rows;
-    rows.SetDatabaseName(folder);
-    rows.SetTableName(table);
-    rows.Open();
-    rows.Append();
-    for (const auto& [field, value] : values) rows.FieldByName(field).SetValue(value);
-    rows.Post();
-}
-
 // Program folders with a source budget holding a folder (11) with an album (12) of pictures of
 // 4 MB of random bytes each, its archive once exported, and a target budget.
 struct Setup {
@@ -45,15 +35,15 @@ struct Setup {
         shell.state.TempPath = folders.TempPath();
         shell.state.DataPath = folders.DataPath();
         shell.state.BudgetState = 1;
-        AddRow(source, "Objects", {{"ID", 11}, {"IDParent", 0}, {"Type", 10}, {"Name", "Photos"}});
-        AddRow(source, "Objects", {{"ID", 12}, {"IDParent", 11}, {"Type", 30}, {"Name", "Album"}});
+        AppendRow(source, "Objects", {{"ID", 11}, {"IDParent", 0}, {"Type", 10}, {"Name", "Photos"}});
+        AppendRow(source, "Objects", {{"ID", 12}, {"IDParent", 11}, {"Type", 30}, {"Name", "Album"}});
         std::mt19937_64 random(7);
         std::vector<std::uint64_t> block(4 << 17);  // 4 MB
         const fs::path album = source + "/Images/IMG12";
         fs::create_directories(album);
         for (int n = 0; n < Megabytes() / 4; ++n) {
             for (auto& word : block) word = random();
-            AddRow(source, "Images", {{"ID", 12}, {"Number", n + 1},
+            AppendRow(source, "Images", {{"ID", 12}, {"Number", n + 1},
                                       {"FileName", "p" + std::to_string(n) + ".jpg"}});
             std::ofstream(album / ("p" + std::to_string(n) + ".jpg"), std::ios::binary)
                 .write(reinterpret_cast<const char*>(block.data()),

@@ -20,30 +20,25 @@ struct RecordingMemo : TTextMemo {
     std::vector<std::string> pieces;
 };
 
+// The output is appended to the memo's text as it is: standard error merged in, and the output
+// of processes the command started (an archiver's compressor may write after the archiver has
+// ended: the run ends with the output, not with the first process).
 TEST(RunProcessToMemo, OutputIsAppendedAsItIs) {
-    TTextMemo memo;
-    memo.Text = "before:";
-    const bool stop = false;
-    EXPECT_EQ(RunProcessToMemo(Shell("printf abc"), &memo, stop, "EN"), kProcessDone);
-    EXPECT_EQ(memo.Text, "before:abc");
-}
-
-TEST(RunProcessToMemo, StandardErrorIsMergedIntoTheOutput) {
-    TTextMemo memo;
-    const bool stop = false;
-    EXPECT_EQ(RunProcessToMemo(Shell("printf out; printf err >&2"), &memo, stop, "EN"),
-              kProcessDone);
-    EXPECT_EQ(memo.Text, "outerr");
-}
-
-// An archiver's compressor may write after the archiver has ended: the run ends with the
-// output, not with the first process.
-TEST(RunProcessToMemo, OutputOfProcessesItStartedIsWaitedFor) {
-    TTextMemo memo;
-    const bool stop = false;
-    EXPECT_EQ(RunProcessToMemo(Shell("(sleep 0.3; printf late) & printf early"), &memo, stop, "EN"),
-              kProcessDone);
-    EXPECT_EQ(memo.Text, "earlylate");
+    struct Case {
+        const char* script;
+        const char* text;
+    } cases[] = {
+        {"printf abc", "before:abc"},
+        {"printf out; printf err >&2", "before:outerr"},
+        {"(sleep 0.3; printf late) & printf early", "before:earlylate"},
+    };
+    for (const Case& c : cases) {
+        TTextMemo memo;
+        memo.Text = "before:";
+        const bool stop = false;
+        EXPECT_EQ(RunProcessToMemo(Shell(c.script), &memo, stop, "EN"), kProcessDone) << c.script;
+        EXPECT_EQ(memo.Text, c.text) << c.script;
+    }
 }
 
 TEST(RunProcessToMemo, LongOutputComesInPiecesOfAtMost255BytesInOrder) {

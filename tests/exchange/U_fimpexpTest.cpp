@@ -17,6 +17,7 @@
 #include <fstream>
 
 #include "../tree/PopupCommand.h"
+#include "common/AppendRow.h"
 #include "ExchangeFixture.h"
 #include "exchange/ArchivePicker.h"
 #include "exchange/U_fimpexp.h"
@@ -46,16 +47,6 @@ protected:
         Start();
     }
     ~ImpExpTest() override { SetArchivePicker({}); }
-
-    void Add(const char* table, const std::vector<std::pair<const char*, TFieldValue>>& values) const {
-        TTable rows;
-        rows.SetDatabaseName(home);
-        rows.SetTableName(table);
-        rows.Open();
-        rows.Append();
-        for (const auto& [field, value] : values) rows.FieldByName(field).SetValue(value);
-        rows.Post();
-    }
 
     // Selects the node and opens the dialog in the mode, not modally, as the user sees it.
     TfImpExp& Open(int id, const std::string& folder, char mode) {
@@ -161,10 +152,10 @@ TEST_F(ImpExpTest, ExportShowsThreePhasesAndImportGoesThroughTheJournal) {
 }
 
 TEST_F(ImpExpTest, ABranchReadingDataOutsideItIsListedInRed) {
-    Add("Algorithms", {{"ID", 1}, {"IDParent", 15}, {"Name", "alg"}, {"Valid", 1}});
-    Add("AlgExtData", {{"IDAlg", 1}, {"Ni", 1}, {"IDObject", 14}, {"TypeObject", 50},
+    AppendRow(home, "Algorithms", {{"ID", 1}, {"IDParent", 15}, {"Name", "alg"}, {"Valid", 1}});
+    AppendRow(home, "AlgExtData", {{"IDAlg", 1}, {"Ni", 1}, {"IDObject", 14}, {"TypeObject", 50},
                        {"Name", "I001"}});
-    Add("Numbers", {{"ID", 15}, {"DateBegin", 45000.0}, {"ItemType", "A"}, {"IDAlg", 1}});
+    AppendRow(home, "Numbers", {{"ID", 15}, {"DateBegin", 45000.0}, {"ItemType", "A"}, {"IDAlg", 1}});
     TfImpExp& exp = Open(11, home, 'E');
     fs::remove(ToStdString(exp.EditArcFile->text()));
     exp.BitBtnOK->click();

@@ -6,6 +6,7 @@
 #include <filesystem>
 #include <fstream>
 
+#include "common/AppendRow.h"
 #include "platform/IniFile.h"
 #include "shell/Hookmousewheel.h"
 #include "platform/Table.h"
@@ -49,22 +50,6 @@ std::string MainWindowTest::ShellWord(const std::string& text) {
     for (const char c : text) word += c == '\'' ? std::string("'\\''") : std::string(1, c);
     return word + "'";
 }
-
-namespace {
-
-// Appends a row with these values to a table of the folder.
-void AppendRow(const std::string& folder, const char* table,
-               const std::vector<std::pair<const char*, TFieldValue>>& values) {
-    TTable rows;
-    rows.SetDatabaseName(folder);
-    rows.SetTableName(table);
-    rows.Open();
-    rows.Append();
-    for (const auto& [field, value] : values) rows.FieldByName(field).SetValue(value);
-    rows.Post();
-}
-
-}  // namespace
 
 void MainWindowTest::AddBudgetRow(int id, const std::string& name, const std::string& path,
                                   int state, int image, const std::string& expanded) const {
