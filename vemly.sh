@@ -11,7 +11,7 @@ here=$(cd "$(dirname "$0")" && pwd)
 build_dir=${VEMLY_BUILD_DIR:-$here/build}
 prefix=${VEMLY_PREFIX:-$HOME/.local/opt/vemly}
 packages=(g++ cmake ninja-build pkg-config qt6-base-dev libxlsxwriter-dev libsqlite3-dev
-          libjpeg62-turbo-dev libgtest-dev libgmock-dev libbenchmark-dev libgmp-dev
+          libjpeg62-turbo-dev libgtest-dev libgmock-dev libbenchmark-dev libgmp-dev libarchive-dev
           libicu-dev locales xvfb xauth
           # The reports' tests read the RTF reports back through LibreOffice and pdftotext.
           libreoffice-writer-nogui poppler-utils)

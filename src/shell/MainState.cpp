@@ -8,6 +8,8 @@
 #include <cerrno>
 #include <filesystem>
 
+#include "platform/Folders.h"
+#include "platform/IniFile.h"
 #include "shell/ObjectIndex.h"
 #include "store/U_fileoperation.h"
 
@@ -100,4 +102,20 @@ int ClearTempFolder(const TMainState& state) {
         !TempFolderRefusal(folder).empty())
         return EINVAL;
     return ShellDeleteFolder(state.TempPath, false, false);
+}
+
+void SetProgramFolders(TMainState& state) {
+    state.ProgramPath = ProgramFolder() + "/";
+    state.DataPath = GetCommonAppDataFolder() + "/";
+    state.UsersDataPath = GetMyDocumentsFolder() + "/VemlyUsersData/";
+    state.TempPath = GetTempFolder() + TempFolderName() + "/";
+    state.TemplatesPath = state.DataPath + "Templates/";
+    state.ExportPath = GetMyDocumentsFolder() + "/VemlyExport";
+}
+
+void ReadConfiguredFolders(TMainState& state) {
+    const TIniFile ini(state.DataPath + "vemly.ini");
+    state.BackupPath = ini.ReadString("Common", "BACKUP", state.UsersDataPath + "BACKUP");
+    state.LangPath = state.DataPath + ini.ReadString("Common", "VLLang", "") + "/";
+    state.HelpFile = state.LangPath + kHelpFileName;
 }

@@ -18,6 +18,9 @@ std::optional<TShownMark> ShownMarkOf(int type);
 
 // The help file's name in the language folder.
 inline constexpr char kHelpFileName[] = "VemlyHelp.html";
+// The lock file in the users-data folder that the running program holds (one copy at a time;
+// the restart helper waits for its release).
+inline constexpr char kLockFileName[] = "vemly.lock";
 
 // One instance, owned by the main window (TfMain::State()); window-free code reads it through
 // the services (ShellServices().State()). Only the main window, its start-up and its dialogs
@@ -85,6 +88,13 @@ struct TMainState {
 // empty when it is a folder of this user alone, else the fatal text naming the folder and why
 // it is refused (a link, not a folder, another user's, or open to other users).
 std::string MakeTempFolder(const std::string& path);
+
+// The folders that every program of the package finds the same way: the program, data,
+// users-data, temp, templates and export folders (none of them made).
+void SetProgramFolders(TMainState& state);
+// The folders that the data folder's vemly.ini configures: [Common] BACKUP (default the
+// users-data folder's "BACKUP") and the language folder [Common] VLLang with its help file.
+void ReadConfiguredFolders(TMainState& state);
 
 // Deletes everything inside the state's temp folder (the folder stays), without asking and not
 // into the trash; returns 0 or the error of the deletion. Only the program's own temp folder is

@@ -35,7 +35,6 @@
 #include "pays/U_fmakecalendar.h"
 #include "pays/U_frecalcbudget.h"
 #include "platform/EventLoop.h"
-#include "platform/Folders.h"
 #include "platform/IniFile.h"
 #include "platform/Table.h"
 #include "platform/Text.h"
@@ -60,15 +59,16 @@
 #include "tree/U_fchoice.h"
 #include "tree/U_fcreatebudget.h"
 #include "tree/U_fcreateobject.h"
+#include "exchange/U_delbudget.h"
+#include "exchange/U_fbackup.h"
+#include "exchange/U_fimpexp.h"
+#include "exchange/U_frecovery.h"
 #include "tree/U_fdelobject.h"
 #include "tree/U_frename.h"
 
 TfMain* fMain = nullptr;
 
 namespace {
-
-// The lock file in the users-data folder that a running copy holds.
-constexpr const char* kLockFileName = "vemly.lock";
 
 // The two tables of the users-data folder and the fatal text of each one missing.
 struct TUsersDataTable {
@@ -331,7 +331,13 @@ void TfMain::BuildMenus() {
     AddCommand(budget, "CreateBudget", [this] { (new TfCreateBudget(this))->exec(); });
     AddCommand(budget, "Exit", [this] { close(); });
     QMenu* admin = addMenu("Admin");
-    for (const char* name : {"Backup", "Recovery"}) AddCommand(admin, name, {});
+    // Backup and recovery are of the open budget: without one they stay disabled.
+    QAction* backup = AddCommand(admin, "Backup", [this] { (new TfBackup(*this))->exec(); });
+    QAction* recovery =
+        AddCommand(admin, "Recovery", [this] { (new TfRecovery(*this))->exec(); });
+    connect(admin, &QMenu::aboutToShow, this, [this, backup, recovery] {
+        for (QAction* item : {backup, recovery}) item->setEnabled(!state_.BudgetPath.empty());
+    });
     AddCommand(admin, "Language", [this] { (new TfLanguage(*this))->exec(); });
     AddCommand(admin, "Settings", [this] { (new TfSettings(*this))->exec(); });
     QMenu* help = addMenu("Help");
@@ -349,7 +355,15 @@ void TfMain::BuildMenus() {
              fChoice->Mode = TfChoice::kModeMove;
              fChoice->exec();
          }},
-        {"Delete", [this] { (new TfDelObject(*this))->exec(); }},
+        {"Delete",
+         [this] {
+             if (state_.TypeObject == otBudget)
+                 (new TfDelBudget(*this))->exec();
+             else
+                 (new TfDelObject(*this))->exec();
+         }},
+        {"Export", [this] { (new TfImpExp(*this, 'E'))->exec(); }},
+        {"Import", [this] { (new TfImpExp(*this, 'I'))->exec(); }},
     };
     const auto addPopupCommand = [&](const char* name) {
         const auto run = popupRuns.find(name);
@@ -402,19 +416,14 @@ void TfMain::BuildStartPanel() {
 }
 
 void TfMain::FormCreate() {
-    state_.ProgramPath = ProgramFolder() + "/";
-    state_.DataPath = GetCommonAppDataFolder() + "/";
-    state_.UsersDataPath = GetMyDocumentsFolder() + "/VemlyUsersData/";
+    SetProgramFolders(state_);
     CopyInstalledData();
     // The temp folder lies in a folder that every user of the machine shares: one that is not
     // this user's alone is refused, and the start becomes fatal.
-    state_.TempPath = GetTempFolder() + TempFolderName() + "/";
     if (const std::string refusal = MakeTempFolder(state_.TempPath); !refusal.empty()) {
         MessageDlg(refusal, TMsgDlgType::mtError, mbOK, this);
         state_.FatalClose = true;
     }
-    state_.TemplatesPath = state_.DataPath + "Templates/";
-    state_.ExportPath = GetMyDocumentsFolder() + "/VemlyExport";
     MakeFolder(state_.ExportPath);
 
     CheckUsersDataTables();
@@ -493,10 +502,8 @@ void TfMain::FormShow() {
         SetupRun();
         return;
     }
-    state_.BackupPath = ini.ReadString("Common", "BACKUP", state_.UsersDataPath + "BACKUP");
+    ReadConfiguredFolders(state_);
     MakeFolder(state_.BackupPath);
-    state_.LangPath = state_.DataPath + ini.ReadString("Common", "VLLang", "") + "/";
-    state_.HelpFile = state_.LangPath + kHelpFileName;
     RunStartUp();
 }
 
@@ -882,9 +889,7 @@ void TfMain::PlaceFrames() {
 
 void TfMain::PMenuTreePopup() {
     const TTreePopupItems allowed = TreePopupItems(state_.TypeObject);
-    // Delete opens the delete-object dialog; a budget root's has no dialog yet.
-    const bool deletable = allowed.Delete && state_.TypeObject != otBudget;
-    const bool rules[] = {allowed.CreateObject, allowed.Rename, allowed.Move, deletable,
+    const bool rules[] = {allowed.CreateObject, allowed.Rename, allowed.Move, allowed.Delete,
                           allowed.Export,       allowed.Import};
     for (size_t i = 0; i < popupCommands_.size(); ++i)
         popupCommands_[i].Item->setEnabled(rules[i] && popupCommands_[i].Run != nullptr);

@@ -1,6 +1,17 @@
 // The journal kind that imports a branch archive ("IMP"), with its layout.
 #include "store/TransKindImport.h"
 
+#include <filesystem>
+
+#include "exchange/Uimportexport.h"
+#include "platform/Database.h"
+#include "platform/EventLoop.h"
+#include "platform/TableDef.h"
+#include "shell/ShellServices.h"
+#include "store/U_fileoperation.h"
+
+namespace fs = std::filesystem;
+
 TImportKind::TImportKind()
     : TTransKind({std::string(kActImport)},
                  {.UndoBy = TUndoBy::OwnUndo,
@@ -11,4 +22,74 @@ TImportKind::TImportKind()
 void TImportKind::Detail(const TTransRow& row, const TWords& word,
                          std::vector<std::string>& lines) const {
     lines.push_back(word("DetailImport") + " " + TTransReader(row.NTrans).Text(1).value_or(""));
+}
+
+std::optional<int> TImportKind::Apply(TStep& step) const {
+    return ApplyImport(step.Row.NTrans, step.Row.IDObject, step.Files);
+}
+
+std::optional<int> TImportKind::Undo(TStep& step) const { return UndoImport(step.Row.NTrans); }
+
+std::optional<TDateTime> TImportKind::DerivedFrom(const TTransRow& row, bool) const {
+    TTransReader parts(row.NTrans);
+    if (parts.Int(1).value_or(1) != 1) return std::nullopt;
+    return parts.Date(1).value_or(0);
+}
+
+namespace {
+
+std::string TempTables() { return ShellServices().State().TempPath + kTablesFileName; }
+
+}  // namespace
+
+int ApplyImport(int nTrans, int target, TFileEffects& files) {
+    const std::optional<std::string> archive = TTransReader(nTrans).Text(1);
+    if (!archive) {
+        ReportFatalError(kFatalTransaction);
+        return kFatalTransaction;
+    }
+    const fs::path folder = TransFolder(nTrans);
+    if (!UnpackBranchSet((folder / *archive).string(), TProcessEvents::PaintOnly)) {
+        ReportFatalError(kFatalImportArchive);
+        return kFatalImportArchive;
+    }
+    DropFixedImportObjects();
+    ImportBranch(target, files);
+    LetMessagesRun();
+    const TDateTime earliest = EarliestActiveChargeDate();
+    RewriteDatePart(nTrans, 1, earliest);
+    RewriteIntPart(nTrans, 1, earliest <= Today() ? 1 : 0);
+    CheckpointTables(ShellServices().State().TempPath);
+    const fs::path list = folder / kImportListFile;
+    const std::string fresh = list.string() + ".new";
+    fs::copy_file(TempTables(), fresh, fs::copy_options::overwrite_existing);
+    files.CreatedFile(fresh);
+    files.ReplaceAfterCommit(fresh, list.string());
+    ShellServices().ClearTempFolder();
+    return target == 0 ? 1 : target;
+}
+
+int UndoImport(int nTrans) {
+    const fs::path folder = TransFolder(nTrans);
+    ShellServices().ClearTempFolder();
+    std::error_code error;
+    if (!fs::copy_file(folder / kImportListFile, TempTables(), error)) {
+        ReportFatalError(kFatalTransaction);
+        return kFatalTransaction;
+    }
+    DeleteImportedObjects((folder / "undo").string());
+    ShellServices().ClearTempFolder();
+    return 0;
+}
+
+std::unique_ptr<TTransWriter> WriteImportTransaction(const std::string& archive, int target,
+                                                     int type, const std::string& name) {
+    auto writer = std::make_unique<TTransWriter>(kActImport, target, type, name);
+    TImportParts parts{fs::path(archive).filename().string(), Today(), 1};
+    WriteParts(*writer, parts);
+    const std::string folder = writer->MakeFolder();
+    if (folder.empty()) return nullptr;
+    std::error_code error;
+    if (!fs::copy_file(archive, fs::path(folder) / parts.ArchiveName, error)) return nullptr;
+    return writer;
 }

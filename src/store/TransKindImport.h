@@ -3,6 +3,7 @@
 // NameObject the branch's name.
 #pragma once
 
+#include <memory>
 #include <string>
 
 #include "store/TransKind.h"
@@ -24,14 +25,39 @@ struct TImportParts {
     bool operator==(const TImportParts&) const = default;
 };
 
-// Any Type. Undone by UndoImport, which gives 0. When the earliest charge is due, a running
-// budget's calendar is rebuilt from its date after the import and recalculated from that date,
-// after the undo recalculated from the beginning.
+// Any Type. Applied by ApplyImport, undone by UndoImport, which gives 0. When the earliest
+// charge is due, a running budget's calendar is rebuilt from its date after the import and
+// recalculated from that date, after the undo recalculated from the beginning.
 class TImportKind : public TTransKind {
 public:
     using TParts = TImportParts;
     TImportKind();
+    std::optional<int> Apply(TStep& step) const override;
+    std::optional<int> Undo(TStep& step) const override;
+    // D1 when I1 is 1 (a missing I1 counts as 1); nothing when the charges are not due yet.
+    std::optional<TDateTime> DerivedFrom(const TTransRow& row, bool undo) const override;
     // DetailImport, one blank and the archive's file name (T1).
     void Detail(const TTransRow& row, const TWords& word,
                 std::vector<std::string>& lines) const override;
 };
+
+// The file in the transaction's folder that lists the imported objects: the unpacked set's
+// tables file after the merge, whose Objects table holds each object under its new ID.
+inline constexpr std::string_view kImportListFile = "Objects.sqlite";
+
+// Unpacks the archive T1 of the transaction's folder into the temp folder (checked before and
+// after, as UnpackBranchSet does), merges it under the target (0: the budget's root) with new
+// IDs, writes D1 and I1, and keeps the list of imported objects in the transaction's folder.
+// Returns the target, or 1 for the root; -1 (kFatalTransaction) without T1 and
+// kFatalImportArchive for an archive that is refused, after ReportFatalError, nothing merged.
+int ApplyImport(int nTrans, int target, TFileEffects& files);
+// Deletes the objects the list names; their albums and collections go into the transaction's
+// folder "undo/". 0, or kFatalTransaction when the list is missing.
+int UndoImport(int nTrans);
+
+// Prepares the "IMP" of the archive under the node (0 the budget's root, else a folder; `type`
+// its type) with the branch's name: T1 the archive's file name, D1 today, I1 1, and the archive
+// copied into the transaction's folder. Null, with nothing of it left, when the folder cannot
+// be made (FatalError -2) or the archive cannot be copied.
+std::unique_ptr<TTransWriter> WriteImportTransaction(const std::string& archive, int target,
+                                                     int type, const std::string& name);

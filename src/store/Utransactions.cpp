@@ -136,6 +136,8 @@ std::string FatalErrorText(int code) {
             return "FATAL ERROR: The object with such identifier is not found";
         case kFatalFolder:
             return "FATAL ERROR: It is impossible to create a folder";
+        case kFatalImportArchive:
+            return "FATAL ERROR: The archive cannot be imported";
         default:
             return "FATAL ERROR: Unknown error";
     }
@@ -354,14 +356,25 @@ std::optional<TDateTime> TTransReader::Date(int part) {
     return value->Real();
 }
 
-bool RewriteIntPart(int nTrans, int part, int value) {
-    TBudgetTable parts(tbl::jTrInteger, true,
-                       Where(fld::NTrans) == nTrans && Where(fld::NPart) == part, "");
+namespace {
+
+bool RewritePart(const char* table, int nTrans, int part, const TFieldValue& value) {
+    TBudgetTable parts(table, true, Where(fld::NTrans) == nTrans && Where(fld::NPart) == part, "");
     if (parts.IsEmpty()) return false;
     parts.Edit();
-    parts.FieldByName(fld::Value).SetAsInteger(value);
+    parts.FieldByName(fld::Value).SetValue(value);
     parts.Post();
     return true;
+}
+
+}  // namespace
+
+bool RewriteIntPart(int nTrans, int part, int value) {
+    return RewritePart(tbl::jTrInteger, nTrans, part, TFieldValue(value));
+}
+
+bool RewriteDatePart(int nTrans, int part, TDateTime value) {
+    return RewritePart(tbl::jTrDate, nTrans, part, TFieldValue(value));
 }
 
 // ---- Dispatch and application

@@ -79,6 +79,7 @@ constexpr int kFatalTransaction = -1;  // the row, or a part an applier needs, d
 constexpr int kFatalStatus = -2;       // the row is not "READY" when it is to be applied
 constexpr int kFatalObject = -3;       // the object row an applier works on does not exist
 constexpr int kFatalFolder = -4;       // an object's picture or file folder cannot be created
+constexpr int kFatalImportArchive = -6;  // an imported archive is refused or cannot be unpacked
 
 // The result of a journal operation that was refused because another one is running (it was
 // started by a message handled while that one let the message loop run). Nothing is written
@@ -87,8 +88,9 @@ constexpr int kJournalBusy = -5;
 
 // Shows the journal's fatal message for the code ("FATAL : Incorrect identifier of
 // transaction", "FATAL ERROR: Incorrect status of transaction", "FATAL ERROR: The object with
-// such identifier is not found", "FATAL ERROR: It is impossible to create a folder", any other
-// code "FATAL ERROR: Unknown error"), marks the main window fatal and closes it; returns to the
+// such identifier is not found", "FATAL ERROR: It is impossible to create a folder", "FATAL
+// ERROR: The archive cannot be imported", any other code "FATAL ERROR: Unknown error"), marks
+// the main window fatal and closes it; returns to the
 // caller, which returns the code at once and writes nothing more.
 void ReportFatalError(int code);
 std::string FatalErrorText(int code);
@@ -236,6 +238,8 @@ private:
 // an applier records there what it gave out (an event's number, a count of files saved), which
 // its redo and undo then read. False when the transaction has no such part.
 bool RewriteIntPart(int nTrans, int part, int value);
+// The same for date part `part`.
+bool RewriteDatePart(int nTrans, int part, TDateTime value);
 
 // What a kind's steps get of the transaction's row.
 struct TTransRow {

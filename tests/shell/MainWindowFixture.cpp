@@ -7,6 +7,7 @@
 #include <filesystem>
 #include <fstream>
 
+#include "common/AppendRow.h"
 #include "platform/Dates.h"
 #include "platform/IniFile.h"
 #include "platform/Table.h"
@@ -45,17 +46,6 @@ std::string MainWindowTest::ShellWord(const std::string& text) {
     std::string word = "'";
     for (const char c : text) word += c == '\'' ? std::string("'\\''") : std::string(1, c);
     return word + "'";
-}
-
-void AppendRow(const std::string& folder, const char* table,
-               const std::vector<std::pair<const char*, TFieldValue>>& values) {
-    TTable rows;
-    rows.SetDatabaseName(folder);
-    rows.SetTableName(table);
-    rows.Open();
-    rows.Append();
-    for (const auto& [field, value] : values) rows.FieldByName(field).SetValue(value);
-    rows.Post();
 }
 
 MainWindowTest::MainWindowTest() {

@@ -12,6 +12,7 @@
 #include <utility>
 #include <vector>
 
+#include "common/AppendRow.h"
 #include "common/ScopedEnv.h"
 #include "common/ScopedMessageDlg.h"
 #include "common/TestFolders.h"
@@ -19,9 +20,6 @@
 #include "shell/U_formmain.h"
 #include "store/U_dm.h"
 
-// Appends a row with these values to a table of the folder.
-void AppendRow(const std::string& folder, const char* table,
-               const std::vector<std::pair<const char*, TFieldValue>>& values);
 
 // Acts on the dialog of that class once it is the open modal window, from the event loop that
 // shows it (the close dialog that a close request of the main window opens, a menu's dialog).

@@ -241,9 +241,10 @@ TEST_F(DelObjectTest, TheRefusedHeaderBlinksSevenTicksAndStaysRed) {
 // place.
 TEST_F(DelObjectTest, FromThePopupOKDeletesAndTheUndoBringsTheObjectBack) {
     Add("Tables", {{"ID", 12}, {"NRow", 1}, {"NameRow", "rent"}, {"ValueRow", "500"}});
-    // The tree: Home, its calendar and journal, Flat, Rent.
+    // The tree: Home, its calendar and journal, Flat, Rent (a root's Delete opens the
+    // delete-budget dialog).
     QAction* item =
-        PopupCommand(*window, "Delete", {{0, false}, {1, false}, {2, false}, {3, true}, {4, true}});
+        PopupCommand(*window, "Delete", {{0, true}, {1, false}, {2, false}, {3, true}, {4, true}});
     ASSERT_NE(item, nullptr);
 
     RecordedHelp help(*window);

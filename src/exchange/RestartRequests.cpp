@@ -1,0 +1,170 @@
+// The restart requests for a budget's backup, recovery and deletion, and their carrying out by
+// the start-up helper with the daily backups.
+#include "exchange/RestartRequests.h"
+
+#include <algorithm>
+#include <cmath>
+#include <cstdio>
+#include <filesystem>
+
+#include "exchange/Uimportexport.h"
+#include "platform/Table.h"
+#include "schema/SchemaNames.h"
+#include "shell/BudgetList.h"
+#include "shell/ShellServices.h"
+#include "store/U_fileoperation.h"
+#include "store/Usettings.h"
+
+namespace fs = std::filesystem;
+
+namespace {
+
+// The last part of a budget's folder, a trailing "/" not counting.
+std::string FolderName(const std::string& budget) {
+    fs::path path(budget);
+    if (!path.has_filename()) path = path.parent_path();
+    return FileNameOf(path.filename().string());
+}
+
+TRequestFailure Failure(const char* key, std::string detail) { return {key, std::move(detail)}; }
+
+// The budget list's rows, in its order.
+std::vector<std::string> ListedBudgets(const std::string& usersDataPath) {
+    TTable budgets;
+    budgets.SetDatabaseName(usersDataPath);
+    budgets.SetTableName(tbl::Budgets);
+    budgets.SetReadOnly(true);
+    budgets.Open();
+    std::vector<std::string> folders;
+    for (budgets.First(); !budgets.Eof(); budgets.Next())
+        folders.push_back(budgets.FieldByName(fld::Path).AsString());
+    return folders;
+}
+
+}  // namespace
+
+std::string DefaultBackupName(const std::string& backupPath, const std::string& budget,
+                              TDateTime now) {
+    const auto [year, month, day] = DecodeDate(now);
+    // Whole seconds of the day; the small addition keeps a second that the day's fraction
+    // cannot hold exactly from reading as the one before.
+    const long seconds =
+        std::min(86399L, static_cast<long>(std::floor((now - std::floor(now)) * 86400.0 + 1e-4)));
+    char stamp[32];
+    std::snprintf(stamp, sizeof stamp, "%04d%02d%02d-%02ld%02ld%02ld", year, month, day,
+                  seconds / 3600, seconds / 60 % 60, seconds % 60);
+    return backupPath + "/" + FolderName(budget) + "_" + stamp + ".vlbackup";
+}
+
+void WriteRestartRequest(int code, const std::string& budget,
+                         const std::optional<std::string>& archive) {
+    SetSettingInt("Startup", code);
+    SetSettingStr("Startup", budget);
+    if (archive) SetSettingStr("Startup1", *archive);
+}
+
+TRequestResult BackupBudget(const std::string& budget, const std::string& archive) {
+    if (archive.empty()) return Failure("NoArchiveName", budget);
+    if (!fs::is_directory(budget)) return Failure("NoBudgetFolder", budget);
+    std::error_code error;
+    if (!ForceFolderPath(fs::path(archive).parent_path().string(), &error))
+        return Failure("BackupFailed", archive + ": " + error.message());
+    const bool stop = false;
+    TTextMemo log;
+    switch (PackFolder(budget + "/", archive, &log, stop)) {
+        case TPackResult::Done: return std::nullopt;
+        case TPackResult::NoCommand: return Failure("NoBackupCommand", "");
+        default: return Failure("BackupFailed", archive + "\n" + log.Text);
+    }
+}
+
+TRequestResult RecoverBudget(const std::string& budget, const std::string& archive) {
+    if (!fs::is_directory(budget)) return Failure("NoBudgetFolder", budget);
+    const fs::path folder = fs::path(budget).lexically_normal();
+    const fs::path staging = folder.parent_path() / (folder.filename().string() + ".recovery");
+    std::error_code error;
+    fs::remove_all(staging, error);
+    if (!fs::create_directories(staging, error))
+        return Failure("RecoveryFailed", staging.string() + ": " + error.message());
+    const TArchiveCheck check = UnpackArchive(
+        archive, staging.string() + "/", ShellServices().State().DataPath + "EmptyBases",
+        TProcessEvents::PaintOnly);
+    if (!check) {
+        fs::remove_all(staging, error);
+        return Failure(ArchiveProblemText(check.Problem).Key, check.Detail);
+    }
+    if (ShellDeleteFolder(folder.string(), true, true) != kShellOk) {
+        fs::remove_all(staging, error);
+        return Failure("RecoveryFailed", folder.string());
+    }
+    fs::rename(staging, folder, error);
+    if (error) return Failure("RecoveryFailed", staging.string() + ": " + error.message());
+    return std::nullopt;
+}
+
+TRequestResult DeleteBudget(const std::string& budget) {
+    if (fs::exists(budget) && ShellDeleteFolder(budget, true, true) != kShellOk)
+        return Failure("DeleteFailed", budget);
+    TTable budgets;
+    budgets.SetDatabaseName(ShellServices().UsersDataPath());
+    budgets.SetTableName(tbl::Budgets);
+    budgets.Open();
+    while (budgets.Locate(fld::Path, {budget})) budgets.Delete();
+    return std::nullopt;
+}
+
+TRequestResult CarryOutRequest(const TMainState& state, TDateTime now) {
+    const int code = GetSettingInt("Startup", kRequestNone);
+    if (code == kRequestNone) return std::nullopt;
+    const std::string budget = GetSettingStr("Startup", "");
+    const std::string archive = GetSettingStr("Startup1", "");
+    const bool backupFirst = code == kRequestBackupRecovery || code == kRequestBackupDelete;
+    TRequestResult result;
+    if (backupFirst) result = BackupBudget(budget, DefaultBackupName(state.BackupPath, budget, now));
+    if (!result) {
+        switch (code) {
+            case kRequestBackup: result = BackupBudget(budget, archive); break;
+            case kRequestRecovery:
+            case kRequestBackupRecovery: result = RecoverBudget(budget, archive); break;
+            case kRequestDelete:
+            case kRequestBackupDelete: result = DeleteBudget(budget); break;
+            default: result = Failure("UnknownRequest", std::to_string(code)); break;
+        }
+    }
+    if (!result) SetSettingInt("Startup", kRequestNone);
+    return result;
+}
+
+std::vector<TRequestFailure> DailyBackup(const TMainState& state, TDateTime now) {
+    std::vector<TRequestFailure> failures;
+    const bool firstStartOfDay =
+        std::floor(GetSettingDate("LastStart", 0)) < std::floor(now);
+    if (!firstStartOfDay || GetSettingInt("DeilyBackup", 1) != 1) return failures;
+    const int count = GetSettingInt("BackupCount", 370);
+    for (const std::string& budget : ListedBudgets(state.UsersDataPath)) {
+        if (!IsBudgetComplete(state.DataPath, budget)) continue;
+        if (TRequestResult failure =
+                BackupBudget(budget, DefaultBackupName(state.BackupPath, budget, now)))
+            failures.push_back(*failure);
+        else
+            KeepNewestBackups(state.BackupPath, budget, count);
+    }
+    return failures;
+}
+
+void KeepNewestBackups(const std::string& backupPath, const std::string& budget, int count) {
+    const std::string prefix = FolderName(budget) + "_";
+    // "<name>_yyyymmdd-hhnnss.vlbackup": the stamp sorts as the time does.
+    constexpr size_t kStampAndExtension = 15 + 9;
+    std::vector<fs::path> backups;
+    std::error_code error;
+    for (const fs::directory_entry& entry : fs::directory_iterator(backupPath, error)) {
+        const std::string name = entry.path().filename().string();
+        if (name.size() == prefix.size() + kStampAndExtension && name.starts_with(prefix) &&
+            name.ends_with(".vlbackup") && entry.is_regular_file(error))
+            backups.push_back(entry.path());
+    }
+    std::sort(backups.begin(), backups.end());
+    const size_t keep = static_cast<size_t>(std::max(count, 1));
+    for (size_t i = 0; i + keep < backups.size(); ++i) fs::remove(backups[i], error);
+}

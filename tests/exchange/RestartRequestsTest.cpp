@@ -1,0 +1,192 @@
+// The restart requests as the start-up helper carries them out: backup, recovery (checked
+// before anything is replaced) and deletion, a failure leaving the request pending, the daily
+// backups with the copies kept, and the default name of a backup.
+#include <gtest/gtest.h>
+
+#include "common/BudgetDump.h"
+#include "common/ScopedHome.h"
+#include "exchange/ExchangeFixture.h"
+#include "exchange/RestartRequests.h"
+#include "store/Usettings.h"
+
+namespace fs = std::filesystem;
+
+namespace {
+
+TEST(DefaultBackupName, FolderNameDateAndTime) {
+    const TDateTime at = EncodeDate(2011, 3, 15) + (9 * 3600 + 5 * 60 + 7) / 86400.0;
+    EXPECT_EQ(DefaultBackupName("/D/Arc", "/C/Budgets/Family", at),
+              "/D/Arc/Family_20110315-090507.vlbackup");
+    EXPECT_EQ(DefaultBackupName("/D/Arc", "/C/Budgets/Family/", at),
+              "/D/Arc/Family_20110315-090507.vlbackup");
+    EXPECT_EQ(DefaultBackupName("/D/Arc", "/C/Tab\tName", EncodeDate(2024, 12, 31) + 0.9999999),
+              "/D/Arc/Tab_Name_20241231-235959.vlbackup");
+}
+
+class Requests : public ExchangeFixture {
+protected:
+    Requests() {
+        shell.state.BackupPath = folders.Root() + "/backups";
+        AddBudgetRow(budget);
+    }
+
+    static void AddBudgetRow(const std::string& folder) {
+        TTable rows;
+        rows.SetDatabaseName(ShellServices().UsersDataPath());
+        rows.SetTableName("Budgets");
+        rows.Open();
+        rows.Append();
+        rows.FieldByName("Path").SetAsString(folder);
+        rows.FieldByName("Name").SetAsString("B");
+        rows.Post();
+    }
+    static int BudgetRows(const std::string& folder) {
+        TTable rows;
+        rows.SetDatabaseName(ShellServices().UsersDataPath());
+        rows.SetTableName("Budgets");
+        rows.SetReadOnly(true);
+        rows.Open();
+        int count = 0;
+        for (rows.First(); !rows.Eof(); rows.Next())
+            count += rows.FieldByName("Path").AsString() == folder;
+        return count;
+    }
+    std::vector<std::string> Backups() const {
+        std::vector<std::string> names;
+        std::error_code error;
+        for (const auto& entry : fs::directory_iterator(shell.state.BackupPath, error))
+            names.push_back(entry.path().filename().string());
+        std::sort(names.begin(), names.end());
+        return names;
+    }
+    // The open budget's tables closed, as they are when the helper runs.
+    void CloseBudget() {
+        dm.FlushAndCloseTables();
+        CheckpointTables(budget);
+    }
+
+    ScopedHome home{folders.Root()};
+    const TDateTime now = EncodeDate(2024, 5, 6) + 0.5;
+};
+
+TEST_F(Requests, BackupThenRecoveryBringsTheBudgetBackAndTheOldOneGoesToTheTrash) {
+    MakeBranch(11, 0);
+    CloseBudget();
+    const std::string archive = folders.Root() + "/saved \"copy\".vlbackup";
+    const std::string saved = DumpBudget(budget);
+    WriteRestartRequest(kRequestBackup, budget, archive);
+    EXPECT_EQ(CarryOutRequest(shell.state, now), std::nullopt);
+    EXPECT_EQ(GetSettingInt("Startup", -1), kRequestNone);
+    EXPECT_GT(fs::file_size(archive), 0u);
+
+    fs::remove_all(budget + "/Images");
+    WriteFile(budget + "/later.txt", "after the backup");
+    WriteRestartRequest(kRequestBackupRecovery, budget, archive);
+    EXPECT_EQ(CarryOutRequest(shell.state, now), std::nullopt);
+    EXPECT_EQ(GetSettingInt("Startup", -1), kRequestNone);
+    EXPECT_EQ(DumpBudget(budget), saved);
+    EXPECT_EQ(Backups(), std::vector<std::string>{"Budget \"one\"_20240506-120000.vlbackup"});
+    EXPECT_TRUE(fs::exists(home.TrashFiles() + "/Budget \"one\"/later.txt"));
+    EXPECT_FALSE(fs::exists(budget + ".recovery"));
+}
+
+TEST_F(Requests, ARefusedArchiveOrFailingArchiverLeavesBudgetAndRequest) {
+    MakeBranch(11, 0);
+    CloseBudget();
+    const std::string before = DumpBudget(budget);
+    const std::string evil = folders.Root() + "/evil.vlbackup";
+    WriteTar(evil, {{"../outside", AE_IFREG, "x"}});
+    const std::string notArchive = folders.Root() + "/text.vlbackup";
+    WriteFile(notArchive, "plain text");
+    struct Case {
+        int code;
+        std::string archive;
+        std::string backupCommand;
+        TRequestFailure failure;
+    } cases[] = {
+        {kRequestRecovery, evil, "", {"ArcParentPath", "../outside"}},
+        {kRequestRecovery, notArchive, "", {"ArcUnreadable", ""}},
+        {kRequestBackup, folders.Root() + "/x.vlbackup", "false", {"BackupFailed", ""}},
+        {kRequestBackup, folders.Root() + "/x.vlbackup", "-", {"NoBackupCommand", ""}},
+        {kRequestBackup, "", "", {"NoArchiveName", budget}},
+        {kRequestBackupDelete, "", "false", {"BackupFailed", ""}},
+        {kRequestBackupRecovery, evil, "false", {"BackupFailed", ""}},
+    };
+    for (const Case& c : cases) {
+        if (!c.backupCommand.empty())
+            SetCommand("BackupCommand", c.backupCommand == "-" ? "" : c.backupCommand);
+        WriteRestartRequest(c.code, budget, c.archive);
+        const TRequestResult result = CarryOutRequest(shell.state, now);
+        ASSERT_TRUE(result) << c.code;
+        EXPECT_EQ(result->Key, c.failure.Key) << c.code;
+        if (!c.failure.Detail.empty()) EXPECT_EQ(result->Detail, c.failure.Detail) << c.code;
+        EXPECT_EQ(GetSettingInt("Startup", -1), c.code) << "still pending";
+        EXPECT_EQ(DumpBudget(budget), before) << c.code;
+        EXPECT_EQ(BudgetRows(budget), 1);
+        EXPECT_FALSE(fs::exists(budget + ".recovery"));
+        EXPECT_FALSE(fs::exists(folders.Root() + "/outside"));
+        EXPECT_FALSE(fs::exists(folders.Root() + "/x.vlbackup"));
+        SetCommand("BackupCommand", R"(tar -czf "[ArcName]" -C "[SouscePath]" .)");
+    }
+}
+
+TEST_F(Requests, DeletionMovesTheFolderToTheTrashAndTakesTheRowOut) {
+    const std::string other = folders.MakeBudget("Other");
+    AddBudgetRow(other);
+    struct Case {
+        std::string folder;
+        int code;
+        size_t backups;
+    } cases[] = {{budget, kRequestDelete, 0}, {other, kRequestBackupDelete, 1}};
+    CloseBudget();
+    SetSettingStr("Startup1", "kept");
+    for (const Case& c : cases) {
+        WriteRestartRequest(c.code, c.folder, std::nullopt);
+        EXPECT_EQ(CarryOutRequest(shell.state, now), std::nullopt);
+        EXPECT_FALSE(fs::exists(c.folder));
+        EXPECT_EQ(BudgetRows(c.folder), 0);
+        EXPECT_EQ(Backups().size(), c.backups);
+        EXPECT_EQ(GetSettingStr("Startup1", ""), "kept");
+        EXPECT_EQ(GetSettingInt("Startup", -1), kRequestNone);
+    }
+}
+
+TEST_F(Requests, NothingPendingDoesNothing) {
+    CloseBudget();
+    const std::string before = DumpBudget(budget);
+    EXPECT_EQ(CarryOutRequest(shell.state, now), std::nullopt);
+    EXPECT_EQ(DumpBudget(budget), before);
+    EXPECT_TRUE(Backups().empty());
+}
+
+TEST_F(Requests, DailyBackupOnTheDaysFirstStartKeepsTheNewestCopies) {
+    CloseBudget();
+    fs::create_directories(shell.state.BackupPath);
+    for (const char* old : {"Budget \"one\"_20240101-000000.vlbackup",
+                            "Budget \"one\"_20240301-000000.vlbackup",
+                            "Budget \"one\"_20240201-000000.vlbackup", "unrelated.vlbackup",
+                            "Other_20230101-000000.vlbackup"})
+        WriteFile(shell.state.BackupPath + "/" + old, "old");
+    struct Case {
+        TDateTime lastStart;
+        int daily;
+        bool backedUp;
+    } cases[] = {
+        {now, 1, false},           // not the first start of the day
+        {now - 1, 0, false},       // daily backup off
+        {now - 1, 1, true},
+    };
+    SetSettingInt("BackupCount", 2);
+    for (const Case& c : cases) {
+        SetSettingDate("LastStart", c.lastStart);
+        SetSettingInt("DeilyBackup", c.daily);
+        EXPECT_TRUE(DailyBackup(shell.state, now).empty());
+        EXPECT_EQ(Backups().size(), c.backedUp ? 4u : 5u);
+    }
+    EXPECT_EQ(Backups(), (std::vector<std::string>{
+                             "Budget \"one\"_20240301-000000.vlbackup",
+                             "Budget \"one\"_20240506-120000.vlbackup",
+                             "Other_20230101-000000.vlbackup", "unrelated.vlbackup"}));
+}
+
+}  // namespace

@@ -1,0 +1,248 @@
+// The export and import dialog in the real main window: the popup that opens it, the phase
+// lines of an export, a branch whose data lie outside it in red, the question before replacing
+// an archive, an import through the journal with its undo and redo, and a refused archive.
+#include <gtest/gtest.h>
+
+#include <QAction>
+#include <QApplication>
+#include <QLabel>
+#include <QLineEdit>
+#include <QPlainTextEdit>
+#include <QPointer>
+#include <QPushButton>
+#include <QTest>
+#include <QTimer>
+#include <QTreeWidget>
+#include <filesystem>
+#include <fstream>
+
+#include "../tree/PopupCommand.h"
+#include "common/AppendRow.h"
+#include "ExchangeFixture.h"
+#include "exchange/ArchivePicker.h"
+#include "exchange/U_fimpexp.h"
+#include "platform/Table.h"
+#include "platform/Text.h"
+#include "shell/BudgetsFixture.h"
+#include "shell/JournalKinds.h"
+#include "store/TransKind.h"
+#include "store/Utransactions.h"
+
+namespace fs = std::filesystem;
+
+namespace {
+
+// Saves what the dialog shows for a look at it.
+void Screenshot(QWidget& widget, const std::string& name) {
+    const char* folder = std::getenv("VEMLY_SCREENSHOTS");
+    if (!folder) return;
+    fs::create_directories(folder);
+    widget.grab().save(QString::fromStdString(std::string(folder) + "/" + name + ".png"));
+}
+
+class ImpExpTest : public BudgetsFixture {
+protected:
+    ImpExpTest() {
+        RegisterJournalKinds();
+        Start();
+    }
+    ~ImpExpTest() override { SetArchivePicker({}); }
+
+    // Selects the node and opens the dialog in the mode, not modally, as the user sees it.
+    TfImpExp& Open(int id, const std::string& folder, char mode) {
+        window->SelectObject(id, folder);
+        dialog = new TfImpExp(*window, mode);
+        dialog->show();
+        QCoreApplication::processEvents();
+        return *dialog;
+    }
+    QStringList MemoLines() const { return dialog->MemoProcess->toPlainText().split(u'\n'); }
+    QColor MemoColour() const { return dialog->MemoProcess->palette().color(QPalette::Text); }
+    int JournalRows(const std::string& folder) const {
+        TTable rows;
+        rows.SetDatabaseName(folder);
+        rows.SetTableName("jTrans");
+        rows.SetReadOnly(true);
+        rows.Open();
+        return rows.RecordCount();
+    }
+    bool InTree(const std::string& name) const {
+        for (const QTreeWidgetItem* node : window->Nodes())
+            if (ToStdString(node->text(0)) == name) return true;
+        return false;
+    }
+
+    QPointer<TfImpExp> dialog;
+};
+
+TEST_F(ImpExpTest, ThePopupOffersExportOnObjectsAndImportOnRootsAndFolders) {
+    // Home, its calendar and journal, Flat, Rent.
+    PopupCommand(*window, "Export", {{0, false}, {1, false}, {2, false}, {3, true}, {4, true}});
+    PopupCommand(*window, "Import", {{0, true}, {1, false}, {2, false}, {3, true}, {4, false}});
+}
+
+TEST_F(ImpExpTest, ExportShowsThreePhasesAndImportGoesThroughTheJournal) {
+    RecordedHelp help(*window);
+    QAction* exportItem = PopupCommand(*window, "Export", {{3, true}});
+    ASSERT_NE(exportItem, nullptr);
+    const std::string archive = window->State().ExportPath + "/Flat.vlexport";
+    fs::remove(archive);
+    QStringList lines;
+    QString shownName;
+    QTimer::singleShot(0, [&] {
+        auto* open = qobject_cast<TfImpExp*>(QApplication::activeModalWidget());
+        ASSERT_NE(open, nullptr);
+        dialog = open;
+        shownName = open->EditArcFile->text();
+        QTest::keyClick(open, Qt::Key_F1);
+        Screenshot(*open, "export-before");
+        open->BitBtnOK->click();
+    });
+    exportItem->trigger();
+    QCoreApplication::processEvents();
+    EXPECT_EQ(ToStdString(shownName), archive);
+    EXPECT_TRUE(dialog.isNull()) << "a finished run closes the dialog";
+    EXPECT_TRUE(fs::file_size(archive) > 0);
+    EXPECT_EQ(help.Topics(), std::vector<QString>{QStringLiteral("2050")});
+    EXPECT_EQ(JournalRows(home), 0) << "the export writes no transaction";
+
+    // Into the Shed of the other budget, picked in the open dialog.
+    SetArchivePicker([&](QWidget*, const TArchivePick& pick) {
+        EXPECT_FALSE(pick.Save);
+        return QString::fromStdString(archive);
+    });
+    TfImpExp& import = Open(2, cottage, 'I');
+    EXPECT_FALSE(import.BitBtnOK->isEnabled());
+    EXPECT_EQ(import.LabelBranchName->text(), QStringLiteral("Import under: Shed"));
+    import.BitBtnSource->click();
+    EXPECT_TRUE(import.BitBtnOK->isEnabled());
+    Screenshot(import, "import-before");
+    import.BitBtnOK->click();
+    QCoreApplication::processEvents();
+    EXPECT_TRUE(dialog.isNull());
+    EXPECT_EQ(JournalRows(cottage), 1);
+    // Flat (now 11, after the calendar and journal nodes 9 and 10) went under the Shed (2)
+    // with Rent, Meter and Power.
+    EXPECT_EQ(ObjectField(cottage, 11, "Name"), "Flat");
+    EXPECT_EQ(ObjectField(cottage, 11, "IDParent"), "2");
+    for (int id : {12, 13, 14}) EXPECT_EQ(ObjectField(cottage, id, "IDParent"), "11") << id;
+    TTable trans;
+    trans.SetDatabaseName(cottage);
+    trans.SetTableName("jTrans");
+    trans.Open();
+    EXPECT_EQ(trans.FieldByName("Act").AsString(), "IMP");
+    EXPECT_EQ(trans.FieldByName("Status").AsString(), "APPLY");
+    EXPECT_EQ(trans.FieldByName("IDObject").AsInteger(), 2);
+    EXPECT_EQ(trans.FieldByName("Type").AsInteger(), 10);
+    EXPECT_EQ(trans.FieldByName("NameObject").AsString(), "Import under: Shed");
+    const int nTrans = trans.FieldByName("NTrans").AsInteger();
+    trans.Close();
+    EXPECT_EQ(ToStdString(window->TreeViewMain->currentItem()->text(0)), "Shed");
+
+    // Undo and redo as the journal view's runs do them.
+    const TTransRow row{nTrans, "IMP", 2, 10, "Import under: Shed"};
+    for (const bool undo : {true, false}) {
+        TBudgetTransaction transaction(cottage);
+        TStep step{row, transaction.Files()};
+        EXPECT_EQ(TransKinds().Step(step, undo), std::optional<int>(undo ? 0 : 2));
+        transaction.Commit();
+        EXPECT_EQ(ObjectField(cottage, 11, "Name"), undo ? "<no row>" : "Flat");
+    }
+    EXPECT_TRUE(messages.Calls().empty());
+}
+
+TEST_F(ImpExpTest, ABranchReadingDataOutsideItIsListedInRed) {
+    AppendRow(home, "Algorithms", {{"ID", 1}, {"IDParent", 15}, {"Name", "alg"}, {"Valid", 1}});
+    AppendRow(home, "AlgExtData", {{"IDAlg", 1}, {"Ni", 1}, {"IDObject", 14}, {"TypeObject", 50},
+                       {"Name", "I001"}});
+    AppendRow(home, "Numbers", {{"ID", 15}, {"DateBegin", 45000.0}, {"ItemType", "A"}, {"IDAlg", 1}});
+    TfImpExp& exp = Open(11, home, 'E');
+    fs::remove(ToStdString(exp.EditArcFile->text()));
+    exp.BitBtnOK->click();
+    QCoreApplication::processEvents();
+    ASSERT_FALSE(dialog.isNull()) << "the dialog stays open";
+    EXPECT_EQ(MemoLines(), (QStringList{
+                               QStringLiteral("1) Checking the branch's data ... ERROR"),
+                               QString::fromStdString(exp.Phase1_DETAILED_ERROR),
+                               QStringLiteral("> Meter"),
+                           }));
+    EXPECT_EQ(MemoColour(), QColor(255, 0, 0));
+    EXPECT_FALSE(exp.BitBtnOK->isEnabled());
+    EXPECT_TRUE(exp.BtnExit->isEnabled());
+    EXPECT_FALSE(fs::exists(ToStdString(exp.EditArcFile->text())));
+    Screenshot(exp, "export-refused");
+    exp.BtnExit->click();
+}
+
+TEST_F(ImpExpTest, AnExistingArchiveIsReplacedOnlyAfterYes) {
+    struct Case {
+        int answer;
+        bool replaced;
+    } cases[] = {{mrNo, false}, {mrCancel, false}, {mrYes, true}};
+    for (const Case& c : cases) {
+        ScopedMessageDlg answers(c.answer);
+        TfImpExp& exp = Open(12, home, 'E');
+        const std::string archive = ToStdString(exp.EditArcFile->text());
+        const std::string question = exp.ReplaceQ;
+        std::ofstream(archive) << "old";
+        exp.BitBtnOK->click();
+        QCoreApplication::processEvents();
+        ASSERT_EQ(answers.Texts(), std::vector<std::string>{question});
+        EXPECT_EQ(fs::file_size(archive) != 3, c.replaced) << c.answer;
+        if (!c.replaced) {
+            ASSERT_FALSE(dialog.isNull());
+            EXPECT_TRUE(exp.BitBtnOK->isEnabled());
+            EXPECT_TRUE(exp.EditArcFile->isEnabled());
+            EXPECT_TRUE(exp.MemoProcess->toPlainText().isEmpty());
+            exp.BtnExit->click();
+        } else {
+            EXPECT_TRUE(dialog.isNull());
+        }
+    }
+}
+
+TEST_F(ImpExpTest, AMissingArchiverIsAnErrorLine) {
+    WriteIni("Backup", "BackupCommand", "");
+    TfImpExp& exp = Open(12, home, 'E');
+    const std::string archive = ToStdString(exp.EditArcFile->text());
+    fs::remove(archive);
+    exp.BitBtnOK->click();
+    QCoreApplication::processEvents();
+    ASSERT_FALSE(dialog.isNull());
+    EXPECT_EQ(MemoLines().last(), QString::fromStdString(exp.Phase3 + " " + exp.NoBackupCommand));
+    EXPECT_EQ(MemoColour(), QColor(255, 0, 0));
+    EXPECT_FALSE(fs::exists(archive));
+    exp.BtnExit->click();
+}
+
+TEST_F(ImpExpTest, ARefusedArchiveIsNamedAndNothingIsWritten) {
+    const std::string archive = folders.Root() + "/evil.vlexport";
+    WriteTar(archive, {{"../escape", AE_IFREG, "x"}});
+    TfImpExp& import = Open(0, home, 'I');
+    import.EditArcFile->setText(QString::fromStdString(archive));
+    ASSERT_TRUE(import.BitBtnOK->isEnabled());
+    import.BitBtnOK->click();
+    QCoreApplication::processEvents();
+    ASSERT_FALSE(dialog.isNull());
+    EXPECT_EQ(MemoLines(), (QStringList{
+                               QStringLiteral("1) Checking the archive ... ERROR"),
+                               QStringLiteral("The archive holds an entry that leads out of its "
+                                              "folder:"),
+                               QStringLiteral("> ../escape"),
+                           }));
+    EXPECT_EQ(MemoColour(), QColor(255, 0, 0));
+    EXPECT_EQ(JournalRows(home), 0);
+    EXPECT_FALSE(fs::exists(folders.Root() + "/escape"));
+    Screenshot(import, "import-refused");
+    import.BtnExit->click();
+}
+
+TEST(FileNameOf, ControlCharactersAndSlashesBecomeUnderscores) {
+    const std::pair<std::string, std::string> cases[] = {
+        {"Flat", "Flat"},   {"a/b", "a_b"}, {"tab\there", "tab_here"}, {"x\x01y\x7f", "x_y_"},
+        {"", "_"},          {"..", "_"},    {"Ünï $;\"q\"", "Ünï $;\"q\""},
+    };
+    for (const auto& [name, expected] : cases) EXPECT_EQ(FileNameOf(name), expected) << name;
+}
+
+}  // namespace

@@ -1,0 +1,346 @@
+// The export of a branch, its import under new IDs through the journal's "IMP", its undo and
+// redo, the remapping cases, the check, and the archives that are refused.
+#include <gtest/gtest.h>
+
+#include <sqlite3.h>
+
+#include <set>
+
+#include "common/BudgetDump.h"
+#include "exchange/ExchangeFixture.h"
+
+namespace fs = std::filesystem;
+
+namespace {
+
+using Exchange = ExchangeFixture;
+
+std::string Dump(const std::string& folder) { return DumpBudget(folder, TDumpScope::WithoutJournal); }
+
+TEST_F(Exchange, ExportedBranchImportedIntoAnEmptyBudgetIsTheSameBudget) {
+    MakeBranch(11, 0);
+    const std::string archive = Archive("with blank \"q\" $x;y -a.vlexport");
+    ASSERT_EQ(Export(11, archive), TPackResult::Done);
+    EXPECT_TRUE(fs::is_empty(folders.TempPath()));
+    const std::string source = Dump(budget);
+
+    const std::string other = folders.MakeBudget("Other");
+    Switch(other);
+    const std::string empty = Dump(other);
+    EXPECT_EQ(Import(archive), 1);  // under the root
+    // An empty budget gives the same IDs (objects from 11, algorithms and schedules from 1).
+    EXPECT_EQ(Dump(other), source);
+    EXPECT_TRUE(fs::is_empty(folders.TempPath()));
+    EXPECT_TRUE(fs::exists(TransFolder(lastTrans) + "/" + std::string(kImportListFile)));
+
+    EXPECT_EQ(Undo(lastTrans), 0);
+    EXPECT_EQ(Dump(other), empty);
+    EXPECT_TRUE(fs::exists(TransFolder(lastTrans) + "/undo/IMG13/p.jpg"));
+    EXPECT_TRUE(fs::exists(TransFolder(lastTrans) + "/undo/DIR14/sub/a.txt"));
+
+    EXPECT_EQ(Redo(lastTrans), 1);
+    EXPECT_EQ(Dump(other), source);
+    EXPECT_EQ(Undo(lastTrans), 0);
+    EXPECT_EQ(Dump(other), empty);
+    // A second undo of the same IDs keeps the first one's folders.
+    EXPECT_TRUE(fs::exists(TransFolder(lastTrans) + "/undo/IMG13-2/p.jpg"));
+}
+
+// The values of a field of the open budget's table for the rows the filter shows.
+std::vector<int> Ints(const char* table, const char* field, TFilter filter = {}) {
+    std::vector<int> values;
+    for (const TFieldValue& value : Column(table, field, std::move(filter)))
+        values.push_back(static_cast<int>(value.Integer()));
+    return values;
+}
+
+TEST_F(Exchange, ImportIntoAFolderRemapsEveryReferenceOverOverlappingIds) {
+    MakeBranch(11, 5);  // the root keeps a parent that the target budget does not have
+    const std::string archive = Archive("branch.vlexport");
+    ASSERT_EQ(Export(11, archive), TPackResult::Done);
+
+    const std::string other = folders.MakeBudget("Other");
+    Switch(other);
+    for (int id = 11; id <= 14; ++id)
+        AddRow("Objects.db", {{"ID", id}, {"IDParent", 0}, {"Type", 10}, {"Name", "old"}});
+    const int ownAlgorithm = SaveAlgorithmReading(11, {});  // algorithms go on from 2
+    ASSERT_EQ(ownAlgorithm, 1);
+    ASSERT_EQ(Schedule(3), 1);  // schedules from 2
+    ASSERT_EQ(Import(archive, 12, 10), 12);
+
+    // Set IDs 11..16 overlap the new ones 15..20; each object moves by 4.
+    EXPECT_EQ(Ints("Objects.db", "IDParent", Where("ID") == 15), std::vector<int>{12});
+    EXPECT_EQ(Ints("Objects.db", "IDParent", Where("ID") >= 16),
+              (std::vector<int>{15, 15, 15, 15, 15}));
+    EXPECT_EQ(Ints("Tables.db", "ID"), (std::vector<int>{16, 16}));
+    EXPECT_EQ(Ints("Images.db", "ID"), std::vector<int>{17});
+    EXPECT_TRUE(fs::exists(other + "/Images/IMG17/p.jpg"));
+    EXPECT_TRUE(fs::exists(other + "/Files/DIR18/sub/a.txt"));
+    EXPECT_FALSE(fs::exists(other + "/Images/IMG13"));
+    EXPECT_EQ(Ints("Numbers.db", "ID"), (std::vector<int>{19, 19}));
+    EXPECT_EQ(Ints("Numbers.db", "IDAlg", Where("ItemType") == "A"), std::vector<int>{2});
+    EXPECT_EQ(Ints("Numbers.db", "IDAlg", Where("ItemType") == "C"), std::vector<int>{0});
+    // The number's algorithm reads the pay (now 20) and the calendar (9 in every budget); the
+    // pay's reads the number (now 19); both name their owners under the new IDs.
+    EXPECT_EQ(Ints("AlgExtData.db", "IDObject", Where("IDAlg") == 2), (std::vector<int>{20, 9}));
+    EXPECT_EQ(Ints("AlgExtData.db", "ParentObject", Where("IDAlg") == 2),
+              (std::vector<int>{19, 19}));
+    EXPECT_EQ(Ints("AlgExtData.db", "IDObject", Where("IDAlg") == 3), std::vector<int>{19});
+    EXPECT_EQ(Ints("Algorithms.db", "IDParent"), (std::vector<int>{11, 19, 20}));
+    EXPECT_EQ(Ints("AlgText.db", "IDAlg"), (std::vector<int>{1, 2, 3}));
+    EXPECT_EQ(Ints("PayAutoCharges.DB", "ID"), (std::vector<int>{20, 20}));
+    EXPECT_EQ(Ints("PayAutoCharges.DB", "IDSchedule"), (std::vector<int>{2, 3}));
+    EXPECT_EQ(Ints("PayAutoCharges.DB", "IDAlg", Where("ItemType") == "A"), std::vector<int>{3});
+    EXPECT_EQ(Ints("Schedules.db", "ID"), (std::vector<int>{1, 2, 3}));
+    // The automatic event follows its schedule; the manual one keeps 0.
+    EXPECT_EQ(Ints("PayHistory.db", "IDCharge"), (std::vector<int>{2, 0}));
+    EXPECT_EQ(Ints("PayHistory.db", "ID"), (std::vector<int>{20, 20}));
+}
+
+TEST_F(Exchange, ThreeObjectsIntoABudgetWhoseLargestIdIs14Get15To17InTableOrder) {
+    AddRow("Objects.db", {{"ID", 30}, {"IDParent", 0}, {"Type", 10}, {"Name", "top"}});
+    AddRow("Objects.db", {{"ID", 21}, {"IDParent", 30}, {"Type", 20}, {"Name", "b"}});
+    AddRow("Objects.db", {{"ID", 25}, {"IDParent", 30}, {"Type", 20}, {"Name", "a"}});
+    const std::string archive = Archive("three.vlexport");
+    ASSERT_EQ(Export(30, archive), TPackResult::Done);
+    const std::string other = folders.MakeBudget("Other");
+    Switch(other);
+    AddRow("Objects.db", {{"ID", 14}, {"IDParent", 0}, {"Type", 10}, {"Name", "old"}});
+    ASSERT_EQ(Import(archive), 1);
+    EXPECT_EQ(Ints("Objects.db", "ID", Where("ID") > 14), (std::vector<int>{15, 16, 17}));
+    EXPECT_EQ(Ints("Objects.db", "IDParent", Where("ID") > 14), (std::vector<int>{0, 15, 15}));
+}
+
+TEST(RenameImportImageFolders, TwoPassesKeepEachAlbumsPictures) {
+    const fs::path root = fs::temp_directory_path() / "vemly rename albums";
+    fs::remove_all(root);
+    WriteFile(root / "Images/IMG11/p", "eleven");
+    WriteFile(root / "Images/IMG15/p", "fifteen");
+    TIDPairList list;
+    for (int id = 11; id <= 15; ++id) list.Add(id, id + 4);
+    RenameImportImageFolders(root.string() + "/", list);
+    auto read = [](const fs::path& path) {
+        std::ifstream in(path);
+        return std::string(std::istreambuf_iterator<char>(in), {});
+    };
+    EXPECT_EQ(read(root / "Images/IMG15/p"), "eleven");
+    EXPECT_EQ(read(root / "Images/IMG19/p"), "fifteen");
+    EXPECT_FALSE(fs::exists(root / "Images/IMG11"));
+    fs::remove_all(root);
+}
+
+TEST(TIDPairList, TheFirstPairOfAnOldIdCounts) {
+    TIDPairList list;
+    list.Add(3, 30);
+    list.Add(3, 31);
+    EXPECT_EQ(list.Map(3), 30);
+    EXPECT_EQ(list.Map(4), 4);
+    EXPECT_FALSE(list.Find(4));
+}
+
+TEST_F(Exchange, WholeBudgetArchiveLosesItsCalendarJournalAndStagingFolders) {
+    MakeBranch(11, 0);
+    WriteFile(budget + "/Images/IMG13/tmpload/new.jpg", "staged");
+    WriteFile(budget + "/Images/IMG13/mini/tmpload/new.bmp", "staged");
+    WriteFile(budget + "/Images/mini/stray", "x");
+    CheckpointTables(budget);
+    const std::string archive = Archive("whole.vlbackup");
+    const bool stop = false;
+    ASSERT_EQ(RunProcessToMemo({"tar", {"-czf", archive, "-C", budget, "."}}, nullptr, stop, "EN"),
+              kProcessDone);
+    const std::string other = folders.MakeBudget("Other");
+    Switch(other);
+    AddRow("Objects.db", {{"ID", 40}, {"IDParent", 0}, {"Type", 10}, {"Name", "into"}});
+    ASSERT_EQ(Import(archive, 40, 10), 40);
+    // The budget keeps its own calendar and journal nodes only.
+    EXPECT_EQ(Ints("Objects.db", "ID", Where("Type") == 9500), std::vector<int>{9});
+    EXPECT_EQ(Ints("Objects.db", "ID", Where("Type") == 10000), std::vector<int>{10});
+    EXPECT_EQ(Ints("Objects.db", "IDParent", Where("ID") == 41), std::vector<int>{40});
+    EXPECT_TRUE(fs::exists(other + "/Images/IMG43/p.jpg"));
+    EXPECT_FALSE(fs::exists(other + "/Images/IMG43/tmpload"));
+    EXPECT_FALSE(fs::exists(other + "/Images/IMG43/mini/tmpload"));
+    EXPECT_FALSE(fs::exists(other + "/Images/mini"));
+}
+
+TEST_F(Exchange, EarliestChargeDateAndTheDueFlagFollowTheActiveCharges) {
+    struct Case {
+        TDateTime begin;
+        TDateTime d1;
+        int i1;
+        bool derived;
+    } cases[] = {
+        {Today() - 400, Today() - 400, 1, true},
+        {Today(), Today(), 1, true},
+        {Today() + 30, Today() + 1, 0, false},
+    };
+    shell.state.BudgetState = kRunning;
+    int n = 0;
+    for (const Case& c : cases) {
+        const int first = 11 + 10 * n++;
+        MakeBranch(first, 0, c.begin);
+        const std::string archive = Archive("due" + std::to_string(n) + ".vlexport");
+        ASSERT_EQ(Export(first, archive), TPackResult::Done);
+        shell.calls.clear();
+        ASSERT_GT(Import(archive), 0);
+        TTransReader parts(lastTrans);
+        EXPECT_EQ(parts.Date(1), c.d1) << n;
+        EXPECT_EQ(parts.Int(1), c.i1) << n;
+        const bool rebuilt = std::find_if(shell.calls.begin(), shell.calls.end(), [](auto& call) {
+                                 return call.rfind("RebuildCalendar", 0) == 0;
+                             }) != shell.calls.end();
+        EXPECT_EQ(rebuilt, c.derived) << n;
+    }
+}
+
+TEST_F(Exchange, CheckListsObjectsReadingOutsideTheBranch) {
+    MakeBranch(11, 0);
+    // Outside the branch: a number read by a second number inside it.
+    AddRow("Objects.db", {{"ID", 30}, {"IDParent", 0}, {"Type", 50}, {"Name", "outside"}});
+    AddRow("Objects.db", {{"ID", 31}, {"IDParent", 11}, {"Type", 50}, {"Name", "reader"}});
+    AddRow("Numbers.db", {{"ID", 31}, {"ItemType", "A"},
+                          {"IDAlg", SaveAlgorithmReading(31, {{30, 50}, {16, 60}, {30, 50}})}});
+    // A number whose "A" item has no algorithm row.
+    AddRow("Objects.db", {{"ID", 32}, {"IDParent", 11}, {"Type", 50}, {"Name", "broken"}});
+    AddRow("Numbers.db", {{"ID", 32}, {"ItemType", "A"}, {"IDAlg", 999}});
+    struct Case {
+        int id, type;
+        bool passes;
+        std::vector<int> outside;
+    } cases[] = {
+        {12, 20, true, {}},        {13, 30, true, {}},        {14, 40, true, {}},
+        {15, 50, false, {15}},     {16, 60, false, {16}},     {11, 10, false, {31, 32}},
+        {9, 9500, true, {}},
+    };
+    for (const Case& c : cases) {
+        TIDList outside{77};
+        EXPECT_EQ(CheckBranchData(c.id, c.type, outside), c.passes) << c.id;
+        EXPECT_EQ(outside, c.outside) << c.id;
+    }
+    // The number and the pay read each other: together they pass.
+    AddRow("Objects.db", {{"ID", 40}, {"IDParent", 0}, {"Type", 10}, {"Name", "pair"}});
+    {
+        TBudgetTable move("Objects.db", true, Where("ID") == 15);
+        move.Edit();
+        move.FieldByName("IDParent").SetAsInteger(40);
+        move.Post();
+    }
+    {
+        TBudgetTable move("Objects.db", true, Where("ID") == 16);
+        move.Edit();
+        move.FieldByName("IDParent").SetAsInteger(40);
+        move.Post();
+    }
+    TIDList outside;
+    EXPECT_TRUE(CheckBranchData(40, 10, outside));
+}
+
+TEST_F(Exchange, EmptyFolderGivesASetWithItsRowOnly) {
+    AddRow("Objects.db", {{"ID", 11}, {"IDParent", 0}, {"Type", 10}, {"Name", "empty"}});
+    TIDList outside;
+    EXPECT_TRUE(CheckBranchData(11, 10, outside));
+    ASSERT_TRUE(BuildBranchSet(11));
+    TTable objects;
+    objects.SetDatabaseName(folders.TempPath());
+    objects.SetTableName("Objects");
+    objects.Open();
+    EXPECT_EQ(objects.RecordCount(), 1);
+    EXPECT_EQ(objects.FieldByName("ID").AsInteger(), 11);
+}
+
+TEST_F(Exchange, PackingFailuresAreReported) {
+    AddRow("Objects.db", {{"ID", 11}, {"IDParent", 0}, {"Type", 20}, {"Name", "t"}});
+    struct Case {
+        std::string command;
+        TPackResult result;
+    } cases[] = {
+        {"", TPackResult::NoCommand},
+        {"/nonexistent/tar -czf \"[ArcName]\" -C \"[SouscePath]\" .", TPackResult::Failed},
+        {"tar -czf \"[ArcName]\" -C /nonexistent/folder .", TPackResult::Failed},
+        {"true", TPackResult::Failed},  // ends with 0 but leaves no archive
+    };
+    for (const Case& c : cases) {
+        SetCommand("BackupCommand", c.command);
+        const std::string archive = Archive("failed.vlexport");
+        EXPECT_EQ(Export(11, archive), c.result) << c.command;
+        EXPECT_FALSE(fs::exists(archive)) << c.command;
+        EXPECT_TRUE(fs::is_empty(folders.TempPath())) << c.command;
+    }
+}
+
+TEST_F(Exchange, RefusedArchivesChangeNothing) {
+    MakeBranch(11, 0);
+    const std::string good = Archive("good.vlexport");
+    ASSERT_EQ(Export(11, good), TPackResult::Done);
+    std::string goodBytes;
+    {
+        std::ifstream in(good, std::ios::binary);
+        goodBytes.assign(std::istreambuf_iterator<char>(in), {});
+    }
+    // A set of another structure: a tables file whose Objects table has other fields.
+    const std::string otherTables = folders.Root() + "/other.sqlite";
+    {
+        sqlite3* db = nullptr;
+        sqlite3_open(otherTables.c_str(), &db);
+        sqlite3_exec(db, "create table Objects(a integer);", nullptr, nullptr, nullptr);
+        sqlite3_close(db);
+    }
+    std::string otherBytes;
+    {
+        std::ifstream in(otherTables, std::ios::binary);
+        otherBytes.assign(std::istreambuf_iterator<char>(in), {});
+    }
+    struct Case {
+        const char* name;
+        std::vector<TEntry> entries;
+        TArchiveProblem problem;
+    } cases[] = {
+        {"parent", {{"../x", AE_IFREG, "x"}}, TArchiveProblem::ParentPath},
+        {"inner parent", {{"Images/../../x", AE_IFREG, "x"}}, TArchiveProblem::ParentPath},
+        {"absolute", {{"/tmp/x", AE_IFREG, "x"}}, TArchiveProblem::AbsolutePath},
+        {"symlink", {{"Images", AE_IFLNK, "/etc"}}, TArchiveProblem::Link},
+        {"hard link", {{"a", AE_IFREG, "x"}, {"b", AE_IFREG, "a", true}}, TArchiveProblem::Link},
+        {"device", {{"dev", AE_IFCHR, ""}}, TArchiveProblem::SpecialFile},
+        {"fifo", {{"fifo", AE_IFIFO, ""}}, TArchiveProblem::SpecialFile},
+        {"no tables", {{"Images/", AE_IFDIR, ""}, {"readme", AE_IFREG, "x"}},
+         TArchiveProblem::NoTables},
+        {"other structure", {{"tables.sqlite", AE_IFREG, otherBytes}},
+         TArchiveProblem::OtherStructure},
+    };
+    const std::string target = folders.MakeBudget("Target");
+    Switch(target);
+    const std::string before = Dump(target);
+    auto refused = [&](const std::string& archive, TArchiveProblem problem, const char* name) {
+        EXPECT_EQ(UnpackBranchSet(archive, TProcessEvents::PaintOnly).Problem, problem) << name;
+        EXPECT_TRUE(fs::is_empty(folders.TempPath())) << name;
+        shell.fatalTexts.clear();
+        // The journal refuses it too, on application as on redo, and merges nothing.
+        EXPECT_EQ(Import(archive), kFatalImportArchive) << name;
+        EXPECT_EQ(shell.fatalTexts, std::vector<std::string>{FatalErrorText(kFatalImportArchive)});
+        shell.state.FatalClose = false;
+        EXPECT_EQ(Dump(target), before) << name;
+        EXPECT_EQ(Ints("Objects.db", "ID", Where("ID") > 10), std::vector<int>{}) << name;
+    };
+    for (const Case& c : cases) {
+        const std::string archive = Archive(std::string(c.name) + ".tgz");
+        WriteTar(archive, c.entries);
+        refused(archive, c.problem, c.name);
+    }
+    const std::pair<const char*, std::string> damaged[] = {
+        {"truncated", goodBytes.substr(0, goodBytes.size() / 2)},
+        {"not an archive", "just some text, not an archive at all"},
+        {"empty", ""},
+    };
+    for (const auto& [name, bytes] : damaged) {
+        const std::string archive = Archive(std::string(name) + ".vlexport");
+        std::ofstream(archive, std::ios::binary) << bytes;
+        refused(archive, TArchiveProblem::Unreadable, name);
+    }
+    // A failing or missing archiver refuses a sound archive.
+    for (const char* command : {"", "/nonexistent/tar -xzf \"[ArcName]\" -C \"[DestPath]\"",
+                                "false"}) {
+        SetCommand("RecoveryCommand", command);
+        refused(good, TArchiveProblem::UnpackFailed, command);
+    }
+}
+
+}  // namespace
