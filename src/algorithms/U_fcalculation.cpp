@@ -4,6 +4,7 @@
 
 #include <QAction>
 #include <QApplication>
+#include <QCalendarWidget>
 #include <QClipboard>
 #include <QComboBox>
 #include <QDateEdit>
@@ -254,6 +255,9 @@ void TfCalculation::BuildControls() {
     DateTimePDateCalc = Named<QDateEdit>(this, "DateTimePDateCalc");
     DateTimePDateCalc->setCalendarPopup(true);
     DateTimePDateCalc->setDisplayFormat(ToQString(ShortDateFormat()));
+    // A day picked from the calendar, or a date typed and left: the data are fetched again.
+    connect(DateTimePDateCalc->calendarWidget(), &QCalendarWidget::clicked, this,
+            &TfCalculation::DateTimePDateCalcCloseUp);
     connect(DateTimePDateCalc, &QDateEdit::editingFinished, this,
             &TfCalculation::DateTimePDateCalcCloseUp);
     BitBtnStart = Named<QPushButton>(this, "BitBtnStart", QStringLiteral("Start"));

@@ -334,6 +334,13 @@ TEST_F(Editor, ChoosingASourceFetchesItsValueIntoTheRowAndText) {
     EXPECT_FALSE(e.InsertIn[1]->isHidden());
     EXPECT_EQ(errorWindows, 0);
 
+    // A new trial date fetches the values again and writes them into the text.
+    AddRow("Numbers.db", {{"ID", 2}, {"DateBegin", Day(2024, 7, 1)}, {"ItemType", "C"},
+                          {"ConstValue", "12,5"}});
+    e.DateTimePDateCalc->setDate(QDate(2024, 7, 2));
+    e.DateTimePDateCalcCloseUp();
+    EXPECT_EQ(ToStdString(e.StringGridIN->item(1, 1)->text()), "12,5");
+    EXPECT_EQ(Text(), "[V001()] = [I002(12,5)] * 2\n");
     // Exit in the chooser on a row with a source fetches again with the trial date.
     chooser.choose = nullptr;
     e.DateTimePDateCalc->setDate(QDate(2023, 1, 1));  // before the first item: still "10"
