@@ -396,6 +396,40 @@ TEST_F(Editor, ADatumThatCannotBeFetchedStaysWithZero) {
     EXPECT_EQ(algorithm.INDataList[0].Param1, "abc");
 }
 
+// Values go into the right places of texts with multi-byte characters, tabs and long lines:
+// the scanners count UTF-8 bytes, the edit UTF-16 units.
+TEST_F(Editor, ValuesLandInTextsOfEveryKindOfCharacter) {
+    AddConstant(2, "Tariff", Day(2024, 1, 1), "10");
+    const std::string longLine = std::string(10000, 'x');
+    const struct {
+        std::string stored;
+        std::string shown;
+        const char* result;  // a tab is a character the language refuses
+    } cases[] = {
+        {"// \xC3\xA9t\xC3\xA9 [I001()]\n\xE2\x82\xAC: [V001()] = [I001()]",
+         "// \xC3\xA9t\xC3\xA9 [I001()]\n\xE2\x82\xAC: [V001()] = [I001(10)]\n", "= 10"},
+        {"\t[V001()] =\t[I001(3)] + [I001()] // \xF0\x9F\x98\x80",
+         "\t[V001()] =\t[I001(10)] + [I001(10)] // \xF0\x9F\x98\x80\n", "= 0"},
+        {"[V001()] = [I001()] // \xF0\x9F\x98\x80 [I001()]",
+         "[V001()] = [I001(10)] // \xF0\x9F\x98\x80 [I001()]\n", "= 10"},
+        {"// " + longLine + "\n[V001()] = [I001()]", "// " + longLine + "\n[V001()] = [I001(10)]\n",
+         "= 10"},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.stored.substr(0, 40));
+        Algorithm01 a;
+        a.Text = c.stored;
+        a.INDataList = {SourceDatum(1, 2, 50, 0)};
+        TfCalculation& e = Open(a);
+        EXPECT_EQ(Text(), c.shown);
+        e.BitBtnStart->click();
+        EXPECT_EQ(ToStdString(e.LabelResultValue->text()), c.result);
+        EXPECT_EQ(Text().find("[V001(10)]") != std::string::npos,
+                  std::string(c.result) == "= 10");
+        delete editor.data();
+    }
+}
+
 TEST_F(Editor, RemovingADatumThatTheTextUsesIsRefused) {
     AddConstant(2, "Tariff", Day(2024, 1, 1), "10");
     Algorithm01 a;
