@@ -11,8 +11,6 @@
 #include <QTextCursor>
 #include <QTextDocument>
 #include <QTextEdit>
-#include <clocale>
-#include <cstdlib>
 #include <string>
 
 #include "algorithms/U_fcalculation.h"
@@ -118,14 +116,3 @@ BENCHMARK(BM_TypeOneCharacterMidText)->Unit(benchmark::kMicrosecond);
 BENCHMARK(BM_Paste50Lines)->Unit(benchmark::kMicrosecond);
 BENCHMARK(BM_ColourAllLinesAtLoad)->Unit(benchmark::kMillisecond);
 BENCHMARK(BM_SetPlainTextAlone)->Unit(benchmark::kMillisecond);
-
-int main(int argc, char** argv) {
-    if (std::getenv("DISPLAY") == nullptr && std::getenv("WAYLAND_DISPLAY") == nullptr)
-        setenv("QT_QPA_PLATFORM", "offscreen", 0);
-    QApplication app(argc, argv);
-    std::setlocale(LC_NUMERIC, "C");
-    benchmark::Initialize(&argc, argv);
-    benchmark::RunSpecifiedBenchmarks();
-    benchmark::Shutdown();
-    return 0;
-}
