@@ -13,6 +13,7 @@
 #include <QRadioButton>
 #include <QVBoxLayout>
 
+#include "algorithms/U_fcalculation.h"
 #include "algorithms/ValueFields.h"
 #include "algorithms/Uq519arithmeticslf.h"
 #include "numbers/U_frnumber.h"
@@ -52,8 +53,7 @@ void TfNumberChange::BuildControls() {
     DateTimePicker1 = Named<QDateEdit>(this, "DateTimePicker1");
     DateTimePicker1->setCalendarPopup(true);
     DateTimePicker1->setDisplayFormat(ToQString(ShortDateFormat()));
-    // Opening the algorithm editor is not part of the program yet: the algorithm button shows
-    // the algorithm's name and glyph.
+    // The algorithm button shows the algorithm's name and glyph; a click opens the editor.
     const TValueControls value =
         NewValueControls(*this, "EditConstValue", TValueKinds::ConstantOrAlgorithm);
     LabelChoiceType = value.LabelChoiceType;
@@ -115,6 +115,7 @@ void TfNumberChange::BuildControls() {
     });
     connect(EditDescript, &QLineEdit::textChanged, this, &TfNumberChange::Changed);
     connect(BitBtnCalc, &QPushButton::clicked, this, &TfNumberChange::BitBtnCalcClick);
+    connect(BitBtnAlg, &QPushButton::clicked, this, &TfNumberChange::BitBtnAlgClick);
 }
 
 void TfNumberChange::Changed() {
@@ -252,6 +253,14 @@ void TfNumberChange::EditConstValueChange() {
 
 void TfNumberChange::BitBtnCalcClick() {
     CalculateIntoField(*EditConstValue, StrValIncorrect, this);
+}
+
+void TfNumberChange::BitBtnAlgClick() {
+    // The editor changes the dialog's algorithm in place, and only on its OK.
+    if (EditAlgorithm(this, Algorithm, PickedDay())) Changed();
+    NameChanged = AlgName != Algorithm.Name;
+    AlgName = Algorithm.Name;
+    ShowAlgorithmButton();
 }
 
 void TfNumberChange::SetInputsEnabled(bool enabled) {

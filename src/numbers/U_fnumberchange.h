@@ -61,6 +61,8 @@ public:
     void RadioButtonTypeAlgClick();
     void DateTimePicker1CloseUp();
     void BitBtnCalcClick();
+    // Opens the algorithm editor on the dialog's algorithm for the picker's date.
+    void BitBtnAlgClick();
     void BitBtnOKClick();
 
 protected:

@@ -18,6 +18,7 @@
 #include <cmath>
 
 #include "algorithms/Uq519arithmeticslf.h"
+#include "algorithms/U_fcalculation.h"
 #include "algorithms/ValueFields.h"
 #include "pays/Formschedule.h"
 #include "pays/U_fautocharges.h"
@@ -72,8 +73,7 @@ void TfAutoChargeChange::BuildControls() {
     }
     CheckBoxNotRestrict = Named<QCheckBox>(this, "CheckBoxNotRestrict");
     SetTextKey(*CheckBoxNotRestrict, "NotRestrict");
-    // The algorithm editor is not part of the program yet: the algorithm button shows the
-    // algorithm's name and glyph.
+    // The algorithm button shows the algorithm's name and glyph; a click opens the editor.
     const TValueControls value =
         NewValueControls(*this, "EditConstValue", TValueKinds::ConstantOrAlgorithm);
     QLabel* labelType = value.LabelChoiceType;
@@ -160,6 +160,7 @@ void TfAutoChargeChange::BuildControls() {
     });
     connect(BitBtnCalc, &QPushButton::clicked, this,
             [this] { CalculateIntoField(*EditConstValue, StrValIncorrect, this); });
+    connect(BitBtnAlg, &QPushButton::clicked, this, &TfAutoChargeChange::BitBtnAlgClick);
     connect(ButtonSchedule, &QPushButton::clicked, this, &TfAutoChargeChange::ButtonScheduleClick);
     connect(ComboBoxActivity, &QComboBox::activated, this, [this] {
         ShowActivityColor();
@@ -178,6 +179,15 @@ void TfAutoChargeChange::ShowActivityColor() {
 
 void TfAutoChargeChange::Changed() {
     BitBtnOK->setEnabled(true);
+}
+
+void TfAutoChargeChange::BitBtnAlgClick() {
+    // The editor's trial date is the whole day of the charge's beginning.
+    EditAlgorithm(this, Algorithm, std::trunc(FromQDate(DTPickerDateBegin->date())));
+    AlgRenamed = Algorithm.Name != AlgName;
+    AlgName = Algorithm.Name;
+    ShowAlgorithm();
+    Changed();
 }
 
 std::string TfAutoChargeChange::DerivedAlgName() const {

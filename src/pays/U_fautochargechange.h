@@ -60,6 +60,8 @@ public:
     void RadioButtonTypeConstClick();
     void RadioButtonTypeAlgClick();
     void DTPickerDateChange();
+    // Opens the algorithm editor on the charge's algorithm.
+    void BitBtnAlgClick();
     void ButtonScheduleClick();
     void BitBtnOKClick();
 

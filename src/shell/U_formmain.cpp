@@ -819,6 +819,7 @@ void TfMain::SwitchBudget(const ObjectInfo& node) {
     state_.IDBudget = node.IDBudget;
     state_.BudgetPath = node.Path;
     fChoice->Rebuild = true;
+    fChoice->LastChoice = -1;
     TTable& budgets = DM->TableBudgets;
     if (budgets.Locate(fld::ID, {node.IDBudget})) {
         state_.BudgetState = budgets.FieldByName(fld::State).AsInteger();

@@ -2,7 +2,9 @@
 // the folder (or the budget's top level) that the selected object of the main tree moves into.
 #include "tree/U_fchoice.h"
 
+#include <QComboBox>
 #include <QHBoxLayout>
+#include <QSpinBox>
 #include <QIcon>
 #include <QKeyEvent>
 #include <QLabel>
@@ -27,6 +29,9 @@
 #include "store/Utransactions.h"
 #include "tree/TreeChange.h"
 #include "tree/U_frchoicefolder.h"
+#include "algorithms/U_frchoicedatasource.h"
+#include "algorithms/Ugetdata.h"
+#include "decimal/Uchecksymbols.h"
 
 namespace {
 
@@ -134,6 +139,17 @@ void TfChoice::FormShow() {
             show(TfrChoiceFolder::TGroup::From, moved_.IDParent);
             break;
         }
+        case kModeDataSource: {
+            if (Source == nullptr)
+                throw std::logic_error("The tree chooser needs the datum to choose a source for");
+            AllowedTypes = {otNumber, otPay, otCalendar};
+            folder_ = state.BudgetPath;
+            FrameDataSource = new TfrChoiceDataSource(Panel3, main_.MemoColor);
+            FrameDataSource->hide();
+            WarningText = FrameDataSource->ReadTexts(texts);
+            setWindowTitle(FrameDataSource->LabelHeader->text());
+            break;
+        }
         default:
             throw std::logic_error("The tree chooser has no mode " + std::to_string(Mode));
     }
@@ -147,7 +163,8 @@ void TfChoice::showEvent(QShowEvent* event) {
 
 void TfChoice::FormActivate() {
     // A dialog closed before its first paint has nothing left to prepare.
-    if (!isVisible() || FrameFolder.isNull()) return;
+    QFrame* frame = HostedFrame();
+    if (!isVisible() || frame == nullptr) return;
     LetMessagesRun();
     {
         // The selection handler runs once at the end, for the node finally selected.
@@ -171,9 +188,12 @@ void TfChoice::FormActivate() {
         }
         TreeViewChoice->collapseAll();
         LabelPrepare->hide();
-        Panel3->layout()->addWidget(FrameFolder);
-        FrameFolder->show();
-        SelectChoiceNode(moved_.ID);
+        Panel3->layout()->addWidget(frame);
+        frame->show();
+        if (Mode == kModeMove)
+            SelectChoiceNode(moved_.ID);
+        else
+            RestoreSourceSelection();
     }
     TreeViewChoiceChange();
     BtnExit->setEnabled(true);
@@ -223,9 +243,78 @@ bool TfChoice::IsMoveTarget(const ObjectInfo& target) const {
            !ShellServices().Index().IsAncestor(moved_.ID, target.ID, folder_);
 }
 
+QFrame* TfChoice::HostedFrame() const {
+    if (Mode == kModeDataSource) return FrameDataSource.data();
+    return FrameFolder.data();
+}
+
+void TfChoice::RestoreSourceSelection() {
+    const ExtData& source = *Source;
+    if (source.IDObject == -1) {
+        SelectChoiceNode(LastChoice != -1 ? LastChoice : ShellServices().State().IDObject);
+        return;
+    }
+    SelectChoiceNode(source.IDObject);
+    if (source.TypeObject == kSourcePay || source.TypeObject == kSourceCalendar) {
+        QComboBox* combo = source.TypeObject == kSourcePay ? FrameDataSource->ComboBoxSubSource
+                                                           : FrameDataSource->ComboBoxSubDate;
+        // A sub-source outside the list leaves none selected.
+        combo->setCurrentIndex(source.SubSource >= 1 && source.SubSource <= combo->count()
+                                   ? source.SubSource - 1
+                                   : -1);
+    }
+    // Parameters of digits only; anything else leaves the frame's default.
+    const auto restore = [](const std::string& text, QSpinBox& spin) {
+        if (!text.empty() && IsDigitString(text) && text.size() <= 9)
+            spin.setValue(std::stoi(text));
+    };
+    restore(source.Param1, *FrameDataSource->UpDownDay);
+    restore(source.Param2, *FrameDataSource->UpDownMonthDecr);
+}
+
+void TfChoice::DataSourceChange(const TChoiceNode* node) {
+    TfrChoiceDataSource& frame = *FrameDataSource;
+    const int type = node != nullptr ? node->Info.Type : -1;
+    frame.ChosenType = ChosenType;
+    frame.ShowSubSource(0);
+    const bool excluded = type == otNumber && node->Info.ID == IDExcluded;
+    const bool allowed = (type == otNumber && !excluded) || type == otPay || type == otCalendar;
+    if (allowed)
+        frame.ShowObject(main_.ImageListTree.Pixmap(node->Image), node->Info.Name,
+                         node->Info.Descript);
+    else
+        frame.ShowObject(QPixmap(), "", "");
+    frame.ShowWarning(excluded ? WarningText : std::string());
+    if (type == otPay || type == otCalendar) frame.ShowSubSource(type);
+    BitBtnOK->setEnabled(allowed);
+}
+
+void TfChoice::WriteSource() {
+    const TChoiceNode* node = SelectedNode();
+    if (node == nullptr || Source == nullptr) return;
+    ExtData& source = *Source;
+    source.IDObject = node->Info.ID;
+    source.TypeObject = node->Info.Type;
+    if (node->Info.Type == otNumber) {
+        source.SubSource = 0;
+    } else {
+        const QComboBox* combo = node->Info.Type == otPay ? FrameDataSource->ComboBoxSubSource
+                                                          : FrameDataSource->ComboBoxSubDate;
+        source.SubSource = combo->currentIndex() + 1;
+        source.Param1 = FrameDataSource->DayText();
+        source.Param2 = FrameDataSource->MonthDecrText();
+    }
+    LastChoice = node->Info.ID;
+}
+
 void TfChoice::TreeViewChoiceChange() {
-    if (FrameFolder.isNull()) return;
     const TChoiceNode* target = SelectedNode();
+    ChosenType = target != nullptr ? target->Info.Type : 0;
+    if (Mode == kModeDataSource) {
+        if (!FrameDataSource.isNull()) DataSourceChange(target);
+        return;
+    }
+    if (FrameFolder.isNull()) return;
     const bool valid = target != nullptr && IsMoveTarget(target->Info);
     if (valid)
         FrameFolder->ShowGroup(TfrChoiceFolder::TGroup::To,
@@ -263,6 +352,10 @@ void TfChoice::accept() {
     BitBtnOK->setEnabled(false);
     BtnExit->setEnabled(false);
     LetMessagesRun();
+    if (Mode == kModeDataSource) {
+        WriteSource();
+        return TDialogBase::accept();
+    }
 
     // Rebuilding the main tree marks this tree stale too.
     if (!ApplyTreeChange([this] { return WriteMoveTransaction(); })) return TDialogBase::reject();
@@ -272,12 +365,14 @@ void TfChoice::accept() {
 
 void TfChoice::FormClose() {
     delete FrameFolder;
+    delete FrameDataSource;
     LabelPrepare->show();
 }
 
 void TfChoice::keyPressEvent(QKeyEvent* event) {
-    if (event->key() == Qt::Key_F1 && !FrameFolder.isNull()) {
-        FrameFolder->ButtonHelp->click();
+    if (event->key() == Qt::Key_F1 && HostedFrame() != nullptr) {
+        if (!FrameFolder.isNull()) FrameFolder->ButtonHelp->click();
+        if (!FrameDataSource.isNull()) FrameDataSource->ButtonHelp->click();
         return;
     }
     TDialogBase::keyPressEvent(event);

@@ -18,7 +18,9 @@ class QSplitter;
 class QStyleOptionViewItem;
 class QTreeWidget;
 class TfMain;
+class TfrChoiceDataSource;
 class TfrChoiceFolder;
+struct ExtData;
 
 // A node of the chooser's tree with the record it stands for (of the root: Type 0, ID 0,
 // IDParent -1, the budget's name and description).
@@ -42,6 +44,9 @@ public:
     // Mode: move the main tree's selected object into another folder by one "MOVE"
     // transaction.
     static constexpr int kModeMove = 30;
+    // Mode: choose the source of an initial datum of an algorithm (a number, a pay's value or a
+    // date function of the calendar); OK writes it into Source, Exit leaves Source untouched.
+    static constexpr int kModeDataSource = 40;
 
     explicit TfChoice(TfMain& main);
     ~TfChoice() override;
@@ -50,6 +55,22 @@ public:
     bool Rebuild = true;   // the tree is built anew at the next show
     // The object types that the current mode accepts; the others are drawn grey.
     std::vector<int> AllowedTypes;
+
+    // Data-source mode: set by the caller before the show. The number whose algorithm is edited
+    // cannot be chosen.
+    int IDExcluded = -1;
+    ExtData* Source = nullptr;
+    // The object chosen last in this budget; -1 for none (the main window resets it when it
+    // switches to another budget).
+    int LastChoice = -1;
+    // The type of the selected node; 0 when none is selected.
+    int ChosenType = 0;
+    // The warning shown when the excluded number is selected.
+    std::string WarningText;
+
+    // Data-source mode: selects the source's object (for a new datum the last choice, else the
+    // main tree's selected object) and puts its sub-source and parameters into the frame.
+    void RestoreSourceSelection();
 
     // Selects and focuses the first node of the tree, in tree order, with that ID, opening the
     // collapsed nodes above it; false, with nothing selected, when there is none.
@@ -73,6 +94,8 @@ public:
     QFrame* Panel2;        // the footer
     // The frame of the move mode while the chooser is shown; null otherwise.
     QPointer<TfrChoiceFolder> FrameFolder;
+    // The frame of the data-source mode while the chooser is shown; null otherwise.
+    QPointer<TfrChoiceDataSource> FrameDataSource;
 
 protected:
     void FormShow() override;
@@ -94,6 +117,12 @@ private:
     // Move mode: true when the node may take the moved object: a folder or the root, neither
     // the object nor its present parent, and not below the object at any depth.
     bool IsMoveTarget(const ObjectInfo& target) const;
+    // The frame of the mode, or null.
+    QFrame* HostedFrame() const;
+    // The selection handler of the data-source mode.
+    void DataSourceChange(const TChoiceNode* node);
+    // OK in the data-source mode: the choice into Source.
+    void WriteSource();
 
     TfMain& main_;
     // Move mode: the object at show time and the budget it lies in.

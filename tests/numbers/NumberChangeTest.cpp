@@ -10,11 +10,13 @@
 #include <QPointer>
 #include <QPushButton>
 #include <QRadioButton>
+#include <QTableWidget>
 #include <QTest>
 #include <QTimer>
 
 #include "NumberFixture.h"
 #include "algorithms/Formq519calc.h"
+#include "algorithms/U_fcalculation.h"
 #include "algorithms/ValueFields.h"
 #include "common/ScopedMessageDlg.h"
 #include "numbers/U_fnumberchange.h"
@@ -251,3 +253,35 @@ TEST_F(NumberChange, DefaultNameInOnePassAndTheCaptionCut) {
 }
 
 }  // namespace
+
+// The algorithm button opens the editor on the dialog's algorithm for the picker's date; what
+// OK in the editor stores is the dialog's algorithm, and the dialog's OK is enabled.
+TEST_F(NumberChange, TheAlgorithmButtonOpensTheEditor) {
+    ShowFrameInEditMode();
+    QPointer<TfNumberChange> dialog = Open('A');
+    dialog->RadioButtonTypeAlg->click();
+    dialog->BitBtnOK->setEnabled(false);
+    dialog->DateTimePicker1->setDate(QDate(2024, 3, 5));
+    bool seen = false;
+    QTimer::singleShot(0, [&] {
+        auto* editor = qobject_cast<TfCalculation*>(QApplication::activeModalWidget());
+        ASSERT_NE(editor, nullptr);
+        seen = true;
+        EXPECT_FALSE(editor->EditMode);
+        EXPECT_EQ(editor->DateTimePDateCalc->date(), QDate(2024, 3, 5));
+        editor->BitBtnEdit->click();
+        editor->StringGridTitle->item(0, 1)->setText(QStringLiteral("Doubled"));
+        editor->TypeText("[V001()] = 2 * 2");
+        const ScopedMessageDlg yes(mrYes);
+        editor->BitBtnOKClick();
+    });
+    dialog->BitBtnAlg->click();
+    ASSERT_TRUE(seen);
+    EXPECT_EQ(dialog->Algorithm.Text, "[V001()] = 2 * 2");
+    EXPECT_EQ(dialog->Algorithm.Name, "Doubled");
+    EXPECT_TRUE(dialog->Algorithm.Valid);
+    EXPECT_EQ(ToStdString(dialog->BitBtnAlg->text()), "Doubled");
+    EXPECT_TRUE(dialog->NameChanged);
+    EXPECT_TRUE(dialog->BitBtnOK->isEnabled());
+    dialog->close();
+}

@@ -22,6 +22,7 @@
 #include <functional>
 
 #include "PayDialogs.h"
+#include "algorithms/U_fcalculation.h"
 #include "RecordedHelp.h"
 #include "common/BudgetDump.h"
 #include "common/ScopedMessageDlg.h"
@@ -593,6 +594,36 @@ TEST_F(AutoCharges, TheAlgorithmIsNamedAfterTheChargeUntilTheUserRenamesIt) {
     EXPECT_EQ(list->Charges.back().Algorithm.Name, std::string(40, 'w'));
     EXPECT_EQ(list->Charges.back().ItemType, 'A');
     EXPECT_TRUE(list->Charges.back().ConstValue.empty());
+    list->close();
+}
+
+// The algorithm button opens the editor for the charge's first day; a name given there counts
+// as the user's.
+TEST_F(AutoCharges, TheAlgorithmButtonOpensTheEditor) {
+    Open();
+    OpenEditor('A');
+    editor->EditName->setText(QStringLiteral("Rent"));
+    editor->RadioButtonTypeAlg->click();
+    editor->DTPickerDateBegin->setDate(ToQDate(Day(4, 7)));
+    editor->BitBtnOK->setEnabled(false);
+    bool seen = false;
+    QTimer::singleShot(0, [&] {
+        auto* calculation = qobject_cast<TfCalculation*>(QApplication::activeModalWidget());
+        ASSERT_NE(calculation, nullptr);
+        seen = true;
+        EXPECT_EQ(calculation->DateTimePDateCalc->date(), ToQDate(Day(4, 7)));
+        calculation->BitBtnEdit->click();
+        calculation->StringGridTitle->item(0, 1)->setText(QStringLiteral("Rent rule"));
+        calculation->TypeText("[V001()] = 5");
+        const ScopedMessageDlg yes(mrYes);
+        calculation->BitBtnOKClick();
+    });
+    editor->BitBtnAlg->click();
+    ASSERT_TRUE(seen);
+    EXPECT_EQ(editor->Algorithm.Text, "[V001()] = 5");
+    EXPECT_TRUE(editor->AlgRenamed);
+    EXPECT_EQ(ToStdString(editor->BitBtnAlg->text()), "Rent rule");
+    EXPECT_TRUE(editor->BitBtnOK->isEnabled());
     list->close();
 }
 

@@ -27,6 +27,9 @@
 #include "store/TransKindObject.h"
 #include "tree/U_fchoice.h"
 #include "tree/U_frchoicefolder.h"
+#include "algorithms/U_frchoicedatasource.h"
+#include <QComboBox>
+#include <QSpinBox>
 
 namespace {
 
@@ -402,4 +405,195 @@ TEST_F(ChoiceTest, ThePopupOffersMoveForObjectsAndOpensTheChooserWithItsHelp) {
     EXPECT_EQ(shown, QStringLiteral("Rent"));
     EXPECT_EQ(help.Topics(), std::vector<QString>{QStringLiteral("2030")});
     EXPECT_EQ(ObjectField(home, 12, "IDParent"), "11");
+}
+
+// --- The data-source mode --------------------------------------------------------------------
+
+namespace {
+
+class SourceChoiceTest : public ChoiceTest {
+protected:
+    // Shows the chooser for the datum with the main tree on `selected`, the number `excluded`
+    // being edited.
+    TfChoice& OpenSource(ExtData& datum, int selected = 15, int excluded = 15) {
+        window->SelectObject(selected, home);
+        choice->Mode = TfChoice::kModeDataSource;
+        choice->IDExcluded = excluded;
+        choice->Source = &datum;
+        choice->show();
+        QCoreApplication::processEvents();
+        return *choice;
+    }
+    TfrChoiceDataSource& Source() const { return *choice->FrameDataSource; }
+    int Selected() const {
+        const TChoiceNode* node = choice->SelectedNode();
+        return node != nullptr ? node->Info.ID : -1;
+    }
+    static ExtData NewDatum() {
+        ExtData d;
+        d.Name = "I001";
+        d.N = 1;
+        d.Param1 = "keep1";
+        d.Param2 = "keep2";
+        d.Param3 = "keep3";
+        d.ParentObject = 4;
+        return d;
+    }
+};
+
+bool Shown(const QWidget* w) {
+    return !w->isHidden();
+}
+
+}  // namespace
+
+TEST_F(SourceChoiceTest, NodesDecideWhatTheFrameShowsAndWhetherOkIsEnabled) {
+    ExtData d = NewDatum();
+    OpenSource(d, 12, 15);
+    const struct {
+        int id;
+        bool ok, object, warning, panel, subSource, subDate;
+    } cases[] = {
+        {15, false, false, true, false, false, false},  // the edited number
+        {16, true, true, false, true, true, false},      // a pay
+        {9, true, true, false, true, false, true},       // the calendar
+        {12, false, false, false, false, false, false},  // a table
+        {11, false, false, false, false, false, false},  // a folder
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.id);
+        Click(c.id);
+        EXPECT_EQ(choice->BitBtnOK->isEnabled(), c.ok);
+        EXPECT_EQ(Shown(Source().LabelObject), c.object);
+        EXPECT_EQ(Shown(Source().MemoWarning), c.warning);
+        EXPECT_EQ(Shown(Source().PanelSubSource), c.panel);
+        EXPECT_EQ(Shown(Source().ComboBoxSubSource), c.subSource);
+        EXPECT_EQ(Shown(Source().ComboBoxSubDate), c.subDate);
+    }
+    Click(15);
+    EXPECT_TRUE(Source().Timer1->isActive());  // the warning blinks
+    EXPECT_FALSE(Source().MemoWarning->toPlainText().isEmpty());
+    choice->BtnExit->click();
+    // Another number than the edited one may be chosen.
+    OpenSource(d, 12, 99);
+    Click(15);
+    EXPECT_TRUE(choice->BitBtnOK->isEnabled());
+    EXPECT_EQ(ToStdString(Source().LabelObjectName->text()), "Meter");
+    choice->BtnExit->click();
+}
+
+TEST_F(SourceChoiceTest, OkWritesTheChoiceExactlyAndExitNothing) {
+    {
+        ExtData d = NewDatum();
+        OpenSource(d, 12, 99);
+        Click(15);
+        choice->BitBtnOK->click();
+        EXPECT_EQ(d.IDObject, 15);
+        EXPECT_EQ(d.TypeObject, otNumber);
+        EXPECT_EQ(d.SubSource, 0);
+        EXPECT_EQ(d.Param1, "keep1");  // a number keeps the parameters
+        EXPECT_EQ(d.Param2, "keep2");
+        EXPECT_EQ(choice->LastChoice, 15);
+    }
+    {
+        ExtData d = NewDatum();
+        OpenSource(d);
+        Click(16);
+        Source().ComboBoxSubSource->setCurrentIndex(13);
+        Source().ComboBoxSubSourceCloseUp();
+        Source().UpDownDay->setValue(15);
+        Source().UpDownMonthDecr->setValue(2);
+        choice->BitBtnOK->click();
+        EXPECT_EQ(d.IDObject, 16);
+        EXPECT_EQ(d.TypeObject, otPay);
+        EXPECT_EQ(d.SubSource, 14);
+        EXPECT_EQ(d.Param1, "15");
+        EXPECT_EQ(d.Param2, "2");
+        EXPECT_EQ(d.Param3, "keep3");
+        EXPECT_EQ(d.ParentObject, 4);
+    }
+    ExtData d = NewDatum();
+    const ExtData before = d;
+    OpenSource(d);
+    Click(9);
+    choice->BtnExit->click();
+    EXPECT_EQ(d.IDObject, before.IDObject);
+    EXPECT_EQ(d.SubSource, before.SubSource);
+    EXPECT_EQ(d.Param1, before.Param1);
+}
+
+TEST_F(SourceChoiceTest, ASourceIsRestoredWhenTheChooserOpens) {
+    const struct {
+        int object, type, subSource;
+        const char *param1, *param2;
+        int selected, index, day, decrement;
+    } cases[] = {
+        {16, otPay, 3, "15", "2", 16, 2, 15, 2},
+        {16, otPay, 3, "abc", "", 16, 2, 1, 0},   // no digits: the frame's defaults
+        {16, otPay, 99, "5", "1", 16, -1, 5, 1},  // no such sub-source: none selected
+        {9, otCalendar, 7, "31", "999", 9, 6, 31, 999},
+        {777, otNumber, 0, "", "", -1, 0, 1, 0},  // a source deleted since: nothing selected
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(std::to_string(c.object) + " " + c.param1);
+        ExtData d = NewDatum();
+        d.IDObject = c.object;
+        d.TypeObject = c.type;
+        d.SubSource = c.subSource;
+        d.Param1 = c.param1;
+        d.Param2 = c.param2;
+        OpenSource(d);
+        EXPECT_EQ(Selected(), c.selected);
+        const QComboBox* combo =
+            c.type == otCalendar ? Source().ComboBoxSubDate : Source().ComboBoxSubSource;
+        EXPECT_EQ(combo->currentIndex(), c.index);
+        EXPECT_EQ(Source().UpDownDay->value(), c.day);
+        EXPECT_EQ(Source().UpDownMonthDecr->value(), c.decrement);
+        EXPECT_EQ(choice->BitBtnOK->isEnabled(), c.selected != -1);
+        choice->BtnExit->click();
+    }
+}
+
+TEST_F(SourceChoiceTest, ANewDatumStartsAtTheLastChoiceOrTheEditedObject) {
+    ExtData d = NewDatum();
+    choice->LastChoice = -1;
+    OpenSource(d, 16, 15);
+    EXPECT_EQ(Selected(), 16);  // the main tree's selected object
+    Click(9);
+    choice->BitBtnOK->click();
+    ExtData next = NewDatum();
+    OpenSource(next, 16, 15);
+    EXPECT_EQ(Selected(), 9);
+    choice->BtnExit->click();
+}
+
+// The parameter groups that the pay's sub-sources and the date functions need.
+TEST_F(SourceChoiceTest, ParameterGroupsFollowTheSubSource) {
+    ExtData d = NewDatum();
+    OpenSource(d);
+    Click(16);
+    for (int sub = 1; sub <= 26; ++sub) {
+        SCOPED_TRACE(sub);
+        const bool day = (sub <= 12 && sub % 2 == 0) || sub == 14;
+        const bool decrement = day || sub >= 15;
+        Source().ComboBoxSubSource->setCurrentIndex(sub - 1);
+        Source().ComboBoxSubSourceCloseUp();
+        EXPECT_EQ(Shown(Source().UpDownDay), day);
+        EXPECT_EQ(Shown(Source().UpDownMonthDecr), decrement);
+        EXPECT_TRUE(Source().ComboBoxVar->isHidden());
+    }
+    // The description follows the day at once.
+    Source().ComboBoxSubSource->setCurrentIndex(1);
+    Source().ComboBoxSubSourceCloseUp();
+    Source().UpDownDay->setValue(17);
+    EXPECT_TRUE(Source().LabelSubDescr->text().contains(QStringLiteral("17")));
+    Click(9);
+    for (int function = 1; function <= 7; ++function) {
+        SCOPED_TRACE(function);
+        Source().ComboBoxSubDate->setCurrentIndex(function - 1);
+        Source().ComboBoxSubDateCloseUp();
+        EXPECT_EQ(Shown(Source().UpDownDay), function == 7);
+        EXPECT_EQ(Shown(Source().UpDownMonthDecr), function == 3 || function == 4 || function == 7);
+    }
+    choice->BtnExit->click();
 }
