@@ -3,6 +3,9 @@
 // trash (and for good only when asked), opening and help.
 #include <gtest/gtest.h>
 
+#include <cerrno>
+#include <cstring>
+
 #include <QCoreApplication>
 #include <QLabel>
 #include <QLineEdit>
@@ -183,7 +186,8 @@ TEST_F(FilesFrame, AFailedRenameSaysWhyAndKeepsTheCaption) {
     ScopedMessageDlg boxes;
     RenameTo("a.txt", "b.txt");
     ASSERT_EQ(boxes.Texts().size(), 1u);
-    EXPECT_EQ(boxes.Texts()[0], "The file cannot be renamed to b.txt: No such file or directory");
+    EXPECT_EQ(boxes.Texts()[0],
+              std::string("The file cannot be renamed to b.txt: ") + std::strerror(ENOENT));
     EXPECT_EQ(Captions(), std::vector<std::string>{"a.txt"});
 }
 
