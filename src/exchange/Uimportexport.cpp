@@ -87,8 +87,15 @@ void ExportFolderTree(const std::string& budgetFolder, const std::string& setFol
         CopyFolderTree(budgetFolder, setFolder, TCopyFailure::Skipped);
 }
 
+// The archiver's command line of [Backup] in vemly.ini. A vemly.ini made before the section
+// existed (the program never overwrites it) gets the installed tar lines; a key that is there
+// but empty stays empty, which the callers report.
 std::string ReadBackupCommand(const char* key) {
-    return TIniFile(DataPath() + "vemly.ini").ReadString("Backup", key, "");
+    const bool pack = std::string_view(key) == "BackupCommand";
+    return TIniFile(DataPath() + "vemly.ini")
+        .ReadString("Backup", key,
+                    pack ? R"(tar -czf "[ArcName]" -C "[SouscePath]" .)"
+                         : R"(tar -xzf "[ArcName]" -C "[DestPath]")");
 }
 
 // The budget's algorithm exists and every initial datum reads the calendar or an object of the

@@ -267,6 +267,26 @@ TEST_F(Exchange, PackingFailuresAreReported) {
     }
 }
 
+TEST_F(Exchange, AVemlyIniWithoutTheBackupSectionPacksAndUnpacksWithTar) {
+    MakeBranch(11, 0);
+    // A vemly.ini of an earlier version: no [Backup] section, which a start never adds.
+    const std::string ini = folders.DataPath() + "vemly.ini";
+    std::string text, line;
+    {
+        std::ifstream in(ini);
+        bool backup = false;
+        while (std::getline(in, line)) {
+            if (line.starts_with("[")) backup = line == "[Backup]";
+            if (!backup) text += line + "\n";
+        }
+    }
+    std::ofstream(ini, std::ios::trunc) << text;
+    ASSERT_EQ(TIniFile(ini).ReadString("Backup", "BackupCommand", "none"), "none");
+    const std::string archive = Archive("old-ini.vlexport");
+    ASSERT_EQ(Export(11, archive), TPackResult::Done);
+    EXPECT_TRUE(UnpackBranchSet(archive, TProcessEvents::PaintOnly));  // the recovery line too
+}
+
 TEST_F(Exchange, RefusedArchivesChangeNothing) {
     MakeBranch(11, 0);
     const std::string good = Archive("good.vlexport");
