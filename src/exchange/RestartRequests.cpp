@@ -50,7 +50,7 @@ std::string DefaultBackupName(const std::string& backupPath, const std::string& 
     // cannot hold exactly from reading as the one before.
     const long seconds =
         std::min(86399L, static_cast<long>(std::floor((now - std::floor(now)) * 86400.0 + 1e-4)));
-    char stamp[32];
+    char stamp[64];
     std::snprintf(stamp, sizeof stamp, "%04d%02d%02d-%02ld%02ld%02ld", year, month, day,
                   seconds / 3600, seconds / 60 % 60, seconds % 60);
     return backupPath + "/" + FolderName(budget) + "_" + stamp + ".vlbackup";

@@ -90,7 +90,9 @@ TEST_F(Editor, OkAndTheInvalidQuestion) {
         QCoreApplication::processEvents();
         EXPECT_EQ(stored, c.stored);
         EXPECT_EQ(algorithm.Text == c.text, c.stored);
-        if (c.stored) EXPECT_EQ(algorithm.Valid, c.valid);
+        if (c.stored) {
+            EXPECT_EQ(algorithm.Valid, c.valid);
+        }
         EXPECT_EQ(editor.isNull() || !editor->isVisible(), c.closed);
         delete editor.data();
     }

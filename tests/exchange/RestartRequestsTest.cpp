@@ -119,7 +119,9 @@ TEST_F(Requests, ARefusedArchiveOrFailingArchiverLeavesBudgetAndRequest) {
         const TRequestResult result = CarryOutRequest(shell.state, now);
         ASSERT_TRUE(result) << c.code;
         EXPECT_EQ(result->Key, c.failure.Key) << c.code;
-        if (!c.failure.Detail.empty()) EXPECT_EQ(result->Detail, c.failure.Detail) << c.code;
+        if (!c.failure.Detail.empty()) {
+            EXPECT_EQ(result->Detail, c.failure.Detail) << c.code;
+        }
         EXPECT_EQ(GetSettingInt("Startup", -1), c.code) << "still pending";
         EXPECT_EQ(DumpBudget(budget), before) << c.code;
         EXPECT_EQ(BudgetRows(budget), 1);
