@@ -14,6 +14,7 @@
 #include <filesystem>
 #include <memory>
 
+#include "algorithms/Uq519algtextformat.h"
 #include "content/U_frfiles_folder.h"
 #include "platform/Folders.h"
 #include "platform/Text.h"
@@ -134,10 +135,7 @@ void TfrFiles::ReadFrameTexts(const TLangFile& texts, const std::string& section
 }
 
 std::string TfrFiles::Text(const char* key, const std::string& name) const {
-    std::string text = words_.at(key);
-    if (const size_t at = text.find("[name]"); at != std::string::npos)
-        text.replace(at, 6, name);
-    return text;
+    return ReplaceAllText(words_.at(key), "[name]", name);
 }
 
 int TfrFiles::Ask(const char* key, const std::string& name, int buttons) {

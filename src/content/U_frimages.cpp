@@ -22,6 +22,7 @@
 #include <filesystem>
 #include <memory>
 
+#include "algorithms/Uq519algtextformat.h"
 #include "content/U_fchangeimagedescr.h"
 #include "content/U_floadimage.h"
 #include "content/Uq519clipboard.h"
@@ -504,10 +505,7 @@ void TfrImages::ShowImage(int n, bool force) {
             ImageMain->setPixmap(QPixmap::fromImage(Shown));
             FitImage();
         } else {
-            std::string text = WarnDamaged;
-            if (const size_t at = text.find("[name]"); at != std::string::npos)
-                text.replace(at, 6, path);
-            ShowMissing(text);
+            ShowMissing(ReplaceAllText(WarnDamaged, "[name]", path));
         }
         if (EditMode) PlacePictureButtons(n);
     } else if (n > 0) {

@@ -17,6 +17,7 @@
 #include <QVBoxLayout>
 #include <cmath>
 
+#include "algorithms/Uq519algtextformat.h"
 #include "algorithms/Uq519arithmeticslf.h"
 #include "algorithms/U_fcalculation.h"
 #include "algorithms/ValueFields.h"
@@ -36,12 +37,6 @@ constexpr int kTextLength = 99;
 constexpr TDateTime kNoEnd = 76721;  // 19 January 2110
 const QColor kPassiveColor(128, 128, 0);
 const QColor kActiveColor(0, 128, 0);
-
-std::string ReplaceAll(std::string text, const std::string& what, const std::string& by) {
-    for (size_t at = text.find(what); at != std::string::npos; at = text.find(what, at + by.size()))
-        text.replace(at, what.size(), by);
-    return text;
-}
 
 }  // namespace
 
@@ -191,7 +186,7 @@ void TfAutoChargeChange::BitBtnAlgClick() {
 }
 
 std::string TfAutoChargeChange::DerivedAlgName() const {
-    return ReplaceAll(StrNameAlg, "[name]", ToStdString(EditName->text()));
+    return ReplaceAllText(StrNameAlg, "[name]", ToStdString(EditName->text()));
 }
 
 void TfAutoChargeChange::SetDefaultAlgorithm() {
