@@ -3,11 +3,10 @@
 #include <benchmark/benchmark.h>
 #include <sqlite3.h>
 
-#include <QApplication>
+#include <QCoreApplication>
 #include <QImage>
 #include <QLabel>
-#include <clocale>
-#include <cstdlib>
+#include <QCoreApplication>
 #include <filesystem>
 #include <string>
 
@@ -104,14 +103,3 @@ void BM_ShowAlbumOf1000Pictures(benchmark::State& state) {
 }  // namespace
 
 BENCHMARK(BM_ShowAlbumOf1000Pictures)->Iterations(10)->Unit(benchmark::kMillisecond);
-
-int main(int argc, char** argv) {
-    if (std::getenv("DISPLAY") == nullptr && std::getenv("WAYLAND_DISPLAY") == nullptr)
-        setenv("QT_QPA_PLATFORM", "offscreen", 0);
-    QApplication app(argc, argv);
-    std::setlocale(LC_NUMERIC, "C");
-    benchmark::Initialize(&argc, argv);
-    benchmark::RunSpecifiedBenchmarks();
-    benchmark::Shutdown();
-    return 0;
-}

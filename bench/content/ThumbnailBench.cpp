@@ -4,11 +4,9 @@
 #include <benchmark/benchmark.h>
 
 #include <QDir>
-#include <QGuiApplication>
 #include <QImage>
 #include <QPainter>
 #include <QTemporaryDir>
-#include <clocale>
 #include <cstdlib>
 #include <string>
 #include <vector>
@@ -74,13 +72,3 @@ void BM_FullDecodeAndScaled(benchmark::State& state) {
 
 BENCHMARK(BM_MakeThumbnailWithDctScaling)->Iterations(3)->Unit(benchmark::kMillisecond);
 BENCHMARK(BM_FullDecodeAndScaled)->Iterations(3)->Unit(benchmark::kMillisecond);
-
-int main(int argc, char** argv) {
-    setenv("QT_QPA_PLATFORM", "offscreen", 0);
-    QGuiApplication app(argc, argv);
-    std::setlocale(LC_NUMERIC, "C");
-    benchmark::Initialize(&argc, argv);
-    benchmark::RunSpecifiedBenchmarks();
-    benchmark::Shutdown();
-    return 0;
-}
