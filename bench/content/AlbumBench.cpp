@@ -6,7 +6,6 @@
 #include <QCoreApplication>
 #include <QImage>
 #include <QLabel>
-#include <QCoreApplication>
 #include <filesystem>
 #include <string>
 
