@@ -700,6 +700,9 @@ void TfCalculation::RichEditAlgChange() {
         const TRedrawScope redraw(*RichEditAlg_->viewport());
         int d = length - LastTextLength;
         if (d < PasteLength) d = PasteLength;
+        // The colouring joins the edit that changed the text: one undo takes back both.
+        QTextCursor join(RichEditAlg_->document());
+        join.joinPreviousEditBlock();
         if (d < 3) {
             const TFlagScope format(formatting_, true);
             FormatCaretLine(*RichEditAlg_);
@@ -707,6 +710,7 @@ void TfCalculation::RichEditAlgChange() {
             const int caret = RichEditAlg_->textCursor().position();
             ColorLines(caret - d - 3, caret);
         }
+        join.endEditBlock();
     }
     PasteLength = 0;
     LastTextLength = length;
@@ -830,11 +834,19 @@ bool TfCalculation::eventFilter(QObject* watched, QEvent* event) {
                 (key->key() == Qt::Key_Insert && key->modifiers() == Qt::ShiftModifier))
                 PasteLength =
                     static_cast<int>(QApplication::clipboard()->text().remove(u'\r').size());
-        } else if (event->type() == QEvent::KeyRelease) {
-            const auto* key = static_cast<QKeyEvent*>(event);
-            // The line that was split; the new line was coloured by the change handler.
-            if ((key->key() == Qt::Key_Return || key->key() == Qt::Key_Enter) && ChangeTracking)
-                ColorSplitLine();
+            if (!key->matches(QKeySequence::Undo) && !key->matches(QKeySequence::Redo)) {
+                // The key's change is one edit block, which the colouring of the change handler
+                // joins: one undo takes back the character and its colouring.
+                QTextCursor block(RichEditAlg_->document());
+                block.beginEditBlock();
+                static_cast<QObject*>(RichEditAlg_)->event(event);
+                // The line that was split; the new line was coloured by the change handler.
+                if ((key->key() == Qt::Key_Return || key->key() == Qt::Key_Enter) &&
+                    ChangeTracking)
+                    ColorSplitLine();
+                block.endEditBlock();
+                return true;
+            }
         }
     }
     return TDialogBase::eventFilter(watched, event);

@@ -294,8 +294,8 @@ TEST_F(Editor, ColouringKeepsTheMarkAndEnablesNothing) {
     EXPECT_TRUE(Enabled(e.BitBtnOK));
 }
 
-// Loading is no step of the undo history; one undo takes back a token button with the
-// colouring of its line.
+// Loading is no step of the undo history; one undo takes back a token button, a typed key or
+// a paste with the colouring of its lines.
 TEST_F(Editor, UndoTakesBackChangesNotColouring) {
     TfCalculation& e = OpenEditing("[V001()] = 1\n");
     const std::string original = Text();
@@ -303,6 +303,19 @@ TEST_F(Editor, UndoTakesBackChangesNotColouring) {
     const int end = static_cast<int>(original.find('\n'));
     Caret(end);
     e.BitBtnPlus->click();
+    e.RichEditAlg().undo();
+    EXPECT_EQ(Text(), original);
+    // A typed character, a line split and a pasted line are one step each with their colouring.
+    for (const Qt::Key key : {Qt::Key_2, Qt::Key_Return}) {
+        Caret(end - 2);
+        QTest::keyClick(&e.RichEditAlg(), key);
+        ASSERT_NE(Text(), original) << key;
+        e.RichEditAlg().undo();
+        EXPECT_EQ(Text(), original) << key;
+    }
+    Caret(end);
+    e.RichEditAlg().insertPlainText(QStringLiteral("\n[V002()] = 3"));
+    ASSERT_NE(Text(), original);
     e.RichEditAlg().undo();
     EXPECT_EQ(Text(), original);
 }
