@@ -18,6 +18,7 @@
 #include <algorithm>
 #include <memory>
 
+#include "reports/U_freport.h"
 #include "content/U_frtable_change.h"
 #include "platform/EventLoop.h"
 #include "platform/Text.h"
@@ -163,6 +164,7 @@ void TfrTable::BuildControls() {
     BitBtnReport->setIcon(style()->standardIcon(QStyle::SP_FileDialogDetailedView));
     for (QPushButton* glyph : {BitBtnUndo, BitBtnRedo, BitBtnReport}) glyph->setFixedSize(23, 21);
     connect(BitBtnEdit, &QPushButton::clicked, this, &TfrTable::BitBtnEditClick);
+    connect(BitBtnReport, &QPushButton::clicked, this, &TfrTable::BitBtnReportClick);
     connect(BitBtnApply, &QPushButton::clicked, this, &TfrTable::BitBtnApplyClick);
     connect(BitBtnCansel, &QPushButton::clicked, this, &TfrTable::BitBtnCanselClick);
     connect(BitBtnClear, &QPushButton::clicked, this, &TfrTable::BitBtnClearClick);
@@ -391,8 +393,7 @@ void TfrTable::EnterViewMode() {
     StringGridTable->setEditTriggers(QAbstractItemView::NoEditTriggers);
     EditMode = false;
     BitBtnEdit->setEnabled(true);
-    // The report window is not part of the program yet: the button stays disabled.
-    BitBtnReport->setEnabled(false);
+    BitBtnReport->setEnabled(true);
     for (QPushButton* button : {BitBtnApply, BitBtnCansel, BitBtnClear, BitBtnUndo, BitBtnRedo})
         button->setEnabled(false);
     for (QWidget* control : std::initializer_list<QWidget*>{
@@ -410,6 +411,23 @@ void TfrTable::LeaveEditMode() {
     PlaceGrid(left);
     ActionCode = 'c';
     StartTimer();
+}
+
+TTableReportData TfrTable::ReportData() const {
+    TTableReportData data;
+    for (int row = 1; row <= LastUsedRow(); ++row)
+        data.Rows.push_back({ToStdString(Cell(1, row)), ToStdString(Cell(2, row))});
+    return data;
+}
+
+void TfrTable::BitBtnReportClick() {
+    if (EditMode) return;
+    ShowReportWindow(this, IDObject, [this](const std::string& name, const std::string& descript) {
+        auto data = std::make_unique<TTableReportData>(ReportData());
+        data->Name = name;
+        data->Descript = descript;
+        return std::unique_ptr<TReportData>(std::move(data));
+    });
 }
 
 void TfrTable::BitBtnEditClick() {

@@ -7,6 +7,7 @@
 #include <string>
 #include <vector>
 
+#include "reports/U_reportmake.h"
 #include "shell/FrameRegistry.h"
 #include "store/TransBlocks.h"
 
@@ -65,8 +66,12 @@ public:
     // Selects the cell (column 1 when the column is not a text column).
     void SelectCell(int column, int row);
 
+    // The table report's values: rows 1 to LastUsedRow as the grid shows them.
+    TTableReportData ReportData() const;
+
     // The commands.
     void BitBtnEditClick();
+    void BitBtnReportClick();
     void BitBtnApplyClick();
     void BitBtnCanselClick();
     void BitBtnClearClick();

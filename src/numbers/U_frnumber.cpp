@@ -23,6 +23,7 @@
 #include "algorithms/Ugetdata.h"
 #include "numbers/U_fnumberchange.h"
 #include "platform/EventLoop.h"
+#include "reports/U_freport.h"
 #include "platform/Text.h"
 #include "shell/FrameWidgets.h"
 #include "shell/MessageDlg.h"
@@ -222,8 +223,6 @@ void TfrNumber::BuildControls() {
     BitBtnReport->setIcon(style()->standardIcon(QStyle::SP_FileDialogDetailedView));
     SetTextKey(*BitBtnReport, "");
     SetHintKey(*BitBtnReport, "ReportH");
-    // The report window is not part of the program yet: the button stays disabled.
-    BitBtnReport->setEnabled(false);
     for (QPushButton* glyph : {BitBtnExpToXls, BitBtnReport}) glyph->setFixedSize(23, 21);
     connect(BitBtnEdit, &QPushButton::clicked, this, &TfrNumber::BitBtnEditClick);
     connect(BitBtnApply, &QPushButton::clicked, this, &TfrNumber::BitBtnApplyClick);
@@ -231,6 +230,7 @@ void TfrNumber::BuildControls() {
     connect(BitBtnAdd, &QPushButton::clicked, this, &TfrNumber::BitBtnAddClick);
     connect(BitBtnClear, &QPushButton::clicked, this, &TfrNumber::BitBtnClearClick);
     connect(BitBtnExpToXls, &QPushButton::clicked, this, &TfrNumber::ExportToExcel);
+    connect(BitBtnReport, &QPushButton::clicked, this, &TfrNumber::BitBtnReportClick);
 
     Timer1 = new QTimer(this);
     Timer1->setObjectName(QStringLiteral("Timer1"));
@@ -434,6 +434,30 @@ void TfrNumber::StringGridItemsClick() {
                         ChartDate);
 }
 
+TNumberReportData TfrNumber::ReportData() const {
+    const auto cells = [this](int row) {
+        const auto& shown = Grid->Row(row).Cells;
+        return TNumberReportData::TCells{ToStdString(shown[1]), ToStdString(shown[2]),
+                                         ToStdString(shown[3])};
+    };
+    TNumberReportData data;
+    if (InForceCode >= 0) data.InForce = {DateToStr(DateInForce), ValueInForce, DescriptInForce};
+    const int selected = Row();
+    if (selected >= 1 && selected < RowCount()) data.Selected = cells(selected - 1);
+    for (int row = 1; row < RowCount(); ++row) data.Rows.push_back(cells(row - 1));
+    return data;
+}
+
+void TfrNumber::BitBtnReportClick() {
+    if (!BitBtnEdit->isEnabled()) return;
+    ShowReportWindow(this, IDObject, [this](const std::string& name, const std::string& descript) {
+        auto data = std::make_unique<TNumberReportData>(ReportData());
+        data->Name = name;
+        data->Descript = descript;
+        return std::unique_ptr<TReportData>(std::move(data));
+    });
+}
+
 // ---- Editing ---------------------------------------------------------------------------------
 
 void TfrNumber::SetEditMode(bool edit) {
@@ -443,6 +467,7 @@ void TfrNumber::SetEditMode(bool edit) {
     BitBtnAdd->setEnabled(edit);
     BitBtnClear->setEnabled(edit);
     BitBtnExpToXls->setEnabled(!edit);
+    BitBtnReport->setEnabled(!edit);
     if (!edit) PlaceRowButtons(0);
 }
 

@@ -10,6 +10,7 @@
 
 #include "numbers/U_frnumber_chronology.h"
 #include "numbers/Uq519chart01.h"
+#include "reports/U_reportmake.h"
 #include "shell/FrameRegistry.h"
 
 class QFrame;
@@ -90,8 +91,13 @@ public:
     int RowCount() const;
     void SetRow(int row);
 
+    // The number report's values: the item in force today, the selected row and the grid's
+    // rows, each as the frame shows them.
+    TNumberReportData ReportData() const;
+
     // The commands.
     void BitBtnEditClick();
+    void BitBtnReportClick();
     void BitBtnAddClick();
     void BitBtnEditRowClick();
     void BitBtnDelRowClick();

@@ -1,0 +1,121 @@
+// The report generators without a window.
+#include "reports/U_reportmake.h"
+
+#include <utility>
+
+namespace {
+
+using TNamedValue = std::pair<std::string_view, const std::string*>;
+
+// The value of `ident` among named values; empty when none has its name.
+template <std::size_t N>
+std::string Named(const TNamedValue (&values)[N], std::string_view ident) {
+    for (const auto& [name, text] : values)
+        if (ident == name) return *text;
+    return {};
+}
+
+// The value of a text label in the main template (row 0) or in data row `row`: a common value
+// ("All_NRow" in row files only), an object's value, or in a row file a data row's value.
+std::string LabelValue(const TReportCommon& common, const TReportData& data,
+                       std::string_view ident, int row) {
+    if (ident == "All_NRow") return row > 0 ? std::to_string(row) : std::string();
+    if (ident.starts_with("All")) {
+        const TNamedValue values[] = {
+            {"All_Date", &common.Date},           {"All_Time", &common.Time},
+            {"AllBName", &common.BudgetName},     {"AllBDscr", &common.BudgetDescript},
+            {"AllBBlns", &common.BudgetBalance},
+        };
+        return Named(values, ident);
+    }
+    std::string value = data.ObjectValue(ident);
+    if (value.empty() && row > 0) value = data.RowValue(ident, row);
+    return value;
+}
+
+// Writes what a label asks for at the reader's position.
+void WriteLabel(FILE* report, const TRTFReportRow& label, const TReportCommon& common,
+                TReportData& data, int row) {
+    if (label.Kind == 1)
+        WriteReportText(report, LabelValue(common, data, label.Ident, row), label.Number,
+                        label.Letter2);
+    else if (label.Kind == 3)
+        data.WritePicture(report, label.Number, LabelPictureSize(label.Ident), row);
+}
+
+// Writes the row file of a marker once per data row.
+void WriteRows(const TRTFReportLbl& marker, const TReportCommon& common, TReportData& data,
+               TReportProgress* progress) {
+    const int count = data.RowCount();
+    if (progress != nullptr) {
+        progress->SetRange(0, count);
+        progress->SetPosition(0);
+    }
+    for (int row = 1; row <= count; ++row) {
+        if (progress != nullptr) progress->SetPosition(row);
+        TRTFReportRow reader;
+        reader.Path = marker.Path + "." + marker.Ident;
+        if (OpenRowTemplate(reader, marker.OutFile.get()) != kLabelFound) {
+            CloseRowTemplate(reader, marker.OutFile.get());
+            continue;
+        }
+        do WriteLabel(marker.OutFile.get(), reader, common, data, row);
+        while (NextRowLabel(reader, marker.OutFile.get()) == kLabelFound);
+        CloseRowTemplate(reader, marker.OutFile.get());
+    }
+}
+
+}  // namespace
+
+int MakeReport(const std::string& templatePath, const std::string& reportPath,
+               const TReportCommon& common, TReportData& data, TReportProgress* progress) {
+    if (progress != nullptr) {
+        progress->SetRange(0, 100);
+        progress->SetPosition(0);
+    }
+    TRTFReportLbl lbl;
+    lbl.Path = templatePath;
+    lbl.OutPath = reportPath;
+    int result = OpenReportTemplate(lbl);
+    if (result == kTemplateUnread) return kReportTemplateUnread;
+    if (result == kReportUnwritten) return kReportNotWritten;
+    while (result == kLabelFound) {
+        if (lbl.Kind == 4)
+            WriteRows(lbl, common, data, progress);
+        else
+            WriteLabel(lbl.OutFile.get(), lbl, common, data, 0);
+        result = NextReportLabel(lbl);
+    }
+    if (CloseReportTemplate(lbl) != 0) return kReportNotWritten;
+    if (StripReportMarkers(reportPath, progress) != kStripDone) return kReportNotWritten;
+    return kReportMade;
+}
+
+std::string TTableReportData::ObjectValue(std::string_view ident) const {
+    const TNamedValue values[] = {{"TblSName", &Name},
+                                                                      {"TblSDscr", &Descript}};
+    return Named(values, ident);
+}
+
+std::string TTableReportData::RowValue(std::string_view ident, int row) const {
+    const auto& cells = Rows.at(static_cast<std::size_t>(row - 1));
+    const TNamedValue values[] = {{"TblDC001", &cells[0]},
+                                                                      {"TblDC002", &cells[1]}};
+    return Named(values, ident);
+}
+
+std::string TNumberReportData::ObjectValue(std::string_view ident) const {
+    const TNamedValue values[] = {
+        {"NumSName", &Name},          {"NumSDscr", &Descript},      {"NumSTDat", &InForce[0]},
+        {"NumSTVal", &InForce[1]},    {"NumSTDsc", &InForce[2]},    {"NumS_Dat", &Selected[0]},
+        {"NumS_Val", &Selected[1]},   {"NumS_Dsc", &Selected[2]},
+    };
+    return Named(values, ident);
+}
+
+std::string TNumberReportData::RowValue(std::string_view ident, int row) const {
+    const TCells& cells = Rows.at(static_cast<std::size_t>(row - 1));
+    const TNamedValue values[] = {
+        {"NumD_Dat", &cells[0]}, {"NumD_Val", &cells[1]}, {"NumD_Dsc", &cells[2]}};
+    return Named(values, ident);
+}
