@@ -5,7 +5,7 @@
 
 #include <filesystem>
 
-#include "reports/RtfFiles.h"
+#include "tests/reports/RtfChecks.h"
 #include "reports/U_freport_templates.h"
 #include "reports/U_reportmake.h"
 
@@ -105,26 +105,6 @@ struct FilledReport {
         report = folder.Read("out.rtf");
     }
 };
-
-// The report's structure: an RTF document with balanced groups, no label left and no raw byte
-// above 127.
-void ExpectSoundRtf(const std::string& rtf) {
-    EXPECT_TRUE(rtf.starts_with("{\\rtf"));
-    int depth = 0;
-    for (std::size_t i = 0; i < rtf.size(); ++i) {
-        const char c = rtf[i];
-        if (c == '\\') {
-            ++i;
-            continue;
-        }
-        if (c == '{') ++depth;
-        if (c == '}') --depth;
-        ASSERT_GE(depth, 0) << "at " << i;
-        EXPECT_LT(static_cast<unsigned char>(c), 128u) << "at " << i;
-    }
-    EXPECT_EQ(depth, 0);
-    EXPECT_EQ(rtf.find("{\\comment Rp"), std::string::npos);
-}
 
 TEST(TableReport, FillsEveryIdentifierAndOneRowPerUsedRow) {
     TTableReportData data;

@@ -12,41 +12,14 @@
 
 #include "reports/U_rtfreport.h"
 #include "reports/U_rtfreport_widgets.h"
-#include "tests/reports/RtfFiles.h"
+#include "tests/reports/RtfChecks.h"
 
 namespace {
 
-// What every report must be: an RTF document of balanced groups without markers, whose values
-// went in as ASCII (escaped) text.
-void ExpectSoundRtf(const std::string& rtf) {
-    EXPECT_EQ(rtf.substr(0, 5), "{\\rtf");
-    int depth = 0;
-    for (size_t i = 0; i < rtf.size(); ++i) {
-        if (rtf[i] == '\\') {
-            ++i;
-        } else if (rtf[i] == '{') {
-            ++depth;
-        } else if (rtf[i] == '}') {
-            EXPECT_GT(depth--, 0) << "at " << i;
-        }
-    }
-    EXPECT_EQ(depth, 0);
-    EXPECT_EQ(rtf.find("{\\comment Rp"), std::string::npos);
-    for (const char c : rtf) EXPECT_LT(static_cast<unsigned char>(c), 128);
-}
-
-// Runs a program; its standard output, or nothing when it failed.
-std::string RunProgram(const QString& program, const QStringList& arguments) {
-    QProcess process;
-    process.start(program, arguments);
-    if (!process.waitForFinished(180000) || process.exitCode() != 0) return {};
-    return process.readAllStandardOutput().toStdString();
-}
-
 TEST(ReportInLibreOffice, ShowsEveryValueAndPicture) {
-    const QString soffice = QStandardPaths::findExecutable("soffice");
-    const QString pdftotext = QStandardPaths::findExecutable("pdftotext");
-    if (soffice.isEmpty() || pdftotext.isEmpty()) GTEST_SKIP() << "no LibreOffice or pdftotext";
+    if (QStandardPaths::findExecutable("soffice").isEmpty() ||
+        QStandardPaths::findExecutable("pdftotext").isEmpty())
+        GTEST_SKIP() << "no LibreOffice or pdftotext";
 
     RtfFolder folder;
     // Word's way: a label broken by a bold toggle, a table row per group ending "\row }".
@@ -91,12 +64,8 @@ TEST(ReportInLibreOffice, ShowsEveryValueAndPicture) {
     ASSERT_EQ(stripped, kStripDone);
     ExpectSoundRtf(folder.Read("report.rtf"));
 
-    const QString profile = "file://" + ToQString(folder.Path("profile"));
-    RunProgram(soffice,
-               {"-env:UserInstallation=" + profile, "--headless", "--convert-to", "pdf", "--outdir",
-                ToQString(folder.Path("")), ToQString(folder.Path("report.rtf"))});
+    const std::string text = ReportTextInLibreOffice(folder, "report.rtf");
     ASSERT_TRUE(folder.Exists("report.pdf"));
-    const std::string text = RunProgram(pdftotext, {ToQString(folder.Path("report.pdf")), "-"});
     for (const char* expected :
          {"Name: \xd0\x93\xd0\xb0\xd0\xb7 {x} a\\b", "Note: Euro \xe2\x82\xac smile",
           "\xf0\x9f\x98\x80 end", "Row 1 }{ \xd0\xa1\xd1\x87\xd1\x91\xd1\x82",

@@ -1,0 +1,108 @@
+// The templates that come with the program: each is what our compiler makes of its source in
+// "Sources/", and each makes a sound report with its object's values, also as LibreOffice
+// reads it.
+#include <gtest/gtest.h>
+
+#include <cstdlib>
+#include <filesystem>
+#include <functional>
+#include <memory>
+
+#include "reports/U_freport_templates.h"
+#include "reports/U_reportmake.h"
+#include "tests/reports/RtfChecks.h"
+
+namespace {
+
+struct Shipped {
+    const char* Folder;      // under data/Templates/
+    const char* Source;      // in its Sources/
+    const char* Template;    // the .tlt
+    const char* Name;
+    const char* Descript;
+    int ObjectType;
+    std::function<std::unique_ptr<TReportData>()> Data;
+    std::vector<std::string> Expected;  // texts of the report as LibreOffice shows it
+};
+
+std::vector<Shipped> ShippedTemplates() {
+    return {
+        {"ForTable", "TableRows.rtf", "TableRows.tlt", "Table rows",
+         "Every row of the table with its name and value", 20,
+         [] {
+             auto data = std::make_unique<TTableReportData>();
+             data->Name = "Books {read}";
+             data->Descript = "Shelf \\ 2";
+             data->Rows = {{"Anna", "\xd0\x9a\xd0\xb0\xd1\x80\xd0\xb5\xd0\xbd\xd0\xb8\xd0\xbd\xd0\xb0"},
+                           {"Faust", "1808"}};
+             return data;
+         },
+         {"Books {read}", "Shelf \\ 2", "Anna", "\xd0\x9a\xd0\xb0\xd1\x80\xd0\xb5\xd0\xbd\xd0\xb8\xd0\xbd\xd0\xb0",
+          "Faust", "1808", "Home", "12.50", "01.02.2024", "End of the table Books {read}"}},
+        {"ForNumber", "NumberHistory.rtf", "NumberHistory.tlt", "Number history",
+         "The number's value today and every value it had", 50,
+         [] {
+             auto data = std::make_unique<TNumberReportData>();
+             data->Name = "Rent";
+             data->Descript = "Monthly rent";
+             data->InForce = {"01.01.2024", "500", "raised"};
+             data->Selected = {"01.06.2023", "450", "first"};
+             data->Rows = {{"01.06.2023", "450", "first"}, {"01.01.2024", "500", "raised"}};
+             return data;
+         },
+         {"Rent", "Monthly rent", "In force today: 01.01.2024 500 raised",
+          "Selected: 01.06.2023 450 first", "raised", "End of the history of Rent"}},
+    };
+}
+
+std::string DataFolder(const Shipped& t) {
+    return std::string(VEMLY_SOURCE_DATA_DIR) + "/Templates/" + t.Folder + "/";
+}
+
+// The template's bytes without its sixth header line, the time it was made.
+std::string WithoutStamp(const std::string& tlt) {
+    std::size_t at = 0;
+    for (int line = 0; line < 5; ++line) at = tlt.find('\n', at) + 1;
+    return tlt.substr(0, at) + tlt.substr(tlt.find('\n', at) + 1);
+}
+
+TEST(ShippedTemplates, AreOurCompilersOutputOfTheirSources) {
+    for (const Shipped& t : ShippedTemplates()) {
+        SCOPED_TRACE(t.Template);
+        RtfFolder folder;
+        const std::string params = "RowsInFile=0;ObjectType=" + std::to_string(t.ObjectType) + ";";
+        ASSERT_EQ(CompileTemplateWord(DataFolder(t) + "Sources/" + t.Source,
+                                      folder.Path(t.Template), t.Name, t.Descript, t.Source,
+                                      params),
+                  kCompileDone);
+        const std::string shipped = DataFolder(t) + t.Template;
+        EXPECT_EQ(WithoutStamp(RtfFolder::ReadFile(shipped)),
+                  WithoutStamp(folder.Read(t.Template)));
+        const std::string row = std::string(t.Template) + ".001";
+        EXPECT_EQ(RtfFolder::ReadFile(DataFolder(t) + row), folder.Read(row));
+        EXPECT_FALSE(folder.Exists(std::string(t.Template) + ".002"));
+        // The report window lists it for its type only.
+        ASSERT_EQ(ListTemplates(DataFolder(t), t.ObjectType).size(), 1u);
+        EXPECT_TRUE(ListTemplates(DataFolder(t), 10).empty());
+    }
+}
+
+TEST(ShippedTemplates, MakeSoundReportsThatLibreOfficeShows) {
+    for (const Shipped& t : ShippedTemplates()) {
+        SCOPED_TRACE(t.Template);
+        RtfFolder folder;
+        const TReportCommon common{"01.02.2024", "10:11:12", "Home", "Our budget", "12.50"};
+        std::unique_ptr<TReportData> data = t.Data();
+        ASSERT_EQ(MakeReport(DataFolder(t) + t.Template, folder.Path("report.rtf"), common, *data,
+                             nullptr),
+                  kReportMade);
+        ExpectSoundRtf(folder.Read("report.rtf"));
+        const std::string text = ReportTextInLibreOffice(folder, "report.rtf");
+        if (text.empty()) continue;  // no LibreOffice here: the structure check stands alone
+        for (const std::string& expected : t.Expected)
+            EXPECT_NE(text.find(expected), std::string::npos) << expected << "\n" << text;
+        EXPECT_EQ(text.find("Rpt"), std::string::npos) << text;
+    }
+}
+
+}  // namespace
