@@ -448,10 +448,37 @@ TNumberReportData TfrNumber::ReportData() const {
     return data;
 }
 
+namespace {
+
+// The number report with the frame's chart: picture 1 the chart as shown, 2 the chart without
+// the highlight (drawn on a copy, so the frame's chart is never touched). Each goes through the
+// temp folder as "Chart.png".
+class TNumberChartReport : public TNumberReportData {
+public:
+    TNumberChartReport(TNumberReportData data, const TfrNumber& frame)
+        : TNumberReportData(std::move(data)), frame_(frame) {}
+
+    void WritePicture(FILE* report, int number, TLabelPictureSize size, int row) override {
+        if (row != 0 || (number != 1 && number != 2)) return;
+        TShellServices& services = ShellServices();
+        services.ClearTempFolder();
+        QImage chart = frame_.ImageChart->Bitmap;
+        if (number == 2) HighlightChart01Date(chart, kChartNavy, frame_.ChartItems, frame_.ChartDate);
+        const std::string path = services.State().TempPath + "Chart.png";
+        if (chart.save(ToQString(path), "PNG")) WritePngBlip(path, size.Width, size.Height, report);
+        services.ClearTempFolder();
+    }
+
+private:
+    const TfrNumber& frame_;
+};
+
+}  // namespace
+
 void TfrNumber::BitBtnReportClick() {
     if (!BitBtnEdit->isEnabled()) return;
     ShowReportWindow(this, IDObject, [this](const std::string& name, const std::string& descript) {
-        auto data = std::make_unique<TNumberReportData>(ReportData());
+        auto data = std::make_unique<TNumberChartReport>(ReportData(), *this);
         data->Name = name;
         data->Descript = descript;
         return std::unique_ptr<TReportData>(std::move(data));
