@@ -307,15 +307,17 @@ TEST_F(NumberFrame, ExportWritesTheWorkbookAndOpensIt) {
     EXPECT_FALSE(std::filesystem::exists(shell.state.ExportPath));
 }
 
-TEST_F(NumberFrame, HelpOpensItsTopicAndTheReportButtonStaysDisabled) {
+TEST_F(NumberFrame, HelpOpensItsTopicAndTheReportButtonWorksOutsideEditMode) {
     std::ofstream(shell.state.LangPath + "VemlyHelp.html") << "<html></html>";
     Show();
     RecordedUrls opened;
     frame->ButtonHelp->click();
     ASSERT_EQ(opened.urls.size(), 1u);
     EXPECT_EQ(opened.urls[0].fragment().toStdString(), "2400");
-    EXPECT_FALSE(frame->BitBtnReport->isEnabled());
+    EXPECT_TRUE(frame->BitBtnReport->isEnabled());
     EXPECT_EQ(frame->BitBtnReport->toolTip().toStdString(), "Report");
+    frame->BitBtnEditClick();
+    EXPECT_FALSE(frame->BitBtnReport->isEnabled());
 }
 
 }  // namespace
