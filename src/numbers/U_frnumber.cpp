@@ -475,13 +475,18 @@ private:
 
 }  // namespace
 
+std::unique_ptr<TReportData> TfrNumber::ReportSource(const std::string& name,
+                                                     const std::string& descript) const {
+    auto data = std::make_unique<TNumberChartReport>(ReportData(), *this);
+    data->Name = name;
+    data->Descript = descript;
+    return data;
+}
+
 void TfrNumber::BitBtnReportClick() {
     if (!BitBtnEdit->isEnabled()) return;
     ShowReportWindow(this, IDObject, [this](const std::string& name, const std::string& descript) {
-        auto data = std::make_unique<TNumberChartReport>(ReportData(), *this);
-        data->Name = name;
-        data->Descript = descript;
-        return std::unique_ptr<TReportData>(std::move(data));
+        return ReportSource(name, descript);
     });
 }
 

@@ -5,6 +5,7 @@
 #include <QAbstractTableModel>
 #include <QPixmap>
 #include <array>
+#include <memory>
 #include <string>
 #include <vector>
 
@@ -94,6 +95,10 @@ public:
     // The number report's values: the item in force today, the selected row and the grid's
     // rows, each as the frame shows them.
     TNumberReportData ReportData() const;
+    // The same with the object's name and description, and the chart as pictures 1 (as shown)
+    // and 2 (without the highlight): what the report window fills a template with.
+    std::unique_ptr<TReportData> ReportSource(const std::string& name,
+                                              const std::string& descript) const;
 
     // The commands.
     void BitBtnEditClick();

@@ -307,6 +307,46 @@ TEST_F(NumberFrame, ExportWritesTheWorkbookAndOpensIt) {
     EXPECT_FALSE(std::filesystem::exists(shell.state.ExportPath));
 }
 
+TEST_F(NumberFrame, TheReportTakesTheFramesValuesAndItsChartWithAndWithoutTheHighlight) {
+    shell.state.TempPath = folders.TempPath();
+    AddConst(today - 1, "12.50", "yesterday");
+    AddConst(today, "20", "today");
+    Show();
+    frame->SetRow(1);
+    const QImage shown = frame->ImageChart->Bitmap;
+    const std::unique_ptr<TReportData> data = frame->ReportSource("Rent", "Monthly");
+    const std::pair<const char*, std::string> values[] = {
+        {"NumSName", "Rent"},           {"NumSDscr", "Monthly"},
+        {"NumSTDat", DateToStr(today)}, {"NumSTVal", "20"},
+        {"NumSTDsc", "today"},          {"NumS_Dat", DateToStr(today - 1)},
+        {"NumS_Val", Decimal("12,5")},  {"NumS_Dsc", "yesterday"},
+    };
+    for (const auto& [ident, value] : values) EXPECT_EQ(data->ObjectValue(ident), value) << ident;
+    ASSERT_EQ(data->RowCount(), 2);
+    EXPECT_EQ(data->RowValue("NumD_Dat", 2), DateToStr(today));
+    EXPECT_EQ(data->RowValue("NumD_Dsc", 1), "yesterday");
+
+    // Pictures 1 and 2 of the main template are the chart, 2 without the highlight; any other
+    // number or a row file writes nothing; the frame's chart stays as it was.
+    const auto picture = [&](int number, int row) {
+        FILE* report = std::tmpfile();
+        data->WritePicture(report, number, {}, row);
+        std::string bytes(static_cast<std::size_t>(std::ftell(report)), '\0');
+        std::rewind(report);
+        bytes.resize(std::fread(bytes.data(), 1, bytes.size(), report));
+        std::fclose(report);
+        return bytes;
+    };
+    const std::string withHighlight = picture(1, 0), without = picture(2, 0);
+    EXPECT_NE(withHighlight.find("\\pngblip"), std::string::npos);
+    EXPECT_NE(without.find("\\pngblip"), std::string::npos);
+    EXPECT_NE(withHighlight, without);
+    for (const auto& [number, row] : {std::pair{3, 0}, std::pair{1, 1}, std::pair{101, 1}})
+        EXPECT_EQ(picture(number, row), "") << number << " in row " << row;
+    EXPECT_EQ(frame->ImageChart->Bitmap, shown);
+    EXPECT_EQ(BarColour(today - 1), kChartBlue);
+}
+
 TEST_F(NumberFrame, HelpOpensItsTopicAndTheReportButtonWorksOutsideEditMode) {
     std::ofstream(shell.state.LangPath + "VemlyHelp.html") << "<html></html>";
     Show();
