@@ -30,6 +30,8 @@
 #include "platform/EventLoop.h"
 #include "platform/Folders.h"
 #include "platform/Text.h"
+#include "reports/U_freport.h"
+#include "reports/U_rtfreport_widgets.h"
 #include "shell/FrameWidgets.h"
 #include "shell/MessageDlg.h"
 #include "shell/ShellOpen.h"
@@ -156,6 +158,7 @@ void TfrImages::BuildControls() {
     connect(BitBtnZoomPlus, &QPushButton::clicked, this, &TfrImages::BitBtnZoomPlusClick);
     connect(BitBtnZoomMinus, &QPushButton::clicked, this, &TfrImages::BitBtnZoomMinusClick);
     connect(BitBtnSave, &QPushButton::clicked, this, &TfrImages::BitBtnSaveClick);
+    connect(BitBtnReport, &QPushButton::clicked, this, &TfrImages::BitBtnReportClick);
     connect(BitBtnPrint, &QPushButton::clicked, this, &TfrImages::BitBtnPrintClick);
 
     auto editButton = [this](const char* name, const char* hint, const char* image,
@@ -646,6 +649,43 @@ bool TfrImages::eventFilter(QObject* watched, QEvent* event) {
     return TFrameBase::eventFilter(watched, event);
 }
 
+// ---- Report ----------------------------------------------------------------------------------
+
+namespace {
+
+// The album report with its pictures written from the album folder, a bitmap through the temp
+// folder.
+class TAlbumReport : public TImagesReportData {
+public:
+    void WritePicture(FILE* report, int number, TLabelPictureSize size, int row) override {
+        const std::string path = PicturePath(number, row);
+        if (path.empty()) return;
+        WriteReportPicture(path, size, report, ShellServices().State().TempPath);
+    }
+};
+
+}  // namespace
+
+std::unique_ptr<TReportData> TfrImages::ReportSource(const std::string& name,
+                                                    const std::string& descript) const {
+    auto data = std::make_unique<TAlbumReport>();
+    data->Name = name;
+    data->Descript = descript;
+    data->Album = AlbumPath;
+    data->ShownFileName = ShownFileName;
+    data->ShownDescript = ToStdString(LabelDescrMain->text());
+    for (const ImageInform& picture : Pictures)
+        if (picture.IsLive()) data->Entries.push_back({picture.FileName, picture.Descript});
+    return data;
+}
+
+void TfrImages::BitBtnReportClick() {
+    if (!BitBtnEdit->isEnabled()) return;
+    ShowReportWindow(this, IDObject, [this](const std::string& name, const std::string& descript) {
+        return ReportSource(name, descript);
+    });
+}
+
 // ---- Edit mode -------------------------------------------------------------------------------
 
 void TfrImages::SetViewButtons(bool edit) {
@@ -655,8 +695,7 @@ void TfrImages::SetViewButtons(bool edit) {
     BitBtnClear->setEnabled(edit);
     BitBtnSave->setEnabled(!edit);
     BitBtnPrint->setEnabled(!edit);
-    // The report window is not part of the program yet: the button stays disabled.
-    BitBtnReport->setEnabled(false);
+    BitBtnReport->setEnabled(!edit);
 }
 
 void TfrImages::HideEditButtons() {

@@ -7,10 +7,12 @@
 #include <QImage>
 #include <QStringList>
 #include <functional>
+#include <memory>
 #include <set>
 #include <string>
 
 #include "content/U_frimages_album.h"
+#include "reports/U_reportmake.h"
 #include "shell/FrameRegistry.h"
 
 class QAction;
@@ -74,8 +76,14 @@ public:
     void LoadVisibleThumbnails();
     void FinishAnimation();
 
+    // The album report's values and pictures: the shown picture and the live pictures in list
+    // order, with the object's name and description.
+    std::unique_ptr<TReportData> ReportSource(const std::string& name,
+                                              const std::string& descript) const;
+
     // The commands.
     void BitBtnEditClick();
+    void BitBtnReportClick();
     void BitBtnApplyClick();
     void BitBtnCanselClick();
     void BitBtnClearClick();

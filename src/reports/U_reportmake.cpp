@@ -3,6 +3,8 @@
 
 #include <utility>
 
+#include "store/U_dm.h"
+
 namespace {
 
 using TNamedValue = std::pair<std::string_view, const std::string*>;
@@ -118,4 +120,29 @@ std::string TNumberReportData::RowValue(std::string_view ident, int row) const {
     const TNamedValue values[] = {
         {"NumD_Dat", &cells[0]}, {"NumD_Val", &cells[1]}, {"NumD_Dsc", &cells[2]}};
     return Named(values, ident);
+}
+
+std::string TImagesReportData::ObjectValue(std::string_view ident) const {
+    const TNamedValue values[] = {{"ImgSName", &Name},
+                                  {"ImgSDscr", &Descript},
+                                  {"ImgS_Nam", &ShownFileName},
+                                  {"ImgS_Dsc", &ShownDescript}};
+    return Named(values, ident);
+}
+
+std::string TImagesReportData::RowValue(std::string_view ident, int row) const {
+    const TEntry& entry = Entries.at(static_cast<std::size_t>(row - 1));
+    const TNamedValue values[] = {{"ImgD_Nam", &entry.FileName}, {"ImgD_Dsc", &entry.Descript}};
+    return Named(values, ident);
+}
+
+std::string TImagesReportData::PicturePath(int number, int row) const {
+    const bool main = row == 0 && (number == 1 || number == 2);
+    const bool entry = row > 0 && (number == 101 || number == 102);
+    if (!main && !entry) return {};
+    const std::string& file =
+        main ? ShownFileName : Entries.at(static_cast<std::size_t>(row - 1)).FileName;
+    if (file.empty()) return {};
+    if (number == 2 || number == 102) return Album + "/" + file;
+    return Album + "/mini/" + ThumbnailName(file);
 }

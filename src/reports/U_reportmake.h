@@ -82,3 +82,28 @@ struct TNumberReportData : TReportData {
     std::string RowValue(std::string_view ident, int row) const override;
     int RowCount() const override { return static_cast<int>(Rows.size()); }
 };
+
+// The image album report: the album's name and description ("ImgSName", "ImgSDscr"), the
+// picture shown in the viewer ("ImgS_Nam" its file name, "ImgS_Dsc" its description) and the
+// live pictures in list order ("ImgD_Nam", "ImgD_Dsc").
+struct TImagesReportData : TReportData {
+    struct TEntry {
+        std::string FileName;
+        std::string Descript;
+    };
+    std::string Name;
+    std::string Descript;
+    std::string Album;  // the album's folder, without a trailing "/"
+    std::string ShownFileName;
+    std::string ShownDescript;
+    std::vector<TEntry> Entries;
+
+    std::string ObjectValue(std::string_view ident) const override;
+    std::string RowValue(std::string_view ident, int row) const override;
+    int RowCount() const override { return static_cast<int>(Entries.size()); }
+    // The file a picture label chooses: in the main template (row 0) 1 the shown picture's
+    // thumbnail ("mini/" + its name with the extension ".bmp") and 2 the shown picture; in row
+    // `row` 101 and 102 the same of that entry. Empty for any other number or place, and for
+    // the main template's pictures when no picture is shown.
+    std::string PicturePath(int number, int row) const;
+};

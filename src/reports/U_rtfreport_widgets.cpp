@@ -3,6 +3,8 @@
 
 #include <QImage>
 #include <QSaveFile>
+#include <filesystem>
+#include <system_error>
 
 #include "platform/Text.h"
 
@@ -16,4 +18,22 @@ bool BitmapToPng(const std::string& bmpPath, const std::string& pngPath) {
         return false;
     }
     return file.commit();
+}
+
+int WriteReportPicture(const std::string& path, TLabelPictureSize size, FILE* report,
+                       const std::string& tempFolder) {
+    switch (ReportPictureKind(path)) {
+    case TReportPicture::Jpeg: return WriteJpegBlip(path, size.Width, size.Height, report);
+    case TReportPicture::Bitmap: {
+        const std::string png = tempFolder + "Picture.png";
+        const int written = BitmapToPng(path, png)
+                                ? WritePngBlip(png, size.Width, size.Height, report)
+                                : -1;
+        std::error_code error;
+        std::filesystem::remove(png, error);
+        return written;
+    }
+    case TReportPicture::None: break;
+    }
+    return -1;
 }

@@ -30,6 +30,7 @@
 #include "content/U_frimages_album.h"
 #include "content/Uq519graphics.h"
 #include "platform/Text.h"
+#include "reports/U_freport.h"
 #include "store/TransKindContent.h"
 #include "store/Utransactions.h"
 
@@ -343,6 +344,44 @@ TEST_F(AlbumFrame, MissingAndDamagedPicturesShowAWarningNamingThem) {
     frame->LoadVisibleThumbnails();
     EXPECT_TRUE(frame->BoxPart("LWarn", 3)->isVisible());
     EXPECT_EQ(CountRows(tbl::Images, Where(fld::ID) == kAlbum), 3);
+}
+
+TEST_F(AlbumFrame, TheReportButtonMakesTheAlbumsReportWithItsPicturesOutsideEditMode) {
+    AddPictures(3, 2);
+    shell.state.TemplatesPath = folders.DataPath() + "Templates/";
+    fs::copy(std::string(VEMLY_SOURCE_DATA_DIR) + "/Templates/ForImages",
+             shell.state.TemplatesPath + "ForImages",
+             fs::copy_options::recursive | fs::copy_options::overwrite_existing);
+    Show();
+    Edit();
+    EXPECT_FALSE(frame->BitBtnReport->isEnabled());
+    frame->BitBtnCansel->click();
+    frame->FinishAnimation();
+    ASSERT_TRUE(frame->BitBtnReport->isEnabled());
+
+    const std::string out = folders.DataPath() + "album.rtf";
+    SetReportSavePicker([&](QWidget*, const QString&) { return ToQString(out); });
+    RecordedUrls urls;
+    WithDialog<TfReport>(frame->BitBtnReport, [](TfReport& report) {
+        EXPECT_EQ(report.ObjectName, "Holidays");
+        ASSERT_EQ(report.Templates.size(), 1u);
+        report.BitBtnCreateReport->click();
+    });
+    SetReportSavePicker({});
+    ASSERT_EQ(urls.urls.size(), 1u);
+    std::ifstream in(out, std::ios::binary);
+    const std::string rtf((std::istreambuf_iterator<char>(in)), {});
+    for (const char* value : {"Holidays", "Summer pictures", "p2.jpg", "about p2.jpg", "p3.jpg"})
+        EXPECT_NE(rtf.find(value), std::string::npos) << value;
+    // The shown picture and its thumbnail, then each picture and thumbnail of the album.
+    const auto count = [&rtf](const std::string& part) {
+        std::size_t n = 0;
+        for (std::size_t at = rtf.find(part); at != std::string::npos; at = rtf.find(part, at + 1))
+            ++n;
+        return n;
+    };
+    EXPECT_EQ(count("\\jpegblip"), 4u);
+    EXPECT_EQ(count("\\pngblip"), 4u);
 }
 
 TEST_F(AlbumFrame, DeleteThenApplyWritesTheRestAndShowsTheNext) {

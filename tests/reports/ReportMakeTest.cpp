@@ -176,4 +176,37 @@ TEST(NumberReport, IdentifiersGiveTheFramesValues) {
     EXPECT_EQ(report, "{\\rtf1 \n500\n\n" + rows + "\n\n" + rows + "\n}");
 }
 
+TEST(ImagesReport, IdentifiersAndThePicturesEachPlaceChooses) {
+    TImagesReportData data;
+    data.Name = "Holidays";
+    data.Descript = "Summer";
+    data.Album = "/b/Images/IMG30";
+    data.ShownFileName = "sea.jpeg";
+    data.ShownDescript = "The sea";
+    data.Entries = {{"sea.jpeg", "The sea"}, {"hill.BMP", "A hill"}, {"noext", ""}};
+    const std::pair<const char*, const char*> values[] = {
+        {"ImgSName", "Holidays"}, {"ImgSDscr", "Summer"}, {"ImgS_Nam", "sea.jpeg"},
+        {"ImgS_Dsc", "The sea"},  {"ImgD_Nam", ""},       {"TblSName", ""}};
+    for (const auto& [ident, value] : values) EXPECT_EQ(data.ObjectValue(ident), value) << ident;
+    EXPECT_EQ(data.RowValue("ImgD_Nam", 2), "hill.BMP");
+    EXPECT_EQ(data.RowValue("ImgD_Dsc", 2), "A hill");
+    EXPECT_EQ(data.RowCount(), 3);
+
+    struct Case {
+        int Number, Row;
+        const char* Path;
+    };
+    const Case cases[] = {
+        {1, 0, "/b/Images/IMG30/mini/sea.bmp"}, {2, 0, "/b/Images/IMG30/sea.jpeg"},
+        {101, 0, ""},                           {1, 2, ""},
+        {101, 2, "/b/Images/IMG30/mini/hill.bmp"}, {102, 2, "/b/Images/IMG30/hill.BMP"},
+        {101, 3, "/b/Images/IMG30/mini/noext.bmp"}, {3, 0, ""},
+    };
+    for (const Case& c : cases)
+        EXPECT_EQ(data.PicturePath(c.Number, c.Row), c.Path) << c.Number << " in row " << c.Row;
+    data.ShownFileName.clear();
+    EXPECT_EQ(data.PicturePath(1, 0), "");
+    EXPECT_EQ(data.PicturePath(2, 0), "");
+}
+
 }  // namespace
