@@ -463,7 +463,8 @@ public:
         TShellServices& services = ShellServices();
         services.ClearTempFolder();
         QImage chart = frame_.ImageChart->Bitmap;
-        if (number == 2) HighlightChart01Date(chart, kChartNavy, frame_.ChartItems, frame_.ChartDate);
+        if (number == 2)
+            HighlightChart01Date(chart, kChartNavy, frame_.ChartItems, frame_.ChartDate);
         const std::string path = services.State().TempPath + "Chart.png";
         if (chart.save(ToQString(path), "PNG")) WritePngBlip(path, size.Width, size.Height, report);
         services.ClearTempFolder();

@@ -52,13 +52,20 @@ private:
 // The caption key of the templates label by the object's type.
 const char* TemplatesKey(int objectType) {
     switch (objectType) {
-    case 20: return "TemplatesTable";
-    case 30: return "TemplatesImages";
-    case 50: return "TemplatesNumber";
-    case 60: return "TemplatesPay";
-    case 9500: return "TemplatesCalendar";
-    case 10000: return "TemplatesLog";
-    default: return "TemplatesDefault";
+        case 20:
+            return "TemplatesTable";
+        case 30:
+            return "TemplatesImages";
+        case 50:
+            return "TemplatesNumber";
+        case 60:
+            return "TemplatesPay";
+        case 9500:
+            return "TemplatesCalendar";
+        case 10000:
+            return "TemplatesLog";
+        default:
+            return "TemplatesDefault";
     }
 }
 
@@ -136,14 +143,11 @@ TfReport::TfReport(QWidget* parent, int idObject, TReportDataSource source)
     footer->insertWidget(footer->indexOf(BitBtnOK), BitBtnCreateReport);
     layout->addLayout(footer);
 
-    connect(BitBtnCreateReport, &QPushButton::clicked, this, [this] {
-        RunGuarded([this] { BitBtnCreateReportClick(); });
-    });
+    connect(BitBtnCreateReport, &QPushButton::clicked, this,
+            [this] { RunGuarded([this] { BitBtnCreateReportClick(); }); });
     connect(BitBtnDelTlt, &QPushButton::clicked, this, &TfReport::BitBtnDelTltClick);
-    connect(BitBtnSaveTltSource, &QPushButton::clicked, this,
-            &TfReport::BitBtnSaveTltSourceClick);
-    connect(StringGridTlt, &QTableWidget::itemSelectionChanged, this,
-            &TfReport::SelectionChanged);
+    connect(BitBtnSaveTltSource, &QPushButton::clicked, this, &TfReport::BitBtnSaveTltSourceClick);
+    connect(StringGridTlt, &QTableWidget::itemSelectionChanged, this, &TfReport::SelectionChanged);
 }
 
 void TfReport::FormShow() {
@@ -159,9 +163,9 @@ void TfReport::FormShow() {
         forText.replace(at, 6, ObjectName);
     LabelFor->setText(ToQString(forText));
     LabelTemplates->setText(ToQString(read(TemplatesKey(ObjectType))));
-    StringGridTlt->setHorizontalHeaderLabels(
-        {QString(), ToQString("   " + read("GridCol1")), ToQString("   " + read("GridCol2")),
-         ToQString("   " + read("GridCol3")), QString()});
+    StringGridTlt->setHorizontalHeaderLabels({QString(), ToQString("   " + read("GridCol1")),
+                                              ToQString("   " + read("GridCol2")),
+                                              ToQString("   " + read("GridCol3")), QString()});
     questionDel_ = read("QuestionDel");
     reportFailed_ = read("ReportFailed");
     setWindowTitle(findChild<QLabel*>(QStringLiteral("LabelHeader"))->text());

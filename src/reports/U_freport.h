@@ -21,8 +21,8 @@ class QTableWidget;
 
 // What the frame that opens the window reports: its object's values as the frame shows them,
 // given the object's name and description from the tree.
-using TReportDataSource = std::function<std::unique_ptr<TReportData>(
-    const std::string& name, const std::string& descript)>;
+using TReportDataSource = std::function<std::unique_ptr<TReportData>(const std::string& name,
+                                                                     const std::string& descript)>;
 
 // The desktop's save dialog, which tests answer instead: the chosen file or empty.
 using TReportSavePicker = std::function<QString(QWidget* parent, const QString& proposed)>;

@@ -6,7 +6,6 @@
 #include <filesystem>
 #include <system_error>
 
-
 namespace fs = std::filesystem;
 
 std::string GetTemplateParam(std::string_view params, std::string_view key) {
@@ -29,13 +28,20 @@ int GetTemplateObjectType(std::string_view params) {
 
 std::string TemplatesFolderOf(const std::string& templatesRoot, int objectType) {
     switch (objectType) {
-    case 20: return templatesRoot + "ForTable/";
-    case 30: return templatesRoot + "ForImages/";
-    case 50: return templatesRoot + "ForNumber/";
-    case 60: return templatesRoot + "ForPay/";
-    case 9500: return templatesRoot + "ForCalendar/";
-    case 10000: return templatesRoot + "ForLog/";
-    default: return templatesRoot;
+        case 20:
+            return templatesRoot + "ForTable/";
+        case 30:
+            return templatesRoot + "ForImages/";
+        case 50:
+            return templatesRoot + "ForNumber/";
+        case 60:
+            return templatesRoot + "ForPay/";
+        case 9500:
+            return templatesRoot + "ForCalendar/";
+        case 10000:
+            return templatesRoot + "ForLog/";
+        default:
+            return templatesRoot;
     }
 }
 

@@ -19,13 +19,13 @@ std::string Named(const TNamedValue (&values)[N], std::string_view ident) {
 
 // The value of a text label in the main template (row 0) or in data row `row`: a common value
 // ("All_NRow" in row files only), an object's value, or in a row file a data row's value.
-std::string LabelValue(const TReportCommon& common, const TReportData& data,
-                       std::string_view ident, int row) {
+std::string LabelValue(const TReportCommon& common, const TReportData& data, std::string_view ident,
+                       int row) {
     if (ident == "All_NRow") return row > 0 ? std::to_string(row) : std::string();
     if (ident.starts_with("All")) {
         const TNamedValue values[] = {
-            {"All_Date", &common.Date},           {"All_Time", &common.Time},
-            {"AllBName", &common.BudgetName},     {"AllBDscr", &common.BudgetDescript},
+            {"All_Date", &common.Date},          {"All_Time", &common.Time},
+            {"AllBName", &common.BudgetName},    {"AllBDscr", &common.BudgetDescript},
             {"AllBBlns", &common.BudgetBalance},
         };
         return Named(values, ident);
@@ -94,23 +94,21 @@ int MakeReport(const std::string& templatePath, const std::string& reportPath,
 }
 
 std::string TTableReportData::ObjectValue(std::string_view ident) const {
-    const TNamedValue values[] = {{"TblSName", &Name},
-                                                                      {"TblSDscr", &Descript}};
+    const TNamedValue values[] = {{"TblSName", &Name}, {"TblSDscr", &Descript}};
     return Named(values, ident);
 }
 
 std::string TTableReportData::RowValue(std::string_view ident, int row) const {
     const auto& cells = Rows.at(static_cast<std::size_t>(row - 1));
-    const TNamedValue values[] = {{"TblDC001", &cells[0]},
-                                                                      {"TblDC002", &cells[1]}};
+    const TNamedValue values[] = {{"TblDC001", &cells[0]}, {"TblDC002", &cells[1]}};
     return Named(values, ident);
 }
 
 std::string TNumberReportData::ObjectValue(std::string_view ident) const {
     const TNamedValue values[] = {
-        {"NumSName", &Name},          {"NumSDscr", &Descript},      {"NumSTDat", &InForce[0]},
-        {"NumSTVal", &InForce[1]},    {"NumSTDsc", &InForce[2]},    {"NumS_Dat", &Selected[0]},
-        {"NumS_Val", &Selected[1]},   {"NumS_Dsc", &Selected[2]},
+        {"NumSName", &Name},        {"NumSDscr", &Descript},    {"NumSTDat", &InForce[0]},
+        {"NumSTVal", &InForce[1]},  {"NumSTDsc", &InForce[2]},  {"NumS_Dat", &Selected[0]},
+        {"NumS_Val", &Selected[1]}, {"NumS_Dsc", &Selected[2]},
     };
     return Named(values, ident);
 }

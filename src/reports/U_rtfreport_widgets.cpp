@@ -23,17 +23,18 @@ bool BitmapToPng(const std::string& bmpPath, const std::string& pngPath) {
 int WriteReportPicture(const std::string& path, TLabelPictureSize size, FILE* report,
                        const std::string& tempFolder) {
     switch (ReportPictureKind(path)) {
-    case TReportPicture::Jpeg: return WriteJpegBlip(path, size.Width, size.Height, report);
-    case TReportPicture::Bitmap: {
-        const std::string png = tempFolder + "Picture.png";
-        const int written = BitmapToPng(path, png)
-                                ? WritePngBlip(png, size.Width, size.Height, report)
-                                : -1;
-        std::error_code error;
-        std::filesystem::remove(png, error);
-        return written;
-    }
-    case TReportPicture::None: break;
+        case TReportPicture::Jpeg:
+            return WriteJpegBlip(path, size.Width, size.Height, report);
+        case TReportPicture::Bitmap: {
+            const std::string png = tempFolder + "Picture.png";
+            const int written =
+                BitmapToPng(path, png) ? WritePngBlip(png, size.Width, size.Height, report) : -1;
+            std::error_code error;
+            std::filesystem::remove(png, error);
+            return written;
+        }
+        case TReportPicture::None:
+            break;
     }
     return -1;
 }

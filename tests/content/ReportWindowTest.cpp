@@ -33,7 +33,9 @@ protected:
         shell.state.TemplatesPath = folders.DataPath() + "Templates/";
         fs::copy(std::string(VEMLY_SOURCE_DATA_DIR) + "/Templates/ForTable", tables,
                  fs::copy_options::recursive | fs::copy_options::overwrite_existing);
-        AddRow(tbl::Tables, {{fld::ID, kTable}, {fld::NRow, 1}, {fld::NameRow, "Anna"},
+        AddRow(tbl::Tables, {{fld::ID, kTable},
+                             {fld::NRow, 1},
+                             {fld::NameRow, "Anna"},
                              {fld::ValueRow, "555 {12}"}});
         frame = &RegisterTableFrame(frames, window);
         frame->LoadTexts();
@@ -42,13 +44,13 @@ protected:
             proposals.push_back(ToStdString(proposed));
             return ToQString(chosen);
         });
-        report = new TfReport(&window, kTable, [this](const std::string& name,
-                                                      const std::string& descript) {
-            auto data = std::make_unique<TTableReportData>(frame->ReportData());
-            data->Name = name;
-            data->Descript = descript;
-            return std::unique_ptr<TReportData>(std::move(data));
-        });
+        report = new TfReport(
+            &window, kTable, [this](const std::string& name, const std::string& descript) {
+                auto data = std::make_unique<TTableReportData>(frame->ReportData());
+                data->Name = name;
+                data->Descript = descript;
+                return std::unique_ptr<TReportData>(std::move(data));
+            });
         report->setAttribute(Qt::WA_DeleteOnClose, false);
         report->show();
     }

@@ -5,9 +5,9 @@
 
 #include <filesystem>
 
-#include "tests/reports/RtfChecks.h"
 #include "reports/U_freport_templates.h"
 #include "reports/U_reportmake.h"
+#include "tests/reports/RtfChecks.h"
 
 namespace {
 
@@ -39,8 +39,8 @@ TEST(TemplateParams, KeysAndObjectTypes) {
 TEST(TemplateFiles, ListsOnlyTheTypesTemplatesSortedByName) {
     RtfFolder folder;
     const auto header = [](const char* banner, const char* name, int type) {
-        return std::string(banner) + "\n" + name + "\nd\nsrc.rtf\nRowsInFile=0;ObjectType=" +
-               std::to_string(type) + ";\nx\n{\\rtf1 }";
+        return std::string(banner) + "\n" + name +
+               "\nd\nsrc.rtf\nRowsInFile=0;ObjectType=" + std::to_string(type) + ";\nx\n{\\rtf1 }";
     };
     folder.Write("b.tlt", header("RTF_Report v1.0 Template", "Second", 20));
     folder.Write("a.tlt", header("RTF_Report v1.0 Template", "First", 20));
@@ -58,9 +58,9 @@ TEST(TemplateFiles, ListsOnlyTheTypesTemplatesSortedByName) {
 
 TEST(TemplateFiles, DeletesTheTemplateWithItsRowFilesOnly) {
     RtfFolder folder;
-    for (const char* name : {"Report60_2.tlt", "Report60_2.tlt.001", "Report60_2.tlt.002",
-                             "Report60_2.tlt.tmp", "Report60_20.tlt", "Report60_20.tlt.001",
-                             "Report60_2.tltx"})
+    for (const char* name :
+         {"Report60_2.tlt", "Report60_2.tlt.001", "Report60_2.tlt.002", "Report60_2.tlt.tmp",
+          "Report60_20.tlt", "Report60_20.tlt.001", "Report60_2.tltx"})
         folder.Write(name, "x");
     EXPECT_EQ(DeleteTemplateFiles(folder.Path(""), "Report60_2.tlt"), 4);
     for (const char* gone : {"Report60_2.tlt", "Report60_2.tlt.001", "Report60_2.tlt.tmp"})
@@ -82,8 +82,10 @@ TEST(TemplateFiles, SourceKeptWhileAnotherTemplateUsesIt) {
 
 TEST(TemplateFiles, SourceSavedAsRtf) {
     const std::pair<const char*, const char*> cases[] = {
-        {"/d/copy.RTF", "/d/copy.rtf"}, {"/d/copy.rtf", "/d/copy.rtf"},
-        {"/d/notes", "/d/notes.rtf"},   {"/d/a.b.doc", "/d/a.b.rtf"},
+        {"/d/copy.RTF", "/d/copy.rtf"},
+        {"/d/copy.rtf", "/d/copy.rtf"},
+        {"/d/notes", "/d/notes.rtf"},
+        {"/d/a.b.doc", "/d/a.b.rtf"},
     };
     for (const auto& [typed, saved] : cases) EXPECT_EQ(SourceSaveName(typed), saved) << typed;
 }
@@ -152,10 +154,10 @@ TEST(NumberReport, IdentifiersGiveTheFramesValues) {
     data.Selected = {"01.06.2023", "450", "old"};
     data.Rows = {{"01.06.2023", "450", "old"}, {"01.01.2024", "500", "now"}};
     const std::pair<const char*, const char*> mainCases[] = {
-        {"NumSName", "Rent"},      {"NumSDscr", "Monthly"},  {"NumSTDat", "01.01.2024"},
-        {"NumSTVal", "500"},       {"NumSTDsc", "now"},      {"NumS_Dat", "01.06.2023"},
-        {"NumS_Val", "450"},       {"NumS_Dsc", "old"},      {"NumD_Val", ""},
-        {"TblSName", ""},          {"StartTbl", ""},
+        {"NumSName", "Rent"}, {"NumSDscr", "Monthly"}, {"NumSTDat", "01.01.2024"},
+        {"NumSTVal", "500"},  {"NumSTDsc", "now"},     {"NumS_Dat", "01.06.2023"},
+        {"NumS_Val", "450"},  {"NumS_Dsc", "old"},     {"NumD_Val", ""},
+        {"TblSName", ""},     {"StartTbl", ""},
     };
     for (const auto& [ident, value] : mainCases) EXPECT_EQ(data.ObjectValue(ident), value) << ident;
     const std::pair<const char*, const char*> rowCases[] = {
@@ -164,9 +166,9 @@ TEST(NumberReport, IdentifiersGiveTheFramesValues) {
 
     // Two markers write the rows twice, numbered from 1 each time.
     RtfFolder folder;
-    const std::string tlt = folder.Write(
-        "n.tlt", TemplateText("{\\rtf1 " + Group("RptStr.B.000.S.NumSTVal") + Marker("001") +
-                              Marker("001") + "}"));
+    const std::string tlt =
+        folder.Write("n.tlt", TemplateText("{\\rtf1 " + Group("RptStr.B.000.S.NumSTVal") +
+                                           Marker("001") + Marker("001") + "}"));
     folder.Write("n.tlt.001", "[" + Group("RptStr.B.000.S.All_NRow") + ":" +
                                   Group("RptStr.B.000.S.NumD_Dat") + "]");
     ASSERT_EQ(MakeReport(tlt, folder.Path("n.rtf"), {}, data, nullptr), kReportMade);
@@ -197,10 +199,14 @@ TEST(ImagesReport, IdentifiersAndThePicturesEachPlaceChooses) {
         const char* Path;
     };
     const Case cases[] = {
-        {1, 0, "/b/Images/IMG30/mini/sea.bmp"}, {2, 0, "/b/Images/IMG30/sea.jpeg"},
-        {101, 0, ""},                           {1, 2, ""},
-        {101, 2, "/b/Images/IMG30/mini/hill.bmp"}, {102, 2, "/b/Images/IMG30/hill.BMP"},
-        {101, 3, "/b/Images/IMG30/mini/noext.bmp"}, {3, 0, ""},
+        {1, 0, "/b/Images/IMG30/mini/sea.bmp"},
+        {2, 0, "/b/Images/IMG30/sea.jpeg"},
+        {101, 0, ""},
+        {1, 2, ""},
+        {101, 2, "/b/Images/IMG30/mini/hill.bmp"},
+        {102, 2, "/b/Images/IMG30/hill.BMP"},
+        {101, 3, "/b/Images/IMG30/mini/noext.bmp"},
+        {3, 0, ""},
     };
     for (const Case& c : cases)
         EXPECT_EQ(data.PicturePath(c.Number, c.Row), c.Path) << c.Number << " in row " << c.Row;

@@ -3,13 +3,12 @@
 // reads it.
 #include <gtest/gtest.h>
 
+#include <QColor>
+#include <QImage>
 #include <cstdlib>
 #include <filesystem>
 #include <functional>
 #include <memory>
-
-#include <QColor>
-#include <QImage>
 
 #include "reports/U_freport_templates.h"
 #include "reports/U_reportmake.h"
@@ -20,9 +19,9 @@
 namespace {
 
 struct Shipped {
-    const char* Folder;      // under data/Templates/
-    const char* Source;      // in its Sources/
-    const char* Template;    // the .tlt
+    const char* Folder;    // under data/Templates/
+    const char* Source;    // in its Sources/
+    const char* Template;  // the .tlt
     const char* Name;
     const char* Descript;
     int ObjectType;
@@ -49,27 +48,37 @@ void MakePictures(const std::string& album, const std::vector<std::string>& name
         QImage picture(160, 120, QImage::Format_RGB32);
         picture.fill(QColor::fromHsv(hue += 90, 200, 200));
         ASSERT_TRUE(picture.save(ToQString(album + "/" + name), "JPG"));
-        ASSERT_TRUE(picture.scaled(80, 60).save(ToQString(album + "/mini/" + ThumbnailName(name)),
-                                                "BMP"));
+        ASSERT_TRUE(
+            picture.scaled(80, 60).save(ToQString(album + "/mini/" + ThumbnailName(name)), "BMP"));
     }
 }
 
 std::vector<Shipped> ShippedTemplates() {
     return {
-        {"ForTable", "TableRows.rtf", "TableRows.tlt", "Table rows",
-         "Every row of the table with its name and value", 20,
+        {"ForTable",
+         "TableRows.rtf",
+         "TableRows.tlt",
+         "Table rows",
+         "Every row of the table with its name and value",
+         20,
          [](const RtfFolder&) {
              auto data = std::make_unique<TTableReportData>();
              data->Name = "Books {read}";
              data->Descript = "Shelf \\ 2";
-             data->Rows = {{"Anna", "\xd0\x9a\xd0\xb0\xd1\x80\xd0\xb5\xd0\xbd\xd0\xb8\xd0\xbd\xd0\xb0"},
-                           {"Faust", "1808"}};
+             data->Rows = {
+                 {"Anna", "\xd0\x9a\xd0\xb0\xd1\x80\xd0\xb5\xd0\xbd\xd0\xb8\xd0\xbd\xd0\xb0"},
+                 {"Faust", "1808"}};
              return data;
          },
-         {"Books {read}", "Shelf \\ 2", "Anna", "\xd0\x9a\xd0\xb0\xd1\x80\xd0\xb5\xd0\xbd\xd0\xb8\xd0\xbd\xd0\xb0",
-          "Faust", "1808", "Home", "12.50", "01.02.2024", "End of the table Books {read}"}},
-        {"ForNumber", "NumberHistory.rtf", "NumberHistory.tlt", "Number history",
-         "The number's value today and every value it had", 50,
+         {"Books {read}", "Shelf \\ 2", "Anna",
+          "\xd0\x9a\xd0\xb0\xd1\x80\xd0\xb5\xd0\xbd\xd0\xb8\xd0\xbd\xd0\xb0", "Faust", "1808",
+          "Home", "12.50", "01.02.2024", "End of the table Books {read}"}},
+        {"ForNumber",
+         "NumberHistory.rtf",
+         "NumberHistory.tlt",
+         "Number history",
+         "The number's value today and every value it had",
+         50,
          [](const RtfFolder&) {
              auto data = std::make_unique<TNumberReportData>();
              data->Name = "Rent";
@@ -81,8 +90,12 @@ std::vector<Shipped> ShippedTemplates() {
          },
          {"Rent", "Monthly rent", "In force today: 01.01.2024 500 raised",
           "Selected: 01.06.2023 450 first", "raised", "End of the history of Rent"}},
-        {"ForImages", "AlbumPictures.rtf", "AlbumPictures.tlt", "Album pictures",
-         "The picture shown and every picture of the album with its thumbnail", 30,
+        {"ForImages",
+         "AlbumPictures.rtf",
+         "AlbumPictures.tlt",
+         "Album pictures",
+         "The picture shown and every picture of the album with its thumbnail",
+         30,
          [](const RtfFolder& folder) {
              auto data = std::make_unique<TAlbumWithPictures>(folder.Path(""));
              data->Name = "Holidays";
@@ -122,10 +135,10 @@ TEST(ShippedTemplates, AreOurCompilersOutputOfTheirSources) {
         SCOPED_TRACE(t.Template);
         RtfFolder folder;
         const std::string params = "RowsInFile=0;ObjectType=" + std::to_string(t.ObjectType) + ";";
-        ASSERT_EQ(CompileTemplateWord(DataFolder(t) + "Sources/" + t.Source,
-                                      folder.Path(t.Template), t.Name, t.Descript, t.Source,
-                                      params),
-                  kCompileDone);
+        ASSERT_EQ(
+            CompileTemplateWord(DataFolder(t) + "Sources/" + t.Source, folder.Path(t.Template),
+                                t.Name, t.Descript, t.Source, params),
+            kCompileDone);
         const std::string shipped = DataFolder(t) + t.Template;
         EXPECT_EQ(WithoutStamp(RtfFolder::ReadFile(shipped)),
                   WithoutStamp(folder.Read(t.Template)));
