@@ -24,6 +24,7 @@
 #include "numbers/U_fnumberchange.h"
 #include "platform/EventLoop.h"
 #include "reports/U_freport.h"
+#include "reports/U_rtfreport_widgets.h"
 #include "platform/Text.h"
 #include "shell/FrameWidgets.h"
 #include "shell/MessageDlg.h"
@@ -451,8 +452,7 @@ TNumberReportData TfrNumber::ReportData() const {
 namespace {
 
 // The number report with the frame's chart: picture 1 the chart as shown, 2 the chart without
-// the highlight (drawn on a copy, so the frame's chart is never touched). Each goes through the
-// temp folder as "Chart.png".
+// the highlight (drawn on a copy, so the frame's chart is never touched).
 class TNumberChartReport : public TNumberReportData {
 public:
     TNumberChartReport(TNumberReportData data, const TfrNumber& frame)
@@ -460,14 +460,10 @@ public:
 
     void WritePicture(FILE* report, int number, TLabelPictureSize size, int row) override {
         if (row != 0 || (number != 1 && number != 2)) return;
-        TShellServices& services = ShellServices();
-        services.ClearTempFolder();
         QImage chart = frame_.ImageChart->Bitmap;
         if (number == 2)
             HighlightChart01Date(chart, kChartNavy, frame_.ChartItems, frame_.ChartDate);
-        const std::string path = services.State().TempPath + "Chart.png";
-        if (chart.save(ToQString(path), "PNG")) WritePngBlip(path, size.Width, size.Height, report);
-        services.ClearTempFolder();
+        WriteReportImage(chart, size, report, ShellServices().State().TempPath);
     }
 
 private:

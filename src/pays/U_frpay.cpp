@@ -28,6 +28,7 @@
 #include "platform/EventLoop.h"
 #include "platform/TableGridModel.h"
 #include "platform/Text.h"
+#include "reports/U_rtfreport_widgets.h"
 #include "schema/SchemaNames.h"
 #include "shell/FrameWidgets.h"
 #include "shell/ImageListTree.h"
@@ -642,6 +643,60 @@ void TfrPay::AlignTotalColumns() {
 }
 
 // ---- The current row -------------------------------------------------------------------------
+
+namespace {
+
+// The pay report with the frame's chart: picture 1 as shown; picture 2 with the selected item
+// drawn in its own colour again (nothing to take off for a counter reading), on a copy.
+class TPayChartReport : public TPayReportData {
+public:
+    TPayChartReport(const TfrPay& frame, std::string selectedType)
+        : frame_(frame), selectedType_(std::move(selectedType)) {}
+
+    void WritePicture(FILE* report, int number, TLabelPictureSize size, int row) override {
+        if (row != 0 || (number != 1 && number != 2)) return;
+        QImage chart = frame_.ImageChart->Bitmap;
+        if (number == 2 && selectedType_ != kEventCounter)
+            HighlightChart01aDate(chart, Qt::white, frame_.SelectedColor, true, frame_.ChartItems,
+                                  frame_.SelectedDate);
+        WriteReportImage(chart, size, report, ShellServices().State().TempPath);
+    }
+
+private:
+    const TfrPay& frame_;
+    std::string selectedType_;
+};
+
+}  // namespace
+
+std::unique_ptr<TReportData> TfrPay::ReportSource(const std::string& name,
+                                                  const std::string& descript) const {
+    const auto eventOf = [this](const TTableGridModel::TRow& row) {
+        return TPayReportData::TEvent{DateToStr(row[FDate].Real()),
+                                      EventWord(TypeOf(row), IDChargeOf(row), Words),
+                                      row[FCounter].Text(),
+                                      row[FCharge].Text(),
+                                      row[FForPayment].Text(),
+                                      row[FPayment].Text(),
+                                      row[FBalance].Text(),
+                                      row[FDescript].Text()};
+    };
+    const TTableGridModel::TRow* selected = GridRow(CurrentRow());
+    auto data = std::make_unique<TPayChartReport>(*this, selected ? TypeOf(*selected) : "");
+    data->Name = name;
+    data->Descript = descript;
+    data->Balance = ToStdString(LabelCurBalanceVal->text());
+    data->Period = PeriodText;
+    data->TotalCharge = TotalCell(3, 1);
+    data->TotalPay = TotalCell(5, 1);
+    data->TotalBalance = TotalCell(6, 1);
+    if (selected != nullptr) data->Selected = eventOf(*selected);
+    data->Selected.Date = SelectedDate != 0 ? DateToStr(SelectedDate) : std::string();
+    for (int row = 0; row < model_->rowCount(); ++row)
+        if (const TTableGridModel::TRow* values = GridRow(row))
+            data->Rows.push_back(eventOf(*values));
+    return data;
+}
 
 const TTableGridModel::TRow* TfrPay::GridRow(int row) const {
     return row >= 0 ? model_->Row(row) : nullptr;

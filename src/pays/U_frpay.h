@@ -9,11 +9,13 @@
 #include <QPixmap>
 #include <array>
 #include <functional>
+#include <memory>
 #include <string>
 
 #include "numbers/Uq519chart01.h"
 #include "pays/U_frpay_view.h"
 #include "platform/TableGridModel.h"
+#include "reports/U_reportmake.h"
 #include "shell/FrameRegistry.h"
 
 class QAction;
@@ -95,6 +97,12 @@ public:
     // The current row changed (also once when a view is bound): the edit and delete buttons
     // follow the row's kind and the chart's highlight its date.
     void DataSourcePayHistDataChange();
+
+    // The pay report's values as the frame shows them: the selected row, the totals, the rows
+    // shown in the grid's order, and the chart as pictures 1 (as shown) and 2 (without the
+    // highlight, drawn on a copy).
+    std::unique_ptr<TReportData> ReportSource(const std::string& name,
+                                              const std::string& descript) const;
 
     // The history row shown at the grid's row, or null.
     const TTableGridModel::TRow* GridRow(int row) const;

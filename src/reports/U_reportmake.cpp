@@ -30,9 +30,11 @@ std::string LabelValue(const TReportCommon& common, const TReportData& data, std
         };
         return Named(values, ident);
     }
-    std::string value = data.ObjectValue(ident);
-    if (value.empty() && row > 0) value = data.RowValue(ident, row);
-    return value;
+    if (row > 0) {
+        std::string value = data.RowValue(ident, row);
+        if (!value.empty()) return value;
+    }
+    return data.ObjectValue(ident);
 }
 
 // Writes what a label asks for at the reader's position.
@@ -143,4 +145,34 @@ std::string TImagesReportData::PicturePath(int number, int row) const {
     if (file.empty()) return {};
     if (number == 2 || number == 102) return Album + "/" + file;
     return Album + "/mini/" + ThumbnailName(file);
+}
+
+namespace {
+
+// The values of an event under the identifiers "<prefix>Dat" ... "<prefix>Add".
+std::string EventValue(const TPayReportData::TEvent& event, std::string_view prefix,
+                       std::string_view ident) {
+    if (!ident.starts_with(prefix)) return {};
+    const TNamedValue values[] = {{"Dat", &event.Date},       {"Nam", &event.Word},
+                                  {"Cnt", &event.Counter},    {"Chr", &event.Charge},
+                                  {"TPy", &event.ForPayment}, {"Pay", &event.Payment},
+                                  {"Bal", &event.Balance},    {"Add", &event.Descript}};
+    return Named(values, ident.substr(prefix.size()));
+}
+
+}  // namespace
+
+std::string TPayReportData::ObjectValue(std::string_view ident) const {
+    const TNamedValue values[] = {{"PaySName", &Name},        {"PaySDscr", &Descript},
+                                  {"PaySBaln", &Balance},     {"PaySAPer", &Period},
+                                  {"PaySAChr", &TotalCharge}, {"PaySAPay", &TotalPay},
+                                  {"PaySABal", &TotalBalance}};
+    std::string value = Named(values, ident);
+    return value.empty() ? EventValue(Selected, "PayS_", ident) : value;
+}
+
+std::string TPayReportData::RowValue(std::string_view ident, int row) const {
+    const TEvent& event = Rows.at(static_cast<std::size_t>(row - 1));
+    if (ident == "PayS_Dat") return event.Date;
+    return EventValue(event, "PayD_", ident);
 }

@@ -27,7 +27,8 @@ public:
     // The value of an identifier of the object or its selected item ("...S..."), offered in the
     // main template and in row files; empty for an identifier the report does not know.
     virtual std::string ObjectValue(std::string_view ident) const = 0;
-    // The value of a data row's identifier ("...D..."), offered in row files only.
+    // The value of a data row's identifier ("...D...", and an object's identifier whose value
+    // follows the row), offered in row files only; asked before ObjectValue there.
     virtual std::string RowValue(std::string_view ident, int row) const = 0;
     // The number of data rows a row marker writes.
     virtual int RowCount() const = 0;
@@ -106,4 +107,25 @@ struct TImagesReportData : TReportData {
     // `row` 101 and 102 the same of that entry. Empty for any other number or place, and for
     // the main template's pictures when no picture is shown.
     std::string PicturePath(int number, int row) const;
+};
+
+// The pay report: the pay's name, description, balance today, filter period and the totals of
+// the rows shown ("PaySName", "PaySDscr", "PaySBaln", "PaySAPer", "PaySAChr", "PaySAPay",
+// "PaySABal"), the selected row ("PayS_Dat" ... "PayS_Add"; "PayS_Dat" in a row file is the
+// row's date) and the rows shown ("PayD_Dat" ... "PayD_Add"). Amounts are the stored texts.
+struct TPayReportData : TReportData {
+    struct TEvent {
+        std::string Date, Word, Counter, Charge, ForPayment, Payment, Balance, Descript;
+    };
+    std::string Name;
+    std::string Descript;
+    std::string Balance;
+    std::string Period;
+    std::string TotalCharge, TotalPay, TotalBalance;
+    TEvent Selected;
+    std::vector<TEvent> Rows;
+
+    std::string ObjectValue(std::string_view ident) const override;
+    std::string RowValue(std::string_view ident, int row) const override;
+    int RowCount() const override { return static_cast<int>(Rows.size()); }
 };

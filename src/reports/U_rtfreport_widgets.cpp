@@ -38,3 +38,13 @@ int WriteReportPicture(const std::string& path, TLabelPictureSize size, FILE* re
     }
     return -1;
 }
+
+int WriteReportImage(const QImage& image, TLabelPictureSize size, FILE* report,
+                     const std::string& tempFolder) {
+    const std::string png = tempFolder + "Chart.png";
+    const int written =
+        image.save(ToQString(png), "PNG") ? WritePngBlip(png, size.Width, size.Height, report) : -1;
+    std::error_code error;
+    std::filesystem::remove(png, error);
+    return written;
+}

@@ -2,6 +2,7 @@
 // which the report engine writes as an RTF picture (WritePngBlip).
 #pragma once
 
+#include <QImage>
 #include <cstdio>
 #include <string>
 
@@ -16,3 +17,8 @@ bool BitmapToPng(const std::string& bmpPath, const std::string& pngPath);
 // file writes nothing. The picture bytes written, or -1 when nothing was.
 int WriteReportPicture(const std::string& path, TLabelPictureSize size, FILE* report,
                        const std::string& tempFolder);
+
+// Writes an image (a chart) into the report as a PNG made "Chart.png" in `tempFolder` and
+// removed afterwards. The picture bytes written, or -1 when nothing was.
+int WriteReportImage(const QImage& image, TLabelPictureSize size, FILE* report,
+                     const std::string& tempFolder);

@@ -13,6 +13,7 @@
 #include "pays/U_frcalendar.h"
 #include "pays/U_frpay.h"
 #include "platform/Table.h"
+#include "reports/U_freport.h"
 #include "schema/SchemaNames.h"
 #include "store/TransBlockRows.h"
 #include "store/U_dm.h"
@@ -58,4 +59,9 @@ void RegisterMainFrames(TfMain& main) {
         }
     };
     pay.Dialogs.AutoCharges = [&main](int payId) { EditAutoCharges(&main, payId); };
+    pay.Dialogs.Report = [&pay](int payId) {
+        ShowReportWindow(&pay, payId, [&pay](const std::string& name, const std::string& descript) {
+            return pay.ReportSource(name, descript);
+        });
+    };
 }

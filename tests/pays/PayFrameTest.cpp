@@ -308,6 +308,58 @@ TEST_F(PayFrame, TheRecalculationReloadsTheShownPay) {
     EXPECT_EQ(frame.TotalCell(5, 1), "42");
 }
 
+TEST_F(PayFrame, TheReportTakesTheSelectedRowTheTotalsTheRowsAndTheChart) {
+    shell.state.TempPath = folders.TempPath();
+    TfrPay& frame = ShowFrame();
+    frame.SetCurrentRow(2);  // the payment of 5 March
+    const QImage shown = frame.ImageChart->Bitmap;
+    const std::unique_ptr<TReportData> data = frame.ReportSource("Flat", "Rent and water");
+    const std::pair<const char*, std::string> values[] = {
+        {"PaySName", "Flat"},
+        {"PaySDscr", "Rent and water"},
+        {"PaySBaln", Decimal("6,5")},
+        {"PaySAPer", ""},
+        {"PaySAChr", Decimal("30,5")},
+        {"PaySAPay", "37"},
+        {"PaySABal", Decimal("6,5")},
+        {"PayS_Dat", DateToStr(Day(3, 5))},
+        {"PayS_Nam", "Payment"},
+        {"PayS_Cnt", ""},
+        {"PayS_Pay", Decimal("7,00")},
+        {"PayS_Bal", Decimal("-3,5")},
+        {"PayS_Add", "cash"},
+        {"PayD_Add", ""},
+    };
+    for (const auto& [ident, value] : values) EXPECT_EQ(data->ObjectValue(ident), value) << ident;
+    ASSERT_EQ(data->RowCount(), 5);
+    const std::pair<const char*, std::string> row4[] = {
+        {"PayD_Dat", DateToStr(Day(3, 5))}, {"PayD_Nam", "Automatic charge"},
+        {"PayD_Chr", "20"},                 {"PayD_Add", "rent"},
+        {"PayS_Dat", DateToStr(Day(3, 5))},
+    };
+    for (const auto& [ident, value] : row4) EXPECT_EQ(data->RowValue(ident, 4), value) << ident;
+    EXPECT_EQ(data->RowValue("PayS_Dat", 1), DateToStr(Day(3, 1)));
+    EXPECT_EQ(data->RowValue("PayS_Add", 1), "");
+
+    const auto picture = [&](int number, int row) {
+        FILE* report = std::tmpfile();
+        data->WritePicture(report, number, {}, row);
+        std::string bytes(static_cast<std::size_t>(std::ftell(report)), '\0');
+        std::rewind(report);
+        bytes.resize(std::fread(bytes.data(), 1, bytes.size(), report));
+        std::fclose(report);
+        return bytes;
+    };
+    const std::string lit = picture(1, 0), unlit = picture(2, 0);
+    EXPECT_NE(lit.find("\\pngblip"), std::string::npos);
+    EXPECT_NE(unlit.find("\\pngblip"), std::string::npos);
+    EXPECT_NE(lit, unlit);
+    EXPECT_EQ(picture(3, 0), "");
+    EXPECT_EQ(picture(1, 1), "");
+    EXPECT_EQ(frame.ImageChart->Bitmap, shown);
+    EXPECT_EQ(frame.CurrentRow(), 2);
+}
+
 TEST_F(PayFrame, AMissingGlyphLeavesItsButtonWithoutOneAndHelpOpensTheTopic) {
     std::filesystem::remove(shell.state.DataPath + "CounterEdit.bmp");
     std::ofstream(shell.state.LangPath + "VemlyHelp.html") << "<html></html>";
@@ -324,7 +376,7 @@ TEST_F(PayFrame, AMissingGlyphLeavesItsButtonWithoutOneAndHelpOpensTheTopic) {
     SetUrlOpener({});
     ASSERT_EQ(opened.size(), 1u);
     EXPECT_EQ(opened[0].fragment().toStdString(), "2500");
-    // The report window is not part of the program: its button stays disabled.
+    // No report window is given to this frame: its button stays disabled.
     EXPECT_FALSE(frame.BitBtnReport->isEnabled());
     EXPECT_FALSE(frame.BitBtnAddChargeAuto->isEnabled());
 }

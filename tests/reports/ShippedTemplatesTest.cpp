@@ -90,6 +90,29 @@ std::vector<Shipped> ShippedTemplates() {
          },
          {"Rent", "Monthly rent", "In force today: 01.01.2024 500 raised",
           "Selected: 01.06.2023 450 first", "raised", "End of the history of Rent"}},
+        {"ForPay",
+         "PayHistory.rtf",
+         "PayHistory.tlt",
+         "Pay history",
+         "The pay's balance, totals, selected event and every event shown",
+         60,
+         [](const RtfFolder&) {
+             auto data = std::make_unique<TPayReportData>();
+             data->Name = "Flat";
+             data->Descript = "Rent and water";
+             data->Balance = "6.50";
+             data->Period = "from 01.03.2024";
+             data->TotalCharge = "30.50";
+             data->TotalPay = "37";
+             data->TotalBalance = "6.50";
+             data->Selected = {"05.03.2024", "Payment", "", "", "", "7.00", "-3.50", "cash"};
+             data->Rows = {{"01.03.2024", "Counter reading", "100", "", "", "", "", "reading"},
+                           {"05.03.2024", "Payment", "", "", "", "7.00", "-3.50", "cash"}};
+             return data;
+         },
+         {"Flat", "Rent and water", "Balance today: 6.50", "Period: from 01.03.2024",
+          "Charged 30.50, paid 37", "Counter reading", "reading", "-3.50",
+          "End of the history of Flat"}},
         {"ForImages",
          "AlbumPictures.rtf",
          "AlbumPictures.tlt",
