@@ -17,6 +17,7 @@
 
 #include "NumberFixture.h"
 #include "common/RecordedUrls.h"
+#include "common/ReportPicture.h"
 #include "common/ScopedMessageDlg.h"
 #include "numbers/U_frnumber.h"
 #include "platform/Text.h"
@@ -328,15 +329,7 @@ TEST_F(NumberFrame, TheReportTakesTheFramesValuesAndItsChartWithAndWithoutTheHig
 
     // Pictures 1 and 2 of the main template are the chart, 2 without the highlight; any other
     // number or a row file writes nothing; the frame's chart stays as it was.
-    const auto picture = [&](int number, int row) {
-        FILE* report = std::tmpfile();
-        data->WritePicture(report, number, {}, row);
-        std::string bytes(static_cast<std::size_t>(std::ftell(report)), '\0');
-        std::rewind(report);
-        bytes.resize(std::fread(bytes.data(), 1, bytes.size(), report));
-        std::fclose(report);
-        return bytes;
-    };
+    const auto picture = [&](int number, int row) { return PictureBytes(*data, number, row); };
     const std::string withHighlight = picture(1, 0), without = picture(2, 0);
     EXPECT_NE(withHighlight.find("\\pngblip"), std::string::npos);
     EXPECT_NE(without.find("\\pngblip"), std::string::npos);

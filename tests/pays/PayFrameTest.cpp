@@ -10,6 +10,7 @@
 #include <QPushButton>
 #include <QTableWidget>
 
+#include "common/ReportPicture.h"
 #include "pays/PayFrameFixture.h"
 #include "pays/U_frecalcbudget.h"
 #include "pays/U_frpay_view.h"
@@ -341,15 +342,7 @@ TEST_F(PayFrame, TheReportTakesTheSelectedRowTheTotalsTheRowsAndTheChart) {
     EXPECT_EQ(data->RowValue("PayS_Dat", 1), DateToStr(Day(3, 1)));
     EXPECT_EQ(data->RowValue("PayS_Add", 1), "");
 
-    const auto picture = [&](int number, int row) {
-        FILE* report = std::tmpfile();
-        data->WritePicture(report, number, {}, row);
-        std::string bytes(static_cast<std::size_t>(std::ftell(report)), '\0');
-        std::rewind(report);
-        bytes.resize(std::fread(bytes.data(), 1, bytes.size(), report));
-        std::fclose(report);
-        return bytes;
-    };
+    const auto picture = [&](int number, int row) { return PictureBytes(*data, number, row); };
     const std::string lit = picture(1, 0), unlit = picture(2, 0);
     EXPECT_NE(lit.find("\\pngblip"), std::string::npos);
     EXPECT_NE(unlit.find("\\pngblip"), std::string::npos);
