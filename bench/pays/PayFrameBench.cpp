@@ -1,6 +1,8 @@
 // The pay frame showing a pay of 20,000 history rows of every kind in a running budget (its
 // view, totals, chart and the first screen painted), against reading the same rows and columns
-// with sqlite3; and the blocks of rows the grid reads when it scrolls to the end and back.
+// with sqlite3; the blocks of rows the grid reads when it scrolls to the end and back; and the
+// pay report of every shown row through the shipped one-row-marker template, against one fwrite
+// of the report's bytes.
 #include <benchmark/benchmark.h>
 #include <sqlite3.h>
 
@@ -8,11 +10,15 @@
 #include <QScrollBar>
 #include <QTableView>
 #include <clocale>
+#include <cstdio>
 #include <cstdlib>
+#include <fstream>
+#include <iterator>
 #include <string>
 
 #include "FrameBenchBudget.h"
 #include "pays/U_frpay.h"
+#include "reports/U_reportmake.h"
 #include "platform/TableGridModel.h"
 #include "shell/ImageListTree.h"
 
@@ -116,6 +122,41 @@ void BM_ReadPayRowsWithSqlite(benchmark::State& state) {
 
 }  // namespace
 
+// The report of the shown pay: its values read from the frame and every row written through the
+// template's row file, then the markers stripped.
+void BM_PayReportOf20000Rows(benchmark::State& state) {
+    Shown shown;
+    shown.frame->ShowFor(shown.Node());
+    const std::string report = shown.Folder() + "/report.rtf";
+    const std::string tlt = std::string(VEMLY_SOURCE_DATA_DIR) + "/Templates/ForPay/PayHistory.tlt";
+    for (auto _ : state) {
+        const std::unique_ptr<TReportData> data = shown.frame->ReportSource("Power", "Electricity");
+        if (data->RowCount() != kRows) state.SkipWithError("rows missing");
+        if (MakeReport(tlt, report, {}, *data, nullptr) != kReportMade)
+            state.SkipWithError("no report");
+    }
+}
+
+// The same report's bytes written with one fwrite.
+void BM_WriteThePayReportsBytesWithOneFwrite(benchmark::State& state) {
+    Shown shown;
+    shown.frame->ShowFor(shown.Node());
+    const std::string report = shown.Folder() + "/report.rtf";
+    const std::string tlt = std::string(VEMLY_SOURCE_DATA_DIR) + "/Templates/ForPay/PayHistory.tlt";
+    MakeReport(tlt, report, {}, *shown.frame->ReportSource("Power", "Electricity"), nullptr);
+    std::ifstream in(report, std::ios::binary);
+    const std::string bytes((std::istreambuf_iterator<char>(in)), {});
+    const std::string copy = shown.Folder() + "/copy.rtf";
+    for (auto _ : state) {
+        FILE* file = std::fopen(copy.c_str(), "wb");
+        std::fwrite(bytes.data(), 1, bytes.size(), file);
+        std::fclose(file);
+    }
+    state.counters["bytes"] = static_cast<double>(bytes.size());
+}
+
 BENCHMARK(BM_LoadPayOf20000RowsToTheFirstScreen)->Iterations(20)->Unit(benchmark::kMillisecond);
 BENCHMARK(BM_ScrollToTheEndAndBack)->Iterations(20)->Unit(benchmark::kMillisecond);
 BENCHMARK(BM_ReadPayRowsWithSqlite)->Unit(benchmark::kMillisecond);
+BENCHMARK(BM_PayReportOf20000Rows)->Iterations(5)->Unit(benchmark::kMillisecond);
+BENCHMARK(BM_WriteThePayReportsBytesWithOneFwrite)->Unit(benchmark::kMillisecond);
