@@ -18,8 +18,8 @@
 
 #include "FrameBenchBudget.h"
 #include "pays/U_frpay.h"
-#include "reports/U_reportmake.h"
 #include "platform/TableGridModel.h"
+#include "reports/U_reportmake.h"
 #include "shell/ImageListTree.h"
 
 namespace {
