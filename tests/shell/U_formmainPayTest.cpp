@@ -8,10 +8,14 @@
 #include <QTableView>
 #include <QTableWidget>
 #include <QTreeWidget>
+#include <fstream>
+#include <iterator>
 
 #include "MainFramesFixture.h"
+#include "common/RecordedUrls.h"
 #include "pays/U_frpay.h"
 #include "platform/Text.h"
+#include "reports/U_freport.h"
 #include "schema/SchemaNames.h"
 #include "shell/MainFrames.h"
 #include "shell/U_formmain.h"
@@ -137,6 +141,35 @@ TEST_F(PayInMainWindow, SelectingAPayOfARunningBudgetShowsItsHistoryTotalsAndCha
     pays.Open();
     ASSERT_TRUE(pays.Locate(fld::ID, {16}));
     EXPECT_EQ(pays.FieldByName(fld::FilterMode).AsString().substr(0, 5), "00111");
+}
+
+TEST_F(PayInMainWindow, TheReportButtonMakesThePaysReportFromTheShippedTemplate) {
+    TfrPay& frame = Start();
+    ClickNamed("Power");
+    ASSERT_TRUE(frame.BitBtnReport->isEnabled());
+    const std::string out = folders.Root() + "/power.rtf";
+    SetReportSavePicker([&out](QWidget*, const QString&) { return ToQString(out); });
+    RecordedUrls urls;
+    WhenOpen<TfReport>([this](TfReport& report) {
+        EXPECT_EQ(report.ObjectName, "Power");
+        ASSERT_EQ(report.Templates.size(), 1u);
+        EXPECT_EQ(report.Templates[0].FileName, "PayHistory.tlt");
+        QCoreApplication::processEvents();
+        report.grab().save(QString::fromStdString(folders.Root() + "/report-window.png"));
+        report.BitBtnCreateReport->click();
+        report.close();
+    });
+    frame.BitBtnReport->click();
+    SetReportSavePicker({});
+    ASSERT_EQ(urls.urls.size(), 1u);
+    std::ifstream in(out, std::ios::binary);
+    const std::string rtf((std::istreambuf_iterator<char>(in)), {});
+    for (const char* value : {"Power", "-15", "250", "-40", "25"})
+        EXPECT_NE(rtf.find(value), std::string::npos) << value;
+    EXPECT_NE(rtf.find("\\pngblip"), std::string::npos);
+    // The frame is as before: its row and its buttons.
+    EXPECT_EQ(frame.CurrentRow(), 2);
+    EXPECT_TRUE(frame.BitBtnReport->isEnabled());
 }
 
 TEST_F(PayInMainWindow, APayOfAStoppedBudgetShowsItsRowsWithoutTotals) {
