@@ -16,6 +16,7 @@
 #include "algorithms/Ugetdata.h"
 #include "platform/Dates.h"
 #include "platform/Text.h"
+#include "reports/U_createtemplate.h"
 #include "shell/MessageDlg.h"
 #include "shell/ShellOpen.h"
 #include "shell/ShellServices.h"
@@ -100,8 +101,6 @@ TfReport::TfReport(QWidget* parent, int idObject, TReportDataSource source)
     // Row 0 of the list is the title row, which the grid's header shows.
     StringGridTlt->setRowHidden(0, true);
     BitBtnCreateTlt = Named<QPushButton>(this, "BitBtnCreateTlt");
-    // Making a template from a document is not part of the program yet.
-    BitBtnCreateTlt->setEnabled(false);
     BitBtnSaveTltSource = Named<QPushButton>(this, "BitBtnSaveTltSource");
     BitBtnDelTlt = Named<QPushButton>(this, "BitBtnDelTlt");
     ProgressBar1 = Named<QProgressBar>(this, "ProgressBar1");
@@ -145,6 +144,7 @@ TfReport::TfReport(QWidget* parent, int idObject, TReportDataSource source)
 
     connect(BitBtnCreateReport, &QPushButton::clicked, this,
             [this] { RunGuarded([this] { BitBtnCreateReportClick(); }); });
+    connect(BitBtnCreateTlt, &QPushButton::clicked, this, &TfReport::BitBtnCreateTltClick);
     connect(BitBtnDelTlt, &QPushButton::clicked, this, &TfReport::BitBtnDelTltClick);
     connect(BitBtnSaveTltSource, &QPushButton::clicked, this, &TfReport::BitBtnSaveTltSourceClick);
     connect(StringGridTlt, &QTableWidget::itemSelectionChanged, this, &TfReport::SelectionChanged);
@@ -240,6 +240,12 @@ void TfReport::BitBtnCreateReportClick() {
             MessageDlg(reportFailed_ + " " + report, TMsgDlgType::mtError, mbOK, this);
     }
     SelectionChanged();
+}
+
+void TfReport::BitBtnCreateTltClick() {
+    auto* create = new TfCreateTemplate(this, ObjectType, TemplatesDir,
+                                        [this] { RefreshTemplateList(); });
+    create->ExecModal();  // it frees itself when it closes
 }
 
 void TfReport::BitBtnDelTltClick() {

@@ -52,6 +52,8 @@ public:
     const TTemplateEntry* SelectedTemplate() const;
 
     void BitBtnCreateReportClick();
+    // Opens the template creation dialog for the object's type; the list follows what it made.
+    void BitBtnCreateTltClick();
     void BitBtnDelTltClick();
     void BitBtnSaveTltSourceClick();
 

@@ -93,3 +93,42 @@ std::string SourceSaveName(const std::string& path) {
     if (name.extension() != ".rtf") name.replace_extension(".rtf");
     return name.string();
 }
+
+std::string FreeTemplateName(const std::string& folder, int objectType) {
+    for (int i = 1; i <= 5000; ++i) {
+        const std::string path = folder + "Report" + std::to_string(objectType) + "_" +
+                                 std::to_string(i) + ".tlt";
+        std::error_code error;
+        if (!fs::exists(fs::path(path), error) && !error) return path;
+    }
+    return {};
+}
+
+int MakeTemplate(const std::string& folder, int objectType, const std::string& tempFolder,
+                 const TNewTemplate& source, std::string& templatePath) {
+    templatePath = FreeTemplateName(folder, objectType);
+    if (templatePath.empty()) return kTemplateNoFreeName;
+    const fs::path sourcePath = fs::path(source.Source);
+    const std::string fileName = sourcePath.filename().string();
+    const std::string working = tempFolder + "TmpSourc.rtf";
+    std::error_code error;
+    fs::copy_file(sourcePath, fs::path(working), fs::copy_options::overwrite_existing, error);
+    if (error) return kCompileNoSource;
+    const std::string params = "RowsInFile=0;ObjectType=" + std::to_string(objectType) + ";";
+    const int compiled =
+        source.Writer
+            ? CompileTemplateWriter(working, templatePath, source.Name, source.Descript, fileName, params)
+            : CompileTemplateWord(working, templatePath, source.Name, source.Descript, fileName, params);
+    fs::remove(fs::path(working), error);
+    if (compiled != kCompileDone) return compiled;
+    if (!source.Charset.empty()) ReplaceFontCharsets(templatePath, "*", source.Charset);
+    const fs::path sources = fs::path(folder + "Sources");
+    fs::create_directories(sources, error);
+    fs::copy_file(sourcePath, sources / fs::path(fileName), fs::copy_options::overwrite_existing,
+                  error);
+    if (error) {
+        DeleteTemplateFiles(folder, fs::path(templatePath).filename().string());
+        return kTemplateSourceNotCopied;
+    }
+    return kCompileDone;
+}

@@ -47,3 +47,30 @@ bool SourceStillUsed(const std::vector<TTemplateEntry>& templates, std::size_t e
 // The name a template's source is saved under: `path` with its extension made ".rtf" unless it
 // is ".rtf" exactly ("copy.RTF" becomes "copy.rtf", "notes" "notes.rtf").
 std::string SourceSaveName(const std::string& path);
+
+// The first free template name of the object type in `folder` (ending in "/"): folder +
+// "Report" + type + "_" + i + ".tlt" for i = 1 ... 5000 that does not exist; empty when every
+// one exists, so that no template is written over.
+std::string FreeTemplateName(const std::string& folder, int objectType);
+
+// A template to make from a source document of the user's.
+struct TNewTemplate {
+    std::string Source;    // the source RTF document
+    std::string Name;      // the template's name and description in its header
+    std::string Descript;
+    bool Writer = false;   // saved by the Writer word processor, else by Word
+    std::string Charset;   // the RTF character set its fonts take; empty keeps theirs
+};
+
+// Results of MakeTemplate besides the compiler's codes (0 made, 1-5 the compile failed).
+constexpr int kTemplateNoFreeName = -1;     // every template name of the type is taken
+constexpr int kTemplateSourceNotCopied = -2; // the source's copy in "Sources/" failed
+
+// Makes the template in `folder` (the object type's templates folder, ending in "/"): compiles
+// a working copy of the source ("TmpSourc.rtf" in `tempFolder`) into the first free name with
+// the params "RowsInFile=0;ObjectType=<type>;", sets every font of its body to the character
+// set when one is given, and copies the source into "Sources/" under its own file name
+// (replacing a copy of that name). A failed compile leaves no template and no copy; a failed
+// copy removes the template it made. `templatePath` receives the template's path when made.
+int MakeTemplate(const std::string& folder, int objectType, const std::string& tempFolder,
+                 const TNewTemplate& source, std::string& templatePath);

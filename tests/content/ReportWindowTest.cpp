@@ -3,18 +3,22 @@
 // with its row files and source, a source saved as ".rtf"; and the frame's Report button.
 #include <gtest/gtest.h>
 
+#include <QComboBox>
 #include <QLabel>
+#include <QLineEdit>
 #include <QPushButton>
 #include <QTableWidget>
 #include <filesystem>
 #include <fstream>
 #include <iterator>
+#include <memory>
 
 #include "common/RecordedUrls.h"
 #include "common/ScopedMessageDlg.h"
 #include "content/ContentFixture.h"
 #include "content/U_frtable.h"
 #include "platform/Text.h"
+#include "reports/U_createtemplate.h"
 #include "reports/U_freport.h"
 #include "store/U_fileoperation.h"
 
@@ -112,7 +116,7 @@ TEST_F(ReportWindow, TheTemplateButtonsActOnTemplatesOnly) {
     for (QPushButton* button :
          {report->BitBtnCreateReport, report->BitBtnDelTlt, report->BitBtnSaveTltSource})
         EXPECT_FALSE(button->isEnabled()) << ToStdString(button->objectName());
-    EXPECT_FALSE(report->BitBtnCreateTlt->isEnabled());
+    EXPECT_TRUE(report->BitBtnCreateTlt->isEnabled());  // a new template needs no selection
     report->StringGridTlt->selectRow(1);
     EXPECT_TRUE(report->BitBtnDelTlt->isEnabled());
 }
@@ -139,6 +143,46 @@ TEST_F(ReportWindow, ASourceIsSavedAsRtfAndOpened) {
     ASSERT_EQ(urls.urls.size(), 1u);
     EXPECT_EQ(ToStdString(urls.urls[0].toLocalFile()), Documents("copy.rtf"));
     EXPECT_EQ(RtfRead(Documents("copy.rtf")), RtfRead(tables + "Sources/TableRows.rtf"));
+}
+
+TEST_F(ReportWindow, ANewTemplateFromTheUsersDocumentIsListed) {
+    const std::string document = Documents("Phone list.rtf");
+    std::ofstream(document, std::ios::binary)
+        << "{\\rtf1{\\fonttbl{\\f0\\fcharset0 Arial;}}\\pard RptStr.B.000.S.TblSName\\par}";
+    SetTemplateSourcePicker([&document](QWidget*, const QString&) { return ToQString(document); });
+    const auto create = [this] {
+        auto* dialog = new TfCreateTemplate(report, report->ObjectType, report->TemplatesDir,
+                                            [this] { report->RefreshTemplateList(); });
+        dialog->setAttribute(Qt::WA_DeleteOnClose, false);
+        dialog->show();
+        return std::unique_ptr<TfCreateTemplate>(dialog);
+    };
+    std::unique_ptr<TfCreateTemplate> dialog = create();
+    EXPECT_FALSE(dialog->BitBtnOK->isEnabled());
+    dialog->EditName->setText(QStringLiteral("Mine"));
+    EXPECT_FALSE(dialog->BitBtnOK->isEnabled());  // no document yet
+    dialog->BitBtnSourceClick();
+    EXPECT_EQ(ToStdString(dialog->EditName->text()), "Mine");  // a name typed before is kept
+    dialog->EditName->clear();
+    EXPECT_FALSE(dialog->BitBtnOK->isEnabled());
+    dialog->BitBtnSourceClick();
+    EXPECT_EQ(ToStdString(dialog->EditName->text()), "Phone list");
+    ASSERT_TRUE(dialog->BitBtnOK->isEnabled());
+    dialog->BitBtnOK->click();
+    EXPECT_FALSE(dialog->isVisible());
+    EXPECT_EQ(report->StringGridTlt->rowCount(), 4);  // title, two templates, the empty row
+    EXPECT_EQ(Cell(1, 1), "Phone list");  // the list is sorted by file name
+    EXPECT_TRUE(fs::exists(tables + "Report20_1.tlt"));
+    EXPECT_TRUE(fs::exists(tables + "Sources/Phone list.rtf"));
+    // Its source copy is replaced only after a question; No makes nothing.
+    dialog = create();
+    dialog->BitBtnSourceClick();
+    ScopedMessageDlg boxes(mrNo);
+    dialog->BitBtnOK->click();
+    EXPECT_EQ(boxes.Calls().size(), 1u);
+    EXPECT_FALSE(fs::exists(tables + "Report20_2.tlt"));
+    EXPECT_EQ(report->StringGridTlt->rowCount(), 4);
+    SetTemplateSourcePicker({});
 }
 
 TEST_F(ReportWindow, TheFramesReportButtonWorksOutsideEditModeOnly) {
