@@ -42,19 +42,6 @@ TSwappable<QString(QWidget*, const QString&)>& SourcePicker() {
     return picker;
 }
 
-// The caption key of LabelFor by the object's type.
-const char* ForKey(int objectType) {
-    switch (objectType) {
-        case 20: return "ForTable";
-        case 30: return "ForImages";
-        case 50: return "ForNumber";
-        case 60: return "ForPay";
-        case 9500: return "ForCalendar";
-        case 10000: return "ForLog";
-        default: return "ForDefault";
-    }
-}
-
 }  // namespace
 
 TSourcePicker SetTemplateSourcePicker(TSourcePicker picker) {
@@ -152,7 +139,8 @@ void TfCreateTemplate::FormShow() {
     const auto read = [&texts](const char* key, const char* fallback) {
         return texts.Read("CreateTemplate", key, fallback);
     };
-    LabelFor->setText(ToQString(read(ForKey(ObjectType), "")));
+    LabelFor->setText(
+        ToQString(read((std::string("For") + ObjectTypeWord(ObjectType)).c_str(), "")));
     noFreeName_ = read("NoFreeName", "Every template name of this kind is taken: delete a template first.");
     compileFailed_ = read("CompileFailed", "The template could not be made from the document:");
     copyFailed_ = read("CopyFailed", "The document could not be copied into the templates' sources:");

@@ -50,26 +50,6 @@ private:
     QProgressBar& bar_;
 };
 
-// The caption key of the templates label by the object's type.
-const char* TemplatesKey(int objectType) {
-    switch (objectType) {
-        case 20:
-            return "TemplatesTable";
-        case 30:
-            return "TemplatesImages";
-        case 50:
-            return "TemplatesNumber";
-        case 60:
-            return "TemplatesPay";
-        case 9500:
-            return "TemplatesCalendar";
-        case 10000:
-            return "TemplatesLog";
-        default:
-            return "TemplatesDefault";
-    }
-}
-
 // Asks for a file in the documents folder, proposing `name`; empty when the user declines.
 std::string AskSaveFile(QWidget* parent, const std::string& name) {
     const QString proposed = ToQString(GetMyDocumentsFolder() + "/" + name);
@@ -162,7 +142,8 @@ void TfReport::FormShow() {
     for (std::size_t at; (at = forText.find("[name]")) != std::string::npos;)
         forText.replace(at, 6, ObjectName);
     LabelFor->setText(ToQString(forText));
-    LabelTemplates->setText(ToQString(read(TemplatesKey(ObjectType))));
+    LabelTemplates->setText(
+        ToQString(read((std::string("Templates") + ObjectTypeWord(ObjectType)).c_str())));
     StringGridTlt->setHorizontalHeaderLabels({QString(), ToQString("   " + read("GridCol1")),
                                               ToQString("   " + read("GridCol2")),
                                               ToQString("   " + read("GridCol3")), QString()});

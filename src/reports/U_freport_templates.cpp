@@ -132,3 +132,15 @@ int MakeTemplate(const std::string& folder, int objectType, const std::string& t
     }
     return kCompileDone;
 }
+
+const char* ObjectTypeWord(int objectType) {
+    switch (objectType) {
+        case 20: return "Table";
+        case 30: return "Images";
+        case 50: return "Number";
+        case 60: return "Pay";
+        case 9500: return "Calendar";
+        case 10000: return "Log";
+        default: return "Default";
+    }
+}

@@ -22,6 +22,10 @@ int GetTemplateObjectType(std::string_view params);
 // type the root itself.
 std::string TemplatesFolderOf(const std::string& templatesRoot, int objectType);
 
+// The word that names the object type in the language keys of the report windows ("Table" of
+// "TemplatesTable" and "ForTable"): Table, Images, Number, Pay, Calendar, Log, else Default.
+const char* ObjectTypeWord(int objectType);
+
 // A template of the report window's list: its header and its file name without the folder.
 struct TTemplateEntry {
     TRTFReportInfo Info;
