@@ -5,7 +5,11 @@
 #include <functional>
 #include <string>
 
+#include <vector>
+
 #include "algorithms/Uq519algorithm01.h"
+#include "numbers/U_frnumber.h"
+#include "platform/Text.h"
 #include "common/OpenBudget.h"
 #include "platform/Locale.h"
 #include "schema/SchemaNames.h"
@@ -81,4 +85,12 @@ inline std::string Decimal(std::string text) {
     for (char& c : text)
         if (c == ',') c = DecimalSeparator();
     return text;
+}
+
+// The value column of the number frame's grid, row by row.
+inline std::vector<std::string> GridValues(const TfrNumber& frame) {
+    std::vector<std::string> values;
+    for (int row = 0; row < frame.Grid->rowCount(); ++row)
+        values.push_back(ToStdString(frame.Grid->index(row, 2).data().toString()));
+    return values;
 }

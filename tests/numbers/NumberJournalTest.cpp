@@ -31,12 +31,7 @@ protected:
         window.show();
     }
     void Show() { frame->ShowFor(*shell.index.FindObject(kNumber, budget)); }
-    std::vector<std::string> Values() const {
-        std::vector<std::string> values;
-        for (int row = 0; row < frame->Grid->rowCount(); ++row)
-            values.push_back(ToStdString(frame->Grid->index(row, 2).data().toString()));
-        return values;
-    }
+    std::vector<std::string> Values() const { return GridValues(*frame); }
     TFrameRegistry frames;
     QWidget window;
     TfrNumber* frame;
