@@ -4,14 +4,13 @@
 
 #include <functional>
 #include <string>
-
 #include <vector>
 
 #include "algorithms/Uq519algorithm01.h"
-#include "numbers/U_frnumber.h"
-#include "platform/Text.h"
 #include "common/OpenBudget.h"
+#include "numbers/U_frnumber.h"
 #include "platform/Locale.h"
+#include "platform/Text.h"
 #include "schema/SchemaNames.h"
 #include "shell/ObjectIndex.h"
 
