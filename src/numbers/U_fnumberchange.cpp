@@ -5,7 +5,6 @@
 #include <QCalendarWidget>
 #include <QDateEdit>
 #include <QGridLayout>
-#include <QHBoxLayout>
 #include <QLabel>
 #include <QLineEdit>
 #include <QPlainTextEdit>
@@ -87,16 +86,7 @@ void TfNumberChange::BuildControls() {
     inputs->addWidget(EditDescript);
     inputs->addStretch();
 
-    auto* body = new QHBoxLayout;
-    body->addLayout(inputs, 1);
-    body->addWidget(MemoDescript, 1);
-
-    auto* layout = new QVBoxLayout(this);
-    layout->addLayout(NewHeaderRow(*header, *ButtonHelp));
-    layout->addLayout(body, 1);
-    layout->addLayout(NewFooter(TFooter::OKExit));
-    disconnect(BitBtnOK, nullptr, this, nullptr);
-    connect(BitBtnOK, &QPushButton::clicked, this, &TfNumberChange::BitBtnOKClick);
+    LayOutBesideMemo(*header, inputs, 1, *MemoDescript, [this] { BitBtnOKClick(); });
 
     connect(RadioButtonTypeConst, &QRadioButton::clicked, this, [this] {
         RadioButtonTypeConstClick();

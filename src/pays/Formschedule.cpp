@@ -120,17 +120,8 @@ void TfSchedule::BuildControls() {
     inputs->addWidget(LabelStep3);
     inputs->addWidget(PanelPriority);
 
-    auto* body = new QHBoxLayout;
-    body->addLayout(inputs, 2);
-    body->addWidget(MemoDescript, 1);
-
-    auto* layout = new QVBoxLayout(this);
-    layout->addLayout(NewHeaderRow(*LabelHeader, *ButtonHelp));
-    layout->addLayout(body, 1);
-    layout->addLayout(NewFooter(TFooter::OKExit));
+    LayOutBesideMemo(*LabelHeader, inputs, 2, *MemoDescript, [this] { BitBtnOKClick(); });
     BitBtnOK->setEnabled(false);
-    disconnect(BitBtnOK, nullptr, this, nullptr);
-    connect(BitBtnOK, &QPushButton::clicked, this, &TfSchedule::BitBtnOKClick);
     ShowPanel('M');
 }
 

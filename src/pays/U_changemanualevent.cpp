@@ -3,7 +3,6 @@
 #include "pays/U_changemanualevent.h"
 
 #include <QDateEdit>
-#include <QHBoxLayout>
 #include <QLabel>
 #include <QLineEdit>
 #include <QPlainTextEdit>
@@ -92,17 +91,8 @@ void TfChangeManualEvent::BuildControls() {
     inputs->addWidget(EditDescript);
     inputs->addStretch();
 
-    auto* body = new QHBoxLayout;
-    body->addLayout(inputs, 1);
-    body->addWidget(MemoDescript, 1);
-
-    auto* layout = new QVBoxLayout(this);
-    layout->addLayout(NewHeaderRow(*header, *ButtonHelp));
-    layout->addLayout(body, 1);
-    layout->addLayout(NewFooter(TFooter::OKExit));
+    LayOutBesideMemo(*header, inputs, 1, *MemoDescript, [this] { BitBtnOKClick(); });
     BitBtnOK->setEnabled(false);
-    disconnect(BitBtnOK, nullptr, this, nullptr);
-    connect(BitBtnOK, &QPushButton::clicked, this, &TfChangeManualEvent::BitBtnOKClick);
 
     connect(DTPickerDateEvent, &QDateEdit::dateChanged, this, &TfChangeManualEvent::Changed);
     connect(EditValue, &QLineEdit::textChanged, this, [this] {

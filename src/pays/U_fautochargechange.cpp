@@ -14,7 +14,6 @@
 #include <QRadioButton>
 #include <QTableWidget>
 #include <QTextEdit>
-#include <QVBoxLayout>
 #include <cmath>
 
 #include "algorithms/Uq519algtextformat.h"
@@ -119,17 +118,8 @@ void TfAutoChargeChange::BuildControls() {
     grid->addWidget(ComboBoxActivity, row++, 1);
     grid->setRowStretch(row, 1);
 
-    auto* body = new QHBoxLayout;
-    body->addLayout(grid, 2);
-    body->addWidget(MemoDescript, 1);
-    auto* layout = new QVBoxLayout(this);
-    layout->addLayout(NewHeaderRow(*header, *ButtonHelp));
-    layout->addWidget(LabelFor);
-    layout->addLayout(body, 1);
-    layout->addLayout(NewFooter(TFooter::OKExit));
+    LayOutBesideMemo(*header, grid, 2, *MemoDescript, [this] { BitBtnOKClick(); }, LabelFor);
     BitBtnOK->setEnabled(false);
-    disconnect(BitBtnOK, nullptr, this, nullptr);
-    connect(BitBtnOK, &QPushButton::clicked, this, &TfAutoChargeChange::BitBtnOKClick);
 
     connect(EditName, &QLineEdit::textChanged, this, &TfAutoChargeChange::Changed);
     connect(EditDescript, &QLineEdit::textChanged, this, &TfAutoChargeChange::Changed);

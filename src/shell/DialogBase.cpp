@@ -7,6 +7,7 @@
 #include <QLabel>
 #include <QPushButton>
 #include <QShowEvent>
+#include <QVBoxLayout>
 
 #include "shell/ShellOpen.h"
 #include "shell/ShellServices.h"
@@ -87,4 +88,18 @@ void TDialogBase::keyPressEvent(QKeyEvent* event) {
         return;
     }
     QDialog::keyPressEvent(event);
+}
+
+void TDialogBase::LayOutBesideMemo(QLabel& header, QLayout* inputs, int inputsStretch,
+                                   QWidget& memo, std::function<void()> onOK, QWidget* below) {
+    auto* body = new QHBoxLayout;
+    body->addLayout(inputs, inputsStretch);
+    body->addWidget(&memo, 1);
+    auto* layout = new QVBoxLayout(this);
+    layout->addLayout(NewHeaderRow(header, *ButtonHelp));
+    if (below != nullptr) layout->addWidget(below);
+    layout->addLayout(body, 1);
+    layout->addLayout(NewFooter(TFooter::OKExit));
+    disconnect(BitBtnOK, nullptr, this, nullptr);
+    connect(BitBtnOK, &QPushButton::clicked, this, std::move(onOK));
 }

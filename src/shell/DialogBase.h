@@ -13,6 +13,7 @@
 
 class QHBoxLayout;
 class QLabel;
+class QLayout;
 class QPushButton;
 
 // The buttons of a dialog's footer: `BitBtnOK` alone, or `BitBtnOK` and `BtnExit`.
@@ -64,6 +65,12 @@ protected:
     // `BitBtnOK` (caption key `BtnOK`) and with TFooter::OKExit `BtnExit` (key `BtnExit`).
     // Returns the row for the dialog's layout; a dialog inserts its further buttons into it.
     QHBoxLayout* NewFooter(TFooter buttons, TFooterDefaults defaults = TFooterDefaults::OKExit);
+
+    // Lays the dialog out as its header row (`header` and ButtonHelp, which must exist), the
+    // optional `below` under it, the inputs beside the description memo, and the OK/Exit footer
+    // (NewFooter), whose OK runs `onOK` instead of accepting the dialog.
+    void LayOutBesideMemo(QLabel& header, QLayout* inputs, int inputsStretch, QWidget& memo,
+                          std::function<void()> onOK, QWidget* below = nullptr);
 
     // Opens the language folder's `file`, sets the captions and hints of the dialog's named
     // controls from `section` (ReadCaptions) and returns the file for the dialog's other keys.
