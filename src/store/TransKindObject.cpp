@@ -221,28 +221,40 @@ int RestoreContent(const TStep&, int id, const TPayContent& content) {
     return 0;
 }
 
-// Removes the content of a deleted object, by type; its folders go with the commit.
-void RemoveContent(const TStep&, int, const TFolderContent&) {}
-
-void RemoveContent(const TStep&, int id, const TTableContent& content) {
-    if (!content.Rows.empty()) ReplaceTableRows(id, {});
+// Removes the content of a deleted object, by type; its folders go with the commit. False when
+// a collection's files could not be saved: nothing is removed.
+bool RemoveContent(const TStep&, int, const TFolderContent&) {
+    return true;
 }
 
-void RemoveContent(const TStep& step, int id, const TImagesContent& content) {
+bool RemoveContent(const TStep&, int id, const TTableContent& content) {
+    if (!content.Rows.empty()) ReplaceTableRows(id, {});
+    return true;
+}
+
+bool RemoveContent(const TStep& step, int id, const TImagesContent& content) {
     if (!content.Pictures.empty()) ReplacePictureRows(id, {});
     step.Files.DeleteAfterCommit(AlbumFolder(id));
+    return true;
 }
 
-void RemoveContent(const TStep& step, int id, const TFilesContent&) {
-    step.Files.DeleteAfterCommit(CollectionFolder(id));
+// The files of a collection can change outside the journal (through its frame): its folder is
+// saved as it is now before it goes, so that bringing the collection back gives what it held.
+// False when an entry could not be saved; the folder then stays.
+bool SaveAndRemoveCollection(const TStep& step, int id);
+
+bool RemoveContent(const TStep& step, int id, const TFilesContent&) {
+    return SaveAndRemoveCollection(step, id);
 }
 
-void RemoveContent(const TStep&, int id, const TNumberContent&) {
+bool RemoveContent(const TStep&, int id, const TNumberContent&) {
     DM->DeleteNumberItems(id);
+    return true;
 }
 
-void RemoveContent(const TStep&, int id, const TPayContent&) {
+bool RemoveContent(const TStep&, int id, const TPayContent&) {
     DM->DeletePayData(id);
+    return true;
 }
 
 // Writes the object's ID into the IDObject of the step's journal row.
@@ -268,6 +280,18 @@ std::optional<int> SaveCollection(const fs::path& collection, const fs::path& sa
     const TTreeCopy copy = CopyFolderTree(collection, saved, TCopyFailure::Stops);
     if (!copy.Failed.empty()) return std::nullopt;
     return copy.Copied;
+}
+
+bool SaveAndRemoveCollection(const TStep& step, int id) {
+    const fs::path saved = TransFolder(step.Row.NTrans);
+    std::error_code error;
+    const bool savedThere = fs::exists(saved, error);
+    const std::optional<int> count = SaveCollection(CollectionFolder(id), saved);
+    if (!savedThere && fs::exists(saved, error)) step.Files.CreatedFolder(saved.string());
+    if (!count) return false;
+    RewriteIntPart(step.Row.NTrans, 3, *count);
+    step.Files.DeleteAfterCommit(CollectionFolder(id));
+    return true;
 }
 
 // I3, the count part of a table's or collection's creation; missing: fatal -1.
@@ -315,11 +339,7 @@ std::optional<int> TAddKind<Content>::Undo(TStep& step) const {
         step.Files.DeleteAfterCommit(AlbumFolder(id));
     } else if constexpr (Content::kType == otFiles) {
         if (!CountPartOf(step)) return kFatalTransaction;
-        const std::optional<int> saved =
-            SaveCollection(CollectionFolder(id), TransFolder(step.Row.NTrans));
-        if (!saved) return -1;
-        RewriteIntPart(step.Row.NTrans, 3, *saved);
-        step.Files.DeleteAfterCommit(CollectionFolder(id));
+        if (!SaveAndRemoveCollection(step, id)) return -1;
     } else if constexpr (Content::kType == otPay) {
         DM->DeletePayData(id);  // the settings row the creation wrote: nothing else is left
     }
@@ -338,7 +358,7 @@ std::optional<int> TDeleteKind<Content>::Apply(TStep& step) const {
         ReportFatalError(kFatalObject);
         return kFatalObject;
     }
-    RemoveContent(step, id, parts->Snapshot);
+    if (!RemoveContent(step, id, parts->Snapshot)) return -1;
     TBudgetTable objects(tbl::Objects, true);
     objects.Locate(fld::ID, {id});
     objects.Delete();

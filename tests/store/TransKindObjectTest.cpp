@@ -67,7 +67,6 @@ protected:
         return writer.Ready();
     }
 
-
     std::string Dump() const { return DumpBudget(budget, TDumpScope::WithoutJournal); }
     std::string Path(const std::string& relative) const { return budget + "/" + relative; }
     void ResetFatal() {
@@ -427,6 +426,32 @@ TEST_F(CollectionTest, AFileThatCannotBeSavedFailsTheUndoAndKeepsTheFolder) {
     EXPECT_EQ(Undo(nTrans), -1);
     EXPECT_EQ(Dump(), filled);
     EXPECT_EQ(SavedCount(), 0);
+}
+
+// Mend: the redo of a collection's deletion deleted the folder without saving it again, so a
+// file added after the undo was lost for good. Now the redo saves the folder as it is; one that
+// cannot be saved fails the redo and keeps the collection.
+TEST_F(CollectionTest, TheRedoOfADeletionSavesWhatWasAddedAfterItsUndo) {
+    Write(Path(Collection() + "/a.txt"), "a");
+    const int del = Prepare("DEL", newId, "Papers", TObjectParts<TFilesContent>{3, 83, "d", {1}},
+                            [this](const fs::path& saved) {
+                                fs::copy(Path(Collection()), saved, fs::copy_options::recursive);
+                            });
+    ASSERT_EQ(ApplyTransaction(del), 1);
+    ASSERT_EQ(Undo(del), newId);
+    Write(Path(Collection() + "/b.txt"), "b");
+    const std::string filled = Dump();
+    ASSERT_EQ(Redo(del), 1);
+    EXPECT_FALSE(fs::exists(Path(Collection())));
+    EXPECT_EQ(TTransReader(del).Int(3), 2);
+    ASSERT_EQ(Undo(del), newId);
+    EXPECT_EQ(Dump(), filled);
+    EXPECT_EQ(Read(Path(Collection() + "/b.txt")), "b");
+
+    ASSERT_EQ(mkfifo(Path(Collection() + "/pipe").c_str(), 0600), 0);
+    const std::string withPipe = Dump();
+    EXPECT_EQ(Redo(del), -1);
+    EXPECT_EQ(Dump(), withPipe);
 }
 
 TEST_F(CollectionTest, TheUndoOfAnObjectWhoseRowIsGoneChangesNothing) {

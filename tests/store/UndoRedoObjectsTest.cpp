@@ -222,6 +222,7 @@ TEST_F(UndoRedoObjects, TheUndoOfADeletionWhoseSavedFilesVanishedFailsAndRestore
              TTransWriter writer("DEL", id, otFiles, "Papers");
              TObjectParts<TFilesContent> parts{0, 41, "", {1}};
              WriteParts(writer, parts);
+             std::ofstream(CollectionFolder(id) + "/bill.txt") << "bill";
              std::ofstream(writer.MakeFolder() + "/bill.txt") << "bill";
              const int nTrans = writer.NTrans();
              return writer.Apply() > 0 ? nTrans : 0;
