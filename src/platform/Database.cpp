@@ -7,6 +7,7 @@
 #include <array>
 #include <filesystem>
 #include <fstream>
+#include <utility>
 
 namespace fs = std::filesystem;
 
@@ -79,6 +80,46 @@ void CheckTablesFile(const std::string& file) {
 
 EDatabaseError::EDatabaseError(const std::string& file, const std::string& message)
     : std::runtime_error(message + ": " + file), file_(file) {}
+
+void ApplyDefensiveSettings(sqlite3* db) {
+    static constexpr std::array<std::pair<int, int>, 5> kSettings{{
+        {SQLITE_DBCONFIG_DEFENSIVE, 1},
+        {SQLITE_DBCONFIG_TRUSTED_SCHEMA, 0},
+        {SQLITE_DBCONFIG_ENABLE_TRIGGER, 0},
+        {SQLITE_DBCONFIG_ENABLE_VIEW, 0},
+        {SQLITE_DBCONFIG_ENABLE_LOAD_EXTENSION, 0},
+    }};
+    for (const auto& [option, value] : kSettings) {
+        int now = -1;
+        if (sqlite3_db_config(db, option, value, &now) != SQLITE_OK || now != value) {
+            const char* file = sqlite3_db_filename(db, "main");
+            throw EDatabaseError(
+                file != nullptr ? file : "",
+                "Cannot open the tables file safely (" + std::string(sqlite3_errmsg(db)) + ")");
+        }
+    }
+}
+
+std::vector<TSchemaEntry> ReadSchema(sqlite3* db, const std::string& file) {
+    sqlite3_stmt* raw = nullptr;
+    const auto fail = [&] {
+        throw EDatabaseError(file, std::string("Cannot read the tables: ") + sqlite3_errmsg(db));
+    };
+    if (sqlite3_prepare_v2(db, "SELECT type, name, tbl_name, sql FROM main.sqlite_master", -1, &raw,
+                           nullptr) != SQLITE_OK)
+        fail();
+    const std::unique_ptr<sqlite3_stmt, decltype(&sqlite3_finalize)> query(raw, &sqlite3_finalize);
+    const auto text = [&](int column) {
+        const auto* chars = reinterpret_cast<const char*>(sqlite3_column_text(raw, column));
+        return chars != nullptr ? std::string(chars) : std::string();
+    };
+    std::vector<TSchemaEntry> entries;
+    int rc;
+    while ((rc = sqlite3_step(raw)) == SQLITE_ROW)
+        entries.push_back({text(0), text(1), text(2), text(3)});
+    if (rc != SQLITE_DONE) fail();
+    return entries;
+}
 
 // ---- TStatement
 
@@ -174,6 +215,7 @@ std::shared_ptr<TDatabase> TDatabase::Get(const std::string& folder) {
     // From here the object owns the handle and closes it if the checks below fail.
     std::shared_ptr<TDatabase> db(new TDatabase(key, file, raw));
     if (rc != SQLITE_OK) db->FailWithSqlite("Cannot open the tables file");
+    ApplyDefensiveSettings(raw);
     sqlite3_extended_result_codes(raw, 1);
     sqlite3_busy_timeout(raw, kBusyTimeoutMs);
     // Only reads until the file is known to hold our tables: a foreign or damaged file keeps

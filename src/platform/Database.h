@@ -37,6 +37,27 @@ public:
     using EDatabaseError::EDatabaseError;
 };
 
+// Sets what every connection to a tables file gets before its first statement, so that the
+// file's schema can run nothing: defensive mode (the schema cannot be written as a table),
+// functions and virtual tables in the schema limited to harmless ones (trusted schema off),
+// triggers and views switched off, and no loading of extensions. Throws EDatabaseError naming
+// the connection's file when SQLite refuses a setting.
+void ApplyDefensiveSettings(sqlite3* db);
+
+// One entry of a tables file's schema (its sqlite_master): its type ("table", "index", "view"
+// or "trigger"), its name, the table it belongs to and the SQL text that made it (empty for
+// the indexes SQLite makes itself).
+struct TSchemaEntry {
+    std::string Type;
+    std::string Name;
+    std::string TableName;
+    std::string Sql;
+};
+
+// Every entry of the schema of the connection's main file, read in one query. Throws
+// EDatabaseError naming `file` when the schema cannot be read (a damaged file).
+std::vector<TSchemaEntry> ReadSchema(sqlite3* db, const std::string& file);
+
 // Begins a transaction on the tables of a folder; Commit makes it durable, leaving the scope
 // without Commit (an error, an early return) rolls it back. Scopes nest: an inner scope is a
 // savepoint whose rollback undoes only its own writes, and only the outermost Commit makes

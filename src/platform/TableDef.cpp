@@ -131,6 +131,7 @@ void CreateTablesFile(const std::string& folder, const std::vector<TTableDef>& t
     if (rc != SQLITE_OK)
         throw EDatabaseError(file, std::string("Cannot create the tables file: ") +
                                        (raw != nullptr ? sqlite3_errmsg(raw) : "out of memory"));
+    ApplyDefensiveSettings(db.get());
     std::string sql = "PRAGMA journal_mode=WAL;BEGIN;";
     for (const TTableDef& table : tables) sql += CreateTableSql(table);
     sql += "COMMIT;";
