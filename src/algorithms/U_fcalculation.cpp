@@ -350,7 +350,7 @@ QWidget* TfCalculation::BuildButtonPanel() {
         button->setFocusPolicy(Qt::NoFocus);
         this->*token.Button = button;
         connect(button, &QPushButton::clicked, this,
-                [this, &token] { TypeToken(token.Token, token.Spacing); });
+                [this, token = &token] { TypeToken(token->Token, token->Spacing); });
         row->addWidget(button);
     }
     SetHintKey(*BitBtnSpace, "BtnSpaceHint");

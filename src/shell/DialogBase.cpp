@@ -6,8 +6,11 @@
 #include <QKeyEvent>
 #include <QLabel>
 #include <QPushButton>
+#include <QScopeGuard>
 #include <QShowEvent>
 #include <QVBoxLayout>
+#include <memory>
+#include <utility>
 
 #include "shell/ShellOpen.h"
 #include "shell/ShellServices.h"
@@ -57,10 +60,17 @@ TLangFile TDialogBase::ReadTexts(const std::string& file, std::string_view secti
 }
 
 int TDialogBase::ExecModal() {
-    std::exception_ptr failure;
-    connect(this, &QDialog::finished, this, [this, &failure] { failure = failure_; });
+    // A dialog freed at its close is gone when exec returns, so the failure is taken from it
+    // at the close. The handler holds its own copy of the place it writes to, and is removed on
+    // every way out of exec, so a dialog shown again never runs an earlier show's handler.
+    failure_ = nullptr;
+    const auto failure = std::make_shared<std::exception_ptr>();
+    const QMetaObject::Connection taking = connect(this, &QDialog::finished, this, [this, failure] {
+        *failure = std::exchange(failure_, nullptr);
+    });
+    const auto removing = qScopeGuard([&taking] { QObject::disconnect(taking); });
     const int result = exec();
-    if (failure) std::rethrow_exception(failure);
+    if (*failure) std::rethrow_exception(*failure);
     return result;
 }
 

@@ -40,8 +40,8 @@ public:
     void done(int result) override;
 
     // Shows the dialog modally (exec) and, once it has closed, throws what work run through
-    // RunGuarded threw meanwhile. Safe for a dialog freed at its close: nothing of it is touched
-    // after exec returns.
+    // RunGuarded threw meanwhile; a dialog shown again reports only its new show's failure.
+    // Safe for a dialog freed at its close: nothing of it is touched after exec returns.
     int ExecModal();
 
 protected:

@@ -28,11 +28,12 @@ void RegisterMainFrames(TfMain& main) {
     // The journal view's Back and Forward open the undo and redo dialog for its current row.
     for (const auto& [button, mode] : {std::pair{log.BitBtnBack, TfBack::kModeUndo},
                                        std::pair{log.BitBtnForward, TfBack::kModeRedo}}) {
-        QObject::connect(button, &QPushButton::clicked, &log, [&main, &log, mode = mode] {
-            auto* back = new TfBack(main, *log.BitBtnBack, *log.BitBtnForward);
-            back->Mode = mode;
-            back->exec();  // it frees itself when it closes
-        });
+        QObject::connect(button, &QPushButton::clicked, &log,
+                         [main = &main, log = &log, mode = mode] {
+                             auto* back = new TfBack(*main, *log->BitBtnBack, *log->BitBtnForward);
+                             back->Mode = mode;
+                             back->exec();  // it frees itself when it closes
+                         });
     }
     TfrCalendar& calendar =
         RegisterCalendarFrame(main.Frames(), *main.PanelFrames, main.ImageListTree, main.MemoColor);

@@ -58,6 +58,6 @@ QPushButton* NewHelpButton(QWidget& window, std::optional<int> topic) {
     if (!topic) return button;
     SetHintKey(*button, "HelpH");
     QObject::connect(button, &QPushButton::clicked, &window,
-                     [&window, topic = *topic] { ShowHelp(HelpFile(), topic, &window); });
+                     [window = &window, topic = *topic] { ShowHelp(HelpFile(), topic, window); });
     return button;
 }

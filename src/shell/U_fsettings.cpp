@@ -46,9 +46,9 @@ QWidget* NewUpDown(QWidget* parent, const char* name, QLineEdit& edit) {
         button->setArrowType(step > 0 ? Qt::UpArrow : Qt::DownArrow);
         button->setFixedSize(16, 11);
         button->setAutoRepeat(true);
-        QObject::connect(button, &QToolButton::clicked, &edit, [&edit, step] {
-            const int value = ParseCount(ToStdString(edit.text())).value_or(0) + step;
-            edit.setText(QString::number(std::clamp(value, 0, kArrowsMaximum)));
+        QObject::connect(button, &QToolButton::clicked, &edit, [edit = &edit, step] {
+            const int value = ParseCount(ToStdString(edit->text())).value_or(0) + step;
+            edit->setText(QString::number(std::clamp(value, 0, kArrowsMaximum)));
         });
         layout->addWidget(button);
     }

@@ -8,12 +8,15 @@
 #include <QLabel>
 #include <QLineEdit>
 #include <QPixmap>
+#include <QPointer>
 #include <QPushButton>
 #include <QTest>
 #include <QTimer>
 #include <QVBoxLayout>
 #include <functional>
 #include <optional>
+#include <stdexcept>
+#include <string>
 
 #include "shell/DialogBase.h"
 #include "shell/Ulanguage_widgets.h"
@@ -70,6 +73,10 @@ protected:
         WarnOExist = ReadTexts("Test.lng", "Test").Read("Test", "WarnOExist", "");
     }
     void FormClose() override { ++closes; }
+
+public:
+    // Work of the open dialog, run as its timers and buttons run theirs.
+    void Guarded(const std::function<void()>& work) { RunGuarded(work); }
 };
 
 std::string Text(const QLabel* label) {
@@ -226,6 +233,69 @@ TEST_F(DialogBase, AnOKOnlyFooterHasNoExitAndEscRejects) {
     QTimer::singleShot(0, [&] { QTest::keyClick(dialog.EditName, Qt::Key_Escape); });
     EXPECT_EQ(dialog.exec(), QDialog::Rejected);
     EXPECT_EQ(dialog.closes, 1);
+}
+
+// Shows the dialog with ExecModal, acting on it once it is open; returns its result, or the
+// text of what it threw.
+std::string ShowModal(TfTest& dialog, const std::function<void(TfTest&)>& act) {
+    QPointer<TfTest> open = &dialog;
+    QTimer::singleShot(0, [open, act] {
+        ASSERT_EQ(QApplication::activeModalWidget(), open.data());
+        act(*open);
+    });
+    try {
+        return std::to_string(dialog.ExecModal());
+    } catch (const std::runtime_error& failure) {
+        return failure.what();
+    }
+}
+
+void Fail(TfTest& dialog, const char* what) {
+    dialog.Guarded([what] { throw std::runtime_error(what); });
+}
+
+// A dialog kept for the whole run is shown many times: each show reports its own failure, once,
+// after its close, and leaves nothing behind for the next show.
+TEST_F(DialogBase, ExecModalThrowsTheFirstFailureOfItsShowAfterTheClose) {
+    TfTest dialog;
+    EXPECT_EQ(ShowModal(dialog,
+                        [](TfTest& d) {
+                            Fail(d, "first");
+                            Fail(d, "second");  // the first is kept
+                            EXPECT_TRUE(d.isVisible());
+                            d.BtnExit->click();
+                        }),
+              "first");
+    EXPECT_EQ(dialog.closes, 1);
+    EXPECT_EQ(ShowModal(dialog, [](TfTest& d) { d.BitBtnOK->click(); }), "1");
+    EXPECT_EQ(ShowModal(dialog,
+                        [](TfTest& d) {
+                            Fail(d, "third");
+                            d.BitBtnOK->click();
+                        }),
+              "third");
+    // A failure of a show without ExecModal is no failure of the next one.
+    dialog.show();
+    Fail(dialog, "shown");
+    dialog.close();
+    EXPECT_EQ(ShowModal(dialog, [](TfTest& d) { d.BtnExit->click(); }), "0");
+    EXPECT_EQ(dialog.closes, 5);
+}
+
+// A dialog freed at its close still reports its failure, though it is gone when exec returns.
+TEST_F(DialogBase, ExecModalThrowsTheFailureOfADialogFreedAtItsClose) {
+    for (const bool failing : {true, false}) {
+        auto* dialog = new TfTest;
+        dialog->setAttribute(Qt::WA_DeleteOnClose);
+        QPointer<TfTest> alive = dialog;
+        EXPECT_EQ(ShowModal(*dialog,
+                            [failing](TfTest& d) {
+                                if (failing) Fail(d, "lost");
+                                d.BitBtnOK->click();
+                            }),
+                  failing ? "lost" : "1");
+        EXPECT_TRUE(alive.isNull());
+    }
 }
 
 }  // namespace

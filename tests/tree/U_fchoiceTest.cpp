@@ -105,6 +105,13 @@ protected:
             path = ToStdString(item->text(0)) + (path.empty() ? "" : "/" + path);
         return path;
     }
+    // Acts on the chooser shown modally once it has prepared itself after its show.
+    void WhenPrepared(const std::function<void()>& act) {
+        QTimer::singleShot(0, [this, act] {
+            if (!choice->BtnExit->isEnabled()) return WhenPrepared(act);
+            act();
+        });
+    }
     // The chooser's expanded nodes in tree order.
     std::vector<std::string> ExpandedNodes() const {
         std::vector<std::string> names;
@@ -596,4 +603,37 @@ TEST_F(SourceChoiceTest, ParameterGroupsFollowTheSubSource) {
         EXPECT_EQ(Shown(Source().UpDownMonthDecr), function == 3 || function == 4 || function == 7);
     }
     choice->BtnExit->click();
+}
+
+// The chooser is made once with the main window: shown twice for the algorithm editor's data
+// sources, as the editor shows it, it still serves the popup's Move afterwards.
+TEST_F(SourceChoiceTest, AChooserShownTwiceForDataSourcesStillMovesObjects) {
+    for (const int source : {16, 9}) {
+        ExtData d = NewDatum();
+        window->SelectObject(15, home);
+        choice->Mode = TfChoice::kModeDataSource;
+        choice->IDExcluded = 15;
+        choice->Source = &d;
+        WhenPrepared([this, source] {
+            Click(source);
+            choice->BitBtnOK->click();
+        });
+        choice->ExecModal();
+        choice->Source = nullptr;
+        EXPECT_EQ(d.IDObject, source);
+    }
+    QAction* move = PopupCommand(*window, "Move", {});
+    ASSERT_NE(move, nullptr);
+    window->SelectObject(23, home);
+    window->PMenuTreePopup();
+    WhenPrepared([this] {
+        Click(22);
+        QTest::keyClick(choice->TreeViewChoice, Qt::Key_Return);
+    });
+    move->trigger();
+    QCoreApplication::processEvents();
+    EXPECT_FALSE(choice->isVisible());
+    EXPECT_EQ(ObjectField(home, 23, "IDParent"), "22");
+    EXPECT_EQ(SelectedPath(), "Home/Flat/Rooms/Kitchen/Shelf/List");
+    EXPECT_TRUE(messages.Calls().empty());
 }
