@@ -13,8 +13,10 @@ prefix=${VEMLY_PREFIX:-$HOME/.local/opt/vemly}
 packages=(g++ cmake ninja-build pkg-config qt6-base-dev libxlsxwriter-dev libsqlite3-dev
           libjpeg62-turbo-dev libgtest-dev libgmock-dev libbenchmark-dev libgmp-dev libarchive-dev
           libicu-dev locales xvfb xauth
-          # The reports' tests read the RTF reports back through LibreOffice and pdftotext.
-          libreoffice-writer-nogui poppler-utils)
+          # The reports' tests read the RTF reports back through LibreOffice and pdftotext with
+          # Liberation (Arial's measures) and DejaVu fonts, and spreadsheets through LibreOffice.
+          libreoffice-writer-nogui libreoffice-calc-nogui poppler-utils fonts-liberation2
+          fonts-dejavu-core)
 
 as_root() {
     if [ "$(id -u)" -eq 0 ]; then "$@"; else sudo "$@"; fi
@@ -63,6 +65,8 @@ case "${1:-}" in
         ;;
     test)
         install_packages
+        # The tests that read reports back fail, not skip, where a program or font is missing.
+        export VEMLY_TEST_TOOLS=1
         # The tests build with warnings as errors, so a warning cannot land unnoticed.
         build -DVEMLY_WERROR=ON
         run_tests

@@ -4,8 +4,6 @@
 #include <gtest/gtest.h>
 
 #include <QImage>
-#include <QProcess>
-#include <QStandardPaths>
 #include <algorithm>
 #include <cstdio>
 #include <string>
@@ -17,9 +15,7 @@
 namespace {
 
 TEST(ReportInLibreOffice, ShowsEveryValueAndPicture) {
-    if (QStandardPaths::findExecutable("soffice").isEmpty() ||
-        QStandardPaths::findExecutable("pdftotext").isEmpty())
-        GTEST_SKIP() << "no LibreOffice or pdftotext";
+    if (!ReportReadersHere()) GTEST_SKIP() << "no LibreOffice, poppler's tools or fonts";
 
     RtfFolder folder;
     // Word's way: a label broken by a bold toggle, a table row per group ending "\row }".
@@ -64,8 +60,9 @@ TEST(ReportInLibreOffice, ShowsEveryValueAndPicture) {
     ASSERT_EQ(stripped, kStripDone);
     ExpectSoundRtf(folder.Read("report.rtf"));
 
-    const std::string text = ReportTextInLibreOffice(folder, "report.rtf");
-    ASSERT_TRUE(folder.Exists("report.pdf"));
+    const std::string pdf = ReportsInLibreOffice(folder, {"report.rtf"}, kLiberationSans)[0];
+    const std::string text = PdfTool("pdftotext", pdf);
+    ASSERT_FALSE(text.empty());
     for (const char* expected :
          {"Name: \xd0\x93\xd0\xb0\xd0\xb7 {x} a\\b", "Note: Euro \xe2\x82\xac smile",
           "\xf0\x9f\x98\x80 end", "Row 1 }{ \xd0\xa1\xd1\x87\xd1\x91\xd1\x82",
@@ -73,9 +70,7 @@ TEST(ReportInLibreOffice, ShowsEveryValueAndPicture) {
         EXPECT_NE(text.find(expected), std::string::npos) << expected << "\n" << text;
     EXPECT_EQ(text.find("comment"), std::string::npos);
     // Both pictures: pdfimages lists one line per image after its two title lines.
-    const QString pdfimages = QStandardPaths::findExecutable("pdfimages");
-    const std::string images =
-        RunProgram(pdfimages, {"-list", ToQString(folder.Path("report.pdf"))});
+    const std::string images = PdfTool("pdfimages", pdf, {"-list"});
     EXPECT_NE(images.find("240   120"), std::string::npos) << images;
     EXPECT_EQ(std::count(images.begin(), images.end(), '\n'), 4) << images;
 }

@@ -1,10 +1,13 @@
 // The templates that come with the program: each is what our compiler makes of its source in
-// "Sources/", and each makes a sound report with its object's values, also as LibreOffice
-// reads it.
+// "Sources/", and each makes a sound report with its object's values in which LibreOffice,
+// with either of the fonts the test command installs, shows every value whole on the page.
 #include <gtest/gtest.h>
 
 #include <QColor>
 #include <QImage>
+#include <QRegularExpression>
+#include <QStringList>
+#include <algorithm>
 #include <cstdlib>
 #include <filesystem>
 #include <functional>
@@ -53,7 +56,34 @@ void MakePictures(const std::string& album, const std::vector<std::string>& name
     }
 }
 
+// A report whose pictures 1 and 2 are the frame's chart, a small picture as the pay and number
+// frames draw it.
+template <class Data>
+struct TWithChart : Data {
+    TWithChart(std::string temp, int height) : Temp(std::move(temp)), Height(height) {}
+    void WritePicture(FILE* report, int number, TLabelPictureSize size, int row) override {
+        if (row != 0 || (number != 1 && number != 2)) return;
+        QImage chart(60, Height, QImage::Format_RGB32);
+        chart.fill(QColor(200, 220, 255));
+        WriteReportImage(chart, size, report, Temp);
+    }
+    std::string Temp;
+    int Height;
+};
+
+// Amounts of 10 to 12 characters, negative balances, non-ASCII names and descriptions, and
+// names long enough to wrap: each value of `Expected` must stand whole on one line, as must
+// the column titles.
 std::vector<Shipped> ShippedTemplates() {
+    const std::string karenina = "\xd0\x9a\xd0\xb0\xd1\x80\xd0\xb5\xd0\xbd\xd0\xb8\xd0\xbd\xd0\xb0";
+    const std::string rent =
+        "\xd0\x9a\xd0\xb2\xd0\xb0\xd1\x80\xd1\x82\xd0\xbf\xd0\xbb\xd0\xb0"
+        "\xd1\x82\xd0\xb0";
+    const std::string transfer =
+        "\xc3\x9c"
+        "berweisung";
+    const std::string reading = "Z\xc3\xa4hlerstand";
+    const std::string street = "Flat on \xc5\x9awi\xc4\x99toja\xc5\x84ska";
     return {
         {"ForTable",
          "TableRows.rtf",
@@ -61,58 +91,93 @@ std::vector<Shipped> ShippedTemplates() {
          "Table rows",
          "Every row of the table with its name and value",
          20,
-         [](const RtfFolder&) {
+         [=](const RtfFolder&) {
              auto data = std::make_unique<TTableReportData>();
              data->Name = "Books {read}";
              data->Descript = "Shelf \\ 2";
-             data->Rows = {
-                 {"Anna", "\xd0\x9a\xd0\xb0\xd1\x80\xd0\xb5\xd0\xbd\xd0\xb8\xd0\xbd\xd0\xb0"},
-                 {"Faust", "1808"}};
+             data->Rows = {{"Anna", karenina},
+                           {"Grandmother's sewing machine and its oak table", "-12345678.90"},
+                           {"Faust", "1808"}};
              return data;
          },
-         {"Books {read}", "Shelf \\ 2", "Anna",
-          "\xd0\x9a\xd0\xb0\xd1\x80\xd0\xb5\xd0\xbd\xd0\xb8\xd0\xbd\xd0\xb0", "Faust", "1808",
-          "Home", "12.50", "01.02.2024", "End of the table Books {read}"}},
+         {"No", "Name", "Value", "Books {read}", "Shelf \\ 2", "Anna", karenina, "Faust", "1808",
+          "-12345678.90", "Home", "-9876543.21", "01.02.2024", "End of the table Books {read}"}},
         {"ForNumber",
          "NumberHistory.rtf",
          "NumberHistory.tlt",
          "Number history",
          "The number's value today and every value it had",
          50,
-         [](const RtfFolder&) {
-             auto data = std::make_unique<TNumberReportData>();
-             data->Name = "Rent";
-             data->Descript = "Monthly rent";
-             data->InForce = {"01.01.2024", "500", "raised"};
-             data->Selected = {"01.06.2023", "450", "first"};
-             data->Rows = {{"01.06.2023", "450", "first"}, {"01.01.2024", "500", "raised"}};
+         [=](const RtfFolder& folder) {
+             auto data = std::make_unique<TWithChart<TNumberReportData>>(folder.Path(""), 52);
+             data->Name = "Electricity meter";
+             data->Descript = "Monthly " + reading;
+             data->InForce = {"01.01.2024", "12345678.901", "raised"};
+             data->Selected = {"01.06.2023", "-1234567.89", "first"};
+             data->Rows = {{"01.06.2023", "-1234567.89", "first"},
+                           {"01.01.2024", "12345678.901",
+                            "Read by the caretaker after the new meter was fitted, " + transfer}};
              return data;
          },
-         {"Rent", "Monthly rent", "In force today: 01.01.2024 500 raised",
-          "Selected: 01.06.2023 450 first", "raised", "End of the history of Rent"}},
+         {"No", "Date", "Value", "Description", "Electricity meter", "Monthly " + reading,
+          "In force today: 01.01.2024 12345678.901 raised",
+          "Selected: 01.06.2023 -1234567.89 first", "01.06.2023", "-1234567.89", "12345678.901",
+          "caretaker", transfer, "End of the history of Electricity meter"}},
         {"ForPay",
          "PayHistory.rtf",
          "PayHistory.tlt",
          "Pay history",
          "The pay's balance, totals, selected event and every event shown",
          60,
-         [](const RtfFolder&) {
-             auto data = std::make_unique<TPayReportData>();
-             data->Name = "Flat";
+         [=](const RtfFolder& folder) {
+             auto data = std::make_unique<TWithChart<TPayReportData>>(folder.Path(""), 64);
+             data->Name = street;
              data->Descript = "Rent and water";
-             data->Balance = "6.50";
+             data->Balance = "-12345678.90";
              data->Period = "from 01.03.2024";
-             data->TotalCharge = "30.50";
-             data->TotalPay = "37";
-             data->TotalBalance = "6.50";
-             data->Selected = {"05.03.2024", "Payment", "", "", "", "7.00", "-3.50", "cash"};
-             data->Rows = {{"01.03.2024", "Counter reading", "100", "", "", "", "", "reading"},
-                           {"05.03.2024", "Payment", "", "", "", "7.00", "-3.50", "cash"}};
+             data->TotalCharge = "123456789.01";
+             data->TotalPay = "9876543210";
+             data->TotalBalance = "-12345678.90";
+             data->Rows = {
+                 {"01.03.2024", "Counter reading", "12345678.901", "", "", "", "", reading},
+                 {"02.03.2024", "Automatic charge", "", "123456789.01", "123456789.01", "",
+                  "-12345678.90", rent},
+                 {"05.03.2024", "Payment", "", "", "", "9876543210", "-2469135.79", transfer},
+                 {"06.03.2024", "Manual charge", "", "-1234567.89", "-1234567.89", "",
+                  "-3703703.68", "Gutschrift f\xc3\xbcr die Nebenkosten des Vorjahres"}};
+             data->Selected = data->Rows[2];
              return data;
          },
-         {"Flat", "Rent and water", "Balance today: 6.50", "Period: from 01.03.2024",
-          "Charged 30.50, paid 37", "Counter reading", "reading", "-3.50",
-          "End of the history of Flat"}},
+         {"No",
+          "Date",
+          "Event",
+          "Counter",
+          "Charge",
+          "To pay",
+          "Payment",
+          "Balance",
+          "Note",
+          street,
+          "Rent and water",
+          "Balance today: -12345678.90",
+          "Period: from 01.03.2024",
+          "Charged 123456789.01, paid 9876543210",
+          "01.03.2024",
+          "06.03.2024",
+          "Counter reading",
+          "Automatic charge",
+          "Manual charge",
+          "12345678.901",
+          "123456789.01",
+          "9876543210",
+          "-12345678.90",
+          "-2469135.79",
+          "-1234567.89",
+          "-3703703.68",
+          reading,
+          rent,
+          transfer,
+          "End of the history of " + street}},
         {"ForImages",
          "AlbumPictures.rtf",
          "AlbumPictures.tlt",
@@ -124,14 +189,18 @@ std::vector<Shipped> ShippedTemplates() {
              data->Name = "Holidays";
              data->Descript = "Summer {2024}";
              data->Album = folder.Path("album");
-             data->ShownFileName = "sea.jpg";
+             data->ShownFileName = "IMG_20240715_183045.jpg";
              data->ShownDescript = "The sea";
-             data->Entries = {{"sea.jpg", "The sea"}, {"hill.jpeg", "A hill"}};
-             MakePictures(data->Album, {"sea.jpg", "hill.jpeg"});
+             data->Entries = {{"IMG_20240715_183045.jpg",
+                               "The beach of \xc5\x9awinouj\xc5\x9b\x63ie at sunset, "
+                               "seen from the pier on our last evening"},
+                              {"hill.jpeg", "A hill"}};
+             MakePictures(data->Album, {"IMG_20240715_183045.jpg", "hill.jpeg"});
              return data;
          },
-         {"Holidays", "Summer {2024}", "Shown: sea.jpg, The sea", "sea.jpg: The sea",
-          "hill.jpeg: A hill", "End of the album Holidays"}},
+         {"No", "Thumbnail", "Picture", "File and description", "Holidays", "Summer {2024}",
+          "Shown: IMG_20240715_183045.jpg, The sea", "IMG_20240715_183045.jpg:",
+          "\xc5\x9awinouj\xc5\x9b\x63ie", "hill.jpeg: A hill", "End of the album Holidays"}},
     };
 }
 
@@ -174,16 +243,51 @@ TEST(ShippedTemplates, AreOurCompilersOutputOfTheirSources) {
     }
 }
 
-TEST(ShippedTemplates, MakeSoundReportsThatLibreOfficeShows) {
-    for (const Shipped& t : ShippedTemplates()) {
+// Where the words of a PDF lie across its pages, in points from pdftotext's word boxes: the left
+// end of the leftmost word, the right end of the rightmost, and the widest page.
+struct TWordSpan {
+    double Left = 1e9, Right = 0, Page = 0;
+};
+TWordSpan WordSpan(const std::string& boxes) {
+    TWordSpan span;
+    const QRegularExpression number(R"((xMin|xMax|<page width)="([0-9.]+)\")");
+    for (auto match = number.globalMatch(QString::fromStdString(boxes)); match.hasNext();) {
+        const QRegularExpressionMatch m = match.next();
+        const double value = m.captured(2).toDouble();
+        if (m.captured(1) == "xMin") span.Left = std::min(span.Left, value);
+        if (m.captured(1) == "xMax") span.Right = std::max(span.Right, value);
+        if (m.captured(1) == "<page width") span.Page = std::max(span.Page, value);
+    }
+    return span;
+}
+
+// The least resolution of the PDF's pictures in pixels per inch, from pdfimages' list (its
+// columns 13 and 14 after two title lines); 0 without pictures.
+int LeastPicturePpi(const std::string& list) {
+    int least = 0;
+    const QStringList lines = QString::fromStdString(list).split('\n', Qt::SkipEmptyParts);
+    for (qsizetype i = 2; i < lines.size(); ++i) {
+        const QStringList columns = lines[i].split(' ', Qt::SkipEmptyParts);
+        if (columns.size() < 14) continue;
+        for (const int ppi : {columns[12].toInt(), columns[13].toInt()})
+            least = least == 0 ? ppi : std::min(least, ppi);
+    }
+    return least;
+}
+
+TEST(ShippedTemplates, MakeSoundReportsThatReadWellInLibreOffice) {
+    const std::vector<Shipped> templates = ShippedTemplates();
+    RtfFolder folder;
+    std::vector<std::string> reports;
+    for (const Shipped& t : templates) {
         SCOPED_TRACE(t.Template);
-        RtfFolder folder;
-        const TReportCommon common{"01.02.2024", "10:11:12", "Home", "Our budget", "12.50"};
+        const TReportCommon common{"01.02.2024", "10:11:12", "Home", "Our budget", "-9876543.21"};
         std::unique_ptr<TReportData> data = t.Data(folder);
-        ASSERT_EQ(MakeReport(DataFolder(t) + t.Template, folder.Path("report.rtf"), common, *data,
+        reports.push_back(std::string(t.Folder) + ".rtf");
+        ASSERT_EQ(MakeReport(DataFolder(t) + t.Template, folder.Path(reports.back()), common, *data,
                              nullptr),
                   kReportMade);
-        const std::string rtf = folder.Read("report.rtf");
+        const std::string rtf = folder.Read(reports.back());
         ExpectSoundRtf(rtf);
         // An album writes its shown picture and thumbnail and each entry's: JPEGs as they are,
         // the BMP thumbnails as PNG.
@@ -191,11 +295,39 @@ TEST(ShippedTemplates, MakeSoundReportsThatLibreOfficeShows) {
             EXPECT_EQ(Count(rtf, "\\jpegblip"), 3);
             EXPECT_EQ(Count(rtf, "\\pngblip"), 3);
         }
-        const std::string text = ReportTextInLibreOffice(folder, "report.rtf");
-        if (text.empty()) continue;  // no LibreOffice here: the structure check stands alone
-        for (const std::string& expected : t.Expected)
-            EXPECT_NE(text.find(expected), std::string::npos) << expected << "\n" << text;
-        EXPECT_EQ(text.find("Rpt"), std::string::npos) << text;
+    }
+    if (!ReportReadersHere()) GTEST_SKIP() << "no LibreOffice, poppler's tools or fonts";
+
+    // With Arial's measures and with the wider DejaVu Sans alike.
+    for (const TReportFonts& fonts : {kLiberationSans, kDejaVuSans}) {
+        const std::vector<std::string> pdfs = ReportsInLibreOffice(folder, reports, fonts);
+        for (size_t i = 0; i < templates.size(); ++i) {
+            const Shipped& t = templates[i];
+            SCOPED_TRACE(std::string(t.Template) + " in " + fonts.Family);
+            const std::string text = PdfTool("pdftotext", pdfs[i]);
+            ASSERT_FALSE(text.empty());
+            // A value or title that wraps has a line end inside it.
+            for (const std::string& expected : t.Expected)
+                EXPECT_NE(text.find(expected), std::string::npos) << expected << "\n" << text;
+            EXPECT_EQ(text.find("Rpt"), std::string::npos) << text;
+            // Only the pinned family was used.
+            const QStringList used = QString::fromStdString(PdfTool("pdffonts", pdfs[i]))
+                                         .split('\n', Qt::SkipEmptyParts)
+                                         .mid(2);
+            EXPECT_FALSE(used.isEmpty());
+            for (const QString& font : used)
+                EXPECT_TRUE(font.contains(QString(fonts.Family).remove(' '))) << font.toStdString();
+            // The tables stay inside the text width: no word reaches further into the right
+            // margin than a point (the templates' margins are alike on both sides).
+            const TWordSpan span = WordSpan(PdfTool("pdftotext", pdfs[i], {"-bbox"}));
+            EXPECT_LE(span.Right, span.Page - span.Left + 1)
+                << span.Left << " to " << span.Right << " of " << span.Page;
+            // The frames' charts are small pictures: never stretched past the screen's
+            // resolution.
+            if (t.ObjectType == 50 || t.ObjectType == 60) {
+                EXPECT_GE(LeastPicturePpi(PdfTool("pdfimages", pdfs[i], {"-list"})), 90);
+            }
+        }
     }
 }
 
