@@ -17,7 +17,9 @@ namespace {
 constexpr int kChunk = 255;
 constexpr int kPollMs = 50;
 
-bool Russian(std::string_view language) { return language == "RU"; }
+bool Russian(std::string_view language) {
+    return language == "RU";
+}
 
 std::string StartErrorText(std::string_view language) {
     return Russian(language) ? "Ошибка запуска процесса " : "Error of start of process ";
@@ -32,14 +34,14 @@ void Say(TProcessMemo* memo, const std::string& line) {
     if (memo) memo->AddLine(line);
 }
 
+}  // namespace
+
 void LetEventsRun(TProcessEvents events) {
     if (events == TProcessEvents::All)
         QCoreApplication::processEvents();
     else
         LetMessagesRun();
 }
-
-}  // namespace
 
 void TTextMemo::AddLine(const std::string& line) {
     if (!Text.empty() && Text.back() != '\n') Text += '\n';
@@ -114,7 +116,8 @@ int RunProcessToMemo(const TCommand& command, TProcessMemo* memo, const bool& st
         if (::poll(&wait, 1, kPollMs) > 0) {
             const ssize_t count = ::read(readEnd, buffer, sizeof buffer);
             if (count == 0 || (count < 0 && errno != EINTR && errno != EAGAIN)) break;
-            if (count > 0 && memo) memo->Append(std::string_view(buffer, static_cast<size_t>(count)));
+            if (count > 0 && memo)
+                memo->Append(std::string_view(buffer, static_cast<size_t>(count)));
         }
         if (stop) {
             ::kill(-group, SIGKILL);

@@ -10,11 +10,11 @@
 
 // How a run ended.
 enum TProcessResult : int {
-    kProcessDone = 0,         // ran to its end with exit code 0
-    kProcessNoPipe = 1,       // the output channel could not be made; nothing was started
-    kProcessNotStarted = 2,   // the program could not be started (missing, no access, empty)
-    kProcessStopped = 3,      // ended by the caller's stop flag
-    kProcessFailed = 4,       // ended by itself with a non-zero exit code, or crashed
+    kProcessDone = 0,        // ran to its end with exit code 0
+    kProcessNoPipe = 1,      // the output channel could not be made; nothing was started
+    kProcessNotStarted = 2,  // the program could not be started (missing, no access, empty)
+    kProcessStopped = 3,     // ended by the caller's stop flag
+    kProcessFailed = 4,      // ended by itself with a non-zero exit code, or crashed
 };
 
 // One command: the program and its arguments, passed to it as they are (no shell).
@@ -56,15 +56,16 @@ public:
 // button sets the flag), or only paint and timer events (inside the journal, where no user
 // action may start).
 enum class TProcessEvents { All, PaintOnly };
+// Lets the message loop run so far as `events` allows.
+void LetEventsRun(TProcessEvents events);
 
 // Runs the command with its standard output and error merged into one pipe, appending each
 // piece of output (at most 255 bytes) to the memo when one is given (null: none), and returns
 // when the output has ended (the process and every process it started that holds the pipe).
 // While it runs it checks `stop` after each piece and at least every 50 ms; once set, the
-// process and every process it started are killed, the memo gets "The process is stopped by the user !" and the result is
-// kProcessStopped. A program that cannot be started gives kProcessNotStarted, and the memo gets
-// "Error of start of process " with the command line, then the system's reason. `language`
-// "RU" (exactly) gives the Russian texts.
+// process and every process it started are killed, the memo gets "The process is stopped by the
+// user !" and the result is kProcessStopped. A program that cannot be started gives
+// kProcessNotStarted, and the memo gets "Error of start of process " with the command line, then
+// the system's reason. `language` "RU" (exactly) gives the Russian texts.
 int RunProcessToMemo(const TCommand& command, TProcessMemo* memo, const bool& stop,
-                     std::string_view language,
-                     TProcessEvents events = TProcessEvents::All);
+                     std::string_view language, TProcessEvents events = TProcessEvents::All);

@@ -4,11 +4,19 @@
 
 #include <archive.h>
 #include <archive_entry.h>
+#include <sqlite3.h>
+#include <stdlib.h>
 
+#include <algorithm>
+#include <cerrno>
+#include <cstdio>
+#include <cstring>
 #include <filesystem>
+#include <map>
 #include <memory>
 #include <set>
 
+#include "pays/Uscheduler.h"
 #include "platform/Database.h"
 #include "platform/EventLoop.h"
 #include "platform/IniFile.h"
@@ -17,14 +25,17 @@
 #include "store/U_dm.h"
 #include "store/U_fileoperation.h"
 #include "store/Utransactions.h"
-#include "pays/Uscheduler.h"
 
 namespace fs = std::filesystem;
 
 namespace {
 
-std::string TempPath() { return ShellServices().State().TempPath; }
-std::string DataPath() { return ShellServices().State().DataPath; }
+std::string TempPath() {
+    return ShellServices().State().TempPath;
+}
+std::string DataPath() {
+    return ShellServices().State().DataPath;
+}
 
 // A table of the branch set in the temp folder, for one operation.
 class TSetTable : public TTable {
@@ -70,13 +81,26 @@ bool IsAlgorithmItem(TTable& row) {
 
 void ExportByType(int id, int type) {
     switch (type) {
-        case otFolder: ExportFolder(id); break;
-        case otTable: ExportTable(id); break;
-        case otImages: ExportImages(id); break;
-        case otFiles: ExportFiles(id); break;
-        case otNumber: ExportNumber(id); break;
-        case otPay: ExportPay(id); break;
-        default: break;
+        case otFolder:
+            ExportFolder(id);
+            break;
+        case otTable:
+            ExportTable(id);
+            break;
+        case otImages:
+            ExportImages(id);
+            break;
+        case otFiles:
+            ExportFiles(id);
+            break;
+        case otNumber:
+            ExportNumber(id);
+            break;
+        case otPay:
+            ExportPay(id);
+            break;
+        default:
+            break;
     }
 }
 
@@ -201,7 +225,9 @@ void ExportFolder(int id) {
         ExportBranch(children.FieldByName(fld::ID).AsInteger());
 }
 
-void ExportTable(int id) { ExportRows(tbl::Tables, Where(fld::ID) == id); }
+void ExportTable(int id) {
+    ExportRows(tbl::Tables, Where(fld::ID) == id);
+}
 
 void ExportImages(int id) {
     ExportRows(tbl::Images, Where(fld::ID) == id);
@@ -233,7 +259,9 @@ void ExportAlgorithm(int idAlg) {
         ExportRows(table, Where(fld::IDAlg) == idAlg);
 }
 
-void ExportSchedule(int idSchedule) { ExportRows(tbl::Schedules, Where(fld::ID) == idSchedule); }
+void ExportSchedule(int idSchedule) {
+    ExportRows(tbl::Schedules, Where(fld::ID) == idSchedule);
+}
 
 TPackResult PackFolder(const std::string& folder, const std::string& archive, TProcessMemo* memo,
                        const bool& stop) {
@@ -276,101 +304,91 @@ TArchiveProblem NameProblem(std::string_view name) {
     return TArchiveProblem::None;
 }
 
-// The tables the import reads, in the order of the merge.
-constexpr const char* kSetTables[] = {
-    tbl::Objects,    tbl::Tables,      tbl::Images,     tbl::Numbers,     tbl::Algorithms,
-    tbl::AlgExtData, tbl::AlgVarDescr, tbl::AlgText,    tbl::Pays,        tbl::PayHistory,
-    tbl::PayAutoCharges, tbl::Schedules,
+// An entry of an archive's listing: a folder, or a file of that many bytes.
+struct TListedEntry {
+    bool Folder = false;
+    std::uintmax_t Size = 0;
 };
+// The entries by their path relative to the folder the archive unpacks into ("Images/IMG5"),
+// with the folders that an entry implies.
+using TListing = std::map<std::string, TListedEntry>;
 
-// The table's fields as "name:kind" in their order.
-std::vector<std::string> Structure(TTable& table) {
-    std::vector<std::string> fields;
-    for (int i = 0; i < table.FieldCount(); ++i)
-        fields.push_back(table.Fields(i).FieldName() + ":" +
-                         std::to_string(static_cast<int>(table.Fields(i).Kind())));
-    return fields;
+// An entry's path relative to the folder it unpacks into; "" for that folder itself.
+std::string EntryKey(std::string_view name) {
+    std::string key = fs::path(name).lexically_normal().generic_string();
+    while (!key.empty() && key.back() == '/') key.pop_back();
+    return key == "." ? "" : key;
 }
 
-TArchiveCheck CheckUnpackedTree(const std::string& folder) {
+// "<prefix><digits>", the digits making an ID.
+bool IsNumbered(std::string_view name, std::string_view prefix) {
+    if (!name.starts_with(prefix) || name.size() == prefix.size() ||
+        name.size() > prefix.size() + 9)
+        return false;
+    return std::all_of(name.begin() + static_cast<std::ptrdiff_t>(prefix.size()), name.end(),
+                       [](char c) { return c >= '0' && c <= '9'; });
+}
+
+// The tables file's write-ahead log and its index, which a budget's archive may carry beside it
+// (the log empty, all its changes in the file).
+std::string WalFile() {
+    return std::string(kTablesFileName) + "-wal";
+}
+std::string WalIndexFile() {
+    return std::string(kTablesFileName) + "-shm";
+}
+
+// Whether a budget's archive may hold the entry: its tables file (with its log and the log's
+// index) and VLBudget.ini; the folders
+// Images, Files and jTrFiles; below them, as folders with anything inside, the albums'
+// IMG<id> (and the thumbnail and staging folders mini and tmpload), the collections' DIR<id>
+// and the transactions' <n>. Another archive, a loose file or a folder of another name is not.
+bool EntryAllowed(const std::string& key, bool folder) {
+    if (key.empty()) return folder;
+    if (key == kTablesFileName || key == WalFile() || key == WalIndexFile() ||
+        key == "VLBudget.ini")
+        return !folder;
+    const fs::path path(key);
+    auto part = path.begin();
+    const std::string top = part->string();
+    if (++part == path.end())
+        return folder && (top == "Images" || top == "Files" || top == "jTrFiles");
+    const std::string second = part->string();
+    const bool inside = std::next(part) != path.end();
+    const bool known = top == "Images"
+                           ? IsNumbered(second, "IMG") || second == "mini" || second == "tmpload"
+                       : top == "Files"    ? IsNumbered(second, "DIR")
+                       : top == "jTrFiles" ? IsNumbered(second, "")
+                                           : false;
+    return known && (inside || folder);
+}
+
+// Reads the archive through (with libarchive, nothing written) into its listing. Refuses it at
+// the first entry that would land outside the folder, is no plain file or folder, or is none
+// that a budget's archive holds, and as soon as what it declares or holds exceeds the free
+// space of the folder. Lets `events` run between blocks; `stop` ends the reading.
+TArchiveCheck ListArchive(const std::string& path, const std::string& folder, TListing& listing,
+                          TProcessEvents events, const bool& stop) {
     std::error_code error;
-    for (auto it = fs::recursive_directory_iterator(folder, error);
-         !error && it != fs::recursive_directory_iterator(); it.increment(error)) {
-        const fs::file_status status = it->symlink_status(error);
-        if (!fs::is_regular_file(status) && !fs::is_directory(status))
-            return Refuse(TArchiveProblem::Outside,
-                          fs::relative(it->path(), folder, error).string());
-    }
-    if (error) return Refuse(TArchiveProblem::Outside, error.message());
-    return {};
-}
-
-// A table of a folder, in its record counter's order, read-only.
-void OpenIn(TTable& table, const std::string& folder, const char* name) {
-    table.SetDatabaseName(folder);
-    table.SetTableName(name);
-    table.SetReadOnly(true);
-    table.Open();
-}
-
-TArchiveCheck CheckUnpackedTables(const std::string& folder, const std::string& reference) {
-    if (!fs::is_regular_file(fs::path(folder) / kTablesFileName))
-        return Refuse(TArchiveProblem::NoTables, "");
-    try {
-        for (const char* name : kSetTables) {
-            TTable unpacked, own;
-            OpenIn(unpacked, folder, name);
-            OpenIn(own, reference, name);
-            if (Structure(unpacked) != Structure(own))
-                return Refuse(TArchiveProblem::OtherStructure, name);
-        }
-    } catch (const ETableMissing& e) {
-        return Refuse(TArchiveProblem::NoTables, e.what());
-    } catch (const EDatabaseError& e) {
-        return Refuse(TArchiveProblem::OtherStructure, e.what());
-    }
-    return {};
-}
-
-}  // namespace
-
-TProblemText ArchiveProblemText(TArchiveProblem problem) {
-    switch (problem) {
-        case TArchiveProblem::None: return {"", ""};
-        case TArchiveProblem::Unreadable:
-            return {"ArcUnreadable", "The file is not a readable archive:"};
-        case TArchiveProblem::AbsolutePath:
-            return {"ArcAbsolutePath", "The archive holds an entry with an absolute path:"};
-        case TArchiveProblem::ParentPath:
-            return {"ArcParentPath", "The archive holds an entry that leads out of its folder:"};
-        case TArchiveProblem::Link: return {"ArcLink", "The archive holds a link:"};
-        case TArchiveProblem::SpecialFile:
-            return {"ArcSpecialFile", "The archive holds a device or other special file:"};
-        case TArchiveProblem::UnpackFailed:
-            return {"ArcUnpackFailed",
-                    "The archive could not be unpacked ([Backup] RecoveryCommand in vemly.ini):"};
-        case TArchiveProblem::NoTables: return {"ArcNoTables", "The archive holds no budget data."};
-        case TArchiveProblem::OtherStructure:
-            return {"ArcOtherStructure", "The archive's tables differ from this budget's:"};
-        case TArchiveProblem::Outside:
-            return {"ArcOutside", "The unpacked archive holds a link or special file:"};
-    }
-    return {"", ""};
-}
-
-TArchiveCheck CheckArchive(const std::string& path) {
+    const std::uintmax_t room = fs::space(folder, error).available;
+    if (error) return Refuse(TArchiveProblem::UnpackFailed, folder + ": " + error.message());
     TArchivePtr reader(archive_read_new(), &archive_read_free);
     archive_read_support_filter_all(reader.get());
     archive_read_support_format_all(reader.get());
     if (archive_read_open_filename(reader.get(), path.c_str(), 64 * 1024) != ARCHIVE_OK)
         return Refuse(TArchiveProblem::Unreadable, archive_error_string(reader.get()));
+    const auto unreadable = [&] {
+        const char* reason = archive_error_string(reader.get());
+        return Refuse(TArchiveProblem::Unreadable, reason ? reason : "");
+    };
+    constexpr std::uintmax_t kEventsEvery = 4 << 20;
+    std::uintmax_t declared = 0, held = 0, sinceEvents = 0;
     archive_entry* entry = nullptr;
     int entries = 0;
     for (;;) {
         const int status = archive_read_next_header(reader.get(), &entry);
         if (status == ARCHIVE_EOF) break;
-        if (status < ARCHIVE_WARN)
-            return Refuse(TArchiveProblem::Unreadable, archive_error_string(reader.get()));
+        if (status < ARCHIVE_WARN) return unreadable();
         ++entries;
         const char* nameText = archive_entry_pathname(entry);
         const std::string name = nameText ? nameText : "";
@@ -380,32 +398,437 @@ TArchiveCheck CheckArchive(const std::string& path) {
             return Refuse(TArchiveProblem::Link, name);
         const auto type = archive_entry_filetype(entry);
         if (type != AE_IFREG && type != AE_IFDIR) return Refuse(TArchiveProblem::SpecialFile, name);
-        if (archive_read_data_skip(reader.get()) < ARCHIVE_WARN)
-            return Refuse(TArchiveProblem::Unreadable, archive_error_string(reader.get()));
+        const std::string key = EntryKey(name);
+        if (!EntryAllowed(key, type == AE_IFDIR)) return Refuse(TArchiveProblem::Unexpected, name);
+        if (archive_entry_size_is_set(entry) && archive_entry_size(entry) > 0)
+            declared += static_cast<std::uintmax_t>(archive_entry_size(entry));
+        if (declared > room) return Refuse(TArchiveProblem::TooLarge, folder);
+        // The bytes the entry really holds, which a damaged or crafted header may understate.
+        std::uintmax_t size = 0;
+        const void* block = nullptr;
+        std::size_t length = 0;
+        la_int64_t offset = 0;
+        int read = ARCHIVE_OK;
+        while ((read = archive_read_data_block(reader.get(), &block, &length, &offset)) ==
+               ARCHIVE_OK) {
+            size = std::max(size, static_cast<std::uintmax_t>(offset) + length);
+            held += length;
+            sinceEvents += length;
+            if (held > room) return Refuse(TArchiveProblem::TooLarge, folder);
+            if (sinceEvents >= kEventsEvery) {
+                sinceEvents = 0;
+                LetEventsRun(events);
+                if (stop) return Refuse(TArchiveProblem::Stopped, "");
+            }
+        }
+        if (read < ARCHIVE_WARN) return unreadable();
+        // Changes the tables file does not hold yet would be read past every check.
+        if (key == WalFile() && size > 0) return Refuse(TArchiveProblem::OtherStructure, name);
+        listing[key] = {type == AE_IFDIR, size};
+        for (fs::path parent = fs::path(key).parent_path(); !parent.empty();
+             parent = parent.parent_path())
+            listing.try_emplace(parent.generic_string(), TListedEntry{true, 0});
+        if (stop) return Refuse(TArchiveProblem::Stopped, "");
     }
     if (entries == 0) return Refuse(TArchiveProblem::Unreadable, "");
     return {};
 }
 
+// Walks the unpacked tree without following links: every entry is a plain file or folder that
+// the listing holds, a file of the listed size; then folders get mode 0700 and files 0600.
+TArchiveCheck CheckUnpackedTree(const std::string& folder, const TListing& listing) {
+    const std::string base = folder.ends_with('/') ? folder : folder + "/";
+    std::error_code error;
+    for (auto it = fs::recursive_directory_iterator(folder, error);
+         !error && it != fs::recursive_directory_iterator(); it.increment(error)) {
+        const std::string key = it->path().generic_string().substr(base.size());
+        const fs::file_status status = it->symlink_status(error);
+        const bool isFolder = fs::is_directory(status);
+        const auto listed = listing.find(key);
+        if (error || (!isFolder && !fs::is_regular_file(status)) || listed == listing.end() ||
+            listed->second.Folder != isFolder ||
+            (!isFolder && fs::file_size(it->path(), error) != listed->second.Size))
+            return Refuse(TArchiveProblem::Outside, key);
+        fs::permissions(
+            it->path(),
+            isFolder ? fs::perms::owner_all : fs::perms::owner_read | fs::perms::owner_write,
+            error);
+    }
+    if (error) return Refuse(TArchiveProblem::Outside, error.message());
+    return {};
+}
+
+// The percent-encoded "file:" URI of a path.
+std::string FileUri(const std::string& path) {
+    std::string uri = "file:";
+    for (const unsigned char c : path) {
+        if (std::isalnum(c) ||
+            std::string_view("/-._~").find(static_cast<char>(c)) != std::string_view::npos) {
+            uri += static_cast<char>(c);
+        } else {
+            char code[4];
+            std::snprintf(code, sizeof code, "%%%02X", c);
+            uri += code;
+        }
+    }
+    return uri;
+}
+
+// SQLite's defensive settings on a connection: no trigger or view runs, the schema may call no
+// function that is not innocuous, and no statement can corrupt the file on purpose.
+void ApplyDefensiveSettings(sqlite3* db) {
+    sqlite3_db_config(db, SQLITE_DBCONFIG_DEFENSIVE, 1, nullptr);
+    sqlite3_db_config(db, SQLITE_DBCONFIG_TRUSTED_SCHEMA, 0, nullptr);
+    sqlite3_db_config(db, SQLITE_DBCONFIG_ENABLE_TRIGGER, 0, nullptr);
+    sqlite3_db_config(db, SQLITE_DBCONFIG_ENABLE_VIEW, 0, nullptr);
+}
+
+// A connection of our own on the tables file `own`, with a set's tables file attached as "set"
+// for reading only (never written, never locked), both under SQLite's defensive settings: no
+// trigger or view runs and nothing in a schema is trusted to call functions.
+class TSetConnection {
+public:
+    TSetConnection(const std::string& own, bool writable, const std::string& set) : file_(set) {
+        const int flags = (writable ? SQLITE_OPEN_READWRITE : SQLITE_OPEN_READONLY) |
+                          SQLITE_OPEN_URI | SQLITE_OPEN_NOMUTEX;
+        const int opened = sqlite3_open_v2(own.c_str(), &db_, flags, nullptr);
+        if (opened != SQLITE_OK) Fail(own);
+        ApplyDefensiveSettings(db_);
+        Run("ATTACH ?1 AS " + std::string(kSet), FileUri(set) + "?mode=ro&immutable=1");
+    }
+    ~TSetConnection() { sqlite3_close_v2(db_); }
+    TSetConnection(const TSetConnection&) = delete;
+    TSetConnection& operator=(const TSetConnection&) = delete;
+
+    static constexpr const char* kSet = "arc";
+
+    // The rows of the statement, each column as text (NULL as ""); `bound` binds ?1.
+    std::vector<std::vector<std::string>> Run(const std::string& sql,
+                                              const std::string& bound = {}) {
+        sqlite3_stmt* statement = nullptr;
+        if (sqlite3_prepare_v2(db_, sql.c_str(), -1, &statement, nullptr) != SQLITE_OK) Fail(file_);
+        const std::unique_ptr<sqlite3_stmt, decltype(&sqlite3_finalize)> owned(statement,
+                                                                               &sqlite3_finalize);
+        if (!bound.empty()) sqlite3_bind_text(statement, 1, bound.c_str(), -1, SQLITE_TRANSIENT);
+        std::vector<std::vector<std::string>> rows;
+        int step = 0;
+        while ((step = sqlite3_step(statement)) == SQLITE_ROW) {
+            auto& row = rows.emplace_back();
+            for (int c = 0; c < sqlite3_column_count(statement); ++c) {
+                const unsigned char* text = sqlite3_column_text(statement, c);
+                row.emplace_back(text ? reinterpret_cast<const char*>(text) : "");
+            }
+        }
+        if (step != SQLITE_DONE) Fail(file_);
+        return rows;
+    }
+
+private:
+    [[noreturn]] void Fail(const std::string& file) const {
+        throw EDatabaseError(file, db_ ? sqlite3_errmsg(db_) : "out of memory");
+    }
+
+    sqlite3* db_ = nullptr;
+    std::string file_;
+};
+
+// The tables the import reads, in the order of the merge.
+constexpr const char* kSetTables[] = {
+    tbl::Objects,    tbl::Tables,     tbl::Images,         tbl::Numbers,
+    tbl::Algorithms, tbl::AlgExtData, tbl::AlgVarDescr,    tbl::AlgText,
+    tbl::Pays,       tbl::PayHistory, tbl::PayAutoCharges, tbl::Schedules,
+};
+
+std::string Quoted(std::string_view name) {
+    return "\"" + std::string(name) + "\"";
+}
+
+// The schema of a tables file: each object's type, name, table and SQL, in one order.
+std::vector<std::vector<std::string>> Schema(TSetConnection& db, const std::string& schema) {
+    return db.Run("SELECT type, name, tbl_name, sql FROM " + schema +
+                  ".sqlite_master ORDER BY type, name");
+}
+
+// The set's tables file holds exactly the structure of the reference (tables, columns and
+// indexes; no trigger, view or other object) and is sound. Only reading statements run on it.
+TArchiveCheck CheckTablesFile(const std::string& file, const std::string& reference) {
+    std::error_code error;
+    if (!fs::is_regular_file(file, error)) return Refuse(TArchiveProblem::NoTables, "");
+    try {
+        TSetConnection db(reference, false, file);
+        const auto own = Schema(db, "main"), set = Schema(db, TSetConnection::kSet);
+        const auto [mine, theirs] = std::mismatch(own.begin(), own.end(), set.begin(), set.end());
+        if (mine != own.end() || theirs != set.end())
+            return Refuse(TArchiveProblem::OtherStructure, theirs != set.end()
+                                                               ? (*theirs)[0] + " " + (*theirs)[1]
+                                                               : (*mine)[0] + " " + (*mine)[1]);
+        const auto check = db.Run("PRAGMA " + std::string(TSetConnection::kSet) + ".quick_check");
+        if (check.empty() || check.front().front() != "ok")
+            return Refuse(TArchiveProblem::OtherStructure,
+                          check.empty() ? "" : check.front().front());
+    } catch (const EDatabaseError& e) {
+        return Refuse(TArchiveProblem::OtherStructure, e.what());
+    }
+    return {};
+}
+
+// The count the query gives.
+long long CountOf(TSetConnection& db, const std::string& sql) {
+    return std::stoll(db.Run(sql).at(0).at(0));
+}
+
+// The object types a set holds.
+constexpr int kSetTypes[] = {otFolder, otTable, otImages, otFiles, otNumber, otPay};
+
+// The set's objects have unique IDs and known types and form one tree: every object reaches,
+// through folders, a root whose parent is no object of the set, and all roots have one parent.
+TArchiveCheck CheckSetTree(TSetConnection& db) {
+    struct TObject {
+        int Parent = 0, Type = 0, State = 0;  // State: 0 unseen, 1 on the walk, 2 reaches a root
+    };
+    std::map<int, TObject> objects;
+    for (const auto& row : db.Run("SELECT " + Quoted(fld::ID) + ", " + Quoted(fld::IDParent) +
+                                  ", " + Quoted(fld::Type) + " FROM " + Quoted(tbl::Objects))) {
+        const int id = std::stoi(row[0]);
+        const TObject object{std::stoi(row[1]), std::stoi(row[2])};
+        if (!objects.emplace(id, object).second)
+            return Refuse(TArchiveProblem::BadTree, "ID " + row[0]);
+        if (std::ranges::find(kSetTypes, object.Type) == std::end(kSetTypes))
+            return Refuse(TArchiveProblem::BadTree, "ID " + row[0] + ", type " + row[2]);
+    }
+    if (objects.empty()) return Refuse(TArchiveProblem::NoTables, "");
+    std::optional<int> rootParent;
+    for (auto& [id, object] : objects) {
+        std::vector<TObject*> walk;
+        TObject* at = &object;
+        while (at->State == 0) {
+            at->State = 1;
+            walk.push_back(at);
+            const auto parent = objects.find(at->Parent);
+            if (parent == objects.end()) {
+                if (rootParent && *rootParent != at->Parent)
+                    return Refuse(TArchiveProblem::BadTree, "ID " + std::to_string(id));
+                rootParent = at->Parent;
+                at->State = 2;
+                break;
+            }
+            if (parent->second.Type != otFolder)
+                return Refuse(TArchiveProblem::BadTree, "ID " + std::to_string(parent->first));
+            at = &parent->second;
+        }
+        if (at->State == 1) return Refuse(TArchiveProblem::BadTree, "ID " + std::to_string(id));
+        for (TObject* seen : walk) seen->State = 2;
+    }
+    return {};
+}
+
+// Every row of the set belongs to an object of the set of the right type, or to an algorithm or
+// schedule that one of its items names, so that the import touches no row of the budget's own
+// objects and its undo leaves none behind.
+TArchiveCheck CheckSetRows(TSetConnection& db) {
+    const std::string id = Quoted(fld::ID), idAlg = Quoted(fld::IDAlg),
+                      schedule = Quoted(fld::IDSchedule);
+    const auto objectsOf = [&](int type) {
+        return "(SELECT " + id + " FROM " + Quoted(tbl::Objects) + " WHERE " + Quoted(fld::Type) +
+               " = " + std::to_string(type) + ")";
+    };
+    const std::string algorithms = "(SELECT " + id + " FROM " + Quoted(tbl::Algorithms) + ")";
+    const auto algorithmItems = [&](const char* table) {
+        return "SELECT " + idAlg + " FROM " + Quoted(table) + " WHERE substr(" +
+               Quoted(fld::ItemType) + ", 1, 1) = 'A'";
+    };
+    struct TRule {
+        const char* Table;
+        std::string Foreign;  // the condition of a row that belongs to nothing of the set
+    };
+    const TRule rules[] = {
+        {tbl::Tables, id + " NOT IN " + objectsOf(otTable)},
+        {tbl::Images, id + " NOT IN " + objectsOf(otImages)},
+        {tbl::Numbers, id + " NOT IN " + objectsOf(otNumber)},
+        {tbl::Pays, id + " NOT IN " + objectsOf(otPay)},
+        {tbl::PayHistory, id + " NOT IN " + objectsOf(otPay)},
+        {tbl::PayAutoCharges, id + " NOT IN " + objectsOf(otPay)},
+        {tbl::Numbers, "substr(" + Quoted(fld::ItemType) + ", 1, 1) = 'A' AND " + idAlg +
+                           " NOT IN " + algorithms},
+        {tbl::PayAutoCharges, "substr(" + Quoted(fld::ItemType) + ", 1, 1) = 'A' AND " + idAlg +
+                                  " NOT IN " + algorithms},
+        {tbl::PayAutoCharges, schedule + " <> 0 AND " + schedule + " NOT IN (SELECT " + id +
+                                  " FROM " + Quoted(tbl::Schedules) + ")"},
+        {tbl::Algorithms, id + " NOT IN (" + algorithmItems(tbl::Numbers) + " UNION " +
+                              algorithmItems(tbl::PayAutoCharges) + ")"},
+        {tbl::Algorithms, id + " IN (SELECT " + id + " FROM " + Quoted(tbl::Algorithms) +
+                              " GROUP BY " + id + " HAVING count(*) > 1)"},
+        {tbl::AlgExtData, idAlg + " NOT IN " + algorithms},
+        {tbl::AlgVarDescr, idAlg + " NOT IN " + algorithms},
+        {tbl::AlgText, idAlg + " NOT IN " + algorithms},
+        {tbl::Schedules,
+         id + " NOT IN (SELECT " + schedule + " FROM " + Quoted(tbl::PayAutoCharges) + ")"},
+        {tbl::Schedules, id + " IN (SELECT " + id + " FROM " + Quoted(tbl::Schedules) +
+                             " GROUP BY " + id + " HAVING count(*) > 1)"},
+    };
+    for (const TRule& rule : rules)
+        if (CountOf(db, "SELECT count(*) FROM " + Quoted(rule.Table) + " WHERE " + rule.Foreign) >
+            0)
+            return Refuse(TArchiveProblem::ForeignRows, rule.Table);
+    return {};
+}
+
+// Deletes the thumbnail and staging folders of an unpacked Images folder: its own mini and
+// tmpload, and each album's tmpload and mini/tmpload.
+void DropStagingFolders(const fs::path& images) {
+    std::error_code error;
+    fs::remove_all(images / "mini", error);
+    fs::remove_all(images / "tmpload", error);
+    if (!fs::is_directory(images, error)) return;
+    for (const fs::directory_entry& album : fs::directory_iterator(images, error)) {
+        fs::remove_all(album.path() / "tmpload", error);
+        fs::remove_all(album.path() / "mini" / "tmpload", error);
+    }
+}
+
+// Every folder below the unpacked Images and Files is the album or collection of an object of
+// the set (IMG<id> of an album, DIR<id> of a collection); gives the bytes they hold.
+TArchiveCheck CheckSetFolders(TSetConnection& db, const fs::path& unpacked, std::uintmax_t& bytes) {
+    struct TKind {
+        const char* Folder;
+        const char* Prefix;
+        int Type;
+    };
+    for (const TKind& kind : {TKind{"Images", "IMG", otImages}, TKind{"Files", "DIR", otFiles}}) {
+        std::set<std::string> owners;
+        for (const auto& row :
+             db.Run("SELECT " + Quoted(fld::ID) + " FROM " + Quoted(tbl::Objects) + " WHERE " +
+                    Quoted(fld::Type) + " = " + std::to_string(kind.Type)))
+            owners.insert(kind.Prefix + row[0]);
+        std::error_code error;
+        const fs::path folder = unpacked / kind.Folder;
+        if (!fs::is_directory(folder, error)) continue;
+        for (const fs::directory_entry& entry : fs::directory_iterator(folder, error)) {
+            const std::string name = entry.path().filename().string();
+            if (!owners.contains(name))
+                return Refuse(TArchiveProblem::Unexpected, std::string(kind.Folder) + "/" + name);
+            for (const fs::directory_entry& file : fs::recursive_directory_iterator(entry, error))
+                if (file.is_regular_file(error)) bytes += file.file_size(error);
+        }
+    }
+    return {};
+}
+
+// Copies the rows of the checked set's tables file into a fresh tables file of our own (the
+// reference's structure), drops the fixed objects, and checks the set's objects and rows, its
+// folders and the room they need in the budget; then moves the folders beside the fresh file.
+TArchiveCheck TakeInBranchSet(const fs::path& unpacked) {
+    const std::string own = TempPath() + kTablesFileName;
+    const fs::path setTables = unpacked / kTablesFileName;
+    std::error_code error;
+    fs::copy_file(fs::path(DataPath()) / "EmptyBases" / kTablesFileName, own, error);
+    if (error) return Refuse(TArchiveProblem::UnpackFailed, own + ": " + error.message());
+    std::uintmax_t bytes = 0;
+    try {
+        TSetConnection db(own, true, setTables.string());
+        db.Run("BEGIN");
+        for (const char* table : kSetTables) {
+            db.Run("DELETE FROM main." + Quoted(table));
+            db.Run("INSERT INTO main." + Quoted(table) + " SELECT * FROM " + TSetConnection::kSet +
+                   "." + Quoted(table));
+        }
+        db.Run("DELETE FROM main." + Quoted(tbl::Objects) + " WHERE " + Quoted(fld::ID) +
+               " IN (9, 10)");
+        db.Run("COMMIT");
+        DropStagingFolders(unpacked / "Images");
+        TArchiveCheck check = CheckSetTree(db);
+        if (check) check = CheckSetRows(db);
+        if (check) check = CheckSetFolders(db, unpacked, bytes);
+        if (!check) return check;
+    } catch (const EDatabaseError& e) {
+        return Refuse(TArchiveProblem::OtherStructure, e.what());
+    }
+    const std::string budget = ShellServices().BudgetPath();
+    if (bytes > fs::space(budget, error).available || error)
+        return Refuse(TArchiveProblem::TooLarge, budget);
+    for (const char* folder : {"Images", "Files"}) {
+        if (!fs::is_directory(unpacked / folder, error)) continue;
+        fs::rename(unpacked / folder, fs::path(TempPath()) / folder, error);
+        if (error) return Refuse(TArchiveProblem::UnpackFailed, error.message());
+    }
+    fs::remove_all(unpacked, error);
+    return {};
+}
+
+}  // namespace
+
+TProblemText ArchiveProblemText(TArchiveProblem problem) {
+    switch (problem) {
+        case TArchiveProblem::None:
+            return {"", ""};
+        case TArchiveProblem::Unreadable:
+            return {"ArcUnreadable", "The file is not a readable archive:"};
+        case TArchiveProblem::AbsolutePath:
+            return {"ArcAbsolutePath", "The archive holds an entry with an absolute path:"};
+        case TArchiveProblem::ParentPath:
+            return {"ArcParentPath", "The archive holds an entry that leads out of its folder:"};
+        case TArchiveProblem::Link:
+            return {"ArcLink", "The archive holds a link:"};
+        case TArchiveProblem::SpecialFile:
+            return {"ArcSpecialFile", "The archive holds a device or other special file:"};
+        case TArchiveProblem::UnpackFailed:
+            return {"ArcUnpackFailed",
+                    "The archive could not be unpacked ([Backup] RecoveryCommand in vemly.ini):"};
+        case TArchiveProblem::NoTables:
+            return {"ArcNoTables", "The archive holds no budget data."};
+        case TArchiveProblem::OtherStructure:
+            return {"ArcOtherStructure", "The archive's tables differ from this budget's:"};
+        case TArchiveProblem::Unexpected:
+            return {"ArcUnexpected",
+                    "The archive holds an entry that belongs to no object of a budget:"};
+        case TArchiveProblem::TooLarge:
+            return {"ArcTooLarge", "The archive needs more room than is free in the folder:"};
+        case TArchiveProblem::BadTree:
+            return {"ArcBadTree",
+                    "The archive's objects are not one tree of known objects with unique IDs:"};
+        case TArchiveProblem::ForeignRows:
+            return {"ArcForeignRows",
+                    "The archive's tables hold rows of no object of the archive:"};
+        case TArchiveProblem::Stopped:
+            return {"ArcStopped", "The check was stopped."};
+        case TArchiveProblem::Outside:
+            return {"ArcOutside",
+                    "The unpacked archive holds what its listing does not (a link, a special "
+                    "file or another entry):"};
+    }
+    return {"", ""};
+}
+
 TArchiveCheck UnpackArchive(const std::string& archive, const std::string& folder,
-                            const std::string& reference, TProcessEvents events) {
-    TArchiveCheck check = CheckArchive(archive);
+                            const std::string& reference, TProcessEvents events, const bool& stop) {
+    TListing listing;
+    TArchiveCheck check = ListArchive(archive, folder, listing, events, stop);
     if (!check) return check;
     const auto command = ExpandCommand(ReadBackupCommand("RecoveryCommand"),
                                        {{"[ArcName]", archive}, {"[DestPath]", folder}});
-    const bool stop = false;
     TTextMemo log;
-    if (!command || RunProcessToMemo(*command, &log, stop, "EN", events) != kProcessDone)
-        return Refuse(TArchiveProblem::UnpackFailed, log.Text);
-    check = CheckUnpackedTree(folder);
-    if (check) check = CheckUnpackedTables(folder, reference);
+    const int code = command ? RunProcessToMemo(*command, &log, stop, "EN", events) : 0;
+    if (code == kProcessStopped) return Refuse(TArchiveProblem::Stopped, "");
+    if (!command || code != kProcessDone) return Refuse(TArchiveProblem::UnpackFailed, log.Text);
+    check = CheckUnpackedTree(folder, listing);
+    if (check)
+        check = CheckTablesFile((fs::path(folder) / kTablesFileName).string(),
+                                (fs::path(reference) / kTablesFileName).string());
     return check;
 }
 
-TArchiveCheck UnpackBranchSet(const std::string& archive, TProcessEvents events) {
+TArchiveCheck UnpackBranchSet(const std::string& archive, TProcessEvents events, const bool& stop) {
     if (ShellServices().ClearTempFolder() != 0)
         return Refuse(TArchiveProblem::UnpackFailed, TempPath());
-    TArchiveCheck check = UnpackArchive(archive, TempPath(), ShellServices().BudgetPath(), events);
+    // A folder of our own for the archiver, so that nothing in the archive can reach the temp
+    // folder itself (the "./" entry of a tar sets the mode of the folder it unpacks into).
+    std::string unpacked = TempPath() + "unpacked.XXXXXX";
+    TArchiveCheck check;
+    if (mkdtemp(unpacked.data()) == nullptr)
+        check = Refuse(TArchiveProblem::UnpackFailed, TempPath() + ": " + std::strerror(errno));
+    if (check)
+        check = UnpackArchive(archive, unpacked + "/", DataPath() + "EmptyBases", events, stop);
+    if (check) check = TakeInBranchSet(unpacked);
     if (!check) ShellServices().ClearTempFolder();
     return check;
 }
@@ -431,8 +854,7 @@ TIDPairList NewIds(const char* table, int base) {
 }
 
 // Renames <folder>/<prefix><old> to <prefix><new> for every pair, through "<name>~".
-void RenameImportFolders(const std::string& folder, const char* prefix,
-                         const TIDPairList& list) {
+void RenameImportFolders(const std::string& folder, const char* prefix, const TIDPairList& list) {
     std::error_code error;
     auto name = [&](int id) { return fs::path(folder) / (prefix + IntToText(id)); };
     for (const IDPair& pair : list.Pairs())
@@ -474,28 +896,12 @@ void MergeFolders(const char* sub, TFileEffects& files) {
 // A name in `folder` for `name` that no entry has: the name, else the name with "-2", "-3"...
 fs::path FreeName(const fs::path& folder, const std::string& name) {
     fs::path candidate = folder / name;
-    for (int k = 2; fs::exists(candidate); ++k) candidate = folder / (name + "-" + std::to_string(k));
+    for (int k = 2; fs::exists(candidate); ++k)
+        candidate = folder / (name + "-" + std::to_string(k));
     return candidate;
 }
 
 }  // namespace
-
-void DropFixedImportObjects() {
-    {
-        TSetTable objects(tbl::Objects, true);
-        for (int id : {9, 10})
-            if (objects.Locate(fld::ID, {TFieldValue(id)})) objects.Delete();
-    }
-    const fs::path images = fs::path(TempPath()) / "Images";
-    std::error_code error;
-    fs::remove_all(images / "mini", error);
-    fs::remove_all(images / "tmpload", error);
-    if (!fs::is_directory(images)) return;
-    for (const fs::directory_entry& album : fs::directory_iterator(images, error)) {
-        fs::remove_all(album.path() / "tmpload", error);
-        fs::remove_all(album.path() / "mini" / "tmpload", error);
-    }
-}
 
 void ImportBranch(int target, TFileEffects& files) {
     RemapImportIds(target);
@@ -579,9 +985,9 @@ void MergeImportTables(TFileEffects& files) {
     for (const char* table : {tbl::Objects, tbl::Tables, tbl::Images}) MergeRows(table);
     MergeFolders("Images", files);
     MergeFolders("Files", files);
-    for (const char* table : {tbl::Numbers, tbl::Algorithms, tbl::AlgExtData, tbl::AlgVarDescr,
-                              tbl::AlgText, tbl::Pays, tbl::PayHistory, tbl::PayAutoCharges,
-                              tbl::Schedules})
+    for (const char* table :
+         {tbl::Numbers, tbl::Algorithms, tbl::AlgExtData, tbl::AlgVarDescr, tbl::AlgText, tbl::Pays,
+          tbl::PayHistory, tbl::PayAutoCharges, tbl::Schedules})
         MergeRows(table);
 }
 
@@ -610,13 +1016,26 @@ void DeleteImportedObjects(const std::string& keepFolder) {
             }
         }
         switch (type) {
-            case otFolder: DM->DeleteObjectRecord(id); break;
-            case otTable: DM->DeleteTableObject(id); break;
-            case otImages: DM->DeleteImagesObject(id); break;
-            case otFiles: DM->DeleteFilesObject(id); break;
-            case otNumber: DM->DeleteNumberObject(id); break;
-            case otPay: DM->DeletePayObject(id); break;
-            default: break;
+            case otFolder:
+                DM->DeleteObjectRecord(id);
+                break;
+            case otTable:
+                DM->DeleteTableObject(id);
+                break;
+            case otImages:
+                DM->DeleteImagesObject(id);
+                break;
+            case otFiles:
+                DM->DeleteFilesObject(id);
+                break;
+            case otNumber:
+                DM->DeleteNumberObject(id);
+                break;
+            case otPay:
+                DM->DeletePayObject(id);
+                break;
+            default:
+                break;
         }
     }
 }

@@ -76,15 +76,20 @@ TPackResult PackBranchSet(const std::string& archive, TProcessMemo* memo, const 
 
 enum class TArchiveProblem {
     None,
-    Unreadable,     // not an archive, damaged or truncated (Detail: the reader's reason)
-    AbsolutePath,   // an entry with an absolute name (Detail: the entry)
-    ParentPath,     // an entry with a ".." part
-    Link,           // a symbolic or hard link
-    SpecialFile,    // a device, pipe or socket
-    UnpackFailed,   // the archiver is not configured, could not start or failed
-    NoTables,       // the unpacked set holds no tables of a budget
-    OtherStructure, // its tables differ from the budget's (Detail: the table)
-    Outside,        // the unpacked tree holds a link or something that is not a file or folder
+    Unreadable,      // not an archive, damaged or truncated (Detail: the reader's reason)
+    AbsolutePath,    // an entry with an absolute name (Detail: the entry)
+    ParentPath,      // an entry with a ".." part
+    Link,            // a symbolic or hard link
+    SpecialFile,     // a device, pipe or socket
+    UnpackFailed,    // the archiver is not configured, could not start or failed
+    NoTables,        // the unpacked set holds no tables of a budget, or no object
+    OtherStructure,  // its tables file is not exactly the budget's structure, or unsound
+    Unexpected,      // an entry that no budget's archive holds, or a folder of no object
+    TooLarge,        // it needs more room than the folder has free (Detail: the folder)
+    BadTree,         // duplicate IDs, unknown object types, or objects that are not one tree
+    ForeignRows,     // rows of no object of the set (Detail: the table)
+    Stopped,         // the user stopped the check
+    Outside,         // the unpacked tree holds what the listing does not (kept last)
 };
 struct TArchiveCheck {
     TArchiveProblem Problem = TArchiveProblem::None;
@@ -100,17 +105,31 @@ struct TProblemText {
 };
 TProblemText ArchiveProblemText(TArchiveProblem problem);
 
-// Lists the archive's entries (reading only, with libarchive) and refuses it at the first
-// entry that would land outside the folder it is unpacked into or is no plain file or folder.
-TArchiveCheck CheckArchive(const std::string& archive);
-// Checks the archive, unpacks it into the folder (which should be empty) with [Backup]
-// RecoveryCommand, and checks the unpacked tree (files and folders only) and its tables (those
-// the import reads, each with the fields of the table of that name in the reference folder).
+inline constexpr bool kNoStop = false;
+
+// Reads the archive through first (libarchive, nothing written; `events` run meanwhile and
+// `stop` ends it): every entry is a plain file or folder inside the folder, one that a budget's
+// archive holds (tables.sqlite, VLBudget.ini, Images/IMG<id>/..., Images/mini, Images/tmpload,
+// Files/DIR<id>/..., jTrFiles/<n>/...), and all of them fit into the folder's free space.
+// Then unpacks it into the folder (which should be empty) with [Backup] RecoveryCommand, walks
+// the unpacked tree without following links (only what the listing showed, files of the listed
+// sizes; folders get mode 0700, files 0600), and checks its tables file, opened for reading
+// only under SQLite's defensive settings: exactly the structure of the reference folder's
+// tables file (no trigger, view or other object) and sound.
 TArchiveCheck UnpackArchive(const std::string& archive, const std::string& folder,
-                            const std::string& reference, TProcessEvents events);
-// Empties the temp folder and UnpackArchive into it, the open budget being the reference. On a
-// problem the temp folder is emptied again.
-TArchiveCheck UnpackBranchSet(const std::string& archive, TProcessEvents events);
+                            const std::string& reference, TProcessEvents events,
+                            const bool& stop = kNoStop);
+// Empties the temp folder and UnpackArchive into a new folder of its own (mode 0700), against
+// EmptyBases. Then the set's rows go into a fresh tables file of the temp folder without the
+// fixed objects (the calendar's and the journal's, IDs 9 and 10, that a whole budget's archive
+// carries), and are checked: unique IDs, the six object types, one tree, every row belonging to
+// an object of the set (or to an algorithm or schedule of its items); every album and
+// collection folder belongs to an object of the set and they fit into the budget's file
+// system. The folders (without the thumbnails' and staging folders) then go into the temp
+// folder beside the fresh file, and the unpacked archive goes. On a problem the temp folder is
+// emptied again.
+TArchiveCheck UnpackBranchSet(const std::string& archive, TProcessEvents events,
+                              const bool& stop = kNoStop);
 
 // ---- The import of the unpacked set in the temp folder
 
@@ -132,10 +151,6 @@ private:
     std::vector<IDPair> pairs_;
 };
 
-// Deletes the calendar's and the journal's rows (IDs 9 and 10) that a whole budget's archive
-// carries from the unpacked Objects table, and the unpacked albums' thumbnails and staging
-// folders (Images/mini, Images/tmpload, and each album's tmpload and mini/tmpload).
-void DropFixedImportObjects();
 // RemapImportIds (target), then MergeImportTables. Every album and collection folder copied
 // into the budget is named to `files` as created, so that a rollback removes it.
 void ImportBranch(int target, TFileEffects& files);

@@ -28,7 +28,9 @@ std::optional<int> TImportKind::Apply(TStep& step) const {
     return ApplyImport(step.Row.NTrans, step.Row.IDObject, step.Files);
 }
 
-std::optional<int> TImportKind::Undo(TStep& step) const { return UndoImport(step.Row.NTrans); }
+std::optional<int> TImportKind::Undo(TStep& step) const {
+    return UndoImport(step.Row.NTrans);
+}
 
 std::optional<TDateTime> TImportKind::DerivedFrom(const TTransRow& row, bool) const {
     TTransReader parts(row.NTrans);
@@ -38,7 +40,9 @@ std::optional<TDateTime> TImportKind::DerivedFrom(const TTransRow& row, bool) co
 
 namespace {
 
-std::string TempTables() { return ShellServices().State().TempPath + kTablesFileName; }
+std::string TempTables() {
+    return ShellServices().State().TempPath + kTablesFileName;
+}
 
 }  // namespace
 
@@ -53,7 +57,6 @@ int ApplyImport(int nTrans, int target, TFileEffects& files) {
         ReportFatalError(kFatalImportArchive);
         return kFatalImportArchive;
     }
-    DropFixedImportObjects();
     ImportBranch(target, files);
     LetMessagesRun();
     const TDateTime earliest = EarliestActiveChargeDate();

@@ -68,8 +68,11 @@ protected:
         const int folder = first, table = first + 1, album = first + 2, files = first + 3,
                   number = first + 4, pay = first + 5;
         auto object = [](int id, int parentId, int type, const char* name) {
-            AddRow("Objects.db", {{"ID", id}, {"IDParent", parentId}, {"Type", type},
-                                  {"Name", name}, {"Descript", std::string(name) + " d"}});
+            AddRow("Objects.db", {{"ID", id},
+                                  {"IDParent", parentId},
+                                  {"Type", type},
+                                  {"Name", name},
+                                  {"Descript", std::string(name) + " d"}});
         };
         object(folder, parent, 10, "Branch");
         object(table, folder, 20, "Table");
@@ -78,28 +81,44 @@ protected:
         object(number, folder, 50, "Number");
         object(pay, folder, 60, "Pay");
         for (int row = 1; row <= 2; ++row)
-            AddRow("Tables.db", {{"ID", table}, {"NRow", row}, {"NameRow", "r"}, {"ValueRow", "v"}});
+            AddRow("Tables.db",
+                   {{"ID", table}, {"NRow", row}, {"NameRow", "r"}, {"ValueRow", "v"}});
         AddRow("Images.db", {{"ID", album}, {"Number", 1}, {"FileName", "p.jpg"}});
         WriteFile(budget + "/Images/IMG" + std::to_string(album) + "/p.jpg", "picture " + budget);
         WriteFile(budget + "/Images/IMG" + std::to_string(album) + "/mini/p.bmp", "thumb");
         WriteFile(budget + "/Files/DIR" + std::to_string(files) + "/sub/a.txt", "letter");
-        AddRow("Numbers.db", {{"ID", number}, {"DateBegin", 44000.0}, {"ItemType", "C"},
-                              {"ConstValue", "5"}});
-        AddRow("Numbers.db", {{"ID", number}, {"DateBegin", 44500.0}, {"ItemType", "A"},
+        AddRow("Numbers.db",
+               {{"ID", number}, {"DateBegin", 44000.0}, {"ItemType", "C"}, {"ConstValue", "5"}});
+        AddRow("Numbers.db", {{"ID", number},
+                              {"DateBegin", 44500.0},
+                              {"ItemType", "A"},
                               {"IDAlg", SaveAlgorithmReading(number, {{pay, 60}, {9, 9500}})}});
         AddRow("Pays.db", {{"ID", pay}, {"Direction", "O"}});
         const int scheduleA = Schedule(1), scheduleC = Schedule(2);
-        AddRow("PayAutoCharges.DB", {{"ID", pay}, {"Name", "a"}, {"ItemType", "A"},
-                                     {"Activity", "A"}, {"DateBegin", chargeBegin},
+        AddRow("PayAutoCharges.DB", {{"ID", pay},
+                                     {"Name", "a"},
+                                     {"ItemType", "A"},
+                                     {"Activity", "A"},
+                                     {"DateBegin", chargeBegin},
                                      {"IDAlg", SaveAlgorithmReading(pay, {{number, 50}})},
                                      {"IDSchedule", scheduleA}});
-        AddRow("PayAutoCharges.DB", {{"ID", pay}, {"Name", "c"}, {"ItemType", "C"},
-                                     {"Activity", "N"}, {"DateBegin", 40000.0},
-                                     {"ConstValue", "3"}, {"IDSchedule", scheduleC}});
-        AddRow("PayHistory.db", {{"ID", pay}, {"DateEvent", 45001.0}, {"TypeEvent", "CH"},
-                                 {"IDCharge", scheduleA}, {"Charge", "1"}});
-        AddRow("PayHistory.db", {{"ID", pay}, {"DateEvent", 45002.0}, {"TypeEvent", "PY"},
-                                 {"IDCharge", 0}, {"Payment", "1"}});
+        AddRow("PayAutoCharges.DB", {{"ID", pay},
+                                     {"Name", "c"},
+                                     {"ItemType", "C"},
+                                     {"Activity", "N"},
+                                     {"DateBegin", 40000.0},
+                                     {"ConstValue", "3"},
+                                     {"IDSchedule", scheduleC}});
+        AddRow("PayHistory.db", {{"ID", pay},
+                                 {"DateEvent", 45001.0},
+                                 {"TypeEvent", "CH"},
+                                 {"IDCharge", scheduleA},
+                                 {"Charge", "1"}});
+        AddRow("PayHistory.db", {{"ID", pay},
+                                 {"DateEvent", 45002.0},
+                                 {"TypeEvent", "PY"},
+                                 {"IDCharge", 0},
+                                 {"Payment", "1"}});
     }
 
     // Exports the branch of the object into the archive; the result of packing.
@@ -118,9 +137,7 @@ protected:
     }
 
     // Opens another budget in place of the open one.
-    void Switch(const std::string& folder) {
-        OpenBudgetIn(shell, dm, folders, folder);
-    }
+    void Switch(const std::string& folder) { OpenBudgetIn(shell, dm, folders, folder); }
 
     std::string Archive(const std::string& name) const { return folders.Root() + "/" + name; }
 
@@ -133,19 +150,27 @@ struct TEntry {
     int type = AE_IFREG;
     std::string content;  // a file's bytes, a link's target
     bool hardLink = false;
+    int perm = 0644;
 };
 
-// Writes a gzip-compressed tar of the entries.
-inline void WriteTar(const std::string& path, const std::vector<TEntry>& entries) {
+enum class TArchiveFormat { TarGz, Tar, Zip };
+
+// Writes an archive of the entries: a gzip-compressed tar unless told otherwise.
+inline void WriteTar(const std::string& path, const std::vector<TEntry>& entries,
+                     TArchiveFormat format = TArchiveFormat::TarGz) {
     archive* writer = archive_write_new();
-    archive_write_set_format_pax_restricted(writer);
-    archive_write_add_filter_gzip(writer);
+    if (format == TArchiveFormat::Zip) {
+        archive_write_set_format_zip(writer);
+    } else {
+        archive_write_set_format_pax_restricted(writer);
+        if (format == TArchiveFormat::TarGz) archive_write_add_filter_gzip(writer);
+    }
     archive_write_open_filename(writer, path.c_str());
     for (const TEntry& e : entries) {
         archive_entry* entry = archive_entry_new();
         archive_entry_set_pathname(entry, e.name.c_str());
         archive_entry_set_filetype(entry, e.type);
-        archive_entry_set_perm(entry, 0644);
+        archive_entry_set_perm(entry, e.perm);
         if (e.hardLink) {
             archive_entry_set_hardlink(entry, e.content.c_str());
             archive_entry_set_size(entry, 0);
@@ -161,4 +186,22 @@ inline void WriteTar(const std::string& path, const std::vector<TEntry>& entries
     }
     archive_write_close(writer);
     archive_write_free(writer);
+}
+
+inline std::string ReadBytes(const std::filesystem::path& path) {
+    std::ifstream in(path, std::ios::binary);
+    return std::string(std::istreambuf_iterator<char>(in), {});
+}
+
+// The entries of a folder as its export packs them: "./" first, then every folder and file.
+inline std::vector<TEntry> EntriesOf(const std::filesystem::path& folder) {
+    std::vector<TEntry> entries{{"./", AE_IFDIR, "", false, 0755}};
+    for (const auto& item : std::filesystem::recursive_directory_iterator(folder)) {
+        const std::string name = "./" + item.path().lexically_relative(folder).generic_string();
+        if (item.is_directory())
+            entries.push_back({name + "/", AE_IFDIR, "", false, 0755});
+        else
+            entries.push_back({name, AE_IFREG, ReadBytes(item.path())});
+    }
+    return entries;
 }

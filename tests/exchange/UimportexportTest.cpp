@@ -1,9 +1,10 @@
 // The export of a branch, its import under new IDs through the journal's "IMP", its undo and
 // redo, the remapping cases, the check, and the archives that are refused.
 #include <gtest/gtest.h>
-
 #include <sqlite3.h>
 
+#include <cstdio>
+#include <functional>
 #include <set>
 
 #include "common/BudgetDump.h"
@@ -15,7 +16,9 @@ namespace {
 
 using Exchange = ExchangeFixture;
 
-std::string Dump(const std::string& folder) { return DumpBudget(folder, TDumpScope::WithoutJournal); }
+std::string Dump(const std::string& folder) {
+    return DumpBudget(folder, TDumpScope::WithoutJournal);
+}
 
 TEST_F(Exchange, ExportedBranchImportedIntoAnEmptyBudgetIsTheSameBudget) {
     MakeBranch(11, 0);
@@ -176,7 +179,7 @@ TEST_F(Exchange, EarliestChargeDateAndTheDueFlagFollowTheActiveCharges) {
     shell.state.BudgetState = kRunning;
     int n = 0;
     for (const Case& c : cases) {
-        const int first = 11 + 10 * n++;
+        const int first = 11 + 20 * n++;  // above the IDs the imports before gave
         MakeBranch(first, 0, c.begin);
         const std::string archive = Archive("due" + std::to_string(n) + ".vlexport");
         ASSERT_EQ(Export(first, archive), TPackResult::Done);
@@ -197,7 +200,8 @@ TEST_F(Exchange, CheckListsObjectsReadingOutsideTheBranch) {
     // Outside the branch: a number read by a second number inside it.
     AddRow("Objects.db", {{"ID", 30}, {"IDParent", 0}, {"Type", 50}, {"Name", "outside"}});
     AddRow("Objects.db", {{"ID", 31}, {"IDParent", 11}, {"Type", 50}, {"Name", "reader"}});
-    AddRow("Numbers.db", {{"ID", 31}, {"ItemType", "A"},
+    AddRow("Numbers.db", {{"ID", 31},
+                          {"ItemType", "A"},
                           {"IDAlg", SaveAlgorithmReading(31, {{30, 50}, {16, 60}, {30, 50}})}});
     // A number whose "A" item has no algorithm row.
     AddRow("Objects.db", {{"ID", 32}, {"IDParent", 11}, {"Type", 50}, {"Name", "broken"}});
@@ -207,8 +211,8 @@ TEST_F(Exchange, CheckListsObjectsReadingOutsideTheBranch) {
         bool passes;
         std::vector<int> outside;
     } cases[] = {
-        {12, 20, true, {}},        {13, 30, true, {}},        {14, 40, true, {}},
-        {15, 50, false, {15}},     {16, 60, false, {16}},     {11, 10, false, {31, 32}},
+        {12, 20, true, {}},    {13, 30, true, {}},    {14, 40, true, {}},
+        {15, 50, false, {15}}, {16, 60, false, {16}}, {11, 10, false, {31, 32}},
         {9, 9500, true, {}},
     };
     for (const Case& c : cases) {
@@ -287,79 +291,246 @@ TEST_F(Exchange, AVemlyIniWithoutTheBackupSectionPacksAndUnpacksWithTar) {
     EXPECT_TRUE(UnpackBranchSet(archive, TProcessEvents::PaintOnly));  // the recovery line too
 }
 
-TEST_F(Exchange, RefusedArchivesChangeNothing) {
+// Runs the statements on a tables file.
+void Sql(const fs::path& file, const std::string& statements) {
+    sqlite3* db = nullptr;
+    sqlite3_open(file.string().c_str(), &db);
+    char* error = nullptr;
+    sqlite3_exec(db, statements.c_str(), nullptr, nullptr, &error);
+    EXPECT_EQ(error, nullptr) << error << "\n" << statements;
+    sqlite3_free(error);
+    sqlite3_close(db);
+}
+
+// A tar holding one entry whose header declares `size` bytes (base-256, as GNU tar writes
+// sizes beyond 8 GB) and no data after it.
+std::string TarDeclaring(const std::string& name, std::uint64_t size) {
+    std::string header(512, '\0');
+    header.replace(0, name.size(), name);
+    header.replace(100, 7, "0000644");
+    header.replace(108, 7, "0000000");
+    header.replace(116, 7, "0000000");
+    header[124] = static_cast<char>(0x80);
+    for (int i = 0; i < 8; ++i) header[135 - i] = static_cast<char>((size >> (8 * i)) & 0xff);
+    header.replace(136, 11, "00000000000");
+    header[156] = '0';
+    header.replace(257, 6, std::string("ustar\0", 6));
+    header.replace(263, 2, "00");
+    header.replace(148, 8, "        ");
+    unsigned sum = 0;
+    for (unsigned char c : header) sum += c;
+    char checksum[8];
+    std::snprintf(checksum, sizeof checksum, "%06o", sum);
+    header.replace(148, 7, std::string(checksum, 6) + '\0');
+    return header;
+}
+
+// Every way an archive can carry what the budget must not take: each is refused with its
+// reason before anything is written, the budget's tables and files stay as they were, nothing
+// lands outside the temp folder, and the temp folder is left empty with its mode 0700.
+TEST_F(Exchange, CraftedArchivesAreRefusedAndChangeNothing) {
     MakeBranch(11, 0);
     const std::string good = Archive("good.vlexport");
     ASSERT_EQ(Export(11, good), TPackResult::Done);
-    std::string goodBytes;
-    {
-        std::ifstream in(good, std::ios::binary);
-        goodBytes.assign(std::istreambuf_iterator<char>(in), {});
-    }
-    // A set of another structure: a tables file whose Objects table has other fields.
-    const std::string otherTables = folders.Root() + "/other.sqlite";
-    {
-        sqlite3* db = nullptr;
-        sqlite3_open(otherTables.c_str(), &db);
-        sqlite3_exec(db, "create table Objects(a integer);", nullptr, nullptr, nullptr);
-        sqlite3_close(db);
-    }
-    std::string otherBytes;
-    {
-        std::ifstream in(otherTables, std::ios::binary);
-        otherBytes.assign(std::istreambuf_iterator<char>(in), {});
-    }
-    struct Case {
-        const char* name;
-        std::vector<TEntry> entries;
-        TArchiveProblem problem;
-    } cases[] = {
-        {"parent", {{"../x", AE_IFREG, "x"}}, TArchiveProblem::ParentPath},
-        {"inner parent", {{"Images/../../x", AE_IFREG, "x"}}, TArchiveProblem::ParentPath},
-        {"absolute", {{"/tmp/x", AE_IFREG, "x"}}, TArchiveProblem::AbsolutePath},
-        {"symlink", {{"Images", AE_IFLNK, "/etc"}}, TArchiveProblem::Link},
-        {"hard link", {{"a", AE_IFREG, "x"}, {"b", AE_IFREG, "a", true}}, TArchiveProblem::Link},
-        {"device", {{"dev", AE_IFCHR, ""}}, TArchiveProblem::SpecialFile},
-        {"fifo", {{"fifo", AE_IFIFO, ""}}, TArchiveProblem::SpecialFile},
-        {"no tables", {{"Images/", AE_IFDIR, ""}, {"readme", AE_IFREG, "x"}},
-         TArchiveProblem::NoTables},
-        {"other structure", {{"tables.sqlite", AE_IFREG, otherBytes}},
-         TArchiveProblem::OtherStructure},
-    };
+    const fs::path exported = folders.Root() + "/exported";
+    fs::create_directories(exported);
+    const bool stop = false;
+    ASSERT_EQ(
+        RunProcessToMemo({"tar", {"-xzf", good, "-C", exported.string()}}, nullptr, stop, "EN"),
+        kProcessDone);
+    const std::string tables = kTablesFileName;
+
+    // The user's own objects, which the crafted rows name.
     const std::string target = folders.MakeBudget("Target");
     Switch(target);
-    const std::string before = Dump(target);
-    auto refused = [&](const std::string& archive, TArchiveProblem problem, const char* name) {
-        EXPECT_EQ(UnpackBranchSet(archive, TProcessEvents::PaintOnly).Problem, problem) << name;
+    AddRow("Objects.db", {{"ID", 100}, {"IDParent", 0}, {"Type", 20}, {"Name", "mine"}});
+    AddRow("Objects.db", {{"ID", 101}, {"IDParent", 0}, {"Type", 60}, {"Name", "my pay"}});
+    AddRow("Tables.db", {{"ID", 100}, {"NRow", 1}, {"NameRow", "r"}, {"ValueRow", "v"}});
+    AddRow("Pays.db", {{"ID", 101}, {"Direction", "O"}});
+    WriteFile(target + "/Files/DIR88888/own.txt", "own");
+    const std::string before = DumpBudget(target, TDumpScope::WithoutJournal);
+
+    // The inner archive of a zip: what a tar unpacked from inside the zip would bring.
+    const std::string innerTar = folders.Root() + "/inner.tar";
+    WriteTar(innerTar, {{"Images", AE_IFLNK, "/"}, {"fifo", AE_IFIFO, ""}}, TArchiveFormat::Tar);
+
+    using TChange = std::function<void(const fs::path& set)>;
+    const auto sql = [&](std::string statements) -> TChange {
+        return [&tables, statements](const fs::path& set) { Sql(set / tables, statements); };
+    };
+    const auto file = [](std::string name, std::string content) -> TChange {
+        return [name, content](const fs::path& set) { WriteFile(set / name, content); };
+    };
+    struct TCraft {
+        const char* name;
+        TChange change;  // on a copy of the unpacked export, packed again as tar.gz
+        TArchiveProblem problem;
+        std::string detail;
+    } crafts[] = {
+        // Rows that name the user's objects, algorithms or schedules.
+        {"table row of the user's table",
+         sql("INSERT INTO Tables(ID, NRow, NameRow, ValueRow) VALUES (100, 9, 'x', 'y')"),
+         TArchiveProblem::ForeignRows, "Tables"},
+        {"payment into the user's pay",
+         sql("INSERT INTO PayHistory(ID, DateEvent, TypeEvent, Payment) "
+             "VALUES (101, 45000, 'PY', '1000000')"),
+         TArchiveProblem::ForeignRows, "PayHistory"},
+        {"number row of another type's object",
+         sql("INSERT INTO Numbers(ID, ItemType, ConstValue) VALUES (12, 'C', '1')"),
+         TArchiveProblem::ForeignRows, "Numbers"},
+        {"pay settings of the user's pay", sql("UPDATE Pays SET ID = 101"),
+         TArchiveProblem::ForeignRows, "Pays"},
+        {"algorithm text of no algorithm of the set",
+         sql("INSERT INTO AlgText(IDAlg, NPart, PartText) VALUES (99, 1, 'x')"),
+         TArchiveProblem::ForeignRows, "AlgText"},
+        {"charge naming the user's algorithm",
+         sql("UPDATE PayAutoCharges SET IDAlg = 99 WHERE ItemType = 'A'"),
+         TArchiveProblem::ForeignRows, "PayAutoCharges"},
+        {"charge naming the user's schedule",
+         sql("UPDATE PayAutoCharges SET IDSchedule = 99 WHERE ItemType = 'C'"),
+         TArchiveProblem::ForeignRows, "PayAutoCharges"},
+        {"schedule of no charge", sql("INSERT INTO Schedules(ID, Periodicity) VALUES (77, 'M')"),
+         TArchiveProblem::ForeignRows, "Schedules"},
+        // A tables file that is not exactly ours.
+        {"trigger",
+         sql("CREATE TRIGGER t AFTER UPDATE ON Objects BEGIN UPDATE Objects SET ID = 100; END"),
+         TArchiveProblem::OtherStructure, "trigger t"},
+        {"view", sql("CREATE VIEW v AS SELECT 1"), TArchiveProblem::OtherStructure, "view v"},
+        {"table that is a view",
+         sql("DROP TABLE Pays; CREATE VIEW Pays AS SELECT ID, Name AS Direction, Name AS "
+             "FilterMode, 0 AS FilterDateFrom, 0 AS FilterDateTo FROM Objects"),
+         TArchiveProblem::OtherStructure, ""},
+        {"extra index", sql("CREATE INDEX x ON Objects(Name)"), TArchiveProblem::OtherStructure,
+         "index x"},
+        {"random bytes", file(tables, std::string(4096, '\x5a')), TArchiveProblem::OtherStructure,
+         ""},
+        {"changes in a log", file(tables + "-wal", "not empty"), TArchiveProblem::OtherStructure,
+         ""},
+        // Objects that are not one tree of known types.
+        {"duplicate ID",
+         sql("INSERT INTO Objects(ID, IDParent, Type, Name) VALUES (12, 11, 20, 'twin')"),
+         TArchiveProblem::BadTree, "ID 12"},
+        {"own parent", sql("UPDATE Objects SET IDParent = 15 WHERE ID = 15"),
+         TArchiveProblem::BadTree, ""},
+        {"loop of two",
+         sql("INSERT INTO Objects(ID, IDParent, Type, Name) VALUES (30, 31, 10, 'a'), "
+             "(31, 30, 10, 'b')"),
+         TArchiveProblem::BadTree, ""},
+        {"second root",
+         sql("INSERT INTO Objects(ID, IDParent, Type, Name) VALUES (30, 777, 10, 'a')"),
+         TArchiveProblem::BadTree, ""},
+        {"calendar type",
+         sql("INSERT INTO Objects(ID, IDParent, Type, Name) VALUES (30, 11, 9500, 'c')"),
+         TArchiveProblem::BadTree, "type 9500"},
+        {"type 0", sql("INSERT INTO Objects(ID, IDParent, Type, Name) VALUES (30, 11, 0, 'c')"),
+         TArchiveProblem::BadTree, "type 0"},
+        {"no object", sql("DELETE FROM Objects"), TArchiveProblem::NoTables, ""},
+        // Folders and files of no object.
+        {"album folder of no object", file("Images/IMG99999/p.jpg", "x"),
+         TArchiveProblem::Unexpected, "Images/IMG99999"},
+        {"collection folder of no object", file("Files/DIR88888/x", "x"),
+         TArchiveProblem::Unexpected, "Files/DIR88888"},
+        {"collection folder of an album", file("Files/DIR13/x", "x"), TArchiveProblem::Unexpected,
+         "Files/DIR13"},
+        {"loose file in Images", file("Images/loose", "x"), TArchiveProblem::Unexpected, ""},
+        {"loose file", file("run.sh", "x"), TArchiveProblem::Unexpected, "./run.sh"},
+        {"archive inside", file("inner.tar", ReadBytes(innerTar)), TArchiveProblem::Unexpected,
+         "./inner.tar"},
+    };
+    // The whole check runs twice: by the dialog's unpacking, and by the journal's applier.
+    auto refused = [&](const std::string& archive, TArchiveProblem problem,
+                       const std::string& detail, const std::string& name) {
+        const TArchiveCheck check = UnpackBranchSet(archive, TProcessEvents::PaintOnly);
+        EXPECT_EQ(check.Problem, problem) << name << ": " << check.Detail;
+        EXPECT_NE(check.Detail.find(detail), std::string::npos) << name << ": " << check.Detail;
         EXPECT_TRUE(fs::is_empty(folders.TempPath())) << name;
         shell.fatalTexts.clear();
-        // The journal refuses it too, on application as on redo, and merges nothing.
         EXPECT_EQ(Import(archive), kFatalImportArchive) << name;
         EXPECT_EQ(shell.fatalTexts, std::vector<std::string>{FatalErrorText(kFatalImportArchive)});
         shell.state.FatalClose = false;
-        EXPECT_EQ(Dump(target), before) << name;
-        EXPECT_EQ(Ints("Objects.db", "ID", Where("ID") > 10), std::vector<int>{}) << name;
+        EXPECT_EQ(DumpBudget(target, TDumpScope::WithoutJournal), before) << name;
+        EXPECT_TRUE(fs::is_empty(folders.TempPath())) << name;
+        EXPECT_EQ(fs::status(folders.TempPath()).permissions(), fs::perms::owner_all) << name;
+        EXPECT_FALSE(fs::exists(folders.Root() + "/escaped")) << name;
     };
-    for (const Case& c : cases) {
-        const std::string archive = Archive(std::string(c.name) + ".tgz");
-        WriteTar(archive, c.entries);
-        refused(archive, c.problem, c.name);
+    int n = 0;
+    for (const TCraft& craft : crafts) {
+        const fs::path set = folders.Root() + "/craft" + std::to_string(++n);
+        fs::copy(exported, set, fs::copy_options::recursive);
+        craft.change(set);
+        std::vector<TEntry> entries = EntriesOf(set);
+        entries.front().perm = 0777;  // the "./" entry that once set the temp folder's mode
+        const std::string archive = Archive("craft" + std::to_string(n) + ".vlexport");
+        WriteTar(archive, entries);
+        refused(archive, craft.problem, craft.detail, craft.name);
     }
-    const std::pair<const char*, std::string> damaged[] = {
-        {"truncated", goodBytes.substr(0, goodBytes.size() / 2)},
+
+    struct TMade {
+        const char* name;
+        std::vector<TEntry> entries;
+        TArchiveFormat format;
+        TArchiveProblem problem;
+    } made[] = {
+        {"parent",
+         {{"../escaped", AE_IFREG, "x"}},
+         TArchiveFormat::TarGz,
+         TArchiveProblem::ParentPath},
+        {"inner parent",
+         {{"Images/../../escaped", AE_IFREG, "x"}},
+         TArchiveFormat::TarGz,
+         TArchiveProblem::ParentPath},
+        {"absolute",
+         {{folders.Root() + "/escaped", AE_IFREG, "x"}},
+         TArchiveFormat::TarGz,
+         TArchiveProblem::AbsolutePath},
+        {"symlink", {{"Images", AE_IFLNK, "/etc"}}, TArchiveFormat::TarGz, TArchiveProblem::Link},
+        {"hard link",
+         {{"Files/DIR14/a", AE_IFREG, "x"}, {"Files/DIR14/b", AE_IFREG, "Files/DIR14/a", true}},
+         TArchiveFormat::TarGz,
+         TArchiveProblem::Link},
+        {"device",
+         {{"Files/DIR14/dev", AE_IFCHR, ""}},
+         TArchiveFormat::TarGz,
+         TArchiveProblem::SpecialFile},
+        {"fifo",
+         {{"Files/DIR14/fifo", AE_IFIFO, ""}},
+         TArchiveFormat::TarGz,
+         TArchiveProblem::SpecialFile},
+        {"no tables",
+         {{"Images/", AE_IFDIR, ""}, {"Files/DIR14/readme", AE_IFREG, "x"}},
+         TArchiveFormat::TarGz,
+         TArchiveProblem::NoTables},
+        // gzip unpacks a zip of one member, so "tar -xzf" unpacks the tar inside it.
+        {"tar inside a zip",
+         {{tables, AE_IFREG, ReadBytes(innerTar)}},
+         TArchiveFormat::Zip,
+         TArchiveProblem::Outside},
+        {"another format", EntriesOf(exported), TArchiveFormat::Zip, TArchiveProblem::UnpackFailed},
+    };
+    for (const TMade& m : made) {
+        const std::string archive = Archive(std::string(m.name) + ".vlexport");
+        WriteTar(archive, m.entries, m.format);
+        refused(archive, m.problem, "", m.name);
+    }
+    const std::pair<const char*, std::string> bytes[] = {
+        {"truncated", ReadBytes(good).substr(0, fs::file_size(good) / 2)},
         {"not an archive", "just some text, not an archive at all"},
         {"empty", ""},
     };
-    for (const auto& [name, bytes] : damaged) {
+    for (const auto& [name, content] : bytes) {
         const std::string archive = Archive(std::string(name) + ".vlexport");
-        std::ofstream(archive, std::ios::binary) << bytes;
-        refused(archive, TArchiveProblem::Unreadable, name);
+        std::ofstream(archive, std::ios::binary) << content;
+        refused(archive, TArchiveProblem::Unreadable, "", name);
     }
+    // A petabyte declared in a few bytes: refused by its header, before anything is read.
+    const std::string huge = Archive("huge.vlexport");
+    std::ofstream(huge, std::ios::binary) << TarDeclaring("Files/DIR14/huge", 1ULL << 50);
+    refused(huge, TArchiveProblem::TooLarge, folders.TempPath(), "petabyte");
     // A failing or missing archiver refuses a sound archive.
-    for (const char* command : {"", "/nonexistent/tar -xzf \"[ArcName]\" -C \"[DestPath]\"",
-                                "false"}) {
+    for (const char* command :
+         {"", "/nonexistent/tar -xzf \"[ArcName]\" -C \"[DestPath]\"", "false"}) {
         SetCommand("RecoveryCommand", command);
-        refused(good, TArchiveProblem::UnpackFailed, command);
+        refused(good, TArchiveProblem::UnpackFailed, "", command);
     }
 }
 
