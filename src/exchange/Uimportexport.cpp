@@ -15,6 +15,7 @@
 #include <map>
 #include <memory>
 #include <set>
+#include <tuple>
 
 #include "pays/Uscheduler.h"
 #include "platform/Database.h"
@@ -474,31 +475,33 @@ std::string FileUri(const std::string& path) {
     return uri;
 }
 
-// SQLite's defensive settings on a connection: no trigger or view runs, the schema may call no
-// function that is not innocuous, and no statement can corrupt the file on purpose.
-void ApplyDefensiveSettings(sqlite3* db) {
-    sqlite3_db_config(db, SQLITE_DBCONFIG_DEFENSIVE, 1, nullptr);
-    sqlite3_db_config(db, SQLITE_DBCONFIG_TRUSTED_SCHEMA, 0, nullptr);
-    sqlite3_db_config(db, SQLITE_DBCONFIG_ENABLE_TRIGGER, 0, nullptr);
-    sqlite3_db_config(db, SQLITE_DBCONFIG_ENABLE_VIEW, 0, nullptr);
-}
-
-// A connection of our own on the tables file `own`, with a set's tables file attached as "set"
-// for reading only (never written, never locked), both under SQLite's defensive settings: no
-// trigger or view runs and nothing in a schema is trusted to call functions.
+// A connection of our own to a tables file under SQLite's defensive settings (no trigger or view
+// runs, nothing in a schema is trusted to call functions). A set's tables file is opened, or
+// attached as "arc", for reading only and as immutable: never written, never locked, no log
+// beside it read.
 class TSetConnection {
 public:
-    TSetConnection(const std::string& own, bool writable, const std::string& set) : file_(set) {
+    // A connection to `file`: one that came from an archive when `fromArchive`, else our own
+    // (writable when asked).
+    TSetConnection(const std::string& file, bool fromArchive, bool writable = false) : file_(file) {
         const int flags = (writable ? SQLITE_OPEN_READWRITE : SQLITE_OPEN_READONLY) |
                           SQLITE_OPEN_URI | SQLITE_OPEN_NOMUTEX;
-        const int opened = sqlite3_open_v2(own.c_str(), &db_, flags, nullptr);
-        if (opened != SQLITE_OK) Fail(own);
+        const std::string name = fromArchive ? ArchiveUri(file) : FileUri(file);
+        const int opened = sqlite3_open_v2(name.c_str(), &db_, flags, nullptr);
+        if (opened != SQLITE_OK) Fail();
         ApplyDefensiveSettings(db_);
-        Run("ATTACH ?1 AS " + std::string(kSet), FileUri(set) + "?mode=ro&immutable=1");
     }
     ~TSetConnection() { sqlite3_close_v2(db_); }
     TSetConnection(const TSetConnection&) = delete;
     TSetConnection& operator=(const TSetConnection&) = delete;
+
+    // Attaches a set's tables file as kSet.
+    void AttachSet(const std::string& set) {
+        Run("ATTACH ?1 AS " + std::string(kSet), ArchiveUri(set));
+        file_ = set;
+    }
+    sqlite3* Handle() const { return db_; }
+    const std::string& File() const { return file_; }
 
     static constexpr const char* kSet = "arc";
 
@@ -506,7 +509,7 @@ public:
     std::vector<std::vector<std::string>> Run(const std::string& sql,
                                               const std::string& bound = {}) {
         sqlite3_stmt* statement = nullptr;
-        if (sqlite3_prepare_v2(db_, sql.c_str(), -1, &statement, nullptr) != SQLITE_OK) Fail(file_);
+        if (sqlite3_prepare_v2(db_, sql.c_str(), -1, &statement, nullptr) != SQLITE_OK) Fail();
         const std::unique_ptr<sqlite3_stmt, decltype(&sqlite3_finalize)> owned(statement,
                                                                                &sqlite3_finalize);
         if (!bound.empty()) sqlite3_bind_text(statement, 1, bound.c_str(), -1, SQLITE_TRANSIENT);
@@ -519,13 +522,16 @@ public:
                 row.emplace_back(text ? reinterpret_cast<const char*>(text) : "");
             }
         }
-        if (step != SQLITE_DONE) Fail(file_);
+        if (step != SQLITE_DONE) Fail();
         return rows;
     }
 
 private:
-    [[noreturn]] void Fail(const std::string& file) const {
-        throw EDatabaseError(file, db_ ? sqlite3_errmsg(db_) : "out of memory");
+    static std::string ArchiveUri(const std::string& file) {
+        return FileUri(file) + "?mode=ro&immutable=1";
+    }
+    [[noreturn]] void Fail() const {
+        throw EDatabaseError(file_, db_ ? sqlite3_errmsg(db_) : "out of memory");
     }
 
     sqlite3* db_ = nullptr;
@@ -543,10 +549,12 @@ std::string Quoted(std::string_view name) {
     return "\"" + std::string(name) + "\"";
 }
 
-// The schema of a tables file: each object's type, name, table and SQL, in one order.
-std::vector<std::vector<std::string>> Schema(TSetConnection& db, const std::string& schema) {
-    return db.Run("SELECT type, name, tbl_name, sql FROM " + schema +
-                  ".sqlite_master ORDER BY type, name");
+// The schema of a tables file, in the order of type and name.
+std::vector<TSchemaEntry> Schema(const TSetConnection& db) {
+    std::vector<TSchemaEntry> entries = ReadSchema(db.Handle(), db.File());
+    std::ranges::sort(entries, {},
+                      [](const TSchemaEntry& entry) { return std::tie(entry.Type, entry.Name); });
+    return entries;
 }
 
 // The set's tables file holds exactly the structure of the reference (tables, columns and
@@ -555,14 +563,20 @@ TArchiveCheck CheckTablesFile(const std::string& file, const std::string& refere
     std::error_code error;
     if (!fs::is_regular_file(file, error)) return Refuse(TArchiveProblem::NoTables, "");
     try {
-        TSetConnection db(reference, false, file);
-        const auto own = Schema(db, "main"), set = Schema(db, TSetConnection::kSet);
-        const auto [mine, theirs] = std::mismatch(own.begin(), own.end(), set.begin(), set.end());
-        if (mine != own.end() || theirs != set.end())
-            return Refuse(TArchiveProblem::OtherStructure, theirs != set.end()
-                                                               ? (*theirs)[0] + " " + (*theirs)[1]
-                                                               : (*mine)[0] + " " + (*mine)[1]);
-        const auto check = db.Run("PRAGMA " + std::string(TSetConnection::kSet) + ".quick_check");
+        TSetConnection set(file, true);
+        const std::vector<TSchemaEntry> own = Schema(TSetConnection(reference, false)),
+                                        theirs = Schema(set);
+        const auto same = [](const TSchemaEntry& a, const TSchemaEntry& b) {
+            return std::tie(a.Type, a.Name, a.TableName, a.Sql) ==
+                   std::tie(b.Type, b.Name, b.TableName, b.Sql);
+        };
+        const auto [mine, other] =
+            std::mismatch(own.begin(), own.end(), theirs.begin(), theirs.end(), same);
+        if (mine != own.end() || other != theirs.end()) {
+            const TSchemaEntry& differs = other != theirs.end() ? *other : *mine;
+            return Refuse(TArchiveProblem::OtherStructure, differs.Type + " " + differs.Name);
+        }
+        const auto check = set.Run("PRAGMA quick_check");
         if (check.empty() || check.front().front() != "ok")
             return Refuse(TArchiveProblem::OtherStructure,
                           check.empty() ? "" : check.front().front());
@@ -725,7 +739,8 @@ TArchiveCheck TakeInBranchSet(const fs::path& unpacked) {
     if (error) return Refuse(TArchiveProblem::UnpackFailed, own + ": " + error.message());
     std::uintmax_t bytes = 0;
     try {
-        TSetConnection db(own, true, setTables.string());
+        TSetConnection db(own, false, true);
+        db.AttachSet(setTables.string());
         db.Run("BEGIN");
         for (const char* table : kSetTables) {
             db.Run("DELETE FROM main." + Quoted(table));
