@@ -908,14 +908,6 @@ void MergeFolders(const char* sub, TFileEffects& files) {
     }
 }
 
-// A name in `folder` for `name` that no entry has: the name, else the name with "-2", "-3"...
-fs::path FreeName(const fs::path& folder, const std::string& name) {
-    fs::path candidate = folder / name;
-    for (int k = 2; fs::exists(candidate); ++k)
-        candidate = folder / (name + "-" + std::to_string(k));
-    return candidate;
-}
-
 }  // namespace
 
 void ImportBranch(int target, TFileEffects& files) {
@@ -1017,40 +1009,69 @@ TDateTime EarliestActiveChargeDate() {
     return earliest;
 }
 
-void DeleteImportedObjects(const std::string& keepFolder) {
-    TSetTable objects(tbl::Objects);
-    for (objects.First(); !objects.Eof(); objects.Next()) {
+void DeleteImportedObjects(TFileEffects& files, const std::string& saveFolder) {
+    std::error_code error;
+    fs::remove_all(saveFolder, error);
+    if (error) throw fs::filesystem_error("remove", saveFolder, error);
+    TSetTable objects(tbl::Objects, false, {}, "");
+    int k = 0;
+    for (objects.First(); !objects.Eof(); objects.Next(), ++k) {
         const int id = objects.FieldByName(fld::ID).AsInteger();
-        const int type = objects.FieldByName(fld::Type).AsInteger();
-        if ((type == otImages || type == otFiles) && !keepFolder.empty()) {
-            const fs::path folder = type == otImages ? AlbumFolder(id) : CollectionFolder(id);
-            std::error_code error;
-            if (fs::is_directory(folder, error)) {
-                ForceFolderPath(keepFolder);
-                fs::rename(folder, FreeName(keepFolder, folder.filename().string()), error);
-            }
-        }
-        switch (type) {
+        switch (objects.FieldByName(fld::Type).AsInteger()) {
             case otFolder:
-                DM->DeleteObjectRecord(id);
                 break;
             case otTable:
                 DM->DeleteTableObject(id);
+                continue;
+            case otImages: {
+                TBudgetTable pictures(tbl::Images, true, Where(fld::ID) == id);
+                DeleteAllRows(pictures);
+                files.DeleteAfterCommit(AlbumFolder(id));
                 break;
-            case otImages:
-                DM->DeleteImagesObject(id);
+            }
+            case otFiles: {
+                const fs::path collection = CollectionFolder(id);
+                if (fs::is_directory(collection, error)) {
+                    const fs::path saved = fs::path(saveFolder) / std::to_string(k);
+                    ForceFolderPath(saved.string());
+                    const TTreeCopy copy = CopyFolderTree(collection, saved, TCopyFailure::Stops);
+                    if (copy.Error) throw fs::filesystem_error("copy", copy.Failed, copy.Error);
+                }
+                files.DeleteAfterCommit(collection.string());
                 break;
-            case otFiles:
-                DM->DeleteFilesObject(id);
-                break;
+            }
             case otNumber:
                 DM->DeleteNumberObject(id);
-                break;
+                continue;
             case otPay:
                 DM->DeletePayObject(id);
-                break;
+                continue;
             default:
-                break;
+                continue;
         }
+        DM->DeleteObjectRecord(id);
     }
+}
+
+void RestoreImportedCollections(const std::string& saveFolder, TFileEffects& files) {
+    std::error_code error;
+    if (!fs::is_directory(saveFolder, error)) return;
+    TSetTable objects(tbl::Objects, false, {}, "");
+    int k = 0;
+    for (objects.First(); !objects.Eof(); objects.Next(), ++k) {
+        const fs::path saved = fs::path(saveFolder) / std::to_string(k);
+        if (objects.FieldByName(fld::Type).AsInteger() != otFiles ||
+            !fs::is_directory(saved, error))
+            continue;
+        const fs::path collection = CollectionFolder(objects.FieldByName(fld::ID).AsInteger());
+        if (!fs::exists(collection, error)) {
+            ForceFolderPath(collection.string());
+            files.CreatedFolder(collection.string());
+        }
+        for (const fs::directory_entry& entry : fs::directory_iterator(collection, error))
+            fs::remove_all(entry.path(), error);
+        const TTreeCopy copy = CopyFolderTree(saved, collection, TCopyFailure::Stops);
+        if (copy.Error) throw fs::filesystem_error("copy", copy.Failed, copy.Error);
+    }
+    files.DeleteAfterCommit(saveFolder);
 }

@@ -173,6 +173,11 @@ void MergeImportTables(TFileEffects& files);
 // The earliest DateBegin of the unpacked active auto charges, never later than tomorrow.
 TDateTime EarliestActiveChargeDate();
 // Deletes every object that the temp folder's Objects table lists from the open budget by its
-// type. An album's or collection's folder is first moved into `keepFolder` (never over an
-// existing name) when one is given.
-void DeleteImportedObjects(const std::string& keepFolder);
+// type, with its rows; the albums' and collections' folders go when the store transaction
+// commits (`files`). Each collection is first copied as it is now (with what was added after
+// the import) into <saveFolder>/<k>, k its place in the list, which is emptied first.
+void DeleteImportedObjects(TFileEffects& files, const std::string& saveFolder);
+// After a new merge of the same archive: every collection saved at place k of the list by the
+// import's undo replaces what the k-th imported object's folder holds, so that the redo brings
+// back the files added after the import; the saved copies go when the transaction commits.
+void RestoreImportedCollections(const std::string& saveFolder, TFileEffects& files);

@@ -29,7 +29,7 @@ std::optional<int> TImportKind::Apply(TStep& step) const {
 }
 
 std::optional<int> TImportKind::Undo(TStep& step) const {
-    return UndoImport(step.Row.NTrans);
+    return UndoImport(step.Row.NTrans, step.Files);
 }
 
 std::optional<TDateTime> TImportKind::DerivedFrom(const TTransRow& row, bool) const {
@@ -58,6 +58,7 @@ int ApplyImport(int nTrans, int target, TFileEffects& files) {
         return kFatalImportArchive;
     }
     ImportBranch(target, files);
+    RestoreImportedCollections((folder / kSavedCollections).string(), files);
     LetMessagesRun();
     const TDateTime earliest = EarliestActiveChargeDate();
     RewriteDatePart(nTrans, 1, earliest);
@@ -68,11 +69,12 @@ int ApplyImport(int nTrans, int target, TFileEffects& files) {
     fs::copy_file(TempTables(), fresh, fs::copy_options::overwrite_existing);
     files.CreatedFile(fresh);
     files.ReplaceAfterCommit(fresh, list.string());
+    files.DeleteAfterCommit(fresh);
     ShellServices().ClearTempFolder();
     return target == 0 ? 1 : target;
 }
 
-int UndoImport(int nTrans) {
+int UndoImport(int nTrans, TFileEffects& files) {
     const fs::path folder = TransFolder(nTrans);
     ShellServices().ClearTempFolder();
     std::error_code error;
@@ -80,7 +82,7 @@ int UndoImport(int nTrans) {
         ReportFatalError(kFatalTransaction);
         return kFatalTransaction;
     }
-    DeleteImportedObjects((folder / "undo").string());
+    DeleteImportedObjects(files, (folder / kSavedCollections).string());
     ShellServices().ClearTempFolder();
     return 0;
 }

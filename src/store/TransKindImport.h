@@ -51,9 +51,14 @@ inline constexpr std::string_view kImportListFile = "Objects.sqlite";
 // Returns the target, or 1 for the root; -1 (kFatalTransaction) without T1 and
 // kFatalImportArchive for an archive that is refused, after ReportFatalError, nothing merged.
 int ApplyImport(int nTrans, int target, TFileEffects& files);
-// Deletes the objects the list names; their albums and collections go into the transaction's
-// folder "undo/". 0, or kFatalTransaction when the list is missing.
-int UndoImport(int nTrans);
+// The folder of the transaction's folder into which the undo saves the imported collections as
+// they are then, and from which the next redo brings their files back.
+inline constexpr std::string_view kSavedCollections = "undo";
+
+// Deletes the objects the list names, their folders going with the step's commit; the
+// collections are saved first into kSavedCollections. 0, or kFatalTransaction when the list is
+// missing.
+int UndoImport(int nTrans, TFileEffects& files);
 
 // Prepares the "IMP" of the archive under the node (0 the budget's root, else a folder; `type`
 // its type) with the branch's name: T1 the archive's file name, D1 today, I1 1, and the archive

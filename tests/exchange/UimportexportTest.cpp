@@ -8,6 +8,8 @@
 #include <set>
 
 #include "common/BudgetDump.h"
+#include "common/ChildProcess.h"
+#include "common/JournalSteps.h"
 #include "exchange/ExchangeFixture.h"
 
 namespace fs = std::filesystem;
@@ -36,17 +38,89 @@ TEST_F(Exchange, ExportedBranchImportedIntoAnEmptyBudgetIsTheSameBudget) {
     EXPECT_TRUE(fs::is_empty(folders.TempPath()));
     EXPECT_TRUE(fs::exists(TransFolder(lastTrans) + "/" + std::string(kImportListFile)));
 
+    // The transaction's folder keeps the archive and the list, no leftover of the list's copy.
+    std::set<std::string> kept;
+    for (const auto& entry : fs::directory_iterator(TransFolder(lastTrans)))
+        kept.insert(entry.path().filename().string());
+    EXPECT_EQ(kept, (std::set<std::string>{"with blank \"q\" $x;y -a.vlexport",
+                                           std::string(kImportListFile)}));
+
     EXPECT_EQ(Undo(lastTrans), 0);
     EXPECT_EQ(Dump(other), empty);
-    EXPECT_TRUE(fs::exists(TransFolder(lastTrans) + "/undo/IMG13/p.jpg"));
-    EXPECT_TRUE(fs::exists(TransFolder(lastTrans) + "/undo/DIR14/sub/a.txt"));
-
     EXPECT_EQ(Redo(lastTrans), 1);
     EXPECT_EQ(Dump(other), source);
     EXPECT_EQ(Undo(lastTrans), 0);
     EXPECT_EQ(Dump(other), empty);
-    // A second undo of the same IDs keeps the first one's folders.
-    EXPECT_TRUE(fs::exists(TransFolder(lastTrans) + "/undo/IMG13-2/p.jpg"));
+}
+
+TEST_F(Exchange, FilesAddedToAnImportedCollectionComeBackWithTheRedo) {
+    MakeBranch(11, 0);
+    const std::string archive = Archive("branch.vlexport");
+    ASSERT_EQ(Export(11, archive), TPackResult::Done);
+    const std::string other = folders.MakeBudget("Other");
+    Switch(other);
+    ASSERT_EQ(Import(archive), 1);
+    // Files change outside the journal: one added, one changed, one removed.
+    WriteFile(other + "/Files/DIR14/later.txt", "added after the import");
+    WriteFile(other + "/Files/DIR14/sub/b.txt", "another");
+    fs::remove(other + "/Files/DIR14/sub/a.txt");
+    const std::string changed = Dump(other);
+    for (int round = 1; round <= 2; ++round) {
+        EXPECT_EQ(Undo(lastTrans), 0);
+        EXPECT_FALSE(fs::exists(other + "/Files/DIR14")) << round;
+        EXPECT_EQ(Redo(lastTrans), 1);
+        EXPECT_EQ(Dump(other), changed) << round;
+        EXPECT_FALSE(fs::exists(TransFolder(lastTrans) + "/undo")) << round;
+    }
+}
+
+// Kills an undo run of imports at moments through it: the rows and the folders agree, every
+// picture an album's rows name is there, and the imports not undone keep their collections.
+TEST_F(Exchange, AKilledUndoRunOfImportsLeavesRowsAndFilesAgreeing) {
+    AddRow("Objects.db", {{"ID", 11}, {"IDParent", 0}, {"Type", 10}, {"Name", "Branch"}});
+    AddRow("Objects.db", {{"ID", 12}, {"IDParent", 11}, {"Type", 30}, {"Name", "Album"}});
+    AddRow("Objects.db", {{"ID", 13}, {"IDParent", 11}, {"Type", 40}, {"Name", "Files"}});
+    for (int k = 1; k <= 60; ++k) {
+        const std::string name = std::to_string(k) + ".jpg";
+        AddRow("Images.db", {{"ID", 12}, {"Number", k}, {"FileName", name}});
+        WriteFile(budget + "/Images/IMG12/" + name, std::string(20000, char('a' + k % 26)));
+    }
+    WriteFile(budget + "/Files/DIR13/a.txt", "letter");
+    const std::string archive = Archive("album.vlexport");
+    ASSERT_EQ(Export(11, archive), TPackResult::Done);
+    const std::string target = folders.MakeBudget("Target");
+    Switch(target);
+    constexpr int kImports = 6;
+    for (int n = 0; n < kImports; ++n) ASSERT_GT(Import(archive), 0);
+    dm.FlushAndCloseTables();
+    DM = nullptr;
+
+    for (const int delay : {5, 30, 80, 200}) {
+        SCOPED_TRACE(delay);
+        const std::string copy = folders.Root() + "/killed" + std::to_string(delay);
+        fs::copy(target, copy, fs::copy_options::recursive);
+        KillDuring(
+            [&](int ready) {
+                Switch(copy);
+                Ready(ready);
+                const bool stop = false;
+                if (MarkUndo(1) == kImports) RunToEnd(RunUndo(stop));
+                pause();
+            },
+            std::chrono::milliseconds(delay));
+        Switch(copy);
+        EXPECT_EQ(IntegrityOf(copy), "ok");
+        for (const TFieldValue& id : Column("Objects.db", "ID", Where("Type") == 30)) {
+            const std::string album = AlbumFolder(static_cast<int>(id.Integer()));
+            for (const TFieldValue& name :
+                 Column("Images.db", "FileName", Where("ID") == id.Integer()))
+                EXPECT_TRUE(fs::exists(album + "/" + name.Text())) << album << name.Text();
+        }
+        for (const TFieldValue& id : Column("Objects.db", "ID", Where("Type") == 40))
+            EXPECT_TRUE(fs::exists(CollectionFolder(static_cast<int>(id.Integer())) + "/a.txt"));
+        dm.FlushAndCloseTables();
+        DM = nullptr;
+    }
 }
 
 // The values of a field of the open budget's table for the rows the filter shows.
