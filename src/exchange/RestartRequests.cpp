@@ -3,6 +3,7 @@
 #include "exchange/RestartRequests.h"
 
 #include <algorithm>
+#include <cerrno>
 #include <cmath>
 #include <cstdio>
 #include <filesystem>
@@ -14,6 +15,7 @@
 #include "shell/ShellServices.h"
 #include "store/U_fileoperation.h"
 #include "store/Usettings.h"
+#include "tree/BudgetFolder.h"
 
 namespace fs = std::filesystem;
 
@@ -26,7 +28,23 @@ std::string FolderName(const std::string& budget) {
     return FileNameOf(path.filename().string());
 }
 
-TRequestFailure Failure(const char* key, std::string detail) { return {key, std::move(detail)}; }
+TRequestFailure Failure(const char* key, std::string detail) {
+    return {key, std::move(detail)};
+}
+
+// The setting that names the safety backup the pending request made.
+constexpr char kSafetyBackupKey[] = "StartupBackup";
+
+// Moves the budget's folder into the trash; why it could not, as a failure. EIO is the trash
+// that did not take the folder (none could be made for the account, or it refused the move).
+TRequestResult TrashBudgetFolder(const std::string& folder) {
+    const int result = ShellDeleteFolder(folder, true, true);
+    if (result == kShellOk) return std::nullopt;
+    if (result == EIO) return Failure("TrashUnusable", folder);
+    return Failure("DeleteFailed", folder + ": " +
+                                       (result > 0 ? std::generic_category().message(result)
+                                                   : "code " + std::to_string(result)));
+}
 
 // The budget list's rows, in its order.
 std::vector<std::string> ListedBudgets(const std::string& usersDataPath) {
@@ -37,8 +55,22 @@ std::vector<std::string> ListedBudgets(const std::string& usersDataPath) {
     budgets.Open();
     std::vector<std::string> folders;
     for (budgets.First(); !budgets.Eof(); budgets.Next())
-        folders.push_back(budgets.FieldByName(fld::Path).AsString());
+        folders.push_back(NormalBudgetPath(budgets.FieldByName(fld::Path).AsString()));
     return folders;
+}
+
+// The backup that a request backs up first: made at its first try, and reused by every retry
+// while it exists, so that a request failing at every start does not add a backup each time
+// (with a small BackupCount, those would rotate the older good backups out). A retry loses
+// nothing by it: what changed since then goes to the trash with the replaced folder.
+TRequestResult MakeSafetyBackup(const TMainState& state, const std::string& budget, TDateTime now) {
+    const std::string made = GetSettingStr(kSafetyBackupKey, "");
+    std::error_code error;
+    if (!made.empty() && fs::is_regular_file(made, error)) return std::nullopt;
+    const std::string archive = DefaultBackupName(state.BackupPath, budget, now);
+    TRequestResult result = BackupBudget(budget, archive);
+    if (!result) SetSettingStr(kSafetyBackupKey, archive);
+    return result;
 }
 
 }  // namespace
@@ -61,6 +93,13 @@ void WriteRestartRequest(int code, const std::string& budget,
     SetSettingInt("Startup", code);
     SetSettingStr("Startup", budget);
     if (archive) SetSettingStr("Startup1", *archive);
+    // A new request makes its own safety backup.
+    SetSettingStr(kSafetyBackupKey, "");
+}
+
+void DropRestartRequest() {
+    SetSettingInt("Startup", kRequestNone);
+    SetSettingStr(kSafetyBackupKey, "");
 }
 
 TRequestResult BackupBudget(const std::string& budget, const std::string& archive) {
@@ -72,30 +111,36 @@ TRequestResult BackupBudget(const std::string& budget, const std::string& archiv
     const bool stop = false;
     TTextMemo log;
     switch (PackFolder(budget + "/", archive, &log, stop)) {
-        case TPackResult::Done: return std::nullopt;
-        case TPackResult::NoCommand: return Failure("NoBackupCommand", "");
-        default: return Failure("BackupFailed", archive + "\n" + log.Text);
+        case TPackResult::Done:
+            return std::nullopt;
+        case TPackResult::NoCommand:
+            return Failure("NoBackupCommand", "");
+        default:
+            return Failure("BackupFailed", archive + "\n" + log.Text);
     }
 }
 
 TRequestResult RecoverBudget(const std::string& budget, const std::string& archive) {
-    if (!fs::is_directory(budget)) return Failure("NoBudgetFolder", budget);
-    const fs::path folder = fs::path(budget).lexically_normal();
+    // One normal form, so that the staging folder lies beside the budget's folder however the
+    // request spells it (a trailing "/" included), never inside it.
+    const fs::path folder = NormalBudgetPath(budget);
+    if (!folder.has_filename() || !fs::is_directory(folder))
+        return Failure("NoBudgetFolder", budget);
     const fs::path staging = folder.parent_path() / (folder.filename().string() + ".recovery");
     std::error_code error;
     fs::remove_all(staging, error);
     if (!fs::create_directories(staging, error))
         return Failure("RecoveryFailed", staging.string() + ": " + error.message());
-    const TArchiveCheck check = UnpackArchive(
-        archive, staging.string() + "/", ShellServices().State().DataPath + "EmptyBases",
-        TProcessEvents::PaintOnly);
+    const TArchiveCheck check =
+        UnpackArchive(archive, staging.string() + "/",
+                      ShellServices().State().DataPath + "EmptyBases", TProcessEvents::PaintOnly);
     if (!check) {
         fs::remove_all(staging, error);
         return Failure(ArchiveProblemText(check.Problem).Key, check.Detail);
     }
-    if (ShellDeleteFolder(folder.string(), true, true) != kShellOk) {
+    if (TRequestResult failure = TrashBudgetFolder(folder.string())) {
         fs::remove_all(staging, error);
-        return Failure("RecoveryFailed", folder.string());
+        return failure;
     }
     fs::rename(staging, folder, error);
     if (error) return Failure("RecoveryFailed", staging.string() + ": " + error.message());
@@ -103,42 +148,56 @@ TRequestResult RecoverBudget(const std::string& budget, const std::string& archi
 }
 
 TRequestResult DeleteBudget(const std::string& budget) {
-    if (fs::exists(budget) && ShellDeleteFolder(budget, true, true) != kShellOk)
-        return Failure("DeleteFailed", budget);
+    const std::string folder = NormalBudgetPath(budget);
+    if (fs::exists(folder))
+        if (TRequestResult failure = TrashBudgetFolder(folder)) return failure;
     TTable budgets;
     budgets.SetDatabaseName(ShellServices().UsersDataPath());
     budgets.SetTableName(tbl::Budgets);
     budgets.Open();
-    while (budgets.Locate(fld::Path, {budget})) budgets.Delete();
+    budgets.First();
+    while (!budgets.Eof()) {
+        if (NormalBudgetPath(budgets.FieldByName(fld::Path).AsString()) == folder)
+            budgets.Delete();
+        else
+            budgets.Next();
+    }
     return std::nullopt;
 }
 
 TRequestResult CarryOutRequest(const TMainState& state, TDateTime now) {
     const int code = GetSettingInt("Startup", kRequestNone);
     if (code == kRequestNone) return std::nullopt;
-    const std::string budget = GetSettingStr("Startup", "");
+    const std::string budget = NormalBudgetPath(GetSettingStr("Startup", ""));
     const std::string archive = GetSettingStr("Startup1", "");
     const bool backupFirst = code == kRequestBackupRecovery || code == kRequestBackupDelete;
     TRequestResult result;
-    if (backupFirst) result = BackupBudget(budget, DefaultBackupName(state.BackupPath, budget, now));
+    if (backupFirst) result = MakeSafetyBackup(state, budget, now);
     if (!result) {
         switch (code) {
-            case kRequestBackup: result = BackupBudget(budget, archive); break;
+            case kRequestBackup:
+                result = BackupBudget(budget, archive);
+                break;
             case kRequestRecovery:
-            case kRequestBackupRecovery: result = RecoverBudget(budget, archive); break;
+            case kRequestBackupRecovery:
+                result = RecoverBudget(budget, archive);
+                break;
             case kRequestDelete:
-            case kRequestBackupDelete: result = DeleteBudget(budget); break;
-            default: result = Failure("UnknownRequest", std::to_string(code)); break;
+            case kRequestBackupDelete:
+                result = DeleteBudget(budget);
+                break;
+            default:
+                result = Failure("UnknownRequest", std::to_string(code));
+                break;
         }
     }
-    if (!result) SetSettingInt("Startup", kRequestNone);
+    if (!result) DropRestartRequest();
     return result;
 }
 
 std::vector<TRequestFailure> DailyBackup(const TMainState& state, TDateTime now) {
     std::vector<TRequestFailure> failures;
-    const bool firstStartOfDay =
-        std::floor(GetSettingDate("LastStart", 0)) < std::floor(now);
+    const bool firstStartOfDay = std::floor(GetSettingDate("LastStart", 0)) < std::floor(now);
     if (!firstStartOfDay || GetSettingInt("DeilyBackup", 1) != 1) return failures;
     const int count = GetSettingInt("BackupCount", 370);
     for (const std::string& budget : ListedBudgets(state.UsersDataPath)) {

@@ -418,6 +418,12 @@ void TfMain::BuildStartPanel() {
 void TfMain::FormCreate() {
     SetProgramFolders(state_);
     CopyInstalledData();
+    // A second copy ends silently before it touches anything: above all, the start-up helper
+    // must not carry out a request on a budget that the running copy has open.
+    if (AnotherCopyRuns()) {
+        state_.FatalClose = true;
+        return;
+    }
     // The temp folder lies in a folder that every user of the machine shares: one that is not
     // this user's alone is refused, and the start becomes fatal.
     if (const std::string refusal = MakeTempFolder(state_.TempPath); !refusal.empty()) {
@@ -492,11 +498,6 @@ void TfMain::FormShow() {
         CloseLater();
         return;
     }
-    if (AnotherCopyRuns()) {
-        state_.FatalClose = true;
-        CloseLater();
-        return;
-    }
     const TIniFile ini(state_.DataPath + "vemly.ini");
     if (ini.ReadString("Common", "VLSMode", "0") == "1") {
         SetupRun();
@@ -508,7 +509,7 @@ void TfMain::FormShow() {
 }
 
 // Only one copy of the program runs for a user: the first holds the lock file in the
-// users-data folder for its whole run. A lock left by a copy that no longer runs (a crash) is
+// users-data folder until its process ends. A lock left by a copy that no longer runs (a crash) is
 // taken over. A lock file that cannot be written at all does not keep the program from
 // starting: the lock then answers that no other copy runs.
 bool TfMain::AnotherCopyRuns() {
@@ -565,11 +566,11 @@ void TfMain::closeEvent(QCloseEvent* event) {
         return;
     }
     QDir::setCurrent(ToQString(state_.ProgramPath));
-    // The lock is given up first, so that a copy the restart helper starts is not taken for a
-    // second one.
-    copyLock_.reset();
+    // The lock stays held until this process has ended; the restart helper waits for this
+    // process and then for the lock before it starts the program again.
     if (state_.RestartRequested)
-        QProcess::startDetached(ToQString(state_.ProgramPath + "VLRestart"), {});
+        QProcess::startDetached(ToQString(state_.ProgramPath + "VLRestart"),
+                                {QString::number(QCoreApplication::applicationPid())});
     event->accept();
 }
 

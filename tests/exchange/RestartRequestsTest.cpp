@@ -164,18 +164,18 @@ TEST_F(Requests, NothingPendingDoesNothing) {
 TEST_F(Requests, DailyBackupOnTheDaysFirstStartKeepsTheNewestCopies) {
     CloseBudget();
     fs::create_directories(shell.state.BackupPath);
-    for (const char* old : {"Budget \"one\"_20240101-000000.vlbackup",
-                            "Budget \"one\"_20240301-000000.vlbackup",
-                            "Budget \"one\"_20240201-000000.vlbackup", "unrelated.vlbackup",
-                            "Other_20230101-000000.vlbackup"})
+    for (const char* old :
+         {"Budget \"one\"_20240101-000000.vlbackup", "Budget \"one\"_20240301-000000.vlbackup",
+          "Budget \"one\"_20240201-000000.vlbackup", "unrelated.vlbackup",
+          "Other_20230101-000000.vlbackup"})
         WriteFile(shell.state.BackupPath + "/" + old, "old");
     struct Case {
         TDateTime lastStart;
         int daily;
         bool backedUp;
     } cases[] = {
-        {now, 1, false},           // not the first start of the day
-        {now - 1, 0, false},       // daily backup off
+        {now, 1, false},      // not the first start of the day
+        {now - 1, 0, false},  // daily backup off
         {now - 1, 1, true},
     };
     SetSettingInt("BackupCount", 2);
@@ -185,10 +185,57 @@ TEST_F(Requests, DailyBackupOnTheDaysFirstStartKeepsTheNewestCopies) {
         EXPECT_TRUE(DailyBackup(shell.state, now).empty());
         EXPECT_EQ(Backups().size(), c.backedUp ? 4u : 5u);
     }
-    EXPECT_EQ(Backups(), (std::vector<std::string>{
-                             "Budget \"one\"_20240301-000000.vlbackup",
-                             "Budget \"one\"_20240506-120000.vlbackup",
-                             "Other_20230101-000000.vlbackup", "unrelated.vlbackup"}));
+    EXPECT_EQ(Backups(),
+              (std::vector<std::string>{"Budget \"one\"_20240301-000000.vlbackup",
+                                        "Budget \"one\"_20240506-120000.vlbackup",
+                                        "Other_20230101-000000.vlbackup", "unrelated.vlbackup"}));
+}
+
+TEST_F(Requests, AFolderNamedWithATrailingSlashIsTheSameBudget) {
+    MakeBranch(11, 0);
+    CloseBudget();
+    const std::string archive = folders.Root() + "/saved.vlbackup";
+    ASSERT_EQ(BackupBudget(budget, archive), std::nullopt);
+    const std::string saved = DumpBudget(budget);
+    for (const std::string& spelling : {budget + "/", budget + "//", budget + "/./"}) {
+        SCOPED_TRACE(spelling);
+        WriteFile(budget + "/later.txt", "after the backup");
+        WriteRestartRequest(kRequestRecovery, spelling, archive);
+        EXPECT_EQ(CarryOutRequest(shell.state, now), std::nullopt);
+        EXPECT_EQ(DumpBudget(budget), saved);
+        EXPECT_FALSE(fs::exists(budget + "/.recovery"));
+        EXPECT_FALSE(fs::exists(budget + ".recovery"));
+    }
+    WriteRestartRequest(kRequestDelete, budget + "/", std::nullopt);
+    EXPECT_EQ(CarryOutRequest(shell.state, now), std::nullopt);
+    EXPECT_FALSE(fs::exists(budget));
+    EXPECT_EQ(BudgetRows(budget), 0);
+}
+
+// A request that fails at every start backs the budget up once: its retries reuse that backup,
+// so that they never rotate the older backups out; a new request makes its own.
+TEST_F(Requests, RetriesOfARequestReuseItsSafetyBackup) {
+    CloseBudget();
+    const std::string notArchive = folders.Root() + "/text.vlbackup";
+    WriteFile(notArchive, "plain text");
+    const std::string made = "Budget \"one\"_20240506-120000.vlbackup";
+    WriteRestartRequest(kRequestBackupRecovery, budget, notArchive);
+    for (int day = 0; day < 3; ++day) {
+        SCOPED_TRACE(day);
+        ASSERT_TRUE(CarryOutRequest(shell.state, now + day));
+        EXPECT_EQ(Backups(), std::vector<std::string>{made});
+    }
+    const std::string good = folders.Root() + "/good.vlbackup";
+    ASSERT_EQ(BackupBudget(budget, good), std::nullopt);
+    SetSettingStr("Startup1", good);
+    EXPECT_EQ(CarryOutRequest(shell.state, now + 3), std::nullopt);
+    EXPECT_EQ(Backups(), std::vector<std::string>{made});
+
+    // The next request, even after a failure left a backup behind, makes a new one.
+    WriteRestartRequest(kRequestBackupDelete, budget, std::nullopt);
+    EXPECT_EQ(CarryOutRequest(shell.state, now + 4), std::nullopt);
+    EXPECT_EQ(Backups(),
+              (std::vector<std::string>{made, "Budget \"one\"_20240510-120000.vlbackup"}));
 }
 
 }  // namespace

@@ -324,6 +324,35 @@ TEST_F(StartTest, ASecondCopyEndsSilently) {
     EXPECT_FALSE(Start().State().FatalClose);
 }
 
+// A second start while the first copy has a budget open: the start-up helper must not run, or
+// a pending recovery would replace the open budget under the running copy.
+TEST_F(StartTest, ASecondStartWithAPendingRequestRunsNoHelper) {
+    const std::string marker = folders.Root() + "/helper ran";
+    WriteHelper("VLStartup", "touch " + ShellWord(marker));
+    {
+        FakeShellServices settings(folders.UsersDataPath());
+        SetSettingDate("LastStart", Today());
+    }
+    const TfMain& first = Start();
+    ASSERT_FALSE(Exists(marker));
+    SetSettingInt("Startup", 20);
+    SetSettingDate("LastStart", Today() - 1);
+    {
+        TDM data;
+        DM = &data;
+        TfMain second;
+        EXPECT_TRUE(second.State().FatalClose);
+        second.show();
+        QCoreApplication::processEvents();
+        EXPECT_FALSE(second.isVisible());
+        DM = &dm;
+    }
+    EXPECT_FALSE(Exists(marker));
+    EXPECT_EQ(GetSettingInt("Startup", -1), 20);
+    EXPECT_TRUE(messages.Calls().empty());
+    EXPECT_TRUE(first.isVisible());
+}
+
 TEST_F(StartTest, TheLockOfACrashedCopyDoesNotBlock) {
     const std::string lockPath = folders.UsersDataPath() + "vemly.lock";
     const pid_t child = fork();
@@ -438,13 +467,23 @@ TEST_F(StartTest, ResolvingBudgetPathsReplacesOnlyTheExactPlaceholder) {
 
 TEST_F(StartTest, RestartHelperStartsInTheProgramsPlace) {
     const std::string marker = folders.Root() + "/restarted";
-    WriteHelper("VLRestart", "echo \"$#\" > " + ShellWord(marker));
+    const std::string written = marker + ".part";
+    WriteHelper("VLRestart", "echo \"$# $1\" > " + ShellWord(written) + "; mv " +
+                                 ShellWord(written) + " " + ShellWord(marker));
     TfMain& main = Start();
     main.State().RestartRequested = true;
     EXPECT_TRUE(main.close());
-    EXPECT_TRUE(AppearsSoon(marker));
-    // The lock is given up, so the copy that the helper starts is not a second copy.
+    ASSERT_TRUE(AppearsSoon(marker));
+    // The helper is told this process, which it waits for; the lock stays held until then.
+    std::ifstream arguments(marker);
+    int count = 0;
+    long long pid = 0;
+    arguments >> count >> pid;
+    EXPECT_EQ(count, 1);
+    EXPECT_EQ(pid, QCoreApplication::applicationPid());
     QLockFile lock(ToQString(folders.UsersDataPath() + "vemly.lock"));
+    EXPECT_FALSE(lock.tryLock(0));
+    window.reset();
     EXPECT_TRUE(lock.tryLock(0));
 }
 

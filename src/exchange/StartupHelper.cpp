@@ -1,0 +1,90 @@
+// The work of the start-up helper VLStartup.
+#include "exchange/StartupHelper.h"
+
+#include <unistd.h>
+
+#include <QLockFile>
+#include <exception>
+#include <vector>
+
+#include "exchange/RestartRequests.h"
+#include "exchange/Uimportexport.h"
+#include "shell/MessageDlg.h"
+#include "shell/Ulanguage.h"
+#include "store/Usettings.h"
+
+namespace {
+
+// The texts of "Startup.lng" [Startup] where the language file has none.
+struct TDefault {
+    const char* Key;
+    const char* Text;
+};
+constexpr TDefault kDefaults[] = {
+    {"Header", "Vemly could not do everything it was asked to at this start."},
+    {"BackupFailed", "The budget could not be backed up:"},
+    {"RecoveryFailed", "The budget could not be recovered:"},
+    {"DeleteFailed", "The budget's folder could not be moved to the trash:"},
+    {"TrashUnusable",
+     "The budget's folder could not be moved to the trash: the trash cannot be used (no trash "
+     "folder could be made for this account, or it did not take the folder). The folder:"},
+    {"NoBackupCommand", "No archiver is set: [Backup] BackupCommand in vemly.ini is empty."},
+    {"NoArchiveName", "No archive file was named for the backup of the budget:"},
+    {"NoBudgetFolder", "The budget's folder does not exist:"},
+    {"UnknownRequest", "The pending request is unknown:"},
+    {"Failed", "The work stopped with an error:"},
+    {"KeepRequest",
+     "The budget was left as it was. Keep the request to try it again at the next start? "
+     "Yes keeps it; No drops it."},
+};
+
+std::string Text(const TLangFile& texts, const std::string& key) {
+    for (const TDefault& entry : kDefaults)
+        if (key == entry.Key) return texts.Read("Startup", key, entry.Text);
+    // The refusals of an archive, named as the import names them.
+    for (int p = 1; p <= static_cast<int>(TArchiveProblem::Outside); ++p) {
+        const TProblemText refusal = ArchiveProblemText(static_cast<TArchiveProblem>(p));
+        if (key == refusal.Key) return texts.Read("Startup", key, refusal.Text);
+    }
+    return key;
+}
+
+}  // namespace
+
+bool MayRunStartupWork(const std::string& usersDataPath, std::unique_ptr<QLockFile>& own) {
+    auto lock = std::make_unique<QLockFile>(QString::fromStdString(usersDataPath + kLockFileName));
+    lock->setStaleLockTime(0);
+    if (lock->tryLock(0)) {
+        own = std::move(lock);
+        return true;
+    }
+    qint64 holder = 0;
+    QString host, application;
+    return lock->error() == QLockFile::LockFailedError &&
+           lock->getLockInfo(&holder, &host, &application) && holder == getppid();
+}
+
+int RunStartupWork(const TMainState& state, TDateTime now) {
+    const TLangFile texts(state.LangPath + "Startup.lng");
+    std::vector<TRequestFailure> failures;
+    try {
+        failures = DailyBackup(state, now);
+        if (TRequestResult failure = CarryOutRequest(state, now)) failures.push_back(*failure);
+    } catch (const std::exception& error) {
+        failures.push_back({"Failed", error.what()});
+    }
+    if (failures.empty()) return 0;
+    std::string message = Text(texts, "Header");
+    for (const TRequestFailure& failure : failures) {
+        message += "\n\n" + Text(texts, failure.Key);
+        if (!failure.Detail.empty()) message += "\n" + failure.Detail;
+    }
+    if (GetSettingInt("Startup", kRequestNone) == kRequestNone) {
+        MessageDlg(message, TMsgDlgType::mtError, mbOK, nullptr);
+        return 1;
+    }
+    message += "\n\n" + Text(texts, "KeepRequest");
+    if (MessageDlg(message, TMsgDlgType::mtError, mbYes | mbNo, nullptr) == mrNo)
+        DropRestartRequest();
+    return 1;
+}
