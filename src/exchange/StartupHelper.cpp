@@ -33,9 +33,9 @@ constexpr TDefault kDefaults[] = {
     {"NoBudgetFolder", "The budget's folder does not exist:"},
     {"UnknownRequest", "The pending request is unknown:"},
     {"Failed", "The work stopped with an error:"},
-    {"KeepRequest",
-     "The budget was left as it was. Keep the request to try it again at the next start? "
-     "Yes keeps it; No drops it."},
+    {"DropRequest",
+     "The budget was left as it was. Drop the request? Yes drops it; No keeps it, to be tried "
+     "again at the next start."},
 };
 
 std::string Text(const TLangFile& texts, const std::string& key) {
@@ -83,8 +83,9 @@ int RunStartupWork(const TMainState& state, TDateTime now) {
         MessageDlg(message, TMsgDlgType::mtError, mbOK, nullptr);
         return 1;
     }
-    message += "\n\n" + Text(texts, "KeepRequest");
-    if (MessageDlg(message, TMsgDlgType::mtError, mbYes | mbNo, nullptr) == mrNo)
+    // Closing the box keeps the request: only Yes changes anything.
+    message += "\n\n" + Text(texts, "DropRequest");
+    if (MessageDlg(message, TMsgDlgType::mtError, mbYes | mbNo, nullptr) == mrYes)
         DropRestartRequest();
     return 1;
 }

@@ -19,6 +19,6 @@ bool MayRunStartupWork(const std::string& usersDataPath, std::unique_ptr<QLockFi
 
 // Makes the daily backups and carries out the pending request. When something failed, one box
 // names each failure with its reason; while a request is still pending, the box asks whether to
-// keep it for the next start (Yes) or drop it (No). The helper's exit code: 0 when everything
-// was done, 1 otherwise.
+// drop it (Yes) or keep it for the next start (No, or the box closed). The helper's exit code: 0
+// when everything was done, 1 otherwise.
 int RunStartupWork(const TMainState& state, TDateTime now);

@@ -39,9 +39,9 @@ TEST_F(StartupHelper, AFailedRequestIsKeptOrDroppedAsTheUserAnswers) {
         int answer;
         const char* reason;
     } cases[] = {
-        {"refused archive, kept", notArchive, false, mrYes, "not a readable archive"},
-        {"refused archive, dropped", notArchive, false, mrNo, "not a readable archive"},
-        {"no trash, kept", good, true, mrYes, "the trash cannot be used"},
+        {"refused archive, kept", notArchive, false, mrNo, "not a readable archive"},
+        {"refused archive, dropped", notArchive, false, mrYes, "not a readable archive"},
+        {"no trash, kept", good, true, mrNo, "the trash cannot be used"},
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(c.name);
@@ -57,8 +57,7 @@ TEST_F(StartupHelper, AFailedRequestIsKeptOrDroppedAsTheUserAnswers) {
         ASSERT_EQ(box.Calls().size(), 1u);
         EXPECT_EQ(box.Calls()[0].Buttons, mbYes | mbNo);
         EXPECT_NE(box.Calls()[0].Text.find(c.reason), std::string::npos) << box.Calls()[0].Text;
-        EXPECT_EQ(GetSettingInt("Startup", -1),
-                  c.answer == mrYes ? kRequestRecovery : kRequestNone);
+        EXPECT_EQ(GetSettingInt("Startup", -1), c.answer == mrNo ? kRequestRecovery : kRequestNone);
         EXPECT_EQ(DumpBudget(budget), before);
     }
 }
