@@ -175,7 +175,7 @@ bool WriteNumberWorkbook(const std::string& path, const TNumberSheet& sheet,
         book.WriteNumber(row, 1, row - kHeaderRow, plain);
         book.WriteDate(row, 2, item->DateBegin, date);
         const bool failed = item->ItemType == 'A' && !item->Algorithm01.Valid;
-        book.WriteText(
+        book.WriteValue(
             row, 3, failed ? "[" + sheet.StrErrorCalc + "]" : ShownValue(item->ConstValue), plain);
         book.WriteText(row, 4, item->Descript, text);
     }

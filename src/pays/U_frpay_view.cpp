@@ -73,7 +73,8 @@ std::string PayChartCaption(const TPayWords& words, const std::string& period) {
 
 std::string EventWord(std::string_view typeEvent, int idCharge, const TPayWords& words) {
     if (typeEvent == kEventCounter) return words.EventCounter;
-    if (typeEvent == kEventCharge) return idCharge == 0 ? words.EventChargeManual : words.EventChargeAuto;
+    if (typeEvent == kEventCharge)
+        return idCharge == 0 ? words.EventChargeManual : words.EventChargeAuto;
     if (typeEvent == kEventPayment) return words.EventPayment;
     return {};
 }
@@ -112,8 +113,9 @@ TPayTotals ComputePayTotals(int payId, const TFilter& view) {
             totals.Balance += p;
         }
     }
-    std::stable_sort(totals.Points.begin(), totals.Points.end(),
-                     [](const TPayChartPoint& a, const TPayChartPoint& b) { return a.Date < b.Date; });
+    std::stable_sort(
+        totals.Points.begin(), totals.Points.end(),
+        [](const TPayChartPoint& a, const TPayChartPoint& b) { return a.Date < b.Date; });
     totals.Malformed = amounts.Failed();
     return totals;
 }
@@ -173,22 +175,22 @@ bool WritePayWorkbook(const std::string& path, const TPaySheet& sheet, const TPa
         date.NumberFormat = XlsxDateFormat();
         TXlsxCellFormat word = plain;
         word.Text = true;
-        word.Fill = event.TypeEvent == kEventCounter ? kSheetCounterFill
-                    : event.TypeEvent == kEventCharge ? kSheetChargeFill
+        word.Fill = event.TypeEvent == kEventCounter   ? kSheetCounterFill
+                    : event.TypeEvent == kEventCharge  ? kSheetChargeFill
                     : event.TypeEvent == kEventPayment ? kSheetPaymentFill
                                                        : -1;
         TXlsxCellFormat coloured = plain;
         coloured.FontColor =
             balance.find('-') != std::string::npos ? kSheetNegative : kSheetPositive;
-        book.WriteText(row, 1, std::to_string(row - kSheetHeaderRow), plain);
+        book.WriteNumber(row, 1, row - kSheetHeaderRow, plain);
         book.WriteDate(row, 2, event.DateEvent, date);
         book.WriteText(row, 3, EventWord(event.TypeEvent, event.IDCharge, words), word);
-        book.WriteText(row, 4, event.Counter, plain);
-        book.WriteText(row, 5, event.Charge, plain);
-        book.WriteText(row, 6, event.ForPayment, plain);
-        book.WriteText(row, 7, event.Payment, plain);
-        book.WriteText(row, 8, balance, coloured);
-        book.WriteText(row, 9, event.Descript, plain);
+        book.WriteValue(row, 4, event.Counter, plain);
+        book.WriteValue(row, 5, event.Charge, plain);
+        book.WriteValue(row, 6, event.ForPayment, plain);
+        book.WriteValue(row, 7, event.Payment, plain);
+        book.WriteValue(row, 8, balance, coloured);
+        book.WriteValue(row, 9, event.Descript, plain);
     }
     return book.Close();
 }

@@ -5,11 +5,16 @@
 #include <xlsxwriter.h>
 
 #include <cctype>
+#include <charconv>
 #include <cmath>
 #include <filesystem>
 #include <map>
+#include <optional>
+#include <string_view>
 #include <tuple>
 #include <utility>
+
+#include "platform/Locale.h"
 
 namespace {
 
@@ -23,6 +28,31 @@ uint8_t BorderStyle(TXlsxBorder border) {
             break;
     }
     return LXW_BORDER_NONE;
+}
+
+// The value of a number written in the user's form: an optional minus, digits, and at most one
+// decimal separator followed by digits; nothing else. Empty for every other text.
+std::optional<double> UserNumber(std::string_view text) {
+    const char separator = DecimalSeparator();
+    std::string plain(text);
+    std::size_t at = plain.starts_with('-') ? 1 : 0;
+    const auto digits = [&] {
+        const std::size_t from = at;
+        while (at < plain.size() && std::isdigit(static_cast<unsigned char>(plain[at]))) ++at;
+        return at - from;
+    };
+    const std::size_t whole = digits();
+    if (at < plain.size() && plain[at] == separator) {
+        plain[at++] = '.';
+        if (digits() == 0) return std::nullopt;
+    } else if (whole == 0) {
+        return std::nullopt;
+    }
+    if (at != plain.size()) return std::nullopt;
+    double value = 0;
+    const auto [end, error] = std::from_chars(plain.data(), plain.data() + plain.size(), value);
+    if (error != std::errc() || end != plain.data() + plain.size()) return std::nullopt;
+    return value;
 }
 
 auto Key(const TXlsxCellFormat& f) {
@@ -83,6 +113,15 @@ void TXlsxSheet::WriteText(int row, int column, const std::string& text,
     if (impl_->Sheet == nullptr) return;
     worksheet_write_string(impl_->Sheet, static_cast<lxw_row_t>(row - 1),
                            static_cast<lxw_col_t>(column - 1), text.c_str(), impl_->Format(format));
+}
+
+void TXlsxSheet::WriteValue(int row, int column, const std::string& text,
+                            const TXlsxCellFormat& format) {
+    const std::optional<double> number = format.Text ? std::nullopt : UserNumber(text);
+    if (number)
+        WriteNumber(row, column, *number, format);
+    else
+        WriteText(row, column, text, format);
 }
 
 void TXlsxSheet::WriteNumber(int row, int column, double value, const TXlsxCellFormat& format) {

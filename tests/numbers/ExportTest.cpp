@@ -56,8 +56,13 @@ TEST_F(Workbook, CellsFormatsWidthsAndBorders) {
     for (const char* text : {"Rate", "Heating rate", "History of values", "N", "From date", "Value",
                              "Description", "computed", "01.02.2025"})
         EXPECT_NE(strings.find(std::string(">") + text + "<"), std::string::npos) << text;
-    EXPECT_NE(strings.find(">" + Decimal("12,5") + "<"), std::string::npos);
+    // The values are number cells a spreadsheet can sum; the failed algorithm's mark is text.
+    EXPECT_NE(XlsxCell(cells, "C6").find("<v>12.5</v>"), std::string::npos)
+        << XlsxCell(cells, "C6");
+    EXPECT_NE(XlsxCell(cells, "C7").find("<v>7</v>"), std::string::npos) << XlsxCell(cells, "C7");
+    EXPECT_EQ(strings.find(">" + Decimal("12,5") + "<"), std::string::npos);
     EXPECT_NE(strings.find(">[calculation error]<"), std::string::npos);
+    EXPECT_NE(XlsxCell(cells, "C8").find("t=\"s\""), std::string::npos);
     EXPECT_EQ(strings.find(">gone<"), std::string::npos);  // a deleted item is not written
     // Rows 6 to 8: running numbers 1 to 3 and the dates as day numbers.
     EXPECT_NE(cells.find("<c r=\"A8\""), std::string::npos);
