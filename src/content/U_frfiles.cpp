@@ -283,7 +283,7 @@ void TfrFiles::ListViewFilesEdited(QListWidgetItem* item) {
 void TfrFiles::ListViewFilesDblClick() {
     const QListWidgetItem* item = ListViewFiles->currentItem();
     if (item == nullptr) return;
-    OpenDocument((fs::path(Folder) / ToStdString(item->text())).string());
+    OpenDocumentOrTell((fs::path(Folder) / ToStdString(item->text())).string(), this);
 }
 
 // ---- Layout ----------------------------------------------------------------------------------

@@ -142,7 +142,8 @@ void TfrImages::BuildControls() {
     BitBtnApply = button("BitBtnApply", "BtnApply", nullptr, kText);
     BitBtnCansel = button("BitBtnCansel", "BtnCansel", nullptr, kText);
     BitBtnClear = button("BitBtnClear", "BtnClear", nullptr, kText);
-    BitBtnActualSize = button("BitBtnActualSize", "", "ActualSize", QStyle::SP_TitleBarNormalButton);
+    BitBtnActualSize =
+        button("BitBtnActualSize", "", "ActualSize", QStyle::SP_TitleBarNormalButton);
     BitBtnSelfSize = button("BitBtnSelfSize", "", "SelfSize", QStyle::SP_TitleBarMaxButton);
     BitBtnZoomPlus = button("BitBtnZoomPlus", "", "ZoomUp", QStyle::SP_ArrowUp);
     BitBtnZoomMinus = button("BitBtnZoomMinus", "", "ZoomDown", QStyle::SP_ArrowDown);
@@ -188,8 +189,7 @@ void TfrImages::BuildControls() {
     std::tie(BitBtnAppendPicture, ImageAppendPicture) = editButton(
         "BitBtnAppendPicture", "AppendPictureH", "ImageAppendPicture", TRowPicture::Insert);
     connect(BitBtnAddPicture, &QPushButton::clicked, this, &TfrImages::BitBtnAddPictureClick);
-    connect(BitBtnAppendPicture, &QPushButton::clicked, this,
-            &TfrImages::BitBtnAppendPictureClick);
+    connect(BitBtnAppendPicture, &QPushButton::clicked, this, &TfrImages::BitBtnAppendPictureClick);
     connect(BitBtnEditPicture, &QPushButton::clicked, this, &TfrImages::BitBtnEditPictureClick);
     connect(BitBtnDelPicture, &QPushButton::clicked, this, &TfrImages::BitBtnDelPictureClick);
     connect(BitBtnPictureUp, &QPushButton::clicked, this, &TfrImages::BitBtnPictureUpClick);
@@ -201,15 +201,12 @@ void TfrImages::BuildControls() {
     CopyNametoClipboard1 = PopupMenuImage->addAction(QStringLiteral("Copy Name to Clipboard"));
     CopyDescripttoClipboard1 =
         PopupMenuImage->addAction(QStringLiteral("Copy Descript to Clipboard"));
-    connect(CopyImagetoClipboard, &QAction::triggered, this,
-            &TfrImages::CopyImagetoClipboardClick);
-    connect(CopyNametoClipboard1, &QAction::triggered, this,
-            &TfrImages::CopyNametoClipboard1Click);
+    connect(CopyImagetoClipboard, &QAction::triggered, this, &TfrImages::CopyImagetoClipboardClick);
+    connect(CopyNametoClipboard1, &QAction::triggered, this, &TfrImages::CopyNametoClipboard1Click);
     connect(CopyDescripttoClipboard1, &QAction::triggered, this,
             &TfrImages::CopyDescripttoClipboard1Click);
-    connect(ImageMain, &QWidget::customContextMenuRequested, this, [this](const QPoint& at) {
-        PopupMenuImage->popup(ImageMain->mapToGlobal(at));
-    });
+    connect(ImageMain, &QWidget::customContextMenuRequested, this,
+            [this](const QPoint& at) { PopupMenuImage->popup(ImageMain->mapToGlobal(at)); });
 
     PMenuImg = new QMenu(this);
     PMenuImg->setObjectName(QStringLiteral("PMenuImg"));
@@ -223,9 +220,8 @@ void TfrImages::BuildControls() {
     connect(EditImage, &QAction::triggered, BitBtnEditPicture, &QPushButton::click);
     connect(DelImage, &QAction::triggered, BitBtnDelPicture, &QPushButton::click);
     connect(AppendImage, &QAction::triggered, BitBtnAppendPicture, &QPushButton::click);
-    connect(ScrollBoxList, &QWidget::customContextMenuRequested, this, [this](const QPoint& at) {
-        PMenuImg->popup(ScrollBoxList->mapToGlobal(at));
-    });
+    connect(ScrollBoxList, &QWidget::customContextMenuRequested, this,
+            [this](const QPoint& at) { PMenuImg->popup(ScrollBoxList->mapToGlobal(at)); });
 
     // The keys of the album: PgUp and PgDn show the picture before and after, F2 opens the
     // album's menu beside the delete button, Esc clicks Cancel.
@@ -374,9 +370,8 @@ QLabel* TfrImages::BoxPart(const char* prefix, int n) const {
 }
 
 void TfrImages::MakeBox(int n, int position, const ImageInform* picture) {
-    auto* box = new QGroupBox(QStringLiteral(" %1 ").arg(n == 0 ? QStringLiteral("?")
-                                                                 : QString::number(n)),
-                              BoxesArea);
+    auto* box = new QGroupBox(
+        QStringLiteral(" %1 ").arg(n == 0 ? QStringLiteral("?") : QString::number(n)), BoxesArea);
     box->setObjectName(Numbered("GB", n));
     box->setGeometry(3, (position - 1) * kBoxPitch, 121, 135);
     box->setFlat(n == ShownNumber && n > 0);
@@ -403,8 +398,9 @@ void TfrImages::MakeBox(int n, int position, const ImageInform* picture) {
     if (picture == nullptr) {  // the placeholder of the loading dialog
         warn->setText(QStringLiteral("?"));
         warn->setFont(PixelFont("Arial", 29, true));
-        warn->setStyleSheet(QStringLiteral("color: %1;").arg(
-            palette().color(QPalette::Active, QPalette::Highlight).name()));
+        warn->setStyleSheet(
+            QStringLiteral("color: %1;")
+                .arg(palette().color(QPalette::Active, QPalette::Highlight).name()));
         warn->show();
     } else {
         name->setText(ToQString(picture->FileName));
@@ -525,7 +521,8 @@ void TfrImages::FitImage() {
     ScrollBoxImage->widget()->resize(W, H);
     // Reduced to the viewer in proportion when larger, its own size in the middle when not.
     QSize size(w, h);
-    if (w > W - 4 || h > H - 4) size.scale(std::max(W - 4, 1), std::max(H - 4, 1), Qt::KeepAspectRatio);
+    if (w > W - 4 || h > H - 4)
+        size.scale(std::max(W - 4, 1), std::max(H - 4, 1), Qt::KeepAspectRatio);
     ImageMain->setGeometry(W / 2 - size.width() / 2 - 1, H / 2 - size.height() / 2 - 1,
                            size.width(), size.height());
 }
@@ -541,8 +538,8 @@ void TfrImages::ResizeImage(int width, int height) {
     const QSize client = ScrollBoxImage->viewport()->size();
     canvas->resize(std::max(width, client.width()), std::max(height, client.height()));
     ImageMain->setGeometry(width < client.width() ? client.width() / 2 - width / 2 : 0,
-                           height < client.height() ? client.height() / 2 - height / 2 : 0,
-                           width, height);
+                           height < client.height() ? client.height() / 2 - height / 2 : 0, width,
+                           height);
 }
 
 void TfrImages::BitBtnZoomPlusClick() {
@@ -563,7 +560,8 @@ void TfrImages::BitBtnSelfSizeClick() {
     if (Shown.isNull()) return;
     ManualZoomOn();
     ResizeImage(Shown.width(), Shown.height());
-    for (QScrollBar* bar : {ScrollBoxImage->horizontalScrollBar(), ScrollBoxImage->verticalScrollBar()})
+    for (QScrollBar* bar :
+         {ScrollBoxImage->horizontalScrollBar(), ScrollBoxImage->verticalScrollBar()})
         bar->setValue(bar->maximum() / 2);
 }
 
@@ -581,13 +579,13 @@ void TfrImages::BitBtnSaveClick() {
     if (target.isEmpty()) return;
     const std::string source = ToStdString(file->text());
     // The picture's own bytes where the chosen kind is its kind; converted otherwise.
-    const bool sameKind = IsJpegName(source) == IsJpegName(ToStdString(target)) &&
-                          IsPictureName(ToStdString(target));
+    const bool sameKind =
+        IsJpegName(source) == IsJpegName(ToStdString(target)) && IsPictureName(ToStdString(target));
     std::error_code error;
     bool saved = false;
     if (sameKind) {
-        saved = fs::copy_file(source, ToStdString(target), fs::copy_options::overwrite_existing,
-                              error);
+        saved =
+            fs::copy_file(source, ToStdString(target), fs::copy_options::overwrite_existing, error);
     } else {
         saved = Shown.save(target, IsJpegName(ToStdString(target)) ? "JPG" : "BMP");
     }
@@ -627,7 +625,7 @@ void TfrImages::ImageMainDblClick() {
     const fs::path copy = fs::path(ShellServices().State().TempPath) / source.filename();
     std::error_code error;
     if (fs::copy_file(source, copy, fs::copy_options::overwrite_existing, error))
-        OpenDocument(copy.string());
+        OpenDocumentOrTell(copy.string(), this);
 }
 
 bool TfrImages::eventFilter(QObject* watched, QEvent* event) {
@@ -637,9 +635,9 @@ bool TfrImages::eventFilter(QObject* watched, QEvent* event) {
     }
     if (event->type() == QEvent::MouseButtonPress && watched != ImageMain) {
         const QString name = watched->objectName();
-        const int digits = static_cast<int>(std::find_if(name.begin(), name.end(),
-                                                         [](QChar c) { return c.isDigit(); }) -
-                                            name.begin());
+        const int digits = static_cast<int>(
+            std::find_if(name.begin(), name.end(), [](QChar c) { return c.isDigit(); }) -
+            name.begin());
         const int n = name.mid(digits).toInt();
         if (n > 0) {
             ManualZoom = false;
@@ -667,7 +665,7 @@ public:
 }  // namespace
 
 std::unique_ptr<TReportData> TfrImages::ReportSource(const std::string& name,
-                                                    const std::string& descript) const {
+                                                     const std::string& descript) const {
     auto data = std::make_unique<TAlbumReport>();
     data->Name = name;
     data->Descript = descript;
@@ -701,8 +699,8 @@ void TfrImages::SetViewButtons(bool edit) {
 void TfrImages::HideEditButtons() {
     for (QWidget* control : std::initializer_list<QWidget*>{
              BitBtnAddPicture, ImageAddPicture, BitBtnEditPicture, ImageEditPicture,
-             BitBtnDelPicture, ImageDelPicture, BitBtnPictureUp, ImagePictureUp,
-             BitBtnPictureDown, ImagePictureDown, BitBtnAppendPicture, ImageAppendPicture})
+             BitBtnDelPicture, ImageDelPicture, BitBtnPictureUp, ImagePictureUp, BitBtnPictureDown,
+             ImagePictureDown, BitBtnAppendPicture, ImageAppendPicture})
         control->hide();
 }
 
@@ -720,12 +718,13 @@ void TfrImages::PlacePictureButtons(int n) {
     const QGroupBox* box = Box(n);
     const int listTop = ScrollBoxList->y();
     const int limit = listTop + ScrollBoxList->height() - 2 * ImageAppendPicture->height() - 3;
-    const int a = box == nullptr ? 0
-                                 : box->y() - ScrollBoxList->verticalScrollBar()->value() + listTop;
-    const std::pair<QPushButton*, QLabel*> buttons[] = {
-        {BitBtnAddPicture, ImageAddPicture}, {BitBtnEditPicture, ImageEditPicture},
-        {BitBtnDelPicture, ImageDelPicture}, {BitBtnPictureUp, ImagePictureUp},
-        {BitBtnPictureDown, ImagePictureDown}};
+    const int a =
+        box == nullptr ? 0 : box->y() - ScrollBoxList->verticalScrollBar()->value() + listTop;
+    const std::pair<QPushButton*, QLabel*> buttons[] = {{BitBtnAddPicture, ImageAddPicture},
+                                                        {BitBtnEditPicture, ImageEditPicture},
+                                                        {BitBtnDelPicture, ImageDelPicture},
+                                                        {BitBtnPictureUp, ImagePictureUp},
+                                                        {BitBtnPictureDown, ImagePictureDown}};
     const int offsets[] = {3, 19, 35, 113, 124};
     for (size_t i = 0; i < std::size(buttons); ++i) {
         const int top = a + offsets[i];
@@ -898,9 +897,9 @@ void TfrImages::BitBtnEditPictureClick() {
 
 void TfrImages::PMenuImgPopup() {
     const bool edit = !BitBtnEdit->isEnabled();
-    for (const auto& [item, button] : {std::pair{InsertImage, BitBtnAddPicture},
-                                       std::pair{EditImage, BitBtnEditPicture},
-                                       std::pair{DelImage, BitBtnDelPicture}}) {
+    for (const auto& [item, button] :
+         {std::pair{InsertImage, BitBtnAddPicture}, std::pair{EditImage, BitBtnEditPicture},
+          std::pair{DelImage, BitBtnDelPicture}}) {
         if (!edit)
             item->setEnabled(false);
         else if (button->isVisible())
@@ -947,7 +946,8 @@ void TfrImages::FrameResize() {
         button->move(right, h - 24);
     }
     right -= 5;
-    for (QPushButton* button : {BitBtnZoomMinus, BitBtnZoomPlus, BitBtnSelfSize, BitBtnActualSize}) {
+    for (QPushButton* button :
+         {BitBtnZoomMinus, BitBtnZoomPlus, BitBtnSelfSize, BitBtnActualSize}) {
         right -= button->width();
         button->move(right, h - 24);
     }

@@ -23,9 +23,9 @@
 #include "algorithms/Ugetdata.h"
 #include "numbers/U_fnumberchange.h"
 #include "platform/EventLoop.h"
+#include "platform/Text.h"
 #include "reports/U_freport.h"
 #include "reports/U_rtfreport_widgets.h"
-#include "platform/Text.h"
 #include "shell/FrameWidgets.h"
 #include "shell/MessageDlg.h"
 #include "shell/ShellOpen.h"
@@ -735,7 +735,7 @@ void TfrNumber::ExportToExcel() {
         MessageDlg("Unable to open Excel", TMsgDlgType::mtError, mbOK, this);
         return;
     }
-    OpenDocument(path);
+    OpenDocumentOrTell(path, this);
 }
 
 TfrNumber& RegisterNumberFrame(TFrameRegistry& frames, QWidget& parent) {

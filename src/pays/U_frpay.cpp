@@ -5,8 +5,8 @@
 
 #include <QAction>
 #include <QDateTime>
-#include <QHBoxLayout>
 #include <QGroupBox>
+#include <QHBoxLayout>
 #include <QHeaderView>
 #include <QLabel>
 #include <QMenu>
@@ -65,16 +65,25 @@ const QColor kBlue(0, 0, 255);
 const QColor kWhite(255, 255, 255);
 
 // The fields the grid reads of a history row, in this order.
-enum THistoryField { FDate, FType, FCounter, FCharge, FForPayment, FPayment, FBalance, FDescript,
-                     FIDCharge, FN };
-const std::vector<std::string> kFields = {fld::DateEvent,  fld::TypeEvent,  fld::Counter,
-                                          fld::Charge,     fld::ForPayment, fld::Payment,
-                                          fld::CurBalance, fld::Descript,   fld::IDCharge,
-                                          fld::N};
+enum THistoryField {
+    FDate,
+    FType,
+    FCounter,
+    FCharge,
+    FForPayment,
+    FPayment,
+    FBalance,
+    FDescript,
+    FIDCharge,
+    FN
+};
+const std::vector<std::string> kFields = {
+    fld::DateEvent, fld::TypeEvent,  fld::Counter,  fld::Charge,   fld::ForPayment,
+    fld::Payment,   fld::CurBalance, fld::Descript, fld::IDCharge, fld::N};
 
 // The glyph files of the edit and delete buttons.
-const char* const kGlyphFiles[6] = {"CounterEdit.bmp",     "CargeManualEdit.bmp", "PayEdit.bmp",
-                                    "CounterDel.bmp",      "CargeManualDel.bmp",  "PayDel.bmp"};
+const char* const kGlyphFiles[6] = {"CounterEdit.bmp", "CargeManualEdit.bmp", "PayEdit.bmp",
+                                    "CounterDel.bmp",  "CargeManualDel.bmp",  "PayDel.bmp"};
 
 std::string TypeOf(const TTableGridModel::TRow& row) {
     return row[FType].Text();
@@ -129,11 +138,10 @@ public:
         }
         painter->setPen(font);
         painter->setFont(option.font);
-        const bool left = index.column() == FDate || index.column() == FType ||
-                          index.column() == FDescript;
+        const bool left =
+            index.column() == FDate || index.column() == FType || index.column() == FDescript;
         const QRect textRect = left ? rect.adjusted(2, 2, 0, 0) : rect.adjusted(0, 2, -5, 0);
-        painter->drawText(textRect, (left ? Qt::AlignLeft : Qt::AlignRight) | Qt::AlignTop,
-                          text);
+        painter->drawText(textRect, (left ? Qt::AlignLeft : Qt::AlignRight) | Qt::AlignTop, text);
         painter->restore();
     }
 
@@ -147,7 +155,10 @@ private:
 class TTotalDelegate : public QStyledItemDelegate {
 public:
     TTotalDelegate(TfrPay& frame, const std::string& total, const std::string& totalOfPeriod)
-        : QStyledItemDelegate(&frame), frame_(frame), total_(total), totalOfPeriod_(totalOfPeriod) {}
+        : QStyledItemDelegate(&frame),
+          frame_(frame),
+          total_(total),
+          totalOfPeriod_(totalOfPeriod) {}
 
     void paint(QPainter* painter, const QStyleOptionViewItem& option,
                const QModelIndex& index) const override {
@@ -235,9 +246,9 @@ void TfrPay::BuildControls() {
         return [field](const TTableGridModel::TRow& row) { return ToQString(row[field].Text()); };
     };
     std::vector<TTableGridModel::TColumn> columns = {
-        {{}, [](const TTableGridModel::TRow& row) { return ToQString(DateToStr(row[FDate].Real())); }},
         {{},
-         [this](const TTableGridModel::TRow& row) {
+         [](const TTableGridModel::TRow& row) { return ToQString(DateToStr(row[FDate].Real())); }},
+        {{}, [this](const TTableGridModel::TRow& row) {
              return ToQString(EventWord(TypeOf(row), IDChargeOf(row), Words));
          }}};
     for (int field = FCounter; field <= FDescript; ++field) columns.push_back({{}, text(field)});
@@ -245,8 +256,8 @@ void TfrPay::BuildControls() {
 
     DBGridPayHistory = Named<QTableView>(this, "DBGridPayHistory");
     DBGridPayHistory->setModel(model_);
-    StyleTableGrid(*DBGridPayHistory, std::vector<int>(std::begin(kColumnWidths),
-                                                       std::end(kColumnWidths)));
+    StyleTableGrid(*DBGridPayHistory,
+                   std::vector<int>(std::begin(kColumnWidths), std::end(kColumnWidths)));
     DBGridPayHistory->horizontalHeader()->setStretchLastSection(false);
     DBGridPayHistory->setHorizontalScrollMode(QAbstractItemView::ScrollPerPixel);
     DBGridPayHistory->setItemDelegate(new THistoryDelegate(*this, *model_));
@@ -334,14 +345,14 @@ void TfrPay::BuildControls() {
     controls->setSpacing(4);
     auto* adds = new QHBoxLayout;
     auto* rows = new QHBoxLayout;
-    for (QWidget* control : std::initializer_list<QWidget*>{
-             BitBtnAddCounter, BitBtnAddChargeManual, BitBtnAddPay, BitBtnAddChargeAuto,
-             BtnChangeDirect})
+    for (QWidget* control :
+         std::initializer_list<QWidget*>{BitBtnAddCounter, BitBtnAddChargeManual, BitBtnAddPay,
+                                         BitBtnAddChargeAuto, BtnChangeDirect})
         adds->addWidget(control);
     adds->addStretch(1);
-    for (QWidget* control : std::initializer_list<QWidget*>{
-             BitBtnEditItem, BitBtnDelItem, SpeedButtonFilter, ButtonFilterSetting, BitBtnReport,
-             BitBtnExpToXls})
+    for (QWidget* control :
+         std::initializer_list<QWidget*>{BitBtnEditItem, BitBtnDelItem, SpeedButtonFilter,
+                                         ButtonFilterSetting, BitBtnReport, BitBtnExpToXls})
         rows->addWidget(control);
     rows->addStretch(1);
     rows->addWidget(LabelWarning, 0, Qt::AlignRight | Qt::AlignBottom);
@@ -422,8 +433,8 @@ QPixmap TfrPay::Glyph(const char* file) const {
 void TfrPay::ReadFrameTexts(const TLangFile& texts, const std::string& section) {
     const auto read = [&](const char* key) { return texts.Read(section, key, ""); };
     curBalanceText_ = read("LabelCurBalance");
-    const char* titles[8] = {"ColDatr",    "ColEvent",   "ColCounter",    "ColCharge",
-                             "ColForPay",  "ColPayment", "ColCurBalance", "ColDEscript"};
+    const char* titles[8] = {"ColDatr",   "ColEvent",   "ColCounter",    "ColCharge",
+                             "ColForPay", "ColPayment", "ColCurBalance", "ColDEscript"};
     for (int column = 0; column < 8; ++column)
         model_->SetTitle(column, ToQString(read(titles[column])));
     Words.EventCounter = read("EventCounter");
@@ -455,7 +466,8 @@ void TfrPay::ReadFrameTexts(const TLangFile& texts, const std::string& section) 
     AddCounter->setText(BitBtnAddCounter->text());
     AddChargeManual->setText(BitBtnAddChargeManual->text());
     AddPay->setText(BitBtnAddPay->text());
-    for (int i = 0; i < 6; ++i) menuImages_[static_cast<size_t>(3 + i)] = QIcon(Glyph(kGlyphFiles[i]));
+    for (int i = 0; i < 6; ++i)
+        menuImages_[static_cast<size_t>(3 + i)] = QIcon(Glyph(kGlyphFiles[i]));
     ResetItemButtons();
     StringGridTotal->setColumnWidth(8, kTotalLastColumn);
     AlignTotalColumns();
@@ -487,8 +499,8 @@ void TfrPay::ShowKept(const ObjectInfo& node) {
     }
     SetDialogButtons();
     LabelCurBalance->setText(
-        ToQString(curBalanceText_).replace(QStringLiteral("[Date]"),
-                                           ToQString("(" + DateToStr(Today()) + ")")));
+        ToQString(curBalanceText_)
+            .replace(QStringLiteral("[Date]"), ToQString("(" + DateToStr(Today()) + ")")));
     LabelCurBalance->adjustSize();
     LabelWarning->setVisible(!BudgetRuns());
     ShowCurrentBalance();
@@ -533,8 +545,9 @@ void TfrPay::ResetItemButtons() {
 void TfrPay::SetTotalCells(bool charged, bool paid, bool balance) {
     const bool runs = BudgetRuns();
     const auto cell = [&](int column, bool shown, const large_fix& value) {
-        StringGridTotal->item(1, column)->setText(
-            !runs ? QStringLiteral("???") : shown ? ToQString(value.ToString()) : QString());
+        StringGridTotal->item(1, column)->setText(!runs   ? QStringLiteral("???")
+                                                  : shown ? ToQString(value.ToString())
+                                                          : QString());
     };
     cell(3, charged, TotalCharged);
     cell(5, paid, TotalPaid);
@@ -624,14 +637,15 @@ void TfrPay::BuildPeriodText() {
 void TfrPay::ShowCurrentBalance() {
     if (!BudgetRuns()) {
         LabelCurBalanceVal->setText(QStringLiteral("???"));
-        LabelCurBalanceVal->setStyleSheet(QStringLiteral("color: %1").arg(
-            palette().color(QPalette::Disabled, QPalette::Text).name()));
+        LabelCurBalanceVal->setStyleSheet(
+            QStringLiteral("color: %1")
+                .arg(palette().color(QPalette::Disabled, QPalette::Text).name()));
     } else {
         const std::string balance = GetPayBalanceAt(PayID, Today());
         LabelCurBalanceVal->setText(ToQString(balance));
-        LabelCurBalanceVal->setStyleSheet(
-            balance.find('-') != std::string::npos ? QStringLiteral("color: #FF0000")
-                                                   : QStringLiteral("color: #008000"));
+        LabelCurBalanceVal->setStyleSheet(balance.find('-') != std::string::npos
+                                              ? QStringLiteral("color: #FF0000")
+                                              : QStringLiteral("color: #008000"));
     }
     LabelCurBalanceVal->adjustSize();
     LabelCurBalanceVal->move(LabelCurBalance->x() + LabelCurBalance->width() + 5, 50);
@@ -672,14 +686,11 @@ private:
 std::unique_ptr<TReportData> TfrPay::ReportSource(const std::string& name,
                                                   const std::string& descript) const {
     const auto eventOf = [this](const TTableGridModel::TRow& row) {
-        return TPayReportData::TEvent{DateToStr(row[FDate].Real()),
-                                      EventWord(TypeOf(row), IDChargeOf(row), Words),
-                                      row[FCounter].Text(),
-                                      row[FCharge].Text(),
-                                      row[FForPayment].Text(),
-                                      row[FPayment].Text(),
-                                      row[FBalance].Text(),
-                                      row[FDescript].Text()};
+        return TPayReportData::TEvent{
+            DateToStr(row[FDate].Real()), EventWord(TypeOf(row), IDChargeOf(row), Words),
+            row[FCounter].Text(),         row[FCharge].Text(),
+            row[FForPayment].Text(),      row[FPayment].Text(),
+            row[FBalance].Text(),         row[FDescript].Text()};
     };
     const TTableGridModel::TRow* selected = GridRow(CurrentRow());
     auto data = std::make_unique<TPayChartReport>(*this, selected ? TypeOf(*selected) : "");
@@ -708,7 +719,8 @@ int TfrPay::CurrentRow() const {
 }
 
 void TfrPay::SetCurrentRow(int row) {
-    const QModelIndex index = model_->index(row, std::max(DBGridPayHistory->currentIndex().column(), 0));
+    const QModelIndex index =
+        model_->index(row, std::max(DBGridPayHistory->currentIndex().column(), 0));
     if (DBGridPayHistory->currentIndex() == index) {
         MoveTableToRow(row);
         DataSourcePayHistDataChange();
@@ -766,8 +778,8 @@ void TfrPay::DataSourcePayHistDataChange() {
 // ---- Commands --------------------------------------------------------------------------------
 
 std::array<QWidget*, 10> TfrPay::CommandControls() const {
-    return {BitBtnAddCounter, BitBtnAddChargeManual, BitBtnAddPay,        BitBtnEditItem,
-            BitBtnDelItem,    BitBtnAddChargeAuto,   BtnChangeDirect,     SpeedButtonFilter,
+    return {BitBtnAddCounter,    BitBtnAddChargeManual, BitBtnAddPay,    BitBtnEditItem,
+            BitBtnDelItem,       BitBtnAddChargeAuto,   BtnChangeDirect, SpeedButtonFilter,
             ButtonFilterSetting, BitBtnReport};
 }
 
@@ -856,9 +868,8 @@ void TfrPay::BitBtnDelItemClick() {
         const char* section = type == kEventCharge    ? "DelCharge"
                               : type == kEventPayment ? "DelPayment"
                                                       : "DelCounter";
-        const std::string question =
-            TLangFile(ShellServices().LangPath() + "ChangeManualEvent.lng")
-                .Read(section, "StrQuestion", "");
+        const std::string question = TLangFile(ShellServices().LangPath() + "ChangeManualEvent.lng")
+                                         .Read(section, "StrQuestion", "");
         if (MessageDlg(question, TMsgDlgType::mtConfirmation, mbYes | mbNo | mbCancel, this) !=
             mrYes)
             return;
@@ -914,7 +925,7 @@ void TfrPay::ExportToExcel() {
         MessageDlg("Unable to open Excel", TMsgDlgType::mtError, mbOK, this);
         return;
     }
-    OpenDocument(path);
+    OpenDocumentOrTell(path, this);
 }
 
 // ---- Layout ----------------------------------------------------------------------------------
@@ -943,9 +954,10 @@ void TfrPay::FrameResize() {
     DBGridPayHistory->setGeometry(0, kGridTop, w, std::max(panelTop - kGridTop, 40));
     PanelTotal->setGeometry(0, DBGridPayHistory->y() + DBGridPayHistory->height(), w,
                             kPanelTotalHeight);
-    const int strip = !DBGridPayHistory->verticalHeader()->isHidden()
-                          ? DBGridPayHistory->verticalHeader()->width() + DBGridPayHistory->frameWidth()
-                          : 0;
+    const int strip =
+        !DBGridPayHistory->verticalHeader()->isHidden()
+            ? DBGridPayHistory->verticalHeader()->width() + DBGridPayHistory->frameWidth()
+            : 0;
     StringGrid2->setGeometry(0, 0, strip, kPanelTotalHeight);
     StringGridTotal->setGeometry(strip, 0, w - strip, kPanelTotalHeight);
     setUpdatesEnabled(true);

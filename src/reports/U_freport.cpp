@@ -216,7 +216,7 @@ void TfReport::BitBtnCreateReportClick() {
         std::unique_ptr<TReportData> data = source_(ObjectName, ObjectDescript);
         TBarProgress progress(*ProgressBar1);
         if (MakeReport(templatePath, report, CommonValues(), *data, &progress) == kReportMade)
-            OpenDocument(report);
+            OpenDocumentOrTell(report, this);
         else
             MessageDlg(reportFailed_ + " " + report, TMsgDlgType::mtError, mbOK, this);
     }
@@ -224,8 +224,8 @@ void TfReport::BitBtnCreateReportClick() {
 }
 
 void TfReport::BitBtnCreateTltClick() {
-    auto* create = new TfCreateTemplate(this, ObjectType, TemplatesDir,
-                                        [this] { RefreshTemplateList(); });
+    auto* create =
+        new TfCreateTemplate(this, ObjectType, TemplatesDir, [this] { RefreshTemplateList(); });
     create->ExecModal();  // it frees itself when it closes
 }
 
@@ -253,7 +253,7 @@ void TfReport::BitBtnSaveTltSourceClick() {
     if (chosen.empty()) return;
     const std::string target = SourceSaveName(chosen);
     if (ShellCopyFiles(TemplatesDir + "Sources/" + entry->Info.SourceFile, target, false) == 0)
-        OpenDocument(target);
+        OpenDocumentOrTell(target, this);
 }
 
 void ShowReportWindow(QWidget* parent, int idObject, TReportDataSource source) {

@@ -22,14 +22,24 @@ bool OpenUrl(const QUrl& url) {
     return Opener() ? Opener()(url) : QDesktopServices::openUrl(url);
 }
 
+// Opens the URL of the local file at path; a failure is told over the parent with the path.
+void OpenUrlOrTell(const QUrl& url, const std::string& path, QWidget* parent) {
+    if (OpenUrl(url)) return;
+    MessageDlg(
+        "The file cannot be opened: no program on this computer is set up to open it.\n"
+        "The file is here:\n" +
+            path,
+        TMsgDlgType::mtWarning, mbOK, parent);
+}
+
 }  // namespace
 
 void SetUrlOpener(TUrlOpener opener) {
     Opener() = std::move(opener);
 }
 
-bool OpenDocument(const std::string& path) {
-    return OpenUrl(QUrl::fromLocalFile(ToQString(path)));
+void OpenDocumentOrTell(const std::string& path, QWidget* parent) {
+    OpenUrlOrTell(QUrl::fromLocalFile(ToQString(path)), path, parent);
 }
 
 bool OpenWebAddress(const std::string& address) {
@@ -44,7 +54,7 @@ void ShowHelp(const std::string& helpFile, int topic, QWidget* parent) {
     }
     QUrl url = QUrl::fromLocalFile(ToQString(helpFile));
     if (topic != 0) url.setFragment(QStringLiteral("%1").arg(topic, 4, 10, QLatin1Char('0')));
-    OpenUrl(url);
+    OpenUrlOrTell(url, helpFile, parent);
 }
 
 std::string HelpFile() {

@@ -1,4 +1,4 @@
-// Records, for its life, the URLs that OpenDocument and ShowHelp would open, instead of opening
+// Records, for its life, the URLs that OpenDocumentOrTell and ShowHelp would open, instead of opening
 // them.
 #pragma once
 

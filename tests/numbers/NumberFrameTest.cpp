@@ -306,6 +306,19 @@ TEST_F(NumberFrame, ExportWritesTheWorkbookAndOpensIt) {
     EXPECT_EQ(boxes.Calls()[0].Text, "Unable to open Excel");
     EXPECT_EQ(boxes.Calls()[0].Type, TMsgDlgType::mtError);
     EXPECT_FALSE(std::filesystem::exists(shell.state.ExportPath));
+
+    // Written, but no program opens it: the user is told where it is.
+    shell.state.ExportPath = folders.UsersDataPath() + "export";
+    SetUrlOpener([&opened](const QUrl& url) {
+        opened.push_back(url);
+        return false;
+    });
+    frame->BitBtnExpToXls->click();
+    SetUrlOpener({});
+    ASSERT_EQ(opened.size(), 2u);
+    ASSERT_EQ(boxes.Calls().size(), 2u);
+    EXPECT_EQ(boxes.Calls()[1].Type, TMsgDlgType::mtWarning);
+    EXPECT_TRUE(boxes.Calls()[1].Text.ends_with("\n" + opened[1].toLocalFile().toStdString()));
 }
 
 TEST_F(NumberFrame, TheReportTakesTheFramesValuesAndItsChartWithAndWithoutTheHighlight) {

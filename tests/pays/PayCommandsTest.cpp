@@ -3,15 +3,15 @@
 // back.
 #include <gtest/gtest.h>
 
+#include <QApplication>
 #include <QCheckBox>
 #include <QDateEdit>
 #include <QPlainTextEdit>
+#include <QPointer>
 #include <QPushButton>
 #include <QRadioButton>
 #include <QTimer>
 #include <QUrl>
-#include <QApplication>
-#include <QPointer>
 #include <filesystem>
 #include <fstream>
 
@@ -106,7 +106,8 @@ TEST_F(PayCommands, DeletingInAStoppedBudgetRemovesTheRowWithoutRecalculation) {
     EXPECT_EQ(Shown(frame), (std::vector<std::string>{"CN 1", "CH 5", "PY 5", "CH 5"}));
     EXPECT_EQ(ToStdString(frame.LabelCurBalanceVal->text()), "???");
     EXPECT_EQ(frame.TotalCell(5, 1), "???");
-    for (const std::string& call : shell.calls) EXPECT_EQ(call.find("RunAutoRecalc"), std::string::npos);
+    for (const std::string& call : shell.calls)
+        EXPECT_EQ(call.find("RunAutoRecalc"), std::string::npos);
     // The current row is the new last one; its buttons follow it (an automatic charge).
     EXPECT_EQ(frame.CurrentRow(), 3);
     EXPECT_FALSE(frame.BitBtnDelItem->isEnabled());
@@ -127,7 +128,8 @@ TEST_F(PayCommands, AnEventAddedThroughItsDialogShowsInAStoppedBudget) {
     frame.BitBtnAddPay->click();
     EXPECT_EQ(modes, std::vector<int>{kPayAddPayment});
     // No recalculation reloads the view of a stopped budget: the frame reads it again itself.
-    EXPECT_EQ(Shown(frame), (std::vector<std::string>{"CN 1", "CH 5", "PY 5", "CH 5", "PY 7", "PY 10"}));
+    EXPECT_EQ(Shown(frame),
+              (std::vector<std::string>{"CN 1", "CH 5", "PY 5", "CH 5", "PY 7", "PY 10"}));
     EXPECT_EQ(frame.CurrentRow(), 4);
     // The buttons follow the new row, not the states saved before the dialog.
     EXPECT_TRUE(frame.BitBtnEditItem->isEnabled());
@@ -160,7 +162,7 @@ TEST_F(PayCommands, TheDirectionDialogChangesThePayThroughTheJournal) {
         EXPECT_EQ(dialog->OldDirection, 'O');
         EXPECT_TRUE(dialog->RadioButtonPayOut->isChecked());
         EXPECT_FALSE(dialog->BitBtnOK->isEnabled());
-        EXPECT_EQ(ToStdString(dialog->LabelFor->text()), "Pay: Flat");
+        EXPECT_EQ(ToStdString(dialog->LabelFor->text()), "of the pay 'Flat'");
         dialog->RadioButtonPayIn->click();
         EXPECT_TRUE(dialog->BitBtnOK->isEnabled());
         dialog->RadioButtonPayOut->click();
@@ -222,7 +224,8 @@ TEST_F(FilterDialog, NoKindDisablesOkAndBlinksTheWarningSevenTimes) {
     d.CheckBoxPay->click();
     EXPECT_FALSE(d.BitBtnOK->isEnabled());
     EXPECT_TRUE(d.WarningShown);
-    EXPECT_EQ(ToStdString(d.MemoDescript->toPlainText()), "     Choose at least one kind of events.");
+    EXPECT_EQ(ToStdString(d.MemoDescript->toPlainText()),
+              "     Choose at least one kind of events.");
     EXPECT_EQ(d.Timer1->interval(), 100);
     EXPECT_TRUE(d.Timer1->isActive());
     const QColor face = d.palette().color(QPalette::Button);
@@ -300,12 +303,25 @@ protected:
     PayExport() {
         SetUrlOpener([this](const QUrl& url) {
             opened.push_back(url.toLocalFile().toStdString());
-            return true;
+            return desktopOpens;
         });
     }
     ~PayExport() override { SetUrlOpener({}); }
+    bool desktopOpens = true;
     std::vector<std::string> opened;
 };
+
+TEST_F(PayExport, AWorkbookTheDesktopCannotOpenIsToldWithItsPath) {
+    TfrPay& frame = ShowFrame();
+    desktopOpens = false;
+    ScopedMessageDlg answers;
+    frame.BitBtnExpToXls->click();
+    ASSERT_EQ(opened.size(), 1u);
+    EXPECT_TRUE(std::filesystem::is_regular_file(opened.front()));
+    ASSERT_EQ(answers.Calls().size(), 1u);
+    EXPECT_EQ(answers.Calls()[0].Type, TMsgDlgType::mtWarning);
+    EXPECT_TRUE(answers.Calls()[0].Text.ends_with("\n" + opened.front()));
+}
 
 TEST_F(PayExport, TheWorkbookHoldsTheRowsShownWithTheirColoursAndNumbers) {
     TfrPay& frame = ShowFrame();
@@ -322,9 +338,15 @@ TEST_F(PayExport, TheWorkbookHoldsTheRowsShownWithTheirColoursAndNumbers) {
     const std::string styles = XlsxPart(path, "xl/styles.xml");
     ASSERT_FALSE(cells.empty());
     for (const char* text : {"Flat", "Water and rent", "N", "Event", "Description", "Manual charge",
-                             "Automatic charge", "Payment", "cash", "1", "4",
-                             "History (Automatic charges, Manual charge, Payment):"})
+                             "Automatic charge", "Payment", "cash",
+                             "History (Automatic charge, Manual charge, Payment):"})
         EXPECT_NE(strings.find(std::string(">") + text + "<"), std::string::npos) << text;
+    // The running numbers, amounts and balances are number cells a spreadsheet can sum.
+    const std::multiset<std::string> numbers = XlsxNumbers(cells);
+    for (const char* value :
+         {"1", "2", "3", "4", "10.5", "-10.5", "7", "-3.5", "20", "-23.5", "30", "6.5"})
+        EXPECT_EQ(numbers.count(value), 1u) << value;
+    EXPECT_EQ(strings.find(">" + Decimal("10,50") + "<"), std::string::npos);
     EXPECT_EQ(strings.find(">reading<"), std::string::npos);  // the counter is not shown
     EXPECT_NE(cells.find("<c r=\"I9\""), std::string::npos);
     EXPECT_EQ(cells.find("<c r=\"A10\""), std::string::npos);

@@ -68,20 +68,46 @@ protected:
     Opening() {
         SetUrlOpener([this](const QUrl& url) {
             opened.push_back(url);
-            return true;
+            return desktopOpens;
         });
     }
     ~Opening() override { SetUrlOpener({}); }
 
+    bool desktopOpens = true;
     std::vector<QUrl> opened;
     QTemporaryDir folder;
 };
 
 TEST_F(Opening, DocumentsOpenAsLocalFiles) {
     const std::string path = ToStdString(folder.path()) + "/Report 'Küche' #1.rtf";
-    EXPECT_TRUE(OpenDocument(path));
+    const ScopedMessageDlg answers;
+    OpenDocumentOrTell(path, nullptr);
     ASSERT_EQ(opened.size(), 1u);
     EXPECT_EQ(ToStdString(opened[0].toLocalFile()), path);
+    EXPECT_TRUE(answers.Calls().empty());
+}
+
+// Without a program for the file's kind the user learns that it was not opened and where the
+// file is: a written report or workbook, and the help.
+TEST_F(Opening, WhatTheDesktopCannotOpenIsToldWithThePath) {
+    const std::string document = ToStdString(folder.path()) + "/Pay 'Gas' 2026.xlsx";
+    const std::string help = ToStdString(folder.path()) + "/VemlyHelp.html";
+    std::ofstream(help) << "<html></html>";
+    desktopOpens = false;
+    const std::pair<const char*, std::function<void()>> cases[] = {
+        {document.c_str(), [&] { OpenDocumentOrTell(document, nullptr); }},
+        {help.c_str(), [&] { ShowHelp(help, 2100); }},
+    };
+    for (const auto& [path, open] : cases) {
+        SCOPED_TRACE(path);
+        const ScopedMessageDlg answers;
+        open();
+        ASSERT_EQ(answers.Calls().size(), 1u);
+        EXPECT_EQ(answers.Calls()[0].Type, TMsgDlgType::mtWarning);
+        EXPECT_NE(answers.Calls()[0].Text.find("cannot be opened"), std::string::npos);
+        EXPECT_TRUE(answers.Calls()[0].Text.ends_with(std::string("\n") + path));
+    }
+    EXPECT_EQ(opened.size(), 2u);
 }
 
 TEST_F(Opening, HelpOpensAtTheTopicOrAtItsStart) {
