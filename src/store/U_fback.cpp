@@ -83,7 +83,8 @@ TfBack::TfBack(TfMain& main, QAbstractButton& backButton, QAbstractButton& forwa
     ProgressBar1->setFixedHeight(9);
     ProgressBar1->setTextVisible(false);
     EditYes->setMaxLength(4);
-    EditYes->setFixedWidth(50);
+    // Wide enough for its four widest letters in the font in use, frame and margins included.
+    EditYes->setFixedWidth(EditYes->fontMetrics().horizontalAdvance(QStringLiteral("WWWW")) + 16);
     QFont stop = BitBtnStop->font();
     stop.setBold(true);
     BitBtnStop->setFont(stop);

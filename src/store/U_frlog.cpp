@@ -34,7 +34,8 @@ const std::vector<std::string> kFields = {fld::NTrans, fld::Date, fld::Time,    
                                           fld::Status, fld::Type, fld::NameObject};
 constexpr const char* kColumnTitleKeys[] = {"FieldDate", "FieldTime", "FieldAct", "FieldStatus",
                                             "FieldNameObject"};
-constexpr int kColumnWidths[] = {80, 60, 150, 66, 300};
+// The design's widths; the date column has the grid's default width.
+constexpr int kColumnWidths[] = {80, 50, 150, 66, 433};
 
 const QColor kYellow(255, 255, 0);
 const QColor kOlive(128, 128, 0);
@@ -128,7 +129,8 @@ void TfrLog::BuildControls(const QColor& memoColor) {
     DBGridLog = Named<QTableView>(this, "DBGridLog");
     DBGridLog->setModel(model_);
     DBGridLog->setItemDelegate(new TLogGridDelegate(*model_, DBGridLog));
-    StyleTableGrid(*DBGridLog, std::vector<int>(std::begin(kColumnWidths), std::end(kColumnWidths)));
+    StyleTableGrid(*DBGridLog,
+                   std::vector<int>(std::begin(kColumnWidths), std::end(kColumnWidths)));
     connect(DBGridLog->selectionModel(), &QItemSelectionModel::currentRowChanged, this,
             [this](const QModelIndex& current) { GridRowChanged(current.row()); });
 

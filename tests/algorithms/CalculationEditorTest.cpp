@@ -456,7 +456,7 @@ TEST_F(Editor, RemovingADatumThatTheTextUsesIsRefused) {
         const ScopedMessageDlg yes(mrYes);
         e.DelIn[0]->click();
         ASSERT_EQ(yes.Calls().size(), 2u);
-        EXPECT_EQ(yes.Calls()[0].Text, "Do you want to remove initial given I001 ?");
+        EXPECT_EQ(yes.Calls()[0].Text, "Remove the initial datum I001 ?");
         EXPECT_EQ(yes.Calls()[1].Type, TMsgDlgType::mtError);
         EXPECT_EQ(std::count(yes.Calls()[1].Text.begin(), yes.Calls()[1].Text.end(), '\n'), 2);
         EXPECT_EQ(e.InData(1).IDObject, 2);

@@ -162,7 +162,7 @@ TEST_F(ImpExpTest, ABranchReadingDataOutsideItIsListedInRed) {
     QCoreApplication::processEvents();
     ASSERT_FALSE(dialog.isNull()) << "the dialog stays open";
     EXPECT_EQ(MemoLines(), (QStringList{
-                               QStringLiteral("1) Checking the branch's data ... ERROR"),
+                               QStringLiteral("1) Checking the branch's data... ERROR"),
                                QString::fromStdString(exp.Phase1_DETAILED_ERROR),
                                QStringLiteral("> Meter"),
                            }));
@@ -225,7 +225,7 @@ TEST_F(ImpExpTest, ARefusedArchiveIsNamedAndNothingIsWritten) {
     QCoreApplication::processEvents();
     ASSERT_FALSE(dialog.isNull());
     EXPECT_EQ(MemoLines(), (QStringList{
-                               QStringLiteral("1) Checking the archive ... ERROR"),
+                               QStringLiteral("1) Checking the archive... ERROR"),
                                QStringLiteral("The archive holds an entry that leads out of its "
                                               "folder:"),
                                QStringLiteral("> ../escape"),

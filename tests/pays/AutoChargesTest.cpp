@@ -507,7 +507,7 @@ TEST_F(AutoCharges, ANewChargeIsProposedPassiveConstantFromTodayWithoutEnd) {
     EXPECT_EQ(ToStdString(editor->EditName->text()), "Charge 4");
     EXPECT_TRUE(editor->BitBtnOK->isEnabled());
     EXPECT_FALSE(editor->DTPickerDateEnd->isEnabled());
-    EXPECT_EQ(ToStdString(editor->LabelFor->text()), "Pay:'Flat'");
+    EXPECT_EQ(ToStdString(editor->LabelFor->text()), "of the pay 'Flat'");
     KeepScreenshot(editor->grab().toImage(), "editor.png");
     Schedule expected;
     SetDefaultSchedule(expected);

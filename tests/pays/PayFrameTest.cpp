@@ -234,7 +234,7 @@ TEST_F(PayFrame, TheFilterButtonSwitchesBetweenTheViewsAndLeavingStoresTheFilter
     EXPECT_EQ(Shown(frame), std::vector<std::string>{"CN 1"});
     for (int column : {3, 5, 6}) EXPECT_EQ(frame.TotalCell(column, 1), "");
     EXPECT_EQ(ToStdString(frame.LabelHistory->text()),
-              "History (Counter readings  from " + DateToStr(Day(3, 1)) + "):");
+              "History (Counter reading  from " + DateToStr(Day(3, 1)) + "):");
     EXPECT_TRUE(frame.ChartItems.empty());
     // The only row is a counter reading: delete stays offered, the highlight is undone.
     EXPECT_TRUE(frame.BitBtnDelItem->isEnabled());

@@ -148,9 +148,9 @@ TEST_F(StartupForm, ShowsTheLinesOfEveryPhase) {
         return result;
     }();
     EXPECT_EQ(lines,
-              (Strings{"Loading the program: done.", "Packing the budgets:", "Packing \"Home\" ...",
-                       "Packing \"Cottage\" ...", "Packing \"\" ...", "The budgets are packed.",
-                       "Recalculating the running budgets:", "Recalculating \"Home\" ...",
+              (Strings{"Loading the program: done.", "Packing the budgets:", "Packing \"Home\"...",
+                       "Packing \"Cottage\"...", "Packing \"\"...", "The budgets are packed.",
+                       "Recalculating the running budgets:", "Recalculating \"Home\"...",
                        "The budgets are recalculated."}));
     EXPECT_EQ(form.ProgressBar1->value(), 0);
     EXPECT_FALSE(form.isVisible());

@@ -32,9 +32,9 @@ struct BusyPair {
     const char* defaultText;  // without the key in Main.lng
 };
 constexpr BusyPair kPairs[] = {
-    {"prepare", ShowPrepareMessage, HidePrepareMessage, "Preparing ...", "Prepare ..."},
-    {"load", ShowLoadMessage, HideLoadMessage, "Loading ...", "Load ..."},
-    {"processing", ShowProcessingMessage, HideProcessingMessage, "Processing ...",
+    {"prepare", ShowPrepareMessage, HidePrepareMessage, "Preparing...", "Prepare ..."},
+    {"load", ShowLoadMessage, HideLoadMessage, "Loading...", "Load ..."},
+    {"processing", ShowProcessingMessage, HideProcessingMessage, "Processing...",
      "Processing ..."},
 };
 
@@ -95,7 +95,7 @@ TEST_F(BusyWindowTest, TheGuardHidesTheWindowOnEveryWayOut) {
         try {
             const TBusyMessage busy(TBusyKind::Processing);
             EXPECT_TRUE(main.fInProcess1->isVisible());
-            EXPECT_EQ(BusyText(main), "Processing ...");
+            EXPECT_EQ(BusyText(main), "Processing...");
             work();
         } catch (const std::runtime_error&) {
         }

@@ -496,11 +496,11 @@ TEST_F(StartTest, MissingRestartHelperStillEndsTheProgram) {
 
 TEST_F(StartTest, TextsComeFromTheLanguageModule) {
     const TfMain& main = Start();
-    EXPECT_EQ(Caption(main, "CreateBudget"), "&Create budget ...");
+    EXPECT_EQ(Caption(main, "CreateBudget"), "&Create budget...");
     EXPECT_EQ(Caption(main, "Admin"), "&Administration");
-    EXPECT_EQ(Caption(main, "Move"), "Move ...");
+    EXPECT_EQ(Caption(main, "Move"), "Move...");
     EXPECT_EQ(main.State().LogCaption, "Journal of changes");
-    EXPECT_EQ(main.State().MesLoad, "Loading ...");
+    EXPECT_EQ(main.State().MesLoad, "Loading...");
     EXPECT_EQ(ToStdString(main.StatusBarText->text()),
               "   Select a budget, folder or object in the tree on the left.");
     EXPECT_EQ(main.State().NamesSep, "\\");
@@ -561,7 +561,7 @@ TEST_F(StartTest, CaptionsGoToTheMenusOwnItems) {
     QCoreApplication::processEvents();
     EXPECT_EQ(Caption(*window, "Delete"), "frame's own");
     EXPECT_EQ(ToStdString(strayMenu->title()), "frame's menu");
-    EXPECT_EQ(ToStdString(window->PMenuTree->actions()[3]->text()), "Delete ...");
+    EXPECT_EQ(ToStdString(window->PMenuTree->actions()[3]->text()), "Delete...");
     EXPECT_EQ(ToStdString(window->menuBar()->actions()[2]->text()), "&Help");
 }
 

@@ -266,7 +266,7 @@ TEST_F(CreateBudget, TextsDescriptionAndHelp) {
     EXPECT_EQ(Text(d.LabelName), "Name:");
     EXPECT_EQ(Text(d.LabelPath), "Folder:");
     EXPECT_EQ(ToStdString(d.BitBtnOK->text()), "OK");
-    EXPECT_EQ(ToStdString(d.BtnExit->text()), "Exit");
+    EXPECT_EQ(ToStdString(d.BtnExit->text()), "Cancel");
     EXPECT_EQ(ToStdString(d.ButtonHelp->toolTip()), "Help");
     EXPECT_EQ(ToStdString(d.btnPath->text()), "...");
     EXPECT_TRUE(ToStdString(d.MemoDescript->toPlainText()).starts_with("A budget keeps"));
