@@ -124,7 +124,7 @@ TEST_F(DelObjectTest, ShowsTheObjectAndWaitsForYes) {
     EXPECT_EQ(del.LabelHeader->text(), QStringLiteral("Delete the object"));
     EXPECT_EQ(del.LabelName->text(), QStringLiteral("Rent"));
     EXPECT_EQ(del.LabelDescript->text(), QStringLiteral("Monthly rent"));
-    EXPECT_TRUE(del.MemoDescript->toPlainText().startsWith(QStringLiteral("The object shown")));
+    EXPECT_TRUE(del.MemoDescript->toPlainText().startsWith(QStringLiteral("Type the word YES")));
     EXPECT_FALSE(del.Image1->pixmap().isNull());
     EXPECT_FALSE(del.HasChildren || del.InUse);
     EXPECT_FALSE(del.Blink.Timer1->isActive());
