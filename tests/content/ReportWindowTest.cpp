@@ -4,9 +4,11 @@
 #include <gtest/gtest.h>
 
 #include <QComboBox>
+#include <QCoreApplication>
 #include <QLabel>
 #include <QLineEdit>
 #include <QPushButton>
+#include <QScrollBar>
 #include <QTableWidget>
 #include <filesystem>
 #include <fstream>
@@ -102,6 +104,12 @@ TEST_F(ReportWindow, ListsTheTablesTemplatesAndMakesTheReportOfTheFramesRows) {
     EXPECT_TRUE(report->BitBtnCreateReport->isEnabled());
 }
 
+TEST_F(ReportWindow, AtItsDefaultSizeTheListFitsWithoutScrollingSideways) {
+    QCoreApplication::processEvents();
+    EXPECT_EQ(report->StringGridTlt->horizontalScrollBar()->maximum(), 0);
+    EXPECT_GT(report->StringGridTlt->columnWidth(2), 100);
+}
+
 TEST_F(ReportWindow, AReportThatCannotBeWrittenIsNamedAndNotOpened) {
     ScopedMessageDlg boxes;
     chosen = Documents("no/such/folder/r.rtf");
@@ -171,7 +179,7 @@ TEST_F(ReportWindow, ANewTemplateFromTheUsersDocumentIsListed) {
     dialog->BitBtnOK->click();
     EXPECT_FALSE(dialog->isVisible());
     EXPECT_EQ(report->StringGridTlt->rowCount(), 4);  // title, two templates, the empty row
-    EXPECT_EQ(Cell(1, 1), "Phone list");  // the list is sorted by file name
+    EXPECT_EQ(Cell(1, 1), "Phone list");              // the list is sorted by file name
     EXPECT_TRUE(fs::exists(tables + "Report20_1.tlt"));
     EXPECT_TRUE(fs::exists(tables + "Sources/Phone list.rtf"));
     // Its source copy is replaced only after a question; No makes nothing.
