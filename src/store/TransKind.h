@@ -87,6 +87,10 @@ struct TStepData {
     TUndoResult UndoResult = TUndoResult::ObjectId;
     TDerivedUpdate AfterApply = TDerivedUpdate::None;  // also after its redo
     TDerivedUpdate AfterUndo = TDerivedUpdate::None;
+    // Whether everything the kind's application writes, files included, lies in its store
+    // transaction and the step's file effects, and its preparation moved no file of the budget:
+    // a row of it left "ACT" (the application rolled back) has then changed nothing.
+    bool WholeInStep = false;
     bool operator==(const TStepData&) const = default;
 };
 

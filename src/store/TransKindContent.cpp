@@ -164,7 +164,8 @@ int ChangeNumber(const TStep& step, bool undo) {
 // ---- A table
 
 TTableChangeKind::TTableChangeKind()
-    : TTransKind({std::string(kActChange), otTable}, {.UndoBy = TUndoBy::OwnUndo}) {}
+    : TTransKind({std::string(kActChange), otTable},
+                 {.UndoBy = TUndoBy::OwnUndo, .WholeInStep = true}) {}
 
 std::optional<int> TTableChangeKind::Apply(TStep& step) const {
     return ChangeTable(step, false);
@@ -222,7 +223,8 @@ TNumberChangeKind::TNumberChangeKind()
                  {.UndoBy = TUndoBy::OwnUndo,
                   .UndoResult = TUndoResult::ObjectId,
                   .AfterApply = TDerivedUpdate::RecalcFromBeginning,
-                  .AfterUndo = TDerivedUpdate::RecalcFromBeginning}) {}
+                  .AfterUndo = TDerivedUpdate::RecalcFromBeginning,
+                  .WholeInStep = true}) {}
 
 std::optional<int> TNumberChangeKind::Apply(TStep& step) const {
     return ChangeNumber(step, false);

@@ -38,8 +38,9 @@ int SetObjectParent(const TStep& step, int parent) {
 }  // namespace
 
 TRenameKind::TRenameKind()
-    : TTransKind({std::string(kActRename)},
-                 {.UndoBy = TUndoBy::OwnUndo, .UndoResult = TUndoResult::Zero}) {}
+    : TTransKind(
+          {std::string(kActRename)},
+          {.UndoBy = TUndoBy::OwnUndo, .UndoResult = TUndoResult::Zero, .WholeInStep = true}) {}
 
 std::optional<int> TRenameKind::Apply(TStep& step) const {
     const std::optional<TRenameParts> parts = ReadParts<TRenameParts>(step.Row.NTrans);
@@ -68,8 +69,9 @@ std::optional<int> TRenameKind::Undo(TStep& step) const {
 }
 
 TMoveKind::TMoveKind()
-    : TTransKind({std::string(kActMove)},
-                 {.UndoBy = TUndoBy::OwnUndo, .UndoResult = TUndoResult::ObjectId}) {}
+    : TTransKind(
+          {std::string(kActMove)},
+          {.UndoBy = TUndoBy::OwnUndo, .UndoResult = TUndoResult::ObjectId, .WholeInStep = true}) {}
 
 std::optional<int> TMoveKind::Apply(TStep& step) const {
     const std::optional<TMoveParts> parts = ReadParts<TMoveParts>(step.Row.NTrans);

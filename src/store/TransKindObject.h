@@ -195,8 +195,9 @@ class TAddKind : public TTransKind {
 public:
     using TParts = TObjectParts<Content>;
     TAddKind()
-        : TTransKind({std::string(kActAdd), Content::kType},
-                     {.UndoBy = TUndoBy::OwnUndo, .UndoResult = TUndoResult::Zero}) {}
+        : TTransKind(
+              {std::string(kActAdd), Content::kType},
+              {.UndoBy = TUndoBy::OwnUndo, .UndoResult = TUndoResult::Zero, .WholeInStep = true}) {}
 
     // ApplyAdd, also the redo of an "ADD" and the undo of a "DEL". Reads and checks every part
     // first (one missing, or an amount that is not a decimal text: fatal -1, nothing written),
@@ -265,6 +266,7 @@ private:
         return {.UndoBy = TUndoBy::ApplyAdd,
                 .UndoResult = TUndoResult::ObjectId,
                 .AfterApply = update,
-                .AfterUndo = update};
+                .AfterUndo = update,
+                .WholeInStep = true};
     }
 };

@@ -186,7 +186,8 @@ TPayChangeKind::TPayChangeKind(PayChangeCode code, TDerivedUpdate update)
     : TTransKind({std::string(kActChange), otPay, code}, {.UndoBy = TUndoBy::OwnUndo,
                                                           .UndoResult = TUndoResult::ObjectId,
                                                           .AfterApply = update,
-                                                          .AfterUndo = update}) {}
+                                                          .AfterUndo = update,
+                                                          .WholeInStep = true}) {}
 
 void TPayChangeKind::Detail(const TTransRow&, const TWords& word,
                             std::vector<std::string>& lines) const {

@@ -72,6 +72,7 @@ void TDM::PrepareTables(const std::string& usersDataPath) {
 
 void TDM::OpenBudget(const std::string& folder) {
     ResetStaleMarks(folder);
+    SettleRolledBackApplications(folder);
     for (TTable* table : BudgetTables()) {
         table->Close();
         table->SetDatabaseName(folder);

@@ -107,7 +107,8 @@ public:
     // (jTrans by "Index_NTrans") and read-only, until a budget is opened.
     void PrepareTables(const std::string& usersDataPath);
     // Opens a budget: the marks an undo or redo run cut short by a crash left in its journal go
-    // back (ResetStaleMarks of Utransactions_undo.h), then the seventeen budget tables are
+    // back (ResetStaleMarks of Utransactions_undo.h) and the applications that rolled back are
+    // settled (SettleRolledBackApplications), then the seventeen budget tables are
     // closed, pointed at the budget folder, made writable and opened, in the order of
     // BudgetTables; their table names, indexes and filters stay. TableBudgets is not touched.
     void OpenBudget(const std::string& folder);

@@ -3,8 +3,10 @@
 #include "store/Utransactions_undo.h"
 
 #include <algorithm>
+#include <filesystem>
 #include <optional>
 #include <string_view>
+#include <utility>
 
 #include "platform/Database.h"
 #include "platform/EventLoop.h"
@@ -215,15 +217,25 @@ TJournalRun RunRedo(const bool& stop, TRunProgress progress) {
 
 // ---- Marks left by a crash
 
+namespace {
+
+// Opens a table of the budget in the folder (not the open budget's), filtered.
+void OpenIn(TTable& table, const std::string& folder, const char* name, const char* index,
+            bool writable, TFilter filter) {
+    table.SetDatabaseName(folder);
+    table.SetTableName(name);
+    table.SetIndexName(index);
+    table.SetReadOnly(!writable);
+    table.SetFilter(std::move(filter));
+    table.SetFiltered(true);
+    table.Open();
+}
+
+}  // namespace
+
 int ResetStaleMarks(const std::string& folder) {
     const auto open = [&](TTable& journal, bool writable, TFilter filter) {
-        journal.SetDatabaseName(folder);
-        journal.SetTableName(tbl::jTrans);
-        journal.SetIndexName(idx::Index_NTrans);
-        journal.SetReadOnly(!writable);
-        journal.SetFilter(std::move(filter));
-        journal.SetFiltered(true);
-        journal.Open();
+        OpenIn(journal, folder, tbl::jTrans, idx::Index_NTrans, writable, std::move(filter));
     };
     TEntries marked;
     {
@@ -242,4 +254,56 @@ int ResetStaleMarks(const std::string& folder) {
     journal.Close();
     transaction.Commit();
     return static_cast<int>(marked.size());
+}
+
+int SettleRolledBackApplications(const std::string& folder) {
+    struct TLeft {
+        int NTrans = 0;
+        bool Newest = false;  // the newest row of the journal
+    };
+    std::vector<std::pair<TTransRow, std::string>> rows;  // oldest first, with the status
+    {
+        TTable journal;
+        OpenIn(journal, folder, tbl::jTrans, idx::Index_NTrans, false, {});
+        for (; !journal.Eof(); journal.Next())
+            rows.push_back({{journal.FieldByName(fld::NTrans).AsInteger(),
+                             journal.FieldByName(fld::Act).AsString(),
+                             journal.FieldByName(fld::IDObject).AsInteger(),
+                             journal.FieldByName(fld::Type).AsInteger(),
+                             journal.FieldByName(fld::NameObject).AsString()},
+                            journal.FieldByName(fld::Status).AsString()});
+    }
+    std::vector<TLeft> settle;
+    for (std::size_t i = 0; i < rows.size(); ++i) {
+        const TTransKind* kind = TransKinds().KindOf(rows[i].first);
+        if (rows[i].second == kStatusAct && kind != nullptr && kind->Steps().WholeInStep)
+            settle.push_back({rows[i].first.NTrans, i + 1 == rows.size()});
+    }
+    if (settle.empty()) return 0;
+    std::vector<std::string> folders;
+    {
+        TTransactionScope transaction(folder);
+        TTable journal;
+        OpenIn(journal, folder, tbl::jTrans, idx::Index_NTrans, true, {});
+        for (const TLeft& row : settle) {
+            if (row.Newest) {
+                SetTransStatus(journal, row.NTrans, kStatusBack);
+                continue;
+            }
+            for (const char* parts : {tbl::jTrInteger, tbl::jTrText, tbl::jTrDate}) {
+                TTable rows;
+                OpenIn(rows, folder, parts, "", true, Where(fld::NTrans) == row.NTrans);
+                DeleteAllRows(rows);
+            }
+            if (journal.Locate(fld::NTrans, {row.NTrans})) journal.Delete();
+            folders.push_back(folder + "/jTrFiles/" + std::to_string(row.NTrans));
+        }
+        journal.Close();
+        transaction.Commit();
+    }
+    for (const std::string& left : folders) {
+        std::error_code error;
+        std::filesystem::remove_all(left, error);
+    }
+    return static_cast<int>(settle.size());
 }

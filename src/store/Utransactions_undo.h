@@ -106,3 +106,13 @@ TJournalRun RunRedo(const bool& stop, TRunProgress progress = {});
 // good. Returns how many rows it set back; writes nothing when there is none. Every opening of a
 // budget's tables runs it (TDM::OpenBudget), before the tables are open.
 int ResetStaleMarks(const std::string& folder);
+// Settles the transactions of the budget in the folder whose application was rolled back as one
+// store transaction (a kill, an exception, a full disk) and left them "ACT": their kind keeps
+// everything it writes in its step (TStepData::WholeInStep), so such a row changed nothing and
+// counts as not applied. The newest row of the journal becomes "BACK" (a redo applies it again;
+// the next new transaction purges it). An older one goes with its parts and its folder, as the
+// next transaction's purge would have taken it had it been undone: the rows above it were
+// applied without it, so it can be neither redone before them nor lie undone below them. A row
+// of another kind, or of no known kind, stays "ACT". Returns how many rows it settled. Every
+// opening of a budget's tables runs it (TDM::OpenBudget), after ResetStaleMarks.
+int SettleRolledBackApplications(const std::string& folder);

@@ -12,11 +12,11 @@ TEST(JournalKinds, EveryKindIsRegisteredWithItsUndoAndDerivedDataSteps) {
     using enum TUndoBy;
     using enum TUndoResult;
     using enum TDerivedUpdate;
-    const TStepData creation{OwnUndo, Zero, None, None};
-    const TStepData deletion{ApplyAdd, ObjectId, None, None};
-    const TStepData payDeletion{ApplyAdd, ObjectId, CalendarFromDayZero, CalendarFromDayZero};
+    const TStepData creation{OwnUndo, Zero, None, None, true};
+    const TStepData deletion{ApplyAdd, ObjectId, None, None, true};
+    const TStepData payDeletion{ApplyAdd, ObjectId, CalendarFromDayZero, CalendarFromDayZero, true};
     const TStepData payEvent{OwnUndo, ObjectId, CalendarAndRecalcFromDate,
-                             CalendarAndRecalcFromDate};
+                             CalendarAndRecalcFromDate, true};
     const struct {
         TKindKey key;
         TStepData steps;
@@ -33,11 +33,12 @@ TEST(JournalKinds, EveryKindIsRegisteredWithItsUndoAndDerivedDataSteps) {
         {{"DEL", 40}, deletion},
         {{"DEL", 50}, deletion},
         {{"DEL", 60}, payDeletion},
-        {{"REN"}, {OwnUndo, Zero, None, None}},
-        {{"MOVE"}, {OwnUndo, ObjectId, None, None}},
-        {{"CHANG", 20}, {OwnUndo, ObjectId, None, None}},
-        {{"CHANG", 30}, {OwnUndo, ObjectId, None, None}},
-        {{"CHANG", 50}, {OwnUndo, ObjectId, RecalcFromBeginning, RecalcFromBeginning}},
+        {{"REN"}, {OwnUndo, Zero, None, None, true}},
+        {{"MOVE"}, {OwnUndo, ObjectId, None, None, true}},
+        {{"CHANG", 20}, {OwnUndo, ObjectId, None, None, true}},
+        // The album's preparation moves pictures: a row of it left "ACT" may have moved files.
+        {{"CHANG", 30}, {OwnUndo, ObjectId, None, None, false}},
+        {{"CHANG", 50}, {OwnUndo, ObjectId, RecalcFromBeginning, RecalcFromBeginning, true}},
         {{"CHANG", 60, 6010}, payEvent},
         {{"CHANG", 60, 6021}, payEvent},
         {{"CHANG", 60, 6022}, payEvent},
@@ -48,9 +49,10 @@ TEST(JournalKinds, EveryKindIsRegisteredWithItsUndoAndDerivedDataSteps) {
         {{"CHANG", 60, 6041}, payEvent},
         {{"CHANG", 60, 6042}, payEvent},
         {{"CHANG", 60, 6043}, payEvent},
-        {{"CHANG", 60, 6050}, {OwnUndo, ObjectId, None, None}},
-        {{"CHANG", 60}, {OwnUndo, ObjectId, None, None}},  // any other code, or none
-        {{"IMP"}, {OwnUndo, Zero, CalendarAndRecalcFromDate, CalendarFromDateRecalcFromBeginning}},
+        {{"CHANG", 60, 6050}, {OwnUndo, ObjectId, None, None, true}},
+        {{"CHANG", 60}, {OwnUndo, ObjectId, None, None, false}},  // any other code, or none
+        {{"IMP"},
+         {OwnUndo, Zero, CalendarAndRecalcFromDate, CalendarFromDateRecalcFromBeginning, false}},
     };
     for (const auto& kind : kinds) {
         SCOPED_TRACE(kind.key.Act + " " + std::to_string(kind.key.Type) + " " +

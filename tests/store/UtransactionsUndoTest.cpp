@@ -3,6 +3,7 @@
 // SIGKILL), the marks a crash left put back at the budget's opening, random object operations
 // undone and redone against the budget as it was, and a preparation applied without letting go
 // of the journal.
+#include <filesystem>
 #include <functional>
 #include <map>
 #include <memory>
@@ -355,6 +356,48 @@ TEST_F(Runs, TheMarksACrashLeftGoBackWhenTheBudgetIsOpened) {
     EXPECT_EQ(Statuses(),
               (std::vector<std::string>{"ACT", "APPLY", "APPLY", "BACK", "BACK", "PREP"}));
     EXPECT_EQ(ResetStaleMarks(budget), 0);
+}
+
+// Mend: a transaction whose application rolled back stayed "ACT" and refused the undo of every
+// older one. A kind that keeps all its writes in its step changed nothing then: at the opening
+// the newest such row becomes undone, an older one goes with its parts and folder; a row of a
+// kind that writes outside its step stays "ACT".
+TEST_F(Runs, ARolledBackApplicationCountsAsNotAppliedAtTheOpening) {
+    TransKinds().Add(
+        std::make_unique<TTransKind>(TKindKey{"WHOLE"}, TStepData{.WholeInStep = true}));
+    const struct {
+        const char* what;
+        const char* act;
+        std::vector<std::string> statuses, settled;
+        int undone;  // rows that MarkUndo(10) marks
+    } cases[] = {
+        {"the newest row", "WHOLE", {"APPLY", "ACT"}, {"APPLY", "BACK"}, 1},
+        {"below rows applied later", "WHOLE", {"APPLY", "ACT", "APPLY"}, {"APPLY", "APPLY"}, 2},
+        {"below an undone row", "WHOLE", {"APPLY", "ACT", "BACK"}, {"APPLY", "BACK"}, 1},
+        {"writes outside its step", "TEST", {"APPLY", "ACT"}, {"APPLY", "ACT"}, kMarkRefused},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.what);
+        {
+            TBudgetTable trans("jTrans", true, {}, "Index_NTrans");
+            DeleteAllRows(trans);
+        }
+        AddJournal(c.statuses, c.act);
+        AddRow("jTrInteger", {{"NTrans", 20}, {"NPart", 1}, {"Value", 7}});
+        std::filesystem::create_directories(TransFolder(20));
+        const bool kept = c.settled.size() == c.statuses.size();
+        dm.OpenBudget(budget);
+        EXPECT_EQ(Statuses(), c.settled);
+        EXPECT_EQ(CountRows("jTrInteger", Where("NTrans") == 20), kept ? 1 : 0);
+        EXPECT_EQ(std::filesystem::exists(TransFolder(20)), kept);
+        EXPECT_EQ(MarkUndo(10), c.undone);
+        CancelUndoMarks(10);
+        {
+            TBudgetTable parts("jTrInteger", true);
+            DeleteAllRows(parts);
+        }
+    }
+    TransKinds().Remove({"WHOLE"});
 }
 
 // A run killed in the middle of a step leaves whole steps only: the steps before it done with
