@@ -1,11 +1,15 @@
 // The user's special folders and the recycle bin (the freedesktop trash).
 #include "platform/Folders.h"
 
+#include <sys/stat.h>
+
 #include <QCoreApplication>
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
 #include <QStandardPaths>
+#include <algorithm>
+#include <cerrno>
 #include <cstdlib>
 #include <optional>
 
@@ -50,7 +54,28 @@ std::string ProgramFolder() {
                                     .value_or(ToStdString(QCoreApplication::applicationDirPath())));
 }
 
+namespace {
+
+// Makes the folders of the user's data folder (XDG_DATA_HOME, else ~/.local/share) that are
+// missing, each with mode 0700, as the base directory rules ask: the home trash lies in it,
+// and Qt makes the trash itself only where that folder exists.
+void MakeDataHome() {
+    const std::string data =
+        ToStdString(QStandardPaths::writableLocation(QStandardPaths::GenericDataLocation));
+    if (data.empty() || data.front() != '/') return;
+    std::string folder;
+    for (std::size_t from = 1; from <= data.size();) {
+        const std::size_t slash = std::min(data.find('/', from), data.size());
+        folder = data.substr(0, slash);
+        if (mkdir(folder.c_str(), 0700) != 0 && errno != EEXIST) return;
+        from = slash + 1;
+    }
+}
+
+}  // namespace
+
 bool MoveToTrash(const std::string& path) {
+    MakeDataHome();
     QString inTrash;
     if (!QFile::moveToTrash(ToQString(path), &inTrash)) return false;
     if (QFileInfo(inTrash).isAbsolute()) return true;

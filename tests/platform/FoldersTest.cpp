@@ -1,5 +1,6 @@
 // The special folders with and without their overrides, and the trash.
 #include <gtest/gtest.h>
+#include <sys/stat.h>
 
 #include <QCoreApplication>
 #include <QDir>
@@ -81,6 +82,25 @@ TEST_F(SpecialFolders, TrashTakesFilesAndFoldersIntoTheUsersTrash) {
     EXPECT_TRUE(QDir(trash + "Images").exists());
 
     EXPECT_FALSE(MoveToTrash(ToStdString(source + "/missing")));
+}
+
+// Mend: on an account without ~/.local/share no trash could be made, and every deletion asked
+// to delete for good. The missing folders are made, private to the user, and the move goes on.
+TEST_F(SpecialFolders, TheTrashIsMadeWhereTheDataFolderIsMissing) {
+    ASSERT_TRUE(QDir(ToQString(home_.Path() + "/.local")).removeRecursively());
+    QFile file(ToQString(Root() + "/a.txt"));
+    ASSERT_TRUE(file.open(QIODevice::WriteOnly));
+    file.close();
+
+    ASSERT_TRUE(MoveToTrash(ToStdString(file.fileName())));
+    EXPECT_FALSE(file.exists());
+    EXPECT_TRUE(QFile::exists(ToQString(home_.TrashFiles() + "/a.txt")));
+    for (const char* made : {"/.local", "/.local/share"}) {
+        SCOPED_TRACE(made);
+        struct stat info {};
+        ASSERT_EQ(stat((home_.Path() + made).c_str(), &info), 0);
+        EXPECT_EQ(info.st_mode & 0777, 0700u);
+    }
 }
 
 // Where no trash can be made, the file stays where it was: nothing lands in the working folder.
