@@ -215,8 +215,8 @@ int WriteJpegBlip(const std::string& jpegPath, int width, int height, FILE* repo
 // The same for a PNG picture ("\pngblip"); its own size is its pixel size.
 int WritePngBlip(const std::string& pngPath, int width, int height, FILE* report);
 
-// How a picture file is written into a report, by its extension in any letter case: ".jpg" and
-// ".jpeg" as they are, ".bmp" made a PNG first (BitmapToPng); any other is not written.
+// Whether a picture file is written into a report, by its extension in any letter case: ".jpg",
+// ".jpeg" and ".bmp" are (by their content, WriteReportPicture); any other is not written.
 enum class TReportPicture { None, Jpeg, Bitmap };
 TReportPicture ReportPictureKind(std::string_view path);
 

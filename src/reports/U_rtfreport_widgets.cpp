@@ -2,15 +2,18 @@
 #include "reports/U_rtfreport_widgets.h"
 
 #include <QImage>
+#include <QImageReader>
 #include <QSaveFile>
 #include <filesystem>
 #include <system_error>
 
 #include "platform/Text.h"
 
-bool BitmapToPng(const std::string& bmpPath, const std::string& pngPath) {
-    QImage image;
-    if (!image.load(ToQString(bmpPath), "BMP")) return false;
+bool BitmapToPng(const std::string& picturePath, const std::string& pngPath) {
+    QImageReader reader(ToQString(picturePath));
+    reader.setDecideFormatFromContent(true);
+    const QImage image = reader.read();
+    if (image.isNull()) return false;
     QSaveFile file(ToQString(pngPath));
     if (!file.open(QIODevice::WriteOnly)) return false;
     if (!image.save(&file, "PNG")) {
@@ -22,21 +25,17 @@ bool BitmapToPng(const std::string& bmpPath, const std::string& pngPath) {
 
 int WriteReportPicture(const std::string& path, TLabelPictureSize size, FILE* report,
                        const std::string& tempFolder) {
-    switch (ReportPictureKind(path)) {
-        case TReportPicture::Jpeg:
-            return WriteJpegBlip(path, size.Width, size.Height, report);
-        case TReportPicture::Bitmap: {
-            const std::string png = tempFolder + "Picture.png";
-            const int written =
-                BitmapToPng(path, png) ? WritePngBlip(png, size.Width, size.Height, report) : -1;
-            std::error_code error;
-            std::filesystem::remove(png, error);
-            return written;
-        }
-        case TReportPicture::None:
-            break;
-    }
-    return -1;
+    if (ReportPictureKind(path) == TReportPicture::None) return -1;
+    // The name's extension may lie (a JPEG saved as ".bmp" is shown by the album all the same):
+    // a JPEG by its content goes in as it is, any other picture is made a PNG first.
+    if (const int jpeg = WriteJpegBlip(path, size.Width, size.Height, report); jpeg >= 0)
+        return jpeg;
+    const std::string png = tempFolder + "Picture.png";
+    const int written =
+        BitmapToPng(path, png) ? WritePngBlip(png, size.Width, size.Height, report) : -1;
+    std::error_code error;
+    std::filesystem::remove(png, error);
+    return written;
 }
 
 int WriteReportImage(const QImage& image, TLabelPictureSize size, FILE* report,

@@ -1,5 +1,6 @@
 // The pictures of a report: the picture group's layout, the scales, damaged pictures, the
 // bitmap made a PNG, and which files are pictures.
+#include <gmock/gmock.h>
 #include <gtest/gtest.h>
 
 #include <QImage>
@@ -145,6 +146,41 @@ TEST(BitmapToPng, ADamagedBitmapMakesNoFile) {
     EXPECT_FALSE(BitmapToPng(folder.Path("bad.bmp"), folder.Path("bad.png")));
     EXPECT_FALSE(BitmapToPng(folder.Path("missing.bmp"), folder.Path("bad.png")));
     EXPECT_FALSE(folder.Exists("bad.png"));
+}
+
+// Mend: a JPEG named ".bmp" was shown by the album but left out of its report, as the bitmap
+// reader went by the name. A picture is now written by its content.
+TEST(WriteReportPicture, APictureGoesInByItsContentWhateverItsName) {
+    RtfFolder folder;
+    QImage picture(40, 20, QImage::Format_RGB32);
+    picture.fill(Qt::blue);
+    ASSERT_TRUE(picture.save(ToQString(folder.Path("photo.bmp")), "JPG"));
+    ASSERT_TRUE(picture.save(ToQString(folder.Path("chart.jpg")), "BMP"));
+    ASSERT_TRUE(picture.save(ToQString(folder.Path("chart.bmp")), "BMP"));
+    folder.Write("bad.bmp", "BM not really a bitmap");
+    const struct {
+        const char* file;
+        const char* blip;  // nullptr: nothing written
+    } cases[] = {
+        {"photo.bmp", "\\jpegblip"},
+        {"chart.jpg", "\\pngblip"},
+        {"chart.bmp", "\\pngblip"},
+        {"bad.bmp", nullptr},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.file);
+        const auto [result, rtf] = Written(folder, [&](FILE* out) {
+            return WriteReportPicture(folder.Path(c.file), {}, out, folder.Path(""));
+        });
+        if (c.blip == nullptr) {
+            EXPECT_EQ(result, -1);
+            EXPECT_EQ(rtf, "");
+        } else {
+            EXPECT_GT(result, 0);
+            EXPECT_THAT(rtf, ::testing::ContainsRegex(c.blip));
+        }
+        EXPECT_FALSE(folder.Exists("Picture.png"));
+    }
 }
 
 TEST(ReportPictureKind, GoesByTheExtensionInAnyCase) {
