@@ -217,10 +217,13 @@ void TfReport::BitBtnCreateReportClick() {
         QApplication::processEvents();
         std::unique_ptr<TReportData> data = source_(ObjectName, ObjectDescript);
         TBarProgress progress(*ProgressBar1);
-        if (MakeReport(templatePath, report, CommonValues(), *data, &progress) == kReportMade)
+        std::string why;
+        if (MakeReport(templatePath, report, CommonValues(), *data, &progress, &why) ==
+            kReportMade)
             OpenDocumentOrTell(report, this);
         else
-            MessageDlg(reportFailed_ + " " + report, TMsgDlgType::mtError, mbOK, this);
+            MessageDlg(reportFailed_ + " " + report + (why.empty() ? "" : "\n" + why),
+                       TMsgDlgType::mtError, mbOK, this);
     }
     SelectionChanged();
 }

@@ -1,8 +1,11 @@
 // The report generators without a window.
 #include "reports/U_reportmake.h"
 
+#include <cerrno>
+#include <cstring>
 #include <utility>
 
+#include "reports/ReportFiles.h"
 #include "store/U_dm.h"
 
 namespace {
@@ -72,17 +75,27 @@ void WriteRows(const TRTFReportLbl& marker, const TReportCommon& common, TReport
 }  // namespace
 
 int MakeReport(const std::string& templatePath, const std::string& reportPath,
-               const TReportCommon& common, TReportData& data, TReportProgress* progress) {
+               const TReportCommon& common, TReportData& data, TReportProgress* progress,
+               std::string* why) {
+    // The system's text of the error that stopped the report, for the user.
+    const auto failed = [why](int code) {
+        if (why != nullptr) *why = std::strerror(errno);
+        return code;
+    };
     if (progress != nullptr) {
         progress->SetRange(0, 100);
         progress->SetPosition(0);
     }
+    // The report is written beside its target and renamed over it only once it is whole, so
+    // that a report of the name from before stays until then (also through a crash).
+    const std::string filled = TmpPathOf(reportPath);
     TRTFReportLbl lbl;
     lbl.Path = templatePath;
-    lbl.OutPath = reportPath;
+    lbl.OutPath = filled;
+    errno = 0;
     int result = OpenReportTemplate(lbl);
-    if (result == kTemplateUnread) return kReportTemplateUnread;
-    if (result == kReportUnwritten) return kReportNotWritten;
+    if (result == kTemplateUnread) return failed(kReportTemplateUnread);
+    if (result == kReportUnwritten) return failed(kReportNotWritten);
     while (result == kLabelFound) {
         if (lbl.Kind == 4)
             WriteRows(lbl, common, data, progress);
@@ -90,8 +103,12 @@ int MakeReport(const std::string& templatePath, const std::string& reportPath,
             WriteLabel(lbl.OutFile.get(), lbl, common, data, 0);
         result = NextReportLabel(lbl);
     }
-    if (CloseReportTemplate(lbl) != 0) return kReportNotWritten;
-    if (StripReportMarkers(reportPath, progress) != kStripDone) return kReportNotWritten;
+    if (CloseReportTemplate(lbl) != 0) return failed(kReportNotWritten);
+    if (StripReportMarkers(filled, progress) != kStripDone || !RenameOver(filled, reportPath)) {
+        const int code = failed(kReportNotWritten);
+        RemoveFileIfAny(filled);
+        return code;
+    }
     return kReportMade;
 }
 

@@ -48,12 +48,15 @@ enum TMakeReportResult {
 
 // Fills the template into the report: every text label with its value (the common ones, then
 // the report's), every row marker with its row file once per data row, every picture label
-// through the report's WritePicture; then strips the label groups and row markers. The
-// progress bar, when given, follows the rows of each marker and then the strip. A report that
-// could not be written whole is removed; one whose strip failed keeps its markers. Only
-// kReportMade gives a report to open.
+// through the report's WritePicture; then strips the label groups and row markers. The report
+// is written as "<report>.tmp" beside it and renamed over it at the end: on any failure (or a
+// crash) a report of the name from before stays as it was and no "<report>.tmp" is kept. The
+// progress bar, when given, follows the rows of each marker and then the strip. Only
+// kReportMade gives a report to open; otherwise `why`, when given, receives the system's text
+// of the error.
 int MakeReport(const std::string& templatePath, const std::string& reportPath,
-               const TReportCommon& common, TReportData& data, TReportProgress* progress);
+               const TReportCommon& common, TReportData& data, TReportProgress* progress,
+               std::string* why = nullptr);
 
 // The table report: the table's name and description ("TblSName", "TblSDscr") and its rows
 // ("TblDC001" the name, "TblDC002" the value); no pictures.
