@@ -542,18 +542,30 @@ void TfrImages::ResizeImage(int width, int height) {
                            height);
 }
 
+void TfrImages::ZoomKeepingPlace(int width, int height) {
+    // Each scroll bar keeps its position's share of its range, so that the part of the picture
+    // in view stays in view.
+    QScrollBar* const bars[] = {ScrollBoxImage->horizontalScrollBar(),
+                                ScrollBoxImage->verticalScrollBar()};
+    double share[2] = {0, 0};
+    for (int i = 0; i < 2; ++i)
+        if (bars[i]->maximum() > 0) share[i] = double(bars[i]->value()) / bars[i]->maximum();
+    ResizeImage(width, height);
+    for (int i = 0; i < 2; ++i) bars[i]->setValue(qRound(bars[i]->maximum() * share[i]));
+}
+
 void TfrImages::BitBtnZoomPlusClick() {
     if (Shown.isNull()) return;
     ManualZoomOn();
     const int w = ImageMain->width(), h = ImageMain->height();
-    ResizeImage(w + std::max(w / 10, 1), h + std::max(h / 10, 1));
+    ZoomKeepingPlace(w + std::max(w / 10, 1), h + std::max(h / 10, 1));
 }
 
 void TfrImages::BitBtnZoomMinusClick() {
     if (Shown.isNull()) return;
     ManualZoomOn();
     const int w = ImageMain->width(), h = ImageMain->height();
-    ResizeImage(w - w / 10, h - h / 10);
+    ZoomKeepingPlace(w - w / 10, h - h / 10);
 }
 
 void TfrImages::BitBtnSelfSizeClick() {

@@ -170,6 +170,8 @@ private:
     void ShowMissing(const std::string& text);
     void ManualZoomOn();
     void ResizeImage(int width, int height);
+    // ResizeImage for the zoom buttons: the scroll bars keep their relative place.
+    void ZoomKeepingPlace(int width, int height);
     bool Ask(const std::string& question);
     void MovePicture(int by);
     void OpenLoadDialog(bool append);

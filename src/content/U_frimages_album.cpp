@@ -20,8 +20,9 @@ namespace fs = std::filesystem;
 namespace {
 
 void Sort(TPictureList& pictures) {
-    std::stable_sort(pictures.begin(), pictures.end(),
-                     [](const ImageInform& a, const ImageInform& b) { return a.Number < b.Number; });
+    std::stable_sort(
+        pictures.begin(), pictures.end(),
+        [](const ImageInform& a, const ImageInform& b) { return a.Number < b.Number; });
 }
 
 void RemoveStagedFiles(const std::string& album, const std::string& name) {
@@ -47,6 +48,18 @@ bool MoveFile(const fs::path& from, const fs::path& to, bool optional, std::vect
     }
     done.push_back({from, to});
     return true;
+}
+
+// Moves every file back where it was, the last move first.
+void TakeBack(const std::vector<TMove>& done) {
+    for (auto move = done.rbegin(); move != done.rend(); ++move)
+        MoveWithoutReplacing(move->To.string(), move->From.string());
+}
+
+// Whether the journal holds the transaction as applied: its files then belong to it.
+bool IsApplied(int nTrans) {
+    TBudgetTable row(tbl::jTrans, false, Where(fld::NTrans) == nTrans, idx::Index_NTrans);
+    return !row.IsEmpty() && row.FieldByName(fld::Status).AsString() == kStatusApply;
 }
 
 }  // namespace
@@ -170,10 +183,10 @@ int JournalImagesChange(int id, const std::string& nameObject, const TPictureLis
     for (const ImageInform& picture : pictures) {
         if (picture.Status != 'd') continue;
         const std::string thumbnail = ThumbnailName(picture.FileName);
-        moved = MoveFile(album / picture.FileName, trans / "out" / picture.FileName, false, done,
-                         error) &&
-                MoveFile(album / "mini" / thumbnail, trans / "out/mini" / thumbnail, true, done,
-                         error);
+        moved =
+            MoveFile(album / picture.FileName, trans / "out" / picture.FileName, false, done,
+                     error) &&
+            MoveFile(album / "mini" / thumbnail, trans / "out/mini" / thumbnail, true, done, error);
         if (!moved) break;
     }
     for (const ImageInform& picture : pictures) {
@@ -184,13 +197,21 @@ int JournalImagesChange(int id, const std::string& nameObject, const TPictureLis
                 MoveFile(fs::path(StagedMiniFolder(album.string())) / thumbnail,
                          trans / "in/mini" / thumbnail, true, done, error);
     }
+    // On any failure every file goes back where it was before the writer drops the preparation
+    // with its folder, and the rows, which still name the pictures, find them again.
     if (!moved) {
-        // Every file goes back where it was; the preparation goes with the writer.
-        for (auto move = done.rbegin(); move != done.rend(); ++move)
-            MoveWithoutReplacing(move->To.string(), move->From.string());
+        TakeBack(done);
         return 0;
     }
-    return writer.Apply();
+    int result = 0;
+    try {
+        result = writer.Apply();
+    } catch (...) {
+        if (!IsApplied(writer.NTrans())) TakeBack(done);
+        throw;
+    }
+    if (result <= 0 && !IsApplied(writer.NTrans())) TakeBack(done);
+    return result;
 }
 
 void MarkShownPicture(int id, int number) {

@@ -37,7 +37,7 @@ int IndexOfNumber(const TPictureList& pictures, int number);
 
 // The album's folders: the pictures' and "mini/" beside them, and the staging folders of the
 // pictures added in an edit.
-std::string StagingFolder(const std::string& album);    // album + "/tmpload"
+std::string StagingFolder(const std::string& album);     // album + "/tmpload"
 std::string StagedMiniFolder(const std::string& album);  // album + "/mini/tmpload"
 
 // Removes the live picture `number`: a staged one leaves the list with its staged files, a
@@ -61,7 +61,9 @@ void DeleteStagedFiles(const std::string& album);
 // thumbnail into "in/" and "in/mini/". Every move is checked: when one fails, the moves done
 // are taken back, nothing is made ready or applied, the staged files stay, and `error` names the
 // file and the system's reason (0 returned). A missing thumbnail is not a failure. Otherwise the
-// journal applies it: the applier's result.
+// journal applies it: the applier's result. When the preparation cannot be made ready or the
+// application fails (or throws: the exception goes on to the caller), the moves are taken back
+// as well, so that the album's rows find their pictures again and nothing staged is lost.
 int JournalImagesChange(int id, const std::string& nameObject, const TPictureList& pictures,
                         std::string& error);
 

@@ -3,9 +3,6 @@
 // and the frame with its dialogs through their widgets.
 #include <gtest/gtest.h>
 
-#include <cerrno>
-#include <cstring>
-
 #include <QApplication>
 #include <QClipboard>
 #include <QGroupBox>
@@ -15,9 +12,14 @@
 #include <QPainter>
 #include <QPushButton>
 #include <QScrollArea>
+#include <QScrollBar>
 #include <QTimer>
+#include <cerrno>
+#include <cstring>
 #include <filesystem>
 #include <fstream>
+#include <functional>
+#include <memory>
 
 #include "ContentFixture.h"
 #include "common/BudgetDump.h"
@@ -29,8 +31,10 @@
 #include "content/U_frimages.h"
 #include "content/U_frimages_album.h"
 #include "content/Uq519graphics.h"
+#include "platform/Database.h"
 #include "platform/Text.h"
 #include "reports/U_freport.h"
+#include "store/TransKind.h"
 #include "store/TransKindContent.h"
 #include "store/Utransactions.h"
 
@@ -60,7 +64,8 @@ protected:
 
     // Stored pictures "p1.jpg" ... with their thumbnails and rows, "c" on `current`.
     void AddPictures(int count, int current = 0) {
-        for (int k = 1; k <= count; ++k) AddPicture("p" + std::to_string(k) + ".jpg", k, k == current);
+        for (int k = 1; k <= count; ++k)
+            AddPicture("p" + std::to_string(k) + ".jpg", k, k == current);
     }
     void AddPicture(const std::string& name, int number, bool current = false,
                     QColor colour = Qt::green) {
@@ -125,7 +130,8 @@ TEST_F(Album, TheEditListKeepsItsNumbersWithoutGaps) {
              EXPECT_TRUE(fs::exists(StagingFolder(album) + "/x.jpg"));
          },
          {"p1.jpg:1l", "p2.jpg:2l", "p3.jpg:3l", "p4.jpg:4l", "x.jpg:5i"}},
-        {"insert one at 2", [&](TPictureList& p) { InsertPictures(p, 2, {Stage("x.jpg")}); },
+        {"insert one at 2",
+         [&](TPictureList& p) { InsertPictures(p, 2, {Stage("x.jpg")}); },
          {"p1.jpg:1l", "x.jpg:2i", "p2.jpg:3l", "p3.jpg:4l", "p4.jpg:5l"}},
         {"move the first up and the last down",
          [](TPictureList& p) {
@@ -134,7 +140,8 @@ TEST_F(Album, TheEditListKeepsItsNumbersWithoutGaps) {
              EXPECT_FALSE(RemovePicture(p, 5, ""));
          },
          {"p1.jpg:1l", "p2.jpg:2l", "p3.jpg:3l", "p4.jpg:4l"}},
-        {"move 3 up", [](TPictureList& p) { EXPECT_TRUE(MovePicture(p, 3, -1)); },
+        {"move 3 up",
+         [](TPictureList& p) { EXPECT_TRUE(MovePicture(p, 3, -1)); },
          {"p1.jpg:1l", "p3.jpg:2l", "p2.jpg:3l", "p4.jpg:4l"}},
         {"clear with one added",
          [&](TPictureList& p) {
@@ -253,7 +260,8 @@ TEST_F(Album, AFailedMoveTakesTheMovesBackAndAppliesNothing) {
     std::string error;
     EXPECT_EQ(JournalImagesChange(kAlbum, "Holidays", pictures, error), 0);
     EXPECT_NE(error.find("b.jpg"), std::string::npos) << error;
-    EXPECT_NE(error.find(std::strerror(ENOENT)), std::string::npos) << error;  // in the locale's words
+    EXPECT_NE(error.find(std::strerror(ENOENT)), std::string::npos)
+        << error;  // in the locale's words
     EXPECT_EQ(NewestTrans(), 0);
     EXPECT_TRUE(shell.fatalTexts.empty());
     // The removed picture and the staged one are back where they were.
@@ -261,6 +269,60 @@ TEST_F(Album, AFailedMoveTakesTheMovesBackAndAppliesNothing) {
     EXPECT_EQ(FilesIn(StagingFolder(album)), std::set<std::string>{"a.jpg"});
     EXPECT_EQ(FilesIn(StagedMiniFolder(album)), (std::set<std::string>{"a.bmp", "b.bmp"}));
     EXPECT_FALSE(fs::exists(budget + "/jTrFiles/1"));
+}
+
+namespace {
+
+// The album's kind in place of the real one: its application fails as `outcome` says.
+class TFailingAlbumKind : public TTransKind {
+public:
+    explicit TFailingAlbumKind(std::function<int()> outcome)
+        : TTransKind({"CHANG", otImages}, {}), outcome_(std::move(outcome)) {}
+    std::optional<int> Apply(TStep&) const override { return outcome_(); }
+
+private:
+    std::function<int()> outcome_;
+};
+
+}  // namespace
+
+// Mend: the moves into the transaction's folder were kept when the preparation could not be
+// made ready or its application failed, and the rollback deleted that folder with the moved
+// pictures while the rows still named them. Now every failure takes the moves back.
+TEST_F(Album, AFailureAfterTheMovesTakesThemBack) {
+    const struct {
+        const char* what;
+        bool notReady;
+        std::function<int()> outcome;
+    } cases[] = {
+        {"not made ready", true, [] { return 1; }},
+        {"the application fails", false, [] { return -4; }},
+        {"the commit throws", false,
+         []() -> int { throw EDatabaseError("tables.sqlite", "database or disk is full"); }},
+    };
+    AddPictures(2);
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.what);
+        shell.state.FatalClose = false;
+        std::unique_ptr<TTransKind> real =
+            TransKinds().Add(std::make_unique<TFailingAlbumKind>(c.outcome));
+        int lastShown = 0;
+        TPictureList pictures = LoadAlbum(kAlbum, lastShown);
+        ASSERT_TRUE(RemovePicture(pictures, 1, album));
+        InsertPictures(pictures, 2, {Stage("a.jpg")});
+        const std::string before = DumpBudget(budget, TDumpScope::WithoutJournal);
+        std::string error;
+        if (c.notReady) shell.state.FatalClose = true;  // a fatal report meanwhile
+        try {
+            EXPECT_LE(JournalImagesChange(kAlbum, "Holidays", pictures, error), 0);
+        } catch (const EDatabaseError&) {
+        }
+        TransKinds().Add(std::move(real));
+        EXPECT_EQ(DumpBudget(budget, TDumpScope::WithoutJournal), before);
+        EXPECT_EQ(FilesIn(album), (std::set<std::string>{"p1.jpg", "p2.jpg"}));
+        EXPECT_EQ(FilesIn(StagingFolder(album)), std::set<std::string>{"a.jpg"});
+        DeleteStagedFiles(album);
+    }
 }
 
 // ---- The frame -------------------------------------------------------------------------------
@@ -316,7 +378,8 @@ TEST_F(AlbumFrame, ShowsTheMarkedPictureOrTheFirst) {
         Show();
         EXPECT_EQ(frame->ShownNumber, c.Shown);
         EXPECT_EQ(frame->PictureCount, 5);
-        EXPECT_EQ(Boxes(), (std::vector<std::string>{"p1.jpg", "p2.jpg", "p3.jpg", "p4.jpg", "p5.jpg"}));
+        EXPECT_EQ(Boxes(),
+                  (std::vector<std::string>{"p1.jpg", "p2.jpg", "p3.jpg", "p4.jpg", "p5.jpg"}));
         EXPECT_EQ(frame->Box(2)->y() - frame->Box(1)->y(), 139);
         EXPECT_TRUE(frame->Box(c.Shown)->isFlat());
         EXPECT_FALSE(frame->Shown.isNull());
@@ -482,7 +545,8 @@ TEST_F(AlbumFrame, TheLoadingDialogRefusesTakenAndLongNamesAndSkipsDamagedPictur
     EXPECT_EQ(boxes.Texts().back(),
               "These pictures cannot be read (damaged or truncated) and were not added:\n" +
                   (picked / "broken.jpg").string());
-    EXPECT_EQ(Boxes(), (std::vector<std::string>{"p1.jpg", "p2.jpg", "new one.JPEG", "second.jpg"}));
+    EXPECT_EQ(Boxes(),
+              (std::vector<std::string>{"p1.jpg", "p2.jpg", "new one.JPEG", "second.jpg"}));
     EXPECT_EQ(frame->ShownNumber, 3);
     EXPECT_TRUE(frame->Modified);
     EXPECT_EQ(FilesIn(StagingFolder(album)), (std::set<std::string>{"new one.JPEG", "second.jpg"}));
@@ -496,8 +560,8 @@ TEST_F(AlbumFrame, TheLoadingDialogRefusesTakenAndLongNamesAndSkipsDamagedPictur
         dialog.EditDescr->setText(QStringLiteral("a yellow one"));
         dialog.BitBtnOK->click();
     });
-    EXPECT_EQ(Boxes(), (std::vector<std::string>{"p1.jpg", "inserted.bmp", "p2.jpg",
-                                                 "new one.JPEG", "second.jpg"}));
+    EXPECT_EQ(Boxes(), (std::vector<std::string>{"p1.jpg", "inserted.bmp", "p2.jpg", "new one.JPEG",
+                                                 "second.jpg"}));
     EXPECT_EQ(ToStdString(frame->LabelDescrMain->text()), "a yellow one");
 
     frame->BitBtnApply->click();
@@ -515,7 +579,8 @@ TEST_F(AlbumFrame, AnAlbumWhoseFoldersWentMissingTakesPicturesAgain) {
     const fs::path picked = fs::path(folders.TempPath()) / "picked";
     fs::create_directories(picked);
     WriteJpeg(picked / "a.jpg", Qt::blue);
-    SetPicturesPicker([&](QWidget*) { return QStringList{ToQString((picked / "a.jpg").string())}; });
+    SetPicturesPicker(
+        [&](QWidget*) { return QStringList{ToQString((picked / "a.jpg").string())}; });
     Edit();
     ScopedMessageDlg boxes;
     WithDialog<TfLoadImage>(frame->BitBtnAppendPicture, [&](TfLoadImage& dialog) {
@@ -524,7 +589,8 @@ TEST_F(AlbumFrame, AnAlbumWhoseFoldersWentMissingTakesPicturesAgain) {
     });
     EXPECT_TRUE(boxes.Calls().empty());
     frame->BitBtnApply->click();
-    EXPECT_EQ(Live(LoadAlbum(kAlbum, frame->LastShownNumber)), std::vector<std::string>{"a.jpg:1l"});
+    EXPECT_EQ(Live(LoadAlbum(kAlbum, frame->LastShownNumber)),
+              std::vector<std::string>{"a.jpg:1l"});
     EXPECT_TRUE(fs::exists(album + "/a.jpg"));
     EXPECT_TRUE(fs::exists(album + "/mini/a.bmp"));
 }
@@ -626,6 +692,30 @@ TEST_F(AlbumFrame, ViewerActionsWorkOnTheShownPicture) {
     frame->BitBtnActualSize->click();
     EXPECT_FALSE(frame->ManualZoom);
     EXPECT_EQ(frame->ImageMain->size(), QSize(240, 160));  // fits: its own size
+}
+
+// Mend: zooming in or out moved the view away from the part of the picture in view; the scroll
+// bars now keep their relative place.
+TEST_F(AlbumFrame, ZoomKeepsTheScrollBarsRelativePlace) {
+    AddPicture("big.jpg", 1);
+    WriteJpeg(fs::path(album) / "big.jpg", Qt::blue, QSize(2400, 1600));
+    Show();
+    frame->ShowImage(1, false);
+    frame->BitBtnSelfSize->click();
+    QScrollBar* bars[] = {frame->ScrollBoxImage->horizontalScrollBar(),
+                          frame->ScrollBoxImage->verticalScrollBar()};
+    for (QScrollBar* bar : bars) {
+        ASSERT_GT(bar->maximum(), 0);
+        bar->setValue(bar->maximum() / 4);
+    }
+    for (QPushButton* zoom :
+         {frame->BitBtnZoomPlus, frame->BitBtnZoomMinus, frame->BitBtnZoomMinus}) {
+        zoom->click();
+        for (QScrollBar* bar : bars) EXPECT_NEAR(double(bar->value()) / bar->maximum(), 0.25, 0.01);
+    }
+    bars[0]->setValue(0);
+    frame->BitBtnZoomPlus->click();
+    EXPECT_EQ(bars[0]->value(), 0);
 }
 
 }  // namespace
