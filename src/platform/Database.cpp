@@ -105,8 +105,8 @@ std::vector<TSchemaEntry> ReadSchema(sqlite3* db, const std::string& file) {
     const auto fail = [&] {
         throw EDatabaseError(file, std::string("Cannot read the tables: ") + sqlite3_errmsg(db));
     };
-    if (sqlite3_prepare_v2(db, "SELECT type, name, tbl_name, sql FROM main.sqlite_master", -1, &raw,
-                           nullptr) != SQLITE_OK)
+    if (sqlite3_prepare_v2(db, "SELECT type, name, tbl_name, sql, rootpage FROM main.sqlite_master",
+                           -1, &raw, nullptr) != SQLITE_OK)
         fail();
     const std::unique_ptr<sqlite3_stmt, decltype(&sqlite3_finalize)> query(raw, &sqlite3_finalize);
     const auto text = [&](int column) {
@@ -116,7 +116,7 @@ std::vector<TSchemaEntry> ReadSchema(sqlite3* db, const std::string& file) {
     std::vector<TSchemaEntry> entries;
     int rc;
     while ((rc = sqlite3_step(raw)) == SQLITE_ROW)
-        entries.push_back({text(0), text(1), text(2), text(3)});
+        entries.push_back({text(0), text(1), text(2), text(3), sqlite3_column_int64(raw, 4)});
     if (rc != SQLITE_DONE) fail();
     return entries;
 }
@@ -219,13 +219,23 @@ std::shared_ptr<TDatabase> TDatabase::Get(const std::string& folder) {
     sqlite3_extended_result_codes(raw, 1);
     sqlite3_busy_timeout(raw, kBusyTimeoutMs);
     // Only reads until the file is known to hold our tables: a foreign or damaged file keeps
-    // its bytes. Switching to WAL writes the header of a file in rollback-journal mode, so a
-    // file in that mode has every table checked first. A file in WAL mode was switched by us
-    // after such a check (or made so): its tables are checked as they are opened, which keeps
-    // opening a budget as cheap as the tables it uses.
-    if (!db->InWalMode()) {
-        db->ReadTables();
-        db->Execute("PRAGMA journal_mode=WAL");
+    // its bytes. The schema is read once, and a file that could run code is refused whatever
+    // its mode: a budget folder may come from another computer or an archive. Switching to WAL
+    // writes the header of a file in rollback-journal mode, so a file in that mode has every
+    // table checked first. A file in WAL mode was switched by us after such a check (or made
+    // so): its tables are checked as they are opened, which keeps opening a budget as cheap as
+    // the tables it uses.
+    try {
+        const std::vector<TSchemaEntry> schema = ReadSchema(raw, file);
+        db->CheckSchema(schema);
+        if (!db->InWalMode()) {
+            db->ReadTables(schema);
+            db->Execute("PRAGMA journal_mode=WAL");
+        }
+    } catch (const EDatabaseError&) {
+        // Closing would otherwise copy the refused file's log into it.
+        sqlite3_db_config(raw, SQLITE_DBCONFIG_NO_CKPT_ON_CLOSE, 1, nullptr);
+        throw;
     }
     db->Execute("PRAGMA synchronous=NORMAL");
     Registry()[key] = db;
@@ -237,17 +247,29 @@ bool TDatabase::InWalMode() {
     return query.Step() && NameKey(query.Column(0, TFieldKind::Text).Text()) == "wal";
 }
 
-void TDatabase::ReadTables() {
-    // Every table of the file must have the structure that CreateTablesFile writes.
-    std::vector<std::string> names;
-    {
-        TStatement query = Prepare(
-            "SELECT name FROM sqlite_master WHERE type='table' AND name NOT LIKE 'sqlite\\_%' "
-            "ESCAPE '\\'");
-        while (query.Step()) names.push_back(query.Column(0, TFieldKind::Text).Text());
+void TDatabase::CheckSchema(const std::vector<TSchemaEntry>& schema) const {
+    // SQLite runs a trigger at the writes of its table and a view's query where its name is
+    // read; a virtual table runs the code of its module. Our files hold tables and their
+    // indexes only.
+    for (const TSchemaEntry& entry : schema) {
+        if (entry.Type == "trigger")
+            Fail("The tables file holds a trigger ('" + entry.Name + "' on '" + entry.TableName +
+                 "')");
+        if (entry.Type == "view") Fail("The tables file holds a view ('" + entry.Name + "')");
+        if (entry.Type == "table" && entry.RootPage == 0)
+            Fail("The tables file holds a virtual table ('" + entry.Name + "')");
     }
-    if (names.empty()) Fail("The tables file holds no tables");
-    for (const std::string& name : names) Table(name);
+}
+
+void TDatabase::ReadTables(const std::vector<TSchemaEntry>& schema) {
+    // Every table of the file must have the structure that CreateTablesFile writes.
+    bool any = false;
+    for (const TSchemaEntry& entry : schema) {
+        if (entry.Type != "table" || NameKey(entry.Name).starts_with("sqlite_")) continue;
+        Table(entry.Name);
+        any = true;
+    }
+    if (!any) Fail("The tables file holds no tables");
 }
 
 TDatabase::~TDatabase() {

@@ -45,13 +45,15 @@ public:
 void ApplyDefensiveSettings(sqlite3* db);
 
 // One entry of a tables file's schema (its sqlite_master): its type ("table", "index", "view"
-// or "trigger"), its name, the table it belongs to and the SQL text that made it (empty for
-// the indexes SQLite makes itself).
+// or "trigger"), its name, the table it belongs to, the SQL text that made it (empty for the
+// indexes SQLite makes itself) and its first page in the file (0 for views, triggers and
+// virtual tables, which keep no rows of their own).
 struct TSchemaEntry {
     std::string Type;
     std::string Name;
     std::string TableName;
     std::string Sql;
+    std::int64_t RootPage = 0;
 };
 
 // Every entry of the schema of the connection's main file, read in one query. Throws
@@ -167,8 +169,11 @@ class TDatabase {
 public:
     // The connection to the folder's tables file, opened when none is open. Throws
     // EDatabaseError when the path is missing or a folder, or the file is truncated, damaged,
-    // not an SQLite file, or holds no tables or a table whose structure is not ours; such a
-    // file keeps its bytes. A file of ours in rollback-journal mode is switched to WAL.
+    // not an SQLite file, holds a trigger, a view or a virtual table (anything of the file that
+    // could run code or stand in for a table), or holds no tables or a table whose structure is
+    // not ours; such a file keeps its bytes, its log included. Tables and indexes that no table
+    // object asks for are kept and left alone (while a file in rollback-journal mode must have
+    // our structure in every table). A file of ours in rollback-journal mode is switched to WAL.
     static std::shared_ptr<TDatabase> Get(const std::string& folder);
     // The open connection to the folder's tables file, or none.
     static std::shared_ptr<TDatabase> Find(const std::string& folder);
@@ -220,7 +225,10 @@ private:
     TDatabase(std::string folderKey, std::string file, sqlite3* db);
     // True when the file is in WAL mode (asked without writing).
     bool InWalMode();
-    void ReadTables();
+    // Refuses a schema with a trigger, a view or a virtual table.
+    void CheckSchema(const std::vector<TSchemaEntry>& schema) const;
+    // Checks the structure of every table of the schema.
+    void ReadTables(const std::vector<TSchemaEntry>& schema);
     void Release(sqlite3_stmt* stmt);
     void ParkReaders(const TTableInfo* changed);
     void CountWriteToEveryTable();

@@ -4,6 +4,7 @@
 #include <gtest/gtest.h>
 
 #include "common/BudgetDump.h"
+#include "common/CraftedTables.h"
 #include "common/ScopedHome.h"
 #include "exchange/ExchangeFixture.h"
 #include "exchange/RestartRequests.h"
@@ -129,6 +130,43 @@ TEST_F(Requests, ARefusedArchiveOrFailingArchiverLeavesBudgetAndRequest) {
         EXPECT_FALSE(fs::exists(folders.Root() + "/outside"));
         EXPECT_FALSE(fs::exists(folders.Root() + "/x.vlbackup"));
         SetCommand("BackupCommand", R"(tar -czf "[ArcName]" -C "[SouscePath]" .)");
+    }
+}
+
+// A backup made on another computer may hold a tables file that could run code: the recovery
+// refuses it before anything is replaced, names what it holds, and leaves the budget and the
+// request as they were.
+TEST_F(Requests, ARecoveryRefusesABackupWhoseTablesCouldRunCode) {
+    CloseBudget();
+    const std::string before = DumpBudget(budget);
+    const std::string made = folders.Root() + "/made";
+    const std::string archive = folders.Root() + "/made.vlbackup";
+    const struct {
+        const char* what;
+        const char* sql;
+        const char* detail;
+    } cases[] = {
+        {"trigger on a table object's rows",
+         "CREATE TRIGGER Spy AFTER INSERT ON Tables BEGIN DELETE FROM Pays; END", "trigger Spy"},
+        {"trigger on the journal",
+         "CREATE TRIGGER Log BEFORE INSERT ON jTrans BEGIN DELETE FROM Objects; END",
+         "trigger Log"},
+        {"view", "CREATE VIEW Seen AS SELECT * FROM Objects", "view Seen"},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.what);
+        fs::remove_all(made);
+        fs::copy(budget, made, fs::copy_options::recursive);
+        crafted::Run(made, c.sql);
+        fs::remove(archive);
+        ASSERT_EQ(BackupBudget(made, archive), std::nullopt);
+        WriteRestartRequest(kRequestRecovery, budget, archive);
+        const TRequestResult result = CarryOutRequest(shell.state, now);
+        ASSERT_TRUE(result);
+        EXPECT_EQ(*result, (TRequestFailure{"ArcOtherStructure", c.detail}));
+        EXPECT_EQ(GetSettingInt("Startup", -1), kRequestRecovery) << "still pending";
+        EXPECT_EQ(DumpBudget(budget), before);
+        EXPECT_FALSE(fs::exists(budget + ".recovery"));
     }
 }
 

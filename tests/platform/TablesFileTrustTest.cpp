@@ -3,10 +3,16 @@
 #include <gtest/gtest.h>
 #include <sqlite3.h>
 
+#include <filesystem>
+#include <fstream>
 #include <memory>
+#include <sstream>
 
 #include "common/TestFolders.h"
 #include "platform/Database.h"
+#include "platform/ItemsTable.h"
+
+namespace fs = std::filesystem;
 
 namespace {
 
@@ -30,6 +36,13 @@ std::int64_t Count(sqlite3* db, const char* table) {
     const std::int64_t count = sqlite3_column_int64(stmt, 0);
     sqlite3_finalize(stmt);
     return count;
+}
+
+std::string FileBytes(const std::string& path) {
+    std::ifstream in(path, std::ios::binary);
+    std::ostringstream bytes;
+    bytes << in.rdbuf();
+    return bytes.str();
 }
 
 }  // namespace
@@ -65,4 +78,95 @@ TEST(DefensiveSettings, AConnectionRunsNoTriggerUsesNoViewAndLoadsNothing) {
         entries.push_back(entry.Type + " " + entry.Name + " on " + entry.TableName);
     EXPECT_EQ(entries, (std::vector<std::string>{"table Items on Items", "table Marker on Marker",
                                                  "trigger Fire on Items", "view Seen on Seen"}));
+}
+
+// Crafted tables files opened as a table opens them. A trigger, a view or a virtual table
+// refuses the file with the reason, whatever its journal mode and also with a log not yet
+// copied into it, and leaves file and log as they were; an extra table or index is kept and
+// left alone. No trigger ever fires: the marker table stays empty.
+TEST(TablesFileSchema, CodeInTheFileRefusesItAndExtraTablesAreLeftAlone) {
+    const struct {
+        const char* what;
+        const char* sql;      // run on the file of one row
+        const char* refusal;  // none: the file opens
+        bool rollbackMode = false;
+        bool logLeft = false;  // the crafting left its writes in the log
+    } cases[] = {
+        {"trigger on the table",
+         "CREATE TRIGGER Spy AFTER INSERT ON Items BEGIN INSERT INTO Marker VALUES (1); END",
+         "holds a trigger ('Spy' on 'Items')"},
+        {"trigger before a delete",
+         "CREATE TRIGGER Wipe BEFORE DELETE ON Items BEGIN INSERT INTO Marker VALUES (1); END",
+         "holds a trigger ('Wipe' on 'Items')"},
+        {"trigger on an extra table",
+         "CREATE TRIGGER Spy AFTER INSERT ON Marker BEGIN DELETE FROM Items; END",
+         "holds a trigger ('Spy' on 'Marker')"},
+        {"trigger, rollback-journal mode",
+         "CREATE TRIGGER Spy AFTER INSERT ON Items BEGIN INSERT INTO Marker VALUES (1); END",
+         "holds a trigger", true},
+        {"trigger in the log",
+         "CREATE TRIGGER Spy AFTER INSERT ON Items BEGIN INSERT INTO Marker VALUES (1); END",
+         "holds a trigger", false, true},
+        {"view in the place of the table",
+         "ALTER TABLE Items RENAME TO Kept; CREATE VIEW Items AS SELECT * FROM Kept",
+         "holds a view ('Items')"},
+        {"virtual table", "CREATE VIRTUAL TABLE Found USING fts5(Text)",
+         "holds a virtual table ('Found')"},
+        {"extra table", "INSERT INTO Marker VALUES (0); DELETE FROM Marker", nullptr},
+        {"extra index", "CREATE INDEX Extra ON Items (At, Name)", nullptr},
+        {"extra table, rollback-journal mode", "CREATE TABLE Other (N INTEGER PRIMARY KEY)",
+         nullptr, true},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.what);
+        ItemsTable items;
+        items.Add(1, 45000, "a");
+        const std::string file = items.Folder() + "/tables.sqlite";
+        {
+            const TConnection db = OpenRaw(file);
+            ASSERT_EQ(Exec(db.get(), "CREATE TABLE Marker (N INTEGER PRIMARY KEY)"), SQLITE_OK);
+            ASSERT_EQ(Exec(db.get(), c.sql), SQLITE_OK) << sqlite3_errmsg(db.get());
+            if (c.rollbackMode) {
+                ASSERT_EQ(Exec(db.get(), "PRAGMA journal_mode=DELETE"), SQLITE_OK);
+            }
+            if (c.logLeft) {
+                // The log stays as the connection leaves it, as after a crash.
+                ASSERT_EQ(sqlite3_db_config(db.get(), SQLITE_DBCONFIG_NO_CKPT_ON_CLOSE, 1, nullptr),
+                          SQLITE_OK);
+            }
+        }
+        const std::string bytes = FileBytes(file);
+        const std::string log = FileBytes(file + "-wal");
+        ASSERT_EQ(c.logLeft, !log.empty());
+
+        TTable table;
+        items.Configure(table);
+        if (c.refusal != nullptr) {
+            try {
+                table.Open();
+                ADD_FAILURE() << "opened";
+            } catch (const EDatabaseError& error) {
+                EXPECT_EQ(error.File(), file);
+                EXPECT_NE(std::string(error.what()).find(c.refusal), std::string::npos)
+                    << error.what();
+                EXPECT_NE(std::string(error.what()).find(file), std::string::npos);
+            }
+            EXPECT_THROW(TTransactionScope{items.Folder()}, EDatabaseError);
+            EXPECT_EQ(TDatabase::Find(items.Folder()), nullptr);
+            EXPECT_EQ(FileBytes(file), bytes);
+            EXPECT_EQ(FileBytes(file + "-wal"), log);
+        } else {
+            table.Open();
+            table.Append();
+            table.FieldByName("Grp").SetAsInteger(2);
+            table.FieldByName("Name").SetAsString("b");
+            table.Post();
+            table.First();
+            table.Delete();
+            EXPECT_EQ(Names(table), std::vector<std::string>{"b"});
+        }
+        table.Close();
+        const TConnection db = OpenRaw(file);
+        EXPECT_EQ(Count(db.get(), "Marker"), 0);
+    }
 }

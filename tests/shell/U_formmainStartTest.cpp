@@ -20,6 +20,7 @@
 #include <thread>
 
 #include "MainWindowFixture.h"
+#include "common/CraftedTables.h"
 #include "common/FakeShellServices.h"
 #include "platform/IniFile.h"
 #include "platform/Locale.h"
@@ -158,7 +159,8 @@ TEST_F(StartTest, TheTempFolderIsThisUsersAlone) {
 // Each missing table of the users-data folder is reported in its turn; the window then closes
 // without the close dialog and no helper program runs. A tables file that is there but cannot
 // be opened is reported with the same texts and a second line naming the file and the reason,
-// so that the user repairs it rather than making a new one ("<file>" stands for it below).
+// so that the user repairs it rather than making a new one ("<file>" stands for it below); the
+// file keeps its bytes.
 TEST_F(StartTest, MissingOrDamagedUsersDataTablesAreFatal) {
     struct Case {
         const char* name;
@@ -168,6 +170,7 @@ TEST_F(StartTest, MissingOrDamagedUsersDataTablesAreFatal) {
     const auto file = [](const TestFolders& f) { return f.UsersDataPath() + "tables.sqlite"; };
     const std::string notSqlite = "\nThe tables file is not an SQLite database: <file>";
     const std::string truncated = "\nThe tables file is truncated: <file>";
+    const std::string trigger = "\nThe tables file holds a trigger ('Spy' on 'Settings'): <file>";
     const std::vector<Case> cases = {
         {"budget list",
          [](const TestFolders& f) { DropTable(f.UsersDataPath(), "Budgets"); },
@@ -189,6 +192,13 @@ TEST_F(StartTest, MissingOrDamagedUsersDataTablesAreFatal) {
         {"truncated file",
          [&](const TestFolders& f) { fs::resize_file(file(f), fs::file_size(file(f)) - 1024); },
          {kBudgetsMissing + truncated, kSettingsMissing + truncated}},
+        {"trigger",
+         [](const TestFolders& f) {
+             crafted::Run(f.UsersDataPath(),
+                          "CREATE TRIGGER Spy AFTER INSERT ON Settings BEGIN "
+                          "DELETE FROM Budgets; END");
+         },
+         {kBudgetsMissing + trigger, kSettingsMissing + trigger}},
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(c.name);
@@ -196,6 +206,7 @@ TEST_F(StartTest, MissingOrDamagedUsersDataTablesAreFatal) {
         const ScopedMessageDlg answers;
         WriteHelper("VLStartup", "touch " + ShellWord(own.Root() + "/started"));
         c.damage(own);
+        const std::string bytes = crafted::Bytes(file(own));
         std::vector<std::string> texts = c.texts;
         for (std::string& text : texts)
             if (const auto at = text.find("<file>"); at != std::string::npos)
@@ -211,6 +222,7 @@ TEST_F(StartTest, MissingOrDamagedUsersDataTablesAreFatal) {
         EXPECT_FALSE(main.isVisible());
         EXPECT_FALSE(Exists(own.Root() + "/started"));
         EXPECT_EQ(answers.Calls().size(), texts.size());
+        EXPECT_EQ(crafted::Bytes(file(own)), bytes) << "the file keeps its bytes";
         DM = &dm;
     }
 }

@@ -1,11 +1,12 @@
-// The data module: its eighteen tables, and closing and reopening the budget tables around a
-// rebuild of the budget's files.
+// The data module: its eighteen tables, closing and reopening the budget tables around a
+// rebuild of the budget's files, and budgets whose tables file could run code.
 #include <gtest/gtest.h>
 
 #include <QThread>
 #include <filesystem>
 #include <functional>
 
+#include "common/CraftedTables.h"
 #include "common/FakeShellServices.h"
 #include "common/RecordingDispatcher.h"
 #include "common/TestFolders.h"
@@ -166,5 +167,63 @@ TEST_F(DataModule, LetsNoUserInputThroughWhileItWorks) {
         ASSERT_FALSE(calls.empty());
         for (const QEventLoop::ProcessEventsFlags flags : calls)
             EXPECT_TRUE(flags.testFlag(QEventLoop::ExcludeUserInputEvents));
+    }
+}
+
+// A budget folder may come from another computer: a tables file that holds a trigger or a view
+// is refused when the budget is opened, named with the reason, and keeps its bytes; an extra
+// table is left alone. No trigger ever fires: the marker table stays empty, also after the
+// program's own writes to an accepted budget.
+TEST_F(DataModule, ABudgetWhoseTablesCouldRunCodeIsRefusedUnchanged) {
+    const struct {
+        const char* what;
+        const char* sql;
+        const char* refusal;  // none: the budget opens
+    } cases[] = {
+        {"trigger on a table object's rows",
+         "CREATE TRIGGER Spy AFTER INSERT ON Tables BEGIN INSERT INTO Marker VALUES (1); END",
+         "holds a trigger ('Spy' on 'Tables')"},
+        {"trigger wiping the pays at a change of the tree",
+         "CREATE TRIGGER Wipe AFTER UPDATE ON Objects BEGIN DELETE FROM Pays; "
+         "INSERT INTO Marker VALUES (1); END",
+         "holds a trigger ('Wipe' on 'Objects')"},
+        {"trigger on the journal",
+         "CREATE TRIGGER Log BEFORE INSERT ON jTrans BEGIN INSERT INTO Marker VALUES (1); END",
+         "holds a trigger ('Log' on 'jTrans')"},
+        {"view in the place of the tree",
+         "ALTER TABLE Objects RENAME TO Kept; CREATE VIEW Objects AS SELECT * FROM Kept",
+         "holds a view ('Objects')"},
+        {"extra table", "", nullptr},
+    };
+    const FakeShellServices shell(folders.UsersDataPath());
+    dm.PrepareTables(folders.UsersDataPath());
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.what);
+        const std::string folder = folders.MakeBudget(c.what);
+        crafted::Run(folder, std::string("CREATE TABLE Marker (N INTEGER PRIMARY KEY);") + c.sql);
+        const std::string file = crafted::TablesFile(folder);
+        const std::string bytes = crafted::Bytes(file);
+        if (c.refusal != nullptr) {
+            try {
+                dm.OpenBudget(folder);
+                ADD_FAILURE() << "opened";
+            } catch (const EDatabaseError& error) {
+                EXPECT_EQ(error.what(), "The tables file " + std::string(c.refusal) + ": " + file);
+            }
+            EXPECT_FALSE(dm.TableObjects.Active());
+            EXPECT_EQ(crafted::Bytes(file), bytes);
+        } else {
+            dm.OpenBudget(folder);
+            dm.TableTables.Append();
+            dm.TableTables.FieldByName("ID").SetAsInteger(1);
+            dm.TableTables.Post();
+            dm.TableObjects.First();
+            dm.TableObjects.Edit();
+            dm.TableObjects.FieldByName("Name").SetAsString("renamed");
+            dm.TableObjects.Post();
+            dm.FlushAndCloseTables();
+            EXPECT_EQ(crafted::Rows(folder, "Tables"), 1);
+        }
+        EXPECT_EQ(crafted::Rows(folder, "Marker"), 0);
     }
 }
