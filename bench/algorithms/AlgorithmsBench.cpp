@@ -1,6 +1,7 @@
 // Running algorithms: a 20-line algorithm with a 1,000-iteration loop and a short algorithm
 // without a loop, each prepared once per user action (cached) or parsed and checked at every
-// calculation (uncached), and the cost of the parts of a calculation.
+// calculation (uncached), the cost of the parts of a calculation, and endless loops of growing
+// values.
 #include <benchmark/benchmark.h>
 
 #include <QCoreApplication>
@@ -106,6 +107,28 @@ void BM_EvaluateExpression(benchmark::State& state) {
     for (auto _ : state) benchmark::DoNotOptimize(EvaluateExpression(" 6012,5 - 125 * 0,25"));
 }
 
+// Endless loops whose values grow at every pass: a factor with decimals, a square, a division.
+// Each must end at the digit limit (error 1040) within seconds.
+const char* const kGrowingLoops[] = {
+    "[V001()] = 2\nL: [V001()] = [V001()] * 1,05\ngoto L",
+    "[V001()] = 2\nL: [V001()] = [V001()] * [V001()]\ngoto L",
+    "[V001()] = 2\nL: [V001()] = [V001()] / 3\ngoto L",
+};
+
+void BM_EndlessGrowingLoop(benchmark::State& state) {
+    const std::string text = kGrowingLoops[state.range(0)];
+    const PreparedAlgorithm program = PrepareAlgorithm(text, {});
+    for (auto _ : state) {
+        std::vector<std::string> vars = NewVariables();
+        PrMarker marker;
+        RunHooks hooks;
+        const Error01 error = RunProgram(vars, 1, program, {}, marker, hooks);
+        if (error.ErrCode != kErrTooManyDigits) throw std::runtime_error("the loop did not stop");
+        state.counters["passes"] = marker.GotoCount;
+    }
+}
+
+BENCHMARK(BM_EndlessGrowingLoop)->DenseRange(0, 2)->Iterations(1)->Unit(benchmark::kMillisecond);
 BENCHMARK(BM_LoopAlgorithmCached)->Unit(benchmark::kMillisecond);
 BENCHMARK(BM_LoopAlgorithmUncached)->Unit(benchmark::kMillisecond);
 BENCHMARK(BM_ShortAlgorithmCached)->Unit(benchmark::kMicrosecond);

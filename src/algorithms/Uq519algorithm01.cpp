@@ -315,7 +315,11 @@ private:
         if (ContainsAny(p, {"z-n", "(-n"})) refuse(kErrMinusBeforeReference);
         if (p.starts_with("-n")) refuse(kErrMinusBeforeReference);
         if (p.starts_with("z")) refuse(kErrLeadingOperator);
-        if (ContainsAny(p, {"zz", "-z", "z-(", "(z", "z)", "-)"})) refuse(kErrMisplacedOperator);
+        // A minus stands only before a number or a group, so "--" is a subtraction followed
+        // by a sign: it needs an operand before it.
+        if (ContainsAny(p, {"zz", "-z", "z-(", "(z", "z)", "-)", "z--", "(--", "---"}) ||
+            p.starts_with("--"))
+            refuse(kErrMisplacedOperator);
         if (p.ends_with("z") || p.ends_with("-")) refuse(kErrTrailingOperator);
         return failed;
     }
@@ -418,6 +422,11 @@ public:
             value = EvaluateExpression(x);
         } catch (const ExpressionError& error) {
             Fail(error.RunErrCode(), op.NLine, x);
+            return Outcome::Next;
+        }
+        if (std::ranges::count_if(value, [](char c) { return c >= '0' && c <= '9'; }) >
+            kMaxValueDigits) {
+            Fail(kErrTooManyDigits, op.NLine, op.Text);
             return Outcome::Next;
         }
         for (const int target : plan.Targets) variables_[static_cast<size_t>(target - 1)] = value;

@@ -95,6 +95,7 @@ enum AlgErrCode : int {
     kErrTooManyJumps = 1010,          // more than kMaxJumps jumps in one run
     kErrDatumNotObtained = 1020,      // the value of an initial datum was not obtained
     kErrTooManyCalculations = 1030,   // more than kMaxCalculations in one user action
+    kErrTooManyDigits = 1040,         // a value with more than kMaxValueDigits digits
 };
 
 // Every error code, ascending.
@@ -128,11 +129,16 @@ inline constexpr std::array kAlgErrCodes = {
     kErrTooManyJumps,
     kErrDatumNotObtained,
     kErrTooManyCalculations,
+    kErrTooManyDigits,
 };
 
 constexpr int kVariableCount = 100;    // variables V001 to V100
 constexpr int kMaxJumps = 100000;      // jumps in one run
 constexpr int kMaxCalculations = 100;  // calculations in one user action
+// Digits of a value a line may assign. Far beyond any amount, it ends a loop whose values grow
+// at every pass (a factor with decimals, a square) within seconds, long before the jump limit:
+// the work of a line grows with its values' length.
+constexpr int kMaxValueDigits = 5000;
 
 // The result variable to use for a stored VarOfResult: values outside 1 to 100 read as 1.
 int ValidVarOfResult(int stored);
@@ -304,8 +310,9 @@ std::vector<std::string> NewVariables();
 // Runs the prepared algorithm (which must have no errors) over the variables (variable n at
 // index n - 1), the initial data giving the values of its [Innn] references, from where the
 // marker says: to the end, to an error, or for one line (Step), or until Pause or Stop is set.
-// Returns the run error (NLine, ErrCode 20, 1000 or 1010, Text the failing condition or
-// expression with the values in place), or ErrCode 0. Nothing it meets escapes as an exception.
+// Returns the run error (NLine, ErrCode 20, 1000, 1010 or 1040, Text the failing condition or
+// expression with the values in place; for 1040 the statement, whose values are too long to
+// show), or ErrCode 0. Nothing it meets escapes as an exception.
 Error01 RunProgram(std::vector<std::string>& variables, int varOfResult,
                    const PreparedAlgorithm& program, const TExtDataList& data, PrMarker& marker,
                    RunHooks& hooks);

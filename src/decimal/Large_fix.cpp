@@ -38,7 +38,7 @@ large_fix::large_fix(const char* text) {
             point = true;
             ++c;
         } else if (*c == '-') {
-            if (kept) throw LargeError(kLargeTextError);
+            if (kept || point) throw LargeError(kLargeTextError);
             negative = kept = true;
             ++c;
         } else {

@@ -14,7 +14,8 @@ class large_fix {
 public:
     large_fix() noexcept {}
     // Blanks are skipped wherever they stand; "," and "." both mark the decimal point (a
-    // second one fails); "-" only in front of everything kept; digits otherwise. The empty
+    // second one fails); "-" only in front of everything kept, the point included; digits
+    // otherwise. The empty
     // text, blanks only and "-" give 0.
     large_fix(const char* text);
     large_fix(int value) : mantissa_(value) {}

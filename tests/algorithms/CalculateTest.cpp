@@ -73,7 +73,8 @@ TEST_F(Calculate, GivesTheResultOrTheErrorOfTheRun) {
         {"[V001()] = 3\n[V002()] = 4", 101, 0, -1, "3"},  // read as variable 1
         {"[V001()] = 1\n[V001()] = [I001()] / ([I001()] - 14)", 1, kErrDivisionByZero, 2,
          " 14 / (14 - 14)"},
-        {"[V001()] = 2*--3", 1, kErrRunFailed, 1, " 2*--3"},
+        {"[V001()] = 2\nL: [V001()] = [V001()] * [V001()]\ngoto L", 1, kErrTooManyDigits, 2,
+         "[V001()] = [V001()] * [V001()]"},
         {"L: goto L", 1, kErrTooManyJumps, 1, "goto L"},
     };
     for (const TOutcome& c : cases) {

@@ -120,7 +120,7 @@ TEST(CheckAlgorithm, ReportsEachErrorWithItsLine) {
     } cases[] = {
         // Accepted lines.
         {"if([V001()]>1) [V002()] = 2\nelse [V002()] = 3", {}},
-        {"[V001()] = 0-[V002()]\n[V001()] = 2*-3\n[V001()] = 2*--3", {}},
+        {"[V001()] = 0-[V002()]\n[V001()] = 2*-3\n[V001()] = 5--3", {}},
         {"[V001()] = -(2-5)*(1+,314)/12.", {}},
         {"Begin:\nif([V001()]<=[I001()]) goto Begin // back", {}},
         // Characters.
@@ -158,6 +158,8 @@ TEST(CheckAlgorithm, ReportsEachErrorWithItsLine) {
         {"[V001()] = *5", {{1, 202, "*5"}}},
         {"[V001()] = 2**3", {{1, 203, "2**3"}}},
         {"[V001()] = 2*-(3)", {{1, 203, "2*-(3)"}}},
+        {"[V001()] = 2*--3", {{1, 203, "2*--3"}}},
+        {"[V001()] = --[V002()]*6", {{1, 203, "--[V002()]*6"}}},
         {"[V001()] = 5*", {{1, 204, "5*"}}},
         {"[V001()] = 5-", {{1, 204, "5-"}}},
         // Conditions.
@@ -190,5 +192,5 @@ TEST(CheckAlgorithm, RefusesDataWithoutASource) {
 TEST(AlgErrCodes, ListEveryCodeOnceInOrder) {
     EXPECT_TRUE(std::is_sorted(kAlgErrCodes.begin(), kAlgErrCodes.end()));
     EXPECT_EQ(std::adjacent_find(kAlgErrCodes.begin(), kAlgErrCodes.end()), kAlgErrCodes.end());
-    EXPECT_EQ(kAlgErrCodes.size(), 29u);
+    EXPECT_EQ(kAlgErrCodes.size(), 30u);
 }

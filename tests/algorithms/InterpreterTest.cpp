@@ -5,6 +5,7 @@
 #include <QCoreApplication>
 #include <QThread>
 #include <QTimer>
+#include <algorithm>
 #include <string>
 #include <vector>
 
@@ -116,6 +117,70 @@ TEST(RunProgram, ComputesValuesOfLines) {
     for (const auto& c : cases) EXPECT_EQ(Value(c.text), c.expected) << c.text;
 }
 
+// Each expression either passes the check and gives the value that the language's rules give
+// (signs before numbers and groups, brackets, "*" and "/" before "+" and "-", left to right), or
+// is refused by the check; none runs to a wrong value or fails at run time. V002 holds 4.
+TEST(RunProgram, SignsBracketsAndOperatorsGiveTheirValueOrAreRefused) {
+    const struct {
+        const char* expression;
+        const char* value;  // nullptr: refused with the code
+        int code;
+    } cases[] = {
+        {"-3", "-3", 0},
+        {"5--3", "8", 0},
+        {"5-3-1", "1", 0},
+        {"-3*-2", "6", 0},
+        {"2*-3", "-6", 0},
+        {"2/-4", "-0,5", 0},
+        {"1+-3", "-2", 0},
+        {"(-3)", "-3", 0},
+        {"-(-3)", "3", 0},
+        {"-(2-5)", "3", 0},
+        {"5--(2-5)", "2", 0},
+        {"1-(-2)", "3", 0},
+        {"(-3)*2", "-6", 0},
+        {"2+3*4", "14", 0},
+        {"(2+3)*4", "20", 0},
+        {"8/2*4", "16", 0},
+        {"2*(3+(4-6))", "2", 0},
+        {"0-[V002()]", "-4", 0},
+        {"5--3*[V002()]", "17", 0},
+        {"[V002()]--2", "6", 0},
+        {"([V002()])--(2)", "6", 0},
+        // Two signs where only one may stand.
+        {"--3", nullptr, kErrMisplacedOperator},
+        {"---3", nullptr, kErrMisplacedOperator},
+        {"1 + --3", nullptr, kErrMisplacedOperator},
+        {"--2+2*6,3", nullptr, kErrMisplacedOperator},
+        {"2 * --3", nullptr, kErrMisplacedOperator},
+        {"5---3", nullptr, kErrMisplacedOperator},
+        {"(--3)", nullptr, kErrMisplacedOperator},
+        {"--(3)", nullptr, kErrMisplacedOperator},
+        {"--[V002()]*6", nullptr, kErrMisplacedOperator},
+        {"+-3", nullptr, kErrLeadingOperator},
+        {"-+3", nullptr, kErrMisplacedOperator},
+        {"2*-(3)", nullptr, kErrMisplacedOperator},
+        {"-[V002()]", nullptr, kErrMinusBeforeReference},
+        {"2*-[V002()]", nullptr, kErrMinusBeforeReference},
+    };
+    for (const char separator : {',', '.'}) {
+        SeparatorScope scope(separator);
+        for (const auto& c : cases) {
+            const std::string text = std::string("[V002()] = 4\n[V001()] = ") + c.expression;
+            const PreparedAlgorithm program = PrepareAlgorithm(text, {});
+            if (c.value == nullptr) {
+                ASSERT_FALSE(program.Errors.empty()) << c.expression;
+                EXPECT_EQ(program.Errors[0].ErrCode, c.code) << c.expression;
+                EXPECT_EQ(program.Errors[0].NLine, 2) << c.expression;
+                continue;
+            }
+            std::string expected = c.value;
+            std::replace(expected.begin(), expected.end(), ',', separator);
+            EXPECT_EQ(Value(text), expected) << c.expression;
+        }
+    }
+}
+
 TEST(RunProgram, PutsInTheValuesOfInitialData) {
     for (const char separator : {',', '.'}) {
         SeparatorScope scope(separator);
@@ -142,7 +207,6 @@ TEST(RunProgram, ReportsRunErrorsWithTheirLineAndText) {
          2,
          kErrDivisionByZero,
          "if(5/0>1)"},
-        {"[V001()] = 2*--3", {}, 1, kErrRunFailed, " 2*--3"},
         // A malformed value of an initial datum fails the line, never the program.
         {"[V001()] = [I001()] + 1", {Datum(1, "1,2,3")}, 1, kErrRunFailed, " 1,2,3 + 1"},
         {"if([I001()] > 0) [V001()] = 1", {Datum(1, "1,2,3")}, 1, kErrRunFailed, "if(1,2,3>0)"},
@@ -165,6 +229,35 @@ TEST(RunProgram, StopsAtTheJumpLimit) {
     EXPECT_EQ(run.error.ErrCode, kErrTooManyJumps);
     EXPECT_EQ(run.marker.GotoCount, kMaxJumps + 1);
     EXPECT_EQ(run.vars[0], "4");
+}
+
+// Endless loops whose values grow at every pass stop at the digit limit, long before the jump
+// limit, on the line that made the value too long; the variable keeps its last value.
+TEST(RunProgram, StopsAValueThatGrowsBeyondTheDigitLimit) {
+    const struct {
+        const char* loop;
+        int maxJumps;  // the passes it may take, far below the jump limit
+    } cases[] = {
+        {"[V001()] = [V001()] * 1,05", kMaxValueDigits},
+        {"[V001()] = [V001()] * [V001()]", 20},
+        {"[V001()] = [V001()] / 3", kMaxValueDigits},
+        {"[V001()] = [V001()] * 1,5 + 1 / 7", kMaxValueDigits},
+    };
+    for (const auto& c : cases) {
+        const Outcome run = RunText(std::string("[V001()] = 2\nL: ") + c.loop + "\ngoto L");
+        EXPECT_EQ(run.error.ErrCode, kErrTooManyDigits) << c.loop;
+        EXPECT_EQ(run.error.NLine, 2) << c.loop;
+        EXPECT_EQ(run.error.Text, c.loop);
+        EXPECT_LE(run.marker.GotoCount, c.maxJumps) << c.loop;
+        const std::string& last = run.vars[0];
+        EXPECT_LE(
+            std::count_if(last.begin(), last.end(), [](char d) { return d >= '0' && d <= '9'; }),
+            kMaxValueDigits)
+            << c.loop;
+    }
+    // A value of just the limit's digits is kept.
+    EXPECT_EQ(Value("[V001()] = " + std::string(kMaxValueDigits, '9') + " * 1").size(),
+              static_cast<size_t>(kMaxValueDigits));
 }
 
 TEST(RunProgram, ReadsAResultVariableOutsideTheRangeAsTheFirst) {
