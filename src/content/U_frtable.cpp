@@ -41,6 +41,31 @@ constexpr int kNameWidth = 142;
 
 }  // namespace
 
+// The grid: Tab and Shift+Tab move between the name and value columns only, on to the next or
+// previous row (wrapping at the ends), so that they never land on the read-only number column.
+class TTableGrid : public QTableWidget {
+public:
+    using QTableWidget::QTableWidget;
+
+protected:
+    QModelIndex moveCursor(CursorAction action, Qt::KeyboardModifiers modifiers) override {
+        const QModelIndex current = currentIndex();
+        const int rows = rowCount();
+        if ((action != MoveNext && action != MovePrevious) || !current.isValid() || rows == 0)
+            return QTableWidget::moveCursor(action, modifiers);
+        int row = current.row();
+        int column = current.column();
+        if (action == MoveNext) {
+            if (column == 2) row = (row + 1) % rows;
+            column = column == 1 ? 2 : 1;
+        } else {
+            if (column != 2) row = (row + rows - 1) % rows;
+            column = column == 2 ? 1 : 2;
+        }
+        return model()->index(row, column, rootIndex());
+    }
+};
+
 // The grid's cell editor: each change of its text goes into the cell at once (the grid's cells
 // are the table as edited) and is reported to the frame, which records the first one as an edit.
 class TTableCellDelegate : public QStyledItemDelegate {
@@ -121,7 +146,7 @@ void TfrTable::BuildControls() {
     connect(BitBtnDelRow, &QPushButton::clicked, this, &TfrTable::BitBtnDelRowClick);
     connect(BitBtnAppendRow, &QPushButton::clicked, this, &TfrTable::BitBtnAppendRowClick);
 
-    StringGridTable = Named<QTableWidget>(this, "StringGridTable", 0, 3);
+    StringGridTable = Named<TTableGrid>(this, "StringGridTable", 0, 3);
     StringGridTable->setFont(PixelFont("Tahoma", 11, false));
     StringGridTable->verticalHeader()->hide();
     StringGridTable->verticalHeader()->setMinimumSectionSize(0);

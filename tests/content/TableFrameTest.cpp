@@ -253,6 +253,57 @@ TEST_F(TableFrame, TypingIntoACellIsOneActionFromItsTextAtSelection) {
     EXPECT_EQ(frame->ChangeCount, 1);
 }
 
+// Tab and Shift+Tab move between the name and value columns only, on to the next or previous
+// row and round at the ends, never onto the read-only number column.
+TEST_F(TableFrame, TabMovesBetweenTheNameAndValueColumnsOnly) {
+    AddRows(3);
+    Show();
+    Edit();
+    QTableWidget* grid = frame->StringGridTable;
+    const int last = frame->RowCount() - 1;  // the grid's last row
+    const struct {
+        int column, row;
+        Qt::Key key;
+        int toColumn, toRow;
+    } cases[] = {
+        {1, 2, Qt::Key_Tab, 2, 2},     {2, 2, Qt::Key_Tab, 1, 3},
+        {0, 2, Qt::Key_Tab, 1, 2},     {2, last, Qt::Key_Tab, 1, 1},
+        {2, 2, Qt::Key_Backtab, 1, 2}, {1, 3, Qt::Key_Backtab, 2, 2},
+        {0, 3, Qt::Key_Backtab, 2, 2}, {1, 1, Qt::Key_Backtab, 2, last},
+    };
+    for (const auto& c : cases) {
+        grid->setFocus();
+        grid->setCurrentCell(c.row - 1, c.column);
+        QTest::keyClick(grid, c.key, c.key == Qt::Key_Backtab ? Qt::ShiftModifier : Qt::NoModifier);
+        EXPECT_EQ(grid->currentColumn(), c.toColumn) << c.column << "," << c.row << " " << c.key;
+        EXPECT_EQ(grid->currentRow() + 1, c.toRow) << c.column << "," << c.row << " " << c.key;
+    }
+}
+
+// Typing into a value cell, Tab, and typing on: the second word goes into the next row's name.
+TEST_F(TableFrame, WhatIsTypedAfterTabFromAValueGoesIntoTheNextName) {
+    AddRows(3);
+    Show();
+    Edit();
+    frame->StringGridTable->setFocus();
+    frame->SelectCell(2, 2);
+    QTableWidget* grid = frame->StringGridTable;
+    QTest::keyClick(grid, Qt::Key_A);  // opens the editor with the key
+    QWidget* editor = grid->indexWidget(grid->currentIndex());
+    ASSERT_NE(qobject_cast<QLineEdit*>(editor), nullptr);
+    QTest::keyClicks(editor, "b");
+    QTest::keyClick(editor, Qt::Key_Tab);
+    EXPECT_EQ(grid->currentColumn(), 1);
+    EXPECT_EQ(grid->currentRow() + 1, 3);
+    editor = grid->indexWidget(grid->currentIndex());
+    ASSERT_NE(qobject_cast<QLineEdit*>(editor), nullptr);
+    QTest::keyClick(editor, Qt::Key_End);
+    QTest::keyClicks(editor, "cd");
+    EXPECT_EQ(ToStdString(frame->Cell(2, 2)), "ab");
+    EXPECT_EQ(ToStdString(frame->Cell(1, 3)), "n3cd");
+    EXPECT_EQ(ToStdString(frame->Cell(0, 3)), "3");
+}
+
 TEST_F(TableFrame, EditSlidesTheGridAndShowsTheRowButtons) {
     AddRows(3);
     Show();
