@@ -215,6 +215,8 @@ void TQ519Calc::PutOperator(const std::string& op) {
 
 void TQ519Calc::ShowDecimalError(const std::exception& error) {
     MessageDlg(error.what(), TMsgDlgType::mtError, mbOK, this);
+    // The box took the release of the key that pressed a button: no button stays pressed.
+    ResetButtonColors();
 }
 
 void TQ519Calc::OperatorClick(const std::string& op) {

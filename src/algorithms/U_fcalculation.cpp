@@ -16,6 +16,7 @@
 #include <QMenu>
 #include <QPushButton>
 #include <QScreen>
+#include <QScrollBar>
 #include <QShortcut>
 #include <QSplitter>
 #include <QTableWidget>
@@ -704,8 +705,11 @@ void TfCalculation::RichEditAlgChange() {
         QTextCursor join(RichEditAlg_->document());
         join.joinPreviousEditBlock();
         if (d < 3) {
+            // The caret stays: the key's edit block is not finished, and a moved caret would
+            // scroll the view to a place not laid out yet.
             const TFlagScope format(formatting_, true);
-            FormatCaretLine(*RichEditAlg_);
+            const int caret = RichEditAlg_->textCursor().selectionStart();
+            FormatLine(*RichEditAlg_->document(), RichEditAlg_->document()->findBlock(caret));
         } else {
             const int caret = RichEditAlg_->textCursor().position();
             ColorLines(caret - d - 3, caret);
@@ -723,20 +727,17 @@ void TfCalculation::ColorLines(int from, int to) {
     const TFlagScope quiet(ChangeTracking, false);
     const TFlagScope format(formatting_, true);
     const TRedrawScope redraw(*RichEditAlg_->viewport());
-    const QTextCursor saved = RichEditAlg_->textCursor();
-    // One edit block: the document lays itself out once, at its end.
+    // One edit block: the document lays itself out once, at its end. The caret is not moved:
+    // inside an unfinished block its place is not laid out yet, and the view would jump.
     QTextCursor edits(&document);
     edits.beginEditBlock();
     QTextBlock block = document.findBlock(std::max(0, from));
     const QTextBlock last = document.findBlock(std::max(0, to));
     for (; block.isValid(); block = block.next()) {
-        QTextCursor caret(block);
-        RichEditAlg_->setTextCursor(caret);
-        FormatCaretLine(*RichEditAlg_);
+        FormatLine(document, block);
         if (block == last) break;
     }
     edits.endEditBlock();
-    RichEditAlg_->setTextCursor(saved);
 }
 
 void TfCalculation::ColorAllLines() {
@@ -750,12 +751,13 @@ void TfCalculation::TypeText(const std::string& t) {
     // The text and its colouring are one undo step.
     caret.beginEditBlock();
     caret.insertText(ToQString(t));
-    RichEditAlg_->setTextCursor(caret);
     {
         const TFlagScope format(formatting_, true);
-        FormatCaretLine(*RichEditAlg_);
+        FormatLine(*RichEditAlg_->document(), caret.block());
     }
     caret.endEditBlock();
+    // Only now, with the block laid out, may the view follow the caret.
+    RichEditAlg_->setTextCursor(caret);
 }
 
 void TfCalculation::CaretNeighbours(int& charsBefore, char32_t& before, char32_t& after) const {
@@ -771,8 +773,9 @@ void TfCalculation::CaretNeighbours(int& charsBefore, char32_t& before, char32_t
         return c == QChar::ParagraphSeparator ? U'\n' : c.unicode();
     };
     before = start > 0 ? at(start - 1) : 0;
-    // The end of a line counts as the end of the text: no blank is put before a line break.
-    after = end < length && at(end) != U'\n' ? at(end) : 0;
+    // The shown text ends with a line break: before it stands the end of the text, where no
+    // blank is put; any other line break is a character after the caret like the others.
+    after = end < length - 1 || (end == length - 1 && at(end) != U'\n') ? at(end) : 0;
 }
 
 void TfCalculation::TypeToken(const std::string& token, const TTokenSpacing& spacing) {
@@ -809,14 +812,10 @@ void TfCalculation::ColorSplitLine() {
     const TFlagScope quiet(ChangeTracking, false);
     const TFlagScope format(formatting_, true);
     const TRedrawScope redraw(*RichEditAlg_->viewport());
-    QTextCursor caret = RichEditAlg_->textCursor();
-    const int p = caret.position();
+    const int p = RichEditAlg_->textCursor().position();
     if (p == 0) return;
-    caret.setPosition(p - 1);
-    RichEditAlg_->setTextCursor(caret);
-    FormatCaretLine(*RichEditAlg_);
-    caret.setPosition(p);
-    RichEditAlg_->setTextCursor(caret);
+    // The caret stays: moving it inside the key's unfinished edit block scrolls the view.
+    FormatLine(*RichEditAlg_->document(), RichEditAlg_->document()->findBlock(p - 1));
 }
 
 void TfCalculation::BitBtnEnterClick() {
@@ -837,6 +836,13 @@ bool TfCalculation::eventFilter(QObject* watched, QEvent* event) {
             if (!key->matches(QKeySequence::Undo) && !key->matches(QKeySequence::Redo)) {
                 // The key's change is one edit block, which the colouring of the change handler
                 // joins: one undo takes back the character and its colouring.
+                // The edit scrolls to its caret inside the unfinished block, where the new
+                // lines are not laid out yet: the view is put back and follows the caret once
+                // the block is done.
+                QScrollBar* vertical = RichEditAlg_->verticalScrollBar();
+                QScrollBar* horizontal = RichEditAlg_->horizontalScrollBar();
+                const int top = vertical->value();
+                const int left = horizontal->value();
                 QTextCursor block(RichEditAlg_->document());
                 block.beginEditBlock();
                 static_cast<QObject*>(RichEditAlg_)->event(event);
@@ -845,6 +851,9 @@ bool TfCalculation::eventFilter(QObject* watched, QEvent* event) {
                     ChangeTracking)
                     ColorSplitLine();
                 block.endEditBlock();
+                vertical->setValue(top);
+                horizontal->setValue(left);
+                RichEditAlg_->ensureCursorVisible();
                 return true;
             }
         }

@@ -81,14 +81,14 @@ void StyleGrid(QTableWidget& grid, const std::vector<int>& widths) {
 
 void TfCalculation::BuildGrids() {
     StringGridIN = Named<QTableWidget>(this, "StringGridIN", kVariableCount, 7);
-    StyleGrid(*StringGridIN, {45, 72, 21, 21, 21, 193, 129});
+    StyleGrid(*StringGridIN, {35, 72, 21, 21, 21, 193, 129});
     // The source column takes the width that the others leave.
     StringGridIN->horizontalHeader()->setSectionResizeMode(5, QHeaderView::Stretch);
     StringGridIN->setSelectionBehavior(QAbstractItemView::SelectRows);
     StringGridIN->setSelectionMode(QAbstractItemView::SingleSelection);
     StringGridIN->setEditTriggers(QAbstractItemView::NoEditTriggers);
     StringGridVars = Named<QTableWidget>(this, "StringGridVars", kVariableCount, 3);
-    StyleGrid(*StringGridVars, {45, 43, 230});
+    StyleGrid(*StringGridVars, {35, 43, 230});
     StringGridVars->horizontalHeader()->setSectionResizeMode(2, QHeaderView::Stretch);
     StringGridVars->setEditTriggers(QAbstractItemView::NoEditTriggers);
 

@@ -13,9 +13,9 @@
 
 namespace {
 
-// Formats positions from..to of the edit's document as the piece says.
-void ApplyTextFormat(QTextEdit& edit, int from, int to, const FormatTextPiece& format) {
-    QTextCursor range(edit.document());
+// Formats positions from..to of the document as the piece says.
+void ApplyTextFormat(QTextDocument& document, int from, int to, const FormatTextPiece& format) {
+    QTextCursor range(&document);
     range.setPosition(from);
     range.setPosition(to, QTextCursor::KeepAnchor);
     QTextCharFormat chars;
@@ -32,12 +32,8 @@ void ApplyTextFormat(QTextEdit& edit, int from, int to, const FormatTextPiece& f
 
 }  // namespace
 
-void FormatCaretLine(QTextEdit& edit) {
-    QTextDocument& document = *edit.document();
-    if (document.isEmpty()) return;
-    const int caret = edit.textCursor().selectionStart();
-    const QTextBlock line = document.findBlock(caret);
-    // The spans count the bytes of the line's UTF-8 text; the edit counts UTF-16 units.
+void FormatLine(QTextDocument& document, const QTextBlock& line) {
+    // The spans count the bytes of the line's UTF-8 text; the document counts UTF-16 units.
     const QByteArray text = line.text().toUtf8();
     const auto position = [&](int byte) {
         return line.position() + static_cast<int>(QString::fromUtf8(text.left(byte)).size());
@@ -47,12 +43,20 @@ void FormatCaretLine(QTextEdit& edit) {
     for (const FormatTextPiece& piece :
          BuildFormatTextStr(1, std::string_view(text.constData(), text.size()))) {
         if (piece.Start > current)
-            ApplyTextFormat(edit, position(current), position(piece.Start), plain);
-        ApplyTextFormat(edit, position(piece.Start), position(piece.Start + piece.Length), piece);
+            ApplyTextFormat(document, position(current), position(piece.Start), plain);
+        ApplyTextFormat(document, position(piece.Start), position(piece.Start + piece.Length),
+                        piece);
         current = piece.Start + piece.Length;
     }
     if (current < text.size())
-        ApplyTextFormat(edit, position(current), position(text.size()), plain);
+        ApplyTextFormat(document, position(current), position(text.size()), plain);
+}
+
+void FormatCaretLine(QTextEdit& edit) {
+    QTextDocument& document = *edit.document();
+    if (document.isEmpty()) return;
+    const int caret = edit.textCursor().selectionStart();
+    FormatLine(document, document.findBlock(caret));
     QTextCursor restored(&document);
     restored.setPosition(caret);
     edit.setTextCursor(restored);

@@ -7,6 +7,7 @@
 #include <QDateEdit>
 #include <QLabel>
 #include <QPushButton>
+#include <QScrollBar>
 #include <QTableWidget>
 #include <QTest>
 
@@ -203,8 +204,11 @@ TEST_F(Editor, TokenButtonsSpaceTheirTokens) {
         QPushButton* TfCalculation::*button;
         const char* expected;
     } cases[] = {
-        // a line break behind the caret asks for no blank
+        // the end of the text asks for no blank behind; an inner line break does
         {"[V001()] <", 10, &TfCalculation::BitBtnEqually, "[V001()] <=\n"},
+        {"[V001()] a\nb", 10, &TfCalculation::BitBtnEqually, "[V001()] a = \nb\n"},
+        {"ab\n\nc", 2, &TfCalculation::BitBtnPlus, "ab + \n\nc\n"},
+        {"ab\nc", 4, &TfCalculation::BitBtnPlus, "ab\nc +\n"},
         {"[V001()] a", 10, &TfCalculation::BitBtnEqually, "[V001()] a =\n"},
         {"[V001()] ab", 10, &TfCalculation::BitBtnEqually, "[V001()] a = b\n"},
         {"if", 2, &TfCalculation::BitBtnLeftBracket, "if(\n"},
@@ -273,6 +277,31 @@ TEST_F(Editor, ColouringFollowsTyping) {
         EXPECT_EQ(ColorAt(at - 5), kReference);
     }
     EXPECT_TRUE(Enabled(e.BitBtnOK));
+}
+
+// Enter far down a long text keeps the caret in view, by the key and by the button.
+TEST_F(Editor, EnterInALongTextKeepsTheCaretInView) {
+    std::string text;
+    for (int k = 1; k <= 200; ++k) text += "[V001()] = " + std::to_string(k) + "\n";
+    for (const bool key : {true, false}) {
+        SCOPED_TRACE(key);
+        TfCalculation& e = OpenEditing(text);
+        QTextEdit& edit = e.RichEditAlg();
+        Caret(static_cast<int>(Text().find("= 150")) + 5);  // the end of line 150
+        edit.ensureCursorVisible();
+        QCoreApplication::processEvents();
+        const int before = edit.verticalScrollBar()->value();
+        ASSERT_GT(before, 0);
+        if (key)
+            QTest::keyClick(&edit, Qt::Key_Return);
+        else
+            e.BitBtnEnter->click();
+        QCoreApplication::processEvents();
+        EXPECT_GE(edit.verticalScrollBar()->value(), before);
+        EXPECT_TRUE(edit.viewport()->rect().contains(edit.cursorRect().center()));
+        EXPECT_EQ(edit.textCursor().block().blockNumber(), 150);
+        delete editor.data();
+    }
 }
 
 TEST_F(Editor, ColouringKeepsTheMarkAndEnablesNothing) {

@@ -147,6 +147,21 @@ TEST_F(Calculator, DivisionByZeroShowsTheErrorAndKeepsTheTape) {
     EXPECT_EQ(boxes.Texts().size(), 2u);
 }
 
+// The error box takes the release of the key that pressed "=" or an operator: the button
+// does not stay in its pressed colour.
+TEST_F(Calculator, NoButtonStaysPressedAfterTheErrorBox) {
+    ScopedMessageDlg boxes;
+    for (const Qt::Key key : {Qt::Key_Return, Qt::Key_Plus}) {
+        Open();
+        QTest::keyClick(calc, Qt::Key_Escape);
+        QTest::keyClicks(calc, "5/0");
+        const QString normal = calc->BitBtnRes->styleSheet() + calc->BitBtnPlus->styleSheet();
+        QTest::keyPress(calc, key, key == Qt::Key_Plus ? Qt::ShiftModifier : Qt::NoModifier);
+        EXPECT_EQ(calc->BitBtnRes->styleSheet() + calc->BitBtnPlus->styleSheet(), normal) << key;
+    }
+    EXPECT_EQ(boxes.Texts(), (Lines{"Division by zero", "Division by zero"}));
+}
+
 TEST_F(Calculator, AnUnreadableStartTextIsNeverComputedAndOkShowsTheError) {
     ScopedMessageDlg boxes;
     Open("x5");
