@@ -168,7 +168,7 @@ void TfrImages::BuildControls() {
         SetTextKey(*made, "");
         SetHintKey(*made, hint);
         made->setFocusPolicy(Qt::NoFocus);
-        made->setGeometry(3, 0, 28, 9);
+        made->setGeometry(3, 0, 28, kRowButtonHeight);
         auto* glyph = Named<QLabel>(this, image);
         SetTextKey(*glyph, "");
         glyph->setPixmap(RowButtonPicture(picture));
@@ -718,8 +718,8 @@ void TfrImages::HideEditButtons() {
 
 void TfrImages::ShowEditButtons() {
     const int bottom = ScrollBoxList->y() + ScrollBoxList->height();
-    ImageAppendPicture->move(14, bottom - ImageAppendPicture->height());
-    BitBtnAppendPicture->move(3, bottom - ImageAppendPicture->height() - 1);
+    BitBtnAppendPicture->move(3, bottom - kRowButtonHeight);
+    ImageAppendPicture->move(3 + kRowPictureLeft, bottom - kRowButtonHeight + kRowPictureTop);
     BitBtnAppendPicture->show();
     ImageAppendPicture->show();
     ImageAppendPicture->raise();
@@ -729,7 +729,7 @@ void TfrImages::ShowEditButtons() {
 void TfrImages::PlacePictureButtons(int n) {
     const QGroupBox* box = Box(n);
     const int listTop = ScrollBoxList->y();
-    const int limit = listTop + ScrollBoxList->height() - 2 * ImageAppendPicture->height() - 3;
+    const int limit = listTop + ScrollBoxList->height() - 2 * kRowButtonHeight - 3;
     const int a =
         box == nullptr ? 0 : box->y() - ScrollBoxList->verticalScrollBar()->value() + listTop;
     const std::pair<QPushButton*, QLabel*> buttons[] = {{BitBtnAddPicture, ImageAddPicture},
@@ -737,7 +737,7 @@ void TfrImages::PlacePictureButtons(int n) {
                                                         {BitBtnDelPicture, ImageDelPicture},
                                                         {BitBtnPictureUp, ImagePictureUp},
                                                         {BitBtnPictureDown, ImagePictureDown}};
-    const int offsets[] = {3, 19, 35, 113, 124};
+    const int offsets[] = {3, 19, 35, 111, 111 + kRowButtonHeight};
     for (size_t i = 0; i < std::size(buttons); ++i) {
         const int top = a + offsets[i];
         const bool shown = EditMode && box != nullptr && top > listTop && top < limit;
@@ -745,7 +745,7 @@ void TfrImages::PlacePictureButtons(int n) {
         buttons[i].second->setVisible(shown);
         if (!shown) continue;
         buttons[i].first->move(3, top);
-        buttons[i].second->move(14, top - 1);
+        buttons[i].second->move(3 + kRowPictureLeft, top + kRowPictureTop);
         buttons[i].second->raise();
     }
 }

@@ -41,8 +41,6 @@ constexpr int kGridTop = 94;
 constexpr int kRowHeight = 19;
 constexpr int kGridLeft = 3;       // the view layout
 constexpr int kGridLeftEdit = 32;  // the edit layout: the row buttons uncovered
-constexpr int kEditRowTop = 116;   // the row buttons' tops beside the first item row
-constexpr int kDelRowTop = 126;
 constexpr int kColumnWidths[3] = {29, 92, 183};
 const QColor kBackground(0xFF, 0xFF, 0xFF);
 
@@ -171,7 +169,7 @@ void TfrNumber::BuildControls() {
     ImageDelRow->setPixmap(RowButtonPicture(TRowPicture::Delete));
     for (QPushButton* button : {BitBtnEditRow, BitBtnDelRow}) {
         button->setFocusPolicy(Qt::NoFocus);
-        button->setGeometry(3, 0, 28, 9);
+        button->setGeometry(3, 0, 28, kRowButtonHeight);
         button->hide();
     }
     for (QLabel* image : {ImageEditRow, ImageDelRow}) {
@@ -559,13 +557,15 @@ void TfrNumber::PlaceRowButtons(int row) {
           static_cast<QWidget*>(BitBtnDelRow), static_cast<QWidget*>(ImageDelRow)})
         control->setVisible(shown);
     if (!shown) return;
-    // Beside the row: the edit button in its upper half, the delete button in its lower half.
+    // Beside the row, centred on it: the edit button above the delete button. Together they are
+    // a little taller than the row, so that each shows its picture whole.
     const int y = StringGridItems->y() + StringGridItems->viewport()->y() +
-                  StringGridItems->rowViewportPosition(row - 1);
-    BitBtnEditRow->move(3, y + 1);
-    ImageEditRow->move(14, y + 1);
-    BitBtnDelRow->move(3, y + 1 + kDelRowTop - kEditRowTop);
-    ImageDelRow->move(14, y + 1 + kDelRowTop - kEditRowTop);
+                  StringGridItems->rowViewportPosition(row - 1) +
+                  (kRowHeight - 2 * kRowButtonHeight) / 2;
+    BitBtnEditRow->move(3, y);
+    ImageEditRow->move(3 + kRowPictureLeft, y + kRowPictureTop);
+    BitBtnDelRow->move(3, y + kRowButtonHeight);
+    ImageDelRow->move(3 + kRowPictureLeft, y + kRowButtonHeight + kRowPictureTop);
 }
 
 void TfrNumber::OpenValueDialog(char mode) {

@@ -33,8 +33,12 @@ void StyleTableGrid(QTableView& grid, const std::vector<int>& columnWidths);
 // up or down (move it), 16 by 8 pixels.
 enum class TRowPicture { Edit, Delete, Insert, Up, Down };
 QPixmap RowButtonPicture(TRowPicture picture);
+// The height of the button under such a picture: the picture's 8 pixels and the button's frame
+// of 2 pixels above and below, so that the picture shows whole inside the button's face.
+constexpr int kRowButtonHeight = 12;
+// Where the picture lies in its button: left of its middle, centred from top to bottom.
+constexpr int kRowPictureLeft = 11, kRowPictureTop = 2;
 
 // A navigator button of the row `navigator` holds: the style's picture, 24 x 21 pixels, never
 // focused; its name is kept out of the language file. The caller connects its click.
-QToolButton* NewNavigatorButton(QWidget& navigator, const char* name,
-                                QStyle::StandardPixmap icon);
+QToolButton* NewNavigatorButton(QWidget& navigator, const char* name, QStyle::StandardPixmap icon);

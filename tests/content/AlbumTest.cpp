@@ -719,3 +719,27 @@ TEST_F(AlbumFrame, ZoomKeepsTheScrollBarsRelativePlace) {
 }
 
 }  // namespace
+
+// The buttons beside the picture each show their picture whole inside their face, one below
+// the other.
+TEST_F(AlbumFrame, TheRowButtonsAreTallEnoughForTheirPictures) {
+    AddPictures(3);
+    Show();
+    Edit();
+    frame->ShowImage(2, false);
+    const std::pair<QPushButton*, QLabel*> buttons[] = {
+        {frame->BitBtnAddPicture, frame->ImageAddPicture},
+        {frame->BitBtnEditPicture, frame->ImageEditPicture},
+        {frame->BitBtnDelPicture, frame->ImageDelPicture},
+        {frame->BitBtnPictureUp, frame->ImagePictureUp},
+        {frame->BitBtnPictureDown, frame->ImagePictureDown},
+        {frame->BitBtnAppendPicture, frame->ImageAppendPicture}};
+    for (const auto& [button, picture] : buttons) {
+        SCOPED_TRACE(button->objectName().toStdString());
+        ASSERT_TRUE(button->isVisible());
+        EXPECT_GE(button->height(), picture->pixmap().height() + 4);
+        EXPECT_TRUE(button->geometry().contains(picture->geometry().adjusted(0, -2, 0, 2)));
+    }
+    for (size_t i = 0; i + 2 < std::size(buttons); ++i)
+        EXPECT_LE(buttons[i].first->geometry().bottom(), buttons[i + 1].first->y());
+}

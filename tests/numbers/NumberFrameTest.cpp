@@ -367,3 +367,21 @@ TEST_F(NumberFrame, HelpOpensItsTopicAndTheReportButtonWorksOutsideEditMode) {
 }
 
 }  // namespace
+
+// The two buttons beside the current row each show their picture whole inside their face.
+TEST_F(NumberFrame, TheRowButtonsAreTallEnoughForTheirPictures) {
+    AddConst(today, "1");
+    AddConst(today + 1, "2");
+    Show();
+    frame->BitBtnEdit->click();
+    Slide();
+    const std::pair<QPushButton*, QLabel*> buttons[] = {{frame->BitBtnEditRow, frame->ImageEditRow},
+                                                        {frame->BitBtnDelRow, frame->ImageDelRow}};
+    for (const auto& [button, picture] : buttons) {
+        SCOPED_TRACE(button->objectName().toStdString());
+        ASSERT_TRUE(button->isVisible());
+        EXPECT_GE(button->height(), picture->pixmap().height() + 4);
+        EXPECT_TRUE(button->geometry().contains(picture->geometry().adjusted(0, -2, 0, 2)));
+    }
+    EXPECT_LE(frame->BitBtnEditRow->geometry().bottom(), frame->BitBtnDelRow->y());
+}
