@@ -9,10 +9,13 @@
 #include <QPushButton>
 #include <QTreeWidget>
 #include <QVBoxLayout>
+#include <algorithm>
 #include <filesystem>
+#include <system_error>
 
 #include "exchange/ArchivePicker.h"
 #include "exchange/Uimportexport.h"
+#include "platform/Database.h"
 #include "platform/EventLoop.h"
 #include "platform/Text.h"
 #include "shell/MessageDlg.h"
@@ -31,7 +34,9 @@ constexpr const char* kFile = "ImpExp.lng";
 constexpr int kExportTopic = 2050;
 constexpr int kImportTopic = 2060;
 
-const char* Section(char mode) { return mode == 'I' ? "Import" : "Export"; }
+const char* Section(char mode) {
+    return mode == 'I' ? "Import" : "Export";
+}
 
 }  // namespace
 
@@ -119,9 +124,9 @@ void TfImpExp::FormShow() {
                     *MemoDescript);
     BitBtnChoiceFile->setVisible(!import);
     BitBtnSource->setVisible(import);
-    EditArcFile->setText(import ? QString()
-                                : ToQString(state.ExportPath + "/" + FileNameOf(BranchName) +
-                                            ".vlexport"));
+    EditArcFile->setText(
+        import ? QString()
+               : ToQString(state.ExportPath + "/" + FileNameOf(BranchName) + ".vlexport"));
     EditArcFile->setCursorPosition(EditArcFile->text().size());
     EditArcFileChange();
 }
@@ -133,8 +138,8 @@ void TfImpExp::EditArcFileChange() {
 }
 
 void TfImpExp::BitBtnChoiceFileClick() {
-    const std::string start = ShellServices().State().ExportPath + "/" + FileNameOf(BranchName) +
-                              ".vlexport";
+    const std::string start =
+        ShellServices().State().ExportPath + "/" + FileNameOf(BranchName) + ".vlexport";
     const QString path = PickArchive(
         this, {true, ToQString(start), QStringLiteral("Vemly export files (*.vlexport)"),
                QStringLiteral("vlexport")});
@@ -144,12 +149,13 @@ void TfImpExp::BitBtnChoiceFileClick() {
 }
 
 void TfImpExp::BitBtnSourceClick() {
-    const QString path = PickArchive(
-        this, {false, ToQString(ShellServices().State().ExportPath),
-               QStringLiteral("Vemly export and backup  files (*.vlexport *.vlbackup);;"
-                              "Vemly export files (*.vlexport);;"
-                              "Vemly backup files (*.vlbackup)"),
-               {}});
+    const QString path =
+        PickArchive(this, {false,
+                           ToQString(ShellServices().State().ExportPath),
+                           QStringLiteral("Vemly export and backup  files (*.vlexport *.vlbackup);;"
+                                          "Vemly export files (*.vlexport);;"
+                                          "Vemly backup files (*.vlbackup)"),
+                           {}});
     if (path.isEmpty()) return;
     EditArcFile->setText(path);
     EditArcFile->setCursorPosition(path.size());
@@ -174,6 +180,10 @@ void TfImpExp::SetLine(int index, const std::string& line) {
     MemoProcess->moveCursor(QTextCursor::End);
 }
 
+int TfImpExp::PhaseLine() const {
+    return std::max(0, static_cast<int>(lines_.size()) - 1);
+}
+
 void TfImpExp::Fail(int index, const std::string& line, const QStringList& details) {
     QPalette red = MemoProcess->palette();
     red.setColor(QPalette::Text, QColor(255, 0, 0));
@@ -188,13 +198,13 @@ bool TfImpExp::RunExport() {
     const std::string archive = ToStdString(EditArcFile->text());
     std::error_code error;
     if (fs::exists(archive, error) &&
-        MessageDlg(ReplaceQ, TMsgDlgType::mtConfirmation, mbYes | mbNo | mbCancel, this) !=
-            mrYes) {
+        MessageDlg(ReplaceQ, TMsgDlgType::mtConfirmation, mbYes | mbNo | mbCancel, this) != mrYes) {
         SetControlsEnabled(true);
         return false;
     }
     const TMainState& state = ShellServices().State();
     const int id = state.IDObject;
+    phase_ = Phase1;
     AddLine(Phase1 + " " + Phase1_InProcess);
     LetMessagesRun();
     TIDList outside;
@@ -207,6 +217,7 @@ bool TfImpExp::RunExport() {
         return false;
     }
     SetLine(0, Phase1 + " " + Phase1_OK);
+    phase_ = Phase2;
     AddLine(Phase2 + " " + Phase2_InProcess);
     LetMessagesRun();
     if (!BuildBranchSet(id)) {
@@ -214,19 +225,26 @@ bool TfImpExp::RunExport() {
         return false;
     }
     SetLine(1, Phase2 + " " + Phase2_OK);
+    phase_ = Phase3;
     AddLine(Phase3 + " " + Phase3_InProcess);
     LetMessagesRun();
     const bool stop = false;
     switch (PackBranchSet(archive, nullptr, stop)) {
-        case TPackResult::Done: break;
-        case TPackResult::NoCommand: Fail(2, Phase3 + " " + NoBackupCommand, {}); return false;
-        default: Fail(2, Phase3 + " " + Phase3_ERROR, {}); return false;
+        case TPackResult::Done:
+            break;
+        case TPackResult::NoCommand:
+            Fail(2, Phase3 + " " + NoBackupCommand, {});
+            return false;
+        default:
+            Fail(2, Phase3 + " " + Phase3_ERROR, {});
+            return false;
     }
     SetLine(2, Phase3 + " " + Phase3_OK);
     return true;
 }
 
 bool TfImpExp::RunImport() {
+    phase_ = Phase1;
     AddLine(Phase1 + " " + Phase1_InProcess);
     LetMessagesRun();
     // The archive is checked and unpacked once before anything is written; the journal's
@@ -244,6 +262,7 @@ bool TfImpExp::RunImport() {
     }
     const int target = ShellServices().State().IDObject;
     SetLine(0, Phase1 + " " + Phase1_OK);
+    phase_ = Phase2;
     AddLine(Phase2 + " " + Phase2_InProcess);
     LetMessagesRun();
     if (!ApplyTreeChange([this] { return WriteImportTransaction(); }, target)) return true;
@@ -264,8 +283,27 @@ void TfImpExp::accept() {
     lines_.clear();
     MemoProcess->clear();
     bool done = false;
-    RunGuarded([&] { done = Mode == 'I' ? RunImport() : RunExport(); });
-    if (!done) return;
+    RunGuarded([&] {
+        try {
+            done = Mode == 'I' ? RunImport() : RunExport();
+        } catch (const std::system_error& e) {
+            // A full disk, a folder that cannot be written: the system's reason and the paths.
+            ShellServices().ClearTempFolder();
+            QStringList details{ToQString(e.code().message())};
+            if (const auto* paths = dynamic_cast<const fs::filesystem_error*>(&e))
+                for (const fs::path& path : {paths->path1(), paths->path2()})
+                    if (!path.empty()) details << ToQString("> " + path.string());
+            Fail(PhaseLine(), phase_ + " " + Phase1_ERROR, details);
+        } catch (const EDatabaseError& e) {
+            ShellServices().ClearTempFolder();
+            Fail(PhaseLine(), phase_ + " " + Phase1_ERROR, {ToQString(e.what())});
+        }
+    });
+    // Whatever else went wrong is shown by the main window once the dialog is closed.
+    if (!done) {
+        BtnExit->setEnabled(true);
+        return;
+    }
     SetControlsEnabled(true);
     LetMessagesRun();
     TDialogBase::accept();

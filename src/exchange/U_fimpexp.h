@@ -64,10 +64,15 @@ private:
     void SetLine(int index, const std::string& line);
     // The run failed: the memo turns red, the lines are added, only Exit stays usable.
     void Fail(int index, const std::string& line, const QStringList& details);
-    // The export's and the import's run; true when the dialog may close.
+    // The memo's line of the phase that runs.
+    int PhaseLine() const;
+    // The export's and the import's run; true when the dialog may close. An error of the system
+    // (a full disk) or of the tables fails the phase that runs with its reason; nothing of the
+    // import is left, as the journal's step rolls back.
     bool RunExport();
     bool RunImport();
 
     TfMain& main_;
     QStringList lines_;
+    std::string phase_;  // the text of the phase that runs
 };

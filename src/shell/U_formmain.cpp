@@ -362,8 +362,8 @@ void TfMain::BuildMenus() {
              else
                  (new TfDelObject(*this))->exec();
          }},
-        {"Export", [this] { (new TfImpExp(*this, 'E'))->exec(); }},
-        {"Import", [this] { (new TfImpExp(*this, 'I'))->exec(); }},
+        {"Export", [this] { (new TfImpExp(*this, 'E'))->ExecModal(); }},
+        {"Import", [this] { (new TfImpExp(*this, 'I'))->ExecModal(); }},
     };
     const auto addPopupCommand = [&](const char* name) {
         const auto run = popupRuns.find(name);

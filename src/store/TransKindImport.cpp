@@ -66,7 +66,10 @@ int ApplyImport(int nTrans, int target, TFileEffects& files) {
     CheckpointTables(ShellServices().State().TempPath);
     const fs::path list = folder / kImportListFile;
     const std::string fresh = list.string() + ".new";
-    fs::copy_file(TempTables(), fresh, fs::copy_options::overwrite_existing);
+    std::error_code error;
+    fs::remove(fresh, error);
+    if (!CopyFileBytes(TempTables(), fresh, error))
+        throw fs::filesystem_error("copy", TempTables(), fresh, error);
     files.CreatedFile(fresh);
     files.ReplaceAfterCommit(fresh, list.string());
     files.DeleteAfterCommit(fresh);
@@ -94,7 +97,9 @@ std::unique_ptr<TTransWriter> WriteImportTransaction(const std::string& archive,
     WriteParts(*writer, parts);
     const std::string folder = writer->MakeFolder();
     if (folder.empty()) return nullptr;
+    const fs::path copy = fs::path(folder) / parts.ArchiveName;
     std::error_code error;
-    if (!fs::copy_file(archive, fs::path(folder) / parts.ArchiveName, error)) return nullptr;
+    if (!CopyFileBytes(archive, copy, error))
+        throw fs::filesystem_error("copy", archive, copy, error);
     return writer;
 }

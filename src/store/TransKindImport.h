@@ -63,6 +63,7 @@ int UndoImport(int nTrans, TFileEffects& files);
 // Prepares the "IMP" of the archive under the node (0 the budget's root, else a folder; `type`
 // its type) with the branch's name: T1 the archive's file name, D1 today, I1 1, and the archive
 // copied into the transaction's folder. Null, with nothing of it left, when the folder cannot
-// be made (FatalError -2) or the archive cannot be copied.
+// be made (FatalError -2); std::filesystem::filesystem_error, with nothing of it left, when the
+// archive cannot be copied (a full disk).
 std::unique_ptr<TTransWriter> WriteImportTransaction(const std::string& archive, int target,
                                                      int type, const std::string& name);

@@ -1,6 +1,10 @@
 // File and folder utilities: special folders, folder paths, copying, moving and deleting lists.
 #include "store/U_fileoperation.h"
 
+#include <fcntl.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
 #include <QString>
 #include <algorithm>
 #include <cerrno>
@@ -228,13 +232,63 @@ bool ForceFolderPath(const std::string& path, std::error_code* error) {
     return false;
 }
 
+bool CopyFileBytes(const fs::path& from, const fs::path& to, std::error_code& error) {
+    error.clear();
+    const auto failed = [&error] {
+        error = std::error_code(errno, std::generic_category());
+        return false;
+    };
+    const int in = open(from.c_str(), O_RDONLY | O_CLOEXEC);
+    if (in < 0) return failed();
+    struct stat info {};
+    if (fstat(in, &info) != 0) {
+        failed();
+        close(in);
+        return false;
+    }
+    const int out = open(to.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, info.st_mode & 07777);
+    if (out < 0) {
+        failed();
+        close(in);
+        return false;
+    }
+    std::vector<char> buffer(1 << 20);
+    for (;;) {
+        const ssize_t got = read(in, buffer.data(), buffer.size());
+        if (got < 0 && errno == EINTR) continue;
+        if (got <= 0) {
+            if (got < 0) failed();
+            break;
+        }
+        for (ssize_t done = 0; done < got;) {
+            const ssize_t put =
+                write(out, buffer.data() + done, static_cast<std::size_t>(got - done));
+            if (put < 0 && errno == EINTR) continue;
+            if (put < 0) {
+                failed();
+                break;
+            }
+            done += put;
+        }
+        if (error) break;
+    }
+    if (close(out) != 0 && !error) failed();
+    close(in);
+    if (error) {
+        std::error_code ignored;
+        fs::remove(to, ignored);
+        return false;
+    }
+    return true;
+}
+
 bool CopyEntry(const fs::path& from, const fs::path& to, std::error_code& error) {
     error.clear();
     if (fs::symlink_status(to, error).type() != fs::file_type::not_found) return !error;
     error.clear();
     switch (fs::symlink_status(from, error).type()) {
         case fs::file_type::regular:
-            fs::copy_file(from, to, fs::copy_options::skip_existing, error);
+            CopyFileBytes(from, to, error);
             break;
         case fs::file_type::symlink:
             fs::copy_symlink(from, to, error);

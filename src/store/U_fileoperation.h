@@ -47,6 +47,12 @@ bool ForceFolderPath(const std::string& path, std::error_code* error = nullptr);
 // copying stops the run and returns its error number; a move that fails leaves its source.
 int ShellCopyFiles(const std::string& sources, const std::string& targets, bool move);
 
+// Copies a file's bytes into a new file `to` (which must not exist) with the file's mode. False,
+// with the system's reason for the first read or write that failed (no space left on device),
+// and no partial copy left, when it cannot.
+bool CopyFileBytes(const std::filesystem::path& from, const std::filesystem::path& to,
+                   std::error_code& error);
+
 // Copies one entry without following a link: a file's bytes (a fresh copy, never a hard link),
 // a link as a link, a folder as a new empty folder. An entry already at the target is kept and
 // counts as copied. Anything else (a pipe, a device, a socket) cannot be copied: not_supported,

@@ -2,6 +2,8 @@
 // lines of an export, a branch whose data lie outside it in red, the question before replacing
 // an archive, an import through the journal with its undo and redo, and a refused archive.
 #include <gtest/gtest.h>
+#include <signal.h>
+#include <sys/resource.h>
 
 #include <QAction>
 #include <QApplication>
@@ -15,10 +17,12 @@
 #include <QTreeWidget>
 #include <filesystem>
 #include <fstream>
+#include <random>
+#include <system_error>
 
 #include "../tree/PopupCommand.h"
-#include "common/AppendRow.h"
 #include "ExchangeFixture.h"
+#include "common/AppendRow.h"
 #include "exchange/ArchivePicker.h"
 #include "exchange/U_fimpexp.h"
 #include "platform/Table.h"
@@ -153,9 +157,10 @@ TEST_F(ImpExpTest, ExportShowsThreePhasesAndImportGoesThroughTheJournal) {
 
 TEST_F(ImpExpTest, ABranchReadingDataOutsideItIsListedInRed) {
     AppendRow(home, "Algorithms", {{"ID", 1}, {"IDParent", 15}, {"Name", "alg"}, {"Valid", 1}});
-    AppendRow(home, "AlgExtData", {{"IDAlg", 1}, {"Ni", 1}, {"IDObject", 14}, {"TypeObject", 50},
-                       {"Name", "I001"}});
-    AppendRow(home, "Numbers", {{"ID", 15}, {"DateBegin", 45000.0}, {"ItemType", "A"}, {"IDAlg", 1}});
+    AppendRow(home, "AlgExtData",
+              {{"IDAlg", 1}, {"Ni", 1}, {"IDObject", 14}, {"TypeObject", 50}, {"Name", "I001"}});
+    AppendRow(home, "Numbers",
+              {{"ID", 15}, {"DateBegin", 45000.0}, {"ItemType", "A"}, {"IDAlg", 1}});
     TfImpExp& exp = Open(11, home, 'E');
     fs::remove(ToStdString(exp.EditArcFile->text()));
     exp.BitBtnOK->click();
@@ -237,10 +242,67 @@ TEST_F(ImpExpTest, ARefusedArchiveIsNamedAndNothingIsWritten) {
     import.BtnExit->click();
 }
 
+// Files may grow to `bytes` at most while it lives; a larger write fails with the system's
+// "File too large", as it does on a full disk.
+class TFileSizeLimit {
+public:
+    explicit TFileSizeLimit(rlim_t bytes) {
+        signal(SIGXFSZ, SIG_IGN);
+        getrlimit(RLIMIT_FSIZE, &old_);
+        const rlimit limit{bytes, old_.rlim_max};
+        setrlimit(RLIMIT_FSIZE, &limit);
+    }
+    ~TFileSizeLimit() { setrlimit(RLIMIT_FSIZE, &old_); }
+
+private:
+    rlimit old_{};
+};
+
+TEST_F(ImpExpTest, AFailingWriteIsNamedInTheSystemsWordsAndTheDialogStaysOpen) {
+    // The Car's collection with four pictures of random bytes: an archive larger than the
+    // limit, each of whose files fits below it.
+    std::mt19937 random(5);
+    for (int k = 0; k < 4; ++k) {
+        std::string bytes(100000, '\0');
+        for (char& c : bytes) c = static_cast<char>(random());
+        WriteFile(home + "/Files/DIR14/r" + std::to_string(k) + ".bin", bytes);
+    }
+    const std::string archive = folders.Root() + "/car.vlexport";
+    window->SelectObject(13, home);
+    ASSERT_TRUE(BuildBranchSet(13));
+    const bool stop = false;
+    ASSERT_EQ(PackBranchSet(archive, nullptr, stop), TPackResult::Done);
+    ASSERT_GT(fs::file_size(archive), 300000u);
+
+    TfImpExp& import = Open(2, cottage, 'I');
+    import.EditArcFile->setText(QString::fromStdString(archive));
+    {
+        const TFileSizeLimit limit(250000);
+        import.BitBtnOK->click();
+        QCoreApplication::processEvents();
+    }
+    ASSERT_FALSE(dialog.isNull()) << "the dialog stays open";
+    const QStringList lines = MemoLines();
+    ASSERT_GE(lines.size(), 4);
+    EXPECT_EQ(lines[1], QStringLiteral("2) Importing the branch ... ERROR"));
+    EXPECT_EQ(lines[2],
+              QString::fromStdString(std::make_error_code(std::errc::file_too_large).message()));
+    EXPECT_TRUE(lines.contains(QString::fromStdString("> " + archive)));
+    EXPECT_EQ(MemoColour(), QColor(255, 0, 0));
+    EXPECT_TRUE(import.BtnExit->isEnabled());
+    EXPECT_EQ(JournalRows(cottage), 0);
+    EXPECT_FALSE(fs::exists(cottage + "/jTrFiles/1"));
+    EXPECT_EQ(ObjectField(cottage, 11, "Name"), "<no row>");
+    Screenshot(import, "import-write-failed");
+    import.BtnExit->click();
+    QCoreApplication::processEvents();
+    EXPECT_TRUE(dialog.isNull());
+}
+
 TEST(FileNameOf, ControlCharactersAndSlashesBecomeUnderscores) {
     const std::pair<std::string, std::string> cases[] = {
-        {"Flat", "Flat"},   {"a/b", "a_b"}, {"tab\there", "tab_here"}, {"x\x01y\x7f", "x_y_"},
-        {"", "_"},          {"..", "_"},    {"Ünï $;\"q\"", "Ünï $;\"q\""},
+        {"Flat", "Flat"}, {"a/b", "a_b"}, {"tab\there", "tab_here"},      {"x\x01y\x7f", "x_y_"},
+        {"", "_"},        {"..", "_"},    {"Ünï $;\"q\"", "Ünï $;\"q\""},
     };
     for (const auto& [name, expected] : cases) EXPECT_EQ(FileNameOf(name), expected) << name;
 }
