@@ -284,7 +284,7 @@ TEST_F(ImpExpTest, AFailingWriteIsNamedInTheSystemsWordsAndTheDialogStaysOpen) {
     ASSERT_FALSE(dialog.isNull()) << "the dialog stays open";
     const QStringList lines = MemoLines();
     ASSERT_GE(lines.size(), 4);
-    EXPECT_EQ(lines[1], QStringLiteral("2) Importing the branch ... ERROR"));
+    EXPECT_EQ(lines[1], QString::fromStdString(import.Phase2 + " " + import.Phase1_ERROR));
     EXPECT_EQ(lines[2],
               QString::fromStdString(std::make_error_code(std::errc::file_too_large).message()));
     EXPECT_TRUE(lines.contains(QString::fromStdString("> " + archive)));
