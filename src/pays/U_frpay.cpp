@@ -55,7 +55,9 @@ constexpr int kGridTop = 94;
 constexpr int kPanelTotalHeight = 42;
 constexpr int kPanelChartHeight = 70;
 constexpr int kGroupBoxHeight = 84;
-constexpr int kColumnWidths[8] = {80, 120, 80, 80, 80, 80, 80, 500};
+// The last column, the description, takes the width the others leave in the grid, never less
+// than its width here: a narrow frame shows every amount and the description's start.
+constexpr int kColumnWidths[8] = {80, 120, 80, 80, 80, 80, 80, 80};
 constexpr int kTotalLastColumn = 50;
 const QColor kMaroon(128, 0, 0);
 const QColor kGreen(0, 128, 0);
@@ -258,7 +260,6 @@ void TfrPay::BuildControls() {
     DBGridPayHistory->setModel(model_);
     StyleTableGrid(*DBGridPayHistory,
                    std::vector<int>(std::begin(kColumnWidths), std::end(kColumnWidths)));
-    DBGridPayHistory->horizontalHeader()->setStretchLastSection(false);
     DBGridPayHistory->setHorizontalScrollMode(QAbstractItemView::ScrollPerPixel);
     DBGridPayHistory->setItemDelegate(new THistoryDelegate(*this, *model_));
     DBGridPayHistory->setContextMenuPolicy(Qt::CustomContextMenu);

@@ -3,12 +3,14 @@
 #include <gtest/gtest.h>
 
 #include <QAction>
+#include <QCoreApplication>
+#include <QMenu>
+#include <QPushButton>
+#include <QScrollBar>
+#include <QTableWidget>
 #include <QUrl>
 #include <filesystem>
 #include <fstream>
-#include <QMenu>
-#include <QPushButton>
-#include <QTableWidget>
 
 #include "common/ReportPicture.h"
 #include "pays/PayFrameFixture.h"
@@ -47,8 +49,9 @@ PayFilterInfo Period(PayFilterInfo filter, TDateTime from, TDateTime to) {
 std::vector<std::string> Rows(const TFilter& view) {
     std::vector<std::string> rows;
     for (TBudgetTable history(tbl::PayHistory, false, view); !history.Eof(); history.Next())
-        rows.push_back(history.FieldByName(fld::TypeEvent).AsString() + " " +
-                       std::to_string(DecodeDate(history.FieldByName(fld::DateEvent).AsDateTime()).day));
+        rows.push_back(
+            history.FieldByName(fld::TypeEvent).AsString() + " " +
+            std::to_string(DecodeDate(history.FieldByName(fld::DateEvent).AsDateTime()).day));
     return rows;
 }
 
@@ -60,17 +63,19 @@ TEST_F(PayViews, TheFilterShowsTheKindsAndDaysChosenAndNothingWithoutAKind) {
     } cases[] = {
         {Kinds(true, true, true, true), {"CN 1", "CH 5", "PY 5", "CH 5", "PY 10"}},
         {Kinds(true, false, false, false), {"CN 1"}},
-        {Kinds(false, true, false, false), {"CH 5"}},   // the automatic charge
+        {Kinds(false, true, false, false), {"CH 5"}},  // the automatic charge
         {Kinds(false, false, true, true), {"CH 5", "PY 5", "PY 10"}},
         {Kinds(false, false, false, false), {}},
         {Period(Kinds(true, true, true, true), Day(3, 5), 0), {"CH 5", "PY 5", "CH 5", "PY 10"}},
         {Period(Kinds(true, true, true, true), 0, Day(3, 5)), {"CN 1", "CH 5", "PY 5", "CH 5"}},
         {Period(Kinds(false, false, false, true), Day(3, 5), Day(3, 5)), {"PY 5"}},
-        {Period(Kinds(true, true, true, true), 1, Day(1, 1, 2110)), {"CN 1", "CH 5", "PY 5", "CH 5", "PY 10"}},
+        {Period(Kinds(true, true, true, true), 1, Day(1, 1, 2110)),
+         {"CN 1", "CH 5", "PY 5", "CH 5", "PY 10"}},
         {Period(Kinds(true, true, true, true), Day(1, 1, 2110), 0), {}},
     };
     for (const auto& c : cases)
-        EXPECT_EQ(Rows(PayHistoryFilter(1, c.filter)), c.rows) << PayHistoryFilter(1, c.filter).Text();
+        EXPECT_EQ(Rows(PayHistoryFilter(1, c.filter)), c.rows)
+            << PayHistoryFilter(1, c.filter).Text();
     EXPECT_EQ(Rows(PayHistoryFilter(1)).size(), 5u);
 }
 
@@ -120,7 +125,8 @@ TEST_F(PayViews, OnePassGivesTotalsAndSortedChartPoints) {
     EXPECT_EQ(totals.Points, points);
     EXPECT_FALSE(totals.Malformed);
 
-    const TPayTotals counters = ComputePayTotals(1, PayHistoryFilter(1, Kinds(true, false, false, false)));
+    const TPayTotals counters =
+        ComputePayTotals(1, PayHistoryFilter(1, Kinds(true, false, false, false)));
     EXPECT_EQ(counters.ShownRowCount, 1);
     EXPECT_TRUE(counters.Points.empty());
     EXPECT_EQ(counters.Balance.ToString(), "0");
@@ -145,9 +151,9 @@ using PayFrame = PayFrameFixture;
 TEST_F(PayFrame, TheFullViewShowsEveryRowTheTotalsAndSelectsTheLastRow) {
     TfrPay& frame = ShowFrame();
     ASSERT_EQ(frame.DBGridPayHistory->model()->rowCount(), 5);
-    EXPECT_EQ(GridTexts(frame, 0), (std::vector<std::string>{DateToStr(Day(3, 1)),
-                                                             "Counter reading", "100", "", "", "",
-                                                             "", "reading"}));
+    EXPECT_EQ(GridTexts(frame, 0),
+              (std::vector<std::string>{DateToStr(Day(3, 1)), "Counter reading", "100", "", "", "",
+                                        "", "reading"}));
     EXPECT_EQ(GridTexts(frame, 3)[1], "Automatic charge");
     EXPECT_EQ(GridTexts(frame, 1)[1], "Manual charge");
     EXPECT_EQ(GridTexts(frame, 4)[1], "Payment");
@@ -172,6 +178,25 @@ TEST_F(PayFrame, TheFullViewShowsEveryRowTheTotalsAndSelectsTheLastRow) {
     EXPECT_FALSE(frame.LabelWarning->isVisible());
     EXPECT_NE(ToStdString(frame.LabelCurBalance->text()).find("(" + DateToStr(Today()) + ")"),
               std::string::npos);
+}
+
+// At the main window's default size the frame is about 700 pixels wide: the description
+// column takes what the other columns leave, so nothing scrolls sideways, and the totals row
+// keeps the history's columns at every width.
+TEST_F(PayFrame, TheDescriptionFillsTheGridsWidthAndTheTotalsFollowItsColumns) {
+    TfrPay& frame = ShowFrame();
+    for (const int width : {700, 1000, 760}) {
+        window.resize(width, 600);
+        QCoreApplication::processEvents();
+        const QTableView& grid = *frame.DBGridPayHistory;
+        int sum = 0;
+        for (int column = 0; column < 8; ++column) sum += grid.columnWidth(column);
+        EXPECT_EQ(sum, grid.viewport()->width()) << width;
+        EXPECT_FALSE(grid.horizontalScrollBar()->isVisible()) << width;
+        for (int column = 0; column < 8; ++column)
+            EXPECT_EQ(frame.StringGridTotal->columnWidth(column), grid.columnWidth(column))
+                << width << " column " << column;
+    }
 }
 
 TEST_F(PayFrame, TheButtonsAndHighlightFollowTheCurrentRowsKind) {
@@ -316,26 +341,21 @@ TEST_F(PayFrame, TheReportTakesTheSelectedRowTheTotalsTheRowsAndTheChart) {
     const QImage shown = frame.ImageChart->Bitmap;
     const std::unique_ptr<TReportData> data = frame.ReportSource("Flat", "Rent and water");
     const std::pair<const char*, std::string> values[] = {
-        {"PaySName", "Flat"},
-        {"PaySDscr", "Rent and water"},
-        {"PaySBaln", Decimal("6,5")},
-        {"PaySAPer", ""},
-        {"PaySAChr", Decimal("30,5")},
-        {"PaySAPay", "37"},
-        {"PaySABal", Decimal("6,5")},
-        {"PayS_Dat", DateToStr(Day(3, 5))},
-        {"PayS_Nam", "Payment"},
-        {"PayS_Cnt", ""},
-        {"PayS_Pay", Decimal("7,00")},
-        {"PayS_Bal", Decimal("-3,5")},
-        {"PayS_Add", "cash"},
-        {"PayD_Add", ""},
+        {"PaySName", "Flat"},          {"PaySDscr", "Rent and water"},
+        {"PaySBaln", Decimal("6,5")},  {"PaySAPer", ""},
+        {"PaySAChr", Decimal("30,5")}, {"PaySAPay", "37"},
+        {"PaySABal", Decimal("6,5")},  {"PayS_Dat", DateToStr(Day(3, 5))},
+        {"PayS_Nam", "Payment"},       {"PayS_Cnt", ""},
+        {"PayS_Pay", Decimal("7,00")}, {"PayS_Bal", Decimal("-3,5")},
+        {"PayS_Add", "cash"},          {"PayD_Add", ""},
     };
     for (const auto& [ident, value] : values) EXPECT_EQ(data->ObjectValue(ident), value) << ident;
     ASSERT_EQ(data->RowCount(), 5);
     const std::pair<const char*, std::string> row4[] = {
-        {"PayD_Dat", DateToStr(Day(3, 5))}, {"PayD_Nam", "Automatic charge"},
-        {"PayD_Chr", "20"},                 {"PayD_Add", "rent"},
+        {"PayD_Dat", DateToStr(Day(3, 5))},
+        {"PayD_Nam", "Automatic charge"},
+        {"PayD_Chr", "20"},
+        {"PayD_Add", "rent"},
         {"PayS_Dat", DateToStr(Day(3, 5))},
     };
     for (const auto& [ident, value] : row4) EXPECT_EQ(data->RowValue(ident, 4), value) << ident;
