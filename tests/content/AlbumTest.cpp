@@ -25,6 +25,7 @@
 #include "common/BudgetDump.h"
 #include "common/JournalSteps.h"
 #include "common/RecordedUrls.h"
+#include "common/RowButtons.h"
 #include "common/ScopedMessageDlg.h"
 #include "content/U_fchangeimagedescr.h"
 #include "content/U_floadimage.h"
@@ -727,19 +728,12 @@ TEST_F(AlbumFrame, TheRowButtonsAreTallEnoughForTheirPictures) {
     Show();
     Edit();
     frame->ShowImage(2, false);
-    const std::pair<QPushButton*, QLabel*> buttons[] = {
-        {frame->BitBtnAddPicture, frame->ImageAddPicture},
-        {frame->BitBtnEditPicture, frame->ImageEditPicture},
-        {frame->BitBtnDelPicture, frame->ImageDelPicture},
-        {frame->BitBtnPictureUp, frame->ImagePictureUp},
-        {frame->BitBtnPictureDown, frame->ImagePictureDown},
-        {frame->BitBtnAppendPicture, frame->ImageAppendPicture}};
-    for (const auto& [button, picture] : buttons) {
-        SCOPED_TRACE(button->objectName().toStdString());
-        ASSERT_TRUE(button->isVisible());
-        EXPECT_GE(button->height(), picture->pixmap().height() + 4);
-        EXPECT_TRUE(button->geometry().contains(picture->geometry().adjusted(0, -2, 0, 2)));
-    }
-    for (size_t i = 0; i + 2 < std::size(buttons); ++i)
-        EXPECT_LE(buttons[i].first->geometry().bottom(), buttons[i + 1].first->y());
+    const TRowButton buttons[] = {{frame->BitBtnAddPicture, frame->ImageAddPicture},
+                                  {frame->BitBtnEditPicture, frame->ImageEditPicture},
+                                  {frame->BitBtnDelPicture, frame->ImageDelPicture},
+                                  {frame->BitBtnPictureUp, frame->ImagePictureUp},
+                                  {frame->BitBtnPictureDown, frame->ImagePictureDown},
+                                  {frame->BitBtnAppendPicture, frame->ImageAppendPicture}};
+    // The append button stands apart, below the last row.
+    ExpectRowButtonsShowTheirPictures(buttons, std::size(buttons) - 2);
 }

@@ -18,6 +18,7 @@
 #include "NumberFixture.h"
 #include "common/RecordedUrls.h"
 #include "common/ReportPicture.h"
+#include "common/RowButtons.h"
 #include "common/ScopedMessageDlg.h"
 #include "numbers/U_frnumber.h"
 #include "platform/Text.h"
@@ -375,13 +376,7 @@ TEST_F(NumberFrame, TheRowButtonsAreTallEnoughForTheirPictures) {
     Show();
     frame->BitBtnEdit->click();
     Slide();
-    const std::pair<QPushButton*, QLabel*> buttons[] = {{frame->BitBtnEditRow, frame->ImageEditRow},
-                                                        {frame->BitBtnDelRow, frame->ImageDelRow}};
-    for (const auto& [button, picture] : buttons) {
-        SCOPED_TRACE(button->objectName().toStdString());
-        ASSERT_TRUE(button->isVisible());
-        EXPECT_GE(button->height(), picture->pixmap().height() + 4);
-        EXPECT_TRUE(button->geometry().contains(picture->geometry().adjusted(0, -2, 0, 2)));
-    }
-    EXPECT_LE(frame->BitBtnEditRow->geometry().bottom(), frame->BitBtnDelRow->y());
+    const TRowButton buttons[] = {{frame->BitBtnEditRow, frame->ImageEditRow},
+                                  {frame->BitBtnDelRow, frame->ImageDelRow}};
+    ExpectRowButtonsShowTheirPictures(buttons, 1);
 }
