@@ -52,8 +52,7 @@ std::string Text(const TLangFile& texts, const std::string& key) {
 }  // namespace
 
 bool MayRunStartupWork(const std::string& usersDataPath, std::unique_ptr<QLockFile>& own) {
-    auto lock = std::make_unique<QLockFile>(QString::fromStdString(usersDataPath + kLockFileName));
-    lock->setStaleLockTime(0);
+    auto lock = MakeCopyLock(usersDataPath);
     if (lock->tryLock(0)) {
         own = std::move(lock);
         return true;

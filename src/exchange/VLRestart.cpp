@@ -54,10 +54,9 @@ int main(int argc, char** argv) {
         ended = number && pid > 0 && WaitForProcess(pid, clock);
     }
     if (ended) {
-        QLockFile lock(QString::fromStdString(state.UsersDataPath + kLockFileName));
-        lock.setStaleLockTime(0);
+        const auto lock = MakeCopyLock(state.UsersDataPath);
         const int rest = static_cast<int>(std::max<qint64>(0, kWaitMs - clock.elapsed()));
-        ended = lock.tryLock(rest);
+        ended = lock->tryLock(rest);
     }
     if (!ended) {
         const TLangFile texts(state.LangPath + "Startup.lng");

@@ -8,10 +8,19 @@
 #include <cerrno>
 #include <filesystem>
 
+#include <QLockFile>
+#include <QString>
+
 #include "platform/Folders.h"
 #include "platform/IniFile.h"
 #include "shell/ObjectIndex.h"
 #include "store/U_fileoperation.h"
+
+std::unique_ptr<QLockFile> MakeCopyLock(const std::string& usersDataPath) {
+    auto lock = std::make_unique<QLockFile>(QString::fromStdString(usersDataPath + kLockFileName));
+    lock->setStaleLockTime(0);
+    return lock;
+}
 
 std::optional<TShownMark> ShownMarkOf(int type) {
     switch (type) {

@@ -2,8 +2,11 @@
 // guard flags, the content frames' reload marks and the texts read at start.
 #pragma once
 
+#include <memory>
 #include <optional>
 #include <string>
+
+class QLockFile;
 
 // The name of the program's own temp folder inside the system's temp folder: "VemlyTEMP-" and
 // the user's number, so that the users of one machine never share one.
@@ -21,6 +24,10 @@ inline constexpr char kHelpFileName[] = "VemlyHelp.html";
 // The lock file in the users-data folder that the running program holds (one copy at a time;
 // the restart helper waits for its release).
 inline constexpr char kLockFileName[] = "vemly.lock";
+
+// The single-copy lock file in the users-data folder (not yet taken). A lock whose holder no
+// longer runs (a crash) counts as free: its stale time is 0.
+std::unique_ptr<QLockFile> MakeCopyLock(const std::string& usersDataPath);
 
 // One instance, owned by the main window (TfMain::State()); window-free code reads it through
 // the services (ShellServices().State()). Only the main window, its start-up and its dialogs

@@ -513,8 +513,7 @@ void TfMain::FormShow() {
 // taken over. A lock file that cannot be written at all does not keep the program from
 // starting: the lock then answers that no other copy runs.
 bool TfMain::AnotherCopyRuns() {
-    copyLock_ = std::make_unique<QLockFile>(ToQString(state_.UsersDataPath + kLockFileName));
-    copyLock_->setStaleLockTime(0);
+    copyLock_ = MakeCopyLock(state_.UsersDataPath);
     if (copyLock_->tryLock(0)) return false;
     const bool lockedByOther = copyLock_->error() == QLockFile::LockFailedError;
     copyLock_.reset();
