@@ -687,16 +687,20 @@ TArchiveCheck CheckSetRows(TSetConnection& db) {
     return {};
 }
 
-// Deletes the thumbnail and staging folders of an unpacked Images folder: its own mini and
-// tmpload, and each album's tmpload and mini/tmpload.
+// Drops the staged files of an unpacked Images folder: its own mini and tmpload go, and each
+// album's tmpload and mini/tmpload are emptied (made where missing), so that an imported album
+// has the folders the journal makes with an album and nothing that was never applied.
 void DropStagingFolders(const fs::path& images) {
     std::error_code error;
     fs::remove_all(images / "mini", error);
     fs::remove_all(images / "tmpload", error);
     if (!fs::is_directory(images, error)) return;
     for (const fs::directory_entry& album : fs::directory_iterator(images, error)) {
-        fs::remove_all(album.path() / "tmpload", error);
-        fs::remove_all(album.path() / "mini" / "tmpload", error);
+        if (!album.is_directory(error)) continue;  // a loose file, refused by the folders' check
+        for (const fs::path& staging : {album.path() / "tmpload", album.path() / "mini/tmpload"}) {
+            fs::remove_all(staging, error);
+            fs::create_directories(staging, error);
+        }
     }
 }
 

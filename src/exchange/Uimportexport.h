@@ -125,9 +125,9 @@ TArchiveCheck UnpackArchive(const std::string& archive, const std::string& folde
 // carries), and are checked: unique IDs, the six object types, one tree, every row belonging to
 // an object of the set (or to an algorithm or schedule of its items); every album and
 // collection folder belongs to an object of the set and they fit into the budget's file
-// system. The folders (without the thumbnails' and staging folders) then go into the temp
-// folder beside the fresh file, and the unpacked archive goes. On a problem the temp folder is
-// emptied again.
+// system. The folders (without the Images folder's own mini and tmpload, each album's staging
+// folders emptied) then go into the temp folder beside the fresh file, and the unpacked archive
+// goes. On a problem the temp folder is emptied again.
 TArchiveCheck UnpackBranchSet(const std::string& archive, TProcessEvents events,
                               const bool& stop = kNoStop);
 

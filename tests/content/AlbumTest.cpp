@@ -24,6 +24,7 @@
 #include "ContentFixture.h"
 #include "common/BudgetDump.h"
 #include "common/JournalSteps.h"
+#include "common/PictureFile.h"
 #include "common/RecordedUrls.h"
 #include "common/RowButtons.h"
 #include "common/ScopedMessageDlg.h"
@@ -48,13 +49,6 @@ std::string Bytes(const fs::path& file) {
     return {std::istreambuf_iterator<char>(in), {}};
 }
 
-// A small JPEG picture of one colour, so that pictures of one name can be told apart.
-void WriteJpeg(const fs::path& file, QColor colour, QSize size = {240, 160}) {
-    QImage image(size, QImage::Format_RGB32);
-    image.fill(colour);
-    ASSERT_TRUE(image.save(ToQString(file.string()), "JPG"));
-}
-
 class Album : public ContentBudget {
 protected:
     // The album's folders as the journal makes them with the album.
@@ -70,7 +64,7 @@ protected:
     }
     void AddPicture(const std::string& name, int number, bool current = false,
                     QColor colour = Qt::green) {
-        WriteJpeg(fs::path(album) / name, colour);
+        WritePicture(fs::path(album) / name, colour);
         ASSERT_EQ(MakeThumbnail(album + "/" + name, album + "/mini", 117, nullptr, 88),
                   kPictureLoaded);
         AddRow(tbl::Images, {{fld::ID, kAlbum},
@@ -82,7 +76,7 @@ protected:
     // A picture added in the edit: staged with its thumbnail.
     ImageInform Stage(const std::string& name, QColor colour = Qt::red) {
         fs::create_directories(StagingFolder(album));
-        WriteJpeg(fs::path(StagingFolder(album)) / name, colour);
+        WritePicture(fs::path(StagingFolder(album)) / name, colour);
         EXPECT_EQ(MakeThumbnail(StagingFolder(album) + "/" + name, StagedMiniFolder(album), 117,
                                 nullptr, 88),
                   kPictureLoaded);
@@ -506,11 +500,11 @@ TEST_F(AlbumFrame, TheLoadingDialogRefusesTakenAndLongNamesAndSkipsDamagedPictur
     AddPictures(2);
     const fs::path picked = fs::path(folders.TempPath()) / "picked";
     fs::create_directories(picked);
-    WriteJpeg(picked / "p1.jpg", Qt::blue);
+    WritePicture(picked / "p1.jpg", Qt::blue);
     const std::string longName = std::string(97, 'n') + ".jpg";  // 101 characters
-    WriteJpeg(picked / longName, Qt::blue);
-    WriteJpeg(picked / "new one.JPEG", Qt::blue);
-    WriteJpeg(picked / "second.jpg", Qt::blue);
+    WritePicture(picked / longName, Qt::blue);
+    WritePicture(picked / "new one.JPEG", Qt::blue);
+    WritePicture(picked / "second.jpg", Qt::blue);
     std::ofstream(picked / "broken.jpg") << "not a picture";
     auto pick = [&](std::vector<std::string> names) {
         SetPicturesPicker([=](QWidget*) {
@@ -553,7 +547,7 @@ TEST_F(AlbumFrame, TheLoadingDialogRefusesTakenAndLongNamesAndSkipsDamagedPictur
     EXPECT_EQ(FilesIn(StagingFolder(album)), (std::set<std::string>{"new one.JPEG", "second.jpg"}));
 
     // One picture inserted before the shown one, with its description.
-    WriteJpeg(picked / "inserted.bmp", Qt::yellow);
+    WritePicture(picked / "inserted.bmp", Qt::yellow);
     pick({"inserted.bmp"});
     frame->ShowImage(2, false);
     WithDialog<TfLoadImage>(frame->BitBtnAddPicture, [&](TfLoadImage& dialog) {
@@ -579,7 +573,7 @@ TEST_F(AlbumFrame, AnAlbumWhoseFoldersWentMissingTakesPicturesAgain) {
     fs::remove_all(album);
     const fs::path picked = fs::path(folders.TempPath()) / "picked";
     fs::create_directories(picked);
-    WriteJpeg(picked / "a.jpg", Qt::blue);
+    WritePicture(picked / "a.jpg", Qt::blue);
     SetPicturesPicker(
         [&](QWidget*) { return QStringList{ToQString((picked / "a.jpg").string())}; });
     Edit();
@@ -699,7 +693,7 @@ TEST_F(AlbumFrame, ViewerActionsWorkOnTheShownPicture) {
 // bars now keep their relative place.
 TEST_F(AlbumFrame, ZoomKeepsTheScrollBarsRelativePlace) {
     AddPicture("big.jpg", 1);
-    WriteJpeg(fs::path(album) / "big.jpg", Qt::blue, QSize(2400, 1600));
+    WritePicture(fs::path(album) / "big.jpg", Qt::blue, QSize(2400, 1600));
     Show();
     frame->ShowImage(1, false);
     frame->BitBtnSelfSize->click();

@@ -34,7 +34,9 @@ protected:
         TIniFile(folders.DataPath() + "vemly.ini").WriteString("Backup", key, command);
     }
 
-    int SaveAlgorithmReading(int owner, std::vector<std::pair<int, int>> sources) {
+    // Saves an algorithm of the owner whose data read the sources (ID, type); its ID.
+    int SaveAlgorithmReading(int owner, std::vector<std::pair<int, int>> sources,
+                             std::string text = "[V001()] = 1") {
         Algorithm01 algorithm;
         algorithm.IDParent = owner;
         algorithm.Name = "alg";
@@ -49,7 +51,7 @@ protected:
             algorithm.INDataList.push_back(datum);
         }
         algorithm.VarDescrList.push_back({1, "v"});
-        algorithm.Text = "[V001()] = 1";
+        algorithm.Text = std::move(text);
         return dm.SaveAlgorithm(algorithm);
     }
 
@@ -60,10 +62,11 @@ protected:
         return SaveSchedule(schedule);
     }
 
-    // The branch below the folder `root` (IDs first, first + 1, ...): a table, an album with a
-    // picture, a collection with a file, a number whose algorithm reads the pay and the
-    // calendar, and a pay with an "A" charge reading the number and a "C" charge, schedules and
-    // history (one event made by the first charge).
+    // The branch below the folder `root` in the open budget (IDs first, first + 1, ...): a table,
+    // an album with a picture and the folders the journal makes for an album, a collection with
+    // a file, a number whose algorithm reads the pay and the calendar, and a pay with an "A"
+    // charge reading the number and a "C" charge, schedules and history (one event made by the
+    // first charge).
     void MakeBranch(int first, int parent, TDateTime chargeBegin = 45000) {
         const int folder = first, table = first + 1, album = first + 2, files = first + 3,
                   number = first + 4, pay = first + 5;
@@ -84,9 +87,13 @@ protected:
             AddRow("Tables.db",
                    {{"ID", table}, {"NRow", row}, {"NameRow", "r"}, {"ValueRow", "v"}});
         AddRow("Images.db", {{"ID", album}, {"Number", 1}, {"FileName", "p.jpg"}});
-        WriteFile(budget + "/Images/IMG" + std::to_string(album) + "/p.jpg", "picture " + budget);
-        WriteFile(budget + "/Images/IMG" + std::to_string(album) + "/mini/p.bmp", "thumb");
-        WriteFile(budget + "/Files/DIR" + std::to_string(files) + "/sub/a.txt", "letter");
+        const std::string open = shell.state.BudgetPath;
+        WriteFile(open + "/Images/IMG" + std::to_string(album) + "/p.jpg", "picture " + open);
+        WriteFile(open + "/Images/IMG" + std::to_string(album) + "/mini/p.bmp", "thumb");
+        for (const char* staging : {"/tmpload", "/mini/tmpload"})  // as the journal makes them
+            std::filesystem::create_directories(open + "/Images/IMG" + std::to_string(album) +
+                                                staging);
+        WriteFile(open + "/Files/DIR" + std::to_string(files) + "/sub/a.txt", "letter");
         AddRow("Numbers.db",
                {{"ID", number}, {"DateBegin", 44000.0}, {"ItemType", "C"}, {"ConstValue", "5"}});
         AddRow("Numbers.db", {{"ID", number},
