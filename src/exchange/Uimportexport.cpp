@@ -208,8 +208,10 @@ void ClearTempObjects() {
 bool BuildBranchSet(int id) {
     if (ShellServices().ClearTempFolder() != 0) return false;
     if (ShellCopyFiles(DataPath() + "EmptyBases/*", TempPath(), false) != kShellOk) return false;
+    TTransactionScope setRows(TempPath());  // one write of the set, not one per row
     ClearTempObjects();
     ExportBranch(id);
+    setRows.Commit();
     return true;
 }
 
@@ -921,6 +923,7 @@ void ImportBranch(int target, TFileEffects& files) {
 
 void RemapImportIds(int target) {
     const std::string temp = TempPath();
+    TTransactionScope setRows(temp);  // one write of the set, not one per row
     const TIDPairList objects = NewIds(tbl::Objects, NextObjectId());
     {
         TSetTable rows(tbl::Objects, true, {}, "");
@@ -944,6 +947,7 @@ void RemapImportIds(int target) {
     RemapImportKeyField(temp, tbl::Algorithms, fld::IDParent, objects);
     RemapImportAlgorithms();
     RemapImportSchedules();
+    setRows.Commit();
 }
 
 void RemapImportKeyField(const std::string& folder, const char* table, const char* field,
