@@ -9,6 +9,7 @@
 
 #include <algorithm>
 #include <cerrno>
+#include <chrono>
 #include <cstdio>
 #include <cstring>
 #include <filesystem>
@@ -299,6 +300,15 @@ TArchiveCheck Refuse(TArchiveProblem problem, std::string detail) {
     return {problem, std::move(detail)};
 }
 
+// Lets `events` run between two steps of a check; true when the user has asked to stop.
+bool StopAsked(TProcessEvents events, const bool& stop) {
+    LetEventsRun(events);
+    return stop;
+}
+
+// How many entries of a folder walk go between two StopAsked.
+constexpr int kEntriesBetweenEvents = 256;
+
 // The problem of one entry name: absolute, or with a ".." part.
 TArchiveProblem NameProblem(std::string_view name) {
     if (!name.empty() && name.front() == '/') return TArchiveProblem::AbsolutePath;
@@ -439,11 +449,16 @@ TArchiveCheck ListArchive(const std::string& path, const std::string& folder, TL
 
 // Walks the unpacked tree without following links: every entry is a plain file or folder that
 // the listing holds, a file of the listed size; then folders get mode 0700 and files 0600.
-TArchiveCheck CheckUnpackedTree(const std::string& folder, const TListing& listing) {
+// Lets `events` run every kEntriesBetweenEvents entries, from the first; `stop` ends the walk.
+TArchiveCheck CheckUnpackedTree(const std::string& folder, const TListing& listing,
+                                TProcessEvents events, const bool& stop) {
     const std::string base = folder.ends_with('/') ? folder : folder + "/";
     std::error_code error;
+    int walked = 0;
     for (auto it = fs::recursive_directory_iterator(folder, error);
          !error && it != fs::recursive_directory_iterator(); it.increment(error)) {
+        if (walked++ % kEntriesBetweenEvents == 0 && StopAsked(events, stop))
+            return Refuse(TArchiveProblem::Stopped, "");
         const std::string key = it->path().generic_string().substr(base.size());
         const fs::file_status status = it->symlink_status(error);
         const bool isFolder = fs::is_directory(status);
@@ -459,6 +474,17 @@ TArchiveCheck CheckUnpackedTree(const std::string& folder, const TListing& listi
     }
     if (error) return Refuse(TArchiveProblem::Outside, error.message());
     return {};
+}
+
+// Gives every folder below `folder` (links not followed) all its owner's rights, so that what a
+// refused, failed or stopped unpacking left can be removed whatever modes the archive gave its
+// folders (an archiver sets them at its end, a folder without write access holding files).
+void OpenUnpackedFolders(const std::string& folder) {
+    std::error_code error;
+    for (auto it = fs::recursive_directory_iterator(folder, error);
+         !error && it != fs::recursive_directory_iterator(); it.increment(error))
+        if (fs::is_directory(it->symlink_status(error)))
+            fs::permissions(it->path(), fs::perms::owner_all, fs::perm_options::add, error);
 }
 
 // The percent-encoded "file:" URI of a path.
@@ -505,6 +531,15 @@ public:
     sqlite3* Handle() const { return db_; }
     const std::string& File() const { return file_; }
 
+    // From now on a long statement lets `events` run every 50 ms and ends as soon as `stop` is
+    // set: it fails (EDatabaseError), and the caller reads `stop` to tell a stop from a fault.
+    void Pace(TProcessEvents events, const bool& stop) {
+        events_ = events;
+        stop_ = &stop;
+        paced_ = std::chrono::steady_clock::now();
+        sqlite3_progress_handler(db_, kStepsBetweenLooks, &TSetConnection::Look, this);
+    }
+
     static constexpr const char* kSet = "arc";
 
     // The rows of the statement, each column as text (NULL as ""); `bound` binds ?1.
@@ -532,12 +567,26 @@ private:
     static std::string ArchiveUri(const std::string& file) {
         return FileUri(file) + "?mode=ro&immutable=1";
     }
+    // SQLite's progress handler: non-zero interrupts the statement.
+    static int Look(void* self) {
+        auto& db = *static_cast<TSetConnection*>(self);
+        const auto now = std::chrono::steady_clock::now();
+        if (now - db.paced_ >= std::chrono::milliseconds(50)) {
+            db.paced_ = now;
+            LetEventsRun(db.events_);
+        }
+        return *db.stop_ ? 1 : 0;
+    }
+    static constexpr int kStepsBetweenLooks = 1000;
     [[noreturn]] void Fail() const {
         throw EDatabaseError(file_, db_ ? sqlite3_errmsg(db_) : "out of memory");
     }
 
     sqlite3* db_ = nullptr;
     std::string file_;
+    TProcessEvents events_ = TProcessEvents::PaintOnly;
+    const bool* stop_ = &kNoStop;
+    std::chrono::steady_clock::time_point paced_;
 };
 
 // The tables the import reads, in the order of the merge.
@@ -560,12 +609,15 @@ std::vector<TSchemaEntry> Schema(const TSetConnection& db) {
 }
 
 // The set's tables file holds exactly the structure of the reference (tables, columns and
-// indexes; no trigger, view or other object) and is sound. Only reading statements run on it.
-TArchiveCheck CheckTablesFile(const std::string& file, const std::string& reference) {
+// indexes; no trigger, view or other object) and is sound. Only reading statements run on it;
+// they let `events` run, and `stop` ends them.
+TArchiveCheck CheckTablesFile(const std::string& file, const std::string& reference,
+                              TProcessEvents events, const bool& stop) {
     std::error_code error;
     if (!fs::is_regular_file(file, error)) return Refuse(TArchiveProblem::NoTables, "");
     try {
         TSetConnection set(file, true);
+        set.Pace(events, stop);
         const std::vector<TSchemaEntry> own = Schema(TSetConnection(reference, false)),
                                         theirs = Schema(set);
         const auto same = [](const TSchemaEntry& a, const TSchemaEntry& b) {
@@ -583,7 +635,8 @@ TArchiveCheck CheckTablesFile(const std::string& file, const std::string& refere
             return Refuse(TArchiveProblem::OtherStructure,
                           check.empty() ? "" : check.front().front());
     } catch (const EDatabaseError& e) {
-        return Refuse(TArchiveProblem::OtherStructure, e.what());
+        return stop ? Refuse(TArchiveProblem::Stopped, "")
+                    : Refuse(TArchiveProblem::OtherStructure, e.what());
     }
     return {};
 }
@@ -707,8 +760,11 @@ void DropStagingFolders(const fs::path& images) {
 }
 
 // Every folder below the unpacked Images and Files is the album or collection of an object of
-// the set (IMG<id> of an album, DIR<id> of a collection); gives the bytes they hold.
-TArchiveCheck CheckSetFolders(TSetConnection& db, const fs::path& unpacked, std::uintmax_t& bytes) {
+// the set (IMG<id> of an album, DIR<id> of a collection); gives the bytes they hold. Lets
+// `events` run while it walks them; `stop` ends the walk.
+TArchiveCheck CheckSetFolders(TSetConnection& db, const fs::path& unpacked, std::uintmax_t& bytes,
+                              TProcessEvents events, const bool& stop) {
+    int walked = 0;
     struct TKind {
         const char* Folder;
         const char* Prefix;
@@ -727,8 +783,11 @@ TArchiveCheck CheckSetFolders(TSetConnection& db, const fs::path& unpacked, std:
             const std::string name = entry.path().filename().string();
             if (!owners.contains(name))
                 return Refuse(TArchiveProblem::Unexpected, std::string(kind.Folder) + "/" + name);
-            for (const fs::directory_entry& file : fs::recursive_directory_iterator(entry, error))
+            for (const fs::directory_entry& file : fs::recursive_directory_iterator(entry, error)) {
+                if (++walked % kEntriesBetweenEvents == 0 && StopAsked(events, stop))
+                    return Refuse(TArchiveProblem::Stopped, "");
                 if (file.is_regular_file(error)) bytes += file.file_size(error);
+            }
         }
     }
     return {};
@@ -737,7 +796,8 @@ TArchiveCheck CheckSetFolders(TSetConnection& db, const fs::path& unpacked, std:
 // Copies the rows of the checked set's tables file into a fresh tables file of our own (the
 // reference's structure), drops the fixed objects, and checks the set's objects and rows, its
 // folders and the room they need in the budget; then moves the folders beside the fresh file.
-TArchiveCheck TakeInBranchSet(const fs::path& unpacked) {
+// Lets `events` run between its steps and inside long ones; `stop` ends it.
+TArchiveCheck TakeInBranchSet(const fs::path& unpacked, TProcessEvents events, const bool& stop) {
     const std::string own = TempPath() + kTablesFileName;
     const fs::path setTables = unpacked / kTablesFileName;
     std::error_code error;
@@ -746,9 +806,11 @@ TArchiveCheck TakeInBranchSet(const fs::path& unpacked) {
     std::uintmax_t bytes = 0;
     try {
         TSetConnection db(own, false, true);
+        db.Pace(events, stop);
         db.AttachSet(setTables.string());
         db.Run("BEGIN");
         for (const char* table : kSetTables) {
+            if (StopAsked(events, stop)) return Refuse(TArchiveProblem::Stopped, "");
             db.Run("DELETE FROM main." + Quoted(table));
             db.Run("INSERT INTO main." + Quoted(table) + " SELECT * FROM " + TSetConnection::kSet +
                    "." + Quoted(table));
@@ -757,12 +819,14 @@ TArchiveCheck TakeInBranchSet(const fs::path& unpacked) {
                " IN (9, 10)");
         db.Run("COMMIT");
         DropStagingFolders(unpacked / "Images");
+        if (StopAsked(events, stop)) return Refuse(TArchiveProblem::Stopped, "");
         TArchiveCheck check = CheckSetTree(db);
         if (check) check = CheckSetRows(db);
-        if (check) check = CheckSetFolders(db, unpacked, bytes);
+        if (check) check = CheckSetFolders(db, unpacked, bytes, events, stop);
         if (!check) return check;
     } catch (const EDatabaseError& e) {
-        return Refuse(TArchiveProblem::OtherStructure, e.what());
+        return stop ? Refuse(TArchiveProblem::Stopped, "")
+                    : Refuse(TArchiveProblem::OtherStructure, e.what());
     }
     const std::string budget = ShellServices().BudgetPath();
     if (bytes > fs::space(budget, error).available || error)
@@ -829,12 +893,16 @@ TArchiveCheck UnpackArchive(const std::string& archive, const std::string& folde
                                        {{"[ArcName]", archive}, {"[DestPath]", folder}});
     TTextMemo log;
     const int code = command ? RunProcessToMemo(*command, &log, stop, "EN", events) : 0;
-    if (code == kProcessStopped) return Refuse(TArchiveProblem::Stopped, "");
-    if (!command || code != kProcessDone) return Refuse(TArchiveProblem::UnpackFailed, log.Text);
-    check = CheckUnpackedTree(folder, listing);
+    if (code == kProcessStopped)
+        check = Refuse(TArchiveProblem::Stopped, "");
+    else if (!command || code != kProcessDone)
+        check = Refuse(TArchiveProblem::UnpackFailed, log.Text);
+    else
+        check = CheckUnpackedTree(folder, listing, events, stop);
     if (check)
         check = CheckTablesFile((fs::path(folder) / kTablesFileName).string(),
-                                (fs::path(reference) / kTablesFileName).string());
+                                (fs::path(reference) / kTablesFileName).string(), events, stop);
+    if (!check) OpenUnpackedFolders(folder);
     return check;
 }
 
@@ -849,7 +917,7 @@ TArchiveCheck UnpackBranchSet(const std::string& archive, TProcessEvents events,
         check = Refuse(TArchiveProblem::UnpackFailed, TempPath() + ": " + std::strerror(errno));
     if (check)
         check = UnpackArchive(archive, unpacked + "/", DataPath() + "EmptyBases", events, stop);
-    if (check) check = TakeInBranchSet(unpacked);
+    if (check) check = TakeInBranchSet(unpacked, events, stop);
     if (!check) ShellServices().ClearTempFolder();
     return check;
 }

@@ -107,15 +107,18 @@ TProblemText ArchiveProblemText(TArchiveProblem problem);
 
 inline constexpr bool kNoStop = false;
 
-// Reads the archive through first (libarchive, nothing written; `events` run meanwhile and
-// `stop` ends it): every entry is a plain file or folder inside the folder, one that a budget's
-// archive holds (tables.sqlite, VLBudget.ini, Images/IMG<id>/..., Images/mini, Images/tmpload,
-// Files/DIR<id>/..., jTrFiles/<n>/...), and all of them fit into the folder's free space.
-// Then unpacks it into the folder (which should be empty) with [Backup] RecoveryCommand, walks
-// the unpacked tree without following links (only what the listing showed, files of the listed
-// sizes; folders get mode 0700, files 0600), and checks its tables file, opened for reading
-// only under SQLite's defensive settings: exactly the structure of the reference folder's
-// tables file (no trigger, view or other object) and sound.
+// Reads the archive through first (libarchive, nothing written): every entry is a plain file or
+// folder inside the folder, one that a budget's archive holds (tables.sqlite, VLBudget.ini,
+// Images/IMG<id>/..., Images/mini, Images/tmpload, Files/DIR<id>/..., jTrFiles/<n>/...), and
+// all of them fit into the folder's free space. Then unpacks it into the folder (which should
+// be empty) with [Backup] RecoveryCommand, walks the unpacked tree without following links
+// (only what the listing showed, files of the listed sizes; folders get mode 0700, files
+// 0600), and checks its tables file, opened for reading only under SQLite's defensive
+// settings: exactly the structure of the reference folder's tables file (no trigger, view or
+// other object) and sound. Throughout, `events` run every few megabytes read, every few
+// hundred entries walked and every 50 ms of a statement, and `stop`, read after them and while
+// the archiver runs, ends the check (Stopped). On a refusal every folder left below the folder
+// gets its owner's rights, so that the caller can remove it.
 TArchiveCheck UnpackArchive(const std::string& archive, const std::string& folder,
                             const std::string& reference, TProcessEvents events,
                             const bool& stop = kNoStop);
@@ -127,7 +130,8 @@ TArchiveCheck UnpackArchive(const std::string& archive, const std::string& folde
 // collection folder belongs to an object of the set and they fit into the budget's file
 // system. The folders (without the Images folder's own mini and tmpload, each album's staging
 // folders emptied) then go into the temp folder beside the fresh file, and the unpacked archive
-// goes. On a problem the temp folder is emptied again.
+// goes. These checks, too, let `events` run and end at `stop`. On a problem (a stop included)
+// the temp folder is emptied again.
 TArchiveCheck UnpackBranchSet(const std::string& archive, TProcessEvents events,
                               const bool& stop = kNoStop);
 

@@ -20,6 +20,14 @@ inline void WriteFile(const std::filesystem::path& path, const std::string& cont
     std::ofstream(path, std::ios::binary) << content;
 }
 
+// A path as one word of a vemly.ini command line: in double quotes, each of its own quotes
+// tripled (the test folders' names hold quotes and blanks).
+inline std::string CommandWord(const std::string& path) {
+    std::string word = "\"";
+    for (const char c : path) word += c == '"' ? std::string(3, '"') : std::string(1, c);
+    return word + "\"";
+}
+
 class ExchangeFixture : public KindFixture<TImportKind> {
 protected:
     ExchangeFixture() {

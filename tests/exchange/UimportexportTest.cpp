@@ -601,9 +601,16 @@ TEST_F(Exchange, CraftedArchivesAreRefusedAndChangeNothing) {
     const std::string huge = Archive("huge.vlexport");
     std::ofstream(huge, std::ios::binary) << TarDeclaring("Files/DIR14/huge", 1ULL << 50);
     refused(huge, TArchiveProblem::TooLarge, folders.TempPath(), "petabyte");
-    // A failing or missing archiver refuses a sound archive.
-    for (const char* command :
-         {"", "/nonexistent/tar -xzf \"[ArcName]\" -C \"[DestPath]\"", "false"}) {
+    // A failing or missing archiver refuses a sound archive; one that fails after it has left
+    // a folder it cannot write into (as tar sets the modes of an archive's folders at its end)
+    // leaves nothing either.
+    const std::string readOnly = folders.Root() + "/read-only-folders.sh";
+    WriteFile(readOnly, "tar -xzf \"$1\" -C \"$2\"; chmod 500 \"$2/Files\"; exit 1\n");
+    const std::string failsReadOnly =
+        "sh " + CommandWord(readOnly) + " \"[ArcName]\" \"[DestPath]\"";
+    for (const std::string& command :
+         {std::string(), std::string("/nonexistent/tar -xzf \"[ArcName]\" -C \"[DestPath]\""),
+          std::string("false"), failsReadOnly}) {
         SetCommand("RecoveryCommand", command);
         refused(good, TArchiveProblem::UnpackFailed, "", command);
     }
