@@ -2,6 +2,7 @@
 // selected node through the journal.
 #include "exchange/U_fimpexp.h"
 
+#include <QCloseEvent>
 #include <QHBoxLayout>
 #include <QLabel>
 #include <QLineEdit>
@@ -76,12 +77,20 @@ TfImpExp::TfImpExp(TfMain& main, char mode)
     layout->addWidget(LabelStep1);
     layout->addLayout(file);
     layout->addWidget(MemoProcess, 1);
-    layout->addLayout(NewFooter(TFooter::OKExit, TFooterDefaults::Empty));
+    QHBoxLayout* footer = NewFooter(TFooter::OKExit, TFooterDefaults::Empty);
+    BitBtnStop = Named<QPushButton>(this, "BitBtnStop", QStringLiteral("Stop"));
+    SetTextKey(*BitBtnStop, "BtnStop");
+    BitBtnStop->setAutoDefault(false);
+    BitBtnStop->setEnabled(false);
+    BitBtnStop->setVisible(Mode == 'I');
+    footer->insertWidget(footer->indexOf(BtnExit), BitBtnStop);
+    layout->addLayout(footer);
     resize(521, 420);
 
     connect(EditArcFile, &QLineEdit::textChanged, this, &TfImpExp::EditArcFileChange);
     connect(BitBtnChoiceFile, &QPushButton::clicked, this, &TfImpExp::BitBtnChoiceFileClick);
     connect(BitBtnSource, &QPushButton::clicked, this, &TfImpExp::BitBtnSourceClick);
+    connect(BitBtnStop, &QPushButton::clicked, this, &TfImpExp::BitBtnStopClick);
 }
 
 TfImpExp::~TfImpExp() = default;
@@ -159,6 +168,11 @@ void TfImpExp::BitBtnSourceClick() {
     if (path.isEmpty()) return;
     EditArcFile->setText(path);
     EditArcFile->setCursorPosition(path.size());
+}
+
+void TfImpExp::BitBtnStopClick() {
+    stop_ = true;
+    BitBtnStop->setEnabled(false);
 }
 
 void TfImpExp::SetControlsEnabled(bool enabled) {
@@ -247,15 +261,26 @@ bool TfImpExp::RunImport() {
     phase_ = Phase1;
     AddLine(Phase1 + " " + Phase1_InProcess);
     LetMessagesRun();
-    // The archive is checked and unpacked once before anything is written; the journal's
-    // applier checks it again when it unpacks it.
+    // The archive is checked and unpacked once before anything is written, with the window
+    // responsive and BitBtnStop able to end the check; the journal's applier checks it again
+    // when it unpacks it, and then there is no stopping.
+    stop_ = false;
+    BitBtnStop->setEnabled(true);
     const TArchiveCheck check =
-        UnpackBranchSet(ToStdString(EditArcFile->text()), TProcessEvents::PaintOnly);
+        UnpackBranchSet(ToStdString(EditArcFile->text()), TProcessEvents::All, stop_);
+    BitBtnStop->setEnabled(false);
     ShellServices().ClearTempFolder();
     if (!check) {
         const TProblemText refusal = ArchiveProblemText(check.Problem);
-        QStringList details{ToQString(TLangFile(ShellServices().LangPath() + kFile)
-                                          .Read(Section(Mode), refusal.Key, refusal.Text))};
+        const std::string reason = TLangFile(ShellServices().LangPath() + kFile)
+                                       .Read(Section(Mode), refusal.Key, refusal.Text);
+        if (check.Problem == TArchiveProblem::Stopped) {
+            SetLine(0, Phase1 + " " + reason);
+            SetControlsEnabled(true);
+            EditArcFileChange();
+            return false;
+        }
+        QStringList details{ToQString(reason)};
         if (!check.Detail.empty()) details << ToQString("> " + check.Detail);
         Fail(0, Phase1 + " " + Phase1_ERROR, details);
         return false;
@@ -277,8 +302,16 @@ std::unique_ptr<TTransWriter> TfImpExp::WriteImportTransaction() {
                                     state.TypeObject, ToStdString(LabelBranchName->text()));
 }
 
+void TfImpExp::closeEvent(QCloseEvent* event) {
+    if (!running_) return TDialogBase::closeEvent(event);
+    closeAsked_ = true;
+    event->ignore();
+}
+
 void TfImpExp::accept() {
     SetControlsEnabled(false);
+    running_ = true;
+    closeAsked_ = false;
     LetMessagesRun();
     lines_.clear();
     MemoProcess->clear();
@@ -299,9 +332,12 @@ void TfImpExp::accept() {
             Fail(PhaseLine(), phase_ + " " + Phase1_ERROR, {ToQString(e.what())});
         }
     });
+    BitBtnStop->setEnabled(false);
+    running_ = false;
     // Whatever else went wrong is shown by the main window once the dialog is closed.
     if (!done) {
         BtnExit->setEnabled(true);
+        if (closeAsked_) reject();
         return;
     }
     SetControlsEnabled(true);

@@ -19,7 +19,11 @@ class TTransWriter;
 // pay) and Import (Mode 'I', on a budget root or a folder), shown modally; frees itself when it
 // closes. Texts from "ImpExp.lng" [Export] or [Import]; the run is shown as phase lines in
 // MemoProcess, a failure in red with the dialog left open for Exit alone. A finished run closes
-// the dialog.
+// the dialog. While an import checks its archive, the window stays responsive and BitBtnStop
+// (import only, enabled for the check alone) stops the check: nothing is written and the dialog
+// is ready for another try. Once the check has passed, the import is one journal step, whole or
+// nothing, and can no longer be stopped. Closing the window during a run takes effect when the
+// run has ended.
 class TfImpExp : public TDialogBase {
     Q_OBJECT
 
@@ -43,6 +47,7 @@ public:
     QPushButton* BitBtnSource;
     QPlainTextEdit* MemoProcess;
     QPlainTextEdit* MemoDescript;
+    QPushButton* BitBtnStop;
 
     // The texts of the phases, the question and the errors, by their keys.
     std::string Phase1, Phase1_InProcess, Phase1_OK, Phase1_ERROR, Phase1_DETAILED_ERROR;
@@ -53,11 +58,13 @@ public:
 protected:
     void FormShow() override;
     void accept() override;
+    void closeEvent(QCloseEvent* event) override;
 
 private:
     void EditArcFileChange();
     void BitBtnChoiceFileClick();
     void BitBtnSourceClick();
+    void BitBtnStopClick();
     void SetControlsEnabled(bool enabled);
     // Adds a line, or replaces line `index`; the memo shows the end.
     void AddLine(const std::string& line);
@@ -75,4 +82,7 @@ private:
     TfMain& main_;
     QStringList lines_;
     std::string phase_;  // the text of the phase that runs
+    bool stop_ = false;  // set by BitBtnStop, read by the archive's check
+    bool running_ = false;
+    bool closeAsked_ = false;  // the window was closed during the run
 };

@@ -1,6 +1,7 @@
 // The export and import dialog in the real main window: the popup that opens it, the phase
 // lines of an export, a branch whose data lie outside it in red, the question before replacing
-// an archive, an import through the journal with its undo and redo, and a refused archive.
+// an archive, an import through the journal with its undo and redo, a refused archive, and the
+// Stop of an import's check.
 #include <gtest/gtest.h>
 #include <signal.h>
 #include <sys/resource.h>
@@ -17,12 +18,15 @@
 #include <QTreeWidget>
 #include <filesystem>
 #include <fstream>
+#include <functional>
+#include <optional>
 #include <random>
 #include <system_error>
 
 #include "../tree/PopupCommand.h"
 #include "ExchangeFixture.h"
 #include "common/AppendRow.h"
+#include "common/BudgetDump.h"
 #include "exchange/ArchivePicker.h"
 #include "exchange/U_fimpexp.h"
 #include "platform/Table.h"
@@ -76,7 +80,56 @@ protected:
         return false;
     }
 
+    // Makes the Car's archive (the Car and its collection Papers, which holds more than the
+    // listing reads between two looks at the window) and has it unpacked by a script that
+    // leaves "started" and "unpacked" in `marks` and, while `marks` holds "hold", does not end
+    // once it has unpacked. Returns the archive.
+    std::string LargeCarArchive() {
+        WriteFile(home + "/Files/DIR14/big.bin", std::string(6 << 20, 'v'));
+        const std::string archive = folders.Root() + "/car.vlexport";
+        window->SelectObject(13, home);
+        EXPECT_TRUE(BuildBranchSet(13));
+        const bool stop = false;
+        EXPECT_EQ(PackBranchSet(archive, nullptr, stop), TPackResult::Done);
+        const std::string script = folders.Root() + "/unpack.sh";
+        WriteFile(script,
+                  "touch \"$3/started\"\n"
+                  "tar -xzf \"$1\" -C \"$2\" || exit 1\n"
+                  "touch \"$3/unpacked\"\n"
+                  "if [ -e \"$3/hold\" ]; then exec sleep 120; fi\n");
+        fs::create_directories(marks);
+        WriteIni(
+            "Backup", "RecoveryCommand",
+            "sh " + CommandWord(script) + " \"[ArcName]\" \"[DestPath]\" " + CommandWord(marks));
+        return archive;
+    }
+    bool Marked(const char* name) const { return fs::exists(marks + "/" + name); }
+
+    // Presses the dialog's Stop, enabled or not, the first time `pressWhen` holds while the
+    // dialog runs (the timer fires whenever the run lets events through).
+    void PressStopWhen(std::function<bool()> when) {
+        pressWhen = std::move(when);
+        pressed.reset();
+        presser.setInterval(0);
+        presser.callOnTimeout(&presser, [this] {
+            if (pressed || !dialog || !pressWhen || !pressWhen()) return;
+            pressed = dialog->BitBtnStop->isEnabled();
+            if (*pressed) Screenshot(*dialog, "import-stop");
+            dialog->BitBtnStop->click();
+        });
+        presser.start();
+    }
+    void StopPressing() {
+        presser.stop();
+        presser.disconnect();
+    }
+
     QPointer<TfImpExp> dialog;
+    const std::string marks = folders.Root() + "/marks";
+    QTimer presser;
+    std::function<bool()> pressWhen;
+    std::optional<bool> pressed;  // whether Stop was enabled when it was pressed
+    std::optional<bool> shownAfterClose;
 };
 
 TEST_F(ImpExpTest, ThePopupOffersExportOnObjectsAndImportOnRootsAndFolders) {
@@ -98,6 +151,7 @@ TEST_F(ImpExpTest, ExportShowsThreePhasesAndImportGoesThroughTheJournal) {
         ASSERT_NE(open, nullptr);
         dialog = open;
         shownName = open->EditArcFile->text();
+        EXPECT_FALSE(open->BitBtnStop->isVisible()) << "an export has no Stop";
         QTest::keyClick(open, Qt::Key_F1);
         Screenshot(*open, "export-before");
         open->BitBtnOK->click();
@@ -236,6 +290,7 @@ TEST_F(ImpExpTest, ARefusedArchiveIsNamedAndNothingIsWritten) {
                                QStringLiteral("> ../escape"),
                            }));
     EXPECT_EQ(MemoColour(), QColor(255, 0, 0));
+    EXPECT_FALSE(import.BitBtnStop->isEnabled());
     EXPECT_EQ(JournalRows(home), 0);
     EXPECT_FALSE(fs::exists(folders.Root() + "/escape"));
     Screenshot(import, "import-refused");
@@ -297,6 +352,118 @@ TEST_F(ImpExpTest, AFailingWriteIsNamedInTheSystemsWordsAndTheDialogStaysOpen) {
     import.BtnExit->click();
     QCoreApplication::processEvents();
     EXPECT_TRUE(dialog.isNull());
+}
+
+// Stop pressed at three moments of the check: while the archive is listed (the archiver never
+// starts), while the archiver unpacks (it is ended), and while the unpacked set's tables are
+// checked. Each time nothing is written, the temp folder is left empty with its mode, the memo
+// says the check was stopped, and the same dialog then imports the archive.
+TEST_F(ImpExpTest, StopDuringTheCheckWritesNothingAndTheDialogCanTryAgain) {
+    const std::string archive = LargeCarArchive();
+    const std::string temp = window->State().TempPath;
+    struct Case {
+        const char* moment;
+        bool hold;  // the archiver does not end by itself
+        std::function<bool()> when;
+        bool archiverStarted;
+    };
+    const Case cases[] = {
+        {"listing", false, [this] { return dialog->BitBtnStop->isEnabled(); }, false},
+        {"archiver", true, [this] { return Marked("unpacked"); }, true},
+        {"tables", false, [temp] { return fs::exists(temp + kTablesFileName); }, true},
+    };
+    int imported = 0;
+    for (const Case& c : cases) {
+        fs::remove_all(marks);
+        fs::create_directories(marks);
+        if (c.hold) WriteFile(marks + "/hold", "");
+        const std::string before = DumpBudget(cottage);
+        TfImpExp& import = Open(2, cottage, 'I');
+        EXPECT_TRUE(import.BitBtnStop->isVisible());
+        EXPECT_FALSE(import.BitBtnStop->isEnabled()) << "nothing runs yet";
+        import.EditArcFile->setText(QString::fromStdString(archive));
+        PressStopWhen(c.when);
+        import.BitBtnOK->click();
+        StopPressing();
+        ASSERT_FALSE(dialog.isNull()) << c.moment;
+        EXPECT_EQ(pressed, std::optional<bool>(true)) << c.moment;
+        EXPECT_EQ(Marked("started"), c.archiverStarted) << c.moment;
+        EXPECT_EQ(MemoLines(),
+                  QStringList{QStringLiteral("1) Checking the archive... The check was stopped.")})
+            << c.moment;
+        EXPECT_NE(MemoColour(), QColor(255, 0, 0)) << c.moment;
+        EXPECT_FALSE(import.BitBtnStop->isEnabled()) << c.moment;
+        for (QWidget* control : std::initializer_list<QWidget*>{
+                 import.EditArcFile, import.BitBtnSource, import.BitBtnOK, import.BtnExit})
+            EXPECT_TRUE(control->isEnabled())
+                << c.moment << " " << control->objectName().toStdString();
+        EXPECT_EQ(DumpBudget(cottage), before) << c.moment;
+        EXPECT_TRUE(fs::is_empty(temp)) << c.moment;
+        EXPECT_EQ(fs::status(temp).permissions(), fs::perms::owner_all) << c.moment;
+        Screenshot(import, "import-stopped");
+
+        // Another try in the same dialog runs to its end.
+        fs::remove(marks + "/hold");
+        import.BitBtnOK->click();
+        QCoreApplication::processEvents();
+        EXPECT_TRUE(dialog.isNull()) << c.moment;
+        EXPECT_EQ(JournalRows(cottage), ++imported) << c.moment;
+    }
+    // Each try brought the Car and its Papers once, under new IDs.
+    for (int car : {11, 13, 15}) {
+        EXPECT_EQ(ObjectField(cottage, car, "Name"), "Car");
+        EXPECT_EQ(ObjectField(cottage, car + 1, "IDParent"), std::to_string(car));
+        EXPECT_TRUE(fs::exists(cottage + "/Files/DIR" + std::to_string(car + 1) + "/big.bin"));
+    }
+    EXPECT_EQ(ObjectField(cottage, 17, "Name"), "<no row>");
+    EXPECT_TRUE(messages.Calls().empty());
+}
+
+// Once the check has passed, the import is one journal step: a Stop pressed while the journal
+// applies it finds the button disabled, and the import is whole.
+TEST_F(ImpExpTest, AStopAfterTheCheckFindsNothingToStop) {
+    const std::string archive = LargeCarArchive();
+    TfImpExp& import = Open(2, cottage, 'I');
+    import.EditArcFile->setText(QString::fromStdString(archive));
+    PressStopWhen([this] { return fs::exists(cottage + "/jTrFiles/1"); });
+    import.BitBtnOK->click();
+    StopPressing();
+    QCoreApplication::processEvents();
+    EXPECT_EQ(pressed, std::optional<bool>(false));
+    EXPECT_TRUE(dialog.isNull()) << "the run ended and closed the dialog";
+    TTable trans;
+    trans.SetDatabaseName(cottage);
+    trans.SetTableName("jTrans");
+    trans.Open();
+    EXPECT_EQ(trans.RecordCount(), 1);
+    EXPECT_EQ(trans.FieldByName("Status").AsString(), "APPLY");
+    trans.Close();
+    EXPECT_EQ(ObjectField(cottage, 11, "Name"), "Car");
+    EXPECT_EQ(ObjectField(cottage, 12, "IDParent"), "11");
+    EXPECT_EQ(ReadBytes(cottage + "/Files/DIR12/big.bin").size(), std::size_t{6 << 20});
+}
+
+// The window closed while the check runs stays open until the run has ended (here by a Stop),
+// then closes with nothing written.
+TEST_F(ImpExpTest, ClosingDuringTheCheckTakesEffectWhenTheRunHasEnded) {
+    const std::string archive = LargeCarArchive();
+    const std::string before = DumpBudget(cottage);
+    TfImpExp& import = Open(2, cottage, 'I');
+    import.EditArcFile->setText(QString::fromStdString(archive));
+    PressStopWhen([this] {
+        if (!dialog->BitBtnStop->isEnabled()) return false;
+        dialog->close();
+        shownAfterClose = dialog->isVisible();
+        return true;
+    });
+    import.BitBtnOK->click();
+    StopPressing();
+    QCoreApplication::processEvents();
+    EXPECT_EQ(shownAfterClose, std::optional<bool>(true));
+    EXPECT_EQ(pressed, std::optional<bool>(true));
+    EXPECT_TRUE(dialog.isNull()) << "closed once the run had ended";
+    EXPECT_EQ(DumpBudget(cottage), before);
+    EXPECT_TRUE(fs::is_empty(window->State().TempPath));
 }
 
 TEST(FileNameOf, ControlCharactersAndSlashesBecomeUnderscores) {
