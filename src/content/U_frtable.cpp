@@ -123,7 +123,7 @@ void TfrTable::BuildControls() {
         SetTextKey(*button, "");
         SetHintKey(*button, hint);
         button->setFocusPolicy(Qt::NoFocus);
-        button->setGeometry(3, 0, 28, 9);
+        button->setGeometry(3, 0, 28, kRowButtonHeight);
         button->hide();
         return button;
     };
@@ -131,7 +131,7 @@ void TfrTable::BuildControls() {
         auto* image = Named<QLabel>(this, name);
         SetTextKey(*image, "");
         image->setPixmap(RowButtonPicture(picture));
-        image->setGeometry(14, 0, 16, 8);
+        image->setGeometry(3 + kRowPictureLeft, 0, 16, 8);
         image->setAttribute(Qt::WA_TransparentForMouseEvents);
         image->hide();
         return image;
@@ -375,22 +375,30 @@ void TfrTable::ClearRows() {
     StringGridTable->setUpdatesEnabled(true);
 }
 
+int TfrTable::AppendButtonTop() const {
+    return StringGridTable->y() + StringGridTable->height() - kRowButtonHeight;
+}
+
 void TfrTable::PlaceRowButtons(int row) {
     const int top = StringGridTable->viewport()->y() + StringGridTable->y();
     const int y = row >= 1 && row <= RowCount() - 1
                       ? StringGridTable->rowViewportPosition(row - 1)
                       : -1;
+    // Beside the row, centred on it: insert above delete. Together they are a little taller than
+    // the row, so that each shows its picture whole; a row whose pair would reach the append
+    // button under the grid shows none.
+    const int at = top + y + (kRowHeight - 2 * kRowButtonHeight) / 2;
     const bool shown = EditMode && y >= 0 &&
-                       y + RowHeight(row) <= StringGridTable->viewport()->height();
+                       y + RowHeight(row) <= StringGridTable->viewport()->height() &&
+                       at + 2 * kRowButtonHeight <= AppendButtonTop();
     for (QWidget* control : std::initializer_list<QWidget*>{BitBtnInsRow, ImageInsRow,
                                                             BitBtnDelRow, ImageDelRow})
         control->setVisible(shown);
     if (!shown) return;
-    // Beside the row: insert in its upper half, delete in its lower half.
-    BitBtnInsRow->move(3, top + y);
-    ImageInsRow->move(14, top + y + 1);
-    BitBtnDelRow->move(3, top + y + 10);
-    ImageDelRow->move(14, top + y + 10);
+    BitBtnInsRow->move(3, at);
+    ImageInsRow->move(3 + kRowPictureLeft, at + kRowPictureTop);
+    BitBtnDelRow->move(3, at + kRowButtonHeight);
+    ImageDelRow->move(3 + kRowPictureLeft, at + kRowButtonHeight + kRowPictureTop);
 }
 
 // ---- Edit mode -------------------------------------------------------------------------------
@@ -755,9 +763,8 @@ void TfrTable::FrameResize() {
     LabelDescript->setGeometry(40, 24, std::max(w - 75, 10), 16);
     ButtonHelp->setGeometry(w - 25, 6, 22, 22);
     PlaceGrid(StringGridTable->x() < kGridLeft ? kGridLeft : StringGridTable->x());
-    const int gridBottom = StringGridTable->y() + StringGridTable->height();
-    BitBtnAppendRow->move(3, gridBottom - 12);
-    ImageAppendRow->move(14, gridBottom - 11);
+    BitBtnAppendRow->move(3, AppendButtonTop());
+    ImageAppendRow->move(3 + kRowPictureLeft, AppendButtonTop() + kRowPictureTop);
     int left = 3;
     for (QPushButton* button : {BitBtnEdit, BitBtnApply, BitBtnCansel, BitBtnClear}) {
         button->adjustSize();

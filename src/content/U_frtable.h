@@ -49,6 +49,8 @@ public:
     void ClearRows();
     // Shows the row buttons beside the row while it is in view in edit mode.
     void PlaceRowButtons(int row);
+    // The top of the append button, left of the grid at its bottom.
+    int AppendButtonTop() const;
     // The rows 1 to UsedRowCount as the table change writes them (empty rows between used ones
     // included).
     std::vector<TTableRowBlock> UsedRows() const;

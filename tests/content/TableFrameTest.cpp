@@ -15,6 +15,7 @@
 #include "common/BudgetDump.h"
 #include "common/JournalSteps.h"
 #include "common/RecordedUrls.h"
+#include "common/RowButtons.h"
 #include "common/ScopedMessageDlg.h"
 #include "content/U_frtable.h"
 #include "platform/Text.h"
@@ -334,6 +335,33 @@ TEST_F(TableFrame, EditSlidesTheGridAndShowsTheRowButtons) {
     EXPECT_FALSE(frame->BitBtnInsRow->isVisible());
     EXPECT_TRUE(frame->BitBtnEdit->isEnabled());
     EXPECT_FALSE(frame->BitBtnApply->isEnabled());
+}
+
+// Beside every row in view, the insert and delete buttons each show their picture whole, one
+// above the other and both above the append button under the grid, whatever the frame's height
+// leaves of the last row.
+TEST_F(TableFrame, TheRowButtonsShowTheirPicturesApartFromTheAppendButton) {
+    AddRows(3);
+    Show();
+    Edit();
+    for (const int height : {300, 306, 312, 318, 700}) {
+        SCOPED_TRACE(height);
+        frame->resize(600, height);
+        int shown = 0;
+        for (int row = 1; row < frame->RowCount(); ++row) {
+            frame->SelectCell(1, row);
+            if (!frame->BitBtnInsRow->isVisible()) continue;
+            ++shown;
+            const TRowButton buttons[] = {{frame->BitBtnInsRow, frame->ImageInsRow},
+                                          {frame->BitBtnDelRow, frame->ImageDelRow},
+                                          {frame->BitBtnAppendRow, frame->ImageAppendRow}};
+            ExpectRowButtonsShowTheirPictures(buttons, 2);
+        }
+        // The rows in view all have them but the last one or two, whose buttons would reach the
+        // append button.
+        const int inView = frame->StringGridTable->viewport()->height() / 19;
+        EXPECT_GE(shown, std::min(inView, frame->RowCount() - 1) - 2);
+    }
 }
 
 TEST_F(TableFrame, CancelDropsTheEdits) {
