@@ -5,6 +5,7 @@
 
 #include <QAction>
 #include <QDateTime>
+#include <QFontMetrics>
 #include <QGroupBox>
 #include <QHBoxLayout>
 #include <QHeaderView>
@@ -18,6 +19,7 @@
 #include <QTableView>
 #include <QTableWidget>
 #include <QVBoxLayout>
+#include <algorithm>
 #include <filesystem>
 
 #include "algorithms/Ugetdata.h"
@@ -58,6 +60,9 @@ constexpr int kGroupBoxHeight = 84;
 // The last column, the description, takes the width the others leave in the grid, never less
 // than its width here: a narrow frame shows every amount and the description's start.
 constexpr int kColumnWidths[8] = {80, 120, 80, 80, 80, 80, 80, 80};
+// The widest amount a history cell holds in full at least, and the room around a cell's text.
+constexpr const char* kWidestAmount = "-00000000.00";
+constexpr int kCellMargin = 4;
 constexpr int kTotalLastColumn = 50;
 const QColor kMaroon(128, 0, 0);
 const QColor kGreen(0, 128, 0);
@@ -553,6 +558,19 @@ void TfrPay::SetTotalCells(bool charged, bool paid, bool balance) {
     cell(3, charged, TotalCharged);
     cell(5, paid, TotalPaid);
     cell(6, balance, PeriodBalance);
+    FitAmountColumns();
+}
+
+void TfrPay::FitAmountColumns() {
+    const QFontMetrics cells(DBGridPayHistory->font());
+    const QFontMetrics totals(StringGridTotal->font());
+    const int amount = cells.horizontalAdvance(QString::fromLatin1(kWidestAmount)) + kCellMargin;
+    for (int column = FCounter; column <= FBalance; ++column) {
+        const int total =
+            totals.horizontalAdvance(StringGridTotal->item(1, column)->text()) + kCellMargin;
+        DBGridPayHistory->setColumnWidth(column,
+                                         std::max({kColumnWidths[column], amount, total}));
+    }
 }
 
 void TfrPay::ShowView(const TFilter& view) {

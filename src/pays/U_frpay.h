@@ -83,6 +83,9 @@ public:
     void ShowCurrentBalance();
     // The totals grid's columns 0 to 7 as wide as the history grid's.
     void AlignTotalColumns();
+    // Widens the amount columns to an amount of 12 characters and to the totals under them, so
+    // that no amount is cut; the description takes what they leave.
+    void FitAmountColumns();
 
     // The commands.
     void SaveButtonStates();

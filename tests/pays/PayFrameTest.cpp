@@ -4,6 +4,7 @@
 
 #include <QAction>
 #include <QCoreApplication>
+#include <QFontMetrics>
 #include <QMenu>
 #include <QPushButton>
 #include <QScrollBar>
@@ -198,6 +199,37 @@ TEST_F(PayFrame, TheDescriptionFillsTheGridsWidthAndTheTotalsFollowItsColumns) {
                 << width << " column " << column;
     }
 }
+
+// Amounts of 12 characters in the history and totals longer still show whole in their cells at
+// the main window's default width, and the grid still does not scroll sideways.
+TEST_F(PayFrame, LongAmountsAndTheirTotalsShowWholeAtTheDefaultWidth) {
+    AddEvent("CH", Day(4, 1), 1, 0, "Charge", Decimal("99999999,99"), Decimal("-99999993,49"),
+             "");
+    AddEvent("CH", Day(4, 2), 1, 0, "Charge", Decimal("99999999,99"), Decimal("-199999993,48"),
+             "");
+    AddEvent("PY", Day(4, 3), 1, 0, "Payment", Decimal("99999999,99"), Decimal("-99999993,49"),
+             "");
+    TfrPay& frame = ShowFrame();
+    window.resize(760, 600);
+    QCoreApplication::processEvents();
+    const QTableView& grid = *frame.DBGridPayHistory;
+    EXPECT_FALSE(grid.horizontalScrollBar()->isVisible());
+    const QFontMetrics cells(grid.font());
+    for (int row = 0; row < grid.model()->rowCount(); ++row)
+        for (int column = 2; column <= 6; ++column) {
+            const QString text = grid.model()->index(row, column).data().toString();
+            EXPECT_LE(cells.horizontalAdvance(text) + 4, grid.columnWidth(column))
+                << text.toStdString();
+        }
+    const QFontMetrics totals(frame.StringGridTotal->font());
+    for (const int column : {3, 5, 6}) {
+        const QString text = frame.StringGridTotal->item(1, column)->text();
+        EXPECT_GE(text.size(), 12) << column;
+        EXPECT_LE(totals.horizontalAdvance(text) + 4, frame.StringGridTotal->columnWidth(column))
+            << text.toStdString();
+    }
+}
+
 
 TEST_F(PayFrame, TheButtonsAndHighlightFollowTheCurrentRowsKind) {
     TfrPay& frame = ShowFrame();
