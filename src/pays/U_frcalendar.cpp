@@ -31,7 +31,10 @@ namespace {
 enum TCalendarField { FDate, FIDObject, FNameCharge, FStrSchedule };
 const std::vector<std::string> kFields = {fld::Date, fld::IDObject, fld::NameCharge,
                                           fld::StrSchedule};
-constexpr int kColumnWidths[] = {92, 297, 299, 385};
+// The date, the pay, the charge and the schedule; the schedule, the last column, takes the width
+// the others leave, never less than its width here, so that at the main window's default size
+// all four show without scrolling sideways.
+constexpr int kColumnWidths[] = {92, 220, 220, 150};
 constexpr int kHelpTopic = 5000;
 
 }  // namespace

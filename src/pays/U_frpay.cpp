@@ -568,8 +568,7 @@ void TfrPay::FitAmountColumns() {
     for (int column = FCounter; column <= FBalance; ++column) {
         const int total =
             totals.horizontalAdvance(StringGridTotal->item(1, column)->text()) + kCellMargin;
-        DBGridPayHistory->setColumnWidth(column,
-                                         std::max({kColumnWidths[column], amount, total}));
+        DBGridPayHistory->setColumnWidth(column, std::max({kColumnWidths[column], amount, total}));
     }
 }
 

@@ -34,9 +34,11 @@ const std::vector<std::string> kFields = {fld::NTrans, fld::Date, fld::Time,    
                                           fld::Status, fld::Type, fld::NameObject};
 constexpr const char* kColumnTitleKeys[] = {"FieldDate", "FieldTime", "FieldAct", "FieldStatus",
                                             "FieldNameObject"};
-// The design's widths, but for the date (the grid's default width) and the time, which needs
-// 60 pixels for a long time such as "23:59:59" in the grid's font.
-constexpr int kColumnWidths[] = {80, 60, 150, 66, 433};
+// The design's widths, but for the date (the grid's default width), the time, which needs
+// 60 pixels for a long time such as "23:59:59" in the grid's font, and the object's name, the
+// last column, which takes the width the others leave, never less than its width here: at the
+// main window's default size nothing scrolls sideways.
+constexpr int kColumnWidths[] = {80, 60, 150, 66, 150};
 
 const QColor kYellow(255, 255, 0);
 const QColor kOlive(128, 128, 0);

@@ -203,12 +203,9 @@ TEST_F(PayFrame, TheDescriptionFillsTheGridsWidthAndTheTotalsFollowItsColumns) {
 // Amounts of 12 characters in the history and totals longer still show whole in their cells at
 // the main window's default width, and the grid still does not scroll sideways.
 TEST_F(PayFrame, LongAmountsAndTheirTotalsShowWholeAtTheDefaultWidth) {
-    AddEvent("CH", Day(4, 1), 1, 0, "Charge", Decimal("99999999,99"), Decimal("-99999993,49"),
-             "");
-    AddEvent("CH", Day(4, 2), 1, 0, "Charge", Decimal("99999999,99"), Decimal("-199999993,48"),
-             "");
-    AddEvent("PY", Day(4, 3), 1, 0, "Payment", Decimal("99999999,99"), Decimal("-99999993,49"),
-             "");
+    AddEvent("CH", Day(4, 1), 1, 0, "Charge", Decimal("99999999,99"), Decimal("-99999993,49"), "");
+    AddEvent("CH", Day(4, 2), 1, 0, "Charge", Decimal("99999999,99"), Decimal("-199999993,48"), "");
+    AddEvent("PY", Day(4, 3), 1, 0, "Payment", Decimal("99999999,99"), Decimal("-99999993,49"), "");
     TfrPay& frame = ShowFrame();
     window.resize(760, 600);
     QCoreApplication::processEvents();
@@ -229,7 +226,6 @@ TEST_F(PayFrame, LongAmountsAndTheirTotalsShowWholeAtTheDefaultWidth) {
             << text.toStdString();
     }
 }
-
 
 TEST_F(PayFrame, TheButtonsAndHighlightFollowTheCurrentRowsKind) {
     TfrPay& frame = ShowFrame();

@@ -3,8 +3,10 @@
 #include <gtest/gtest.h>
 #include <sqlite3.h>
 
+#include <QAbstractItemView>
 #include <QLabel>
 #include <QPushButton>
+#include <QScrollBar>
 #include <QTest>
 
 #include "MainFramesFixture.h"
@@ -307,4 +309,33 @@ TEST_F(FramesTest, TheProgramsFramesShowForTheirNodes) {
     Click(11);  // Shed
     EXPECT_FALSE(logFrame->isVisible());
     EXPECT_TRUE(folderFrame->isVisible());
+}
+
+// At the main window's default size no grid or list of a frame scrolls sideways: every column
+// shows within the frame's width.
+TEST_F(FramesTest, AtTheDefaultSizeNoFramesGridScrollsSideways) {
+    Create();
+    RegisterMainFrames(*window);
+    window->show();
+    QCoreApplication::processEvents();
+    ASSERT_EQ(window->size(), QSize(1007, 651));
+    const struct {
+        int node;
+        const char* frame;
+    } cases[] = {{0, "budget root"}, {1, "calendar"}, {2, "journal"}, {3, "folder"},
+                 {4, "table"},       {5, "number"},   {6, "pay"},     {8, "file collection"}};
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.frame);
+        Click(c.node);
+        QCoreApplication::processEvents();
+        int grids = 0;
+        for (const QAbstractItemView* grid :
+             window->PanelFrames->findChildren<QAbstractItemView*>()) {
+            if (!grid->isVisible()) continue;
+            ++grids;
+            EXPECT_FALSE(grid->horizontalScrollBar()->isVisible())
+                << grid->objectName().toStdString();
+        }
+        EXPECT_GE(grids, 1);
+    }
 }
