@@ -85,6 +85,9 @@ void TfrFolder::BuildControls() {
     QFont bold = LabelHeader->font();
     bold.setBold(true);
     LabelHeader->setFont(bold);
+    // A long name or description goes on in further lines instead of being cut at the frame's
+    // edge.
+    for (QLabel* label : {LabelHeader, LabelDescript}) label->setWordWrap(true);
     ButtonHelp->setFocusPolicy(Qt::ClickFocus);
 
     auto* header = new QGridLayout;

@@ -218,6 +218,28 @@ TEST_F(FolderFrame, BalanceValuesFollowTheirCaptions) {
     EXPECT_EQ(frame->LabelFlderBalanceValue->x(), caption->x() + caption->width() + 3);
 }
 
+// A long name and description show whole in the header, in as many lines as they need, and the
+// frame stays within its window.
+TEST_F(FolderFrame, ALongNameAndDescriptionShowWholeInTheHeader) {
+    const std::string words =
+        "Mieszkanie: czynsz, media, ubezpieczenie i naprawy; все расходы по квартире с 2019 года, "
+        "einschließlich Nebenkosten und Rücklagen für Reparaturen ";
+    AddNode(50, 0, otFolder, 80, "Wohnung in Łódź, ulica Piotrkowska 104 m. 12, " + words,
+            words + words);
+    dm.TableBudgets.Refresh();
+    EXPECT_FALSE(services.index.Build(dm.TableBudgets, services.state));
+    Show(50, 0);
+    EXPECT_LE(frame->minimumSizeHint().width(), frame->width());
+    for (const QLabel* label : {frame->LabelHeader, frame->LabelDescript}) {
+        SCOPED_TRACE(label->objectName().toStdString());
+        // The text is longer than a line; it is whole when it wraps into the label's height.
+        EXPECT_GT(label->fontMetrics().horizontalAdvance(label->text()), label->width());
+        EXPECT_TRUE(label->wordWrap() &&
+                    label->height() >= label->heightForWidth(label->width()));
+        EXPECT_LE(label->geometry().right(), frame->ButtonHelp->x());
+    }
+}
+
 // The children in tree order with their icons and descriptions, each entry holding its node's
 // tree index; a folder lists ".." first, leading to its parent.
 TEST_F(FolderFrame, ListsTheChildrenInTreeOrder) {
