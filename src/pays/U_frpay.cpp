@@ -60,9 +60,11 @@ constexpr int kGroupBoxHeight = 84;
 // The last column, the description, takes the width the others leave in the grid, never less
 // than its width here: a narrow frame shows every amount and the description's start.
 constexpr int kColumnWidths[8] = {80, 120, 80, 80, 80, 80, 80, 80};
-// The widest amount a history cell holds in full at least, and the room around a cell's text.
+// The widest amount a history cell holds in full at least, and the room around an amount's text:
+// a history cell draws it 5 pixels left of its right edge, a total 2 pixels.
 constexpr const char* kWidestAmount = "-00000000.00";
-constexpr int kCellMargin = 4;
+constexpr int kAmountMargin = 6;
+constexpr int kTotalMargin = 4;
 constexpr int kTotalLastColumn = 50;
 const QColor kMaroon(128, 0, 0);
 const QColor kGreen(0, 128, 0);
@@ -564,10 +566,10 @@ void TfrPay::SetTotalCells(bool charged, bool paid, bool balance) {
 void TfrPay::FitAmountColumns() {
     const QFontMetrics cells(DBGridPayHistory->font());
     const QFontMetrics totals(StringGridTotal->font());
-    const int amount = cells.horizontalAdvance(QString::fromLatin1(kWidestAmount)) + kCellMargin;
+    const int amount = cells.horizontalAdvance(QString::fromLatin1(kWidestAmount)) + kAmountMargin;
     for (int column = FCounter; column <= FBalance; ++column) {
         const int total =
-            totals.horizontalAdvance(StringGridTotal->item(1, column)->text()) + kCellMargin;
+            totals.horizontalAdvance(StringGridTotal->item(1, column)->text()) + kTotalMargin;
         DBGridPayHistory->setColumnWidth(column, std::max({kColumnWidths[column], amount, total}));
     }
 }
