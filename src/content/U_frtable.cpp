@@ -307,16 +307,19 @@ int TfrTable::LoadTable(int id) {
     SetRowCount(MinRowCount);
     const QFontMetrics metrics(StringGridTable->font());
     ValueWidth = 0;
+    NameWidth = 0;
     int k = 0;
     for (const TTableRowBlock& stored : TableRowBlocks(id)) {
         if (++k >= MinRowCount) SetRowCount(k + 1);
+        const QString name = ToQString(stored.NameRow);
         const QString value = ToQString(stored.ValueRow);
-        SetCell(1, k, ToQString(stored.NameRow));
+        SetCell(1, k, name);
         SetCell(2, k, value);
+        NameWidth = std::max(NameWidth, metrics.horizontalAdvance(name));
         ValueWidth = std::max(ValueWidth, metrics.horizontalAdvance(value));
     }
     StringGridTable->setUpdatesEnabled(true);
-    FitValueColumn();
+    FitColumns();
     SelectCell(1, 1);
     return 0;
 }
@@ -745,13 +748,15 @@ void TfrTable::resizeEvent(QResizeEvent* event) {
 void TfrTable::PlaceGrid(int left) {
     StringGridTable->setGeometry(left, kGridTop, std::max(width() - left - 3, 60),
                                  std::max(height() - 77, 40));
-    FitValueColumn();
+    FitColumns();
     if (EditMode) PlaceRowButtons(SelectedRow);
 }
 
-void TfrTable::FitValueColumn() {
-    const int rest = StringGridTable->viewport()->width() - kNumberWidth -
-                     StringGridTable->columnWidth(1) - 2;
+void TfrTable::FitColumns() {
+    const int room = StringGridTable->viewport()->width() - kNumberWidth - 2;
+    StringGridTable->setColumnWidth(
+        1, std::clamp(NameWidth + 8, kNameWidth, std::max(kNameWidth, room / 2)));
+    const int rest = room - StringGridTable->columnWidth(1);
     StringGridTable->setColumnWidth(2, std::max(rest, ValueWidth + 8));
 }
 

@@ -119,6 +119,7 @@ public:
     bool DeletedAtMinimum = false;
     bool DeleteShrank = false;  // the deletion took a row from the grid
     int ValueWidth = 0;
+    int NameWidth = 0;  // the widest name loaded, in the grid's font
     bool EditRecorded = false;
     int ActionCol = 0;
     QString CellTextAtSelect;
@@ -141,7 +142,9 @@ private:
     // The grid at its left edge, its width filling the frame but 3 pixels, the value column
     // filling the rest.
     void PlaceGrid(int left);
-    void FitValueColumn();
+    // The name column as wide as the longest name loaded, from its own width up to half the
+    // grid; the value column takes the rest, or the longest value's width when that is more.
+    void FitColumns();
     // View mode at once: the buttons of view mode, the grid at the left, no row buttons.
     void EnterViewMode();
     void LeaveEditMode();

@@ -2,6 +2,7 @@
 // and redo, the leave question, and Apply's journal transaction applied, undone and redone.
 #include <gtest/gtest.h>
 
+#include <QCoreApplication>
 #include <QLineEdit>
 #include <QPushButton>
 #include <QTableWidget>
@@ -303,6 +304,36 @@ TEST_F(TableFrame, WhatIsTypedAfterTabFromAValueGoesIntoTheNextName) {
     EXPECT_EQ(ToStdString(frame->Cell(2, 2)), "ab");
     EXPECT_EQ(ToStdString(frame->Cell(1, 3)), "n3cd");
     EXPECT_EQ(ToStdString(frame->Cell(0, 3)), "3");
+}
+
+// The name column widens to the longest name loaded, so that a name shows whole, but never past
+// half the grid, which stays for the values; short names keep its own width.
+TEST_F(TableFrame, TheNameColumnFitsTheLongestNameUpToHalfTheGrid) {
+    const struct {
+        const char* what;
+        std::string name;
+        bool whole;
+    } cases[] = {{"short", "n", true},
+                 {"long", "Notdienst Heizung/Wasser und Sanitär (24 h)", true},
+                 {"overlong", std::string(40, 'W') + " Brzęczyszczykiewicz", false}};
+    // Each case adds a row with a longer name than the rows before.
+    int row = 0;
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.what);
+        AddRow(tbl::Tables, {{fld::ID, kTable},
+                             {fld::NRow, ++row},
+                             {fld::NameRow, c.name},
+                             {fld::ValueRow, "value"}});
+        Show();
+        QCoreApplication::processEvents();
+        const QTableWidget& grid = *frame->StringGridTable;
+        const int name = grid.fontMetrics().horizontalAdvance(ToQString(c.name));
+        EXPECT_GE(grid.columnWidth(1), 142);
+        EXPECT_LE(grid.columnWidth(1), std::max(142, grid.viewport()->width() / 2));
+        EXPECT_EQ(grid.columnWidth(1) >= name + 4, c.whole);
+        EXPECT_EQ(grid.columnWidth(0) + grid.columnWidth(1) + grid.columnWidth(2) + 2,
+                  grid.viewport()->width());
+    }
 }
 
 TEST_F(TableFrame, EditSlidesTheGridAndShowsTheRowButtons) {
