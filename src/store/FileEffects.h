@@ -11,8 +11,10 @@
 // The file effects of one store transaction. A step that creates a file or folder of the budget
 // names it here, so that a rollback removes it again; a step that deletes one asks for the
 // deletion here instead of deleting it, so that a rollback finds it still in place. The tables
-// and the folders then agree whether the transaction commits, fails or the process is killed
-// before the commit (a kill after the commit can only leave a folder that nothing names).
+// and the folders then agree whether the transaction commits or fails. A kill skips the removals
+// of the rollback and the deletions after the commit alike, so it can only leave what no
+// committed row names: an album's or collection's folder of that kind goes at the budget's next
+// opening (RemoveUnnamedObjectFolders, store/Utransactions_undo.h).
 class TFileEffects {
 public:
     TFileEffects() = default;

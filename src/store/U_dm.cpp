@@ -73,6 +73,7 @@ void TDM::PrepareTables(const std::string& usersDataPath) {
 void TDM::OpenBudget(const std::string& folder) {
     ResetStaleMarks(folder);
     SettleRolledBackApplications(folder);
+    RemoveUnnamedObjectFolders(folder);
     for (TTable* table : BudgetTables()) {
         table->Close();
         table->SetDatabaseName(folder);
@@ -174,11 +175,19 @@ TFilter RowsOf(int id) {
 }  // namespace
 
 std::string AlbumFolder(int id) {
-    return ShellServices().BudgetPath() + "/Images/IMG" + IntToText(id);
+    return AlbumFolder(ShellServices().BudgetPath(), id);
 }
 
 std::string CollectionFolder(int id) {
-    return ShellServices().BudgetPath() + "/Files/DIR" + IntToText(id);
+    return CollectionFolder(ShellServices().BudgetPath(), id);
+}
+
+std::string AlbumFolder(const std::string& budget, int id) {
+    return budget + "/Images/IMG" + IntToText(id);
+}
+
+std::string CollectionFolder(const std::string& budget, int id) {
+    return budget + "/Files/DIR" + IntToText(id);
 }
 
 std::string ThumbnailName(std::string_view picture) {

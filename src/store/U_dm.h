@@ -39,9 +39,11 @@ void DeleteBudgetFolder(const std::string& folder);
 
 // The folder of an image album of the open budget (Images/IMG<id>: the pictures, "mini/" their
 // thumbnails, "tmpload/" and "mini/tmpload/" for pictures not yet applied) and of a file
-// collection (Files/DIR<id>).
+// collection (Files/DIR<id>); the same in the budget folder `budget`.
 std::string AlbumFolder(int id);
 std::string CollectionFolder(int id);
+std::string AlbumFolder(const std::string& budget, int id);
+std::string CollectionFolder(const std::string& budget, int id);
 // The name of a picture's thumbnail in "mini/": the picture's name with its extension replaced
 // by ".bmp" (appended to a name without one).
 std::string ThumbnailName(std::string_view picture);
@@ -107,8 +109,9 @@ public:
     // (jTrans by "Index_NTrans") and read-only, until a budget is opened.
     void PrepareTables(const std::string& usersDataPath);
     // Opens a budget: the marks an undo or redo run cut short by a crash left in its journal go
-    // back (ResetStaleMarks of Utransactions_undo.h) and the applications that rolled back are
-    // settled (SettleRolledBackApplications), then the seventeen budget tables are
+    // back (ResetStaleMarks of Utransactions_undo.h), the applications that rolled back are
+    // settled (SettleRolledBackApplications) and the album and collection folders that no object
+    // has are removed (RemoveUnnamedObjectFolders), then the seventeen budget tables are
     // closed, pointed at the budget folder, made writable and opened, in the order of
     // BudgetTables; their table names, indexes and filters stay. TableBudgets is not touched.
     void OpenBudget(const std::string& folder);

@@ -5,12 +5,14 @@
 #include <algorithm>
 #include <filesystem>
 #include <optional>
+#include <set>
 #include <string_view>
 #include <utility>
 
 #include "platform/Database.h"
 #include "platform/EventLoop.h"
 #include "schema/SchemaNames.h"
+#include "shell/ObjectIndex.h"
 #include "shell/ShellServices.h"
 #include "store/TransKind.h"
 #include "store/U_dm.h"
@@ -306,4 +308,46 @@ int SettleRolledBackApplications(const std::string& folder) {
         std::filesystem::remove_all(left, error);
     }
     return static_cast<int>(settle.size());
+}
+
+int RemoveUnnamedObjectFolders(const std::string& folder) {
+    namespace fs = std::filesystem;
+    using TFolderOf = std::string (*)(const std::string&, int);
+    const TFolderOf album = AlbumFolder;
+    const TFolderOf collection = CollectionFolder;
+    std::set<std::string> owned;
+    {
+        TTable objects;
+        OpenIn(objects, folder, tbl::Objects, "", false,
+               Where(fld::Type) == int(otImages) || Where(fld::Type) == int(otFiles));
+        for (; !objects.Eof(); objects.Next()) {
+            const TFolderOf folderOf =
+                objects.FieldByName(fld::Type).AsInteger() == otImages ? album : collection;
+            owned.insert(folderOf(folder, objects.FieldByName(fld::ID).AsInteger()));
+        }
+    }
+    std::vector<std::string> unowned;
+    for (const TFolderOf folderOf : {album, collection}) {
+        const fs::path parent = fs::path(folderOf(folder, 0)).parent_path();
+        std::error_code error;
+        for (fs::directory_iterator entry(parent, error), end; !error && entry != end;
+             entry.increment(error)) {
+            // An object's folder is exactly the folder of the ID its name ends with.
+            const std::string name = entry->path().filename().string();
+            const std::size_t id = name.find_last_not_of("0123456789") + 1;
+            if (id == 0 || id == name.size() || name.size() - id > 9) continue;
+            const std::string path = folderOf(folder, std::stoi(name.substr(id)));
+            std::error_code kind;
+            if (path == (parent / name).string() && !owned.contains(path) &&
+                entry->symlink_status(kind).type() == fs::file_type::directory)
+                unowned.push_back(path);
+        }
+    }
+    int removed = 0;
+    for (const std::string& path : unowned) {
+        std::error_code error;
+        fs::remove_all(path, error);
+        if (!error) ++removed;
+    }
+    return removed;
 }

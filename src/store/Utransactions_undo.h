@@ -116,3 +116,14 @@ int ResetStaleMarks(const std::string& folder);
 // of another kind, or of no known kind, stays "ACT". Returns how many rows it settled. Every
 // opening of a budget's tables runs it (TDM::OpenBudget), after ResetStaleMarks.
 int SettleRolledBackApplications(const std::string& folder);
+// Removes the album and collection folders of the budget in the folder that no object of it
+// has: an Images/IMG<id> where no image album has the ID, a Files/DIR<id> where no file
+// collection has it. A kill leaves such a folder where a step had made one and its rollback,
+// which would have removed it, never ran (the row stays undone or unapplied, and its redo or
+// application would find the folder in the way), or where a step's commit was to be followed by
+// the folder's deletion; either way no row names it and the journal holds what it carried. Every
+// folder an object has stays, and so does every other entry (a file, a link, another name).
+// What cannot be removed stays, unreported: the step that finds it in the way reports it.
+// Returns how many it removed. Every opening of a budget's tables runs it (TDM::OpenBudget),
+// after SettleRolledBackApplications.
+int RemoveUnnamedObjectFolders(const std::string& folder);

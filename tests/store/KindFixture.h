@@ -1,5 +1,5 @@
-// A budget open with real journal kinds registered in place of whatever was registered under
-// their keys, and the undo and redo steps run as the undo and redo runs run them.
+// Real journal kinds registered in place of whatever was registered under their keys, and a
+// budget open with them, whose undo and redo steps run as the undo and redo runs run them.
 #pragma once
 
 #include <memory>
@@ -9,15 +9,33 @@
 #include "common/OpenBudget.h"
 #include "store/TransKind.h"
 
+// The kinds registered while it lives; the kinds they replaced come back afterwards.
 template <class... Kinds>
-class KindFixture : public OpenBudget {
-protected:
-    KindFixture() { (Register(std::make_unique<Kinds>()), ...); }
-    ~KindFixture() override {
+class TRegisteredKinds {
+public:
+    TRegisteredKinds() { (Register(std::make_unique<Kinds>()), ...); }
+    ~TRegisteredKinds() {
         for (const TKindKey& key : keys_) TransKinds().Remove(key);
         for (auto& kind : previous_) TransKinds().Add(std::move(kind));
     }
+    TRegisteredKinds(const TRegisteredKinds&) = delete;
+    TRegisteredKinds& operator=(const TRegisteredKinds&) = delete;
 
+    // Registers one more kind.
+    void Register(std::unique_ptr<TTransKind> kind) {
+        keys_.push_back(kind->Key());
+        if (auto replaced = TransKinds().Add(std::move(kind)))
+            previous_.push_back(std::move(replaced));
+    }
+
+private:
+    std::vector<TKindKey> keys_;
+    std::vector<std::unique_ptr<TTransKind>> previous_;
+};
+
+template <class... Kinds>
+class KindFixture : public OpenBudget {
+protected:
     // The undo step of the row, or its redo (the kind's Apply again), in a store transaction of
     // its own, which commits when the step succeeded (an undo gives 0 or more, a redo more than
     // 0) and rolls back otherwise.
@@ -46,13 +64,8 @@ protected:
     }
 
     // Registers one more kind for the test.
-    void Register(std::unique_ptr<TTransKind> kind) {
-        keys_.push_back(kind->Key());
-        if (auto replaced = TransKinds().Add(std::move(kind)))
-            previous_.push_back(std::move(replaced));
-    }
+    void Register(std::unique_ptr<TTransKind> kind) { kinds_.Register(std::move(kind)); }
 
 private:
-    std::vector<TKindKey> keys_;
-    std::vector<std::unique_ptr<TTransKind>> previous_;
+    TRegisteredKinds<Kinds...> kinds_;
 };

@@ -1,19 +1,23 @@
 // Creating and deleting objects through the journal: the "ADD" applier and its undo, the "DEL"
 // applier and its undo (the "ADD" applier on the deletion's snapshot), for every object type, on
 // a real budget with its folders; parts missing, streams cut short, malformed amounts, folders
-// in the way and files that cannot be saved.
+// in the way and files that cannot be saved; a creation killed at each of its moments.
 #include <sys/stat.h>
+#include <unistd.h>
 
 #include <algorithm>
 #include <filesystem>
 #include <fstream>
 #include <functional>
+#include <map>
 #include <string>
 #include <tuple>
 #include <vector>
 
 #include "KindFixture.h"
 #include "common/BudgetDump.h"
+#include "common/ChildProcess.h"
+#include "common/JournalSteps.h"
 #include "pays/Uscheduler.h"
 #include "store/TransBlockRows.h"
 #include "store/TransKindObject.h"
@@ -686,5 +690,131 @@ TEST_P(DeletionTest, OnlyAPayInARunningBudgetRebuildsTheCalendarAfterItsDeletion
         EXPECT_EQ(derived, expected);
         // Gone again for the second round.
         ASSERT_EQ(Redo(nTrans), 1);
+    }
+}
+
+// ---- A creation killed
+
+namespace {
+
+// Where the process of a creation is killed: while its row is set "ACT" (the journal view's
+// first refresh), after its step has written everything, folders and files included, but before
+// the commit (the first refresh that finds the object's folder), or after the application.
+enum class TMoment { BeforeStep, BeforeCommit, AfterCommit };
+
+// The "ADD" of a new album or collection under the budget root, made ready in the open budget
+// as the create-object dialog writes it; a collection's transaction carries the files given.
+int ReadyCreation(int type, const std::map<std::string, std::string>& files) {
+    if (type == otImages) {
+        TTransWriter writer("ADD", -1, type, "Trip");
+        TObjectParts<TImagesContent> parts{0, 82, "d", {}};
+        WriteParts(writer, parts);
+        return writer.Ready();
+    }
+    TTransWriter writer("ADD", -1, type, "Papers");
+    TObjectParts<TFilesContent> parts{0, 83, "d", {int(files.size())}};
+    WriteParts(writer, parts);
+    const fs::path folder = writer.MakeFolder();
+    for (const auto& [name, text] : files) Write(folder / name, text);
+    return writer.Ready();
+}
+
+std::string StatusOf(int nTrans) {
+    const auto status = Column("jTrans", "Status", Where("NTrans") == nTrans, "Index_NTrans");
+    return status.empty() ? "(none)" : status[0].Text();
+}
+
+}  // namespace
+
+// Mend: a kill after the creation had made the album's or collection's folder but before its
+// commit left the folder behind; the opening made the row undone, and its redo found the folder
+// in the way (fatal -4). Now the opening removes a folder that no object has. Killed at each
+// moment, the creation leaves a sound budget whose object is there with its folder exactly when
+// its row is applied, and applying or redoing the row then gives the budget an application
+// without a kill gives.
+TEST(CreationKilled, LeavesTheObjectAndItsFolderAsTheRowSaysAndTheRowCanBeCarriedOut) {
+    const TRegisteredKinds<TAddKind<TImagesContent>, TAddKind<TFilesContent>> kinds;
+    const struct {
+        const char* what;
+        int type;
+        std::map<std::string, std::string> files;
+    } cases[] = {
+        {"a new album", otImages, {}},
+        {"a new collection", otFiles, {}},
+        {"a collection brought back with its files", otFiles, {{"a.txt", "a"}, {"sub/b", "b"}}},
+    };
+    const struct {
+        TMoment moment;
+        const char* status;  // of the row after the next opening
+    } moments[] = {
+        {TMoment::BeforeStep, "READY"},
+        {TMoment::BeforeCommit, "BACK"},
+        {TMoment::AfterCommit, "APPLY"},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.what);
+        std::string applied;  // the budget as an application without a kill leaves it
+        {
+            TestFolders folders;
+            const std::string budget = folders.MakeBudget();
+            FakeShellServices shell(folders.UsersDataPath());
+            TDM dm;
+            OpenBudgetIn(shell, dm, folders, budget);
+            ASSERT_GT(ApplyTransaction(ReadyCreation(c.type, c.files)), 0);
+            applied = DumpBudget(budget, TDumpScope::WithoutJournal);
+            DM = nullptr;
+        }
+        for (const auto& m : moments) {
+            SCOPED_TRACE(m.status);
+            TestFolders folders;
+            const std::string budget = folders.MakeBudget();
+            int nTrans = 0, id = 0;
+            {
+                FakeShellServices shell(folders.UsersDataPath());
+                TDM dm;
+                OpenBudgetIn(shell, dm, folders, budget);
+                nTrans = ReadyCreation(c.type, c.files);
+                id = NextObjectId();
+                DM = nullptr;
+            }
+            const std::string folder =
+                c.type == otImages ? AlbumFolder(budget, id) : CollectionFolder(budget, id);
+            KillDuring(
+                [&](int ready) {
+                    FakeShellServices shell(folders.UsersDataPath());
+                    TDM dm;
+                    OpenBudgetIn(shell, dm, folders, budget);
+                    const TMoment moment = m.moment;
+                    dm.TablejTrans.AddDataChangeHandler([=](TTable&, const TField*) {
+                        if (moment == TMoment::BeforeStep ||
+                            (moment == TMoment::BeforeCommit && fs::exists(folder))) {
+                            Ready(ready);
+                            pause();
+                        }
+                    });
+                    ApplyTransaction(nTrans);
+                    Ready(ready);
+                    pause();
+                },
+                std::chrono::milliseconds(20));
+
+            EXPECT_EQ(IntegrityOf(budget), "ok");
+            FakeShellServices shell(folders.UsersDataPath());
+            TDM dm;
+            OpenBudgetIn(shell, dm, folders, budget);
+            const bool inForce = std::string(m.status) == "APPLY";
+            EXPECT_EQ(StatusOf(nTrans), m.status);
+            EXPECT_EQ(CountRows("Objects", Where("ID") == id), inForce ? 1 : 0);
+            EXPECT_EQ(fs::exists(folder), inForce);
+            if (m.moment == TMoment::BeforeStep) {
+                EXPECT_EQ(ApplyTransaction(nTrans), id);
+            } else if (m.moment == TMoment::BeforeCommit) {
+                EXPECT_TRUE(RedoTrans(nTrans));
+            }
+            EXPECT_EQ(DumpBudget(budget, TDumpScope::WithoutJournal), applied);
+            EXPECT_TRUE(shell.fatalErrors.empty());
+            EXPECT_TRUE(shell.fatalTexts.empty());
+            DM = nullptr;
+        }
     }
 }

@@ -4,6 +4,7 @@
 // undone and redone against the budget as it was, and a preparation applied without letting go
 // of the journal.
 #include <filesystem>
+#include <fstream>
 #include <functional>
 #include <map>
 #include <memory>
@@ -398,6 +399,54 @@ TEST_F(Runs, ARolledBackApplicationCountsAsNotAppliedAtTheOpening) {
         }
     }
     TransKinds().Remove({"WHOLE"});
+}
+
+// The opening removes exactly the album and collection folders that no object of their type has
+// (a kill left them); the folders of the objects and every other entry stay as they are.
+TEST_F(Marks, TheOpeningRemovesTheObjectFoldersThatNoObjectHas) {
+    namespace fs = std::filesystem;
+    AddRow("Objects", {{"ID", 5}, {"IDParent", 0}, {"Type", 30}, {"Name", "album"}});
+    AddRow("Objects", {{"ID", 6}, {"IDParent", 0}, {"Type", 40}, {"Name", "collection"}});
+    AddRow("Objects", {{"ID", 7}, {"IDParent", 0}, {"Type", 20}, {"Name", "table"}});
+    const fs::path outside = fs::path(budget).parent_path() / "outside";
+    fs::create_directories(outside);
+    enum TEntry { Folder, File, Link };
+    const struct {
+        const char* path;
+        TEntry entry;
+        bool stays;
+    } cases[] = {
+        {"Images/IMG5", Folder, true},            // album 5's
+        {"Files/DIR6", Folder, true},             // collection 6's
+        {"Images/IMG6", Folder, false},           // 6 is a collection
+        {"Files/DIR5", Folder, false},            // 5 is an album
+        {"Files/DIR7", Folder, false},            // 7 is a table
+        {"Images/IMG8", Folder, false},           // no object 8
+        {"Images/IMG05", Folder, true},           // no ID has a leading zero
+        {"Images/IMG8x", Folder, true},           // not an ID at the end
+        {"Images/IMG", Folder, true},             // no ID
+        {"Images/123", Folder, true},             // no prefix
+        {"Images/IMG12345678901", Folder, true},  // beyond every ID
+        {"Images/mini", Folder, true},            // Images' own
+        {"Images/tmpload", Folder, true},         // Images' own
+        {"Files/DIR10", File, true},              // a file
+        {"Files/DIR11", Link, true},              // a link to a folder
+    };
+    for (const auto& c : cases) {
+        const fs::path path = fs::path(budget) / c.path;
+        fs::create_directories(path.parent_path());
+        if (c.entry == Link) {
+            fs::create_directory_symlink(outside, path);
+        } else {
+            if (c.entry == Folder) fs::create_directories(path / "sub");
+            std::ofstream(c.entry == Folder ? path / "sub/file" : path) << "kept?";
+        }
+    }
+    dm.OpenBudget(budget);
+    for (const auto& c : cases)
+        EXPECT_EQ(fs::exists(fs::symlink_status(fs::path(budget) / c.path)), c.stays) << c.path;
+    EXPECT_TRUE(fs::is_directory(outside));
+    EXPECT_EQ(RemoveUnnamedObjectFolders(budget), 0);
 }
 
 // A run killed in the middle of a step leaves whole steps only: the steps before it done with
