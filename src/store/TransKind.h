@@ -99,6 +99,11 @@ struct TStepData {
 struct TStep {
     const TTransRow& Row;
     TFileEffects& Files;
+    // Whether the step is the row's first application (ApplyTransaction of its "READY" row), not
+    // a redo nor an undo step. The preparer applies the row as soon as it is ready, holding the
+    // journal, and no user input is let in between, so the files the preparation saved of the
+    // budget are still the budget's as they stand.
+    bool FirstApplication = false;
 };
 
 // One kind of transaction. The hooks a kind does not override say that it has no such step

@@ -245,8 +245,12 @@ bool RemoveContent(const TStep& step, int id, const TImagesContent& content) {
 // False when an entry could not be saved; the folder then stays.
 bool SaveAndRemoveCollection(const TStep& step, int id);
 
+// The deletion's first application takes the copy that its preparation saved of the folder a
+// moment before; a redo saves the folder again, which may have changed since the undo.
 bool RemoveContent(const TStep& step, int id, const TFilesContent&) {
-    return SaveAndRemoveCollection(step, id);
+    if (!step.FirstApplication) return SaveAndRemoveCollection(step, id);
+    step.Files.DeleteAfterCommit(CollectionFolder(id));
+    return true;
 }
 
 bool RemoveContent(const TStep&, int id, const TNumberContent&) {

@@ -246,10 +246,12 @@ public:
     // ApplyDelete: reads and checks every part and finds the object's row first (a part
     // missing: fatal -1; no row: fatal -3; nothing deleted), then removes the content (a
     // table's rows, an album's rows and folder, a collection's folder, a number's items with
-    // their algorithms, a pay's data) and the object's row. A collection's folder is first saved
-    // into the transaction's folder as it is now, as the undo of its creation does (its files
-    // change outside the journal, so a redo finds more than the deletion saved); a copy that
-    // fails gives -1 and keeps everything. Folders go with the commit; one
+    // their algorithms, a pay's data) and the object's row. A collection's folder goes as its
+    // preparation saved it into the transaction's folder on the first application (which
+    // follows the preparation at once, TStep::FirstApplication); a redo first saves the folder
+    // into the transaction's folder again as it is now, as the undo of its creation does (its
+    // files change outside the journal, so a redo finds more than the deletion saved), and a
+    // copy that fails gives -1 and keeps everything. Folders go with the commit; one
     // that cannot be deleted is the main window's fatal error, after the deletion has gone to
     // its end. Gives 1.
     std::optional<int> Apply(TStep& step) const override;

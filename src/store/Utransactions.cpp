@@ -66,7 +66,7 @@ int RunApplier(TTable& trans, const TTransRow& row) {
     int result = 0;
     {
         TBudgetTransaction transaction(ShellServices().BudgetPath());
-        TStep step{row, transaction.Files()};
+        TStep step{row, transaction.Files(), true};
         result = TransKinds().Step(step, false).value_or(0);
         if (result > 0 && !SetTransStatus(trans, row.NTrans, kStatusApply))
             result = kFatalTransaction;

@@ -33,9 +33,10 @@ private:
 //     jTrFiles/<n> and each one's thumbnail ("mini/" + ThumbnailName) into its "mini/" (both
 //     folders made even for an empty album; a thumbnail that is missing is passed over); a
 //     collection's files, sub-folders and links (as links) copied into jTrFiles/<n>, I3 the
-//     number of entries copied; a number's items with their algorithms; a pay's settings, its
-//     auto charges with algorithms and schedules, its history and the earliest DateBegin of
-//     its active charges, starting at tomorrow.
+//     number of entries copied (the copies that the deletion's first application keeps); a
+//     number's items with their algorithms; a pay's settings, its auto charges with algorithms
+//     and schedules, its history and the earliest DateBegin of its active charges, starting at
+//     tomorrow.
 // The whole preparation is one store transaction: when it does not get to "READY" nothing of it
 // stays, neither rows nor folder. Gives null when a fatal error was reported meanwhile (the
 // object's row or one of its algorithms missing, a folder that cannot be made): the program is

@@ -502,6 +502,27 @@ TEST_F(SnapshotTest, ACollectionSavesItsFilesFoldersAndLinks) {
     EXPECT_EQ(TTransReader(2).Int(3), 0);
 }
 
+// Mend: the first application of a collection's deletion copied its files a second time, right
+// after the preparation had saved them. It now keeps the files the preparation saved (each the
+// very file, which a link to it shows) and their count; a redo still saves the folder anew.
+TEST_F(SnapshotTest, TheDeletionSavesTheFilesOfACollectionOnce) {
+    AddObject(5, kHome, otFiles, "Papers", 20);
+    Write(Path("Files/DIR5/a.txt"), "a");
+    Write(Path("Files/DIR5/sub/b.txt"), "b");
+    const int nTrans = ReadyDeletion(5);
+    ASSERT_EQ(nTrans, 1);
+    // The links keep the saved files' inodes taken, so a copy made anew cannot reuse them.
+    for (const char* name : {"a.txt", "sub/b.txt"})
+        fs::create_hard_link(Path("jTrFiles/1/") + name,
+                             Path("probe ") + fs::path(name).stem().string());
+    ASSERT_EQ(ApplyTransaction(nTrans), 1);
+    EXPECT_FALSE(fs::exists(Path("Files/DIR5")));
+    EXPECT_TRUE(fs::equivalent(Path("jTrFiles/1/a.txt"), Path("probe a")));
+    EXPECT_TRUE(fs::equivalent(Path("jTrFiles/1/sub/b.txt"), Path("probe b")));
+    EXPECT_EQ(TTransReader(nTrans).Int(3), 3);
+    EXPECT_TRUE(shell.fatalErrors.empty());
+}
+
 // A picture, thumbnail or file that exists but cannot be copied (a pipe here, which every user
 // fails to copy) ends the deletion with the file's name: no row, no folder, the object whole.
 TEST_F(SnapshotTest, AFileThatCannotBeSavedEndsTheDeletionNamingIt) {
