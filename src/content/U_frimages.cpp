@@ -19,6 +19,7 @@
 #include <QStyle>
 #include <QTimer>
 #include <algorithm>
+#include <exception>
 #include <filesystem>
 #include <memory>
 
@@ -307,14 +308,21 @@ void TfrImages::HideFrame() {
     hide();
 }
 
-void TfrImages::Leave() {
+bool TfrImages::Leave() {
     if (Modified) {
         SlideOnLeave = false;
         const std::string question = WordImages + " '" + ToStdString(LabelHeader->text()) + "' " +
                                      SentChanged + "\n" + SentSaveChanges;
         if (MessageDlg(question, TMsgDlgType::mtConfirmation, mbYes | mbNo, this) == mrYes)
             BitBtnApply->click();
-        if (Modified) BitBtnCanselClick();
+        else
+            BitBtnCanselClick();
+        if (Modified) {
+            // The user chose to keep the edit and it could not be saved (the failure was
+            // shown): the frame stays in edit mode with everything staged, and is not left.
+            SlideOnLeave = true;
+            return false;
+        }
     } else if (BitBtnCansel->isEnabled()) {
         SlideOnLeave = false;
         BitBtnCanselClick();
@@ -323,6 +331,7 @@ void TfrImages::Leave() {
         MarkShownPicture(IDObject, ShownNumber);
         LastShownNumber = ShownNumber;
     }
+    return true;
 }
 
 int TfrImages::LoadImageList() {
@@ -819,11 +828,18 @@ void TfrImages::BitBtnApplyClick() {
         BitBtnApply->setEnabled(false);
         BitBtnCansel->setEnabled(false);
         BitBtnClear->setEnabled(false);
-        JournalImagesChange(IDObject, ToStdString(LabelHeader->text()), Pictures, error);
-        if (!error.empty()) {
-            // Nothing was applied and every file is where it was: the edit goes on.
+        int applied = 0;
+        try {
+            applied =
+                JournalImagesChange(IDObject, ToStdString(LabelHeader->text()), Pictures, error);
+        } catch (const std::exception& failure) {
+            error = failure.what();
+        }
+        if (applied <= 0) {
+            // Nothing was applied and every file is where it was: the edit goes on. A failure
+            // without a text of its own was reported by the journal as it happened.
             SetViewButtons(true);
-            MessageDlg(error, TMsgDlgType::mtError, mbOK, this);
+            if (!error.empty()) MessageDlg(error, TMsgDlgType::mtError, mbOK, this);
             return;
         }
         LetMessagesRun();

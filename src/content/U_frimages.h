@@ -41,7 +41,7 @@ public:
 
     void ShowFor(const ObjectInfo& node) override;
     void ShowKept(const ObjectInfo& node) override;
-    void Leave() override;
+    bool Leave() override;
     void HideFrame() override;
     QWidget* MainControl() const override;
 

@@ -722,13 +722,13 @@ void TfrTable::HideFrame() {
     hide();
 }
 
-void TfrTable::Leave() {
-    if (!BitBtnCansel->isEnabled()) return;
+bool TfrTable::Leave() {
+    if (!BitBtnCansel->isEnabled()) return true;
     // The frame is going: it leaves edit mode at once, and reloads at its next show.
     SlideOnLeave = false;
     if (ChangeCount < 1) {
         BitBtnCansel->click();
-        return;
+        return true;
     }
     const std::string question = WordTable + " " + ToStdString(LabelHeader->text()) + " " +
                                  SentChanged + "\n" + SentSaveChanges;
@@ -736,6 +736,7 @@ void TfrTable::Leave() {
         BitBtnApply->click();
     else
         BitBtnCansel->click();
+    return true;
 }
 
 // ---- Layout ----------------------------------------------------------------------------------

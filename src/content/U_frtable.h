@@ -27,7 +27,7 @@ public:
     explicit TfrTable(QWidget* parent);
 
     void ShowFor(const ObjectInfo& node) override;
-    void Leave() override;
+    bool Leave() override;
     void HideFrame() override;
     QWidget* MainControl() const override;
 

@@ -664,11 +664,12 @@ void TfrNumber::BitBtnApplyClick() {
     PlaceRowButtons(0);
 }
 
-void TfrNumber::Leave() {
-    if (!BitBtnCansel->isEnabled()) return;
+bool TfrNumber::Leave() {
+    if (!BitBtnCansel->isEnabled()) return true;
     Interactive = false;
     if (BitBtnApply->isEnabled()) BitBtnApply->click();
     if (BitBtnCansel->isEnabled()) BitBtnCansel->click();
+    return true;
 }
 
 void TfrNumber::PMenuNumberPopup() {

@@ -514,8 +514,9 @@ void TfrPay::ShowKept(const ObjectInfo& node) {
     ShowCurrentBalance();
 }
 
-void TfrPay::Leave() {
+bool TfrPay::Leave() {
     if (Loaded) DM->WritePayFilter(PayID, Filter);
+    return true;
 }
 
 void TfrPay::HideFrame() {

@@ -62,7 +62,7 @@ public:
     // LabelWarning visible while the budget is stopped, the balance today.
     void ShowKept(const ObjectInfo& node) override;
     // Stores the pay's filter (TDM::WritePayFilter).
-    void Leave() override;
+    bool Leave() override;
     // Hides, and lets go of the grid's rows.
     void HideFrame() override;
     QWidget* MainControl() const override;

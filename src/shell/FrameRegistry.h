@@ -30,10 +30,11 @@ public:
     // (ReadFrameTexts). The header labels are not captions: the frame switch fills them.
     void LoadTexts();
 
-    // The selection moves away from the frame's node: the frame applies, asks about or drops
-    // its pending edits (the table, images, number and pay frames). It cannot keep the
-    // selection: the switch goes on whatever the frame does.
-    virtual void Leave() {}
+    // The selection moves away from the frame's node, or the window closes: the frame applies,
+    // asks about or drops its pending edits (the table, images, number and pay frames). False
+    // when the frame must stay: edits the user chose to keep could not be saved, and the frame
+    // still holds them. The main window then stays on the frame's node.
+    virtual bool Leave() { return true; }
     // The frame switch shows the frame for the node: the frame fills itself and shows.
     virtual void ShowFor(const ObjectInfo& node) = 0;
     // The frame switch shows the frame for the node that it loaded last (its reload mark, kept

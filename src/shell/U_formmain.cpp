@@ -20,6 +20,7 @@
 #include <QProcess>
 #include <QPushButton>
 #include <QScreen>
+#include <QSignalBlocker>
 #include <QSplitter>
 #include <QStatusBar>
 #include <QTreeWidget>
@@ -328,13 +329,17 @@ void TfMain::BuildMenus() {
         return menu;
     };
     QMenu* budget = addMenu("Budget");
-    AddCommand(budget, "CreateBudget", [this] { (new TfCreateBudget(this))->exec(); });
+    // The commands that rebuild the tree or restart the program first leave the shown frame, as
+    // a selection change does: the tree comes back without the frame's pending edits.
+    AddCommand(budget, "CreateBudget",
+               AfterLeaving([this] { (new TfCreateBudget(this))->exec(); }));
     AddCommand(budget, "Exit", [this] { close(); });
     QMenu* admin = addMenu("Admin");
     // Backup and recovery are of the open budget: without one they stay disabled.
-    QAction* backup = AddCommand(admin, "Backup", [this] { (new TfBackup(*this))->exec(); });
+    QAction* backup =
+        AddCommand(admin, "Backup", AfterLeaving([this] { (new TfBackup(*this))->exec(); }));
     QAction* recovery =
-        AddCommand(admin, "Recovery", [this] { (new TfRecovery(*this))->exec(); });
+        AddCommand(admin, "Recovery", AfterLeaving([this] { (new TfRecovery(*this))->exec(); }));
     connect(admin, &QMenu::aboutToShow, this, [this, backup, recovery] {
         for (QAction* item : {backup, recovery}) item->setEnabled(!state_.BudgetPath.empty());
     });
@@ -348,22 +353,20 @@ void TfMain::BuildMenus() {
     PMenuTree->setObjectName(QStringLiteral("PMenuTree"));
     // The popup's commands with their dialogs; PMenuTreePopup enables them by the selection.
     const std::map<std::string, std::function<void()>> popupRuns = {
-        {"CreateObject", [this] { (new TfCreateObject(*this))->exec(); }},
-        {"Rename", [this] { (new TfRename(*this))->exec(); }},
-        {"Move",
-         [this] {
+        {"CreateObject", AfterLeaving([this] { (new TfCreateObject(*this))->exec(); })},
+        {"Rename", AfterLeaving([this] { (new TfRename(*this))->exec(); })},
+        {"Move", AfterLeaving([this] {
              fChoice->Mode = TfChoice::kModeMove;
              fChoice->exec();
-         }},
-        {"Delete",
-         [this] {
+         })},
+        {"Delete", AfterLeaving([this] {
              if (state_.TypeObject == otBudget)
                  (new TfDelBudget(*this))->exec();
              else
                  (new TfDelObject(*this))->exec();
-         }},
+         })},
         {"Export", [this] { (new TfImpExp(*this, 'E'))->ExecModal(); }},
-        {"Import", [this] { (new TfImpExp(*this, 'I'))->ExecModal(); }},
+        {"Import", AfterLeaving([this] { (new TfImpExp(*this, 'I'))->ExecModal(); })},
     };
     const auto addPopupCommand = [&](const char* name) {
         const auto run = popupRuns.find(name);
@@ -557,10 +560,14 @@ void TfMain::CloseLater() {
 }
 
 void TfMain::closeEvent(QCloseEvent* event) {
-    // Every close request but a fatal close and a restart asks first; the answer Exit keeps the
-    // program running.
+    // Every close request but a fatal close and a restart first leaves the shown frame (unless a
+    // selection change, which left it already, asks for the close) and then asks; a frame that
+    // must stay and the answer Exit keep the program running. A fatal close and a restart leave
+    // the frame alone: nothing is asked or dropped, and pictures staged in an album's edit stay
+    // in its staging folders.
     if (!state_.FatalClose && !state_.RestartRequested &&
-        (new TfClose(*this))->exec() != QDialog::Accepted) {
+        ((!state_.TreeChanging && !LeaveFrame()) ||
+         (new TfClose(*this))->exec() != QDialog::Accepted)) {
         event->ignore();
         return;
     }
@@ -802,7 +809,10 @@ void TfMain::TreeViewMainChange() {
 }
 
 void TfMain::ChangeSelection(const ObjectInfo& node) {
-    LeaveFrame();
+    if (!LeaveFrame()) {
+        ReselectShownNode();
+        return;
+    }
     state_.IDObject = node.Type == otBudget ? 0 : node.ID;
     state_.TypeObject = node.Type;
     if (node.IDBudget != state_.IDBudget) SwitchBudget(node);
@@ -838,8 +848,26 @@ void TfMain::SwitchBudget(const ObjectInfo& node) {
     TreeViewMain->viewport()->update();
 }
 
-void TfMain::LeaveFrame() {
-    if (TFrameBase* frame = frames_.FrameFor(state_.TypeObject)) frame->Leave();
+bool TfMain::LeaveFrame() {
+    TFrameBase* frame = frames_.FrameFor(state_.TypeObject);
+    return frame == nullptr || frame->Leave();
+}
+
+// The frame refused to be left: the selection goes back to its node, which the members still
+// describe, without a selection change (the frame keeps what it shows).
+void TfMain::ReselectShownNode() {
+    const int index = index_.IndexOf(state_.IDObject, state_.BudgetPath);
+    if (index < 0) return;
+    const QSignalBlocker quiet(TreeViewMain);
+    // Straight to the selection model: the tree refuses selections while a change runs.
+    TreeViewMain->setCurrentItem(nodes_[index], 0, QItemSelectionModel::ClearAndSelect);
+    TreeViewMain->scrollToItem(nodes_[index]);
+}
+
+std::function<void()> TfMain::AfterLeaving(std::function<void()> run) {
+    return [this, run = std::move(run)] {
+        if (LeaveFrame()) run();
+    };
 }
 
 void TfMain::ShowFrame() {

@@ -87,8 +87,9 @@ public:
     // at start, in the order in which the load phase reads their texts.
     TFrameRegistry& Frames() { return frames_; }
     // Lets the frame of the selected node (TypeObject) finish its edits before the selection
-    // moves on.
-    void LeaveFrame();
+    // moves on, the window closes or a command rebuilds the tree. False when the frame must
+    // stay (edits the user chose to keep could not be saved): the caller then stays on the node.
+    bool LeaveFrame();
     // Shows the frame of the selected node's type for it and hides every other frame. A frame
     // with a reload mark (images, files, number, pay) loads the node only when its mark names
     // another node or budget, and the mark then names the node. With nothing selected the
@@ -214,6 +215,9 @@ private:
     TTreeNode* SelectedNode() const;
     void TreeViewMainChange();
     void ChangeSelection(const ObjectInfo& node);
+    void ReselectShownNode();
+    // The command runs only once the shown frame let itself be left.
+    std::function<void()> AfterLeaving(std::function<void()> run);
     void SwitchBudget(const ObjectInfo& node);
     bool FormKeyDown(const QKeyEvent& key);
     void TreeViewMainKeyDown(const QKeyEvent& key);

@@ -37,9 +37,10 @@ public:
         return findChild<QAbstractButton*>(QString::fromLatin1(name));
     }
 
-    void Leave() override {
+    bool Leave() override {
         log_.push_back(name_ + " Leave");
         if (OnLeave) OnLeave();
+        return !Stays;
     }
     void ShowFor(const ObjectInfo& node) override {
         if (FailShow) throw std::runtime_error("The frame cannot load " + node.Name);
@@ -60,6 +61,7 @@ public:
     QPushButton* SpeedButtonFilter;
     QListWidget* List;
     std::function<void()> OnLeave;
+    bool Stays = false;  // Leave refuses: the frame keeps its node
     bool FailShow = false;
     std::vector<std::string> Texts;  // the language file's words, as LoadTexts read them
 

@@ -1,13 +1,16 @@
 // Selection and frame switching in the main window: the change sequence, the budget switch, the
-// reload marks, the empty frame area and the guard flags.
+// reload marks, the empty frame area, the guard flags and a frame that refuses to be left.
 #include <gtest/gtest.h>
 #include <sqlite3.h>
 
 #include <QAbstractItemView>
+#include <QAction>
 #include <QLabel>
+#include <QMenu>
 #include <QPushButton>
 #include <QScrollBar>
 #include <QTest>
+#include <functional>
 
 #include "MainFramesFixture.h"
 #include "content/U_frtable.h"
@@ -117,6 +120,51 @@ TEST_F(FramesTest, ABudgetMissingFromTheListIsReportedAndTreatedAsStopped) {
     EXPECT_EQ(dm.TableObjects.DatabaseName(), cottage);
     EXPECT_EQ(log.back(), "folder ShowFor Shed");
     EXPECT_FALSE(main.State().TreeChanging);
+}
+
+// A frame that must stay (edits the user chose to keep could not be saved) keeps its node on
+// every way of leaving it: the selection goes back to it without the frame being shown again,
+// the open budget stays, the window stays open, and a command that rebuilds the tree does not
+// run. Once the frame lets go, the selection moves as always.
+TEST_F(FramesTest, AFrameThatMustStayKeepsItsNode) {
+    TfMain& main = StartWith({{otFolder, "folder"}, {otTable, "table"}});
+    Click(4);  // Rent
+    Probe(otTable).Stays = true;
+    const struct {
+        const char* way;
+        std::function<void()> leave;
+    } ways[] = {
+        {"another node", [this] { Click(7); }},
+        {"a node of another budget", [this] { Click(11); }},
+        {"closing the window", [&main] { main.close(); }},
+        {"a command that rebuilds the tree",
+         [&main] {
+             main.PMenuTreePopup();
+             main.PMenuTree->findChild<QAction*>(QStringLiteral("Rename"))->trigger();
+         }},
+    };
+    for (const auto& w : ways) {
+        SCOPED_TRACE(w.way);
+        log.clear();
+        w.leave();
+        EXPECT_EQ(log, Strings{"table Leave"});
+        EXPECT_EQ(main.SelectedIndex(), 4);
+        EXPECT_EQ(main.TreeViewMain->currentItem(), main.Nodes()[4]);
+        EXPECT_EQ(main.State().IDObject, 12);
+        EXPECT_EQ(main.State().TypeObject, otTable);
+        EXPECT_EQ(main.State().BudgetPath, home);
+        EXPECT_EQ(dm.TableObjects.DatabaseName(), home);
+        EXPECT_TRUE(main.isVisible());
+        EXPECT_TRUE(Probe(otTable).isVisible());
+        EXPECT_FALSE(main.State().TreeChanging);
+    }
+    EXPECT_TRUE(messages.Calls().empty());
+
+    Probe(otTable).Stays = false;
+    log.clear();
+    Click(7);  // Car
+    EXPECT_EQ(log, (Strings{"table Leave", "table Hide", "folder ShowFor Car"}));
+    EXPECT_EQ(main.SelectedIndex(), 7);
 }
 
 // The images, files, number and pay frames load a node only when their mark names another node
