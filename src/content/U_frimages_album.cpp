@@ -13,6 +13,7 @@
 #include "store/TransBlockRows.h"
 #include "store/TransKindContent.h"
 #include "store/U_dm.h"
+#include "store/U_fileoperation.h"
 #include "store/Utransactions.h"
 
 namespace fs = std::filesystem;
@@ -47,6 +48,21 @@ bool MoveFile(const fs::path& from, const fs::path& to, bool optional, std::vect
         return false;
     }
     done.push_back({from, to});
+    return true;
+}
+
+// Puts a file of the album into the transaction's folder as it is, while the album keeps it:
+// a hard link to it, or a copy where the file system makes none. The album's file goes only
+// with the commit of the application, so that a failure or a kill before it leaves the album
+// whole. A missing thumbnail is no failure. False with the error text when neither was made.
+bool KeepFile(const fs::path& from, const fs::path& to, bool optional, std::string& error) {
+    std::error_code failed;
+    if (optional && !fs::exists(fs::symlink_status(from, failed))) return true;
+    fs::create_hard_link(from, to, failed);
+    if (failed && !CopyEntry(from, to, failed)) {
+        error = from.string() + ": " + failed.message();
+        return false;
+    }
     return true;
 }
 
@@ -175,8 +191,8 @@ int JournalImagesChange(int id, const std::string& nameObject, const TPictureLis
             return 0;
         }
     }
-    // The removed pictures go out before the added ones come in, so that a new picture of a
-    // removed one's name takes its place.
+    // The removed pictures are kept in out/, the album's files leaving only with the commit;
+    // the added ones move in from the staging folders.
     const fs::path album = AlbumFolder(id);
     std::vector<TMove> done;
     bool moved = true;
@@ -184,9 +200,8 @@ int JournalImagesChange(int id, const std::string& nameObject, const TPictureLis
         if (picture.Status != 'd') continue;
         const std::string thumbnail = ThumbnailName(picture.FileName);
         moved =
-            MoveFile(album / picture.FileName, trans / "out" / picture.FileName, false, done,
-                     error) &&
-            MoveFile(album / "mini" / thumbnail, trans / "out/mini" / thumbnail, true, done, error);
+            KeepFile(album / picture.FileName, trans / "out" / picture.FileName, false, error) &&
+            KeepFile(album / "mini" / thumbnail, trans / "out/mini" / thumbnail, true, error);
         if (!moved) break;
     }
     for (const ImageInform& picture : pictures) {
@@ -197,8 +212,8 @@ int JournalImagesChange(int id, const std::string& nameObject, const TPictureLis
                 MoveFile(fs::path(StagedMiniFolder(album.string())) / thumbnail,
                          trans / "in/mini" / thumbnail, true, done, error);
     }
-    // On any failure every file goes back where it was before the writer drops the preparation
-    // with its folder, and the rows, which still name the pictures, find them again.
+    // On any failure every staged file goes back where it was before the writer drops the
+    // preparation with its folder.
     if (!moved) {
         TakeBack(done);
         return 0;

@@ -56,14 +56,16 @@ void InsertPictures(TPictureList& pictures, int at, const std::vector<ImageInfor
 void DeleteStagedFiles(const std::string& album);
 
 // Writes the album's change, the new list against the rows that Images.db holds, in the layout
-// that the journal's album applier reads, and moves the files: every removed picture with its
-// thumbnail from the album into "out/" and "out/mini/", then every staged picture with its
-// thumbnail into "in/" and "in/mini/". Every move is checked: when one fails, the moves done
-// are taken back, nothing is made ready or applied, the staged files stay, and `error` names the
-// file and the system's reason (0 returned). A missing thumbnail is not a failure. Otherwise the
-// journal applies it: the applier's result. When the preparation cannot be made ready or the
-// application fails (or throws: the exception goes on to the caller), the moves are taken back
-// as well, so that the album's rows find their pictures again and nothing staged is lost.
+// that the journal's album applier reads, with its files: every removed picture with its
+// thumbnail is linked (or, where the file system has no links, copied) from the album into
+// "out/" and "out/mini/", the album keeping it until the application's commit, so that no
+// failure nor kill before it takes a picture that the rows name from the album; then every
+// staged picture with its thumbnail is moved into "in/" and "in/mini/". Each is checked: when
+// one fails, the moves done are taken back, nothing is made ready or applied, the staged files
+// stay, and `error` names the file and the system's reason (0 returned). A missing thumbnail is
+// not a failure. Otherwise the journal applies it: the applier's result. When the preparation
+// cannot be made ready or the application fails (or throws: the exception goes on to the
+// caller), the moves are taken back as well, so that nothing staged is lost.
 int JournalImagesChange(int id, const std::string& nameObject, const TPictureList& pictures,
                         std::string& error);
 

@@ -23,6 +23,7 @@
 
 #include "ContentFixture.h"
 #include "common/BudgetDump.h"
+#include "common/ChildProcess.h"
 #include "common/JournalSteps.h"
 #include "common/PictureFile.h"
 #include "common/RecordedUrls.h"
@@ -317,6 +318,96 @@ TEST_F(Album, AFailureAfterTheMovesTakesThemBack) {
         EXPECT_EQ(FilesIn(album), (std::set<std::string>{"p1.jpg", "p2.jpg"}));
         EXPECT_EQ(FilesIn(StagingFolder(album)), std::set<std::string>{"a.jpg"});
         DeleteStagedFiles(album);
+    }
+}
+
+// Mend: the preparation moved the pictures a change removes out of the album into the
+// transaction's folder before anything was committed, so a kill before the commit left rows that
+// named pictures gone from the album (and the next transaction of the number deleted them with
+// the folder left behind). The removed pictures now leave the album only with the commit. Killed
+// before the preparation's commit, before the application's or after it, the album holds every
+// picture its rows name, and all it held while the change is not in force.
+TEST(AlbumChangeKilled, LeavesEveryPictureTheRowsNameInTheAlbum) {
+    constexpr int kAlbum = 30;
+    RegisterJournalKinds();
+    const struct {
+        const char* what;
+        int refresh;  // the journal view's refresh at which the process is killed; 0: after all
+        const char* status;
+    } moments[] = {
+        {"the preparation's files in place, before its commit", 1, "(none)"},
+        {"the application's writes done, before its commit", 3, "ACT"},
+        {"after the application", 0, "APPLY"},
+    };
+    for (const auto& m : moments) {
+        SCOPED_TRACE(m.what);
+        TestFolders folders;
+        const std::string budget = folders.MakeBudget();
+        std::string album;
+        {
+            FakeShellServices shell(folders.UsersDataPath());
+            TDM dm;
+            OpenBudgetIn(shell, dm, folders, budget);
+            AddRow(tbl::Objects, {{fld::ID, kAlbum},
+                                  {fld::IDParent, 0},
+                                  {fld::Type, int(otImages)},
+                                  {fld::Image, 16},
+                                  {fld::Name, "Holidays"},
+                                  {fld::Descript, ""},
+                                  {fld::Expanded, "N"}});
+            album = AlbumFolder(kAlbum);
+            fs::create_directories(StagingFolder(album));
+            fs::create_directories(StagedMiniFolder(album));
+            for (int k = 1; k <= 4; ++k) {
+                const std::string name = "p" + std::to_string(k) + ".jpg";
+                WritePicture(fs::path(album) / name, QColor(60 * k, 0, 0));
+                ASSERT_EQ(MakeThumbnail(album + "/" + name, album + "/mini", 117, nullptr, 88),
+                          kPictureLoaded);
+                AddRow(tbl::Images, {{fld::ID, kAlbum}, {fld::Number, k}, {fld::FileName, name}});
+            }
+            DM = nullptr;
+        }
+        const std::string before = DumpBudget(budget, TDumpScope::WithoutJournal);
+        KillDuring(
+            [&](int ready) {
+                FakeShellServices shell(folders.UsersDataPath());
+                TDM dm;
+                OpenBudgetIn(shell, dm, folders, budget);
+                const auto refreshes = std::make_shared<int>(0);
+                const int at = m.refresh;
+                dm.TablejTrans.AddDataChangeHandler([=](TTable&, const TField*) {
+                    if (++*refreshes != at) return;
+                    Ready(ready);
+                    pause();
+                });
+                int lastShown = 0;
+                TPictureList pictures = LoadAlbum(kAlbum, lastShown);
+                RemovePicture(pictures, 3, album);
+                RemovePicture(pictures, 1, album);
+                std::string error;
+                JournalImagesChange(kAlbum, "Holidays", pictures, error);
+                Ready(ready);
+                pause();
+            },
+            std::chrono::milliseconds(20));
+
+        EXPECT_EQ(IntegrityOf(budget), "ok");
+        FakeShellServices shell(folders.UsersDataPath());
+        TDM dm;
+        OpenBudgetIn(shell, dm, folders, budget);
+        const auto status = Column(tbl::jTrans, fld::Status, {}, "");
+        EXPECT_EQ(status.empty() ? "(none)" : status[0].Text(), m.status);
+        for (const TFieldValue& name : Column(tbl::Images, fld::FileName)) {
+            EXPECT_TRUE(fs::exists(fs::path(album) / name.Text())) << name.Text();
+            EXPECT_TRUE(fs::exists(fs::path(album) / "mini" / ThumbnailName(name.Text())))
+                << name.Text();
+        }
+        if (std::string(m.status) != "APPLY") {
+            EXPECT_EQ(DumpBudget(budget, TDumpScope::WithoutJournal), before);
+        } else {
+            EXPECT_EQ(CountRows(tbl::Images), 2);
+        }
+        DM = nullptr;
     }
 }
 
