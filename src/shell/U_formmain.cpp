@@ -10,6 +10,7 @@
 #include <QFileInfo>
 #include <QFrame>
 #include <QHBoxLayout>
+#include <QHeaderView>
 #include <QItemSelectionModel>
 #include <QKeyEvent>
 #include <QLabel>
@@ -254,6 +255,9 @@ void TfMain::BuildWindow() {
     TreeViewMain = new TTreeView(state_, panel1);
     TreeViewMain->setObjectName(QStringLiteral("TreeViewMain"));
     TreeViewMain->setHeaderHidden(true);
+    // Names stand whole: a long one makes the tree scroll sideways instead of being cut.
+    TreeViewMain->header()->setStretchLastSection(false);
+    TreeViewMain->header()->setSectionResizeMode(QHeaderView::ResizeToContents);
     TreeViewMain->setIndentation(19);
     TreeViewMain->setFocusPolicy(Qt::ClickFocus);
     TreeViewMain->setEditTriggers(QAbstractItemView::NoEditTriggers);

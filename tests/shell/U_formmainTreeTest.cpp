@@ -3,6 +3,8 @@
 #include <gtest/gtest.h>
 #include <sqlite3.h>
 
+#include <QFontMetrics>
+#include <QScrollBar>
 #include <QTreeWidget>
 #include <filesystem>
 #include <fstream>
@@ -10,6 +12,7 @@
 
 #include "BudgetsFixture.h"
 #include "common/FakeShellServices.h"
+#include "platform/Table.h"
 #include "store/Usettings.h"
 
 namespace fs = std::filesystem;
@@ -64,6 +67,39 @@ TEST_F(TreeTest, IconsFollowTypeStateAndExpansion) {
     EXPECT_EQ(Node(3)->Entry().Image, 80);
     Node(10)->setExpanded(true);
     EXPECT_EQ(Node(10)->Entry().Image, 5);
+}
+
+// A name longer than the tree is wide stands whole, in the larger font of a budget's root too:
+// the tree scrolls sideways to it.
+TEST_F(TreeTest, LongNamesStandWholeAndTheTreeScrollsSideways) {
+    const std::string folder =
+        "Wohnung in Łódź, ulica Piotrkowska 104 m. 12, mit Keller und Stellplatz";
+    const std::string budget = "Haushalt Müller-Żółkiewski 2026 – gemeinsame Kasse der Familie";
+    AddObject(home, 19, 11, otFolder, 80, folder);
+    {
+        TTable budgets;
+        budgets.SetDatabaseName(folders.UsersDataPath());
+        budgets.SetTableName("Budgets.db");
+        budgets.Open();
+        ASSERT_TRUE(budgets.Locate("ID", {1}));
+        budgets.Edit();
+        budgets.FieldByName("Name").SetAsString(budget);
+        budgets.Post();
+    }
+    TfMain& main = Start();
+    QTreeWidget& tree = *main.TreeViewMain;
+    int checked = 0;
+    for (const TTreeNode* node : main.Nodes()) {
+        if (node->Info().Name != folder && node->Info().Name != budget) continue;
+        SCOPED_TRACE(node->Info().Name);
+        ++checked;
+        const int text = QFontMetrics(node->font(0))
+                             .horizontalAdvance(QString::fromStdString(node->Info().Name));
+        EXPECT_GE(tree.visualItemRect(node).width(), text + tree.iconSize().width());
+    }
+    EXPECT_EQ(checked, 2);
+    EXPECT_GE(tree.columnWidth(0), static_cast<QAbstractItemView&>(tree).sizeHintForColumn(0));
+    EXPECT_GT(tree.horizontalScrollBar()->maximum(), 0);
 }
 
 TEST_F(TreeTest, SelectingNodesAndFindingTheirIndexes) {
