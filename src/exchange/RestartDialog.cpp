@@ -68,9 +68,7 @@ void TRestartDialog::FormShow() {
     ShowInputs();
     UpdateOK();
     // The texts read may need more room than the dialog's size gives (wrapped steps).
-    layout()->activate();
-    if (layout()->hasHeightForWidth())
-        resize(width(), std::max(height(), layout()->totalHeightForWidth(width())));
+    FitHeightToTexts();
 }
 
 void TRestartDialog::accept() {

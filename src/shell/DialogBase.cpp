@@ -2,6 +2,7 @@
 // button with F1, and the OK/Exit footer.
 #include "shell/DialogBase.h"
 
+#include <QCoreApplication>
 #include <QHBoxLayout>
 #include <QKeyEvent>
 #include <QLabel>
@@ -9,6 +10,7 @@
 #include <QScopeGuard>
 #include <QShowEvent>
 #include <QVBoxLayout>
+#include <algorithm>
 #include <memory>
 #include <utility>
 
@@ -57,6 +59,15 @@ TLangFile TDialogBase::ReadTexts(const std::string& file, std::string_view secti
     TLangFile texts(ShellServices().LangPath() + file);
     ReadCaptions(*this, texts, section);
     return texts;
+}
+
+void TDialogBase::FitHeightToTexts() {
+    // A group box lays out its wrapped label on its own layout request; those requests run
+    // first, so that the dialog's layout asks the group boxes for their new heights.
+    QCoreApplication::sendPostedEvents(nullptr, QEvent::LayoutRequest);
+    layout()->activate();
+    if (layout()->hasHeightForWidth())
+        resize(width(), std::max(height(), layout()->totalHeightForWidth(width())));
 }
 
 int TDialogBase::ExecModal() {

@@ -72,6 +72,10 @@ protected:
     void LayOutBesideMemo(QLabel& header, QLayout* inputs, int inputsStretch, QWidget& memo,
                           std::function<void()> onOK, QWidget* below = nullptr);
 
+    // Makes the dialog as tall as its laid-out texts need at its present width: a wrapped label
+    // (inside a group box too) may need more lines for the texts read than it had before.
+    void FitHeightToTexts();
+
     // Opens the language folder's `file`, sets the captions and hints of the dialog's named
     // controls from `section` (ReadCaptions) and returns the file for the dialog's other keys.
     TLangFile ReadTexts(const std::string& file, std::string_view section);

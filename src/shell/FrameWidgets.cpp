@@ -9,6 +9,7 @@
 #include <QPushButton>
 #include <QTableView>
 #include <QToolButton>
+#include <algorithm>
 
 #include "shell/FrameRegistry.h"
 #include "shell/Ulanguage_widgets.h"
@@ -60,6 +61,11 @@ void StyleTableGrid(QTableView& grid, const std::vector<int>& columnWidths) {
     for (const QPalette::ColorRole role : {QPalette::Highlight, QPalette::HighlightedText})
         palette.setColor(QPalette::Inactive, role, palette.color(QPalette::Active, role));
     grid.setPalette(palette);
+}
+
+void WidenColumnToTexts(QTableView& grid, int column, int least) {
+    grid.resizeColumnToContents(column);
+    grid.setColumnWidth(column, std::max(least, grid.columnWidth(column)));
 }
 
 QToolButton* NewNavigatorButton(QWidget& navigator, const char* name,

@@ -28,6 +28,10 @@ void StyleDescriptionMemo(QPlainTextEdit& memo, const QColor& memoColor);
 // the highlight colours also while it has no focus.
 void StyleTableGrid(QTableView& grid, const std::vector<int>& columnWidths);
 
+// Sets the column as wide as its title and its shown texts need, and at least `least` wide, so
+// that a name or an amount longer than the column's usual width shows whole.
+void WidenColumnToTexts(QTableView& grid, int column, int least);
+
 // The small pictures beside a grid's row or an album's picture in edit mode: a pencil-like
 // stroke (change it), a red cross (delete it), a green plus (insert or append one), an arrow
 // up or down (move it), 16 by 8 pixels.

@@ -10,6 +10,7 @@
 
 #include "platform/IniFile.h"
 #include "platform/Text.h"
+#include "shell/FrameWidgets.h"
 #include "shell/MessageDlg.h"
 #include "shell/U_formmain.h"
 #include "shell/Ulanguage.h"
@@ -78,6 +79,9 @@ void TfLanguage::FormShow() {
             StringGridLang->setItem(row, column, new QTableWidgetItem(ToQString(cells[column])));
         if (state.DataPath + module.Folder + "/" == state.LangPath) selected = row;
     }
+    // A column narrower than its texts widens to show them whole.
+    for (int column = 1; column < kFolderColumn; ++column)
+        WidenColumnToTexts(*StringGridLang, column, kColumnWidths[column]);
     StringGridLang->selectRow(selected);
     StringGridLangSelectCell();
 }

@@ -152,6 +152,7 @@ void TfSettings::FormShow() {
     EditTransCount->setText(QString::number(GetSettingInt("TransCount", 500)));
     SetControlsEnabled(true);
     adjustSize();
+    FitHeightToTexts();
 }
 
 void TfSettings::BtnDefaultClick() {

@@ -4,6 +4,7 @@
 
 #include <QComboBox>
 #include <QHBoxLayout>
+#include <QHeaderView>
 #include <QSpinBox>
 #include <QIcon>
 #include <QKeyEvent>
@@ -70,6 +71,9 @@ TfChoice::TfChoice(TfMain& main) : TDialogBase("fChoice", &main), main_(main) {
     Panel4 = Named<QFrame>(this, "Panel4");
     TreeViewChoice = Named<QTreeWidget>(Panel4, "TreeViewChoice");
     TreeViewChoice->setHeaderHidden(true);
+    // Names stand whole: a long one makes the tree scroll sideways instead of being cut.
+    TreeViewChoice->header()->setStretchLastSection(false);
+    TreeViewChoice->header()->setSectionResizeMode(QHeaderView::ResizeToContents);
     TreeViewChoice->setEditTriggers(QAbstractItemView::NoEditTriggers);
     TreeViewChoice->setIconSize(QSize(16, 16));
     TreeViewChoice->setItemDelegate(new TChoiceDelegate(*this));

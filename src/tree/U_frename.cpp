@@ -62,7 +62,9 @@ TfRename::TfRename(TfMain& main)
     EditName = Named<QLineEdit>(this, "EditName");
     EditName->setMaxLength(kMaxName);
     EditDescript = Named<QLineEdit>(this, "EditDescript");
-    EditDescript->setMinimumWidth(360);
+    // As wide as the create-object dialog's fields: a long name shows whole, a description
+    // mostly.
+    EditDescript->setMinimumWidth(480);
     SetTextKey(*LabelWarning, "");
 
     QHBoxLayout* top = NewHeaderRow(*LabelHeader, *ButtonHelp);

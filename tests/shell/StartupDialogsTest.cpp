@@ -23,6 +23,7 @@
 
 #include "BudgetsFixture.h"
 #include "common/FakeShellServices.h"
+#include "common/TextsFit.h"
 #include "platform/IniFile.h"
 #include "platform/Text.h"
 #include "shell/Hookmousewheel.h"
@@ -274,6 +275,16 @@ TEST_F(SettingsDialog, MissingKeysShowTheirValuesAndOKStoresThem) {
     EXPECT_EQ(settings.Int("TransCount", -1), 500);
 }
 
+// The explanations of the counts wrap onto as many lines as they need; nothing is cut.
+TEST_F(SettingsDialog, EveryTextShowsWhole) {
+    Start();
+    for (int show = 0; show < 2; ++show)
+        Open([](TfSettings& dialog) {
+            QCoreApplication::processEvents();
+            EXPECT_EQ(CutLabels(dialog), std::vector<std::string>{});
+        });
+}
+
 TEST_F(SettingsDialog, DefaultsTakeEffectOnlyWithOK) {
     Start();
     Open([](TfSettings& dialog) {
@@ -421,7 +432,8 @@ TEST_F(StartupDialogs, TheLanguageDialogListsTheModulesAndStoresTheChoice) {
     const auto module = [&](const char* folder, const char* id) {
         fs::create_directories(data + folder);
         std::ofstream(data + folder + "/VLLangModule.ini")
-            << "[Lang]\nID=" << id << "\nName=" << folder << " name\nLang=Other\n";
+            << "[Lang]\nID=" << id << "\nName=" << folder
+            << " name\nLang=Other\nAuthor=Die Übersetzerinnen und Übersetzer der Gemeinde\n";
     };
     module("LangDE", "Vemly language module");
     module("LangXX", "Another program's module");
@@ -438,6 +450,9 @@ TEST_F(StartupDialogs, TheLanguageDialogListsTheModulesAndStoresTheChoice) {
         EXPECT_EQ(ToStdString(grid.item(0, 0)->text()), "1");
         EXPECT_EQ(ToStdString(grid.item(0, 1)->text()), "LangDE name");
         EXPECT_EQ(ToStdString(grid.horizontalHeaderItem(1)->text()), "   Name");
+        // A long author's name widens its column instead of being cut.
+        EXPECT_GE(grid.columnWidth(3), NeededWidth(grid, 3));
+        EXPECT_GT(grid.columnWidth(3), 128);
         // The language in use is selected and OK disabled; another module enables it, the
         // empty row disables it again.
         EXPECT_EQ(grid.currentRow(), 1);

@@ -7,6 +7,7 @@
 #include <QMenu>
 #include <QPlainTextEdit>
 #include <QPushButton>
+#include <QScrollBar>
 #include <QStyleOptionViewItem>
 #include <QTest>
 #include <QTimer>
@@ -171,6 +172,21 @@ TEST_F(ChoiceTest, OpensOnTheObjectWithItsParentAndNoTarget) {
         open.BtnExit->click();
         EXPECT_FALSE(open.isVisible());
         EXPECT_TRUE(open.FrameFolder.isNull());
+    }
+}
+
+// A name longer than the tree is wide stands whole: the tree scrolls sideways to it, at every
+// show.
+TEST_F(ChoiceTest, LongNamesStandWholeAndTheTreeScrollsSideways) {
+    AddObject(home, 24, 11, otFolder, 88,
+              "Wohnzimmer, Schlafzimmer und Küche der Dachgeschosswohnung in der Gartenstraße");
+    window->RebuildTree();
+    for (int show = 0; show < 2; ++show) {
+        TfChoice& open = Open(24);
+        QTreeWidget& tree = *open.TreeViewChoice;
+        EXPECT_GE(tree.columnWidth(0), static_cast<QAbstractItemView&>(tree).sizeHintForColumn(0));
+        EXPECT_GT(tree.horizontalScrollBar()->maximum(), 0);
+        open.BtnExit->click();
     }
 }
 
