@@ -86,7 +86,9 @@ void TfNumberChange::BuildControls() {
     inputs->addWidget(EditDescript);
     inputs->addStretch();
 
-    LayOutBesideMemo(*header, inputs, 1, *MemoDescript, [this] { BitBtnOKClick(); });
+    // The inputs take two thirds of the width, so that a description of a few words fits
+    // its field and the column keeps its width when the algorithm button replaces the value.
+    LayOutBesideMemo(*header, inputs, 2, *MemoDescript, [this] { BitBtnOKClick(); });
 
     connect(RadioButtonTypeConst, &QRadioButton::clicked, this, [this] {
         RadioButtonTypeConstClick();

@@ -78,9 +78,10 @@ void TfChangeManualEvent::BuildControls() {
     const TEventMode* mode = ModeOf(Mode);
     NewHelpButton(mode ? std::optional<int>(mode->HelpTopic) : std::nullopt);
 
+    // The pay's name stands under the header across the dialog, so that a long name leaves the
+    // inputs and the description their widths.
+    LabelFor->setWordWrap(true);
     auto* inputs = new QVBoxLayout;
-    inputs->addWidget(LabelFor);
-    inputs->addSpacing(6);
     inputs->addWidget(LabelDateBegin);
     inputs->addWidget(DTPickerDateEvent);
     inputs->addSpacing(6);
@@ -91,7 +92,7 @@ void TfChangeManualEvent::BuildControls() {
     inputs->addWidget(EditDescript);
     inputs->addStretch();
 
-    LayOutBesideMemo(*header, inputs, 1, *MemoDescript, [this] { BitBtnOKClick(); });
+    LayOutBesideMemo(*header, inputs, 2, *MemoDescript, [this] { BitBtnOKClick(); }, LabelFor);
     BitBtnOK->setEnabled(false);
 
     connect(DTPickerDateEvent, &QDateEdit::dateChanged, this, &TfChangeManualEvent::Changed);

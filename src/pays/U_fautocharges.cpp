@@ -21,6 +21,7 @@
 #include "pays/U_fautochargechange.h"
 #include "platform/EventLoop.h"
 #include "platform/Text.h"
+#include "shell/FrameWidgets.h"
 #include "shell/MessageDlg.h"
 #include "shell/ObjectIndex.h"
 #include "shell/ShellServices.h"
@@ -35,6 +36,7 @@ constexpr int kViewLeft = 3;   // the grid's left edge in view mode
 constexpr int kEditLeft = 32;  // in edit mode, uncovering the row buttons
 constexpr int kRowHeight = 19;
 const int kColumnWidths[7] = {29, 278, 71, 83, 86, 79, 281};
+constexpr int kValueColumn = 5;
 const char* const kHeaderKeys[7] = {"", "FieldName", "FieldActivity", "FieldDateBegin",
                                     "FieldDateEnd", "FieldValue", "FieldSchedule"};
 
@@ -253,6 +255,9 @@ void TfAutoCharges::ShowCharges() {
         }
         ++row;
     }
+    // The value column widens to show long amounts whole; the name column gives up the room.
+    WidenColumnToTexts(*StringGridItems, kValueColumn, kColumnWidths[kValueColumn]);
+    SetNameColumnWidth();
 }
 
 AutoChargeInfo TfAutoCharges::GetVisibleItem(int n) const {

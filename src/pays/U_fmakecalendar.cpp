@@ -15,7 +15,9 @@ TfMakeCalendar::TfMakeCalendar(QWidget* parent)
     setAttribute(Qt::WA_DeleteOnClose);
     setModal(true);
     setWindowTitle(QStringLiteral("Vemly"));
-    setFixedSize(252, 45);
+    // 45 pixels high and at least 252 wide: wider where the header needs it.
+    setFixedHeight(45);
+    setMinimumWidth(252);
     LabelHeader->setText(QStringLiteral("Reorganization of the budget calendar ..."));
     LabelHeader->setAlignment(Qt::AlignCenter);
     auto* layout = new QVBoxLayout(this);

@@ -127,6 +127,9 @@ void TfRecalcBudget::FormShow() {
             ToQDate(std::max(DM->LatestManualPayEventDate(), Today())));
         DateTimePicker2->setEnabled(false);
         MemoProgress->hide();
+        // The layout without the log first, so that the smaller height is not held back by
+        // the log's room and no row takes the room the log had.
+        layout()->activate();
         resize(kWidth, kAutomaticHeight);
         QTimer::singleShot(0, this, &TfRecalcBudget::FormActivate);
     }

@@ -3,6 +3,7 @@
 #include <gtest/gtest.h>
 
 #include <QApplication>
+#include <QCoreApplication>
 #include <QCalendarWidget>
 #include <QDateEdit>
 #include <QLabel>
@@ -229,6 +230,24 @@ TEST_F(NumberChange, AFailingAlgorithmGivesZeroAndIsMarkedNotValid) {
     EXPECT_EQ(frame->Items[0].ConstValue, "0");
     EXPECT_FALSE(frame->Items[0].Algorithm01.Valid);
     EXPECT_EQ(frame->RowKinds, "I");
+}
+
+// The inputs keep their width when the algorithm's button takes the value's place, and a
+// description of a few words fits its field.
+TEST_F(NumberChange, TheInputsKeepTheirWidthInBothKindsOfValue) {
+    ShowFrameInEditMode();
+    QPointer<TfNumberChange> dialog = Open('A');
+    dialog->NameObject = "Heizkostenpauschale für die Zweitwohnung im Dachgeschoss";
+    dialog->EditDescript->setText(QString::fromUtf8("Nowa taryfa od stycznia według umowy"));
+    QCoreApplication::processEvents();
+    const int constant = dialog->EditDescript->width();
+    EXPECT_GE(constant, dialog->EditDescript->fontMetrics().horizontalAdvance(
+                            dialog->EditDescript->text()));
+    dialog->RadioButtonTypeAlg->click();
+    QCoreApplication::processEvents();
+    EXPECT_TRUE(dialog->BitBtnAlg->isVisible());
+    EXPECT_EQ(dialog->EditDescript->width(), constant);
+    dialog->reject();
 }
 
 TEST_F(NumberChange, DefaultNameInOnePassAndTheCaptionCut) {

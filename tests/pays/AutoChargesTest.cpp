@@ -26,6 +26,7 @@
 #include "RecordedHelp.h"
 #include "common/BudgetDump.h"
 #include "common/ScopedMessageDlg.h"
+#include "common/TextsFit.h"
 #include "pays/Formschedule.h"
 #include "pays/U_fautochargechange.h"
 #include "pays/U_fautocharges.h"
@@ -404,6 +405,23 @@ TEST_F(AutoCharges, TheGridShowsValuesActivityAndTheDetailOfTheSelectedCharge) {
     const std::string detail = ToStdString(list->RichEditDetail->toPlainText());
     EXPECT_NE(detail.find("Name: Power"), std::string::npos) << detail;
     EXPECT_NE(detail.find("Value: algorithm 'power use'"), std::string::npos) << detail;
+    list->close();
+}
+
+// An amount of twelve characters shows whole: its column widens and the name's column gives up
+// the room, so that the first six columns still fill the grid's width.
+TEST_F(AutoCharges, ALongAmountWidensItsColumnAndTheNameGivesWay) {
+    TCharge charge;
+    charge.Pay = kPay;
+    charge.ConstValue = "-123456789.12";
+    AddCharge(charge);
+    Open();
+    QCoreApplication::processEvents();
+    QTableWidget& grid = *list->StringGridItems;
+    EXPECT_GE(grid.columnWidth(5), NeededWidth(grid, 5));
+    int shown = 0;
+    for (int column = 0; column < 6; ++column) shown += grid.columnWidth(column);
+    EXPECT_EQ(shown, grid.viewport()->width() - 7);
     list->close();
 }
 

@@ -4,9 +4,11 @@
 // redone by the journal.
 #include <gtest/gtest.h>
 
+#include <QCoreApplication>
 #include <QDateEdit>
 #include <QLabel>
 #include <QLineEdit>
+#include <QPlainTextEdit>
 #include <QPointer>
 #include <QPushButton>
 #include <QTest>
@@ -15,6 +17,7 @@
 #include "RecordedHelp.h"
 #include "common/BudgetDump.h"
 #include "common/ScopedMessageDlg.h"
+#include "common/TextsFit.h"
 #include "pays/U_changemanualevent.h"
 #include "platform/Text.h"
 
@@ -241,6 +244,26 @@ TEST_F(ManualEvent, EachKindOpensItsOwnHelpTopicAlsoWithF1AndHasItsRowsColour) {
     }
     EXPECT_EQ(help.Topics(),
               (std::vector<std::string>{"2520", "2520", "2530", "2530", "2540", "2540"}));
+}
+
+// A long pay name wraps under the header across the dialog: the inputs and the description
+// keep the widths they have for a short name, and every text shows whole.
+TEST_F(ManualEvent, ALongPayNameLeavesTheInputsAndTheDescriptionTheirWidths) {
+    const auto widths = [&](const std::string& name) {
+        dialog = new TfChangeManualEvent(nullptr, kPayAddCounter);
+        dialog->IDPay = kPay;
+        dialog->PayName = name;
+        dialog->show();
+        QCoreApplication::processEvents();
+        EXPECT_EQ(CutLabels(*dialog), std::vector<std::string>{}) << name;
+        const std::pair<int, int> result{dialog->EditDescript->width(),
+                                         dialog->MemoDescript->width()};
+        dialog->BtnExit->click();
+        FreeClosed();
+        return result;
+    };
+    EXPECT_EQ(widths("Электроэнергия — квартира на Невском проспекте, счётчик в подвале"),
+              widths("Flat"));
 }
 
 }  // namespace

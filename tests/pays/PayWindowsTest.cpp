@@ -3,6 +3,7 @@
 #include <gtest/gtest.h>
 
 #include <QApplication>
+#include <QCoreApplication>
 #include <QCheckBox>
 #include <QDateEdit>
 #include <QHeaderView>
@@ -12,8 +13,10 @@
 #include <QPushButton>
 #include <QTableView>
 #include <QVBoxLayout>
+#include <algorithm>
 #include <cstdlib>
 
+#include "common/TextsFit.h"
 #include "pays/PayBudget.h"
 #include "pays/U_fmakecalendar.h"
 #include "pays/U_frcalendar.h"
@@ -179,6 +182,30 @@ TEST_F(CalendarWindows, TheAutomaticRunFromADayKeepsWhatLiesBefore) {
     RunAutoRecalc(false, Day(1, 8), nullptr);
     EXPECT_TRUE(History(2).empty());
     EXPECT_EQ(History(1), (std::vector<std::string>{"CH 10 -10 10"}));
+}
+
+// The automatic dialog without its log keeps its rows together, the budget's name right under
+// the header; the rebuild window is as wide as its header needs. Nothing is cut. Both are
+// freed before their own work would start.
+TEST_F(CalendarWindows, TheAutomaticDialogAndTheRebuildWindowShowTheirTextsWhole) {
+    shell.state.BudgetName = "Haushalt Müller-Kowalczyk (gemeinsames Budget)";
+    auto* automatic = new TfRecalcBudget(nullptr);
+    automatic->Interactive = false;
+    automatic->show();
+    QCoreApplication::sendPostedEvents(nullptr, QEvent::LayoutRequest);
+    const int headerBottom = std::max(automatic->LabelHeader->geometry().bottom(),
+                                      automatic->ButtonHelp->geometry().bottom());
+    EXPECT_LE(automatic->LabelBudgetName->y() - headerBottom - 1, automatic->layout()->spacing());
+    EXPECT_EQ(CutLabels(*automatic), std::vector<std::string>{});
+    delete automatic;
+
+    auto* rebuild = new TfMakeCalendar(nullptr);
+    rebuild->show();
+    QCoreApplication::sendPostedEvents(nullptr, QEvent::LayoutRequest);
+    EXPECT_EQ(ToStdString(rebuild->LabelHeader->text()), "Reorganization of the budget calendar...");
+    EXPECT_EQ(CutLabels(*rebuild), std::vector<std::string>{});
+    EXPECT_EQ(rebuild->height(), 45);
+    delete rebuild;
 }
 
 }  // namespace
