@@ -164,7 +164,10 @@ void TQ519Calc::ShowTape() {
                 .arg(line.Color.name(), line.Text.empty() ? QStringLiteral("&nbsp;")
                                                           : ToQString(line.Text).toHtmlEscaped());
     RichEditTablo->setHtml(html);
+    // The newest line and the ends of the numbers are in view: a number wider than the tape
+    // shows its last digits.
     RichEditTablo->verticalScrollBar()->setValue(RichEditTablo->verticalScrollBar()->maximum());
+    RichEditTablo->horizontalScrollBar()->setValue(RichEditTablo->horizontalScrollBar()->maximum());
 }
 
 void TQ519Calc::SetLast(const std::string& text, const QColor& color) {

@@ -32,6 +32,7 @@
 #include "algorithms/Uq519algtextformat.h"
 #include "algorithms/Uq519algtextformat_widgets.h"
 #include "platform/Text.h"
+#include "shell/FrameWidgets.h"
 #include "shell/MessageDlg.h"
 #include "shell/ShellServices.h"
 #include "shell/U_formmain.h"
@@ -413,6 +414,9 @@ void TfCalculation::FormShow() {
          ToQString(" " + read("ColObjSource")), ToQString(" " + read("ColPartSource"))});
     StringGridVars->setHorizontalHeaderLabels(
         {ToQString(" " + read("ColName")), {}, ToQString(" " + read("ColDescr"))});
+    // The name columns show their title and the names I100 and V100 whole.
+    for (QTableWidget* grid : {StringGridIN, StringGridVars})
+        WidenColumnToTexts(*grid, 0, grid->columnWidth(0));
     Copy->setText(ToQString(read("PopupCopy")));
     Paste->setText(ToQString(read("PopupPaste")));
     setWindowTitle(LabelHeader->text());

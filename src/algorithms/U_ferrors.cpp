@@ -51,13 +51,14 @@ TfErrors::TfErrors(TErrorsHost& host, QWidget* parent)
     StringGridErrors->verticalHeader()->hide();
     StringGridErrors->verticalHeader()->setDefaultSectionSize(19);
     StringGridErrors->horizontalHeader()->setSectionsClickable(false);
-    StringGridErrors->horizontalHeader()->setStretchLastSection(true);
     StringGridErrors->setSelectionBehavior(QAbstractItemView::SelectRows);
     StringGridErrors->setSelectionMode(QAbstractItemView::SingleSelection);
     StringGridErrors->setEditTriggers(QAbstractItemView::NoEditTriggers);
     StringGridErrors->setColumnWidth(0, 30);
     StringGridErrors->setColumnWidth(1, 49);
-    StringGridErrors->setColumnWidth(2, 328);
+    // The error's text takes the width the others leave, so that the list never scrolls
+    // sideways.
+    StringGridErrors->horizontalHeader()->setSectionResizeMode(2, QHeaderView::Stretch);
     RichEditDescr = Named<QTextEdit>(this, "RichEditDescr");
     RichEditDescr->setReadOnly(true);
     RichEditDescr->setVerticalScrollBarPolicy(Qt::ScrollBarAlwaysOn);

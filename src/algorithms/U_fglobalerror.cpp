@@ -9,8 +9,11 @@
 #include <QPushButton>
 #include <QTextBlockFormat>
 #include <QTextCursor>
+#include <QTextDocument>
 #include <QTextEdit>
 #include <QVBoxLayout>
+#include <algorithm>
+#include <cmath>
 
 #include "algorithms/Uq519algorithm01.h"
 #include "algorithms/Uq519algtextformat.h"
@@ -20,6 +23,8 @@
 #include "shell/Ulanguage_widgets.h"
 
 namespace {
+
+constexpr int kTitleHeight = 49;  // the title's height for two lines
 
 QTextEdit* ReadOnlyEdit(QWidget* parent, const char* name) {
     auto* edit = Named<QTextEdit>(parent, name);
@@ -35,7 +40,7 @@ TfGlobalError::TfGlobalError(QWidget* parent) : TDialogBase("TfGlobalError", par
     setFixedSize(449, 356);
 
     RichEditTitle = ReadOnlyEdit(this, "RichEditTitle");
-    RichEditTitle->setFixedHeight(49);
+    RichEditTitle->setFixedHeight(kTitleHeight);
     RichEditTitle->setVerticalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
     QPalette title = RichEditTitle->palette();
     title.setColor(QPalette::Base, Qt::black);
@@ -85,6 +90,13 @@ void TfGlobalError::FormShow() {
     QTextBlockFormat centred;
     centred.setAlignment(Qt::AlignHCenter);
     title.mergeBlockFormat(centred);
+    // A long budget name wraps the title onto more lines: the title grows to show them all
+    // and the description below gives up the room.
+    QTextDocument& lines = *RichEditTitle->document();
+    lines.setTextWidth(RichEditTitle->viewport()->width());
+    RichEditTitle->setFixedHeight(std::max(
+        kTitleHeight, static_cast<int>(std::ceil(lines.size().height())) +
+                          2 * RichEditTitle->frameWidth()));
 
     const GlobatErrWatch& watch = ErrWatch();
     std::string text = StrObjName + " " + watch.NameObject + "\n" + StrAlgName + " " +

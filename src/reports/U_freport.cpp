@@ -77,9 +77,11 @@ TfReport::TfReport(QWidget* parent, int idObject, TReportDataSource source)
     StringGridTlt->verticalHeader()->hide();
     StringGridTlt->verticalHeader()->setDefaultSectionSize(18);
     int column = 0;
-    for (int width : {28, 219, 299, 170, 3}) StringGridTlt->setColumnWidth(column++, width);
+    for (int width : {28, 219, 299, 170}) StringGridTlt->setColumnWidth(column++, width);
     // The description takes the width the others leave, so that the list never scrolls sideways.
     StringGridTlt->horizontalHeader()->setSectionResizeMode(2, QHeaderView::Stretch);
+    // The template's file name is kept in the list, not shown.
+    StringGridTlt->setColumnHidden(4, true);
     // Row 0 of the list is the title row, which the grid's header shows.
     StringGridTlt->setRowHidden(0, true);
     BitBtnCreateTlt = Named<QPushButton>(this, "BitBtnCreateTlt");

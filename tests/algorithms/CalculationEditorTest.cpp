@@ -14,6 +14,7 @@
 #include "algorithms/EditorFixture.h"
 #include "algorithms/U_ferrors.h"
 #include "common/SourceDatum.h"
+#include "common/TextsFit.h"
 
 namespace {
 
@@ -39,6 +40,9 @@ TEST_F(Editor, OpensInViewModeAndEditModeIsForGood) {
     EXPECT_EQ(e.StringGridIN->rowCount(), 100);
     EXPECT_EQ(ToStdString(e.StringGridIN->item(99, 0)->text()), " I100");
     EXPECT_EQ(ToStdString(e.StringGridVars->item(0, 0)->text()), " V001");
+    // The name columns show their titles and the names whole.
+    for (QTableWidget* grid : {e.StringGridIN, e.StringGridVars})
+        EXPECT_GE(grid->columnWidth(0), NeededWidth(*grid, 0)) << ToStdString(grid->objectName());
     EXPECT_TRUE(e.EditIn[0]->isHidden());
     EXPECT_TRUE(e.InsertVar[0]->isHidden());
     EXPECT_EQ(ToStdString(e.LabelValid->text()), "valid");

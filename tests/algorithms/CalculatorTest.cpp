@@ -2,9 +2,12 @@
 // the decimal errors it shows without losing the tape.
 #include <gtest/gtest.h>
 
+#include <QCoreApplication>
 #include <QPointer>
 #include <QPushButton>
+#include <QScrollBar>
 #include <QTest>
+#include <QTextEdit>
 
 #include "algorithms/Formq519calc.h"
 #include "common/ScopedMessageDlg.h"
@@ -53,6 +56,15 @@ TEST_F(Calculator, TypingContinuesTheStartText) {
     Open("100");
     Digits("5");
     EXPECT_EQ(Tape(), Lines{"1005"});
+}
+
+// A number wider than the tape shows its last digits.
+TEST_F(Calculator, ANumberWiderThanTheTapeShowsItsEnd) {
+    Open("-123456789.1234");
+    QCoreApplication::processEvents();
+    const QScrollBar& across = *calc->RichEditTablo->horizontalScrollBar();
+    EXPECT_GT(across.maximum(), 0);
+    EXPECT_EQ(across.value(), across.maximum());
 }
 
 TEST_F(Calculator, DividesAndHandsTheResultBack) {

@@ -6,9 +6,11 @@
 #include <QHeaderView>
 #include <QLabel>
 #include <QPushButton>
+#include <QScrollBar>
 #include <QTableWidget>
 #include <QTextBlock>
 #include <QTextCursor>
+#include <QTextDocument>
 #include <QTextEdit>
 #include <QTimer>
 #include <fstream>
@@ -16,6 +18,7 @@
 #include "algorithms/U_ferrors.h"
 #include "algorithms/U_fglobalerror.h"
 #include "common/FakeShellServices.h"
+#include "common/TextsFit.h"
 #include "common/TestFolders.h"
 #include "platform/Text.h"
 
@@ -90,8 +93,11 @@ TEST_F(ErrorWindows, TheListShowsEveryErrorAndTheDescriptionOfTheSelectedOne) {
     window->ErrorList = {
         {"", 3, kErrCharacter, "#"}, {"", -1, kErrDatumNotObtained, ""}, {"", 0, 999, "x"}};
     window->show();
+    QCoreApplication::processEvents();
 
     QTableWidget* grid = window->StringGridErrors;
+    // The error column takes the width the others leave: the list never scrolls sideways.
+    EXPECT_EQ(grid->horizontalScrollBar()->maximum(), 0);
     EXPECT_EQ(ToStdString(window->LabelHeader->text()), "Errors in the algorithm");
     EXPECT_EQ(ToStdString(grid->horizontalHeaderItem(1)->text()), " Line");
     ASSERT_EQ(grid->rowCount(), 3);
@@ -216,6 +222,19 @@ TEST_F(ErrorWindows, TheActionsWindowListsEveryErrorWithItsAlgorithmAndLine) {
         EXPECT_EQ(cursor.charFormat().fontWeight() == QFont::Bold, line < 5) << line;
     }
     EXPECT_EQ(ToStdString(window->BitBtnOK->text()), "OK");
+    window->close();
+}
+
+// A long budget name wraps the title onto a third line: the title grows to show all of it.
+TEST_F(ErrorWindows, TheActionsWindowsTitleShowsALongBudgetNameWhole) {
+    shell.state.BudgetName = "Haushalt Müller-Kowalczyk (gemeinsames Budget der ganzen Familie)";
+    FillContext();
+    auto* window = new TfGlobalError;
+    window->show();
+    const QTextEdit& title = *window->RichEditTitle;
+    EXPECT_GT(title.document()->blockCount(), 1);
+    EXPECT_LE(title.document()->size().height(), title.viewport()->height());
+    EXPECT_EQ(CutLabels(*window), std::vector<std::string>{});
     window->close();
 }
 

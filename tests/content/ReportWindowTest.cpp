@@ -108,6 +108,11 @@ TEST_F(ReportWindow, AtItsDefaultSizeTheListFitsWithoutScrollingSideways) {
     QCoreApplication::processEvents();
     EXPECT_EQ(report->StringGridTlt->horizontalScrollBar()->maximum(), 0);
     EXPECT_GT(report->StringGridTlt->columnWidth(2), 100);
+    // The ordinal, name, description and source fill the list: the template's file name,
+    // kept in the last column, takes none of its width.
+    int shown = 0;
+    for (int column = 0; column < 4; ++column) shown += report->StringGridTlt->columnWidth(column);
+    EXPECT_EQ(shown, report->StringGridTlt->viewport()->width());
 }
 
 TEST_F(ReportWindow, AReportThatCannotBeWrittenIsNamedAndNotOpened) {
