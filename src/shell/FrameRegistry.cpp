@@ -6,6 +6,7 @@
 #include <stdexcept>
 
 #include "platform/Text.h"
+#include "shell/FrameWidgets.h"
 #include "shell/ShellOpen.h"
 #include "shell/ShellServices.h"
 #include "shell/Ulanguage.h"
@@ -24,10 +25,10 @@ TFrameBase::TFrameBase(const char* name, std::string langFile, std::string secti
                        TFrameHeader header, QWidget* parent)
     : QFrame(parent), langFile_(std::move(langFile)), section_(std::move(section)) {
     setObjectName(QString::fromLatin1(name));
-    LabelHeader = Named<QLabel>(this, "LabelHeader");
+    LabelHeader = Named<TElidedLabel>(this, "LabelHeader");
     SetTextKey(*LabelHeader, "");
     if (header == TFrameHeader::Node) {
-        LabelDescript = Named<QLabel>(this, "LabelDescript");
+        LabelDescript = Named<TElidedLabel>(this, "LabelDescript");
         SetTextKey(*LabelDescript, "");
     }
     ButtonHelp = NewHelpButton(*this, helpTopic);

@@ -49,7 +49,8 @@ public:
     // The control that Ctrl+Tab focuses when it leaves the tree (`StringGridTable` ...).
     virtual QWidget* MainControl() const = 0;
 
-    // Made by the base; the frame places them in its layout.
+    // Made by the base; the frame places them in its layout. The header's labels end a text
+    // longer than they are wide with "…" (TElidedLabel), unless the frame lets them wrap.
     QLabel* LabelHeader;
     QLabel* LabelDescript = nullptr;  // TFrameHeader::Node only
     QPushButton* ButtonHelp;          // F1 outside the tree clicks it

@@ -14,6 +14,24 @@
 #include "shell/FrameRegistry.h"
 #include "shell/Ulanguage_widgets.h"
 
+QString TElidedLabel::ShownText() const {
+    return fontMetrics().elidedText(text(), Qt::ElideRight, contentsRect().width());
+}
+
+QSize TElidedLabel::minimumSizeHint() const {
+    const QSize plain = QLabel::minimumSizeHint();
+    return wordWrap() ? plain : QSize(0, plain.height());
+}
+
+void TElidedLabel::paintEvent(QPaintEvent* event) {
+    if (wordWrap()) return QLabel::paintEvent(event);
+    QPainter painter(this);
+    drawFrame(&painter);
+    style()->drawItemText(&painter, contentsRect(),
+                          QStyle::visualAlignment(layoutDirection(), alignment()), palette(),
+                          isEnabled(), ShownText(), foregroundRole());
+}
+
 QFont PixelFont(const char* family, int pixels, bool bold) {
     QFont font(QString::fromLatin1(family));
     font.setPixelSize(pixels);

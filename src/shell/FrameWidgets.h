@@ -3,6 +3,7 @@
 #pragma once
 
 #include <QFont>
+#include <QLabel>
 #include <QPixmap>
 #include <QStyle>
 #include <vector>
@@ -12,6 +13,20 @@ class QPlainTextEdit;
 class QTableView;
 class QToolButton;
 class TFrameBase;
+
+// A label that shows as much of its one line of text as its width holds, ending it with "…"
+// where the rest is cut, and asks for no width of its own (the frames' headers, whose names and
+// descriptions may be longer than the frame is wide). With word wrap on it is a plain label.
+class TElidedLabel : public QLabel {
+public:
+    explicit TElidedLabel(QWidget* parent = nullptr) : QLabel(parent) {}
+    // The text as the label draws it at its width.
+    QString ShownText() const;
+    QSize minimumSizeHint() const override;
+
+protected:
+    void paintEvent(QPaintEvent* event) override;
+};
 
 // A font of that family and size in pixels.
 QFont PixelFont(const char* family, int pixels, bool bold);

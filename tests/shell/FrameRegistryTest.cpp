@@ -8,6 +8,7 @@
 #include <stdexcept>
 
 #include "shell/FrameRegistry.h"
+#include "shell/FrameWidgets.h"
 #include "shell/Ulanguage.h"
 #include "shell/Ulanguage_widgets.h"
 #include "shell/WindowTextsFixture.h"
@@ -109,6 +110,35 @@ TEST_F(Frames, TheHeaderShowsTheNodeOnlyInFramesOfNodes) {
     calendar.RefreshHeader(node);
     EXPECT_EQ(ToStdString(calendar.LabelHeader->text()), "Calendar of 'Home'");
     EXPECT_EQ(calendar.LabelDescript, nullptr);
+}
+
+// A header longer than its label is wide ends with "…" where the rest is cut, the label asking
+// for no width of its own; a text that fits shows whole. The label keeps the whole text.
+TEST_F(Frames, AHeaderLongerThanItsLabelEndsWithAnEllipsis) {
+    TfrTest frame(TFrameHeader::Node);
+    frame.resize(400, 100);
+    const struct {
+        const char* descript;
+        bool cut;
+    } cases[] = {{"Monthly", false},
+                 {"Ansprechpartner für Notfälle, Wartung und Ablesung — Żaneta Wójcik, "
+                  "Grzegorz Brzęczyszczykiewicz und Сергей Александрович Кузнецов",
+                  true}};
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.descript);
+        ObjectInfo node;
+        node.Name = "Rent";
+        node.Descript = c.descript;
+        frame.ShowFor(node);
+        QLabel& label = *frame.LabelDescript;
+        label.setGeometry(10, 20, 300, 16);
+        const QString shown = dynamic_cast<TElidedLabel&>(label).ShownText();
+        EXPECT_EQ(ToStdString(label.text()), c.descript);
+        EXPECT_LE(label.fontMetrics().horizontalAdvance(shown), 300);
+        EXPECT_EQ(shown.endsWith(QChar(0x2026)), c.cut);
+        EXPECT_EQ(shown == label.text(), !c.cut);
+        EXPECT_LT(label.minimumSizeHint().width(), 300);
+    }
 }
 
 // The folder frame's help opens the help file at its start, the others at their topic.
