@@ -384,22 +384,22 @@ void TfrImages::MakeBox(int n, int position, const ImageInform* picture) {
     box->setObjectName(Numbered("GB", n));
     box->setGeometry(3, (position - 1) * kBoxPitch, 121, 135);
     box->setFlat(n == ShownNumber && n > 0);
-    auto label = [&](const char* prefix, const QRect& place) {
-        auto* made = new QLabel(box);
+    auto label = [&](QLabel* made, const char* prefix, const QRect& place) {
         made->setObjectName(Numbered(prefix, n));
         made->setGeometry(place);
         made->installEventFilter(this);
         return made;
     };
-    QLabel* image = label("IMG", {2, 14, 117, 88});
+    QLabel* image = label(new QLabel(box), "IMG", {2, 14, 117, 88});
     image->setAlignment(Qt::AlignCenter);
-    QLabel* name = label("LName", {6, 104, 113, 14});
-    QLabel* descript = label("LDscr", {6, 118, 113, 14});
-    QLabel* warn = label("LWarn", {2, 43, 117, 38});
+    // A name or description longer than the box is wide ends with "…".
+    QLabel* name = label(new TElidedLabel(box), "LName", {6, 104, 113, 14});
+    QLabel* descript = label(new TElidedLabel(box), "LDscr", {6, 118, 113, 14});
+    QLabel* warn = label(new QLabel(box), "LWarn", {2, 43, 117, 38});
     warn->setAlignment(Qt::AlignCenter);
     warn->setWordWrap(true);
     warn->hide();
-    QLabel* file = label("LFileName", {0, 0, 0, 0});
+    QLabel* file = label(new QLabel(box), "LFileName", {0, 0, 0, 0});
     file->hide();
     for (QLabel* text : {name, descript}) text->setFont(PixelFont("Arial", 10, false));
     SetBoxColour(n, picture == nullptr ? kBoxBlue : BoxColour(*picture));

@@ -37,6 +37,7 @@
 #include "platform/Database.h"
 #include "platform/Text.h"
 #include "reports/U_freport.h"
+#include "shell/FrameWidgets.h"
 #include "store/TransKind.h"
 #include "store/TransKindContent.h"
 #include "store/Utransactions.h"
@@ -473,6 +474,27 @@ TEST_F(AlbumFrame, ShowsTheMarkedPictureOrTheFirst) {
                   std::to_string(c.Shown) + "). p" + std::to_string(c.Shown) + ".jpg");
         EXPECT_FALSE(frame->BoxPart("IMG", 1)->pixmap().isNull());  // in view: loaded
     }
+}
+
+// A picture's name and description longer than its box is wide end with "…" in the box; the
+// shown picture's whole name and description stand under it.
+TEST_F(AlbumFrame, ALongNameAndDescriptionEndWithAnEllipsisInTheirBox) {
+    const std::string name = "Ostsee_2025_08_10_IMG_4501_Strandpromenade_Świnoujście.jpg";
+    AddPicture(name, 1, true);
+    AddPicture("p2.jpg", 2);
+    Show();
+    for (const char* part : {"LName", "LDscr"}) {
+        SCOPED_TRACE(part);
+        for (const int n : {1, 2}) {
+            const auto& label = dynamic_cast<const TElidedLabel&>(*frame->BoxPart(part, n));
+            const QString shown = label.ShownText();
+            EXPECT_LE(label.fontMetrics().horizontalAdvance(shown), label.contentsRect().width());
+            EXPECT_EQ(shown.endsWith(QChar(0x2026)), n == 1) << n;
+        }
+    }
+    EXPECT_EQ(ToStdString(frame->BoxPart("LName", 1)->text()), name);
+    EXPECT_EQ(ToStdString(frame->LabelNameMain->text()), "1). " + name);
+    EXPECT_EQ(ToStdString(frame->LabelDescrMain->text()), "about " + name);
 }
 
 TEST_F(AlbumFrame, MissingAndDamagedPicturesShowAWarningNamingThem) {
