@@ -150,7 +150,11 @@ public:
         const bool left =
             index.column() == FDate || index.column() == FType || index.column() == FDescript;
         const QRect textRect = left ? rect.adjusted(2, 2, 0, 0) : rect.adjusted(0, 2, -5, 0);
-        painter->drawText(textRect, (left ? Qt::AlignLeft : Qt::AlignRight) | Qt::AlignTop, text);
+        // A text longer than its cell ends with "…", as in the frames' other grids; the amount
+        // columns are wide enough for their amounts.
+        const QString shown =
+            left ? option.fontMetrics.elidedText(text, Qt::ElideRight, textRect.width()) : text;
+        painter->drawText(textRect, (left ? Qt::AlignLeft : Qt::AlignRight) | Qt::AlignTop, shown);
         painter->restore();
     }
 
