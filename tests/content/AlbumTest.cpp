@@ -24,6 +24,7 @@
 #include "ContentFixture.h"
 #include "common/BudgetDump.h"
 #include "common/ChildProcess.h"
+#include "common/FailingKind.h"
 #include "common/JournalSteps.h"
 #include "common/PictureFile.h"
 #include "common/RecordedUrls.h"
@@ -268,21 +269,6 @@ TEST_F(Album, AFailedMoveTakesTheMovesBackAndAppliesNothing) {
     EXPECT_FALSE(fs::exists(budget + "/jTrFiles/1"));
 }
 
-namespace {
-
-// The album's kind in place of the real one: its application fails as `outcome` says.
-class TFailingAlbumKind : public TTransKind {
-public:
-    explicit TFailingAlbumKind(std::function<int()> outcome)
-        : TTransKind({"CHANG", otImages}, {}), outcome_(std::move(outcome)) {}
-    std::optional<int> Apply(TStep&) const override { return outcome_(); }
-
-private:
-    std::function<int()> outcome_;
-};
-
-}  // namespace
-
 // Mend: the moves into the transaction's folder were kept when the preparation could not be
 // made ready or its application failed, and the rollback deleted that folder with the moved
 // pictures while the rows still named them. Now every failure takes the moves back.
@@ -301,8 +287,7 @@ TEST_F(Album, AFailureAfterTheMovesTakesThemBack) {
     for (const auto& c : cases) {
         SCOPED_TRACE(c.what);
         shell.state.FatalClose = false;
-        std::unique_ptr<TTransKind> real =
-            TransKinds().Add(std::make_unique<TFailingAlbumKind>(c.outcome));
+        FailingKind failing({"CHANG", otImages}, c.outcome);
         int lastShown = 0;
         TPictureList pictures = LoadAlbum(kAlbum, lastShown);
         ASSERT_TRUE(RemovePicture(pictures, 1, album));
@@ -314,7 +299,7 @@ TEST_F(Album, AFailureAfterTheMovesTakesThemBack) {
             EXPECT_LE(JournalImagesChange(kAlbum, "Holidays", pictures, error), 0);
         } catch (const EDatabaseError&) {
         }
-        TransKinds().Add(std::move(real));
+        failing.Remove();
         EXPECT_EQ(DumpBudget(budget, TDumpScope::WithoutJournal), before);
         EXPECT_EQ(FilesIn(album), (std::set<std::string>{"p1.jpg", "p2.jpg"}));
         EXPECT_EQ(FilesIn(StagingFolder(album)), std::set<std::string>{"a.jpg"});

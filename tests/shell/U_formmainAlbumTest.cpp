@@ -18,6 +18,7 @@
 
 #include "MainFramesFixture.h"
 #include "common/BudgetDump.h"
+#include "common/FailingKind.h"
 #include "content/U_floadimage.h"
 #include "content/U_frimages.h"
 #include "content/U_frimages_album.h"
@@ -26,8 +27,6 @@
 #include "platform/Text.h"
 #include "schema/SchemaNames.h"
 #include "shell/JournalKinds.h"
-#include "shell/MainFrames.h"
-#include "store/TransKind.h"
 
 namespace fs = std::filesystem;
 
@@ -36,32 +35,8 @@ namespace {
 using Strings = std::vector<std::string>;
 using Names = std::set<std::string>;
 
-// The album's kind in place of the real one: its application fails as `outcome` says.
-class TFailingAlbumKind : public TTransKind {
-public:
-    explicit TFailingAlbumKind(std::function<int()> outcome)
-        : TTransKind({"CHANG", otImages}, {}), outcome_(std::move(outcome)) {}
-    std::optional<int> Apply(TStep&) const override { return outcome_(); }
-
-private:
-    std::function<int()> outcome_;
-};
-
-// Holds a failing album kind while it lives; the real one comes back at its end or at Remove.
-class FailingAlbumKind {
-public:
-    explicit FailingAlbumKind(std::function<int()> outcome)
-        : real_(TransKinds().Add(std::make_unique<TFailingAlbumKind>(std::move(outcome)))) {}
-    ~FailingAlbumKind() { Remove(); }
-    FailingAlbumKind(const FailingAlbumKind&) = delete;
-    FailingAlbumKind& operator=(const FailingAlbumKind&) = delete;
-    void Remove() {
-        if (real_) TransKinds().Add(std::move(real_));
-    }
-
-private:
-    std::unique_ptr<TTransKind> real_;
-};
+// The key of the album's change, whose kind the tests replace by a failing one.
+const TKindKey kAlbumChange{"CHANG", otImages};
 
 const char* const kQuestion = "The album 'Holidays' has been changed.\nSave the changes?";
 
@@ -107,41 +82,24 @@ protected:
     // The real main window with the program's frames, the album selected, in edit mode with
     // p1.jpg removed and a.jpg and b.jpg appended.
     TfrImages& StartEditing() {
-        Create();
-        RegisterMainFrames(*window);
-        for (TFrameBase* frame : window->Frames().Frames()) frame->LoadTexts();
-        window->resize(1100, 700);
-        window->show();
-        QCoreApplication::processEvents();
-        auto* frame = dynamic_cast<TfrImages*>(window->Frames().FrameFor(otImages));
-        EXPECT_NE(frame, nullptr);
+        StartWithProgramFrames();
+        auto& frame = FrameOf<TfrImages>(otImages);
         ClickNamed("Holidays");
-        EXPECT_TRUE(frame->isVisible());
-        frame->BitBtnEdit->click();
-        frame->FinishAnimation();
+        EXPECT_TRUE(frame.isVisible());
+        frame.BitBtnEdit->click();
+        frame.FinishAnimation();
         {
             ScopedMessageDlg yes(mrYes);
-            frame->ShowImage(1, false);
-            frame->BitBtnDelPicture->click();
+            frame.ShowImage(1, false);
+            frame.BitBtnDelPicture->click();
         }
         WhenOpen<TfLoadImage>([](TfLoadImage& dialog) {
             dialog.BitBtnChoicePicture->click();
             dialog.BitBtnOK->click();
         });
-        frame->BitBtnAppendPicture->click();
-        EXPECT_EQ(Boxes(*frame), kStaged);
-        return *frame;
-    }
-
-    void ClickNamed(const std::string& name) {
-        for (int i = 0; i < static_cast<int>(window->Nodes().size()); ++i)
-            if (window->Nodes()[i]->Info().Name == name) return Click(i);
-        FAIL() << name;
-    }
-    int NodeNamed(const std::string& name) const {
-        for (const TTreeNode* node : window->Nodes())
-            if (node->Info().Name == name) return node->Index;
-        return -1;
+        frame.BitBtnAppendPicture->click();
+        EXPECT_EQ(Boxes(frame), kStaged);
+        return frame;
     }
     static Strings Boxes(const TfrImages& frame) {
         Strings boxes;
@@ -184,8 +142,9 @@ TEST_F(AlbumInMainWindow, ASaveThatFailsKeepsTheUserOnTheAlbumWithEverythingStag
     TfrImages& frame = StartEditing();
     const int albumNode = NodeNamed("Holidays");
     const std::string before = DumpBudget(home, TDumpScope::WithoutJournal);
-    FailingAlbumKind failing(
-        []() -> int { throw EDatabaseError("tables.sqlite", "database or disk is full"); });
+    FailingKind failing(kAlbumChange, []() -> int {
+        throw EDatabaseError("tables.sqlite", "database or disk is full");
+    });
     const struct {
         const char* way;
         std::function<void()> leave;
@@ -281,7 +240,7 @@ TEST_F(AlbumInMainWindow, TheAnswerToTheSaveQuestionIsCarriedOutAndTheSelectionM
 TEST_F(AlbumInMainWindow, AFatalFailureClosesTheProgramWithoutDroppingTheStagedPictures) {
     TfrImages& frame = StartEditing();
     const std::string before = DumpBudget(home, TDumpScope::WithoutJournal);
-    FailingAlbumKind failing([] { return -4; });
+    FailingKind failing(kAlbumChange, [] { return -4; });
     ScopedMessageDlg yes(mrYes);
     ClickNamed("Rent");
     EXPECT_EQ(yes.Texts(), (Strings{kQuestion, "FATAL ERROR: It is impossible to create a folder"}));

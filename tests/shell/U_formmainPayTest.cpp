@@ -17,7 +17,6 @@
 #include "platform/Text.h"
 #include "reports/U_freport.h"
 #include "schema/SchemaNames.h"
-#include "shell/MainFrames.h"
 #include "shell/U_formmain.h"
 
 namespace {
@@ -59,23 +58,9 @@ protected:
         history.Post();
     }
 
-    // Selects the node of that name as the user does.
-    void ClickNamed(const std::string& name) {
-        for (int i = 0; i < static_cast<int>(window->Nodes().size()); ++i)
-            if (window->Nodes()[i]->Info().Name == name) return Click(i);
-        FAIL() << name;
-    }
-
     TfrPay& Start() {
-        Create();
-        RegisterMainFrames(*window);
-        for (TFrameBase* frame : window->Frames().Frames()) frame->LoadTexts();
-        window->resize(1200, 760);
-        window->show();
-        QCoreApplication::processEvents();
-        auto* frame = dynamic_cast<TfrPay*>(window->Frames().FrameFor(otPay));
-        EXPECT_NE(frame, nullptr);
-        return *frame;
+        StartWithProgramFrames({1200, 760});
+        return FrameOf<TfrPay>(otPay);
     }
 
     // The frame as a picture, kept beside the test's folders for a look.
