@@ -19,7 +19,6 @@
 #include <QStyle>
 #include <QTimer>
 #include <algorithm>
-#include <exception>
 #include <filesystem>
 #include <memory>
 
@@ -828,16 +827,12 @@ void TfrImages::BitBtnApplyClick() {
         BitBtnApply->setEnabled(false);
         BitBtnCansel->setEnabled(false);
         BitBtnClear->setEnabled(false);
-        int applied = 0;
-        try {
-            applied =
-                JournalImagesChange(IDObject, ToStdString(LabelHeader->text()), Pictures, error);
-        } catch (const std::exception& failure) {
-            error = failure.what();
-        }
+        const int applied = SaveEdits([this, &error] {
+            return JournalImagesChange(IDObject, ToStdString(LabelHeader->text()), Pictures, error);
+        });
         if (applied <= 0) {
-            // Nothing was applied and every file is where it was: the edit goes on. A failure
-            // without a text of its own was reported by the journal as it happened.
+            // Nothing was applied and every file is where it was: the edit goes on. A file that
+            // could not be moved is named in `error`.
             SetViewButtons(true);
             if (!error.empty()) MessageDlg(error, TMsgDlgType::mtError, mbOK, this);
             return;

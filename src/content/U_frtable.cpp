@@ -498,7 +498,8 @@ void TfrTable::BitBtnApplyClick() {
     if (!EditMode) return;
     EndCellEdit();
     FinishAnimation();
-    PrepareTableChange();
+    // A change that was not applied leaves the grid in edit mode with the rows as typed.
+    if (SaveEdits([this] { return PrepareTableChange(); }) <= 0) return;
     LetMessagesRun();
     LeaveEditMode();
 }
@@ -736,6 +737,12 @@ bool TfrTable::Leave() {
         BitBtnApply->click();
     else
         BitBtnCansel->click();
+    if (EditMode) {
+        // The user chose to keep the edits and they could not be saved (the failure was shown):
+        // the frame stays in edit mode with the rows as typed, and is not left.
+        SlideOnLeave = true;
+        return false;
+    }
     return true;
 }
 

@@ -646,7 +646,11 @@ int TfrNumber::SaveChronology() {
 }
 
 void TfrNumber::BitBtnApplyClick() {
-    if (!Ask("StrQuestionApply", " ")) return;
+    ApplyIfConfirmed();
+}
+
+bool TfrNumber::ApplyIfConfirmed() {
+    if (!Ask("StrQuestionApply", " ")) return true;
     // A stored constant that is no number cannot be written again: its row is shown for the
     // user to change, and edit mode goes on.
     if (const std::optional<size_t> malformed = FirstMalformedConstant(Items)) {
@@ -654,20 +658,27 @@ void TfrNumber::BitBtnApplyClick() {
         MessageDlg(TLangFile(ShellServices().LangPath() + kNumberFile)
                        .Read("NumberChoiceEdit", "StrValIncorrect", ""),
                    TMsgDlgType::mtError, mbOK, this);
-        return;
+        return false;
     }
-    SaveChronology();
+    // A change that was not applied leaves edit mode going on with the items as edited.
+    if (SaveEdits([this] { return SaveChronology(); }) <= 0) return false;
     LetMessagesRun();
     SetEditMode(false);
     SlideBack();
     EditLayout = false;
     PlaceRowButtons(0);
+    return true;
 }
 
 bool TfrNumber::Leave() {
     if (!BitBtnCansel->isEnabled()) return true;
     Interactive = false;
-    if (BitBtnApply->isEnabled()) BitBtnApply->click();
+    if (BitBtnApply->isEnabled() && !ApplyIfConfirmed()) {
+        // The user chose to keep the changes and they could not be saved (the failure was
+        // shown): the frame stays in edit mode with them, and is not left.
+        Interactive = true;
+        return false;
+    }
     if (BitBtnCansel->isEnabled()) BitBtnCansel->click();
     return true;
 }

@@ -175,6 +175,9 @@ private:
     void SetEditMode(bool edit);
     void SlideBack();
     void OpenValueDialog(char mode);
+    // Apply: asks its question and, on Yes, saves the changes and leaves edit mode. False when
+    // the user chose to save and the changes could not be saved: edit mode goes on with them.
+    bool ApplyIfConfirmed();
     // Yes to the question of the key (its text followed by `tail`).
     bool Ask(const char* key, const std::string& tail);
     void Redraw();

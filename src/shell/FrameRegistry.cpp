@@ -3,10 +3,12 @@
 
 #include <QLabel>
 #include <QPushButton>
+#include <exception>
 #include <stdexcept>
 
 #include "platform/Text.h"
 #include "shell/FrameWidgets.h"
+#include "shell/MessageDlg.h"
 #include "shell/ShellOpen.h"
 #include "shell/ShellServices.h"
 #include "shell/Ulanguage.h"
@@ -42,6 +44,15 @@ void TFrameBase::LoadTexts() {
 
 void TFrameBase::HideFrame() {
     hide();
+}
+
+int TFrameBase::SaveEdits(const std::function<int()>& change) {
+    try {
+        return change();
+    } catch (const std::exception& failure) {
+        MessageDlg(failure.what(), TMsgDlgType::mtError, mbOK, this);
+        return 0;
+    }
 }
 
 void TFrameBase::RefreshHeader(const ObjectInfo& node) {

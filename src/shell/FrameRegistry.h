@@ -2,6 +2,7 @@
 #pragma once
 
 #include <QFrame>
+#include <functional>
 #include <map>
 #include <string>
 #include <vector>
@@ -65,6 +66,12 @@ protected:
     // The frame's own words, column titles and description text, read by LoadTexts from the
     // open language file after the captions.
     virtual void ReadFrameTexts(const TLangFile& texts, const std::string& section) = 0;
+
+    // Runs the journal change that saves the frame's edits and returns its result, above 0 when
+    // it was applied. An exception of the change is shown in an error box over the frame and
+    // gives 0; the journal reported any other failure as it happened. While the result is not
+    // above 0 the frame keeps the edits, for the user to save again or drop.
+    int SaveEdits(const std::function<int()>& change);
 
 private:
     std::string langFile_;

@@ -14,6 +14,7 @@
 #include <QUrl>
 #include <filesystem>
 #include <fstream>
+#include <functional>
 
 #include "NumberFixture.h"
 #include "common/RecordedUrls.h"
@@ -22,6 +23,7 @@
 #include "common/ScopedMessageDlg.h"
 #include "numbers/U_frnumber.h"
 #include "platform/Text.h"
+#include "shell/JournalKinds.h"
 #include "shell/ShellOpen.h"
 #include "store/Utransactions.h"
 
@@ -30,6 +32,7 @@ namespace {
 class NumberFrame : public NumberBudget {
 protected:
     NumberFrame() {
+        RegisterJournalKinds();
         frame = &RegisterNumberFrame(frames, window);
         frame->LoadTexts();
         window.resize(545, 540);
@@ -243,8 +246,10 @@ TEST_F(NumberFrame, ApplyWritesOneChangeTransactionOfTheNumber) {
     frame->BitBtnDelRow->click();
     frame->BitBtnApply->click();
     Slide();
+    EXPECT_TRUE(shell.fatalTexts.empty());
     TBudgetTable journal(tbl::jTrans, false, {}, "");
     ASSERT_EQ(journal.RecordCount(), 1);
+    EXPECT_EQ(journal.FieldByName(fld::Status).AsString(), "APPLY");
     EXPECT_EQ(journal.FieldByName(fld::Act).AsString(), "CHANG");
     EXPECT_EQ(journal.FieldByName(fld::Type).AsInteger(), 50);
     EXPECT_EQ(journal.FieldByName(fld::IDObject).AsInteger(), kNumber);
@@ -260,21 +265,44 @@ TEST_F(NumberFrame, ApplyWritesOneChangeTransactionOfTheNumber) {
     EXPECT_EQ(frame->StringGridItems->x(), 3);
 }
 
+// Apply, and leaving with Yes, refuse a stored constant that is no number: edit mode goes on
+// with the changes and the frame is not left. Leaving with No drops them.
 TEST_F(NumberFrame, ApplyRefusesAStoredConstantThatIsNoNumber) {
     AddConst(today - 3, "1");
     AddConst(today - 2, "12a");
     AddConst(today - 1, "5");
     Show();
-    ScopedMessageDlg yes(mrYes);
     frame->BitBtnEdit->click();
-    frame->SetRow(1);
-    frame->BitBtnDelRow->click();
-    frame->BitBtnApply->click();
-    EXPECT_EQ(yes.Texts().back(), "This is not a number.");
-    EXPECT_EQ(yes.Calls().back().Type, TMsgDlgType::mtError);
-    EXPECT_EQ(TBudgetTable(tbl::jTrans, false, {}, "").RecordCount(), 0);
-    EXPECT_TRUE(frame->BitBtnApply->isEnabled());  // edit mode goes on
-    EXPECT_EQ(frame->Row(), 1);                    // the row of "12a"
+    {
+        ScopedMessageDlg yes(mrYes);
+        frame->SetRow(1);
+        frame->BitBtnDelRow->click();
+    }
+    const struct {
+        const char* way;
+        std::function<void()> save;
+    } ways[] = {
+        {"Apply", [this] { frame->BitBtnApply->click(); }},
+        {"leaving", [this] { EXPECT_FALSE(frame->Leave()); }},
+    };
+    for (const auto& w : ways) {
+        SCOPED_TRACE(w.way);
+        ScopedMessageDlg yes(mrYes);
+        frame->SetRow(2);
+        w.save();
+        EXPECT_EQ(yes.Texts(), (std::vector<std::string>{"Save the changes you have made? ",
+                                                         "This is not a number."}));
+        EXPECT_EQ(yes.Calls().back().Type, TMsgDlgType::mtError);
+        EXPECT_EQ(TBudgetTable(tbl::jTrans, false, {}, "").RecordCount(), 0);
+        EXPECT_TRUE(frame->BitBtnApply->isEnabled());  // edit mode goes on
+        EXPECT_EQ(frame->Row(), 1);                    // the row of "12a"
+        EXPECT_EQ(Column(2), (std::vector<std::string>{"12a", "5"}));
+        EXPECT_TRUE(frame->Interactive);  // Cancel asks again
+    }
+    ScopedMessageDlg no(mrNo);
+    EXPECT_TRUE(frame->Leave());
+    EXPECT_EQ(Column(2), (std::vector<std::string>{"1", "12a", "5"}));
+    EXPECT_TRUE(frame->BitBtnEdit->isEnabled());
 }
 
 TEST_F(NumberFrame, ExportWritesTheWorkbookAndOpensIt) {
