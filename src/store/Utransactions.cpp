@@ -10,6 +10,7 @@
 #include "shell/ShellServices.h"
 #include "store/TransKind.h"
 #include "store/U_fileoperation.h"
+#include "store/Utransactions_undo.h"
 
 namespace {
 
@@ -80,6 +81,21 @@ int RunApplier(TTable& trans, const TTransRow& row) {
     return result;
 }
 
+// After an application that threw (a full disk, a write error) and rolled back, while the
+// program goes on: a row whose kind keeps all its writes inside its step changed nothing, so it
+// is settled at once as the budget's next opening would settle it ("BACK" when newest), and does
+// not block the undo of older changes meanwhile. (A fatal result closes the program, and the
+// opening settles its row.) Settling runs while the failure is being handled; when it fails too
+// (the full disk that failed the step), the row stays "ACT" until that opening, and the step's
+// own failure is the one the caller gets.
+void SettleAfterRollback() noexcept {
+    try {
+        SettleRolledBackApplications(ShellServices().BudgetPath());
+        RefreshJournalView();
+    } catch (...) {
+    }
+}
+
 // ApplyTransaction for a caller that holds the journal.
 int ApplyHeld(int nTrans) {
     LetMessagesRun();
@@ -117,7 +133,13 @@ int ApplyHeld(int nTrans) {
     }
     LetMessagesRun();
 
-    const int result = RunApplier(*journal, row);
+    int result = 0;
+    try {
+        result = RunApplier(*journal, row);
+    } catch (...) {
+        SettleAfterRollback();
+        throw;
+    }
     LetMessagesRun();
     if (result <= 0 && !ShellServices().FatalClose()) ReportFatalError(result);
     LetMessagesRun();

@@ -12,6 +12,7 @@
 #include "common/UndeletableFile.h"
 #include "store/TransKind.h"
 #include "store/Utransactions.h"
+#include "store/Utransactions_undo.h"
 
 namespace fs = std::filesystem;
 
@@ -20,8 +21,8 @@ namespace {
 // A kind whose Apply is a function of the test.
 class TFakeKind : public TTransKind {
 public:
-    TFakeKind(TKindKey key, std::function<int(TStep& step)> apply)
-        : TTransKind(std::move(key), {}), apply_(std::move(apply)) {}
+    TFakeKind(TKindKey key, std::function<int(TStep& step)> apply, TStepData steps = {})
+        : TTransKind(std::move(key), steps), apply_(std::move(apply)) {}
     std::optional<int> Apply(TStep& step) const override { return apply_(step); }
 
 private:
@@ -32,10 +33,12 @@ private:
 // kind it replaced comes back afterwards.
 class ScopedKind {
 public:
-    explicit ScopedKind(TKindKey key, std::function<int(TStep& step)> apply = {})
+    explicit ScopedKind(TKindKey key, std::function<int(TStep& step)> apply = {},
+                        TStepData steps = {})
         : key_(std::move(key)) {
-        previous_ = TransKinds().Add(apply ? std::make_unique<TFakeKind>(key_, std::move(apply))
-                                           : std::make_unique<TTransKind>(key_, TStepData{}));
+        previous_ = TransKinds().Add(
+            apply ? std::make_unique<TFakeKind>(key_, std::move(apply), steps)
+                  : std::make_unique<TTransKind>(key_, steps));
     }
     ~ScopedKind() {
         TransKinds().Remove(key_);
@@ -429,17 +432,35 @@ TEST_F(Journal, FatalTextsByCode) {
     EXPECT_TRUE(shell.FatalClose());
 }
 
-TEST_F(Journal, AnApplierThatThrowsLeavesNoneOfItsWritesAndTheRowActing) {
-    const ScopedKind applier({"TEST", kAnyType}, [](TStep&) -> int {
+// An applier that throws leaves none of its writes. A kind whose writes all lie in its step
+// thereby changed nothing: its row is undone at once, so that the change before it can still be
+// undone (it stayed "ACT" and refused that undo until the budget was opened again). A kind that
+// writes outside its step keeps its row "ACT".
+TEST_F(Journal, AnApplierThatThrowsLeavesNoneOfItsWritesAndItsRowAsItsKindAllows) {
+    const ScopedKind before({"CHANG", 20}, [](TStep&) { return 1; });
+    const auto throws = [](TStep&) -> int {
         WriteTableRow("half");
         throw EDatabaseError("tables.sqlite", "disk full");
-    });
-    const int nTrans = PrepareRename();
-    EXPECT_THROW(ApplyTransaction(nTrans), EDatabaseError);
-    EXPECT_EQ(StatusOf(nTrans), "ACT");
-    EXPECT_EQ(CountRows("Tables.db"), 0);
-    dm.TableTables.Refresh();
-    EXPECT_TRUE(dm.TableTables.IsEmpty());
+    };
+    const struct {
+        bool wholeInStep;
+        const char* status;
+        int undoOfTheChangeBefore;  // what MarkUndo on the change before gives
+    } cases[] = {{true, "BACK", 1}, {false, "ACT", kMarkRefused}};
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.wholeInStep ? "whole in its step" : "writes outside its step");
+        const ScopedKind applier({"TEST", kAnyType}, throws, {.WholeInStep = c.wholeInStep});
+        const int changeBefore = PrepareRename("before", "CHANG", 20);
+        ASSERT_EQ(ApplyTransaction(changeBefore), 1);
+        const int nTrans = PrepareRename();
+        EXPECT_THROW(ApplyTransaction(nTrans), EDatabaseError);
+        EXPECT_EQ(StatusOf(nTrans), c.status);
+        EXPECT_EQ(CountRows("Tables.db"), 0);
+        dm.TableTables.Refresh();
+        EXPECT_TRUE(dm.TableTables.IsEmpty());
+        EXPECT_EQ(MarkUndo(changeBefore), c.undoOfTheChangeBefore);
+        CancelUndoMarks(changeBefore);
+    }
 }
 
 TEST(JournalAtomicity, AProcessKilledDuringItsApplierLeavesTheTablesAsBeforeTheApplier) {
