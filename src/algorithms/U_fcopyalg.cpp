@@ -18,6 +18,7 @@
 #include "platform/Table.h"
 #include "platform/TableGridModel.h"
 #include "platform/Text.h"
+#include "shell/FrameWidgets.h"
 #include "shell/ShellServices.h"
 #include "shell/U_formmain.h"
 #include "shell/Ulanguage_widgets.h"
@@ -74,6 +75,10 @@ TfCopyAlg::TfCopyAlg(TfCalculation& editor)
     bold.setBold(true);
     DBGridAlgList->horizontalHeader()->setFont(bold);
     DBGridAlgList->setItemDelegate(new TOwnRowDelegate(*this, editor_, *model_));
+    // The name column shows a long name whole, also beside the scroll bar of a long list.
+    DBGridAlgList->setMinimumWidth(CharactersWidth(*DBGridAlgList, kWholeNameLength) +
+                                   2 * DBGridAlgList->frameWidth() +
+                                   style()->pixelMetric(QStyle::PM_ScrollBarExtent));
     RichEditDetail = Named<QTextEdit>(this, "RichEditDetail");
     RichEditDetail->setReadOnly(true);
     RichEditDetail->setFixedHeight(65);

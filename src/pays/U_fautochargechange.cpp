@@ -16,14 +16,15 @@
 #include <QTextEdit>
 #include <cmath>
 
+#include "algorithms/U_fcalculation.h"
 #include "algorithms/Uq519algtextformat.h"
 #include "algorithms/Uq519arithmeticslf.h"
-#include "algorithms/U_fcalculation.h"
 #include "algorithms/ValueFields.h"
 #include "pays/Formschedule.h"
 #include "pays/U_fautocharges.h"
 #include "platform/EventLoop.h"
 #include "platform/Text.h"
+#include "shell/FrameWidgets.h"
 #include "shell/ObjectIndex.h"
 #include "shell/ShellServices.h"
 #include "shell/Ulanguage_widgets.h"
@@ -46,7 +47,8 @@ TfAutoChargeChange::TfAutoChargeChange(TfAutoCharges& list)
 }
 
 void TfAutoChargeChange::BuildControls() {
-    setMinimumSize(640, 420);
+    // 640 by 420, wider where the fields need it.
+    resize(640, 420);
     QLabel* header = NewHeaderLabel(this);
     LabelFor = Named<QLabel>(this, "LabelFor");
     SetTextKey(*LabelFor, "");
@@ -56,6 +58,8 @@ void TfAutoChargeChange::BuildControls() {
     auto* labelDescript = Named<QLabel>(this, "LabelDescript");
     EditDescript = Named<QLineEdit>(this, "EditDescript");
     EditDescript->setMaxLength(kTextLength);
+    // A long name shows whole, and a description as long under it.
+    EditName->setMinimumWidth(CharactersWidth(*EditName, kWholeNameLength));
     auto* labelBegin = Named<QLabel>(this, "LabelDateBegin");
     DTPickerDateBegin = Named<QDateEdit>(this, "DTPickerDateBegin");
     auto* labelEnd = Named<QLabel>(this, "LabelDateEnd");
@@ -90,6 +94,8 @@ void TfAutoChargeChange::BuildControls() {
     MemoDescript = Named<QPlainTextEdit>(this, "MemoDescript");
     MemoDescript->setReadOnly(true);
     MemoDescript->setStyleSheet(QStringLiteral("background: palette(button); color: #505050"));
+    // The description keeps lines of a few words beside the wide fields.
+    MemoDescript->setMinimumWidth(CharactersWidth(*MemoDescript, 30));
     NewHelpButton(kHelpTopic);
 
     auto* schedule = new QHBoxLayout;

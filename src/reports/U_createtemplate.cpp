@@ -16,6 +16,7 @@
 #include "platform/Text.h"
 #include "reports/U_freport_templates.h"
 #include "reports/U_rtfreport.h"
+#include "shell/FrameWidgets.h"
 #include "shell/MessageDlg.h"
 #include "shell/ShellOpen.h"
 #include "shell/ShellServices.h"
@@ -69,6 +70,8 @@ TfCreateTemplate::TfCreateTemplate(QWidget* parent, int objectType, std::string 
     BitBtnSource = Named<QPushButton>(this, "BitBtnSource", QStringLiteral("..."));
     EditName = Named<QLineEdit>(this, "EditName");
     EditName->setMaxLength(100);
+    // A long name shows whole; the source's path and the description have as much room.
+    EditName->setMinimumWidth(CharactersWidth(*EditName, kWholeNameLength));
     EditDescript = Named<QLineEdit>(this, "EditDescript");
     EditDescript->setMaxLength(150);
     ComboBoxOffice = Named<QComboBox>(this, "ComboBoxOffice");

@@ -86,6 +86,10 @@ void WidenColumnToTexts(QTableView& grid, int column, int least) {
     grid.setColumnWidth(column, std::max(least, grid.columnWidth(column)));
 }
 
+int CharactersWidth(const QWidget& widget, int characters) {
+    return widget.fontMetrics().horizontalAdvance(QString(characters, QLatin1Char('x')));
+}
+
 QToolButton* NewNavigatorButton(QWidget& navigator, const char* name,
                                 QStyle::StandardPixmap icon) {
     auto* button = Named<QToolButton>(&navigator, name);

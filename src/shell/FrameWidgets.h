@@ -47,6 +47,12 @@ void StyleTableGrid(QTableView& grid, const std::vector<int>& columnWidths);
 // that a name or an amount longer than the column's usual width shows whole.
 void WidenColumnToTexts(QTableView& grid, int column, int least);
 
+// The length of a long name that a dialog's name field or name column shows whole.
+constexpr int kWholeNameLength = 60;
+// The width of `characters` characters of the widget's font, each as wide as "x" (the measure
+// of a line edit's own size hint): room for a text of that length in the usual mix of letters.
+int CharactersWidth(const QWidget& widget, int characters);
+
 // The small pictures beside a grid's row or an album's picture in edit mode: a pencil-like
 // stroke (change it), a red cross (delete it), a green plus (insert or append one), an arrow
 // up or down (move it), 16 by 8 pixels.

@@ -5,12 +5,14 @@
 #include <QComboBox>
 #include <QLabel>
 #include <QPushButton>
+#include <QScrollBar>
 #include <QTableView>
 #include <QTableWidget>
 #include <QTextEdit>
 
 #include "algorithms/EditorFixture.h"
 #include "algorithms/U_fcopyalg.h"
+#include "common/TextsFit.h"
 #include "platform/TableFilter.h"
 #include "store/U_dm.h"
 
@@ -65,6 +67,23 @@ TEST_F(CopyAlg, OkIsRefusedOnTheEditedAlgorithmsOwnRow) {
     EXPECT_TRUE(c.BitBtnOK->isEnabled());
     SelectRow(0);
     EXPECT_FALSE(c.BitBtnOK->isEnabled());
+    c.close();
+}
+
+// A name of sixty characters shows whole in the list, also when the list is long enough to
+// scroll.
+TEST_F(CopyAlg, ALongNameShowsWholeInTheList) {
+    for (int n = 0; n < 20; ++n) {
+        Algorithm01 other;
+        other.Name = n == 0 ? "Abschlag Fernwärme Wohnung Müller-Kowalczyk, 3. Obergeschoss"
+                            : "Algorithm " + std::to_string(n);
+        other.Valid = true;
+        other.Text = "[V001()] = 1";
+        dm.SaveAlgorithm(other);
+    }
+    TfCopyAlg& c = OpenCopy();
+    EXPECT_TRUE(c.DBGridAlgList->verticalScrollBar()->isVisible());
+    EXPECT_GE(c.DBGridAlgList->columnWidth(0), NeededWidth(*c.DBGridAlgList, 0));
     c.close();
 }
 

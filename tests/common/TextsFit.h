@@ -4,6 +4,7 @@
 #include <QAbstractItemView>
 #include <QHeaderView>
 #include <QLabel>
+#include <QLineEdit>
 #include <QTableView>
 #include <QWidget>
 #include <algorithm>
@@ -33,4 +34,11 @@ inline std::vector<std::string> CutLabels(QWidget& window) {
 inline int NeededWidth(QTableView& grid, int column) {
     return std::max(static_cast<QAbstractItemView&>(grid).sizeHintForColumn(column),
                     grid.horizontalHeader()->sectionSizeHint(column));
+}
+
+// Whether the line edit shows its whole text at its width: with the cursor at the end, the
+// first character still stands at the left edge.
+inline bool ShowsWhole(QLineEdit& edit) {
+    edit.end(false);
+    return edit.cursorPositionAt(QPoint(edit.contentsRect().left() + 1, edit.height() / 2)) == 0;
 }

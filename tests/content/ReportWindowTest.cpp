@@ -17,6 +17,7 @@
 
 #include "common/RecordedUrls.h"
 #include "common/ScopedMessageDlg.h"
+#include "common/TextsFit.h"
 #include "content/ContentFixture.h"
 #include "content/U_frtable.h"
 #include "platform/Text.h"
@@ -196,6 +197,23 @@ TEST_F(ReportWindow, ANewTemplateFromTheUsersDocumentIsListed) {
     EXPECT_FALSE(fs::exists(tables + "Report20_2.tlt"));
     EXPECT_EQ(report->StringGridTlt->rowCount(), 4);
     SetTemplateSourcePicker({});
+}
+
+// The new template's name of sixty characters and a description as long show whole, and the
+// wrapped steps beside them.
+TEST_F(ReportWindow, TheTemplateDialogShowsALongNameWhole) {
+    TfCreateTemplate dialog(report, report->ObjectType, report->TemplatesDir, [] {});
+    dialog.setAttribute(Qt::WA_DeleteOnClose, false);
+    dialog.show();
+    const std::pair<QLineEdit*, const char*> cases[] = {
+        {dialog.EditName, "Telefonliste der Familie Müller-Kowalczyk mit allen Nummern"},
+        {dialog.EditDescript, "Nummern der Verwandten, Nachbarn und Ärzte, nach Namen sortiert"}};
+    for (const auto& [field, text] : cases) {
+        field->setText(QString::fromUtf8(text));
+        QCoreApplication::processEvents();
+        EXPECT_TRUE(ShowsWhole(*field)) << text;
+    }
+    EXPECT_EQ(CutLabels(dialog), std::vector<std::string>{});
 }
 
 TEST_F(ReportWindow, TheFramesReportButtonWorksOutsideEditModeOnly) {

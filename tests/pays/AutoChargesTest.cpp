@@ -544,6 +544,32 @@ TEST_F(AutoCharges, ANewChargeIsProposedPassiveConstantFromTodayWithoutEnd) {
     list->close();
 }
 
+// A name and a description of sixty characters show whole in their fields, in both kinds of
+// value, and the pay's long name above them.
+TEST_F(AutoCharges, TheEditorShowsALongNameAndDescriptionWhole) {
+    AddPay(2, "Stromabschlag Ferienwohnung Ostseeküste, Zähler 2 im Keller");
+    Open();
+    editor = new TfAutoChargeChange(*list);
+    editor->Mode = 'A';
+    editor->IDPay = 2;
+    editor->show();
+    const std::pair<QLineEdit*, const char*> cases[] = {
+        {editor->EditName, "Abschlag Fernwärme Wohnung Müller-Kowalczyk, 3. Obergeschoss"},
+        {editor->EditDescript, "Monatlicher Abschlag laut Vertrag mit den Stadtwerken Kassel"}};
+    for (const bool algorithm : {false, true}) {
+        if (algorithm) editor->RadioButtonTypeAlg->click();
+        for (const auto& [field, text] : cases) {
+            field->setText(QString::fromUtf8(text));
+            QCoreApplication::processEvents();
+            EXPECT_TRUE(ShowsWhole(*field)) << text << " " << algorithm;
+        }
+        EXPECT_EQ(CutLabels(*editor), std::vector<std::string>{}) << algorithm;
+    }
+    editor->reject();
+    FreeClosed();
+    list->close();
+}
+
 TEST_F(AutoCharges, AConstantIsNormalisedButNeverRounded) {
     Open();
     // typed -> stored, "," for the separator
