@@ -56,14 +56,25 @@ std::string Joined(const std::vector<std::string>& texts) {
     return joined;
 }
 
+// The path with as many of its leading folders left out, an ellipsis in their place, as it
+// takes to fit the width: the folders kept and the file name stand whole. A file name wider
+// than that follows the ellipsis alone.
+QString ShortPath(const QString& path, const QFontMetrics& metrics, int width) {
+    QString shown = path;
+    for (qsizetype slash = path.indexOf(u'/', 1);
+         slash >= 0 && metrics.horizontalAdvance(shown) > width;
+         slash = path.indexOf(u'/', slash + 1))
+        shown = QStringLiteral("\u2026") + path.mid(slash);
+    return shown;
+}
+
 }  // namespace
 
 TPicturesPicker SetPicturesPicker(TPicturesPicker picker) {
     return PicturesPicker().Set(std::move(picker));
 }
 
-TfLoadImage::TfLoadImage(TfrImages& frame)
-    : TDialogBase("TfLoadImage", &frame), frame_(frame) {
+TfLoadImage::TfLoadImage(TfrImages& frame) : TDialogBase("TfLoadImage", &frame), frame_(frame) {
     setAttribute(Qt::WA_DeleteOnClose);
     LabelHeader = NewHeaderLabel(this);
     auto* layout = new QVBoxLayout(this);
@@ -91,6 +102,7 @@ TfLoadImage::TfLoadImage(TfrImages& frame)
     LabeFileName = Named<QLabel>(this, "LabeFileName");
     SetTextKey(*LabeFileName, "");
     LabeFileName->setAlignment(Qt::AlignRight);
+    LabeFileName->setWordWrap(true);  // a file name wider than the dialog goes on below
     layout->addWidget(LabeFileName);
     LabelDescr = Named<QLabel>(this, "LabelDescr");
     layout->addWidget(LabelDescr);
@@ -110,10 +122,15 @@ TfLoadImage::TfLoadImage(TfrImages& frame)
 
 void TfLoadImage::FormShow() {
     const TLangFile texts = ReadTexts("LoadImage.lng", "LoadImage");
-    ErrFileExists = texts.Read("LoadImage", "ErrFileExists", "The album already holds a picture of this name:");
-    ErrFileNameTooLong = texts.Read("LoadImage", "ErrFileNameTooLong", "The name of this file is longer than 100 characters:");
-    ErrNotPicture = texts.Read("LoadImage", "ErrNotPicture", "These files are no BMP or JPEG pictures:");
-    ErrDamaged = texts.Read("LoadImage", "ErrDamaged", "These pictures cannot be read (damaged or truncated) and were not added:");
+    ErrFileExists =
+        texts.Read("LoadImage", "ErrFileExists", "The album already holds a picture of this name:");
+    ErrFileNameTooLong = texts.Read("LoadImage", "ErrFileNameTooLong",
+                                    "The name of this file is longer than 100 characters:");
+    ErrNotPicture =
+        texts.Read("LoadImage", "ErrNotPicture", "These files are no BMP or JPEG pictures:");
+    ErrDamaged =
+        texts.Read("LoadImage", "ErrDamaged",
+                   "These pictures cannot be read (damaged or truncated) and were not added:");
     LoadDescription(ShellServices().LangPath() + "LoadImageTxt01.lng", *MemoDescript);
     at_ = AppendMode || frame_.ShownNumber <= 0 ? frame_.PictureCount + 1 : frame_.ShownNumber;
     frame_.PlaceholderAt = at_;
@@ -139,9 +156,9 @@ void TfLoadImage::BitBtnChoicePictureClick() {
         if (!IsPictureName(name)) notPicture.push_back(ToStdString(path));
         names.push_back(name);
     }
-    const std::string refusal = Joined({Refusal(ErrFileExists, exists),
-                                        Refusal(ErrFileNameTooLong, tooLong),
-                                        Refusal(ErrNotPicture, notPicture)});
+    const std::string refusal =
+        Joined({Refusal(ErrFileExists, exists), Refusal(ErrFileNameTooLong, tooLong),
+                Refusal(ErrNotPicture, notPicture)});
     if (!refusal.empty()) {
         MessageDlg(refusal, TMsgDlgType::mtError, mbOK, this);
         Chosen.clear();
@@ -160,8 +177,9 @@ void TfLoadImage::BitBtnChoicePictureClick() {
         if (LoadPictureBitmap(ToStdString(Chosen[0]), preview) == kPictureLoaded)
             Image1->setPixmap(QPixmap::fromImage(
                 preview.scaled(Image1->size(), Qt::KeepAspectRatio, Qt::SmoothTransformation)));
-        LabeFileName->setText(QFontMetrics(LabeFileName->font())
-                                  .elidedText(Chosen[0], Qt::ElideLeft, width() - 20));
+        LabeFileName->setText(ShortPath(Chosen[0], LabeFileName->fontMetrics(),
+                                        LabeFileName->contentsRect().width()));
+        FitHeightToTexts();
     }
     BitBtnOK->setEnabled(true);
 }
@@ -189,8 +207,8 @@ void TfLoadImage::accept() {
                 continue;
             }
             added.push_back({source.filename().string(),
-                             Chosen.size() == 1 ? ToStdString(EditDescr->text()) : std::string(),
-                             0, 'i'});
+                             Chosen.size() == 1 ? ToStdString(EditDescr->text()) : std::string(), 0,
+                             'i'});
         }
     }
     frame_.PlaceholderAt = 0;
@@ -203,7 +221,8 @@ void TfLoadImage::accept() {
     frame_.ShowImage(added.empty() ? frame_.ShownNumber : at_, true);
     frame_.PlacePictureButtons(frame_.ShownNumber);
     Done = true;
-    if (!damaged.empty()) MessageDlg(Refusal(ErrDamaged, damaged), TMsgDlgType::mtError, mbOK, this);
+    if (!damaged.empty())
+        MessageDlg(Refusal(ErrDamaged, damaged), TMsgDlgType::mtError, mbOK, this);
     TDialogBase::accept();
 }
 

@@ -14,6 +14,7 @@
 #include <QScrollArea>
 #include <QTreeWidget>
 #include <QVBoxLayout>
+#include <algorithm>
 #include <utility>
 
 #include "platform/Dates.h"
@@ -34,6 +35,8 @@ constexpr int kHelpTopic = 2010;
 // The folder icons of the picker: 80, 82, ..., 110.
 constexpr int kFirstFolderIcon = 80;
 constexpr int kFolderIcons = 16;
+// The lines the place's memo shows at least.
+constexpr int kPlaceLines = 2;
 // The filter of a new pay's history: which kinds of event it shows.
 constexpr const char* kNewPayFilterMode = "011110000000000";
 
@@ -88,7 +91,7 @@ TfCreateObject::TfCreateObject(TfMain& main)
     MemoPlase = Named<QPlainTextEdit>(this, "MemoPlase");
     MemoPlase->setReadOnly(true);
     MemoPlase->setFocusPolicy(Qt::ClickFocus);  // Tab passes it by
-    MemoPlase->setFixedHeight(MemoPlase->fontMetrics().lineSpacing() * 2 + 12);
+    MemoPlase->setFixedHeight(PlaceHeight(kPlaceLines));
 
     ScrollBox1 = Named<QScrollArea>(this, "ScrollBox1");
     auto* box = new QWidget;
@@ -179,6 +182,10 @@ QRadioButton* TfCreateObject::NewKindButton(int kind) {
     return button;
 }
 
+int TfCreateObject::PlaceHeight(int lines) const {
+    return MemoPlase->fontMetrics().lineSpacing() * lines + 12;
+}
+
 std::array<QRadioButton*, 8> TfCreateObject::KindButtons() const {
     return {RadioButtonFolder, RadioButtonTable,  RadioButtonImages, RadioButtonFiles,
             RadioButtonNumber, RadioButtonPayOut, RadioButtonPayIn,  RadioButtonPayNeutral};
@@ -211,6 +218,14 @@ void TfCreateObject::FormShow() {
         place = ancestors + place;
     }
     MemoPlase->setPlainText(ToQString(place));
+    // A deep place wraps onto more lines than the memo's two: the memo and the dialog grow by
+    // those lines, so that the whole path shows and the description below keeps its height.
+    const int grow = PlaceHeight(std::max(kPlaceLines, MemoPlase->document()->lineCount())) -
+                     MemoPlase->height();
+    if (grow > 0) {
+        MemoPlase->setFixedHeight(MemoPlase->height() + grow);
+        resize(width(), height() + grow);
+    }
 
     EditName->setFocus();
 }

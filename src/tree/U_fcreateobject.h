@@ -80,6 +80,8 @@ private:
     void InputChanged();
     QRadioButton* NewKindButton(int kind);
     std::array<QRadioButton*, 8> KindButtons() const;
+    // The height of the place's memo that shows that many lines.
+    int PlaceHeight(int lines) const;
 
     TfMain& main_;
     QButtonGroup* kinds_;

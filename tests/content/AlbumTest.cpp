@@ -8,6 +8,7 @@
 #include <QGroupBox>
 #include <QImage>
 #include <QLabel>
+#include <QLayout>
 #include <QLineEdit>
 #include <QPainter>
 #include <QPushButton>
@@ -30,6 +31,7 @@
 #include "common/RecordedUrls.h"
 #include "common/RowButtons.h"
 #include "common/ScopedMessageDlg.h"
+#include "common/TextsFit.h"
 #include "content/U_fchangeimagedescr.h"
 #include "content/U_floadimage.h"
 #include "content/U_frimages.h"
@@ -828,4 +830,36 @@ TEST_F(AlbumFrame, TheRowButtonsAreTallEnoughForTheirPictures) {
                                   {frame->BitBtnAppendPicture, frame->ImageAppendPicture}};
     // The append button stands apart, below the last row.
     ExpectRowButtonsShowTheirPictures(buttons, std::size(buttons) - 2);
+}
+
+// The chosen picture's path fits the dialog's width with its leading folders left out, never
+// cut inside a name: a file name wider than the dialog stands whole on further lines.
+TEST_F(AlbumFrame, TheLoadingDialogShowsThePicturesNameWhole) {
+    const fs::path folder =
+        fs::path(folders.TempPath()) / "Urlaub in den Dolomiten mit der ganzen Familie" / "Sommer";
+    fs::create_directories(folder);
+    const std::string names[] = {
+        "See.jpg",
+        "Sonnenuntergang am Pragser Wildsee mit Blick auf den Seekofel 2024-08-14.jpg",
+    };
+    Show();
+    Edit();
+    for (const std::string& name : names) {
+        SCOPED_TRACE(name);
+        const QString path = ToQString((folder / name).string());
+        WritePicture(folder / name, Qt::blue);
+        SetPicturesPicker([path](QWidget*) { return QStringList{path}; });
+        WithDialog<TfLoadImage>(frame->BitBtnAppendPicture, [&](TfLoadImage& dialog) {
+            dialog.BitBtnChoicePicture->click();
+            QCoreApplication::sendPostedEvents(nullptr, QEvent::LayoutRequest);
+            const QString shown = dialog.LabeFileName->text();
+            EXPECT_TRUE(shown.endsWith(ToQString("/" + name))) << ToStdString(shown);
+            EXPECT_TRUE(shown == path || (shown.startsWith(QStringLiteral("\u2026/")) &&
+                                          path.endsWith(shown.mid(1))))
+                << ToStdString(shown);
+            EXPECT_EQ(CutLabels(dialog), std::vector<std::string>{});
+            // The dialog is as tall as its lines need: the name keeps off the preview.
+            EXPECT_GE(dialog.height(), dialog.layout()->totalHeightForWidth(dialog.width()));
+        });
+    }
 }

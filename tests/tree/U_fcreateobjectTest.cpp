@@ -12,6 +12,7 @@
 #include <QPointer>
 #include <QPushButton>
 #include <QRadioButton>
+#include <QScrollBar>
 #include <QTest>
 #include <QTimer>
 #include <QTreeWidget>
@@ -525,4 +526,27 @@ TEST_F(CreateObjectTest, AFileCollectionWhoseFolderCannotBeMadeIsReportedAndNotW
     EXPECT_EQ(JournalRow(1), "<no row>");
     EXPECT_EQ(PartCount("jTrInteger", 1), 0);
     EXPECT_TRUE(dialog.isNull());
+}
+
+// A place of long names wraps onto as many lines as it needs: the memo and the dialog grow, so
+// that neither the path nor the description below it scrolls.
+TEST_F(CreateObjectTest, ThePlaceShowsWholeHoweverDeep) {
+    const std::string room = "Wohnzimmer, Schlafzimmer und Kueche der Dachgeschosswohnung";
+    AddObject(home, 30, 21, otFolder, 88, room + " A");
+    AddObject(home, 31, 30, otFolder, 88, room + " B");
+    AddObject(home, 32, 31, otFolder, 88, room + " C");
+    window->RebuildTree();
+    const struct {
+        int id;
+        bool taller;  // than the dialog at its default size
+    } cases[] = {{0, false}, {30, false}, {32, true}};
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.id);
+        TfCreateObject& create = Open(c.id);
+        EXPECT_EQ(create.MemoPlase->verticalScrollBar()->maximum(), 0);
+        EXPECT_EQ(create.MemoDescript->verticalScrollBar()->maximum(), 0);
+        EXPECT_EQ(create.height() > 560, c.taller);
+        create.BtnExit->click();
+        QCoreApplication::processEvents();
+    }
 }
