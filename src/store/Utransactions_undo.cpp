@@ -263,23 +263,33 @@ int SettleRolledBackApplications(const std::string& folder) {
         int NTrans = 0;
         bool Newest = false;  // the newest row of the journal
     };
-    std::vector<std::pair<TTransRow, std::string>> rows;  // oldest first, with the status
+    // Only the acting rows are read, so that an opening costs nothing more in the usual case of
+    // none; the newest row's number is read only when there is one.
+    std::vector<TTransRow> acting;
+    {
+        TTable journal;
+        OpenIn(journal, folder, tbl::jTrans, idx::Index_NTrans, false,
+               Where(fld::Status) == kStatusAct);
+        for (; !journal.Eof(); journal.Next())
+            acting.push_back({journal.FieldByName(fld::NTrans).AsInteger(),
+                              journal.FieldByName(fld::Act).AsString(),
+                              journal.FieldByName(fld::IDObject).AsInteger(),
+                              journal.FieldByName(fld::Type).AsInteger(),
+                              journal.FieldByName(fld::NameObject).AsString()});
+    }
+    if (acting.empty()) return 0;
+    int newest = 0;
     {
         TTable journal;
         OpenIn(journal, folder, tbl::jTrans, idx::Index_NTrans, false, {});
-        for (; !journal.Eof(); journal.Next())
-            rows.push_back({{journal.FieldByName(fld::NTrans).AsInteger(),
-                             journal.FieldByName(fld::Act).AsString(),
-                             journal.FieldByName(fld::IDObject).AsInteger(),
-                             journal.FieldByName(fld::Type).AsInteger(),
-                             journal.FieldByName(fld::NameObject).AsString()},
-                            journal.FieldByName(fld::Status).AsString()});
+        journal.Last();
+        newest = journal.FieldByName(fld::NTrans).AsInteger();
     }
     std::vector<TLeft> settle;
-    for (std::size_t i = 0; i < rows.size(); ++i) {
-        const TTransKind* kind = TransKinds().KindOf(rows[i].first);
-        if (rows[i].second == kStatusAct && kind != nullptr && kind->Steps().WholeInStep)
-            settle.push_back({rows[i].first.NTrans, i + 1 == rows.size()});
+    for (const TTransRow& row : acting) {
+        const TTransKind* kind = TransKinds().KindOf(row);
+        if (kind != nullptr && kind->Steps().WholeInStep)
+            settle.push_back({row.NTrans, row.NTrans == newest});
     }
     if (settle.empty()) return 0;
     std::vector<std::string> folders;
