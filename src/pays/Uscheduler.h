@@ -173,12 +173,12 @@ TDateTime RecalcLastDay(TDateTime to);
 // deletes the automatic charges from `from` on, then handles the calendar's entries of the days
 // from `from` to RecalcLastDay(to) in order (ComputeAutoCharge for Priority 0 or more,
 // RecomputeEventBalance for the manual ones). The run goes on past `to` to the latest pay event
-// so that it never leaves fewer automatic charges, or other balances, after `to` than a run
-// from the beginning makes: a period of the user's ends where the user says or later, never
-// earlier. After every entry it reads `stop` and the error context's HasErrors, and ends there
-// with false when either is set ("lr" is not written; what was written stays). After the last
-// entry it writes "lr" (WriteLastRecalcDate of the day the run ended on) and returns true. A
-// first day after that day handles no entry and returns true.
+// so that every automatic charge and balance after `to` is what a run from the beginning
+// makes: a period ends where the caller says or later, never earlier. After every entry it
+// reads `stop` and the error context's HasErrors, and ends there with false when either is set
+// ("lr" is not written; what was written stays). After the last entry it writes "lr"
+// (WriteLastRecalcDate of the day the run ended on) and returns true. A first day after that
+// day handles no entry and returns true.
 // The log, when given, gets ">>> date: pay, charge name, schedule." per entry; the progress,
 // when given, runs from 0 to the days from `from` to the run's last day (0 when below 1), moved
 // by the entries strictly between the first and the last day and set to its maximum at the end.

@@ -53,8 +53,8 @@ protected:
 //   PhaseRecalc_InProcess, the calendar rebuilt (the services' RebuildCalendar) from
 //   lastDay - 5 to five days after RecalcLastDay(today) (today, or the latest pay event when
 //   later), the error context's HasErrors cleared and RecalculateBudget run from lastDay to
-//   today, which goes on to that day, with the sink's progress; when an algorithm error set HasErrors the budget is stopped (the
-//   services' StopBudget); the progress goes back to 0.
+//   today, which goes on to that day, with the sink's progress; when an algorithm error set
+//   HasErrors the budget is stopped (the services' StopBudget); the progress goes back to 0.
 // Each phase is framed by its lines (PhasePack ... PhasePack_OK, PhaseRecalc ...
 // PhaseRecalc_OK). An error of a budget (a folder whose tables cannot be opened, packed or
 // recalculated) is shown once in an error box naming it (PhaseError); the budget is left out of

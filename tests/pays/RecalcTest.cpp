@@ -171,14 +171,13 @@ TEST_F(Recalc, TheLogNamesEachEntryAndTheProgressCountsDaysToTheRunsLastDay) {
     // January of a past year: the run goes on to today, the latest pay event.
     EXPECT_TRUE(Run(Day(1, 1), Day(1, 31)));
     const std::string days = DayText(Today() - Day(1, 1));
-    EXPECT_EQ(
-        recorder.shown,
-        (std::vector<std::string>{
-            "clear", "start " + days,
-            ">>> " + DateToStr(Day(1, 1)) + ": Flat, Rent, " + described(first) + ".",
-            ">>> " + DateToStr(Day(1, 15)) + ": Flat, Payment, -.", "at 14",
-            ">>> " + DateToStr(Day(1, 31)) + ": Flat, Rent, " + described(last) + ".", "at 30",
-            "at " + days}));
+    EXPECT_EQ(recorder.shown,
+              (std::vector<std::string>{
+                  "clear", "start " + days,
+                  ">>> " + DateToStr(Day(1, 1)) + ": Flat, Rent, " + described(first) + ".",
+                  ">>> " + DateToStr(Day(1, 15)) + ": Flat, Payment, -.", "at 14",
+                  ">>> " + DateToStr(Day(1, 31)) + ": Flat, Rent, " + described(last) + ".",
+                  "at 30", "at " + days}));
     EXPECT_EQ(LastRecalc(), DayText(Today()));
 }
 

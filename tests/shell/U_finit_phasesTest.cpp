@@ -150,8 +150,9 @@ TEST_F(PhasesTest, AnAutomaticChargeAfterTodayIsWrittenAgainNotLost) {
     const std::string home = Budget(1, "Home", 0);
     const TDateTime due = Today() + 60;
     AppendRow(home, "Objects", {{"ID", 11}, {"IDParent", 0}, {"Type", 60}, {"Name", "Flat"}});
-    AppendRow(home, "Schedules",
-              {{"ID", 1}, {"Periodicity", std::string("U")}, {"UnitaryDate", due}, {"Priority", 5}});
+    AppendRow(
+        home, "Schedules",
+        {{"ID", 1}, {"Periodicity", std::string("U")}, {"UnitaryDate", due}, {"Priority", 5}});
     AppendRow(home, "PayAutoCharges",
               {{"ID", 11},
                {"Name", std::string("Rent")},
