@@ -31,7 +31,7 @@ constexpr const char* kSection = "RecalcBudget";
 constexpr int kWidth = 487;
 constexpr int kHeight = 368;
 constexpr int kAutomaticHeight = 242;
-constexpr TDateTime kCalendarMargin = 5;  // days the interactive rebuild reaches past the end
+constexpr TDateTime kCalendarMargin = 5;  // days the interactive rebuild reaches past the run
 
 QDateEdit* NewPicker(QWidget* parent, const char* name) {
     auto* picker = Named<QDateEdit>(parent, name);
@@ -158,7 +158,8 @@ void TfRecalcBudget::BitBtnOKClick() {
     const TDateTime to = FromQDate(DateTimePicker2->date());
     StopFlag = false;
     RunGuarded([&] {
-        RebuildCalendar(from, to + kCalendarMargin, this);
+        // The run goes on past the last day to the latest pay event: the calendar must too.
+        RebuildCalendar(from, RecalcLastDay(to) + kCalendarMargin, this);
         ErrWatch().HasErrors = false;
         LetMessagesRun();
         RecalculateBudget(StopFlag, this, this, from, to);

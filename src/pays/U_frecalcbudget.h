@@ -17,7 +17,8 @@ class QProgressBar;
 //
 // Interactive (from the calendar frame's BtnRecalcBudget): the user picks the first day (or
 // ticks CheckBoxFromBegin for the beginning of the budget's data) and the last day; OK rebuilds
-// the calendar to 5 days after the last day and recalculates to the last day, writing one log
+// the calendar to 5 days after the run's last day and recalculates from the first day to the
+// last day, or on to the latest pay event when that lies later (RecalcLastDay), writing one log
 // line per calendar entry; the dialog stays open for further runs until Exit.
 //
 //     auto* dialog = new TfRecalcBudget(mainWindow);
@@ -54,7 +55,8 @@ public:
     void CheckBoxFromBeginClick();
     // The user picked a day: the first picker's day becomes ChosenStart.
     void DateTimePicker1CloseUp();
-    // The interactive run: calendar rebuilt to the last day + 5, recalculation to the last day.
+    // The interactive run: calendar rebuilt to RecalcLastDay(last day) + 5, recalculation from
+    // the first day to that day.
     void BitBtnOKClick();
 
     // The memo and the progress bar of a run.

@@ -164,17 +164,25 @@ protected:
     ~TRecalcProgress() = default;
 };
 
-// Recalculates the open budget's automatic charges and balances for the days from to to:
-// deletes the automatic charges from `from` on, then handles the calendar's entries of the
-// period in order (ComputeAutoCharge for Priority 0 or more, RecomputeEventBalance for the
-// manual ones). After every entry it reads `stop` and the error context's HasErrors, and ends
-// there with false when either is set ("lr" is not written; what was written stays). After the
-// last entry it writes "lr" (WriteLastRecalcDate(to)) and returns true. A period whose end lies
-// before its start handles no entry and returns true.
+// The day a run asked to end on `to` ends on: `to`, or the latest pay event
+// (TDM::LatestPayEventDate, today at the earliest) when that lies later. Callers rebuild the
+// calendar up to it (and their margin) before the run.
+TDateTime RecalcLastDay(TDateTime to);
+
+// Recalculates the open budget's automatic charges and balances from the day `from` on:
+// deletes the automatic charges from `from` on, then handles the calendar's entries of the days
+// from `from` to RecalcLastDay(to) in order (ComputeAutoCharge for Priority 0 or more,
+// RecomputeEventBalance for the manual ones). The run goes on past `to` to the latest pay event
+// so that every automatic charge and balance after `to` is what a run from the beginning
+// makes: a period ends where the caller says or later, never earlier. After every entry it
+// reads `stop` and the error context's HasErrors, and ends there with false when either is set
+// ("lr" is not written; what was written stays). After the last entry it writes "lr"
+// (WriteLastRecalcDate of the day the run ended on) and returns true. A first day after that
+// day handles no entry and returns true.
 // The log, when given, gets ">>> date: pay, charge name, schedule." per entry; the progress,
-// when given, runs from 0 to to - from days (0 when below 1), moved by the entries strictly
-// between the first and the last day and set to its maximum at the end. Paint and timer events
-// run at most every 50 ms.
+// when given, runs from 0 to the days from `from` to the run's last day (0 when below 1), moved
+// by the entries strictly between the first and the last day and set to its maximum at the end.
+// Paint and timer events run at most every 50 ms.
 // One store transaction (a savepoint inside an open one): a fatal error (a missing algorithm)
 // or a failure of the store rolls the whole run back and returns false or throws.
 bool RecalculateBudget(const bool& stop, TRecalcLog* log, TRecalcProgress* progress, TDateTime from,

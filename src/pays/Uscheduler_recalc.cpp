@@ -196,10 +196,16 @@ void WriteLastRecalcDate(TDateTime date) {
     ini.WriteString("VLBudget", "lr", std::to_string(static_cast<long long>(WholeDay(date))));
 }
 
+TDateTime RecalcLastDay(TDateTime to) {
+    return std::max(WholeDay(to), WholeDay(DM->LatestPayEventDate()));
+}
+
 bool RecalculateBudget(const bool& stop, TRecalcLog* log, TRecalcProgress* progress, TDateTime from,
                        TDateTime to) {
     from = WholeDay(from);
-    to = WholeDay(to);
+    // Every automatic charge from `from` on is deleted below: the run writes them all anew, and
+    // the balances after them, up to the latest pay event even when `to` lies before it.
+    to = RecalcLastDay(to);
     if (log != nullptr) log->ClearLog();
     const int maximum = std::max(0, static_cast<int>(to - from));
     if (progress != nullptr) progress->StartProgress(maximum);

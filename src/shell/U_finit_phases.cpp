@@ -122,8 +122,8 @@ bool RunDailyPhases(TMainState& state, const TInitTexts& texts, TStartupSink& si
     const auto running = [](const TBudgetRow& row) { return row.State == 0; };
     runner.Run(rows, texts.PhaseRecalc, texts.PhaseRecalc_InProcess, texts.PhaseRecalc_OK, running,
                [&] {
-                   const TDateTime latest = std::max(DM->LatestManualPayEventDate(), today);
-                   ShellServices().RebuildCalendar(lastDay - 5, latest + 5);
+                   // The run goes on past today to the latest pay event: the calendar too.
+                   ShellServices().RebuildCalendar(lastDay - 5, RecalcLastDay(today) + 5);
                    ErrWatch().HasErrors = false;
                    const bool stop = false;
                    RecalculateBudget(stop, nullptr, sink.Progress(), lastDay, today);

@@ -51,10 +51,10 @@ protected:
 //   line PhasePack_InProcess with its name, then DM->PackBudget(setting TransCount, 500);
 // - recalculation, for a running budget (State 0) only: it becomes the open one, the line
 //   PhaseRecalc_InProcess, the calendar rebuilt (the services' RebuildCalendar) from
-//   lastDay - 5 to five days after the later of today and the latest manual pay event, the
-//   error context's HasErrors cleared and RecalculateBudget run from lastDay to today with the
-//   sink's progress; when an algorithm error set HasErrors the budget is stopped (the
-//   services' StopBudget); the progress goes back to 0.
+//   lastDay - 5 to five days after RecalcLastDay(today) (today, or the latest pay event when
+//   later), the error context's HasErrors cleared and RecalculateBudget run from lastDay to
+//   today, which goes on to that day, with the sink's progress; when an algorithm error set
+//   HasErrors the budget is stopped (the services' StopBudget); the progress goes back to 0.
 // Each phase is framed by its lines (PhasePack ... PhasePack_OK, PhaseRecalc ...
 // PhaseRecalc_OK). An error of a budget (a folder whose tables cannot be opened, packed or
 // recalculated) is shown once in an error box naming it (PhaseError); the budget is left out of

@@ -119,9 +119,15 @@ TEST_F(CalendarWindows, TheRebuildWindowRebuildsAndClosesItself) {
 }
 
 // The interactive dialog: from the beginning by default, today or the day last picked when
-// the box is cleared; OK rebuilds to 5 days after the end, recalculates to the end, logs each
-// entry and stays open for another run.
-TEST_F(CalendarWindows, TheInteractiveRunRecalculatesThePeriodAndStaysOpen) {
+// the box is cleared; OK recalculates from the first day, past the last day on to the latest
+// pay event, with the calendar rebuilt to 5 days after that, logs each entry and stays open
+// for another run.
+TEST_F(CalendarWindows, TheInteractiveRunRecalculatesThePeriodAndOnToTheLatestEventAndStaysOpen) {
+    const TDateTime today = Today();
+    TCharge soon;
+    soon.IDSchedule = AddSchedule('U', 5, today + 3);
+    AddCharge(soon);
+    AddManual(2, today + 40, "PY", "40");
     auto* dialog = new TfRecalcBudget(nullptr);
     int runs = 0;
     QObject::connect(dialog, &TfRecalcBudget::RunFinished, [&runs] { ++runs; });
@@ -145,13 +151,17 @@ TEST_F(CalendarWindows, TheInteractiveRunRecalculatesThePeriodAndStaysOpen) {
 
     dialog->DateTimePicker2->setDate(ToQDate(Day(1, 16)));
     dialog->BitBtnOK->click();
-    // The calendar reaches the 21st, the charges and the log the 16th.
-    EXPECT_EQ(CalendarDays(), (std::vector<TDateTime>{Day(1, 10), Day(1, 20)}));
-    EXPECT_EQ(History(1), (std::vector<std::string>{"CH 10 -10 10"}));
-    EXPECT_TRUE(History(7).empty());
+    // The 6th to the 16th asked for: the calendar, the charges and the log go on to the
+    // payment 40 days ahead, the latest event, so that nothing after the 16th is lost.
+    EXPECT_EQ(CalendarDays(),
+              (std::vector<TDateTime>{Day(1, 10), Day(1, 20), today + 3, today + 40}));
+    EXPECT_EQ(History(1), (std::vector<std::string>{"CH 10 -10 10", "CH 10 -20 20"}));
+    EXPECT_EQ(History(2), (std::vector<std::string>{"PY 40 40 "}));
+    EXPECT_EQ(History(7), (std::vector<std::string>{"CH 10 -10 10"}));
     const QStringList log = dialog->MemoProgress->toPlainText().split(QLatin1Char('\n'));
-    ASSERT_EQ(log.size(), 1);
+    ASSERT_EQ(log.size(), 4);
     EXPECT_TRUE(log[0].startsWith(ToQString(">>> " + DateToStr(Day(1, 10)) + ": Flat, Rent, ")));
+    EXPECT_EQ(log[3], ToQString(">>> " + DateToStr(today + 40) + ": Garage, Payment, -."));
     EXPECT_EQ(dialog->ProgressBar1->value(), dialog->ProgressBar1->maximum());
     EXPECT_EQ(runs, 1);
     EXPECT_TRUE(dialog->isVisible());

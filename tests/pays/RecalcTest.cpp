@@ -4,11 +4,13 @@
 #include <filesystem>
 #include <fstream>
 
+#include "algorithms/Ugetdata.h"
 #include "common/BudgetDump.h"
 #include "common/ChildProcess.h"
 #include "common/OpenBudget.h"
 #include "pays/PayBudget.h"
 #include "platform/IniFile.h"
+#include "store/U_dm.h"
 #include "store/Utransactions.h"
 
 namespace {
@@ -157,7 +159,7 @@ TEST_F(ChainRule, AManualEventChainsOnlyOnTheRowBeforeItAnAutomaticChargeWalksBa
 
 // ---- The run
 
-TEST_F(Recalc, TheLogNamesEachEntryAndTheProgressCountsDaysBetweenTheEnds) {
+TEST_F(Recalc, TheLogNamesEachEntryAndTheProgressCountsDaysToTheRunsLastDay) {
     const auto described = [](int idSchedule) {
         Schedule schedule;
         LoadSchedule(idSchedule, schedule);
@@ -166,15 +168,17 @@ TEST_F(Recalc, TheLogNamesEachEntryAndTheProgressCountsDaysBetweenTheEnds) {
     const int first = AddChargeOn(Day(1, 1), "10");
     AddManual(1, Day(1, 15), "PY", "10");
     const int last = AddChargeOn(Day(1, 31), "10");
+    // January of a past year: the run goes on to today, the latest pay event.
     EXPECT_TRUE(Run(Day(1, 1), Day(1, 31)));
-    EXPECT_EQ(
-        recorder.shown,
-        (std::vector<std::string>{
-            "clear", "start 30",
-            ">>> " + DateToStr(Day(1, 1)) + ": Flat, Rent, " + described(first) + ".",
-            ">>> " + DateToStr(Day(1, 15)) + ": Flat, Payment, -.", "at 14",
-            ">>> " + DateToStr(Day(1, 31)) + ": Flat, Rent, " + described(last) + ".", "at 30"}));
-    EXPECT_EQ(LastRecalc(), DayText(Day(1, 31)));
+    const std::string days = DayText(Today() - Day(1, 1));
+    EXPECT_EQ(recorder.shown,
+              (std::vector<std::string>{
+                  "clear", "start " + days,
+                  ">>> " + DateToStr(Day(1, 1)) + ": Flat, Rent, " + described(first) + ".",
+                  ">>> " + DateToStr(Day(1, 15)) + ": Flat, Payment, -.", "at 14",
+                  ">>> " + DateToStr(Day(1, 31)) + ": Flat, Rent, " + described(last) + ".",
+                  "at 30", "at " + days}));
+    EXPECT_EQ(LastRecalc(), DayText(Today()));
 }
 
 TEST_F(Recalc, AnEntryOfADeletedPayIsLoggedWithoutAName) {
@@ -218,12 +222,12 @@ TEST_F(Recalc, AnAlgorithmErrorChargesZeroShowsTheErrorsStopsTheBudgetAndEndsThe
     EXPECT_EQ(shell.stopRequests, 2);
 }
 
-TEST_F(Recalc, TheRunDeletesEveryPaysAutomaticChargesFromItsFirstDayEvenAfterItsEnd) {
+TEST_F(Recalc, TheRunDeletesEveryPaysAutomaticChargesFromItsFirstDayOnAndKeepsTheOtherEvents) {
     AddPay(2, "Power");
     for (int pay : {1, 2}) {
         AddEvent(pay, Day(12, 31, 2023), "CH", "1", "-1", 50);  // before the period: kept
         AddEvent(pay, Day(1, 10), "CH", "2", "-3", 50);
-        AddEvent(pay, Day(3, 10), "CH", "3", "-6", 50);  // after the period's end
+        AddEvent(pay, Day(3, 10), "CH", "3", "-6", 50);  // after the last day asked for
         AddManual(pay, Day(3, 11), "CH", "4");
         AddEvent(pay, Day(3, 12), "CN", "100");
     }
@@ -236,14 +240,83 @@ TEST_F(Recalc, TheRunDeletesEveryPaysAutomaticChargesFromItsFirstDayEvenAfterIts
     }
 }
 
-TEST_F(Recalc, APeriodEndingBeforeItBeginsOnlyDeletesTheAutomaticChargesAndIsComplete) {
-    AddChargeOn(Day(1, 10), "10");
-    AddEvent(1, Day(1, 20), "CH", "2", "-2", 50);
-    RebuildCalendarEntries(Day(1, 1), Day(1, 31));
-    EXPECT_TRUE(RecalculateBudget(recorder.stop, &recorder, &recorder, Day(1, 15), Day(1, 5)));
+TEST_F(Recalc, AFirstDayAfterTheRunsLastDayHandlesNoEntryAndIsComplete) {
+    const TDateTime today = Today();
+    AddChargeOn(today + 7, "10");
+    RebuildCalendarEntries(today, today + 30);
+    EXPECT_TRUE(RecalculateBudget(recorder.stop, &recorder, &recorder, today + 10, today + 5));
     EXPECT_EQ(History(1), THistory{});
     EXPECT_EQ(recorder.shown, (std::vector<std::string>{"clear", "start 0", "at 0"}));
-    EXPECT_EQ(LastRecalc(), DayText(Day(1, 5)));
+    EXPECT_EQ(LastRecalc(), DayText(today + 5));
+}
+
+// ---- A period within the budget's charges
+
+// Two pays with half a year of charges before today and half a year after it: a monthly rent
+// of 45,20 and a weekly 3,15 for power, payments and a manual charge among them, and a payment
+// half a year ahead as the latest event. Recalculated from the beginning first, as starting the
+// budget does.
+class PeriodRun : public Recalc {
+public:
+    PeriodRun() {
+        AddPay(2, "Power");
+        const TDateTime today = Today();
+        TCharge rent;
+        rent.IDSchedule = AddSchedule();
+        rent.DateBegin = today - 185;
+        rent.ConstValue = Decimal("45,20");
+        AddCharge(rent);
+        TCharge power;
+        power.Pay = 2;
+        power.Name = "Power";
+        power.IDSchedule = AddSchedule('W', 3, 0, "YNNNNNN");
+        power.DateBegin = today - 185;
+        power.ConstValue = Decimal("3,15");
+        AddCharge(power);
+        AddManual(1, today - 100, "PY", "150");
+        AddManual(2, today - 60, "CH", "7");
+        AddManual(2, today - 20, "PY", "40");
+        AddManual(1, today + 180, "PY", "300");
+        FullRun();
+    }
+
+    // As the folder frame's Start does: the whole calendar, then a run from the beginning.
+    void FullRun() {
+        RebuildCalendarEntries(0, DM->LatestPayEventDate() + 5);
+        EXPECT_TRUE(RunAutomaticRecalc(true, Today(), nullptr));
+    }
+
+    // As the recalculation dialog's OK does with the first day not ticked.
+    bool PeriodOnly(TDateTime from, TDateTime to) {
+        RebuildCalendarEntries(from, RecalcLastDay(to) + 5);
+        return RecalculateBudget(recorder.stop, nullptr, nullptr, from, to);
+    }
+
+    static std::vector<std::string> BalancesToday() {
+        return {GetPayBalanceAt(1, Today()), GetPayBalanceAt(2, Today())};
+    }
+};
+
+// A payment booked within the period that no run has seen yet: the period's run leaves the
+// budget exactly as a full run over the same data, every charge after the period, its
+// balances and the balances today included.
+TEST_F(PeriodRun, APeriodRunLeavesEverythingAfterItAsAFullRunMakesIt) {
+    const TDateTime today = Today();
+    const std::pair<TDateTime, TDateTime> periods[] = {
+        {today - 120, today - 60}, {today - 30, today + 30}, {today + 90, today + 150}};
+    int operation = 10;
+    for (const auto& [from, to] : periods) {
+        SCOPED_TRACE(DateToStr(from) + " - " + DateToStr(to));
+        AddManual(2, from + 10, "PY", "25", ++operation);
+        const int charges = CountRows(tbl::PayHistory, Where(fld::IDCharge) > 0);
+        EXPECT_TRUE(PeriodOnly(from, to));
+        EXPECT_EQ(CountRows(tbl::PayHistory, Where(fld::IDCharge) > 0), charges);
+        const std::string period = DumpBudget(budget);
+        const std::vector<std::string> balances = BalancesToday();
+        FullRun();
+        EXPECT_EQ(BalancesToday(), balances);
+        EXPECT_EQ(DumpBudget(budget), period);
+    }
 }
 
 TEST_F(Recalc, EntriesWithoutTheirChargeOrEventAreSkippedAndTheRunGoesOn) {

@@ -144,6 +144,45 @@ TEST_F(PhasesTest, TheCalendarReachesFiveDaysPastTheLatestManualEvent) {
               "RebuildCalendar " + DateToStr(Today() - 8) + " " + DateToStr(Today() + 35));
 }
 
+// An automatic charge two months ahead, written by an earlier run to a later last day: the
+// calendar and the run go on past today to it, and it is written again, not lost.
+TEST_F(PhasesTest, AnAutomaticChargeAfterTodayIsWrittenAgainNotLost) {
+    const std::string home = Budget(1, "Home", 0);
+    const TDateTime due = Today() + 60;
+    AppendRow(home, "Objects", {{"ID", 11}, {"IDParent", 0}, {"Type", 60}, {"Name", "Flat"}});
+    AppendRow(
+        home, "Schedules",
+        {{"ID", 1}, {"Periodicity", std::string("U")}, {"UnitaryDate", due}, {"Priority", 5}});
+    AppendRow(home, "PayAutoCharges",
+              {{"ID", 11},
+               {"Name", std::string("Rent")},
+               {"DateBegin", Today() - 30},
+               {"RestrictTime", std::string("U")},
+               {"Activity", std::string("A")},
+               {"ItemType", std::string("C")},
+               {"ConstValue", std::string("10")},
+               {"IDSchedule", 1}});
+    AppendRow(home, "PayHistory",
+              {{"ID", 11},
+               {"DateEvent", due},
+               {"TypeEvent", std::string("CH")},
+               {"Charge", std::string("10")},
+               {"CurBalance", std::string("-10")},
+               {"IDCharge", 1},
+               {"PrtyCharge", 5}});
+    EXPECT_TRUE(Run(Today() - 3));
+    EXPECT_EQ(shell.calls.at(0),
+              "RebuildCalendar " + DateToStr(Today() - 8) + " " + DateToStr(due + 5));
+    TTable charges;
+    charges.SetDatabaseName(home);
+    charges.SetTableName("PayHistory.db");
+    charges.SetFilter(Where("IDCharge") == 1);
+    charges.SetFiltered(true);
+    charges.Open();
+    ASSERT_EQ(charges.RecordCount(), 1);
+    EXPECT_EQ(charges.FieldByName("DateEvent").AsDateTime(), due);
+}
+
 // The second of three running budgets reports an error of its recalculation: it is stopped,
 // the third is recalculated next, the first once only, and the start counts as complete.
 TEST_F(PhasesTest, ABudgetWhoseRecalculationFailsIsStoppedAndTheNextRecalculated) {
