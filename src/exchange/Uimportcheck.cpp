@@ -65,7 +65,8 @@ public:
     // refused unless what was opened is a regular file.
     TArchiveCheck Open(const std::string& path) {
         file_ = ::open(path.c_str(), O_RDONLY | O_NONBLOCK | O_CLOEXEC | O_NOCTTY);
-        if (file_ < 0) return Refuse(TArchiveProblem::Unreadable, path + ": " + std::strerror(errno));
+        if (file_ < 0)
+            return Refuse(TArchiveProblem::Unreadable, path + ": " + std::strerror(errno));
         struct stat status {};
         if (::fstat(file_, &status) != 0 || !S_ISREG(status.st_mode))
             return Refuse(TArchiveProblem::NotAFile, path);
@@ -161,9 +162,10 @@ bool EntryAllowed(const std::string& key, bool folder) {
     return known && (inside || folder);
 }
 
-// The file an entry names as its hard link's target among the regular files listed before it:
-// its key, or nothing when the entry is no hard link. Refuses a link to a name that is no
-// earlier regular file of the archive (or is the entry's own), and any other kind of link.
+// Whether the entry may be taken as a link: a hard link to a regular file listed before it (of
+// those in `files`, whose size `linkedSize` then gets), or no link at all. Refuses a hard link
+// to a name that is no earlier regular file of the archive (or is the entry's own), and a
+// symbolic link.
 TArchiveCheck LinkTarget(archive_entry* entry, const std::string& name, const std::string& key,
                          const std::map<std::string, std::uintmax_t>& files,
                          std::optional<std::uintmax_t>& linkedSize) {

@@ -290,8 +290,9 @@ TPackResult PackFolder(const std::string& folder, const std::string& archive, TP
     bool whole = code == kProcessDone;
     if (whole) {
         const TArchiveCheck check = ReadArchiveThrough(part);
-        if (!check) SayWhyNot(memo, part + ": " + ArchiveProblemText(check.Problem).Text + " " +
-                                        check.Detail);
+        if (!check)
+            SayWhyNot(memo,
+                      part + ": " + ArchiveProblemText(check.Problem).Text + " " + check.Detail);
         whole = static_cast<bool>(check);
     }
     if (whole && !SyncToDisk(part)) {
@@ -314,8 +315,7 @@ TPackResult PackFolder(const std::string& folder, const std::string& archive, TP
 void RemovePartialArchives(const std::string& folder) {
     std::error_code error;
     for (const fs::directory_entry& entry : fs::directory_iterator(folder, error))
-        if (entry.path().extension() == kPartialArchiveExtension &&
-            entry.is_regular_file(error))
+        if (entry.path().extension() == kPartialArchiveExtension && entry.is_regular_file(error))
             fs::remove(entry.path(), error);
 }
 

@@ -13,7 +13,6 @@
 #include <QProcess>
 #include <chrono>
 #include <fstream>
-#include <random>
 #include <set>
 #include <sstream>
 #include <thread>
@@ -225,14 +224,6 @@ bool KillHelperAfter(std::chrono::milliseconds delay) {
     return running;
 }
 
-// The bytes of an incompressible file.
-std::string RandomBytes(std::size_t size) {
-    std::mt19937_64 random(7);
-    std::string bytes(size, '\0');
-    for (char& byte : bytes) byte = static_cast<char>(random() & 0xff);
-    return bytes;
-}
-
 // Kills the helper at moments through each kind of backup it makes (the daily backup, a
 // backup request, and the safety backups of a recovery and of a deletion), each time followed
 // by the next start: no archive under a backup's name is ever unreadable, nothing of a killed
@@ -260,9 +251,9 @@ TEST_F(HelperPrograms, AKilledBackupLeavesNoBrokenArchiveUnderABackupsName) {
             names.insert(name);
             if (!name.ends_with(".vlbackup")) continue;
             const bool stop = false;
-            EXPECT_EQ(RunProcessToMemo({"tar", {"-tzf", entry.path().string()}}, nullptr, stop,
-                                       "EN"),
-                      kProcessDone)
+            EXPECT_EQ(
+                RunProcessToMemo({"tar", {"-tzf", entry.path().string()}}, nullptr, stop, "EN"),
+                kProcessDone)
                 << when << ": " << name;
         }
         return names;

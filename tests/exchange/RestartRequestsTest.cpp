@@ -5,8 +5,6 @@
 #include <sys/mount.h>
 #include <sys/stat.h>
 
-#include <random>
-
 #include "common/BudgetDump.h"
 #include "common/CraftedTables.h"
 #include "common/ScopedHome.h"
@@ -346,8 +344,8 @@ class SmallFileSystem {
 public:
     SmallFileSystem(const std::string& folder, const char* size) : folder_(folder) {
         fs::create_directories(folder);
-        mounted_ = mount("tmpfs", folder.c_str(), "tmpfs", 0,
-                         (std::string("size=") + size).c_str()) == 0;
+        mounted_ =
+            mount("tmpfs", folder.c_str(), "tmpfs", 0, (std::string("size=") + size).c_str()) == 0;
     }
     ~SmallFileSystem() {
         if (mounted_) umount(folder_.c_str());
@@ -360,14 +358,6 @@ private:
     std::string folder_;
     bool mounted_ = false;
 };
-
-// The bytes of an incompressible file.
-std::string RandomBytes(std::size_t size) {
-    std::mt19937_64 random(42);
-    std::string bytes(size, '\0');
-    for (char& byte : bytes) byte = static_cast<char>(random() & 0xff);
-    return bytes;
-}
 
 // A backup that names an existing archive on a disk without room for the new one fails and
 // keeps the old archive whole, with nothing half-written beside it.

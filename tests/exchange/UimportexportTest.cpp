@@ -431,13 +431,8 @@ std::string TarDeclaring(const std::string& name, std::uint64_t size) {
 TEST_F(Exchange, CraftedArchivesAreRefusedAndChangeNothing) {
     MakeBranch(11, 0);
     const std::string good = Archive("good.vlexport");
-    ASSERT_EQ(Export(11, good), TPackResult::Done);
     const fs::path exported = folders.Root() + "/exported";
-    fs::create_directories(exported);
-    const bool stop = false;
-    ASSERT_EQ(
-        RunProcessToMemo({"tar", {"-xzf", good, "-C", exported.string()}}, nullptr, stop, "EN"),
-        kProcessDone);
+    ASSERT_TRUE(ExportUnpacked(11, good, exported));
     const std::string tables = kTablesFileName;
 
     // The user's own objects, which the crafted rows name.
@@ -667,17 +662,12 @@ TEST_F(Exchange, CraftedArchivesAreRefusedAndChangeNothing) {
 }
 
 // A second name of a file in a branch archive (as tar stores a hard link) is taken in as a file
-// of its own of the collection; its bytes count for the room.
+// of its own of the collection.
 TEST_F(Exchange, AHardLinkToAnEarlierFileOfTheArchiveIsImportedAsAFileOfItsOwn) {
     MakeBranch(11, 0);
     const std::string good = Archive("good.vlexport");
-    ASSERT_EQ(Export(11, good), TPackResult::Done);
     const fs::path exported = folders.Root() + "/exported";
-    fs::create_directories(exported);
-    const bool stop = false;
-    ASSERT_EQ(
-        RunProcessToMemo({"tar", {"-xzf", good, "-C", exported.string()}}, nullptr, stop, "EN"),
-        kProcessDone);
+    ASSERT_TRUE(ExportUnpacked(11, good, exported));
     std::vector<TEntry> entries = EntriesOf(exported);
     entries.push_back({"./Files/DIR14/twin.txt", AE_IFREG, "./Files/DIR14/sub/a.txt", true});
     const std::string linked = Archive("linked.vlexport");
