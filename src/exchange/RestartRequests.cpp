@@ -227,3 +227,10 @@ void KeepNewestBackups(const std::string& backupPath, const std::string& budget,
     const size_t keep = static_cast<size_t>(std::max(count, 1));
     for (size_t i = 0; i + keep < backups.size(); ++i) fs::remove(backups[i], error);
 }
+
+void RemovePartialBackups(const TMainState& state) {
+    RemovePartialArchives(state.BackupPath);
+    RemovePartialArchives(state.ExportPath);
+    const std::string requested = GetSettingStr("Startup1", "");
+    if (!requested.empty()) RemovePartialArchives(fs::path(requested).parent_path().string());
+}

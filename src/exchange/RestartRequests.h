@@ -64,3 +64,6 @@ std::vector<TRequestFailure> DailyBackup(const TMainState& state, TDateTime now)
 // Deletes all but the `count` newest backups of the budget's folder name in the backup folder
 // (by the date and time in their names); at least one stays.
 void KeepNewestBackups(const std::string& backupPath, const std::string& budget, int count);
+// Removes what packings killed at the last run left (RemovePartialArchives) in the backup
+// folder, the export folder and the folder of the last requested archive (Startup1).
+void RemovePartialBackups(const TMainState& state);

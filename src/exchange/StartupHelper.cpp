@@ -67,6 +67,7 @@ int RunStartupWork(const TMainState& state, TDateTime now) {
     const TLangFile texts(state.LangPath + "Startup.lng");
     std::vector<TRequestFailure> failures;
     try {
+        RemovePartialBackups(state);
         failures = DailyBackup(state, now);
         if (TRequestResult failure = CarryOutRequest(state, now)) failures.push_back(*failure);
     } catch (const std::exception& error) {

@@ -4,8 +4,11 @@
 
 #include <archive.h>
 #include <archive_entry.h>
+#include <fcntl.h>
 #include <sqlite3.h>
 #include <stdlib.h>
+#include <sys/stat.h>
+#include <unistd.h>
 
 #include <algorithm>
 #include <cerrno>
@@ -26,6 +29,7 @@
 #include "shell/ObjectIndex.h"
 #include "shell/ShellServices.h"
 #include "store/U_dm.h"
+#include "store/U_fileoperation.h"
 
 namespace fs = std::filesystem;
 
@@ -38,12 +42,49 @@ std::string DataPath() {
     return ShellServices().State().DataPath;
 }
 
-
-using TArchivePtr = std::unique_ptr<archive, decltype(&archive_read_free)>;
-
 TArchiveCheck Refuse(TArchiveProblem problem, std::string detail) {
     return {problem, std::move(detail)};
 }
+
+// A libarchive reader over an archive file of our own opening.
+class TArchiveReader {
+public:
+    TArchiveReader() : reader_(archive_read_new()) {
+        archive_read_support_filter_all(reader_);
+        archive_read_support_format_all(reader_);
+    }
+    ~TArchiveReader() {
+        archive_read_free(reader_);
+        if (file_ >= 0) ::close(file_);
+    }
+    TArchiveReader(const TArchiveReader&) = delete;
+    TArchiveReader& operator=(const TArchiveReader&) = delete;
+
+    // Opens the archive, only when it is a regular file: the path is opened without waiting (a
+    // pipe would block the reading for good, as would a device that never answers) and
+    // refused unless what was opened is a regular file.
+    TArchiveCheck Open(const std::string& path) {
+        file_ = ::open(path.c_str(), O_RDONLY | O_NONBLOCK | O_CLOEXEC | O_NOCTTY);
+        if (file_ < 0)
+            return Refuse(TArchiveProblem::Unreadable, path + ": " + std::strerror(errno));
+        struct stat status {};
+        if (::fstat(file_, &status) != 0 || !S_ISREG(status.st_mode))
+            return Refuse(TArchiveProblem::NotAFile, path);
+        ::fcntl(file_, F_SETFL, ::fcntl(file_, F_GETFL) & ~O_NONBLOCK);
+        if (archive_read_open_fd(reader_, file_, 64 * 1024) != ARCHIVE_OK) return Unreadable();
+        return {};
+    }
+    archive* get() const { return reader_; }
+    // The reader's reason for its last failure, as a refusal.
+    TArchiveCheck Unreadable() const {
+        const char* reason = archive_error_string(reader_);
+        return Refuse(TArchiveProblem::Unreadable, reason ? reason : "");
+    }
+
+private:
+    archive* reader_;
+    int file_ = -1;
+};
 
 // Lets `events` run between two steps of a check; true when the user has asked to stop.
 bool StopAsked(TProcessEvents events, const bool& stop) {
@@ -121,46 +162,67 @@ bool EntryAllowed(const std::string& key, bool folder) {
     return known && (inside || folder);
 }
 
+// Whether the entry may be taken as a link: a hard link to a regular file listed before it (of
+// those in `files`, whose size `linkedSize` then gets), or no link at all. Refuses a hard link
+// to a name that is no earlier regular file of the archive (or is the entry's own), and a
+// symbolic link.
+TArchiveCheck LinkTarget(archive_entry* entry, const std::string& name, const std::string& key,
+                         const std::map<std::string, std::uintmax_t>& files,
+                         std::optional<std::uintmax_t>& linkedSize) {
+    if (archive_entry_filetype(entry) == AE_IFLNK) return Refuse(TArchiveProblem::Link, name);
+    const char* target = archive_entry_hardlink(entry);
+    if (!target) return {};
+    const std::string targetKey = EntryKey(target);
+    const auto file = files.find(targetKey);
+    // A tar's link entry carries no type of its own; one that says it is anything but a file is
+    // no second name of one.
+    const auto type = archive_entry_filetype(entry);
+    if (NameProblem(target) != TArchiveProblem::None || file == files.end() || targetKey == key ||
+        (type != 0 && type != AE_IFREG))
+        return Refuse(TArchiveProblem::Link, name + " -> " + target);
+    linkedSize = file->second;
+    return {};
+}
+
 // Reads the archive through (with libarchive, nothing written) into its listing. Refuses it at
-// the first entry that would land outside the folder, is no plain file or folder, or is none
-// that a budget's archive holds, and as soon as what it declares or holds exceeds the free
-// space of the folder. Lets `events` run between blocks; `stop` ends the reading.
+// the first entry that would land outside the folder, is no plain file or folder or hard link
+// to an earlier file, or is none that a budget's archive holds, and as soon as what it declares
+// or holds (a hard link counting its file's bytes, which the unpacked tree holds twice) exceeds
+// the free space of the folder. Lets `events` run between blocks; `stop` ends the reading.
 TArchiveCheck ListArchive(const std::string& path, const std::string& folder, TListing& listing,
                           TProcessEvents events, const bool& stop) {
     std::error_code error;
     const std::uintmax_t room = fs::space(folder, error).available;
     if (error) return Refuse(TArchiveProblem::UnpackFailed, folder + ": " + error.message());
-    TArchivePtr reader(archive_read_new(), &archive_read_free);
-    archive_read_support_filter_all(reader.get());
-    archive_read_support_format_all(reader.get());
-    if (archive_read_open_filename(reader.get(), path.c_str(), 64 * 1024) != ARCHIVE_OK)
-        return Refuse(TArchiveProblem::Unreadable, archive_error_string(reader.get()));
-    const auto unreadable = [&] {
-        const char* reason = archive_error_string(reader.get());
-        return Refuse(TArchiveProblem::Unreadable, reason ? reason : "");
-    };
+    TArchiveReader reader;
+    if (TArchiveCheck opened = reader.Open(path); !opened) return opened;
     constexpr std::uintmax_t kEventsEvery = 4 << 20;
     std::uintmax_t declared = 0, held = 0, sinceEvents = 0;
+    // The regular files listed so far by key, with their sizes: what a hard link may name.
+    std::map<std::string, std::uintmax_t> files;
     archive_entry* entry = nullptr;
     int entries = 0;
     for (;;) {
         const int status = archive_read_next_header(reader.get(), &entry);
         if (status == ARCHIVE_EOF) break;
-        if (status < ARCHIVE_WARN) return unreadable();
+        if (status < ARCHIVE_WARN) return reader.Unreadable();
         ++entries;
         const char* nameText = archive_entry_pathname(entry);
         const std::string name = nameText ? nameText : "";
         if (const TArchiveProblem problem = NameProblem(name); problem != TArchiveProblem::None)
             return Refuse(problem, name);
-        if (archive_entry_hardlink(entry) || archive_entry_filetype(entry) == AE_IFLNK)
-            return Refuse(TArchiveProblem::Link, name);
-        const auto type = archive_entry_filetype(entry);
-        if (type != AE_IFREG && type != AE_IFDIR) return Refuse(TArchiveProblem::SpecialFile, name);
         const std::string key = EntryKey(name);
+        std::optional<std::uintmax_t> linkedSize;
+        if (TArchiveCheck link = LinkTarget(entry, name, key, files, linkedSize); !link)
+            return link;
+        const auto type = linkedSize ? AE_IFREG : archive_entry_filetype(entry);
+        if (type != AE_IFREG && type != AE_IFDIR) return Refuse(TArchiveProblem::SpecialFile, name);
         if (!EntryAllowed(key, type == AE_IFDIR)) return Refuse(TArchiveProblem::Unexpected, name);
         if (archive_entry_size_is_set(entry) && archive_entry_size(entry) > 0)
             declared += static_cast<std::uintmax_t>(archive_entry_size(entry));
-        if (declared > room) return Refuse(TArchiveProblem::TooLarge, folder);
+        declared += linkedSize.value_or(0);
+        held += linkedSize.value_or(0);
+        if (declared > room || held > room) return Refuse(TArchiveProblem::TooLarge, folder);
         // The bytes the entry really holds, which a damaged or crafted header may understate.
         std::uintmax_t size = 0;
         const void* block = nullptr;
@@ -179,10 +241,16 @@ TArchiveCheck ListArchive(const std::string& path, const std::string& folder, TL
                 if (stop) return Refuse(TArchiveProblem::Stopped, "");
             }
         }
-        if (read < ARCHIVE_WARN) return unreadable();
+        if (read < ARCHIVE_WARN) return reader.Unreadable();
+        // The unpacked name of a hard link holds its file's bytes.
+        if (linkedSize) size = *linkedSize;
         // Changes the tables file does not hold yet would be read past every check.
         if (key == WalFile() && size > 0) return Refuse(TArchiveProblem::OtherStructure, name);
         listing[key] = {type == AE_IFDIR, size};
+        if (type == AE_IFREG)
+            files[key] = size;
+        else
+            files.erase(key);
         for (fs::path parent = fs::path(key).parent_path(); !parent.empty();
              parent = parent.parent_path())
             listing.try_emplace(parent.generic_string(), TListedEntry{true, 0});
@@ -192,14 +260,33 @@ TArchiveCheck ListArchive(const std::string& path, const std::string& folder, TL
     return {};
 }
 
+// Makes each name of the files a file of its own: its bytes copied beside it, the copy renamed
+// over it. False, with the reason, at the first that cannot be.
+bool SeparateLinkedFiles(const std::vector<fs::path>& linked, std::string& failed) {
+    for (const fs::path& file : linked) {
+        std::error_code error;
+        fs::path copy = file;
+        for (int n = 0; fs::exists(fs::symlink_status(copy, error)); ++n)
+            copy = file.string() + ".vlcopy" + std::to_string(n);
+        if (!CopyFileBytes(file, copy, error) || (fs::rename(copy, file, error), error)) {
+            fs::remove(copy, error);
+            failed = file.string() + ": " + error.message();
+            return false;
+        }
+    }
+    return true;
+}
+
 // Walks the unpacked tree without following links: every entry is a plain file or folder that
-// the listing holds, a file of the listed size; then folders get mode 0700 and files 0600.
+// the listing holds, a file of the listed size; then folders get mode 0700 and files 0600, and
+// every name of a hard link becomes a file of its own.
 // Lets `events` run every kEntriesBetweenEvents entries, from the first; `stop` ends the walk.
 TArchiveCheck CheckUnpackedTree(const std::string& folder, const TListing& listing,
                                 TProcessEvents events, const bool& stop) {
     const std::string base = folder.ends_with('/') ? folder : folder + "/";
     std::error_code error;
     int walked = 0;
+    std::vector<fs::path> linked;  // the names of hard links, made files of their own at the end
     for (auto it = fs::recursive_directory_iterator(folder, error);
          !error && it != fs::recursive_directory_iterator(); it.increment(error)) {
         if (walked++ % kEntriesBetweenEvents == 0 && StopAsked(events, stop))
@@ -216,8 +303,12 @@ TArchiveCheck CheckUnpackedTree(const std::string& folder, const TListing& listi
             it->path(),
             isFolder ? fs::perms::owner_all : fs::perms::owner_read | fs::perms::owner_write,
             error);
+        if (!isFolder && it->hard_link_count(error) > 1) linked.push_back(it->path());
     }
     if (error) return Refuse(TArchiveProblem::Outside, error.message());
+    // Two names of one file would let a change through one name change the other.
+    std::string failed;
+    if (!SeparateLinkedFiles(linked, failed)) return Refuse(TArchiveProblem::UnpackFailed, failed);
     return {};
 }
 
@@ -593,12 +684,18 @@ TProblemText ArchiveProblemText(TArchiveProblem problem) {
             return {"", ""};
         case TArchiveProblem::Unreadable:
             return {"ArcUnreadable", "The file is not a readable archive:"};
+        case TArchiveProblem::NotAFile:
+            return {"ArcNotAFile",
+                    "The archive is not a file (it is a pipe, a device, a socket or a folder), "
+                    "so it was not opened:"};
         case TArchiveProblem::AbsolutePath:
             return {"ArcAbsolutePath", "The archive holds an entry with an absolute path:"};
         case TArchiveProblem::ParentPath:
             return {"ArcParentPath", "The archive holds an entry that leads out of its folder:"};
         case TArchiveProblem::Link:
-            return {"ArcLink", "The archive holds a link:"};
+            return {"ArcLink",
+                    "The archive holds a symbolic link, or a hard link to no file it holds before "
+                    "it:"};
         case TArchiveProblem::SpecialFile:
             return {"ArcSpecialFile", "The archive holds a device or other special file:"};
         case TArchiveProblem::UnpackFailed:
@@ -627,6 +724,19 @@ TProblemText ArchiveProblemText(TArchiveProblem problem) {
                     "file or another entry):"};
     }
     return {"", ""};
+}
+
+TArchiveCheck ReadArchiveThrough(const std::string& archive) {
+    TArchiveReader reader;
+    if (TArchiveCheck opened = reader.Open(archive); !opened) return opened;
+    archive_entry* entry = nullptr;
+    int entries = 0;
+    for (int status; (status = archive_read_next_header(reader.get(), &entry)) != ARCHIVE_EOF;
+         ++entries)
+        if (status < ARCHIVE_WARN || archive_read_data_skip(reader.get()) < ARCHIVE_WARN)
+            return reader.Unreadable();
+    if (entries == 0) return Refuse(TArchiveProblem::Unreadable, archive);
+    return {};
 }
 
 TArchiveCheck UnpackArchive(const std::string& archive, const std::string& folder,

@@ -10,9 +10,10 @@
 enum class TArchiveProblem {
     None,
     Unreadable,      // not an archive, damaged or truncated (Detail: the reader's reason)
+    NotAFile,        // the archive's path is a pipe, device, socket or folder (Detail: the path)
     AbsolutePath,    // an entry with an absolute name (Detail: the entry)
     ParentPath,      // an entry with a ".." part
-    Link,            // a symbolic or hard link
+    Link,            // a symbolic link, or a hard link to no earlier file of the archive
     SpecialFile,     // a device, pipe or socket
     UnpackFailed,    // the archiver is not configured, could not start or failed
     NoTables,        // the unpacked set holds no tables of a budget, or no object
@@ -40,18 +41,24 @@ TProblemText ArchiveProblemText(TArchiveProblem problem);
 
 inline constexpr bool kNoStop = false;
 
-// Reads the archive through first (libarchive, nothing written): every entry is a plain file or
-// folder inside the folder, one that a budget's archive holds (tables.sqlite, VLBudget.ini,
-// Images/IMG<id>/..., Images/mini, Images/tmpload, Files/DIR<id>/..., jTrFiles/<n>/...), and
-// all of them fit into the folder's free space. Then unpacks it into the folder (which should
-// be empty) with [Backup] RecoveryCommand, walks the unpacked tree without following links
-// (only what the listing showed, files of the listed sizes; folders get mode 0700, files
-// 0600), and checks its tables file, opened for reading only under SQLite's defensive
-// settings: exactly the structure of the reference folder's tables file (no trigger, view or
-// other object) and sound. Throughout, `events` run every few megabytes read, every few
-// hundred entries walked and every 50 ms of a statement, and `stop`, read after them and while
-// the archiver runs, ends the check (Stopped). On a refusal every folder left below the folder
-// gets its owner's rights, so that the caller can remove it.
+// Whether the archive is whole: a regular file that libarchive lists and reads to its end (at
+// least one entry). The packing asks it before an archive takes its final name.
+TArchiveCheck ReadArchiveThrough(const std::string& archive);
+
+// Reads the archive through first (libarchive, nothing written; only a regular file is opened,
+// never a pipe, device or socket): every entry is a plain file or folder inside the folder, or
+// a hard link to an earlier file entry of the archive, one that a budget's archive holds
+// (tables.sqlite, VLBudget.ini, Images/IMG<id>/..., Images/mini, Images/tmpload,
+// Files/DIR<id>/..., jTrFiles/<n>/...), and all of them (a hard link counting its file's bytes)
+// fit into the folder's free space. Then unpacks it into the folder (which should be empty)
+// with [Backup] RecoveryCommand, walks the unpacked tree without following links (only what
+// the listing showed, files of the listed sizes; each name of a hard link becomes a file of its
+// own; folders get mode 0700, files 0600), and checks its tables file, opened for reading only
+// under SQLite's defensive settings: exactly the structure of the reference folder's tables
+// file (no trigger, view or other object) and sound. Throughout, `events` run every few
+// megabytes read, every few hundred entries walked and every 50 ms of a statement, and `stop`,
+// read after them and while the archiver runs, ends the check (Stopped). On a refusal every
+// folder left below the folder gets its owner's rights, so that the caller can remove it.
 TArchiveCheck UnpackArchive(const std::string& archive, const std::string& folder,
                             const std::string& reference, TProcessEvents events,
                             const bool& stop = kNoStop);

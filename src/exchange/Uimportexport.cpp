@@ -2,7 +2,12 @@
 // unpacked set under new IDs (the checks of an archive and of its set are Uimportcheck.cpp).
 #include "exchange/Uimportexport.h"
 
+#include <fcntl.h>
+#include <unistd.h>
+
 #include <algorithm>
+#include <cerrno>
+#include <cstring>
 #include <filesystem>
 #include <memory>
 
@@ -247,25 +252,71 @@ std::string ReadBackupCommand(const char* key) {
     const bool pack = std::string_view(key) == "BackupCommand";
     return TIniFile(DataPath() + "vemly.ini")
         .ReadString("Backup", key,
-                    pack ? R"(tar -czf "[ArcName]" -C "[SouscePath]" .)"
+                    pack ? R"(tar --hard-dereference -czf "[ArcName]" -C "[SouscePath]" .)"
                          : R"(tar -xzf "[ArcName]" -C "[DestPath]")");
+}
+
+namespace {
+
+// Writes the file (or the folder's entries) to the disk. False when the system refuses.
+bool SyncToDisk(const fs::path& path) {
+    const int handle = ::open(path.c_str(), O_RDONLY | O_CLOEXEC);
+    const bool synced = handle >= 0 && ::fsync(handle) == 0;
+    if (handle >= 0) ::close(handle);
+    return synced;
+}
+
+// Tells the memo, where there is one, why the archive did not take its name.
+void SayWhyNot(TProcessMemo* memo, const std::string& line) {
+    if (memo) memo->AddLine(line);
+}
+
+}  // namespace
+
+std::string PartialArchiveName(const std::string& archive) {
+    return archive + kPartialArchiveExtension;
 }
 
 TPackResult PackFolder(const std::string& folder, const std::string& archive, TProcessMemo* memo,
                        const bool& stop) {
+    const std::string part = PartialArchiveName(archive);
     const auto command = ExpandCommand(ReadBackupCommand("BackupCommand"),
-                                       {{"[ArcName]", archive}, {"[SouscePath]", folder}});
+                                       {{"[ArcName]", part}, {"[SouscePath]", folder}});
     if (!command) return TPackResult::NoCommand;
     CheckpointTables(folder);
     std::error_code error;
-    fs::remove(archive, error);
+    fs::remove(part, error);  // a leftover of a packing that was killed
     const int code = RunProcessToMemo(*command, memo, stop, "EN");
-    const bool archived = code == kProcessDone && fs::is_regular_file(archive, error) &&
-                          fs::file_size(archive, error) > 0;
-    if (!archived) fs::remove(archive, error);  // what a failed archiver left half-written
-    return archived                  ? TPackResult::Done
+    bool whole = code == kProcessDone;
+    if (whole) {
+        const TArchiveCheck check = ReadArchiveThrough(part);
+        if (!check)
+            SayWhyNot(memo,
+                      part + ": " + ArchiveProblemText(check.Problem).Text + " " + check.Detail);
+        whole = static_cast<bool>(check);
+    }
+    if (whole && !SyncToDisk(part)) {
+        SayWhyNot(memo, part + ": " + std::strerror(errno));
+        whole = false;
+    }
+    if (whole) {
+        fs::rename(part, archive, error);
+        if (error) SayWhyNot(memo, archive + ": " + error.message());
+        whole = !error;
+        // The new name on the disk too, where the file system lets a folder be synced.
+        if (whole) SyncToDisk(fs::path(archive).parent_path());
+    }
+    if (!whole) fs::remove(part, error);  // what a failed archiver left half-written
+    return whole                     ? TPackResult::Done
            : code == kProcessStopped ? TPackResult::Stopped
                                      : TPackResult::Failed;
+}
+
+void RemovePartialArchives(const std::string& folder) {
+    std::error_code error;
+    for (const fs::directory_entry& entry : fs::directory_iterator(folder, error))
+        if (entry.path().extension() == kPartialArchiveExtension && entry.is_regular_file(error))
+            fs::remove(entry.path(), error);
 }
 
 TPackResult PackBranchSet(const std::string& archive, TProcessMemo* memo, const bool& stop) {

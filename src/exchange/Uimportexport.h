@@ -59,22 +59,30 @@ void ExportSchedule(int idSchedule);
 
 // How packing ended.
 enum class TPackResult {
-    Done,       // the archiver ended with 0 and the archive exists and is not empty
+    Done,       // the archiver ended with 0 and the archive reads whole under its name
     NoCommand,  // [Backup] BackupCommand is empty: nothing was run
-    Failed,     // the archiver could not start, failed, or left no archive
+    Failed,     // the archiver could not start or failed, or its archive is not whole
     Stopped,    // the user stopped it
 };
 // The archiver's command line of [Backup] in vemly.ini ("BackupCommand", "RecoveryCommand"). A
 // vemly.ini made before the section existed (the program never overwrites it) gets the
 // installed tar lines; a key that is there but empty stays empty, which the callers report.
 std::string ReadBackupCommand(const char* key);
-// Packs everything in the folder into the archive with [Backup] BackupCommand (an archive of
-// that name goes first: the caller has asked whether to replace it). The folder's tables are
-// written into their file first, so that the archive holds them whole. Done only when the
-// archiver ended with 0 and left a non-empty archive; whatever a failed or stopped archiver
-// left at the archive's name is removed.
+// The name an archive is packed under until it is whole: "<archive>.vlpart", beside it.
+inline constexpr const char* kPartialArchiveExtension = ".vlpart";
+std::string PartialArchiveName(const std::string& archive);
+// Packs everything in the folder into the archive with [Backup] BackupCommand. The folder's
+// tables are written into their file first, so that the archive holds them whole. The archiver
+// writes PartialArchiveName(archive) (a leftover of that name goes first); only when it ended
+// with 0 and what it wrote reads whole (ReadArchiveThrough) is that written to the disk and
+// renamed over the archive. Otherwise it is removed and an archive of that name stays as it
+// was (the caller has asked whether to replace it): a failure, a stop, a full disk or a crash
+// never leaves a half-written archive under the archive's name. Why the archive did not take
+// its name goes to the memo.
 TPackResult PackFolder(const std::string& folder, const std::string& archive, TProcessMemo* memo,
                        const bool& stop);
+// Removes what killed packings left in the folder: every "*.vlpart" file directly in it.
+void RemovePartialArchives(const std::string& folder);
 // Phase 3: PackFolder of the temp folder, then the temp folder is emptied.
 TPackResult PackBranchSet(const std::string& archive, TProcessMemo* memo, const bool& stop);
 

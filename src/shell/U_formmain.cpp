@@ -61,6 +61,7 @@
 #include "tree/U_fchoice.h"
 #include "tree/U_fcreatebudget.h"
 #include "tree/U_fcreateobject.h"
+#include "exchange/RestartRequests.h"
 #include "exchange/U_delbudget.h"
 #include "exchange/U_fbackup.h"
 #include "exchange/U_fimpexp.h"
@@ -512,6 +513,7 @@ void TfMain::FormShow() {
     }
     ReadConfiguredFolders(state_);
     MakeFolder(state_.BackupPath);
+    RemovePartialBackups(state_);
     RunStartUp();
 }
 

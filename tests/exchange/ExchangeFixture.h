@@ -7,6 +7,7 @@
 
 #include <filesystem>
 #include <fstream>
+#include <random>
 #include <string>
 
 #include "../store/KindFixture.h"
@@ -143,6 +144,16 @@ protected:
         return PackBranchSet(archive, nullptr, stop);
     }
 
+    // Exports the branch of the object into the archive and unpacks that with tar into the
+    // folder (made); false when either fails.
+    bool ExportUnpacked(int id, const std::string& archive, const std::filesystem::path& folder) {
+        if (Export(id, archive) != TPackResult::Done) return false;
+        std::filesystem::create_directories(folder);
+        const bool stop = false;
+        return RunProcessToMemo({"tar", {"-xzf", archive, "-C", folder.string()}}, nullptr, stop,
+                                "EN") == kProcessDone;
+    }
+
     // Prepares and applies the import of the archive under the node; ApplyTransaction's result.
     int Import(const std::string& archive, int target = 0, int type = 0) {
         auto writer = WriteImportTransaction(archive, target, type, "Branch");
@@ -201,6 +212,14 @@ inline void WriteTar(const std::string& path, const std::vector<TEntry>& entries
     }
     archive_write_close(writer);
     archive_write_free(writer);
+}
+
+// The bytes of an incompressible file of that size.
+inline std::string RandomBytes(std::size_t size) {
+    std::mt19937_64 random(7);
+    std::string bytes(size, '\0');
+    for (char& byte : bytes) byte = static_cast<char>(random() & 0xff);
+    return bytes;
 }
 
 inline std::string ReadBytes(const std::filesystem::path& path) {

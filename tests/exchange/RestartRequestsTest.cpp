@@ -2,6 +2,8 @@
 // before anything is replaced) and deletion, a failure leaving the request pending, the daily
 // backups with the copies kept, and the default name of a backup.
 #include <gtest/gtest.h>
+#include <sys/mount.h>
+#include <sys/stat.h>
 
 #include "common/BudgetDump.h"
 #include "common/CraftedTables.h"
@@ -9,6 +11,7 @@
 #include "exchange/ExchangeFixture.h"
 #include "exchange/RestartRequests.h"
 #include "store/Usettings.h"
+#include "store/Utransactions.h"
 
 namespace fs = std::filesystem;
 
@@ -274,6 +277,106 @@ TEST_F(Requests, RetriesOfARequestReuseItsSafetyBackup) {
     EXPECT_EQ(CarryOutRequest(shell.state, now + 4), std::nullopt);
     EXPECT_EQ(Backups(),
               (std::vector<std::string>{made, "Budget \"one\"_20240510-120000.vlbackup"}));
+}
+
+// Two names of one file in a budget's folder: the picture an album change's preparation keeps
+// as a hard link in its transaction's folder until its commit (which a kill leaves there), and
+// a user's own hard link inside a collection. The backup recovers to the same budget, with the
+// installed archiver line (which stores each file as itself) and with the plain tar line a
+// user's own vemly.ini may keep (which stores the second name as a link); each recovered name
+// is a file of its own.
+TEST_F(Requests, ABackupOfAFolderHoldingHardLinksRecovers) {
+    MakeBranch(11, 0);
+    const fs::path picture = budget + "/Images/IMG13/p.jpg";
+    const fs::path kept = TransFolder(7) + "/out/p.jpg";
+    fs::create_directories(kept.parent_path());
+    fs::create_hard_link(picture, kept);
+    const fs::path letter = budget + "/Files/DIR14/sub/a.txt";
+    const fs::path twin = budget + "/Files/DIR14/twin.txt";
+    fs::create_hard_link(letter, twin);
+    CloseBudget();
+    const std::string saved = DumpBudget(budget);
+    const std::string archive = folders.Root() + "/linked.vlbackup";
+    for (const char* line : {"", R"(tar -czf "[ArcName]" -C "[SouscePath]" .)"}) {
+        SCOPED_TRACE(line);
+        if (*line) SetCommand("BackupCommand", line);
+        ASSERT_EQ(BackupBudget(budget, archive), std::nullopt);
+        WriteFile(budget + "/later.txt", "after the backup");
+        WriteRestartRequest(kRequestRecovery, budget, archive);
+        ASSERT_EQ(CarryOutRequest(shell.state, now), std::nullopt);
+        EXPECT_EQ(DumpBudget(budget), saved);
+        for (const fs::path& name : {picture, kept, letter, twin})
+            EXPECT_EQ(fs::hard_link_count(name), 1u) << name;
+        // The recovered budget gets the links again for the next round.
+        fs::remove(kept);
+        fs::create_hard_link(picture, kept);
+        fs::remove(twin);
+        fs::create_hard_link(letter, twin);
+    }
+}
+
+// The archive of a recovery is opened only when it is a regular file: a pipe (a file on a share
+// that stops answering blocks as one does), a device that never ends or a folder is refused at
+// once, by the start-up helper and by the import alike, and the budget and the request stay.
+TEST_F(Requests, AnArchiveThatIsNoFileIsRefusedWithoutWaiting) {
+    CloseBudget();
+    const std::string before = DumpBudget(budget);
+    const std::string fifo = folders.Root() + "/pipe.vlbackup";
+    ASSERT_EQ(mkfifo(fifo.c_str(), 0600), 0);
+    const std::string folder = folders.Root() + "/folder.vlbackup";
+    fs::create_directories(folder);
+    for (const std::string& archive : {fifo, std::string("/dev/zero"), folder}) {
+        SCOPED_TRACE(archive);
+        WriteRestartRequest(kRequestRecovery, budget, archive);
+        EXPECT_EQ(CarryOutRequest(shell.state, now), (TRequestFailure{"ArcNotAFile", archive}));
+        EXPECT_EQ(GetSettingInt("Startup", -1), kRequestRecovery) << "still pending";
+        EXPECT_EQ(DumpBudget(budget), before);
+        EXPECT_FALSE(fs::exists(budget + ".recovery"));
+        EXPECT_EQ(UnpackBranchSet(archive, TProcessEvents::PaintOnly).Problem,
+                  TArchiveProblem::NotAFile);
+        EXPECT_TRUE(fs::is_empty(folders.TempPath()));
+    }
+}
+
+// A file system the test mounts, of the given size, removed at the end; Mounted() is false
+// where the test may not mount one.
+class SmallFileSystem {
+public:
+    SmallFileSystem(const std::string& folder, const char* size) : folder_(folder) {
+        fs::create_directories(folder);
+        mounted_ =
+            mount("tmpfs", folder.c_str(), "tmpfs", 0, (std::string("size=") + size).c_str()) == 0;
+    }
+    ~SmallFileSystem() {
+        if (mounted_) umount(folder_.c_str());
+    }
+    SmallFileSystem(const SmallFileSystem&) = delete;
+    SmallFileSystem& operator=(const SmallFileSystem&) = delete;
+    bool Mounted() const { return mounted_; }
+
+private:
+    std::string folder_;
+    bool mounted_ = false;
+};
+
+// A backup that names an existing archive on a disk without room for the new one fails and
+// keeps the old archive whole, with nothing half-written beside it.
+TEST_F(Requests, ReplacingAnArchiveOnAFullDiskKeepsTheOldOne) {
+    const std::string small = folders.Root() + "/small";
+    SmallFileSystem disk(small, "512k");
+    if (!disk.Mounted()) GTEST_SKIP() << "no file system of its own can be mounted here";
+    CloseBudget();
+    const std::string archive = small + "/budget.vlbackup";
+    ASSERT_EQ(BackupBudget(budget, archive), std::nullopt);
+    const std::string old = ReadBytes(archive);
+    WriteFile(budget + "/Files/DIR77/big.bin", RandomBytes(1 << 20));
+    WriteRestartRequest(kRequestBackup, budget, archive);
+    const TRequestResult result = CarryOutRequest(shell.state, now);
+    ASSERT_TRUE(result);
+    EXPECT_EQ(result->Key, "BackupFailed");
+    EXPECT_EQ(ReadBytes(archive), old);
+    EXPECT_EQ(ReadArchiveThrough(archive).Problem, TArchiveProblem::None);
+    EXPECT_FALSE(fs::exists(PartialArchiveName(archive)));
 }
 
 }  // namespace

@@ -326,8 +326,18 @@ TEST_F(Exchange, EmptyFolderGivesASetWithItsRowOnly) {
     EXPECT_EQ(objects.FieldByName("ID").AsInteger(), 11);
 }
 
-TEST_F(Exchange, PackingFailuresAreReported) {
+// A packing that fails, or whose archiver ends well but leaves no whole archive, is reported,
+// and an archive of that name stays as it was, with nothing half-written beside it.
+TEST_F(Exchange, PackingFailuresAreReportedAndKeepTheOldArchive) {
     AddRow("Objects.db", {{"ID", 11}, {"IDParent", 0}, {"Type", 20}, {"Name", "t"}});
+    const std::string archive = Archive("failed.vlexport");
+    ASSERT_EQ(Export(11, archive), TPackResult::Done);
+    const std::string old = ReadBytes(archive);
+    const std::string script = folders.Root() + "/writes.sh";
+    // Writes the first bytes of a real archive, or text, and ends with 0.
+    WriteFile(script,
+              "case \"$1\" in half) tar -czf - -C \"$3\" . | head -c 100 > \"$2\";;"
+              " *) echo not an archive > \"$2\";; esac\n");
     struct Case {
         std::string command;
         TPackResult result;
@@ -336,14 +346,29 @@ TEST_F(Exchange, PackingFailuresAreReported) {
         {"/nonexistent/tar -czf \"[ArcName]\" -C \"[SouscePath]\" .", TPackResult::Failed},
         {"tar -czf \"[ArcName]\" -C /nonexistent/folder .", TPackResult::Failed},
         {"true", TPackResult::Failed},  // ends with 0 but leaves no archive
+        {"sh " + CommandWord(script) + " half \"[ArcName]\" \"[SouscePath]\"", TPackResult::Failed},
+        {"sh " + CommandWord(script) + " text \"[ArcName]\" \"[SouscePath]\"", TPackResult::Failed},
     };
     for (const Case& c : cases) {
         SetCommand("BackupCommand", c.command);
-        const std::string archive = Archive("failed.vlexport");
         EXPECT_EQ(Export(11, archive), c.result) << c.command;
-        EXPECT_FALSE(fs::exists(archive)) << c.command;
+        EXPECT_EQ(ReadBytes(archive), old) << c.command;
+        EXPECT_FALSE(fs::exists(PartialArchiveName(archive))) << c.command;
         EXPECT_TRUE(fs::is_empty(folders.TempPath())) << c.command;
     }
+}
+
+// What a killed packing left beside its archive goes at the next start; archives and other
+// files stay.
+TEST_F(Exchange, LeftoversOfKilledPackingsAreRemoved) {
+    const std::string folder = folders.Root() + "/archives";
+    for (const char* name : {"a.vlbackup", "a.vlbackup.vlpart", "b.vlexport.vlpart", "c.txt"})
+        WriteFile(folder + "/" + name, "x");
+    RemovePartialArchives(folder);
+    std::set<std::string> left;
+    for (const auto& entry : fs::directory_iterator(folder))
+        left.insert(entry.path().filename().string());
+    EXPECT_EQ(left, (std::set<std::string>{"a.vlbackup", "c.txt"}));
 }
 
 TEST_F(Exchange, AVemlyIniWithoutTheBackupSectionPacksAndUnpacksWithTar) {
@@ -406,13 +431,8 @@ std::string TarDeclaring(const std::string& name, std::uint64_t size) {
 TEST_F(Exchange, CraftedArchivesAreRefusedAndChangeNothing) {
     MakeBranch(11, 0);
     const std::string good = Archive("good.vlexport");
-    ASSERT_EQ(Export(11, good), TPackResult::Done);
     const fs::path exported = folders.Root() + "/exported";
-    fs::create_directories(exported);
-    const bool stop = false;
-    ASSERT_EQ(
-        RunProcessToMemo({"tar", {"-xzf", good, "-C", exported.string()}}, nullptr, stop, "EN"),
-        kProcessDone);
+    ASSERT_TRUE(ExportUnpacked(11, good, exported));
     const std::string tables = kTablesFileName;
 
     // The user's own objects, which the crafted rows name.
@@ -559,10 +579,35 @@ TEST_F(Exchange, CraftedArchivesAreRefusedAndChangeNothing) {
          TArchiveFormat::TarGz,
          TArchiveProblem::AbsolutePath},
         {"symlink", {{"Images", AE_IFLNK, "/etc"}}, TArchiveFormat::TarGz, TArchiveProblem::Link},
-        {"hard link",
-         {{"Files/DIR14/a", AE_IFREG, "x"}, {"Files/DIR14/b", AE_IFREG, "Files/DIR14/a", true}},
+        // A hard link names an earlier file of the archive, and nothing else.
+        {"hard link to a later file",
+         {{"Files/DIR14/b", AE_IFREG, "Files/DIR14/a", true}, {"Files/DIR14/a", AE_IFREG, "x"}},
          TArchiveFormat::TarGz,
          TArchiveProblem::Link},
+        {"hard link to no entry",
+         {{"Files/DIR14/b", AE_IFREG, "Files/DIR14/a", true}},
+         TArchiveFormat::TarGz,
+         TArchiveProblem::Link},
+        {"hard link to a folder",
+         {{"Files/DIR14/", AE_IFDIR, ""}, {"Files/DIR14/b", AE_IFREG, "Files/DIR14", true}},
+         TArchiveFormat::TarGz,
+         TArchiveProblem::Link},
+        {"hard link to itself",
+         {{"Files/DIR14/a", AE_IFREG, "x"}, {"Files/DIR14/a", AE_IFREG, "Files/DIR14/a", true}},
+         TArchiveFormat::TarGz,
+         TArchiveProblem::Link},
+        {"hard link out of the folder",
+         {{"Files/DIR14/a", AE_IFREG, "x"}, {"Files/DIR14/b", AE_IFREG, "../escaped", true}},
+         TArchiveFormat::TarGz,
+         TArchiveProblem::Link},
+        {"hard link to an absolute path",
+         {{"Files/DIR14/b", AE_IFREG, "/etc/passwd", true}},
+         TArchiveFormat::TarGz,
+         TArchiveProblem::Link},
+        {"hard link at no allowed place",
+         {{"Files/DIR14/a", AE_IFREG, "x"}, {"run.sh", AE_IFREG, "Files/DIR14/a", true}},
+         TArchiveFormat::TarGz,
+         TArchiveProblem::Unexpected},
         {"device",
          {{"Files/DIR14/dev", AE_IFCHR, ""}},
          TArchiveFormat::TarGz,
@@ -614,6 +659,25 @@ TEST_F(Exchange, CraftedArchivesAreRefusedAndChangeNothing) {
         SetCommand("RecoveryCommand", command);
         refused(good, TArchiveProblem::UnpackFailed, "", command);
     }
+}
+
+// A second name of a file in a branch archive (as tar stores a hard link) is taken in as a file
+// of its own of the collection.
+TEST_F(Exchange, AHardLinkToAnEarlierFileOfTheArchiveIsImportedAsAFileOfItsOwn) {
+    MakeBranch(11, 0);
+    const std::string good = Archive("good.vlexport");
+    const fs::path exported = folders.Root() + "/exported";
+    ASSERT_TRUE(ExportUnpacked(11, good, exported));
+    std::vector<TEntry> entries = EntriesOf(exported);
+    entries.push_back({"./Files/DIR14/twin.txt", AE_IFREG, "./Files/DIR14/sub/a.txt", true});
+    const std::string linked = Archive("linked.vlexport");
+    WriteTar(linked, entries);
+    const std::string other = folders.MakeBudget("Other");
+    Switch(other);
+    ASSERT_EQ(Import(linked), 1);
+    EXPECT_EQ(ReadBytes(other + "/Files/DIR14/twin.txt"), "letter");
+    EXPECT_EQ(fs::hard_link_count(other + "/Files/DIR14/twin.txt"), 1u);
+    EXPECT_EQ(fs::hard_link_count(other + "/Files/DIR14/sub/a.txt"), 1u);
 }
 
 }  // namespace
