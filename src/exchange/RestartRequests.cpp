@@ -158,7 +158,7 @@ TRequestResult DoRequestWork(const TMainState& state, int code, const std::strin
         case kRequestBackup: {
             TRequestResult result = BackupBudget(budget, archive);
             // Without the mark (the users-data folder not writable) a start that cannot clear
-            // the request makes the backup again at the next: nothing is lost by that.
+            // the request makes the backup again at the next, of the budget as it is then.
             if (!result) (void)WriteMark(BackupMark(), id);
             return result;
         }
