@@ -31,16 +31,6 @@ protected:
         AddBudgetRow(budget);
     }
 
-    static void AddBudgetRow(const std::string& folder) {
-        TTable rows;
-        rows.SetDatabaseName(ShellServices().UsersDataPath());
-        rows.SetTableName("Budgets");
-        rows.Open();
-        rows.Append();
-        rows.FieldByName("Path").SetAsString(folder);
-        rows.FieldByName("Name").SetAsString("B");
-        rows.Post();
-    }
     static int BudgetRows(const std::string& folder) {
         TTable rows;
         rows.SetDatabaseName(ShellServices().UsersDataPath());

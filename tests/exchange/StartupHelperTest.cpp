@@ -90,15 +90,7 @@ private:
 TEST_F(StartupHelper, WorkDoneWhileTheSettingsAreHeldIsNotDoneAgain) {
     const std::string archive = folders.Root() + "/saved.vlbackup";
     ASSERT_EQ(BackupBudget(budget, archive), std::nullopt);
-    {
-        TTable rows;
-        rows.SetDatabaseName(folders.UsersDataPath());
-        rows.SetTableName("Budgets");
-        rows.Open();
-        rows.Append();
-        rows.FieldByName("Path").SetAsString(budget);
-        rows.Post();
-    }
+    AddBudgetRow(budget);
     const std::string made = folders.Root() + "/made.vlbackup";
     struct Case {
         const char* name;
