@@ -500,12 +500,14 @@ void TfMain::WaitForStartupHelper(QProcess& helper) {
     TMainState configured = state_;
     ReadConfiguredFolders(configured);
     const TLangFile texts(configured.LangPath + "Startup.lng");
-    QProgressDialog wait(
-        ToQString(texts.Read("Wait", "Text",
-                             "Vemly is doing the work asked for at this start (backups, a recovery "
-                             "or a deletion). Stop ends it; what was asked is then done at the "
-                             "next start.")),
-        ToQString(texts.Read("Wait", "BtnStop", "Stop")), 0, 0);
+    QProgressDialog wait(QString(), ToQString(texts.Read("Wait", "BtnStop", "Stop")), 0, 0);
+    auto* label = new QLabel(ToQString(texts.Read(
+        "Wait", "Text",
+        "Vemly is doing the work asked for at this start (backups, a recovery or a deletion). "
+        "Stop ends it; what was asked is then done at the next start.")));
+    label->setWordWrap(true);
+    wait.setLabel(label);
+    wait.setMinimumWidth(420);
     wait.setObjectName(QStringLiteral("StartupWait"));
     wait.setWindowTitle(QStringLiteral("Vemly"));
     wait.setAutoClose(false);
