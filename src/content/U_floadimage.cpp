@@ -20,6 +20,7 @@
 #include "shell/ShellServices.h"
 #include "shell/Swappable.h"
 #include "shell/Ulanguage_widgets.h"
+#include "store/U_fileoperation.h"
 
 namespace fs = std::filesystem;
 
@@ -131,6 +132,9 @@ void TfLoadImage::FormShow() {
     ErrDamaged =
         texts.Read("LoadImage", "ErrDamaged",
                    "These pictures cannot be read (damaged or truncated) and were not added:");
+    ErrNotWritten = texts.Read(
+        "LoadImage", "ErrNotWritten",
+        "These pictures could not be copied into the album's folder and were not added:");
     LoadDescription(ShellServices().LangPath() + "LoadImageTxt01.lng", *MemoDescript);
     at_ = AppendMode || frame_.ShownNumber <= 0 ? frame_.PictureCount + 1 : frame_.ShownNumber;
     frame_.PlaceholderAt = at_;
@@ -186,7 +190,7 @@ void TfLoadImage::BitBtnChoicePictureClick() {
 
 void TfLoadImage::accept() {
     std::vector<ImageInform> added;
-    std::vector<std::string> damaged;
+    std::vector<std::string> damaged, notWritten;
     {
         TBusyMessage busy(TBusyKind::Prepare);
         const std::string staging = StagingFolder(frame_.AlbumPath);
@@ -198,12 +202,25 @@ void TfLoadImage::accept() {
         for (const QString& path : Chosen) {
             const fs::path source = ToStdString(path);
             const fs::path staged = fs::path(staging) / source.filename();
-            if (!fs::exists(staged, error)) fs::copy_file(source, staged, error);
-            // A picture that cannot be read is not added: its staged copy goes.
-            if (MakeThumbnail(staged.string(), mini, kThumbnailWidth, nullptr, kThumbnailHeight) !=
-                kPictureLoaded) {
+            // A picture that cannot be copied (a full disk) or read is not added: its staged
+            // copy goes. What the system said is shown with the folder it could not write.
+            std::error_code written;
+            if (!fs::exists(staged, error)) {
+                written = CopyFileWhole(source.string(), staged.string());
+                if (written) {
+                    notWritten.push_back(source.string() + "\n" + staging + ": " +
+                                         written.message());
+                    continue;
+                }
+            }
+            const int made = MakeThumbnail(staged.string(), mini, kThumbnailWidth, nullptr,
+                                           kThumbnailHeight, &written);
+            if (made != kPictureLoaded) {
                 fs::remove(staged, error);
-                damaged.push_back(source.string());
+                if (made == kPictureNotWritten)
+                    notWritten.push_back(source.string() + "\n" + mini + ": " + written.message());
+                else
+                    damaged.push_back(source.string());
                 continue;
             }
             added.push_back({source.filename().string(),
@@ -221,8 +238,9 @@ void TfLoadImage::accept() {
     frame_.ShowImage(added.empty() ? frame_.ShownNumber : at_, true);
     frame_.PlacePictureButtons(frame_.ShownNumber);
     Done = true;
-    if (!damaged.empty())
-        MessageDlg(Refusal(ErrDamaged, damaged), TMsgDlgType::mtError, mbOK, this);
+    const std::string refusal =
+        Joined({Refusal(ErrNotWritten, notWritten), Refusal(ErrDamaged, damaged)});
+    if (!refusal.empty()) MessageDlg(refusal, TMsgDlgType::mtError, mbOK, this);
     TDialogBase::accept();
 }
 

@@ -38,7 +38,7 @@ public:
 
     bool Done = false;
     bool AppendMode = false;
-    std::string ErrFileExists, ErrFileNameTooLong, ErrNotPicture, ErrDamaged;
+    std::string ErrFileExists, ErrFileNameTooLong, ErrNotPicture, ErrDamaged, ErrNotWritten;
     QStringList Chosen;  // the chosen files' paths
 
 protected:

@@ -156,6 +156,7 @@ void TfrFiles::ShowKept(const ObjectInfo& node) {
 
 void TfrFiles::ShowFor(const ObjectInfo& node) {
     ShowKept(node);
+    RemoveCopyLeftovers(Folder);
     LabelHeader->setText(ToQString(node.Name));
     LabelDescript->setText(ToQString(node.Descript));
     Reload();
@@ -216,7 +217,7 @@ void TfrFiles::BitBtnAddFileClick() {
                 if (answer != mrYes) continue;
             }
             if (const std::error_code error = CopyIntoCollection(source, Folder))
-                Warn(Text("CopyFailed", name) + ": " + error.message());
+                Warn(Text("CopyFailed", name) + "\n" + Folder + ": " + error.message());
         }
     }
     Reload();

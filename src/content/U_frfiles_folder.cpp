@@ -7,7 +7,22 @@
 
 #include <filesystem>
 
+#include "store/U_fileoperation.h"
+
 namespace fs = std::filesystem;
+
+namespace {
+
+// The hidden name under which CopyIntoCollection writes a copy before it takes its own name.
+std::string CopyName(const std::string& name) {
+    return ".~" + name + ".part";
+}
+
+bool IsCopyName(std::string_view name) {
+    return name.size() > 7 && name.starts_with(".~") && name.ends_with(".part");
+}
+
+}  // namespace
 
 std::string FileExtension(std::string_view name) {
     const size_t dot = name.rfind('.');
@@ -20,8 +35,9 @@ std::vector<std::string> CollectionFiles(const std::string& folder) {
     for (fs::directory_iterator it(folder, error); !error && it != fs::directory_iterator();
          it.increment(error)) {
         std::error_code kind;
-        if (it->is_directory(kind)) continue;
-        names.push_back(it->path().filename().string());
+        const std::string name = it->path().filename().string();
+        if (it->is_directory(kind) || IsCopyName(name)) continue;
+        names.push_back(name);
     }
     return names;
 }
@@ -44,7 +60,8 @@ std::error_code MoveWithoutReplacing(const std::string& from, const std::string&
 
 std::error_code RenameInCollection(const std::string& folder, const std::string& from,
                                    const std::string& to) {
-    return MoveWithoutReplacing((fs::path(folder) / from).string(), (fs::path(folder) / to).string());
+    return MoveWithoutReplacing((fs::path(folder) / from).string(),
+                                (fs::path(folder) / to).string());
 }
 
 std::error_code CopyIntoCollection(const std::string& source, const std::string& folder) {
@@ -53,12 +70,22 @@ std::error_code CopyIntoCollection(const std::string& source, const std::string&
     if (error) return error;
     const fs::path name = fs::path(source).filename();
     const fs::path target = fs::path(folder) / name;
-    const fs::path part = fs::path(folder) / (".~" + name.string() + ".part");
-    fs::copy_file(source, part, fs::copy_options::overwrite_existing, error);
+    const fs::path part = fs::path(folder) / CopyName(name.string());
+    error = CopyFileWhole(source, part.string());
     if (!error) fs::rename(part, target, error);
     if (error) {
         std::error_code ignored;
         fs::remove(part, ignored);
     }
     return error;
+}
+
+void RemoveCopyLeftovers(const std::string& folder) {
+    std::error_code error;
+    for (fs::directory_iterator it(folder, error); !error && it != fs::directory_iterator();
+         it.increment(error)) {
+        std::error_code ignored;
+        if (IsCopyName(it->path().filename().string()) && it->is_regular_file(ignored))
+            fs::remove(it->path(), ignored);
+    }
 }

@@ -12,8 +12,9 @@
 // a name without a dot.
 std::string FileExtension(std::string_view name);
 
-// The names of the files in the folder in the order the folder gives them; sub-folders do not
-// count. None when the folder is missing or cannot be read.
+// The names of the files in the folder in the order the folder gives them; sub-folders and the
+// hidden copies that CopyIntoCollection is writing (".~<name>.part") do not count. None when the
+// folder is missing or cannot be read.
 std::vector<std::string> CollectionFiles(const std::string& folder);
 
 // Whether `name` can be the new name of a file of the folder: Invalid for "", ".", "..", a name
@@ -33,5 +34,9 @@ std::error_code MoveWithoutReplacing(const std::string& from, const std::string&
 
 // Copies the file into the folder under its own name (the folder made when missing), replacing
 // a file of that name: the copy is written beside it under a hidden name and renamed over it,
-// so that a failed copy leaves the old file whole. The system's error, none when copied.
+// so that a failed copy leaves the old file whole. The system's error (a full disk named as
+// one), none when copied.
 std::error_code CopyIntoCollection(const std::string& source, const std::string& folder);
+
+// Removes what copies into the folder that were killed half-way left under their hidden names.
+void RemoveCopyLeftovers(const std::string& folder);

@@ -2,7 +2,7 @@
 // an integer step (large JPEGs decoded already reduced), and printing.
 #include "content/Uq519graphics.h"
 
-#include <QFile>
+#include <QBuffer>
 #include <QPainter>
 #include <QPrinter>
 #include <QProgressBar>
@@ -22,6 +22,7 @@
 #include "platform/EventLoop.h"
 #include "platform/Text.h"
 #include "store/U_dm.h"
+#include "store/U_fileoperation.h"
 
 namespace fs = std::filesystem;
 
@@ -248,7 +249,7 @@ int ThumbnailOf(const std::string& picture, int boxWidth, int boxHeight, QProgre
 }  // namespace
 
 int MakeThumbnail(const std::string& picture, const std::string& folder, int boxWidth,
-                  QProgressBar* progress, int boxHeight) {
+                  QProgressBar* progress, int boxHeight, std::error_code* writeError) {
     QImage thumbnail;
     if (const int made = ThumbnailOf(picture, boxWidth, boxHeight, progress, thumbnail);
         made != kPictureLoaded)
@@ -257,16 +258,19 @@ int MakeThumbnail(const std::string& picture, const std::string& folder, int box
     fs::create_directory(folder, error);
     const fs::path target = fs::path(folder) / ThumbnailName(fs::path(picture).filename().string());
     const std::string part = target.string() + ".part";
-    if (!thumbnail.save(ToQString(part), "BMP")) {
-        QFile::remove(ToQString(part));
-        return kPictureDamaged;
-    }
-    fs::rename(part, target, error);
-    if (error) {
-        fs::remove(part, error);
-        return kPictureDamaged;
-    }
-    return kPictureLoaded;
+    // Encoded in memory and written by our own writer, so that a full disk is named as one.
+    QByteArray bytes;
+    QBuffer buffer(&bytes);
+    buffer.open(QIODevice::WriteOnly);
+    if (!thumbnail.save(&buffer, "BMP")) return kPictureDamaged;
+    error = WriteFileWhole(part,
+                           std::string_view(bytes.constData(), static_cast<size_t>(bytes.size())));
+    if (!error) fs::rename(part, target, error);
+    if (!error) return kPictureLoaded;
+    std::error_code ignored;
+    fs::remove(part, ignored);
+    if (writeError != nullptr) *writeError = error;
+    return kPictureNotWritten;
 }
 
 QSize PrintSize(int w, int h, int pageWidth, int pageHeight, char mode) {

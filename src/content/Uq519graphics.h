@@ -5,6 +5,7 @@
 #include <QImage>
 #include <string>
 #include <string_view>
+#include <system_error>
 
 class QPrinter;
 class QProgressBar;
@@ -16,9 +17,11 @@ bool IsJpegName(std::string_view name);
 
 // The results of the loaders.
 inline constexpr int kPictureLoaded = 0;
-inline constexpr int kPictureMissing = -1;   // no such file
-inline constexpr int kPictureNotKind = -2;   // neither a bitmap nor a JPEG picture by its name
-inline constexpr int kPictureDamaged = -3;   // its data cannot be decoded (damaged, truncated, empty)
+inline constexpr int kPictureMissing = -1;  // no such file
+inline constexpr int kPictureNotKind = -2;  // neither a bitmap nor a JPEG picture by its name
+inline constexpr int kPictureDamaged =
+    -3;  // its data cannot be decoded (damaged, truncated, empty)
+inline constexpr int kPictureNotWritten = -4;  // MakeThumbnail: its thumbnail could not be written
 
 // Loads the picture at its full size into `bitmap`. The name says whether it is a picture at all;
 // its data say how it is decoded, so that a JPEG picture named ".bmp" loads too. The bitmap is
@@ -46,9 +49,10 @@ void ShrinkBitmap(const QImage& source, QImage& target, int boxWidth, QProgressB
 // (a failed write keeps the old one). Its size is ShrinkBitmap's; a JPEG picture is decoded with
 // the largest DCT reduction that is not above the step, then sampled to that size. The loaders'
 // results: kPictureLoaded when written; kPictureMissing, kPictureNotKind or kPictureDamaged
-// (nothing written); kPictureDamaged also when the thumbnail cannot be written.
+// (nothing written); kPictureNotWritten when the thumbnail cannot be written, with the system's
+// error in `writeError` when it is given.
 int MakeThumbnail(const std::string& picture, const std::string& folder, int boxWidth,
-                  QProgressBar* progress, int boxHeight);
+                  QProgressBar* progress, int boxHeight, std::error_code* writeError = nullptr);
 
 // The size a picture of w x h pixels is printed at on a page of pageWidth x pageHeight device
 // pixels in the mode: 'f' fit (reduced to the page in proportion only when larger), 'n' its own

@@ -2,13 +2,16 @@
 // the start-up helper with the daily backups.
 #include "exchange/RestartRequests.h"
 
+#include <QUuid>
 #include <algorithm>
 #include <cerrno>
 #include <cmath>
 #include <cstdio>
 #include <filesystem>
+#include <fstream>
 
 #include "exchange/Uimportexport.h"
+#include "platform/Database.h"
 #include "platform/Table.h"
 #include "schema/SchemaNames.h"
 #include "shell/BudgetList.h"
@@ -34,6 +37,70 @@ TRequestFailure Failure(const char* key, std::string detail) {
 
 // The setting that names the safety backup the pending request made.
 constexpr char kSafetyBackupKey[] = "StartupBackup";
+// The setting that tells one request from every other: a new id for each request written.
+constexpr char kRequestIdKey[] = "StartupId";
+
+// The marks by which a start knows the work of the pending request done when an earlier start
+// did it but could not clear the request (the settings locked by another process): small files
+// that hold the request's id.
+std::optional<std::string> ReadMark(const fs::path& path) {
+    std::ifstream in(path, std::ios::binary);
+    if (!in) return std::nullopt;
+    std::string id;
+    std::getline(in, id);
+    return id;
+}
+
+// The system's error when the mark could not be written whole.
+std::error_code WriteMark(const fs::path& path, const std::string& id) {
+    errno = 0;
+    std::ofstream out(path, std::ios::binary | std::ios::trunc);
+    out << id << "\n";
+    out.close();
+    if (out) return {};
+    return {errno != 0 ? errno : EIO, std::generic_category()};
+}
+
+// A backup request's mark, in the users-data folder, written once its archive is made.
+fs::path BackupMark() {
+    return fs::path(ShellServices().UsersDataPath()) / "StartupBackupDone";
+}
+
+// The recovery unpacks and checks the archive in a staging folder beside the budget's; once the
+// checks have passed, the mark beside them says so. While the staging folder exists the mark
+// says "this copy is checked"; once it has been renamed into the budget's place, the mark left
+// alone says "this request's recovery is done". Every step that removes the staging folder
+// otherwise removes the mark first.
+fs::path StagingFolder(const fs::path& folder) {
+    return folder.parent_path() / (folder.filename().string() + ".recovery");
+}
+fs::path RecoveryMark(const fs::path& folder) {
+    return folder.parent_path() / (folder.filename().string() + ".recovery-checked");
+}
+
+bool RecoveryDone(const fs::path& folder, const std::string& id) {
+    std::error_code error;
+    return ReadMark(RecoveryMark(folder)) == id && !fs::exists(StagingFolder(folder), error) &&
+           fs::is_directory(folder, error);
+}
+
+// Takes away a staging folder and its mark, the mark first.
+void RemoveStaging(const fs::path& folder) {
+    std::error_code error;
+    fs::remove(RecoveryMark(folder), error);
+    fs::remove_all(StagingFolder(folder), error);
+}
+
+// The last step of a recovery: the checked copy into the place of the budget's folder, which
+// is in the trash. A failure leaves the copy and its mark for the next start to finish.
+TRequestResult PutRecoveredInPlace(const fs::path& folder) {
+    std::error_code error;
+    fs::rename(StagingFolder(folder), folder, error);
+    if (error)
+        return Failure("RecoveryUnfinished",
+                       StagingFolder(folder).string() + ": " + error.message());
+    return std::nullopt;
+}
 
 // Moves the budget's folder into the trash; why it could not, as a failure. EIO is the trash
 // that did not take the folder (none could be made for the account, or it refused the move).
@@ -73,6 +140,39 @@ TRequestResult MakeSafetyBackup(const TMainState& state, const std::string& budg
     return result;
 }
 
+// The work of the request, unless an earlier start did it and could not clear the request. The
+// safety backup of 21 and 31 is made of a budget folder that exists: a recovery that the last
+// start broke off between its renames, or a deletion whose folder is already in the trash, has
+// none left to back up, and finishes.
+TRequestResult DoRequestWork(const TMainState& state, int code, const std::string& budget,
+                             const std::string& archive, const std::string& id, TDateTime now) {
+    const bool recovery = code == kRequestRecovery || code == kRequestBackupRecovery;
+    if (code == kRequestBackup ? ReadMark(BackupMark()) == id
+                               : recovery && RecoveryDone(budget, id))
+        return std::nullopt;
+    std::error_code error;
+    if ((code == kRequestBackupRecovery || code == kRequestBackupDelete) &&
+        fs::is_directory(budget, error))
+        if (TRequestResult failure = MakeSafetyBackup(state, budget, now)) return failure;
+    switch (code) {
+        case kRequestBackup: {
+            TRequestResult result = BackupBudget(budget, archive);
+            // Without the mark (the users-data folder not writable) a start that cannot clear
+            // the request makes the backup again at the next, of the budget as it is then.
+            if (!result) (void)WriteMark(BackupMark(), id);
+            return result;
+        }
+        case kRequestRecovery:
+        case kRequestBackupRecovery:
+            return RecoverBudget(budget, archive, id);
+        case kRequestDelete:
+        case kRequestBackupDelete:
+            return DeleteBudget(budget);
+        default:
+            return Failure("UnknownRequest", std::to_string(code));
+    }
+}
+
 }  // namespace
 
 std::string DefaultBackupName(const std::string& backupPath, const std::string& budget,
@@ -90,6 +190,7 @@ std::string DefaultBackupName(const std::string& backupPath, const std::string& 
 
 void WriteRestartRequest(int code, const std::string& budget,
                          const std::optional<std::string>& archive) {
+    SetSettingStr(kRequestIdKey, QUuid::createUuid().toString(QUuid::WithoutBraces).toStdString());
     SetSettingInt("Startup", code);
     SetSettingStr("Startup", budget);
     if (archive) SetSettingStr("Startup1", *archive);
@@ -120,47 +221,64 @@ TRequestResult BackupBudget(const std::string& budget, const std::string& archiv
     }
 }
 
-TRequestResult RecoverBudget(const std::string& budget, const std::string& archive) {
+TRequestResult RecoverBudget(const std::string& budget, const std::string& archive,
+                             const std::string& requestId) {
     // One normal form, so that the staging folder lies beside the budget's folder however the
     // request spells it (a trailing "/" included), never inside it.
     const fs::path folder = NormalBudgetPath(budget);
-    if (!folder.has_filename() || !fs::is_directory(folder))
-        return Failure("NoBudgetFolder", budget);
-    const fs::path staging = folder.parent_path() / (folder.filename().string() + ".recovery");
+    if (!folder.has_filename()) return Failure("NoBudgetFolder", budget);
+    const fs::path staging = StagingFolder(folder);
     std::error_code error;
-    fs::remove_all(staging, error);
+    if (RecoveryDone(folder, requestId)) return std::nullopt;
+    // A run that ended between its two renames left the old folder in the trash and the checked
+    // copy beside it: the copy goes into place.
+    if (!fs::exists(folder, error) && fs::is_directory(staging, error) &&
+        ReadMark(RecoveryMark(folder)))
+        return PutRecoveredInPlace(folder);
+    if (!fs::is_directory(folder)) return Failure("NoBudgetFolder", budget);
+    // Whatever an earlier run left beside the budget (a copy not checked, or beside the budget
+    // it was to replace) goes, and the recovery is done again.
+    RemoveStaging(folder);
     if (!fs::create_directories(staging, error))
         return Failure("RecoveryFailed", staging.string() + ": " + error.message());
     const TArchiveCheck check =
         UnpackArchive(archive, staging.string() + "/",
                       ShellServices().State().DataPath + "EmptyBases", TProcessEvents::PaintOnly);
     if (!check) {
-        fs::remove_all(staging, error);
+        RemoveStaging(folder);
         return Failure(ArchiveProblemText(check.Problem).Key, check.Detail);
     }
+    if (const std::error_code failed = WriteMark(RecoveryMark(folder), requestId)) {
+        RemoveStaging(folder);
+        return Failure("RecoveryFailed", RecoveryMark(folder).string() + ": " + failed.message());
+    }
     if (TRequestResult failure = TrashBudgetFolder(folder.string())) {
-        fs::remove_all(staging, error);
+        RemoveStaging(folder);
         return failure;
     }
-    fs::rename(staging, folder, error);
-    if (error) return Failure("RecoveryFailed", staging.string() + ": " + error.message());
-    return std::nullopt;
+    return PutRecoveredInPlace(folder);
 }
 
 TRequestResult DeleteBudget(const std::string& budget) {
     const std::string folder = NormalBudgetPath(budget);
     if (fs::exists(folder))
         if (TRequestResult failure = TrashBudgetFolder(folder)) return failure;
-    TTable budgets;
-    budgets.SetDatabaseName(ShellServices().UsersDataPath());
-    budgets.SetTableName(tbl::Budgets);
-    budgets.Open();
-    budgets.First();
-    while (!budgets.Eof()) {
-        if (NormalBudgetPath(budgets.FieldByName(fld::Path).AsString()) == folder)
-            budgets.Delete();
-        else
-            budgets.Next();
+    // A list that cannot be changed now (another process holds the users-data tables) is
+    // changed at the next start, which finds the folder gone and only takes the rows out.
+    try {
+        TTable budgets;
+        budgets.SetDatabaseName(ShellServices().UsersDataPath());
+        budgets.SetTableName(tbl::Budgets);
+        budgets.Open();
+        budgets.First();
+        while (!budgets.Eof()) {
+            if (NormalBudgetPath(budgets.FieldByName(fld::Path).AsString()) == folder)
+                budgets.Delete();
+            else
+                budgets.Next();
+        }
+    } catch (const EDatabaseError& error) {
+        return Failure("ListNotChanged", folder + "\n" + error.what());
     }
     return std::nullopt;
 }
@@ -170,29 +288,19 @@ TRequestResult CarryOutRequest(const TMainState& state, TDateTime now) {
     if (code == kRequestNone) return std::nullopt;
     const std::string budget = NormalBudgetPath(GetSettingStr("Startup", ""));
     const std::string archive = GetSettingStr("Startup1", "");
-    const bool backupFirst = code == kRequestBackupRecovery || code == kRequestBackupDelete;
-    TRequestResult result;
-    if (backupFirst) result = MakeSafetyBackup(state, budget, now);
-    if (!result) {
-        switch (code) {
-            case kRequestBackup:
-                result = BackupBudget(budget, archive);
-                break;
-            case kRequestRecovery:
-            case kRequestBackupRecovery:
-                result = RecoverBudget(budget, archive);
-                break;
-            case kRequestDelete:
-            case kRequestBackupDelete:
-                result = DeleteBudget(budget);
-                break;
-            default:
-                result = Failure("UnknownRequest", std::to_string(code));
-                break;
-        }
+    const std::string id = GetSettingStr(kRequestIdKey, "");
+    if (TRequestResult failure = DoRequestWork(state, code, budget, archive, id, now))
+        return failure;
+    try {
+        DropRestartRequest();
+    } catch (const EDatabaseError& error) {
+        return Failure("NotCleared", error.what());
     }
-    if (!result) DropRestartRequest();
-    return result;
+    // Cleared: the marks of its work have served.
+    std::error_code error;
+    fs::remove(BackupMark(), error);
+    fs::remove(RecoveryMark(budget), error);
+    return std::nullopt;
 }
 
 std::vector<TRequestFailure> DailyBackup(const TMainState& state, TDateTime now) {

@@ -26,7 +26,8 @@ std::string DefaultBackupName(const std::string& backupPath, const std::string& 
                               TDateTime now);
 
 // Records the request for the budget: Startup := code and the budget's folder, and Startup1 :=
-// the archive when one is given (a deletion leaves it as it was).
+// the archive when one is given (a deletion leaves it as it was); StartupId := a new id, by
+// which the helper knows the work of this request done.
 void WriteRestartRequest(int code, const std::string& budget,
                          const std::optional<std::string>& archive);
 // Clears the pending request (Startup := none); the archives it made stay.
@@ -45,17 +46,29 @@ using TRequestResult = std::optional<TRequestFailure>;
 // archive made when missing).
 TRequestResult BackupBudget(const std::string& budget, const std::string& archive);
 // The budget's folder is taken in its normal form (NormalBudgetPath) by each of the three.
-// Unpacks the archive into a staging folder beside the budget's, checks it as an import does
-// (against EmptyBases of the data folder), and only then moves the budget's folder into the
-// trash and the staging folder into its place. Any failure leaves the budget as it was.
-TRequestResult RecoverBudget(const std::string& budget, const std::string& archive);
-// Moves the budget's folder into the trash and takes its rows out of the budget list.
+// Unpacks the archive into a staging folder <budget>.recovery beside the budget's, checks it as
+// an import does (against EmptyBases of the data folder), marks it checked (the file
+// <budget>.recovery-checked, holding the request's id), and only then moves the budget's folder
+// into the trash and the staging folder into its place; the mark stays until the request is
+// cleared. Any failure before the trash leaves the budget as it was. A staging folder left by
+// an earlier run is finished or done again: a checked one beside a missing budget folder (a run
+// broken off between the two moves) is put in its place; any other is removed and the recovery
+// done again. A recovery whose mark holds `requestId` and has put its copy in place is done:
+// nothing more happens.
+TRequestResult RecoverBudget(const std::string& budget, const std::string& archive,
+                             const std::string& requestId);
+// Moves the budget's folder into the trash and takes its rows out of the budget list; a
+// folder that is gone already leaves only the rows to take out.
 TRequestResult DeleteBudget(const std::string& budget);
 
 // Carries out the request pending in the settings (the backups of 21 and 31 into an archive of
-// the default name in the backup folder, made first: at the request's first try, reused by its
-// retries) and clears Startup once it is done; a failure leaves the request pending. Nothing
-// pending: nothing done.
+// the default name in the backup folder, made first while the budget's folder exists: at the
+// request's first try, reused by its retries) and clears Startup once it is done; a failure
+// leaves the request pending. A request is carried out at most once: when its work is done but
+// the request cannot be cleared (the settings held by another process), the failure is
+// "NotCleared", and the next start, finding the work done on disk (the recovery's mark, a
+// backup's mark StartupBackupDone in the users-data folder, a deleted budget's folder gone),
+// only clears it. Nothing pending: nothing done.
 TRequestResult CarryOutRequest(const TMainState& state, TDateTime now);
 // On the first start of a day (the setting LastStart before today) with DeilyBackup 1: backs up
 // every budget of the budget list whose folder is complete into the backup folder, then keeps

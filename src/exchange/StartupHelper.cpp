@@ -4,6 +4,7 @@
 #include <unistd.h>
 
 #include <QLockFile>
+#include <algorithm>
 #include <exception>
 #include <vector>
 
@@ -33,10 +34,36 @@ constexpr TDefault kDefaults[] = {
     {"NoBudgetFolder", "The budget's folder does not exist:"},
     {"UnknownRequest", "The pending request is unknown:"},
     {"Failed", "The work stopped with an error:"},
+    {"NotCleared",
+     "The work asked for was done, but the request could not be cleared from the settings. The "
+     "next start clears it without doing the work again. What the settings said:"},
+    {"RecoveryUnfinished",
+     "The budget's old folder is in the trash, but the recovered copy could not be put in its "
+     "place. The next start puts it there. The copy:"},
+    {"ListNotChanged",
+     "The budget's folder was moved to the trash, but the budget could not be taken out of the "
+     "budget list. The next start takes it out. The budget:"},
+    {"NotDropped", "The request could not be dropped; it stays pending:"},
     {"DropRequest",
      "The budget was left as it was. Drop the request? Yes drops it; No keeps it, to be tried "
      "again at the next start."},
 };
+
+// The failures after which the budget is no longer as it was: the request stays, so that the
+// next start finishes what was begun, and it is not offered to be dropped.
+bool LeavesWorkToFinish(const TRequestFailure& failure) {
+    return failure.Key == "NotCleared" || failure.Key == "RecoveryUnfinished" ||
+           failure.Key == "ListNotChanged";
+}
+
+// Whether a request is still pending; false when the settings cannot be read.
+bool RequestPending() {
+    try {
+        return GetSettingInt("Startup", kRequestNone) != kRequestNone;
+    } catch (const std::exception&) {
+        return false;
+    }
+}
 
 std::string Text(const TLangFile& texts, const std::string& key) {
     for (const TDefault& entry : kDefaults)
@@ -79,13 +106,18 @@ int RunStartupWork(const TMainState& state, TDateTime now) {
         message += "\n\n" + Text(texts, failure.Key);
         if (!failure.Detail.empty()) message += "\n" + failure.Detail;
     }
-    if (GetSettingInt("Startup", kRequestNone) == kRequestNone) {
+    if (!RequestPending() || std::any_of(failures.begin(), failures.end(), LeavesWorkToFinish)) {
         MessageDlg(message, TMsgDlgType::mtError, mbOK, nullptr);
         return 1;
     }
     // Closing the box keeps the request: only Yes changes anything.
     message += "\n\n" + Text(texts, "DropRequest");
-    if (MessageDlg(message, TMsgDlgType::mtError, mbYes | mbNo, nullptr) == mrYes)
+    if (MessageDlg(message, TMsgDlgType::mtError, mbYes | mbNo, nullptr) != mrYes) return 1;
+    try {
         DropRestartRequest();
+    } catch (const std::exception& error) {
+        MessageDlg(Text(texts, "NotDropped") + "\n" + error.what(), TMsgDlgType::mtError, mbOK,
+                   nullptr);
+    }
     return 1;
 }

@@ -18,7 +18,9 @@ class QLockFile;
 bool MayRunStartupWork(const std::string& usersDataPath, std::unique_ptr<QLockFile>& own);
 
 // Makes the daily backups and carries out the pending request. When something failed, one box
-// names each failure with its reason; while a request is still pending, the box asks whether to
-// drop it (Yes) or keep it for the next start (No, or the box closed). The helper's exit code: 0
+// names each failure with its reason; while a request is still pending and the budget was left
+// as it was, the box asks whether to drop it (Yes) or keep it for the next start (No, or the box
+// closed). A request whose work was done or begun (not cleared, a recovery not put in place, a
+// deletion not taken out of the list) is kept without a question, for the next start to finish. The helper's exit code: 0
 // when everything was done, 1 otherwise.
 int RunStartupWork(const TMainState& state, TDateTime now);

@@ -18,6 +18,7 @@
 #include <QMenu>
 #include <QMenuBar>
 #include <QPainter>
+#include <QProgressDialog>
 #include <QProcess>
 #include <QPushButton>
 #include <QScreen>
@@ -483,11 +484,44 @@ void TfMain::CheckUsersDataTables() {
     }
 }
 
+// The helper's work at most starts take a moment; one that lasts longer shows the wait.
 void TfMain::RunStartupHelper() {
+    constexpr int kQuietWaitMs = 1000;
     QProcess helper;
     helper.setProgram(ToQString(state_.ProgramPath + "VLStartup"));
     helper.start();
-    if (helper.waitForStarted()) helper.waitForFinished(-1);
+    if (!helper.waitForStarted() || helper.waitForFinished(kQuietWaitMs)) return;
+    WaitForStartupHelper(helper);
+}
+
+// A small window says that the start waits for the helper's work, so that a helper that cannot
+// end (an archive on a share that stopped answering) is no silent hang before any window. Its
+// Stop ends the helper: what it was asked stays pending, to be done at the next start.
+void TfMain::WaitForStartupHelper(QProcess& helper) {
+    TMainState configured = state_;
+    ReadConfiguredFolders(configured);
+    const TLangFile texts(configured.LangPath + "Startup.lng");
+    QProgressDialog wait(QString(), ToQString(texts.Read("Wait", "BtnStop", "Stop")), 0, 0);
+    auto* label = new QLabel(ToQString(texts.Read(
+        "Wait", "Text",
+        "Vemly is doing the work asked for at this start (backups, a recovery or a deletion). "
+        "Stop ends it; what was asked is then done at the next start.")));
+    label->setWordWrap(true);
+    wait.setLabel(label);
+    wait.setMinimumWidth(420);
+    wait.setObjectName(QStringLiteral("StartupWait"));
+    wait.setWindowTitle(QStringLiteral("Vemly"));
+    wait.setAutoClose(false);
+    wait.setAutoReset(false);
+    wait.setMinimumDuration(0);
+    connect(&wait, &QProgressDialog::canceled, &helper, &QProcess::kill);
+    connect(&helper, &QProcess::finished, &wait, &QDialog::accept);
+    if (helper.state() != QProcess::NotRunning) wait.exec();
+    // However the window was closed, the start goes on only once the helper has ended.
+    if (helper.state() != QProcess::NotRunning) {
+        helper.kill();
+        helper.waitForFinished(-1);
+    }
 }
 
 void TfMain::showEvent(QShowEvent* event) {

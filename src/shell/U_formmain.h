@@ -26,6 +26,7 @@ class QLabel;
 class QLockFile;
 class QMenu;
 class QMenuBar;
+class QProcess;
 class QSplitter;
 class QStatusBar;
 class QTreeWidget;
@@ -207,6 +208,7 @@ private:
     void CheckUsersDataTables();
     bool AnotherCopyRuns();
     void RunStartupHelper();
+    void WaitForStartupHelper(QProcess& helper);
     void SetupRun();
     void RunStartUp();
     void CloseLater();

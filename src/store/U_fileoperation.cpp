@@ -205,7 +205,67 @@ int PlanCopies(const std::string& source, const std::string& target, std::vector
     return kShellOk;
 }
 
+std::error_code SystemError() {
+    return {errno, std::generic_category()};
+}
+
+// Writes the bytes to the open file, the whole of them: the system's error when it stops short.
+std::error_code WriteAll(int file, const char* bytes, size_t size) {
+    while (size > 0) {
+        const ssize_t written = ::write(file, bytes, size);
+        if (written < 0) {
+            if (errno == EINTR) continue;
+            return SystemError();
+        }
+        bytes += written;
+        size -= static_cast<size_t>(written);
+    }
+    return {};
+}
+
+// Makes or empties the file, lets `fill` write into it and closes it; a failure of any step
+// removes the file. The system's error, none when written whole.
+template <class TFill>
+std::error_code WriteNewFile(const std::string& target, mode_t mode, TFill fill) {
+    const int file = ::open(target.c_str(), O_WRONLY | O_CREAT | O_TRUNC | O_CLOEXEC, mode);
+    if (file < 0) return SystemError();
+    std::error_code error = fill(file);
+    // A file system that keeps writes back reports a full disk when the file is closed.
+    if (::close(file) != 0 && !error) error = SystemError();
+    if (error) ::unlink(target.c_str());
+    return error;
+}
+
 }  // namespace
+
+std::error_code CopyFileWhole(const std::string& source, const std::string& target) {
+    const int from = ::open(source.c_str(), O_RDONLY | O_CLOEXEC);
+    if (from < 0) return SystemError();
+    // The copy gets the source's permissions, as the standard library's copy does.
+    struct stat status {};
+    const mode_t mode = ::fstat(from, &status) == 0 ? status.st_mode & 0777 : 0644;
+    const std::error_code error = WriteNewFile(target, mode, [from](int to) -> std::error_code {
+        std::vector<char> buffer(1 << 20);
+        for (;;) {
+            const ssize_t read = ::read(from, buffer.data(), buffer.size());
+            if (read < 0) {
+                if (errno == EINTR) continue;
+                return SystemError();
+            }
+            if (read == 0) return {};
+            if (const std::error_code failed =
+                    WriteAll(to, buffer.data(), static_cast<size_t>(read)))
+                return failed;
+        }
+    });
+    ::close(from);
+    return error;
+}
+
+std::error_code WriteFileWhole(const std::string& target, std::string_view bytes) {
+    return WriteNewFile(target, 0644,
+                        [bytes](int to) { return WriteAll(to, bytes.data(), bytes.size()); });
+}
 
 std::string GetMyDocumentsFolder() {
     return DocumentsFolder();

@@ -4,6 +4,7 @@
 #include <cstdint>
 #include <filesystem>
 #include <string>
+#include <string_view>
 #include <system_error>
 
 // Results of ShellCopyFiles, ShellDeleteFolder and ShellDeletePath: 0 on success, the negative
@@ -87,6 +88,15 @@ int ShellDeleteFolder(const std::string& path, bool whole, bool recycle);
 // matches (as in ShellCopyFiles), without asking; into the trash when recycle is true.
 // ENOENT when the path (or the folder of a pattern) does not exist.
 int ShellDeletePath(const std::string& path, bool recycle);
+
+// Copies the bytes of the file `source` into the file `target`, made or emptied first, as
+// std::filesystem::copy_file does, but with the system's own error for what went wrong: a full
+// disk is ENOSPC (the standard library calls a write that stops short an input/output error).
+// A failed copy leaves no `target` behind. None when copied whole.
+std::error_code CopyFileWhole(const std::string& source, const std::string& target);
+// Writes the bytes into the file `target`, made or emptied first, with the same errors and the
+// same cleaning up as CopyFileWhole.
+std::error_code WriteFileWhole(const std::string& target, std::string_view bytes);
 
 // The path with every run of "/" reduced to one.
 std::string CollapseBackslashes(const std::string& path);

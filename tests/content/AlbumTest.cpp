@@ -28,6 +28,7 @@
 #include "common/FailingKind.h"
 #include "common/JournalSteps.h"
 #include "common/PictureFile.h"
+#include "common/SmallDisk.h"
 #include "common/RecordedUrls.h"
 #include "common/RowButtons.h"
 #include "common/ScopedMessageDlg.h"
@@ -688,6 +689,38 @@ TEST_F(AlbumFrame, AnAlbumWhoseFoldersWentMissingTakesPicturesAgain) {
               std::vector<std::string>{"a.jpg:1l"});
     EXPECT_TRUE(fs::exists(album + "/a.jpg"));
     EXPECT_TRUE(fs::exists(album + "/mini/a.bmp"));
+}
+
+// A full disk while a picture is added is named as one, with the folder that could not be
+// written, whether the picture's copy or its thumbnail did not fit; nothing is added and no
+// piece of either stays behind.
+TEST_F(AlbumFrame, AFullDiskWhileAddingIsNamedAsOne) {
+    const fs::path picked = fs::path(folders.TempPath()) / "picked";
+    fs::create_directories(picked);
+    WritePicture(picked / "big.bmp", Qt::red, {240, 160}, "BMP");  // about 115 KB
+    SetPicturesPicker(
+        [&](QWidget*) { return QStringList{ToQString((picked / "big.bmp").string())}; });
+    Show();
+    Edit();
+    const std::vector<std::string> before = Boxes();
+    for (const std::string& full : {StagingFolder(album), StagedMiniFolder(album)}) {
+        SCOPED_TRACE(full);
+        const ScopedSmallDisk disk(full, "4k");
+        if (!disk.Mounted()) GTEST_SKIP() << "no tmpfs can be mounted here";
+        ScopedMessageDlg boxes;
+        WithDialog<TfLoadImage>(frame->BitBtnAppendPicture, [&](TfLoadImage& dialog) {
+            dialog.BitBtnChoicePicture->click();
+            dialog.BitBtnOK->click();
+        });
+        EXPECT_EQ(boxes.Texts(),
+                  std::vector<std::string>{
+                      "These pictures could not be copied into the album's folder and were not "
+                      "added:\n" +
+                      (picked / "big.bmp").string() + "\n" + full + ": " + std::strerror(ENOSPC)});
+        EXPECT_EQ(Boxes(), before);
+        EXPECT_TRUE(FilesIn(StagingFolder(album)).empty());
+        EXPECT_TRUE(FilesIn(StagedMiniFolder(album)).empty());
+    }
 }
 
 TEST_F(AlbumFrame, TheDescriptionDialogColoursTheBox) {

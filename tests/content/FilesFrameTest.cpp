@@ -20,6 +20,7 @@
 #include "common/ScopedHome.h"
 #include "common/RecordedUrls.h"
 #include "common/ScopedMessageDlg.h"
+#include "common/SmallDisk.h"
 #include "content/U_frfiles.h"
 #include "content/U_frfiles_folder.h"
 #include "platform/Text.h"
@@ -222,7 +223,41 @@ TEST_F(FilesFrame, AddCopiesAndAsksBeforeReplacing) {
     }
     EXPECT_EQ(Read(picked / "same.txt"), "new");  // the picked files stay
     // Nothing but the added files in the folder: no copy left half-way.
-    EXPECT_EQ(CollectionFiles(folder).size(), 2u);
+    EXPECT_EQ(std::distance(fs::directory_iterator(folder), fs::directory_iterator()), 2);
+}
+
+// A file that does not fit on the collection's disk is refused with the system's words and the
+// folder, and leaves nothing behind.
+TEST_F(FilesFrame, AFullDiskIsNamedAsOne) {
+    const fs::path picked = fs::path(folders.TempPath()) / "picked";
+    fs::create_directories(picked);
+    Write(picked / "big.bin", std::string(200'000, 'x'));
+    const ScopedSmallDisk disk(folder, "64k");
+    if (!disk.Mounted()) GTEST_SKIP() << "no tmpfs can be mounted here";
+    Write(fs::path(folder) / "kept.txt", "kept");
+    SetFilesPicker([&](QWidget*) { return QStringList{ToQString((picked / "big.bin").string())}; });
+    Show();
+    ScopedMessageDlg boxes;
+    frame->BitBtnAddFile->click();
+    EXPECT_EQ(boxes.Texts(), std::vector<std::string>{"The file big.bin cannot be added\n" + folder +
+                                                      ": " + std::strerror(ENOSPC)});
+    EXPECT_EQ(Captions(), std::vector<std::string>{"kept.txt"});
+    EXPECT_EQ(std::distance(fs::directory_iterator(folder), fs::directory_iterator()), 1);
+}
+
+// A copy killed half-way leaves its hidden copy; the collection never lists it, and removes it
+// when it is shown next.
+TEST_F(FilesFrame, WhatAKilledCopyLeftIsNotListedAndGoes) {
+    Write(fs::path(folder) / "a.txt", "A");
+    Write(fs::path(folder) / ".~big.bin.part", "half a copy");
+    EXPECT_EQ(CollectionFiles(folder), std::vector<std::string>{"a.txt"});
+    Show();
+    EXPECT_EQ(Captions(), std::vector<std::string>{"a.txt"});
+    EXPECT_FALSE(fs::exists(fs::path(folder) / ".~big.bin.part"));
+    // A file of the user's whose name only looks alike stays and is listed.
+    Write(fs::path(folder) / ".~notes.part.txt", "mine");
+    Show();
+    EXPECT_EQ(Captions(), (std::vector<std::string>{".~notes.part.txt", "a.txt"}));
 }
 
 TEST_F(FilesFrame, AddingAFileOfTheCollectionItselfChangesNothing) {

@@ -39,6 +39,18 @@ protected:
 
     static constexpr int kRunning = 0, kStopped = 1;
 
+    // Lists the folder in the budget list.
+    static void AddBudgetRow(const std::string& folder) {
+        TTable rows;
+        rows.SetDatabaseName(ShellServices().UsersDataPath());
+        rows.SetTableName("Budgets");
+        rows.Open();
+        rows.Append();
+        rows.FieldByName("Path").SetAsString(folder);
+        rows.FieldByName("Name").SetAsString("B");
+        rows.Post();
+    }
+
     void SetCommand(const char* key, const std::string& command) {
         TIniFile(folders.DataPath() + "vemly.ini").WriteString("Backup", key, command);
     }

@@ -50,15 +50,6 @@ protected:
             std::this_thread::sleep_for(std::chrono::milliseconds(10));
         return fs::exists(path);
     }
-    void ListBudget() const {
-        TTable rows;
-        rows.SetDatabaseName(folders.UsersDataPath());
-        rows.SetTableName("Budgets");
-        rows.Open();
-        rows.Append();
-        rows.FieldByName("Path").SetAsString(budget);
-        rows.Post();
-    }
     void CloseBudget() {
         dm.FlushAndCloseTables();
         CheckpointTables(budget);
@@ -121,7 +112,7 @@ TEST_F(HelperPrograms, StartupHelperCarriesOutABackupAndClearsTheRequest) {
 
 TEST_F(HelperPrograms, StartupHelperMakesTheDailyBackupOfEveryListedBudget) {
     CloseBudget();
-    ListBudget();
+    AddBudgetRow(budget);
     SetSettingDate("LastStart", Today() - 1);
     EXPECT_EQ(Run(VEMLY_VLSTARTUP), 0);
     int backups = 0;
@@ -135,7 +126,7 @@ TEST_F(HelperPrograms, StartupHelperMakesTheDailyBackupOfEveryListedBudget) {
 TEST_F(HelperPrograms, StartupHelperTouchesNothingWhileAnotherCopyRuns) {
     MakeBranch(11, 0);
     CloseBudget();
-    ListBudget();
+    AddBudgetRow(budget);
     SetSettingDate("LastStart", Today() - 1);  // a daily backup is due too
     const std::string archive = folders.Root() + "/saved.vlbackup";
     ASSERT_EQ(BackupBudget(budget, archive), std::nullopt);

@@ -34,16 +34,6 @@ protected:
         AddBudgetRow(budget);
     }
 
-    static void AddBudgetRow(const std::string& folder) {
-        TTable rows;
-        rows.SetDatabaseName(ShellServices().UsersDataPath());
-        rows.SetTableName("Budgets");
-        rows.Open();
-        rows.Append();
-        rows.FieldByName("Path").SetAsString(folder);
-        rows.FieldByName("Name").SetAsString("B");
-        rows.Post();
-    }
     static int BudgetRows(const std::string& folder) {
         TTable rows;
         rows.SetDatabaseName(ShellServices().UsersDataPath());
@@ -377,6 +367,62 @@ TEST_F(Requests, ReplacingAnArchiveOnAFullDiskKeepsTheOldOne) {
     EXPECT_EQ(ReadBytes(archive), old);
     EXPECT_EQ(ReadArchiveThrough(archive).Problem, TArchiveProblem::None);
     EXPECT_FALSE(fs::exists(PartialArchiveName(archive)));
+}
+
+// A recovery broken off after its checks is finished at the next start: the state a crash
+// between its two moves leaves (the old folder in the trash, the checked copy beside the missing
+// budget) is put in place, with or without a safety backup asked for; a copy beside a budget
+// still in place (a crash before the old one went to the trash) is removed and the recovery
+// done again.
+TEST_F(Requests, ARecoveryBrokenOffAfterItsChecksIsFinishedAtTheNextStart) {
+    MakeBranch(11, 0);
+    CloseBudget();
+    const std::string archive = folders.Root() + "/saved.vlbackup";
+    ASSERT_EQ(BackupBudget(budget, archive), std::nullopt);
+    const std::string saved = DumpBudget(budget);
+    const std::string staging = budget + ".recovery";
+    struct Case {
+        const char* name;
+        int code;
+        bool budgetInPlace;
+    } cases[] = {
+        {"between the moves", kRequestRecovery, false},
+        {"between the moves, safety backup made before", kRequestBackupRecovery, false},
+        {"before the old folder went", kRequestRecovery, true},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.name);
+        // A recovery done by the helper's own steps, then the checked copy taken back to where
+        // it stood before its last move.
+        ASSERT_EQ(RecoverBudget(budget, archive, "earlier"), std::nullopt);
+        fs::rename(budget, staging);
+        if (c.budgetInPlace) {
+            fs::copy(staging, budget, fs::copy_options::recursive);
+            WriteFile(budget + "/later.txt", "after the backup");
+            fs::remove(staging + "/VLBudget.ini");  // a copy half unpacked
+        }
+        WriteRestartRequest(c.code, budget, archive);
+        EXPECT_EQ(CarryOutRequest(shell.state, now), std::nullopt);
+        EXPECT_EQ(GetSettingInt("Startup", -1), kRequestNone);
+        EXPECT_EQ(DumpBudget(budget), saved);
+        EXPECT_FALSE(fs::exists(staging));
+        EXPECT_FALSE(fs::exists(budget + ".recovery-checked"));
+        EXPECT_TRUE(Backups().empty()) << "no budget folder to back up";
+    }
+}
+
+// A copy that never passed its checks is never put in place of a missing budget.
+TEST_F(Requests, AnUncheckedCopyBesideAMissingBudgetIsNotPutInPlace) {
+    CloseBudget();
+    const std::string archive = folders.Root() + "/saved.vlbackup";
+    ASSERT_EQ(BackupBudget(budget, archive), std::nullopt);
+    fs::rename(budget, budget + ".recovery");
+    WriteRestartRequest(kRequestRecovery, budget, archive);
+    const TRequestResult result = CarryOutRequest(shell.state, now);
+    ASSERT_TRUE(result);
+    EXPECT_EQ(result->Key, "NoBudgetFolder");
+    EXPECT_FALSE(fs::exists(budget));
+    EXPECT_EQ(GetSettingInt("Startup", -1), kRequestRecovery);
 }
 
 }  // namespace

@@ -6,16 +6,21 @@
 #include <unistd.h>
 
 #include <QAction>
+#include <QApplication>
 #include <QCoreApplication>
 #include <QLabel>
 #include <QLockFile>
 #include <QMenu>
 #include <QMenuBar>
+#include <QProgressDialog>
+#include <QPushButton>
+#include <QTimer>
 #include <QTreeWidget>
 #include <chrono>
 #include <filesystem>
 #include <fstream>
 #include <functional>
+#include <memory>
 #include <optional>
 #include <thread>
 
@@ -303,6 +308,57 @@ TEST_F(StartTest, StartupHelperRunsWhenDue) {
             arguments >> count;
             EXPECT_EQ(count, 0);
         }
+        DM = &dm;
+    }
+}
+
+// A helper that does not end shows, after a moment, a window saying that work is going on;
+// its Stop ends the helper and the start goes on with the request still pending. A helper
+// that ends at once shows nothing.
+TEST_F(StartTest, AHelperThatLastsShowsTheWaitWithAStop) {
+    for (const bool lasts : {false, true}) {
+        SCOPED_TRACE(lasts);
+        TestFolders own;
+        DM = nullptr;
+        const std::string marker = own.Root() + "/ended";
+        WriteHelper("VLStartup", lasts ? "sleep 60; touch " + ShellWord(marker) : "true");
+        {
+            TDM data;
+            DM = &data;
+            FakeShellServices settings(own.UsersDataPath());
+            SetSettingInt("Startup", 20);
+        }
+        struct Seen {
+            int shown = 0;
+            QString text;
+        };
+        const auto seen = std::make_shared<Seen>();
+        QTimer look;
+        look.setInterval(50);
+        QObject::connect(&look, &QTimer::timeout, [seen] {
+            auto* wait = qobject_cast<QProgressDialog*>(QApplication::activeModalWidget());
+            if (wait == nullptr || !wait->isVisible()) return;
+            ++seen->shown;
+            seen->text = wait->labelText();
+            wait->findChild<QPushButton*>()->click();
+        });
+        look.start();
+        const auto begin = std::chrono::steady_clock::now();
+        {
+            TDM data;
+            DM = &data;
+            TfMain main;
+            EXPECT_FALSE(main.State().FatalClose);
+            FakeShellServices settings(own.UsersDataPath());
+            EXPECT_EQ(GetSettingInt("Startup", -1), 20) << "the request stays pending";
+        }
+        look.stop();
+        EXPECT_LT(std::chrono::steady_clock::now() - begin, std::chrono::seconds(30));
+        EXPECT_EQ(seen->shown, lasts ? 1 : 0);
+        if (lasts) {
+            EXPECT_TRUE(seen->text.startsWith(QStringLiteral("Vemly is doing the work")));
+        }
+        EXPECT_FALSE(Exists(marker));
         DM = &dm;
     }
 }
