@@ -229,7 +229,7 @@ TEST_F(HelperPrograms, AKilledBackupLeavesNoBrokenArchiveUnderABackupsName) {
     WriteFile(budget + "/Files/DIR14/big.bin", RandomBytes(24 << 20));
     const std::string pristine = folders.Root() + "/pristine";
     fs::copy(budget, pristine, fs::copy_options::recursive);
-    ListBudget();
+    AddBudgetRow(budget);
     SetSettingInt("BackupCount", 2);
     const std::string manual = backups + "/manual.vlbackup";
     const std::set<std::string> older = {"Budget \"one\"_20000101-000000.vlbackup",

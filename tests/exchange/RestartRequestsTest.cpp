@@ -2,12 +2,12 @@
 // before anything is replaced) and deletion, a failure leaving the request pending, the daily
 // backups with the copies kept, and the default name of a backup.
 #include <gtest/gtest.h>
-#include <sys/mount.h>
 #include <sys/stat.h>
 
 #include "common/BudgetDump.h"
 #include "common/CraftedTables.h"
 #include "common/ScopedHome.h"
+#include "common/SmallDisk.h"
 #include "exchange/ExchangeFixture.h"
 #include "exchange/RestartRequests.h"
 #include "store/Usettings.h"
@@ -328,32 +328,11 @@ TEST_F(Requests, AnArchiveThatIsNoFileIsRefusedWithoutWaiting) {
     }
 }
 
-// A file system the test mounts, of the given size, removed at the end; Mounted() is false
-// where the test may not mount one.
-class SmallFileSystem {
-public:
-    SmallFileSystem(const std::string& folder, const char* size) : folder_(folder) {
-        fs::create_directories(folder);
-        mounted_ =
-            mount("tmpfs", folder.c_str(), "tmpfs", 0, (std::string("size=") + size).c_str()) == 0;
-    }
-    ~SmallFileSystem() {
-        if (mounted_) umount(folder_.c_str());
-    }
-    SmallFileSystem(const SmallFileSystem&) = delete;
-    SmallFileSystem& operator=(const SmallFileSystem&) = delete;
-    bool Mounted() const { return mounted_; }
-
-private:
-    std::string folder_;
-    bool mounted_ = false;
-};
-
 // A backup that names an existing archive on a disk without room for the new one fails and
 // keeps the old archive whole, with nothing half-written beside it.
 TEST_F(Requests, ReplacingAnArchiveOnAFullDiskKeepsTheOldOne) {
     const std::string small = folders.Root() + "/small";
-    SmallFileSystem disk(small, "512k");
+    ScopedSmallDisk disk(small, "512k");
     if (!disk.Mounted()) GTEST_SKIP() << "no file system of its own can be mounted here";
     CloseBudget();
     const std::string archive = small + "/budget.vlbackup";
