@@ -280,7 +280,7 @@ struct PrMarker {
     bool Step = false;       // each call runs one line
     bool ElseArmed = false;  // the condition of the last line run was false
     int GotoCount = 0;
-    int64_t Work = 0;  // the work of the run so far (see kMaxRunWork)
+    int64_t Work = 0;            // the work of the run so far (see kMaxRunWork)
     std::string Result = "???";  // the result, written when the run reaches the end
 };
 

@@ -248,8 +248,7 @@ TEST(RunProgram, StopsEndlessLoopsOfGrowingValuesAtTheWorkLimit) {
         {"[V001()] = 2\nL: [V001()] = [V001()] / 3\ngoto L", 2, "[V001()] = [V001()] / 3"},
         {"[V001()] = 10000\nL: [V001()] = [V001()] + [V001()] / 7\ngoto L", 2,
          "[V001()] = [V001()] + [V001()] / 7"},
-        {"[V001()] = " + longValue +
-             "\nL: [V002()] = [V002()] + 1\nif([V002()] < [V001()]) goto L",
+        {"[V001()] = " + longValue + "\nL: [V002()] = [V002()] + 1\nif([V002()] < [V001()]) goto L",
          3, "if([V002()]<[V001()])"},
     };
     for (const auto& c : cases) {
