@@ -141,9 +141,9 @@ constexpr int kMaxCalculations = 100;  // calculations in one user action
 // assigns), since reading and writing a value's text takes time that grows with the square of
 // its length. Values that grow at every pass (a factor with decimals, a division, a square)
 // reach it within seconds, long before the jump limit, while a monthly loan over 50 years,
-// whose values grow by 15 digits a pass, stays below a third of it. Counted, not timed, so a
+// whose values grow by 15 digits a pass, stays below two fifths of it. Counted, not timed, so a
 // run gives the same result on every machine.
-constexpr int64_t kMaxRunWork = 300'000'000'000;
+constexpr int64_t kMaxRunWork = 200'000'000'000;
 
 // The result variable to use for a stored VarOfResult: values outside 1 to 100 read as 1.
 int ValidVarOfResult(int stored);
