@@ -107,28 +107,50 @@ void BM_EvaluateExpression(benchmark::State& state) {
     for (auto _ : state) benchmark::DoNotOptimize(EvaluateExpression(" 6012,5 - 125 * 0,25"));
 }
 
-// Endless loops whose values grow at every pass: a factor with decimals, a square, a division.
-// Each must end at the digit limit (error 1040) within seconds.
+// Endless loops whose values grow at every pass: a factor with decimals, a square, a division,
+// a division added to the value. Each must end at the work limit (error 1040) within 5 s.
 const char* const kGrowingLoops[] = {
     "[V001()] = 2\nL: [V001()] = [V001()] * 1,05\ngoto L",
     "[V001()] = 2\nL: [V001()] = [V001()] * [V001()]\ngoto L",
     "[V001()] = 2\nL: [V001()] = [V001()] / 3\ngoto L",
+    "[V001()] = 10000\nL: [V001()] = [V001()] + [V001()] / 7\ngoto L",
 };
 
+// Runs the text to its end or its error; the passes are the jumps taken plus the first.
+Error01 RunCounted(benchmark::State& state, const PreparedAlgorithm& program) {
+    std::vector<std::string> vars = NewVariables();
+    PrMarker marker;
+    RunHooks hooks;
+    const Error01 error = RunProgram(vars, 1, program, {}, marker, hooks);
+    state.counters["passes"] = marker.GotoCount + 1;
+    state.counters["characters"] = static_cast<double>(vars[0].size());
+    state.counters["work"] = static_cast<double>(marker.Work);
+    return error;
+}
+
 void BM_EndlessGrowingLoop(benchmark::State& state) {
-    const std::string text = kGrowingLoops[state.range(0)];
-    const PreparedAlgorithm program = PrepareAlgorithm(text, {});
+    const PreparedAlgorithm program = PrepareAlgorithm(kGrowingLoops[state.range(0)], {});
+    for (auto _ : state)
+        if (RunCounted(state, program).ErrCode != kErrTooManyDigits)
+            throw std::runtime_error("the loop did not stop");
+}
+
+// A monthly loan at 7 % a year from 10000 over the given months: without rounding its value
+// grows by about 15 digits a month, and the run must give it whole.
+void BM_MonthlyLoan(benchmark::State& state) {
+    const PreparedAlgorithm program = PrepareAlgorithm(
+        "[V001()] = 10000\nL: [V002()] = [V002()] + 1\n"
+        "[V001()] = [V001()] + [V001()] * 7 / 1200 - 50\nif([V002()] < " +
+            std::to_string(state.range(0)) + ") goto L",
+        {});
     for (auto _ : state) {
-        std::vector<std::string> vars = NewVariables();
-        PrMarker marker;
-        RunHooks hooks;
-        const Error01 error = RunProgram(vars, 1, program, {}, marker, hooks);
-        if (error.ErrCode != kErrTooManyDigits) throw std::runtime_error("the loop did not stop");
-        state.counters["passes"] = marker.GotoCount;
+        const Error01 error = RunCounted(state, program);
+        state.counters["error"] = error.ErrCode;
     }
 }
 
-BENCHMARK(BM_EndlessGrowingLoop)->DenseRange(0, 2)->Iterations(1)->Unit(benchmark::kMillisecond);
+BENCHMARK(BM_EndlessGrowingLoop)->DenseRange(0, 3)->Iterations(1)->Unit(benchmark::kMillisecond);
+BENCHMARK(BM_MonthlyLoan)->Arg(360)->Arg(600)->Iterations(1)->Unit(benchmark::kMillisecond);
 BENCHMARK(BM_LoopAlgorithmCached)->Unit(benchmark::kMillisecond);
 BENCHMARK(BM_LoopAlgorithmUncached)->Unit(benchmark::kMillisecond);
 BENCHMARK(BM_ShortAlgorithmCached)->Unit(benchmark::kMicrosecond);

@@ -25,7 +25,7 @@ class TTable;
 //         or a datum could not be obtained);
 //   10    the check found errors (they are in the context one by one, each with its line);
 //   20, 1000, 1010, 1040  the run failed on line NLine, Text the failing condition or
-//         expression (for 1040 the line's statement).
+//         expression (for 1040 the line's condition or statement as written).
 // NLine is -1 but for the run errors. An algorithm without any line yields "0". The caller
 // uses "0" whenever ErrCode is not 0. The caller's record is not changed.
 Error01 CalculateAlgorithm(TDateTime date, Algorithm01 algorithm);

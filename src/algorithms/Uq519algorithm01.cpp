@@ -393,6 +393,9 @@ public:
 
         if (!op.Condition.empty()) {
             const std::string c = Render(line.Condition);
+            if (!Spend(c.size(), op.NLine,
+                       ReplaceAllText(ReplaceAllText(op.Condition, "{", "if("), "}", ")")))
+                return Outcome::Next;
             bool holds = false;
             try {
                 holds = EvaluateCondition(c);
@@ -417,6 +420,7 @@ public:
         }
 
         const std::string x = Render(line.Expression);
+        if (!Spend(x.size(), op.NLine, op.Text)) return Outcome::Next;
         std::string value;
         try {
             value = EvaluateExpression(x);
@@ -424,11 +428,7 @@ public:
             Fail(error.RunErrCode(), op.NLine, x);
             return Outcome::Next;
         }
-        if (std::ranges::count_if(value, [](char c) { return c >= '0' && c <= '9'; }) >
-            kMaxValueDigits) {
-            Fail(kErrTooManyDigits, op.NLine, op.Text);
-            return Outcome::Next;
-        }
+        if (!Spend(value.size(), op.NLine, op.Text)) return Outcome::Next;
         for (const int target : plan.Targets) variables_[static_cast<size_t>(target - 1)] = value;
         if (hooks_.Shows())
             hooks_.ShowLineValues(op.NLine, plan.CondRefCount + 1, variables_,
@@ -450,6 +450,16 @@ private:
             }
         }
         return out;
+    }
+
+    // Adds the work of reading or making a text of that length to the run's; when the run has
+    // now done more than it may, fails it with 1040 on the line, showing it as written.
+    bool Spend(size_t length, int line, const std::string& written) {
+        const auto n = static_cast<int64_t>(length);
+        marker_.Work += n * n;
+        if (marker_.Work <= kMaxRunWork) return true;
+        Fail(kErrTooManyDigits, line, written);
+        return false;
     }
 
     void Fail(int code, int line, std::string text) {

@@ -4,6 +4,7 @@
 
 #include <array>
 #include <chrono>
+#include <cstdint>
 #include <functional>
 #include <memory>
 #include <string>
@@ -95,7 +96,7 @@ enum AlgErrCode : int {
     kErrTooManyJumps = 1010,          // more than kMaxJumps jumps in one run
     kErrDatumNotObtained = 1020,      // the value of an initial datum was not obtained
     kErrTooManyCalculations = 1030,   // more than kMaxCalculations in one user action
-    kErrTooManyDigits = 1040,         // a value with more than kMaxValueDigits digits
+    kErrTooManyDigits = 1040,         // a run's values grew beyond kMaxRunWork
 };
 
 // Every error code, ascending.
@@ -135,10 +136,14 @@ inline constexpr std::array kAlgErrCodes = {
 constexpr int kVariableCount = 100;    // variables V001 to V100
 constexpr int kMaxJumps = 100000;      // jumps in one run
 constexpr int kMaxCalculations = 100;  // calculations in one user action
-// Digits of a value a line may assign. Far beyond any amount, it ends a loop whose values grow
-// at every pass (a factor with decimals, a square) within seconds, long before the jump limit:
-// the work of a line grows with its values' length.
-constexpr int kMaxValueDigits = 5000;
+// The work one run may do, in squared characters: each line adds the squared length of every
+// text it reads or makes (its condition and expression with the values in place, the value it
+// assigns), since reading and writing a value's text takes time that grows with the square of
+// its length. Values that grow at every pass (a factor with decimals, a division, a square)
+// reach it within seconds, long before the jump limit, while a monthly loan over 50 years,
+// whose values grow by 15 digits a pass, stays below two fifths of it. Counted, not timed, so a
+// run gives the same result on every machine.
+constexpr int64_t kMaxRunWork = 200'000'000'000;
 
 // The result variable to use for a stored VarOfResult: values outside 1 to 100 read as 1.
 int ValidVarOfResult(int stored);
@@ -275,6 +280,7 @@ struct PrMarker {
     bool Step = false;       // each call runs one line
     bool ElseArmed = false;  // the condition of the last line run was false
     int GotoCount = 0;
+    int64_t Work = 0;            // the work of the run so far (see kMaxRunWork)
     std::string Result = "???";  // the result, written when the run reaches the end
 };
 
@@ -311,8 +317,8 @@ std::vector<std::string> NewVariables();
 // index n - 1), the initial data giving the values of its [Innn] references, from where the
 // marker says: to the end, to an error, or for one line (Step), or until Pause or Stop is set.
 // Returns the run error (NLine, ErrCode 20, 1000, 1010 or 1040, Text the failing condition or
-// expression with the values in place; for 1040 the statement, whose values are too long to
-// show), or ErrCode 0. Nothing it meets escapes as an exception.
+// expression with the values in place; for 1040 the condition or statement as written, whose
+// values are too long to show), or ErrCode 0. Nothing it meets escapes as an exception.
 Error01 RunProgram(std::vector<std::string>& variables, int varOfResult,
                    const PreparedAlgorithm& program, const TExtDataList& data, PrMarker& marker,
                    RunHooks& hooks);

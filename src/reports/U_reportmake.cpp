@@ -40,19 +40,29 @@ std::string LabelValue(const TReportCommon& common, const TReportData& data, std
     return data.ObjectValue(ident);
 }
 
+// What a report writes at its labels: the values, and the text width its pictures must fit.
+struct TReportValues {
+    const TReportCommon& Common;
+    TReportData& Data;
+    int TextWidth;
+};
+
 // Writes what a label asks for at the reader's position.
-void WriteLabel(FILE* report, const TRTFReportRow& label, const TReportCommon& common,
-                TReportData& data, int row) {
-    if (label.Kind == 1)
-        WriteReportText(report, LabelValue(common, data, label.Ident, row), label.Number,
-                        label.Letter2);
-    else if (label.Kind == 3)
-        data.WritePicture(report, label.Number, LabelPictureSize(label.Ident), row);
+void WriteLabel(FILE* report, const TRTFReportRow& label, const TReportValues& values, int row) {
+    if (label.Kind == 1) {
+        WriteReportText(report, LabelValue(values.Common, values.Data, label.Ident, row),
+                        label.Number, label.Letter2);
+    } else if (label.Kind == 3) {
+        TLabelPictureSize size = LabelPictureSize(label.Ident);
+        size.TextWidth = values.TextWidth;
+        values.Data.WritePicture(report, label.Number, size, row);
+    }
 }
 
 // Writes the row file of a marker once per data row.
-void WriteRows(const TRTFReportLbl& marker, const TReportCommon& common, TReportData& data,
+void WriteRows(const TRTFReportLbl& marker, const TReportValues& values,
                TReportProgress* progress) {
+    TReportData& data = values.Data;
     const int count = data.RowCount();
     if (progress != nullptr) {
         progress->SetRange(0, count);
@@ -66,7 +76,7 @@ void WriteRows(const TRTFReportLbl& marker, const TReportCommon& common, TReport
             CloseRowTemplate(reader, marker.OutFile.get());
             continue;
         }
-        do WriteLabel(marker.OutFile.get(), reader, common, data, row);
+        do WriteLabel(marker.OutFile.get(), reader, values, row);
         while (NextRowLabel(reader, marker.OutFile.get()) == kLabelFound);
         CloseRowTemplate(reader, marker.OutFile.get());
     }
@@ -96,11 +106,12 @@ int MakeReport(const std::string& templatePath, const std::string& reportPath,
     int result = OpenReportTemplate(lbl);
     if (result == kTemplateUnread) return failed(kReportTemplateUnread);
     if (result == kReportUnwritten) return failed(kReportNotWritten);
+    const TReportValues values{common, data, ReportTextWidth(templatePath)};
     while (result == kLabelFound) {
         if (lbl.Kind == 4)
-            WriteRows(lbl, common, data, progress);
+            WriteRows(lbl, values, progress);
         else
-            WriteLabel(lbl.OutFile.get(), lbl, common, data, 0);
+            WriteLabel(lbl.OutFile.get(), lbl, values, 0);
         result = NextReportLabel(lbl);
     }
     if (CloseReportTemplate(lbl) != 0) return failed(kReportNotWritten);

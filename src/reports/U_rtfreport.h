@@ -39,10 +39,13 @@ int CheckRowMarker(std::string_view text);
 // The picture size a picture label's identifier asks for: its characters 1-4 are the width and
 // 5-8 the height in pixels, each read as a decimal number (leading blanks skipped, an optional
 // sign, digits up to the first other character; none gives 0). 0 means not given; a negative
-// size means nothing either and gives 0.
+// size means nothing either and gives 0. TextWidth is the width of the report page's text in
+// twips (ReportTextWidth), which the report sets: a picture given no size that is wider is
+// fitted into it; 0 fits nothing.
 struct TLabelPictureSize {
     int Width = 0;
     int Height = 0;
+    int TextWidth = 0;
 };
 TLabelPictureSize LabelPictureSize(std::string_view ident);
 
@@ -205,15 +208,26 @@ int StripReportMarkers(const std::string& reportPath, TReportProgress* progress)
 //
 // A picture is written as an RTF picture group: a line feed, "{\pict\jpegblip\picscalex",
 // ScaleX, "\picscaley", ScaleY, a line feed, the file's bytes as lowercase hexadecimal digits in
-// lines of 130, a line feed, "}" and a line feed. The scales are 100 unless a size is given:
-// width alone scales both to width x 100 / the picture's own width, height alone likewise, both
-// scale each side on its own (integer division; a picture of no width or height keeps 100).
+// lines of 130, a line feed, "}" and a line feed. When a size is given, width alone scales both
+// to width x 100 / the picture's own width, height alone likewise, both scale each side on its
+// own (integer division; a picture of no width or height keeps 100). Without a size a picture
+// keeps its own size (100), unless it is wider than `textWidth` (twips, 0: no bound) at the
+// density its file gives (96 pixels an inch when it gives none): then both scales are the
+// percentage that makes it as wide as the text, rounded down, so the page never cuts it off.
 // The result is the number of picture bytes written, or -1 when the file cannot be opened or is
 // no picture of its kind (then nothing is written).
 
-int WriteJpegBlip(const std::string& jpegPath, int width, int height, FILE* report);
+int WriteJpegBlip(const std::string& jpegPath, int width, int height, FILE* report,
+                  int textWidth = 0);
 // The same for a PNG picture ("\pngblip"); its own size is its pixel size.
-int WritePngBlip(const std::string& pngPath, int width, int height, FILE* report);
+int WritePngBlip(const std::string& pngPath, int width, int height, FILE* report,
+                 int textWidth = 0);
+
+// The width of the text on a template's page in twips: the paper width less the left and right
+// margins, from the first "\paperw", "\margl" and "\margr" of the template's body; where it
+// sets none, an A4 page's 11906 and RTF's margins of 1800. 0 when the template cannot be read
+// or its margins leave no text.
+int ReportTextWidth(const std::string& templatePath);
 
 // Whether a picture file is written into a report, by its extension in any letter case: ".jpg",
 // ".jpeg" and ".bmp" are (by their content, WriteReportPicture); any other is not written.

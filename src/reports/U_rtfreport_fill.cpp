@@ -1,8 +1,9 @@
 // The template fill engine: templates and row files copied into a report up to each label,
-// the values written at the labels, the label groups stripped from the finished report, and
-// the header of a template read for the report window.
+// the values written at the labels, the label groups stripped from the finished report, the
+// header of a template read for the report window, and the width of its page's text.
 #include <QFileInfo>
 #include <QString>
+#include <cctype>
 #include <cstdio>
 #include <cstring>
 #include <string>
@@ -119,6 +120,46 @@ private:
     bool skipping_ = false;
 };
 
+// Reads a template's header lines; the number of bytes they take.
+std::int64_t SkipHeader(FILE* in) {
+    std::int64_t skipped = 0;
+    std::string line;
+    for (int i = 0; i < kHeaderLines && ReadRawLine(in, line); ++i)
+        skipped += static_cast<std::int64_t>(line.size());
+    return skipped;
+}
+
+// One control word of an RTF text: its letters and its numeric parameter (0 without one).
+struct TControlWord {
+    std::string Word;
+    long long Parameter = 0;
+};
+
+// Reads on to the next control word (a backslash, letters, an optional "-" and digits, and the
+// blank that may end it); false at the end of the file. Control symbols ("\\", "\{") are
+// passed over, so an escaped backslash never starts a word, and the data of "\bin" is skipped.
+bool NextControlWord(FILE* in, TControlWord& control) {
+    int c = 0;
+    while ((c = getc_unlocked(in)) != EOF) {
+        if (c != '\\') continue;
+        control = {};
+        while ((c = getc_unlocked(in)) != EOF && std::isalpha(c) && control.Word.size() < 32)
+            control.Word.push_back(static_cast<char>(c));
+        if (control.Word.empty()) continue;
+        const bool negative = c == '-';
+        if (negative) c = getc_unlocked(in);
+        for (int digits = 0; c != EOF && std::isdigit(c); c = getc_unlocked(in))
+            if (++digits <= 10) control.Parameter = control.Parameter * 10 + (c - '0');
+        if (negative) control.Parameter = -control.Parameter;
+        if (c != ' ' && c != EOF) ungetc(c, in);
+        if (control.Word == "bin" && control.Parameter > 0 &&
+            std::fseek(in, static_cast<long>(control.Parameter), SEEK_CUR) != 0)
+            return false;
+        return true;
+    }
+    return false;
+}
+
 }  // namespace
 
 int OpenReportTemplate(TRTFReportLbl& lbl) {
@@ -129,11 +170,7 @@ int OpenReportTemplate(TRTFReportLbl& lbl) {
         lbl.InFile.reset();
         return kReportUnwritten;
     }
-    std::int64_t skipped = 0;
-    std::string line;
-    for (int i = 0; i < kHeaderLines && ReadRawLine(lbl.InFile.get(), line); ++i)
-        skipped += static_cast<std::int64_t>(line.size());
-    StartReading(lbl, skipped);
+    StartReading(lbl, SkipHeader(lbl.InFile.get()));
     return SearchLabel(lbl, lbl.OutFile.get(), true);
 }
 
@@ -224,4 +261,24 @@ int ReadTemplateHeader(TRTFReportInfo& info) {
     for (std::string* field : lines)
         *field = ReadRawLine(file.get(), line) ? Trimmed(line) : std::string();
     return 0;
+}
+
+int ReportTextWidth(const std::string& templatePath) {
+    const TCFile file = OpenCFile(templatePath, "rb");
+    if (!file) return 0;
+    SkipHeader(file.get());
+    // An A4 page and RTF's margins until the document says otherwise.
+    long long page[] = {11906, 1800, 1800};
+    bool found[] = {false, false, false};
+    static constexpr const char* kWords[] = {"paperw", "margl", "margr"};
+    TControlWord control;
+    while (!(found[0] && found[1] && found[2]) && NextControlWord(file.get(), control)) {
+        for (int i = 0; i < 3; ++i) {
+            if (found[i] || control.Word != kWords[i]) continue;
+            page[i] = control.Parameter;
+            found[i] = true;
+        }
+    }
+    const long long width = page[0] - page[1] - page[2];
+    return width > 0 && width <= 0x7FFFFFFF ? static_cast<int>(width) : 0;
 }

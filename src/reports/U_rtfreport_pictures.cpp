@@ -1,9 +1,12 @@
 // The pictures of a report: JPEG and PNG files written as RTF picture groups, scaled to the
-// size a label asks for.
+// size a label asks for or, without one, to the page's text width when they are wider.
+#include <algorithm>
 #include <csetjmp>
 #include <cstddef>
+#include <cstdint>
 #include <cstdio>
 #include <string>
+#include <string_view>
 
 #include "reports/ReportFiles.h"
 #include "reports/U_rtfreport.h"
@@ -15,10 +18,16 @@
 
 namespace {
 
+// A picture's own size: its pixels, and how many of them make an inch across as the file says
+// (0 when it says nothing; readers then take a screen's 96).
 struct TPixelSize {
     int Width = 0;
     int Height = 0;
+    double PixelsPerInch = 0;
 };
+
+constexpr double kScreenPixelsPerInch = 96;
+constexpr double kTwipsPerInch = 1440;
 
 // libjpeg reports a fatal error by calling error_exit, which must not return: it jumps back
 // to the reader, and the messages of warnings are not printed.
@@ -48,13 +57,44 @@ bool ReadJpegSize(FILE* file, TPixelSize& size) {
     jpeg_create_decompress(&info);
     jpeg_stdio_src(&info, file);
     const bool read = jpeg_read_header(&info, TRUE) == JPEG_HEADER_OK;
-    size = {static_cast<int>(info.image_width), static_cast<int>(info.image_height)};
+    size = {static_cast<int>(info.image_width), static_cast<int>(info.image_height), 0};
+    // The JFIF density in dots per inch (unit 1) or per centimetre (unit 2); unit 0 gives only
+    // the pixels' aspect.
+    if (info.saw_JFIF_marker && info.X_density > 0 && info.density_unit == 1)
+        size.PixelsPerInch = info.X_density;
+    if (info.saw_JFIF_marker && info.X_density > 0 && info.density_unit == 2)
+        size.PixelsPerInch = info.X_density * 2.54;
     jpeg_destroy_decompress(&info);
     return read;
 }
 
+uint32_t BigEndian32(const unsigned char* bytes) {
+    return (static_cast<uint32_t>(bytes[0]) << 24) | (static_cast<uint32_t>(bytes[1]) << 16) |
+           (static_cast<uint32_t>(bytes[2]) << 8) | bytes[3];
+}
+
+// The density of a PNG file from its pHYs chunk (pixels per metre, unit 1), read from the file's
+// position after the IHDR chunk up to the image data, before which the chunk must stand; 0
+// without one.
+double ReadPngDensity(FILE* file) {
+    unsigned char chunk[8];
+    while (std::fread(chunk, 1, sizeof chunk, file) == sizeof chunk) {
+        const uint32_t length = BigEndian32(chunk);
+        const std::string_view type(reinterpret_cast<const char*>(chunk + 4), 4);
+        if (type == "IDAT" || type == "IEND" || length > 0x7FFFFFFFu) return 0;
+        if (type == "pHYs" && length == 9) {
+            unsigned char phys[9];
+            if (std::fread(phys, 1, sizeof phys, file) != sizeof phys) return 0;
+            return phys[8] == 1 ? BigEndian32(phys) * 0.0254 : 0;
+        }
+        // The chunk's data and its checksum.
+        if (std::fseek(file, static_cast<long>(length) + 4, SEEK_CUR) != 0) return 0;
+    }
+    return 0;
+}
+
 // The pixel size in a PNG file's header (the signature, then the IHDR chunk with the width and
-// height as big-endian 32-bit numbers); false when the file does not begin so.
+// height as big-endian 32-bit numbers) and its density; false when the file does not begin so.
 bool ReadPngSize(FILE* file, TPixelSize& size) {
     static constexpr unsigned char kStart[16] = {0x89, 'P', 'N', 'G', '\r', '\n', 0x1A, '\n',
                                                  0,    0,   0,   13,  'I',  'H',  'D',  'R'};
@@ -62,13 +102,13 @@ bool ReadPngSize(FILE* file, TPixelSize& size) {
     if (std::fread(header, 1, sizeof header, file) != sizeof header) return false;
     for (size_t i = 0; i < sizeof kStart; ++i)
         if (header[i] != kStart[i]) return false;
-    const auto bigEndian = [&](int at) {
-        return (static_cast<unsigned long>(header[at]) << 24) | (header[at + 1] << 16) |
-               (header[at + 2] << 8) | header[at + 3];
-    };
     // PNG sizes are at most 2^31 - 1.
-    if (bigEndian(16) > 0x7FFFFFFFul || bigEndian(20) > 0x7FFFFFFFul) return false;
-    size = {static_cast<int>(bigEndian(16)), static_cast<int>(bigEndian(20))};
+    if (BigEndian32(header + 16) > 0x7FFFFFFFu || BigEndian32(header + 20) > 0x7FFFFFFFu)
+        return false;
+    size = {static_cast<int>(BigEndian32(header + 16)), static_cast<int>(BigEndian32(header + 20)),
+            0};
+    // Past the rest of the IHDR chunk: five bytes of its data and its checksum.
+    if (std::fseek(file, 9, SEEK_CUR) == 0) size.PixelsPerInch = ReadPngDensity(file);
     return true;
 }
 
@@ -76,8 +116,17 @@ long long ScaleOf(int asked, int own) {
     return static_cast<long long>(asked) * 100 / own;
 }
 
+// The scale, in percent, that makes a picture without a size as wide as the text when it is
+// wider (rounded down, at least 1); 100 when it fits or there is no text width.
+long long FitScale(TPixelSize own, int textWidth) {
+    const double perInch = own.PixelsPerInch > 0 ? own.PixelsPerInch : kScreenPixelsPerInch;
+    const double width = own.Width * kTwipsPerInch / perInch;
+    if (textWidth <= 0 || width <= textWidth) return 100;
+    return std::max(1LL, static_cast<long long>(textWidth * 100.0 / width));
+}
+
 // Writes the picture group of an open picture file.
-int WriteBlip(FILE* picture, const char* blip, TPixelSize own, int width, int height,
+int WriteBlip(FILE* picture, const char* blip, TPixelSize own, int width, int height, int textWidth,
               FILE* report) {
     long long scaleX = 100;
     long long scaleY = 100;
@@ -89,6 +138,8 @@ int WriteBlip(FILE* picture, const char* blip, TPixelSize own, int width, int he
             scaleX = scaleY = ScaleOf(width, own.Width);
         } else if (height != 0) {
             scaleX = scaleY = ScaleOf(height, own.Height);
+        } else {
+            scaleX = scaleY = FitScale(own, textWidth);
         }
     }
     std::rewind(picture);
@@ -106,21 +157,21 @@ int WriteBlip(FILE* picture, const char* blip, TPixelSize own, int width, int he
 }
 
 int WritePicture(const std::string& path, const char* blip, bool (*readSize)(FILE*, TPixelSize&),
-                 int width, int height, FILE* report) {
+                 int width, int height, FILE* report, int textWidth) {
     const TCFile picture = OpenCFile(path, "rb");
     TPixelSize own;
     if (!picture || !readSize(picture.get(), own)) return -1;
-    return WriteBlip(picture.get(), blip, own, width, height, report);
+    return WriteBlip(picture.get(), blip, own, width, height, textWidth, report);
 }
 
 }  // namespace
 
-int WriteJpegBlip(const std::string& jpegPath, int width, int height, FILE* report) {
-    return WritePicture(jpegPath, "jpegblip", ReadJpegSize, width, height, report);
+int WriteJpegBlip(const std::string& jpegPath, int width, int height, FILE* report, int textWidth) {
+    return WritePicture(jpegPath, "jpegblip", ReadJpegSize, width, height, report, textWidth);
 }
 
-int WritePngBlip(const std::string& pngPath, int width, int height, FILE* report) {
-    return WritePicture(pngPath, "pngblip", ReadPngSize, width, height, report);
+int WritePngBlip(const std::string& pngPath, int width, int height, FILE* report, int textWidth) {
+    return WritePicture(pngPath, "pngblip", ReadPngSize, width, height, report, textWidth);
 }
 
 TReportPicture ReportPictureKind(std::string_view path) {

@@ -28,11 +28,13 @@ int WriteReportPicture(const std::string& path, TLabelPictureSize size, FILE* re
     if (ReportPictureKind(path) == TReportPicture::None) return -1;
     // The name's extension may lie (a JPEG saved as ".bmp" is shown by the album all the same):
     // a JPEG by its content goes in as it is, any other picture is made a PNG first.
-    if (const int jpeg = WriteJpegBlip(path, size.Width, size.Height, report); jpeg >= 0)
+    if (const int jpeg = WriteJpegBlip(path, size.Width, size.Height, report, size.TextWidth);
+        jpeg >= 0)
         return jpeg;
     const std::string png = tempFolder + "Picture.png";
-    const int written =
-        BitmapToPng(path, png) ? WritePngBlip(png, size.Width, size.Height, report) : -1;
+    const int written = BitmapToPng(path, png)
+                            ? WritePngBlip(png, size.Width, size.Height, report, size.TextWidth)
+                            : -1;
     std::error_code error;
     std::filesystem::remove(png, error);
     return written;
@@ -41,8 +43,9 @@ int WriteReportPicture(const std::string& path, TLabelPictureSize size, FILE* re
 int WriteReportImage(const QImage& image, TLabelPictureSize size, FILE* report,
                      const std::string& tempFolder) {
     const std::string png = tempFolder + "Chart.png";
-    const int written =
-        image.save(ToQString(png), "PNG") ? WritePngBlip(png, size.Width, size.Height, report) : -1;
+    const int written = image.save(ToQString(png), "PNG")
+                            ? WritePngBlip(png, size.Width, size.Height, report, size.TextWidth)
+                            : -1;
     std::error_code error;
     std::filesystem::remove(png, error);
     return written;

@@ -11,6 +11,7 @@
 
 #include "common/RecordingDispatcher.h"
 #include "algorithms/Uq519algorithm01.h"
+#include "decimal/Large_fix.h"
 #include "decimal/SeparatorScope.h"
 
 namespace {
@@ -231,33 +232,132 @@ TEST(RunProgram, StopsAtTheJumpLimit) {
     EXPECT_EQ(run.vars[0], "4");
 }
 
-// Endless loops whose values grow at every pass stop at the digit limit, long before the jump
-// limit, on the line that made the value too long; the variable keeps its last value.
-TEST(RunProgram, StopsAValueThatGrowsBeyondTheDigitLimit) {
+// Endless loops whose values grow at every pass (multiplying, squaring, dividing) end at the
+// work limit, long before the jump limit, on the line that made or read the long values; so
+// does a loop that reads a long value at every pass. The variable keeps its last value.
+TEST(RunProgram, StopsEndlessLoopsOfGrowingValuesAtTheWorkLimit) {
+    const std::string longValue = "1" + std::string(20000, '0');
     const struct {
-        const char* loop;
-        int maxJumps;  // the passes it may take, far below the jump limit
+        std::string text;
+        int line;
+        std::string shown;
     } cases[] = {
-        {"[V001()] = [V001()] * 1,05", kMaxValueDigits},
-        {"[V001()] = [V001()] * [V001()]", 20},
-        {"[V001()] = [V001()] / 3", kMaxValueDigits},
-        {"[V001()] = [V001()] * 1,5 + 1 / 7", kMaxValueDigits},
+        {"[V001()] = 2\nL: [V001()] = [V001()] * 1,05\ngoto L", 2, "[V001()] = [V001()] * 1,05"},
+        {"[V001()] = 2\nL: [V001()] = [V001()] * [V001()]\ngoto L", 2,
+         "[V001()] = [V001()] * [V001()]"},
+        {"[V001()] = 2\nL: [V001()] = [V001()] / 3\ngoto L", 2, "[V001()] = [V001()] / 3"},
+        {"[V001()] = 10000\nL: [V001()] = [V001()] + [V001()] / 7\ngoto L", 2,
+         "[V001()] = [V001()] + [V001()] / 7"},
+        {"[V001()] = " + longValue + "\nL: [V002()] = [V002()] + 1\nif([V002()] < [V001()]) goto L",
+         3, "if([V002()]<[V001()])"},
     };
     for (const auto& c : cases) {
-        const Outcome run = RunText(std::string("[V001()] = 2\nL: ") + c.loop + "\ngoto L");
-        EXPECT_EQ(run.error.ErrCode, kErrTooManyDigits) << c.loop;
-        EXPECT_EQ(run.error.NLine, 2) << c.loop;
-        EXPECT_EQ(run.error.Text, c.loop);
-        EXPECT_LE(run.marker.GotoCount, c.maxJumps) << c.loop;
-        const std::string& last = run.vars[0];
-        EXPECT_LE(
-            std::count_if(last.begin(), last.end(), [](char d) { return d >= '0' && d <= '9'; }),
-            kMaxValueDigits)
-            << c.loop;
+        SCOPED_TRACE(c.text.substr(0, 60));
+        const Outcome run = RunText(c.text);
+        EXPECT_EQ(run.error.ErrCode, kErrTooManyDigits);
+        EXPECT_EQ(run.error.NLine, c.line);
+        EXPECT_EQ(run.error.Text, c.shown);
+        EXPECT_GT(run.marker.Work, kMaxRunWork);
+        EXPECT_LT(run.marker.GotoCount, kMaxJumps / 10);
+        EXPECT_TRUE(run.marker.Stop);
+        EXPECT_FALSE(run.marker.Done);
+        EXPECT_NO_THROW(large_fix(run.vars[0].c_str()));
     }
-    // A value of just the limit's digits is kept.
-    EXPECT_EQ(Value("[V001()] = " + std::string(kMaxValueDigits, '9') + " * 1").size(),
-              static_cast<size_t>(kMaxValueDigits));
+}
+
+namespace {
+
+// A positive decimal worked out digit by digit, apart from the decimal arithmetic: its digits,
+// least significant first, and how many of them are decimals. Every operation leaves it as
+// the decimal arithmetic does, without trailing zero decimals.
+struct DigitDecimal {
+    std::vector<int> digits;
+    int scale = 0;
+
+    explicit DigitDecimal(int whole) {
+        for (; whole > 0; whole /= 10) digits.push_back(whole % 10);
+    }
+    void Normalize() {
+        while (scale > 0 && !digits.empty() && digits.front() == 0) {
+            digits.erase(digits.begin());
+            --scale;
+        }
+        while (!digits.empty() && digits.back() == 0) digits.pop_back();
+        if (digits.empty()) scale = 0;
+    }
+    void Rescale(int to) {
+        digits.insert(digits.begin(), static_cast<size_t>(to - scale), 0);
+        scale = to;
+    }
+    void Multiply(int factor) {
+        int carry = 0;
+        for (int& d : digits) {
+            carry += d * factor;
+            d = carry % 10;
+            carry /= 10;
+        }
+        for (; carry > 0; carry /= 10) digits.push_back(carry % 10);
+        Normalize();
+    }
+    // The quotient by a whole number with 20 more decimals, the rest cut off.
+    void Divide(int divisor) {
+        Rescale(scale + 20);
+        int rest = 0;
+        for (auto d = digits.rbegin(); d != digits.rend(); ++d) {
+            rest = rest * 10 + *d;
+            *d = rest / divisor;
+            rest %= divisor;
+        }
+        Normalize();
+    }
+    // Adds the other, or subtracts it when sign is -1 (the result must stay positive).
+    void Add(DigitDecimal other, int sign = 1) {
+        const int to = std::max(scale, other.scale);
+        Rescale(to);
+        other.Rescale(to);
+        other.digits.resize(std::max(digits.size(), other.digits.size()), 0);
+        digits.resize(other.digits.size() + 1, 0);
+        int carry = 0;
+        for (size_t i = 0; i < digits.size(); ++i) {
+            carry += digits[i] + sign * (i < other.digits.size() ? other.digits[i] : 0);
+            digits[i] = (carry + 10) % 10;
+            carry = carry < 0 ? -1 : carry / 10;
+        }
+        Normalize();
+    }
+    std::string Text() const {
+        std::string text;
+        for (size_t i = 0; i < std::max(digits.size(), static_cast<size_t>(scale) + 1); ++i) {
+            if (i == static_cast<size_t>(scale) && scale > 0) text += '.';
+            text += static_cast<char>('0' + (i < digits.size() ? digits[i] : 0));
+        }
+        return {text.rbegin(), text.rend()};
+    }
+};
+
+}  // namespace
+
+// A monthly loan at 7 % a year from 10000, 50 paid a month, over 30 and 50 years: each
+// division keeps 20 more decimals, so its value grows by about 15 digits a month, and the run
+// still gives it whole, as the arithmetic worked out digit by digit gives it.
+TEST(RunProgram, ComputesALongLoanLoopExactly) {
+    for (const int months : {360, 600}) {
+        DigitDecimal expected(10000);
+        for (int month = 0; month < months; ++month) {
+            DigitDecimal interest = expected;
+            interest.Multiply(7);
+            interest.Divide(1200);
+            expected.Add(interest);
+            expected.Add(DigitDecimal(50), -1);
+        }
+        std::string value = Value(
+            "[V001()] = 10000\nL: [V002()] = [V002()] + 1\n"
+            "[V001()] = [V001()] + [V001()] * 7 / 1200 - 50\nif([V002()] < " +
+            std::to_string(months) + ") goto L");
+        std::replace(value.begin(), value.end(), ',', '.');
+        EXPECT_EQ(value, expected.Text()) << months;
+        EXPECT_GT(value.size(), static_cast<size_t>(months * 14)) << months;
+    }
 }
 
 TEST(RunProgram, ReadsAResultVariableOutsideTheRangeAsTheFirst) {

@@ -4,6 +4,8 @@
 #include <gtest/gtest.h>
 
 #include <filesystem>
+#include <string>
+#include <vector>
 
 #include "reports/U_freport_templates.h"
 #include "reports/U_reportmake.h"
@@ -213,6 +215,28 @@ TEST(ImagesReport, IdentifiersAndThePicturesEachPlaceChooses) {
     data.ShownFileName.clear();
     EXPECT_EQ(data.PicturePath(1, 0), "");
     EXPECT_EQ(data.PicturePath(2, 0), "");
+}
+
+// Every picture label, in the main template and in row files, is written with the size it asks
+// for and the text width of the template's page.
+TEST(MakeReport, GivesEachPictureItsLabelsSizeAndThePagesTextWidth) {
+    struct TRecordingPictures : TTableReportData {
+        void WritePicture(FILE*, int number, TLabelPictureSize size, int row) override {
+            asked.push_back(std::to_string(number) + "@" + std::to_string(row) + ": " +
+                            std::to_string(size.Width) + "x" + std::to_string(size.Height) +
+                            " in " + std::to_string(size.TextWidth));
+        }
+        std::vector<std::string> asked;
+    } data;
+    data.Rows = {{"a", "1"}, {"b", "2"}};
+    RtfFolder folder;
+    const std::string tlt =
+        folder.Write("r.tlt", TemplateText("{\\rtf1\\paperw12000\\margl1500\\margr1000 " +
+                                           Group("RptImg.B.001.S.00000000") + Marker("001") + "}"));
+    folder.Write("r.tlt.001", "{\\trowd " + Group("RptImg.B.101.S.01200080") + "\\row }");
+    ASSERT_EQ(MakeReport(tlt, folder.Path("out.rtf"), {}, data, nullptr), kReportMade);
+    EXPECT_EQ(data.asked, (std::vector<std::string>{"1@0: 0x0 in 9500", "101@1: 120x80 in 9500",
+                                                    "101@2: 120x80 in 9500"}));
 }
 
 }  // namespace

@@ -90,6 +90,91 @@ TEST(PictureBlip, ScalesToTheAskedSize) {
     }
 }
 
+// The start of a PNG file with a pHYs chunk of that many pixels per metre after its IHDR
+// chunk (data and checksums as zeros: the writer reads neither).
+std::string PngWithDensity(unsigned width, unsigned height, unsigned perMetre) {
+    std::string bytes = PngStart(width, height) + std::string(9, '\0');
+    bytes += std::string("\0\0\0\x09pHYs", 8);
+    for (int i = 0; i < 2; ++i)
+        for (int shift = 24; shift >= 0; shift -= 8)
+            bytes.push_back(static_cast<char>((perMetre >> shift) & 0xFF));
+    return bytes + std::string("\x01\0\0\0\0", 5) + std::string("\0\0\0\0IDAT", 8);
+}
+
+// A picture given no size that is wider than the page's text keeps its proportions at the
+// scale that makes it as wide as the text, by the density its file gives (96 pixels an inch
+// without one); one that fits, or is given a size, keeps the scale of the rule before.
+TEST(PictureBlip, FitsAPictureWithoutASizeIntoTheTextWidth) {
+    RtfFolder folder;
+    QImage image(240, 120, QImage::Format_RGB32);
+    image.fill(Qt::white);
+    image.setDotsPerMeterX(7559);  // 192 pixels an inch: 1800 twips wide
+    image.setDotsPerMeterY(7559);
+    const std::string jpeg192 = folder.Path("p192.jpg");
+    ASSERT_TRUE(image.save(ToQString(jpeg192), "JPG"));
+    const std::string png = folder.Write("p.png", PngStart(240, 120));  // 3600 twips wide
+    const std::string png192 = folder.Write("p192.png", PngWithDensity(240, 120, 7559));
+    const struct {
+        const std::string* path;
+        int width;
+        int textWidth;
+        int scale;
+    } cases[] = {
+        {&png, 0, 0, 100},       {&png, 0, 3600, 100},  {&png, 0, 9638, 100},
+        {&png, 0, 3599, 99},     {&png, 0, 1800, 50},   {&png, 0, 1000, 27},
+        {&png, 0, 10, 1},        {&png, 120, 1000, 50}, {&png, 480, 1000, 200},
+        {&png192, 0, 1900, 100}, {&png192, 0, 600, 33}, {&jpeg192, 0, 1900, 100},
+        {&jpeg192, 0, 600, 33},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(*c.path + " " + std::to_string(c.width) + " in " +
+                     std::to_string(c.textWidth));
+        const bool isPng = c.path->ends_with(".png");
+        const auto [result, rtf] = Written(folder, [&](FILE* out) {
+            return isPng ? WritePngBlip(*c.path, c.width, 0, out, c.textWidth)
+                         : WriteJpegBlip(*c.path, c.width, 0, out, c.textWidth);
+        });
+        EXPECT_GT(result, 0);
+        const std::string scale = std::to_string(c.scale);
+        EXPECT_EQ(rtf.substr(0, rtf.find('\n', 1)),
+                  std::string("\n{\\pict\\") + (isPng ? "png" : "jpeg") + "blip\\picscalex" +
+                      scale + "\\picscaley" + scale);
+    }
+}
+
+// The text width of a template's page: the first paper width and margins of its body, an A4
+// page and RTF's margins where it has none; header lines and escaped backslashes are text.
+TEST(ReportTextWidth, IsThePaperWidthLessTheMargins) {
+    const struct {
+        const char* what;
+        std::string body;
+        int width;
+    } cases[] = {
+        {"portrait A4", "{\\rtf1\\ansi\n\\paperw11906\\paperh16838\\margl1134\\margr1134 x}", 9638},
+        {"landscape A4", "{\\rtf1\\paperw16838\\paperh11906\\landscape\\margl1134\\margr1134}",
+         14570},
+        {"nothing set", "{\\rtf1\\ansi x}", 11906 - 3600},
+        {"the paper only", "{\\rtf1\\paperw12240 x}", 12240 - 3600},
+        {"margins with blanks and a later paper",
+         "{\\rtf1\\margl1000 \\margr-0 x\\paperw9000\\paperw20000}", 8000},
+        {"escaped text and other words",
+         "{\\rtf1 a\\\\paperw5000 \\paperwx1\\marglsxn9\\paperw12000\\margl1000\\margr1000}",
+         10000},
+        {"binary data skipped", "{\\rtf1{\\pict\\bin8 \\paperw1}\\paperw10000\\margl0\\margr0}",
+         10000},
+        {"margins beyond the paper", "{\\rtf1\\paperw3000\\margl1800\\margr1800}", 0},
+        {"a huge paper", "{\\rtf1\\paperw99999999999999\\margl1800\\margr1800}", 0},
+    };
+    RtfFolder folder;
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.what);
+        std::string text = TemplateText(c.body);
+        text.replace(text.find("Name"), 4, "\\paperw100\\margl1\\margr1");
+        EXPECT_EQ(ReportTextWidth(folder.Write("t.tlt", text)), c.width);
+    }
+    EXPECT_EQ(ReportTextWidth(folder.Path("missing.tlt")), 0);
+}
+
 // A picture that cannot be opened, or is no picture of its kind, writes nothing.
 TEST(PictureBlip, ADamagedOrMissingPictureWritesNothing) {
     RtfFolder folder;

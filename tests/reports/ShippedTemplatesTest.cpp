@@ -4,15 +4,18 @@
 #include <gtest/gtest.h>
 
 #include <QColor>
+#include <QFrame>
 #include <QImage>
 #include <QRegularExpression>
 #include <QStringList>
+#include <QWidget>
 #include <algorithm>
 #include <cstdlib>
 #include <filesystem>
 #include <functional>
 #include <memory>
 
+#include "numbers/Uq519chart01.h"
 #include "reports/U_freport_templates.h"
 #include "reports/U_reportmake.h"
 #include "reports/U_rtfreport_widgets.h"
@@ -56,20 +59,52 @@ void MakePictures(const std::string& album, const std::vector<std::string>& name
     }
 }
 
-// A report whose pictures 1 and 2 are the frame's chart, a small picture as the pay and number
-// frames draw it.
+// A report whose pictures 1 and 2 are the frame's chart, written as the pay and number frames
+// write it.
 template <class Data>
 struct TWithChart : Data {
-    TWithChart(std::string temp, int height) : Temp(std::move(temp)), Height(height) {}
+    TWithChart(std::string temp, QImage chart) : Temp(std::move(temp)), Chart(std::move(chart)) {}
     void WritePicture(FILE* report, int number, TLabelPictureSize size, int row) override {
         if (row != 0 || (number != 1 && number != 2)) return;
-        QImage chart(60, Height, QImage::Format_RGB32);
-        chart.fill(QColor(200, 220, 255));
-        WriteReportImage(chart, size, report, Temp);
+        WriteReportImage(Chart, size, report, Temp);
     }
     std::string Temp;
-    int Height;
+    QImage Chart;
 };
+
+// A small chart of one colour.
+QImage SmallChart(int height) {
+    QImage chart(60, height, QImage::Format_RGB32);
+    chart.fill(QColor(200, 220, 255));
+    return chart;
+}
+
+// The chart of `days` daily events as the number frame (one series) or the pay frame (two
+// series) draws it in its panel: at least a pixel a day, so a long history is wider than the
+// panel and the page.
+QImage DailyChart(int days, bool twoSeries) {
+    QWidget frame;
+    const TChartControls chart = NewChartControls(frame);
+    chart.Panel->resize(600, 200);
+    const TDateTime first = 43831;  // 1 January 2020
+    if (twoSeries) {
+        TChartItems01a items;
+        for (int day = 0; day < days; ++day)
+            items.push_back({first + day,
+                             std::to_string(day % 40 - 10),
+                             std::to_string(day - days / 2),
+                             kChartBlue,
+                             {},
+                             {}});
+        DrawChart01a(items, Qt::white, *chart.Panel, *chart.ScrollBar, *chart.Image);
+    } else {
+        TChartItems01 items;
+        for (int day = 0; day < days; ++day)
+            items.push_back({first + day, std::to_string(100 + day % 40), kChartBlue, {}});
+        DrawChart01(items, Qt::white, *chart.Panel, *chart.ScrollBar, *chart.Image);
+    }
+    return chart.Image->Bitmap;
+}
 
 // Amounts of 10 to 12 characters, negative balances, non-ASCII names and descriptions, and
 // names long enough to wrap: each value of `Expected` must stand whole on one line, as must
@@ -109,7 +144,8 @@ std::vector<Shipped> ShippedTemplates() {
          "The number's value today and every value it had",
          50,
          [=](const RtfFolder& folder) {
-             auto data = std::make_unique<TWithChart<TNumberReportData>>(folder.Path(""), 52);
+             auto data =
+                 std::make_unique<TWithChart<TNumberReportData>>(folder.Path(""), SmallChart(52));
              data->Name = "Electricity meter";
              data->Descript = "Monthly " + reading;
              data->InForce = {"01.01.2024", "12345678.901", "raised"};
@@ -130,7 +166,8 @@ std::vector<Shipped> ShippedTemplates() {
          "The pay's balance, totals, selected event and every event shown",
          60,
          [=](const RtfFolder& folder) {
-             auto data = std::make_unique<TWithChart<TPayReportData>>(folder.Path(""), 64);
+             auto data =
+                 std::make_unique<TWithChart<TPayReportData>>(folder.Path(""), SmallChart(64));
              data->Name = street;
              data->Descript = "Rent and water";
              data->Balance = "-12345678.90";
@@ -261,17 +298,30 @@ TWordSpan WordSpan(const std::string& boxes) {
     return span;
 }
 
-// The least resolution of the PDF's pictures in pixels per inch, from pdfimages' list (its
-// columns 13 and 14 after two title lines); 0 without pictures.
-int LeastPicturePpi(const std::string& list) {
-    int least = 0;
+// The pictures of a PDF from pdfimages' list (after two title lines, the width in pixels in
+// column 4 and the resolution in pixels per inch across and down in columns 13 and 14).
+struct TPdfPicture {
+    int Width = 0;
+    int PpiX = 0;
+    int PpiY = 0;
+};
+std::vector<TPdfPicture> PdfPictures(const std::string& list) {
+    std::vector<TPdfPicture> pictures;
     const QStringList lines = QString::fromStdString(list).split('\n', Qt::SkipEmptyParts);
     for (qsizetype i = 2; i < lines.size(); ++i) {
         const QStringList columns = lines[i].split(' ', Qt::SkipEmptyParts);
-        if (columns.size() < 14) continue;
-        for (const int ppi : {columns[12].toInt(), columns[13].toInt()})
-            least = least == 0 ? ppi : std::min(least, ppi);
+        if (columns.size() >= 14)
+            pictures.push_back({columns[3].toInt(), columns[12].toInt(), columns[13].toInt()});
     }
+    return pictures;
+}
+
+// The least resolution of the PDF's pictures in pixels per inch; 0 without pictures.
+int LeastPicturePpi(const std::string& list) {
+    int least = 0;
+    for (const TPdfPicture& picture : PdfPictures(list))
+        for (const int ppi : {picture.PpiX, picture.PpiY})
+            least = least == 0 ? ppi : std::min(least, ppi);
     return least;
 }
 
@@ -326,6 +376,63 @@ TEST(ShippedTemplates, MakeSoundReportsThatReadWellInLibreOffice) {
             // resolution.
             if (t.ObjectType == 50 || t.ObjectType == 60) {
                 EXPECT_GE(LeastPicturePpi(PdfTool("pdfimages", pdfs[i], {"-list"})), 90);
+            }
+        }
+    }
+}
+
+// Mend: a chart wider than the page's text (a history of three years or more, at a pixel a
+// day) was written at its own size and cut off at the page's edge, its newest part lost. The
+// pay and number reports now fit a chart of five years of daily events into the text width,
+// its height in proportion, while a chart of a few weeks keeps its own size.
+TEST(ShippedTemplates, FitALongHistorysChartIntoTheTextWidth) {
+    RtfFolder folder;
+    const TReportCommon common{"01.02.2024", "10:11:12", "Home", "Our budget", "0"};
+    const int fiveYears = 5 * 365 + 1;
+    const int fewWeeks = 3 * 7;
+    std::vector<std::string> reports;
+    for (const int days : {fiveYears, fewWeeks}) {
+        for (const bool pay : {false, true}) {
+            const QImage chart = DailyChart(days, pay);
+            ASSERT_GE(chart.width(), days < 100 ? 100 : days);
+            std::unique_ptr<TReportData> data;
+            if (pay)
+                data = std::make_unique<TWithChart<TPayReportData>>(folder.Path(""), chart);
+            else
+                data = std::make_unique<TWithChart<TNumberReportData>>(folder.Path(""), chart);
+            reports.push_back(std::string(pay ? "Pay" : "Number") + std::to_string(days) + ".rtf");
+            const std::string tlt = pay ? "ForPay/PayHistory.tlt" : "ForNumber/NumberHistory.tlt";
+            ASSERT_EQ(MakeReport(std::string(VEMLY_SOURCE_DATA_DIR) + "/Templates/" + tlt,
+                                 folder.Path(reports.back()), common, *data, nullptr),
+                      kReportMade);
+            const std::string rtf = folder.Read(reports.back());
+            ExpectSoundRtf(rtf);
+            EXPECT_EQ(Count(rtf, "\\pict"), 2);
+        }
+    }
+    if (!ReportReadersHere()) GTEST_SKIP() << "no LibreOffice, poppler's tools or fonts";
+
+    const std::vector<std::string> pdfs = ReportsInLibreOffice(folder, reports, kLiberationSans);
+    for (size_t i = 0; i < reports.size(); ++i) {
+        SCOPED_TRACE(reports[i]);
+        // The text runs from the left margin to as far from the right edge (the templates'
+        // margins are alike), in points.
+        const TWordSpan span = WordSpan(PdfTool("pdftotext", pdfs[i], {"-bbox"}));
+        const double textWidth = span.Page - 2 * span.Left;
+        ASSERT_GT(textWidth, 300);
+        const std::vector<TPdfPicture> pictures =
+            PdfPictures(PdfTool("pdfimages", pdfs[i], {"-list"}));
+        ASSERT_EQ(pictures.size(), 2u);
+        for (const TPdfPicture& picture : pictures) {
+            const double shown = picture.Width * 72.0 / picture.PpiX;
+            EXPECT_LE(shown, textWidth + 1) << picture.Width << " pixels at " << picture.PpiX;
+            // In proportion: as many pixels an inch down as across.
+            EXPECT_NEAR(picture.PpiY, picture.PpiX, 1);
+            if (reports[i].find(std::to_string(fewWeeks) + ".rtf") != std::string::npos) {
+                EXPECT_EQ(picture.PpiX, 96);  // its own size
+            } else {
+                EXPECT_GT(picture.PpiX, 96);
+                EXPECT_GT(shown, textWidth * 0.95);  // the whole width, not less
             }
         }
     }
