@@ -105,6 +105,9 @@ TValueControls NewValueControls(QWidget& parent, const char* fieldName, TValueKi
     SetTextKey(*controls.Calc, "");
     controls.Calc->setToolTip(QStringLiteral("Calculator"));
     controls.Calc->setFixedSize(20, 21);
+    // Out of the Tab order and never focused by a click: Tab from the field goes on to the next
+    // input and Enter there is the dialog's OK, never the calculator.
+    controls.Calc->setFocusPolicy(Qt::NoFocus);
     controls.Row = new QHBoxLayout;
     controls.Row->setSpacing(0);
     controls.Row->addWidget(controls.Field);
