@@ -4,7 +4,6 @@
 
 #include <QClipboard>
 #include <QComboBox>
-#include <QDateEdit>
 #include <QLabel>
 #include <QPushButton>
 #include <QScrollBar>
@@ -15,6 +14,7 @@
 #include "algorithms/U_ferrors.h"
 #include "common/SourceDatum.h"
 #include "common/TextsFit.h"
+#include "shell/DateField.h"
 
 namespace {
 

@@ -7,7 +7,6 @@
 #include <QImage>
 #include <QCheckBox>
 #include <QComboBox>
-#include <QDateEdit>
 #include <QLabel>
 #include <QLineEdit>
 #include <QMenu>
@@ -31,6 +30,7 @@
 #include "pays/U_fautochargechange.h"
 #include "pays/U_fautocharges.h"
 #include "platform/Text.h"
+#include "shell/DateField.h"
 #include "store/U_dm.h"
 
 namespace {

@@ -5,7 +5,6 @@
 
 #include <QApplication>
 #include <QCheckBox>
-#include <QDateEdit>
 #include <QPlainTextEdit>
 #include <QPointer>
 #include <QPushButton>
@@ -22,6 +21,7 @@
 #include "pays/U_fchangedirectpay.h"
 #include "pays/U_ffilterpay.h"
 #include "schema/SchemaNames.h"
+#include "shell/DateField.h"
 #include "shell/ShellOpen.h"
 #include "store/Utransactions_undo.h"
 

@@ -5,7 +5,6 @@
 #include <QApplication>
 #include <QCoreApplication>
 #include <QCheckBox>
-#include <QDateEdit>
 #include <QHeaderView>
 #include <QLabel>
 #include <QPlainTextEdit>
@@ -22,6 +21,7 @@
 #include "pays/U_frcalendar.h"
 #include "pays/U_frecalcbudget.h"
 #include "platform/Text.h"
+#include "shell/DateField.h"
 #include "shell/ImageListTree.h"
 #include "store/U_dm.h"
 
