@@ -19,6 +19,7 @@
 #include "algorithms/U_fcalculation.h"
 #include "algorithms/ValueFields.h"
 #include "common/ScopedMessageDlg.h"
+#include "common/TypedDates.h"
 #include "numbers/U_fnumberchange.h"
 #include "numbers/U_frnumber.h"
 #include "platform/Text.h"
@@ -264,6 +265,20 @@ TEST_F(NumberChange, DefaultNameInOnePassAndTheCaptionCut) {
     for (int i = 0; i < 36; ++i) wide += "ж";
     EXPECT_EQ(CutCaption(wide, 35), CutChars(wide, 31) + " ...");
     dialog->reject();
+}
+
+// The item's day is the day typed ("01.01.2025" gave 11.01.2025).
+TEST_F(NumberChange, TheItemsDayIsTheDayTyped) {
+    ShowFrameInEditMode();
+    QPointer<TfNumberChange> dialog = Open('A');
+    ExpectTypedDatesTaken(*dialog->DateTimePicker1);
+    dialog->DateTimePicker1->setDate(QDate(2025, 1, 11));
+    TypeOver(*dialog->DateTimePicker1, TypedDate(QDate(2025, 1, 1)));
+    dialog->EditConstValue->setText(QStringLiteral("3"));
+    dialog->BitBtnOK->click();
+    QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
+    ASSERT_TRUE(dialog.isNull());
+    EXPECT_EQ(frame->Items.back().DateBegin, EncodeDate(2025, 1, 1));
 }
 
 }  // namespace

@@ -18,6 +18,7 @@
 #include "common/BudgetDump.h"
 #include "common/ScopedMessageDlg.h"
 #include "common/TextsFit.h"
+#include "common/TypedDates.h"
 #include "pays/U_changemanualevent.h"
 #include "platform/Text.h"
 #include "shell/DateField.h"
@@ -331,6 +332,20 @@ TEST_F(ManualEvent, ALongPayNameLeavesTheInputsAndTheDescriptionTheirWidths) {
     };
     EXPECT_EQ(widths("Электроэнергия — квартира на Невском проспекте, счётчик в подвале"),
               widths("Flat"));
+}
+
+// The event's day is the day typed ("31.12.2026" gave 31.01.2025).
+TEST_F(ManualEvent, TheEventsDayIsTheDayTyped) {
+    Open(kPayAddPayment, {Day(5, 3), "", "", 0});
+    ExpectTypedDatesTaken(*dialog->DTPickerDateEvent);
+    dialog->DTPickerDateEvent->setDate(QDate(2025, 1, 31));
+    TypeOver(*dialog->DTPickerDateEvent, TypedDate(QDate(2026, 12, 31)));
+    dialog->EditValue->setText(QStringLiteral("5"));
+    Ok();
+    ASSERT_TRUE(dialog.isNull());
+    TBudgetTable events(tbl::PayHistory, false, Where(fld::ID) == kPay);
+    ASSERT_FALSE(events.Eof());
+    EXPECT_EQ(events.FieldByName(fld::DateEvent).AsDateTime(), EncodeDate(2026, 12, 31));
 }
 
 }  // namespace
