@@ -19,7 +19,7 @@
 namespace {
 
 // Room beside the text for the frame and the calendar button.
-constexpr int kButtonRoom = 40;
+constexpr int kButtonRoom = 34;
 
 // The refusal of a text that names no date, with the user's own form of a date beside it.
 std::string NoDateMessage(const QString& typed) {
