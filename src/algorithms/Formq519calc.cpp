@@ -356,6 +356,10 @@ void TQ519Calc::keyPressEvent(QKeyEvent* event) {
     } else if (c == '-' || c == '_') {
         SetButtonColor(*BitBtnNeg, kPressedDigit);
         BitBtnNegClick();
+    } else if (c == ',' || c == '.') {
+        // Either separator key, the keypad's included, enters the user's separator.
+        SetButtonColor(*BitBtnSep, kPressedDigit);
+        BitBtnSepClick();
     }
 }
 

@@ -7,7 +7,6 @@
 #include <QCalendarWidget>
 #include <QClipboard>
 #include <QComboBox>
-#include <QDateEdit>
 #include <QHBoxLayout>
 #include <QHeaderView>
 #include <QIcon>
@@ -32,6 +31,7 @@
 #include "algorithms/Uq519algtextformat.h"
 #include "algorithms/Uq519algtextformat_widgets.h"
 #include "platform/Text.h"
+#include "shell/DateField.h"
 #include "shell/FrameWidgets.h"
 #include "shell/MessageDlg.h"
 #include "shell/ShellServices.h"
@@ -254,13 +254,11 @@ void TfCalculation::BuildControls() {
     LabelResultValue->setFont(result);
     LabelTrialCalc = Named<QLabel>(this, "LabelTrialCalc");
     LabelDateCalc = Named<QLabel>(this, "LabelDateCalc");
-    DateTimePDateCalc = Named<QDateEdit>(this, "DateTimePDateCalc");
-    DateTimePDateCalc->setCalendarPopup(true);
-    DateTimePDateCalc->setDisplayFormat(ToQString(ShortDateFormat()));
+    DateTimePDateCalc = Named<TDateField>(this, "DateTimePDateCalc");
     // A day picked from the calendar, or a date typed and left: the data are fetched again.
     connect(DateTimePDateCalc->calendarWidget(), &QCalendarWidget::clicked, this,
             &TfCalculation::DateTimePDateCalcCloseUp);
-    connect(DateTimePDateCalc, &QDateEdit::editingFinished, this,
+    connect(DateTimePDateCalc, &TDateField::editingFinished, this,
             &TfCalculation::DateTimePDateCalcCloseUp);
     BitBtnStart = Named<QPushButton>(this, "BitBtnStart", QStringLiteral("Start"));
     SetTextKey(*BitBtnStart, "BtnStart");

@@ -17,7 +17,7 @@
 #include "shell/DialogBase.h"
 
 class QComboBox;
-class QDateEdit;
+class TDateField;
 class QFrame;
 class QLabel;
 class QMenu;
@@ -170,7 +170,7 @@ public:
     QLabel* LabelResultValue;
     QLabel* LabelTrialCalc;
     QLabel* LabelDateCalc;
-    QDateEdit* DateTimePDateCalc;
+    TDateField* DateTimePDateCalc;
     QPushButton *BitBtnStart, *BitBtnStartStep, *BitBtnPause, *BitBtnStop;
     QPushButton *BitBtnEdit, *BitBtnCancel, *BitBtnSample, *BitBtnClear;
     QTimer* Timer1;

@@ -1,6 +1,5 @@
 // The algorithm editor's tables: the initial data with their sources and values, the variables
 // with their descriptions, and the values of the initial data written into the text.
-#include <QDateEdit>
 #include <QFontMetrics>
 #include <QHBoxLayout>
 #include <QHeaderView>
@@ -15,6 +14,7 @@
 #include "algorithms/Ugetdata.h"
 #include "algorithms/Uq519algtextformat.h"
 #include "platform/Text.h"
+#include "shell/DateField.h"
 #include "shell/MessageDlg.h"
 #include "shell/ShellServices.h"
 #include "shell/Ulanguage.h"

@@ -2,7 +2,6 @@
 // or line by line, with the running line marked and the values written into the text.
 #include <QApplication>
 #include <chrono>
-#include <QDateEdit>
 #include <QLabel>
 #include <QPushButton>
 #include <QTextBlock>
@@ -13,6 +12,7 @@
 
 #include "algorithms/U_fcalculation.h"
 #include "platform/Text.h"
+#include "shell/DateField.h"
 #include "shell/ShellServices.h"
 
 namespace {

@@ -30,3 +30,14 @@ bool IsDecimalString(std::string_view text) {
     }
     return true;
 }
+
+std::string WithUserSeparator(std::string_view text) {
+    std::string shown(text);
+    const size_t at = shown.find_first_of(",.");
+    if (at == std::string::npos || shown.find_first_of(",.", at + 1) != std::string::npos)
+        return shown;
+    shown[at] = '0';
+    if (!IsDigitString(shown.front() == '-' ? shown.substr(1) : shown)) return std::string(text);
+    shown[at] = DecimalSeparator();
+    return shown;
+}

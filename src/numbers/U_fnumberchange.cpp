@@ -3,7 +3,6 @@
 #include "numbers/U_fnumberchange.h"
 
 #include <QCalendarWidget>
-#include <QDateEdit>
 #include <QGridLayout>
 #include <QLabel>
 #include <QLineEdit>
@@ -18,6 +17,7 @@
 #include "numbers/U_frnumber.h"
 #include "platform/EventLoop.h"
 #include "platform/Text.h"
+#include "shell/DateField.h"
 #include "shell/MessageDlg.h"
 #include "shell/ShellServices.h"
 #include "shell/Ulanguage.h"
@@ -49,9 +49,7 @@ void TfNumberChange::BuildControls() {
     QLabel* header = NewHeaderLabel(this);
     LabelDateBegin = Named<QLabel>(this, "LabelDateBegin");
     SetTextKey(*LabelDateBegin, "DateBegin");
-    DateTimePicker1 = Named<QDateEdit>(this, "DateTimePicker1");
-    DateTimePicker1->setCalendarPopup(true);
-    DateTimePicker1->setDisplayFormat(ToQString(ShortDateFormat()));
+    DateTimePicker1 = Named<TDateField>(this, "DateTimePicker1");
     // The algorithm button shows the algorithm's name and glyph; a click opens the editor.
     const TValueControls value =
         NewValueControls(*this, "EditConstValue", TValueKinds::ConstantOrAlgorithm);
@@ -98,7 +96,7 @@ void TfNumberChange::BuildControls() {
         RadioButtonTypeAlgClick();
         Changed();
     });
-    connect(DateTimePicker1, &QDateEdit::dateChanged, this, &TfNumberChange::Changed);
+    connect(DateTimePicker1, &TDateField::dateChanged, this, &TfNumberChange::Changed);
     connect(DateTimePicker1->calendarWidget(), &QCalendarWidget::clicked, this,
             &TfNumberChange::DateTimePicker1CloseUp);
     connect(EditConstValue, &QLineEdit::textChanged, this, [this] {

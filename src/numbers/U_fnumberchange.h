@@ -9,7 +9,7 @@
 #include "platform/Dates.h"
 #include "shell/DialogBase.h"
 
-class QDateEdit;
+class TDateField;
 class QLabel;
 class QLineEdit;
 class QPlainTextEdit;
@@ -39,7 +39,7 @@ public:
     std::string StrValueConst, StrValueAlg, StrNameAlg, StrItemExist, StrValIncorrect;
 
     QLabel* LabelDateBegin;
-    QDateEdit* DateTimePicker1;
+    TDateField* DateTimePicker1;
     QLabel* LabelChoiceType;
     QRadioButton* RadioButtonTypeConst;
     QRadioButton* RadioButtonTypeAlg;

@@ -2,7 +2,6 @@
 // pay as one journal transaction.
 #include "pays/U_changemanualevent.h"
 
-#include <QDateEdit>
 #include <QLabel>
 #include <QLineEdit>
 #include <QPlainTextEdit>
@@ -16,6 +15,7 @@
 #include "pays/PayChangeJournal.h"
 #include "platform/EventLoop.h"
 #include "platform/Text.h"
+#include "shell/DateField.h"
 #include "shell/MessageDlg.h"
 #include "shell/Ulanguage_widgets.h"
 
@@ -62,9 +62,7 @@ void TfChangeManualEvent::BuildControls() {
     QLabel* header = NewHeaderLabel(this);
     LabelFor = Named<QLabel>(this, "LabelFor");
     LabelDateBegin = Named<QLabel>(this, "LabelDateBegin");
-    DTPickerDateEvent = Named<QDateEdit>(this, "DTPickerDateEvent");
-    DTPickerDateEvent->setCalendarPopup(true);
-    DTPickerDateEvent->setDisplayFormat(ToQString(ShortDateFormat()));
+    DTPickerDateEvent = Named<TDateField>(this, "DTPickerDateEvent");
     LabelValue = Named<QLabel>(this, "LabelValue");
     const TValueControls value = NewValueControls(*this, "EditValue", TValueKinds::ConstantOnly);
     EditValue = value.Field;
@@ -95,7 +93,7 @@ void TfChangeManualEvent::BuildControls() {
     LayOutBesideMemo(*header, inputs, 2, *MemoDescript, [this] { BitBtnOKClick(); }, LabelFor);
     BitBtnOK->setEnabled(false);
 
-    connect(DTPickerDateEvent, &QDateEdit::dateChanged, this, &TfChangeManualEvent::Changed);
+    connect(DTPickerDateEvent, &TDateField::dateChanged, this, &TfChangeManualEvent::Changed);
     connect(EditValue, &QLineEdit::textChanged, this, [this] {
         CheckNumberField(*EditValue, kIncorrect, this);
         BitBtnOK->setEnabled(true);

@@ -7,7 +7,7 @@
 #include "pays/U_changemanualevent_parts.h"
 #include "shell/DialogBase.h"
 
-class QDateEdit;
+class TDateField;
 class QLabel;
 class QLineEdit;
 class QPlainTextEdit;
@@ -34,7 +34,7 @@ public:
 
     QLabel* LabelFor;
     QLabel* LabelDateBegin;
-    QDateEdit* DTPickerDateEvent;
+    TDateField* DTPickerDateEvent;
     QLabel* LabelValue;
     QLineEdit* EditValue;
     QPushButton* BitBtnCalc;

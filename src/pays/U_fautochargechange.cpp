@@ -4,7 +4,6 @@
 
 #include <QCheckBox>
 #include <QComboBox>
-#include <QDateEdit>
 #include <QGridLayout>
 #include <QHBoxLayout>
 #include <QLabel>
@@ -24,6 +23,7 @@
 #include "pays/U_fautocharges.h"
 #include "platform/EventLoop.h"
 #include "platform/Text.h"
+#include "shell/DateField.h"
 #include "shell/FrameWidgets.h"
 #include "shell/ObjectIndex.h"
 #include "shell/ShellServices.h"
@@ -61,14 +61,9 @@ void TfAutoChargeChange::BuildControls() {
     // A long name shows whole, and a description as long under it.
     EditName->setMinimumWidth(CharactersWidth(*EditName, kWholeNameLength));
     auto* labelBegin = Named<QLabel>(this, "LabelDateBegin");
-    DTPickerDateBegin = Named<QDateEdit>(this, "DTPickerDateBegin");
+    DTPickerDateBegin = Named<TDateField>(this, "DTPickerDateBegin");
     auto* labelEnd = Named<QLabel>(this, "LabelDateEnd");
-    DTPickerDateEnd = Named<QDateEdit>(this, "DTPickerDateEnd");
-    for (QDateEdit* picker : {DTPickerDateBegin, DTPickerDateEnd}) {
-        picker->setCalendarPopup(true);
-        picker->setDisplayFormat(ToQString(ShortDateFormat()));
-        picker->setMaximumDate(QDate(9999, 12, 31));
-    }
+    DTPickerDateEnd = Named<TDateField>(this, "DTPickerDateEnd");
     CheckBoxNotRestrict = Named<QCheckBox>(this, "CheckBoxNotRestrict");
     SetTextKey(*CheckBoxNotRestrict, "NotRestrict");
     // The algorithm button shows the algorithm's name and glyph; a click opens the editor.
@@ -129,9 +124,9 @@ void TfAutoChargeChange::BuildControls() {
 
     connect(EditName, &QLineEdit::textChanged, this, &TfAutoChargeChange::Changed);
     connect(EditDescript, &QLineEdit::textChanged, this, &TfAutoChargeChange::Changed);
-    connect(DTPickerDateBegin, &QDateEdit::dateChanged, this,
+    connect(DTPickerDateBegin, &TDateField::dateChanged, this,
             &TfAutoChargeChange::DTPickerDateChange);
-    connect(DTPickerDateEnd, &QDateEdit::dateChanged, this,
+    connect(DTPickerDateEnd, &TDateField::dateChanged, this,
             &TfAutoChargeChange::DTPickerDateChange);
     connect(CheckBoxNotRestrict, &QCheckBox::toggled, this, [this](bool notRestricted) {
         DTPickerDateEnd->setEnabled(!notRestricted);

@@ -9,7 +9,7 @@
 
 class QCheckBox;
 class QComboBox;
-class QDateEdit;
+class TDateField;
 class QLabel;
 class QLineEdit;
 class QPlainTextEdit;
@@ -40,8 +40,8 @@ public:
     QLabel* LabelFor;
     QLineEdit* EditName;
     QLineEdit* EditDescript;
-    QDateEdit* DTPickerDateBegin;
-    QDateEdit* DTPickerDateEnd;
+    TDateField* DTPickerDateBegin;
+    TDateField* DTPickerDateEnd;
     QCheckBox* CheckBoxNotRestrict;
     QRadioButton* RadioButtonTypeConst;
     QRadioButton* RadioButtonTypeAlg;

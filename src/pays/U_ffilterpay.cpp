@@ -4,7 +4,6 @@
 
 #include <QButtonGroup>
 #include <QCheckBox>
-#include <QDateEdit>
 #include <QGridLayout>
 #include <QGroupBox>
 #include <QLabel>
@@ -17,6 +16,7 @@
 #include "pays/U_frpay.h"
 #include "platform/Dates.h"
 #include "platform/Text.h"
+#include "shell/DateField.h"
 #include "shell/FrameWidgets.h"
 #include "shell/ShellServices.h"
 #include "shell/Ulanguage_widgets.h"
@@ -67,7 +67,7 @@ TfFilterPay::TfFilterPay(TfrPay& frame, const QColor& memoColor, const QImage& l
     RadioButtonFromBegin = Named<QRadioButton>(GroupBoxStep2, "RadioButtonFromBegin");
     RadioButtonFrom = Named<QRadioButton>(GroupBoxStep2, "RadioButtonFrom");
     RadioButtonFrom->setChecked(true);
-    DateTimePickerFrom = Named<QDateEdit>(GroupBoxStep2, "DateTimePickerFrom");
+    DateTimePickerFrom = Named<TDateField>(GroupBoxStep2, "DateTimePickerFrom");
     CheckBoxOnlyThisDay = Named<QCheckBox>(GroupBoxStep2, "CheckBoxOnlyThisDay");
     auto* from = new QGridLayout(GroupBoxStep2);
     from->addWidget(RadioButtonFromBegin, 0, 0, 1, 2);
@@ -78,16 +78,14 @@ TfFilterPay::TfFilterPay(TfrPay& frame, const QColor& memoColor, const QImage& l
     GroupBoxStep3 = Named<QGroupBox>(this, "GroupBoxStep3");
     RadioButtonToEnd = Named<QRadioButton>(GroupBoxStep3, "RadioButtonToEnd");
     RadioButtonTo = Named<QRadioButton>(GroupBoxStep3, "RadioButtonTo");
-    DateTimePickerTo = Named<QDateEdit>(GroupBoxStep3, "DateTimePickerTo");
+    DateTimePickerTo = Named<TDateField>(GroupBoxStep3, "DateTimePickerTo");
     auto* to = new QGridLayout(GroupBoxStep3);
     to->addWidget(RadioButtonToEnd, 0, 0, 1, 2);
     to->addWidget(RadioButtonTo, 1, 0);
     to->addWidget(DateTimePickerTo, 1, 1);
     to->setRowStretch(2, 1);
-    for (QDateEdit* picker : {DateTimePickerFrom, DateTimePickerTo}) {
-        picker->setCalendarPopup(true);
-        connect(picker, &QDateEdit::dateChanged, this, &TfFilterPay::DateChanged);
-    }
+    for (TDateField* picker : {DateTimePickerFrom, DateTimePickerTo})
+        connect(picker, &TDateField::dateChanged, this, &TfFilterPay::DateChanged);
     connect(RadioButtonFromBegin, &QRadioButton::clicked, this,
             &TfFilterPay::RadioButtonFromBeginClick);
     connect(RadioButtonFrom, &QRadioButton::clicked, this, &TfFilterPay::RadioButtonFromClick);

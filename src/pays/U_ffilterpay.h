@@ -8,7 +8,7 @@
 #include "shell/DialogBase.h"
 
 class QCheckBox;
-class QDateEdit;
+class TDateField;
 class QGroupBox;
 class QLabel;
 class QPlainTextEdit;
@@ -64,12 +64,12 @@ public:
     QGroupBox* GroupBoxStep2;
     QRadioButton* RadioButtonFromBegin;
     QRadioButton* RadioButtonFrom;
-    QDateEdit* DateTimePickerFrom;
+    TDateField* DateTimePickerFrom;
     QCheckBox* CheckBoxOnlyThisDay;
     QGroupBox* GroupBoxStep3;
     QRadioButton* RadioButtonToEnd;
     QRadioButton* RadioButtonTo;
-    QDateEdit* DateTimePickerTo;
+    TDateField* DateTimePickerTo;
     QTimer* Timer1;
 
 protected:

@@ -3,7 +3,6 @@
 #include "pays/U_frecalcbudget.h"
 
 #include <QCheckBox>
-#include <QDateEdit>
 #include <QGridLayout>
 #include <QHBoxLayout>
 #include <QLabel>
@@ -19,6 +18,7 @@
 #include "pays/U_frpay.h"
 #include "platform/EventLoop.h"
 #include "platform/Text.h"
+#include "shell/DateField.h"
 #include "shell/ShellServices.h"
 #include "shell/U_formmain.h"
 #include "shell/Ulanguage_widgets.h"
@@ -33,10 +33,8 @@ constexpr int kHeight = 368;
 constexpr int kAutomaticHeight = 242;
 constexpr TDateTime kCalendarMargin = 5;  // days the interactive rebuild reaches past the run
 
-QDateEdit* NewPicker(QWidget* parent, const char* name) {
-    auto* picker = Named<QDateEdit>(parent, name);
-    picker->setCalendarPopup(true);
-    picker->setDisplayFormat(ToQString(ShortDateFormat()));
+TDateField* NewPicker(QWidget* parent, const char* name) {
+    auto* picker = Named<TDateField>(parent, name);
     picker->setMinimumWidth(110);
     return picker;
 }
@@ -96,9 +94,9 @@ TfRecalcBudget::TfRecalcBudget(QWidget* parent)
     layout->addLayout(NewFooter(TFooter::OKExit, TFooterDefaults::Empty));
 
     connect(CheckBoxFromBegin, &QCheckBox::clicked, this, &TfRecalcBudget::CheckBoxFromBeginClick);
-    connect(DateTimePicker1, &QDateEdit::dateChanged, this,
+    connect(DateTimePicker1, &TDateField::dateChanged, this,
             &TfRecalcBudget::DateTimePicker1CloseUp);
-    connect(DateTimePicker2, &QDateEdit::dateChanged, this,
+    connect(DateTimePicker2, &TDateField::dateChanged, this,
             &TfRecalcBudget::DateTimePicker1CloseUp);
     // OK runs the recalculation and leaves the dialog open.
     disconnect(BitBtnOK, nullptr, this, nullptr);

@@ -8,7 +8,7 @@
 #include "shell/DialogBase.h"
 
 class QCheckBox;
-class QDateEdit;
+class TDateField;
 class QLabel;
 class QPlainTextEdit;
 class QProgressBar;
@@ -43,9 +43,9 @@ public:
     QLabel* LabelBudgetName;
     QLabel* LabelDateBegin;
     QCheckBox* CheckBoxFromBegin;
-    QDateEdit* DateTimePicker1;
+    TDateField* DateTimePicker1;
     QLabel* LabelDateEnd;
-    QDateEdit* DateTimePicker2;
+    TDateField* DateTimePicker2;
     QPlainTextEdit* MemoProgress;
     QProgressBar* ProgressBar1;
     QPlainTextEdit* MemoDescript;

@@ -24,6 +24,7 @@
 
 #include "algorithms/Ugetdata.h"
 #include "algorithms/Uq519algorithm01.h"
+#include "decimal/Uchecksymbols.h"
 #include "pays/U_fchangedirectpay.h"
 #include "pays/U_ffilterpay.h"
 #include "pays/Upaytables.h"
@@ -96,6 +97,11 @@ const char* const kGlyphFiles[6] = {"CounterEdit.bmp", "CargeManualEdit.bmp", "P
 
 std::string TypeOf(const TTableGridModel::TRow& row) {
     return row[FType].Text();
+}
+
+// An amount of the row in the user's separator, whichever separator it was stored with.
+std::string AmountShown(const TTableGridModel::TRow& row, int field) {
+    return WithUserSeparator(row[field].Text());
 }
 
 int IDChargeOf(const TTableGridModel::TRow& row) {
@@ -256,7 +262,9 @@ void TfrPay::BuildControls() {
     SetTextKey(*LabelHistory, "");
 
     const auto text = [](int field) {
-        return [field](const TTableGridModel::TRow& row) { return ToQString(row[field].Text()); };
+        return [field](const TTableGridModel::TRow& row) {
+            return ToQString(field == FDescript ? row[field].Text() : AmountShown(row, field));
+        };
     };
     std::vector<TTableGridModel::TColumn> columns = {
         {{},
@@ -666,7 +674,7 @@ void TfrPay::ShowCurrentBalance() {
             QStringLiteral("color: %1")
                 .arg(palette().color(QPalette::Disabled, QPalette::Text).name()));
     } else {
-        const std::string balance = GetPayBalanceAt(PayID, Today());
+        const std::string balance = WithUserSeparator(GetPayBalanceAt(PayID, Today()));
         LabelCurBalanceVal->setText(ToQString(balance));
         LabelCurBalanceVal->setStyleSheet(balance.find('-') != std::string::npos
                                               ? QStringLiteral("color: #FF0000")
@@ -712,10 +720,10 @@ std::unique_ptr<TReportData> TfrPay::ReportSource(const std::string& name,
                                                   const std::string& descript) const {
     const auto eventOf = [this](const TTableGridModel::TRow& row) {
         return TPayReportData::TEvent{
-            DateToStr(row[FDate].Real()), EventWord(TypeOf(row), IDChargeOf(row), Words),
-            row[FCounter].Text(),         row[FCharge].Text(),
-            row[FForPayment].Text(),      row[FPayment].Text(),
-            row[FBalance].Text(),         row[FDescript].Text()};
+            DateToStr(row[FDate].Real()),  EventWord(TypeOf(row), IDChargeOf(row), Words),
+            AmountShown(row, FCounter),    AmountShown(row, FCharge),
+            AmountShown(row, FForPayment), AmountShown(row, FPayment),
+            AmountShown(row, FBalance),    row[FDescript].Text()};
     };
     const TTableGridModel::TRow* selected = GridRow(CurrentRow());
     auto data = std::make_unique<TPayChartReport>(*this, selected ? TypeOf(*selected) : "");

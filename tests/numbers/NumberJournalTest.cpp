@@ -6,7 +6,6 @@
 #include <QLineEdit>
 #include <QPushButton>
 #include <QRadioButton>
-#include <QDateEdit>
 
 #include "NumberFixture.h"
 #include "common/BudgetDump.h"
@@ -15,6 +14,7 @@
 #include "numbers/U_fnumberchange.h"
 #include "numbers/U_frnumber.h"
 #include "platform/Text.h"
+#include "shell/DateField.h"
 #include "shell/JournalKinds.h"
 #include "store/Utransactions.h"
 #include "store/Utransactions_undo.h"

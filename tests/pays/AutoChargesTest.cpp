@@ -7,7 +7,6 @@
 #include <QImage>
 #include <QCheckBox>
 #include <QComboBox>
-#include <QDateEdit>
 #include <QLabel>
 #include <QLineEdit>
 #include <QMenu>
@@ -27,10 +26,12 @@
 #include "common/BudgetDump.h"
 #include "common/ScopedMessageDlg.h"
 #include "common/TextsFit.h"
+#include "common/TypedDates.h"
 #include "pays/Formschedule.h"
 #include "pays/U_fautochargechange.h"
 #include "pays/U_fautocharges.h"
 #include "platform/Text.h"
+#include "shell/DateField.h"
 #include "store/U_dm.h"
 
 namespace {
@@ -776,6 +777,18 @@ TEST_F(AutoCharges, TheScheduleDialogShowsTheMonthsPanelAndTheBoldPriority) {
     EXPECT_GT(Marked(image, months), 500);  // boxes and day lists drawn
     EXPECT_TRUE(dialog->LabelPrty[4]->font().bold());
     dialog->close();
+}
+
+// The charge's first and last days are the days typed.
+TEST_F(AutoCharges, TheEditorsDaysAreTheDaysTyped) {
+    Open();
+    OpenEditor('A');
+    ExpectTypedDatesTaken(*editor->DTPickerDateBegin);
+    editor->CheckBoxNotRestrict->setChecked(false);
+    ASSERT_TRUE(editor->DTPickerDateEnd->isEnabled());
+    ExpectTypedDatesTaken(*editor->DTPickerDateEnd);
+    editor->close();
+    list->close();
 }
 
 }  // namespace

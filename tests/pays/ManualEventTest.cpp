@@ -4,8 +4,8 @@
 // redone by the journal.
 #include <gtest/gtest.h>
 
+#include <QApplication>
 #include <QCoreApplication>
-#include <QDateEdit>
 #include <QLabel>
 #include <QLineEdit>
 #include <QPlainTextEdit>
@@ -18,8 +18,10 @@
 #include "common/BudgetDump.h"
 #include "common/ScopedMessageDlg.h"
 #include "common/TextsFit.h"
+#include "common/TypedDates.h"
 #include "pays/U_changemanualevent.h"
 #include "platform/Text.h"
+#include "shell/DateField.h"
 
 namespace {
 
@@ -161,32 +163,99 @@ TEST_F(ManualEvent, AChangeKeepsTheEventsNumberOnItsDayAndNumbersItAnewOnAnother
     }
 }
 
+// A number text with "D" for the user's decimal separator and "G" for the other one, which
+// groups the thousands.
+std::string Grouped(std::string text) {
+    const char decimal = DecimalSeparator();
+    for (char& c : text)
+        if (c == 'D' || c == 'G') c = (c == 'D') == (decimal == ',') ? ',' : '.';
+    return text;
+}
+
 TEST_F(ManualEvent, TheValueFieldTakesOnlyANumber) {
     ScopedMessageDlg ok;
     Open(kPayAddManualCharge);
-    dialog->EditValue->clear();
-    // keys typed -> the field's text
+    // keys typed -> the field's text, and whether the text was refused on the way (the message,
+    // the field emptied, the keys after it typed anew)
     const struct {
         const char* keys;
         const char* text;
-    } cases[] = {{"12,5,3", "12,53"}, {"1.2.", "1.2"}, {"4-5a", "45"}, {"-7", "-7"}};
+        bool refused;
+    } cases[] = {{"4-5a", "45", false},
+                 {"-7", "-7", false},
+                 {"12G5", "12G5", false},  // one separator of either kind is the decimal one
+                 {"1G234D56", "1234D56", false},
+                 {"-1G234G567D8", "-1234567D8", false},
+                 {"1G234G56", "1G234G56", false},  // the last group still being typed
+                 {"12D5D3", "3", true},
+                 {"1G2G", "", true},
+                 {"1G23D4", "4", true},
+                 {"1D234G5", "5", true}};
     for (const auto& c : cases) {
+        SCOPED_TRACE(Grouped(c.keys));
+        const size_t before = ok.Calls().size();
         dialog->EditValue->clear();
-        QTest::keyClicks(dialog->EditValue, QString::fromLatin1(c.keys));
-        EXPECT_EQ(ToStdString(dialog->EditValue->text()), c.text) << c.keys;
+        QTest::keyClicks(dialog->EditValue, QString::fromLatin1(Grouped(c.keys)));
+        EXPECT_EQ(ToStdString(dialog->EditValue->text()), Grouped(c.text));
+        EXPECT_EQ(ok.Calls().size(), before + (c.refused ? 1 : 0));
     }
-    EXPECT_TRUE(ok.Calls().empty());
     // Pasted texts the keys would have refused: the message, and the field emptied.
+    const size_t typed = ok.Calls().size();
     for (const char* pasted : {"1-2", "1,2,3", "abc"}) {
         dialog->EditValue->setText(QString::fromLatin1(pasted));
         EXPECT_TRUE(dialog->EditValue->text().isEmpty()) << pasted;
     }
-    EXPECT_EQ(ok.Texts(), std::vector<std::string>(3, "Incorrect number !"));
+    EXPECT_EQ(ok.Texts(), std::vector<std::string>(typed + 3, "Incorrect number !"));
     EXPECT_EQ(ok.Calls()[0].Type, TMsgDlgType::mtError);
     EXPECT_TRUE(dialog->BitBtnOK->isEnabled());
     dialog->EditValue->setText(QString(60, u'9'));
     EXPECT_EQ(dialog->EditValue->text().size(), 50);
     dialog->close();
+}
+
+// Enter on an amount typed with grouped thousands books the amount typed (1.234,56 was booked
+// as 1,23); a group left unfinished is refused and the dialog stays open.
+TEST_F(ManualEvent, EnterOnGroupedThousandsBooksTheAmountTyped) {
+    ScopedMessageDlg ok;
+    Open(kPayAddManualCharge, {Day(5, 3), "", "", 0});
+    dialog->EditValue->clear();
+    QTest::keyClicks(dialog->EditValue, QString::fromLatin1(Grouped("1G234G5")));
+    QTest::keyClick(dialog->EditValue, Qt::Key_Return);
+    EXPECT_EQ(ok.Texts(), std::vector<std::string>{"Incorrect number !"});
+    ASSERT_FALSE(dialog.isNull());
+    EXPECT_TRUE(dialog->isVisible());
+    EXPECT_EQ(Newest(), 0);
+    QTest::keyClicks(dialog->EditValue, QString::fromLatin1(Grouped("1G234G567")));
+    QTest::keyClick(dialog->EditValue, Qt::Key_Return);
+    FreeClosed();
+    EXPECT_TRUE(dialog.isNull());
+    EXPECT_EQ(Events(), std::vector<std::string>{"CH 3 1234567  1"});
+    Open(kPayAddPayment, {Day(5, 3), "", "", 0});
+    dialog->EditValue->clear();
+    QTest::keyClicks(dialog->EditValue, QString::fromLatin1(Grouped("1G234D56")));
+    QTest::keyClick(dialog->EditValue, Qt::Key_Return);
+    FreeClosed();
+    EXPECT_EQ(Events(), (std::vector<std::string>{"CH 3 1234567  1", "PY 3 1234,56  2"}));
+    EXPECT_EQ(ok.Calls().size(), 1u);
+}
+
+// Tab from the amount goes on to the description, never to the calculator button, and Enter
+// there is OK; a click on the calculator button leaves the focus in the amount.
+TEST_F(ManualEvent, TabFromTheAmountSkipsTheCalculatorAndEnterIsOk) {
+    Open(kPayAddPayment, {Day(5, 3), "", "", 0});
+    dialog->activateWindow();
+    ASSERT_TRUE(QTest::qWaitForWindowActive(dialog));
+    dialog->EditValue->setFocus();
+    dialog->EditValue->setText(QStringLiteral("12"));
+    QTest::keyClick(dialog->EditValue, Qt::Key_Tab);
+    // Enter with the focus on the calculator button would open the calculator and wait.
+    ASSERT_EQ(QApplication::focusWidget(), dialog->EditDescript);
+    EXPECT_EQ(dialog->BitBtnCalc->focusPolicy(), Qt::NoFocus);
+    QTest::keyClicks(dialog->EditDescript, QStringLiteral("cash"));
+    QTest::keyClick(dialog->EditDescript, Qt::Key_Return);
+    FreeClosed();
+    EXPECT_TRUE(dialog.isNull());
+    EXPECT_EQ(Events(), std::vector<std::string>{"PY 3 12 cash 1"});
 }
 
 TEST_F(ManualEvent, ASecondOkWritesNothing) {
@@ -264,6 +333,20 @@ TEST_F(ManualEvent, ALongPayNameLeavesTheInputsAndTheDescriptionTheirWidths) {
     };
     EXPECT_EQ(widths("Электроэнергия — квартира на Невском проспекте, счётчик в подвале"),
               widths("Flat"));
+}
+
+// The event's day is the day typed ("31.12.2026" gave 31.01.2025).
+TEST_F(ManualEvent, TheEventsDayIsTheDayTyped) {
+    Open(kPayAddPayment, {Day(5, 3), "", "", 0});
+    ExpectTypedDatesTaken(*dialog->DTPickerDateEvent);
+    dialog->DTPickerDateEvent->setDate(QDate(2025, 1, 31));
+    TypeOver(*dialog->DTPickerDateEvent, TypedDate(QDate(2026, 12, 31)));
+    dialog->EditValue->setText(QStringLiteral("5"));
+    Ok();
+    ASSERT_TRUE(dialog.isNull());
+    TBudgetTable events(tbl::PayHistory, false, Where(fld::ID) == kPay);
+    ASSERT_FALSE(events.Eof());
+    EXPECT_EQ(events.FieldByName(fld::DateEvent).AsDateTime(), EncodeDate(2026, 12, 31));
 }
 
 }  // namespace

@@ -5,7 +5,6 @@
 
 #include <QApplication>
 #include <QCheckBox>
-#include <QDateEdit>
 #include <QPlainTextEdit>
 #include <QPointer>
 #include <QPushButton>
@@ -15,6 +14,7 @@
 #include <filesystem>
 #include <fstream>
 
+#include "common/TypedDates.h"
 #include "common/XlsxParts.h"
 #include "pays/PayChangeJournal.h"
 #include "pays/PayFrameFixture.h"
@@ -22,6 +22,7 @@
 #include "pays/U_fchangedirectpay.h"
 #include "pays/U_ffilterpay.h"
 #include "schema/SchemaNames.h"
+#include "shell/DateField.h"
 #include "shell/ShellOpen.h"
 #include "store/Utransactions_undo.h"
 
@@ -377,6 +378,24 @@ TEST_F(PayExport, AnEmptyViewAndAnUnsafeNameAndAnUnwritableFolder) {
     EXPECT_EQ(answers.Texts(), std::vector<std::string>{"Unable to open Excel"});
     EXPECT_EQ(answers.Calls()[0].Type, TMsgDlgType::mtError);
     EXPECT_EQ(opened.size(), 1u);
+}
+
+// The filter's days show four-digit years ("01.01.99" meant 2099) and are the days typed.
+TEST_F(FilterDialog, TheDaysShowFourDigitYearsAndAreTheDaysTyped) {
+    PayFilterInfo filter = All();
+    filter.UseDateFrom = filter.UseDateTo = true;
+    filter.DateFrom = EncodeDate(1999, 1, 1);
+    filter.DateTo = EncodeDate(1999, 2, 1);
+    TfFilterPay& d = Open(filter);
+    EXPECT_EQ(d.DateTimePickerFrom->text(), TypedDate(QDate(1999, 1, 1)));
+    EXPECT_NE(d.DateTimePickerFrom->text().indexOf(QStringLiteral("1999")), -1);
+    d.RadioButtonFrom->click();
+    d.RadioButtonTo->click();
+    ASSERT_TRUE(d.DateTimePickerFrom->isEnabled());
+    ASSERT_TRUE(d.DateTimePickerTo->isEnabled());
+    ExpectTypedDatesTaken(*d.DateTimePickerFrom);
+    d.DateTimePickerFrom->setDate(QDate(1900, 1, 1));
+    ExpectTypedDatesTaken(*d.DateTimePickerTo);
 }
 
 }  // namespace

@@ -184,6 +184,34 @@ TEST_F(PayFrame, TheFullViewShowsEveryRowTheTotalsAndSelectsTheLastRow) {
 // At the main window's default size the frame is about 765 pixels wide: the description
 // column takes what the other columns leave, so nothing scrolls sideways down to a little less
 // than that, and the totals row keeps the history's columns at every width.
+// Amounts stored under another locale's separator show in the user's: the grid, the balance
+// today and the report beside the totals, which are computed ("2.5" stood beside "12,5").
+TEST_F(PayFrame, EveryAmountShowsInTheUsersSeparatorWhicheverItWasStoredWith) {
+    const char other = DecimalSeparator() == ',' ? '.' : ',';
+    const auto stored = [other](std::string text) {
+        for (char& c : text)
+            if (c == ',') c = other;
+        return text;
+    };
+    AddEvent("CN", Day(3, 12), 1, 0, "Counter", stored("100,25"), "", "");
+    AddEvent("PY", Day(3, 12), 2, 0, "Payment", stored("2,5"), stored("9,0"), "other");
+    TfrPay& frame = ShowFrame();
+    ASSERT_EQ(frame.DBGridPayHistory->model()->rowCount(), 7);
+    EXPECT_EQ(GridTexts(frame, 5)[2], Decimal("100,25"));
+    EXPECT_EQ(GridTexts(frame, 6)[5], Decimal("2,5"));
+    EXPECT_EQ(GridTexts(frame, 6)[6], Decimal("9,0"));
+    EXPECT_EQ(GridTexts(frame, 1)[3], Decimal("10,50"));  // the user's own as stored
+    EXPECT_EQ(GridTexts(frame, 6)[7], "other");
+    EXPECT_EQ(ToStdString(frame.LabelCurBalanceVal->text()), Decimal("9,0"));
+    EXPECT_EQ(frame.TotalCell(5, 1), Decimal("39,5"));
+    const std::unique_ptr<TReportData> data = frame.ReportSource("Flat", "");
+    EXPECT_EQ(data->ObjectValue("PayS_Pay"), Decimal("2,5"));
+    EXPECT_EQ(data->ObjectValue("PayS_Bal"), Decimal("9,0"));
+    EXPECT_EQ(data->RowValue("PayD_Cnt", 6), Decimal("100,25"));  // rows count from 1
+    // Only the view changed: the stored texts stay as they were.
+    EXPECT_EQ(DM->TablePayHistory.FieldByName(fld::Payment).AsString(), stored("2,5"));
+}
+
 TEST_F(PayFrame, TheDescriptionFillsTheGridsWidthAndTheTotalsFollowItsColumns) {
     TfrPay& frame = ShowFrame();
     for (const int width : {720, 1000, 765}) {

@@ -5,7 +5,6 @@
 #include <QApplication>
 #include <QCoreApplication>
 #include <QCheckBox>
-#include <QDateEdit>
 #include <QHeaderView>
 #include <QLabel>
 #include <QPlainTextEdit>
@@ -17,11 +16,13 @@
 #include <cstdlib>
 
 #include "common/TextsFit.h"
+#include "common/TypedDates.h"
 #include "pays/PayBudget.h"
 #include "pays/U_fmakecalendar.h"
 #include "pays/U_frcalendar.h"
 #include "pays/U_frecalcbudget.h"
 #include "platform/Text.h"
+#include "shell/DateField.h"
 #include "shell/ImageListTree.h"
 #include "store/U_dm.h"
 
@@ -216,6 +217,18 @@ TEST_F(CalendarWindows, TheAutomaticDialogAndTheRebuildWindowShowTheirTextsWhole
     EXPECT_EQ(CutLabels(*rebuild), std::vector<std::string>{});
     EXPECT_EQ(rebuild->height(), 45);
     delete rebuild;
+}
+
+// The period's days are the days typed.
+TEST_F(CalendarWindows, TheRecalculationsDaysAreTheDaysTyped) {
+    auto* dialog = new TfRecalcBudget(nullptr);
+    dialog->show();
+    dialog->CheckBoxFromBegin->click();
+    ExpectTypedDatesTaken(*dialog->DateTimePicker1);
+    ExpectTypedDatesTaken(*dialog->DateTimePicker2);
+    TypeOver(*dialog->DateTimePicker1, TypedDate(QDate(2024, 1, 6), true));
+    EXPECT_EQ(dialog->ChosenStart, Day(1, 6));
+    dialog->BtnExit->click();
 }
 
 }  // namespace

@@ -3,7 +3,6 @@
 // the tree's selection and the budget keep.
 #include <gtest/gtest.h>
 
-#include <QDateEdit>
 #include <QLineEdit>
 #include <QPushButton>
 #include <functional>
@@ -22,6 +21,7 @@
 #include "platform/Dates.h"
 #include "platform/Text.h"
 #include "schema/SchemaNames.h"
+#include "shell/DateField.h"
 #include "shell/JournalKinds.h"
 
 namespace {
