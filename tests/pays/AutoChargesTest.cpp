@@ -118,6 +118,17 @@ protected:
         editor->show();
         return editor;
     }
+    // Adds a charge of the name from the day through the list's Add and its modal editor.
+    void AddWithEditor(const char* name, TDateTime begin) {
+        QTimer::singleShot(0, [name, begin] {
+            auto* added = qobject_cast<TfAutoChargeChange*>(QApplication::activeModalWidget());
+            if (!added) return QApplication::activeModalWidget()->close(), void();
+            added->EditName->setText(QString::fromUtf8(name));
+            added->DTPickerDateBegin->setDate(ToQDate(begin));
+            added->BitBtnOK->click();
+        });
+        list->BitBtnAdd->click();
+    }
     void EditorOk() {
         editor->BitBtnOK->click();
         FreeClosed();
@@ -271,14 +282,7 @@ TEST_F(AutoCharges, AChangedListIsAppliedUndoneAndRedoneWithUniqueScheduleIds) {
     EXPECT_EQ(GridNames(), (std::vector<std::string>{"First", "Second"}));
     list->BitBtnEdit->click();
     Slide();
-    QTimer::singleShot(0, [] {
-        auto* added = qobject_cast<TfAutoChargeChange*>(QApplication::activeModalWidget());
-        if (!added) return QApplication::activeModalWidget()->close(), void();
-        added->EditName->setText(QStringLiteral("Third"));
-        added->DTPickerDateBegin->setDate(ToQDate(Day(3, 5)));
-        added->BitBtnOK->click();
-    });
-    list->BitBtnAdd->click();
+    AddWithEditor("Third", Day(3, 5));
     EXPECT_EQ(GridNames(), (std::vector<std::string>{"First", "Third", "Second"}));
     EXPECT_EQ(list->FirstChangedDate, Day(3, 5));
     list->BitBtnApply->click();
@@ -306,14 +310,7 @@ TEST_F(AutoCharges, AListThatCannotBeWrittenStaysInEditModeWithTheEdits) {
     Open();
     list->BitBtnEdit->click();
     Slide();
-    QTimer::singleShot(0, [] {
-        auto* added = qobject_cast<TfAutoChargeChange*>(QApplication::activeModalWidget());
-        if (!added) return QApplication::activeModalWidget()->close(), void();
-        added->EditName->setText(QStringLiteral("Second"));
-        added->DTPickerDateBegin->setDate(ToQDate(Day(3, 5)));
-        added->BitBtnOK->click();
-    });
-    list->BitBtnAdd->click();
+    AddWithEditor("Second", Day(3, 5));
     const int newest = Newest();
     ScopedMessageDlg yes(mrYes);
     {
