@@ -26,11 +26,13 @@ namespace fs = std::filesystem;
 
 namespace {
 
+// The pictures' filters first; "All files" lets the user pick any other file too, so that the
+// dialog's own check names each file it does not take instead of the filter hiding it.
 QStringList PickWithDesktop(QWidget* parent) {
     return QFileDialog::getOpenFileNames(
         parent, {}, {},
         QStringLiteral("All (*.jpg *.jpeg *.bmp *.JPG *.JPEG *.BMP);;JPEG Image File (*.jpg);;"
-                       "JPEG Image File (*.jpeg);;Bitmaps (*.bmp)"));
+                       "JPEG Image File (*.jpeg);;Bitmaps (*.bmp);;All files (*)"));
 }
 
 TSwappable<QStringList(QWidget*)>& PicturesPicker() {
@@ -150,26 +152,33 @@ void TfLoadImage::BitBtnChoicePictureClick() {
     if (picked.isEmpty()) return;
     std::vector<std::string> exists, tooLong, notPicture;
     std::vector<std::string> names;
+    QStringList pictures;
     for (const QString& path : picked) {
         const std::string name = fs::path(ToStdString(path)).filename().string();
+        if (!IsPictureName(name)) {
+            notPicture.push_back(ToStdString(path));
+            continue;
+        }
+        pictures << path;
         bool taken = std::find(names.begin(), names.end(), name) != names.end();
         for (const ImageInform& picture : frame_.Pictures)
             taken = taken || (picture.Status != 'd' && picture.FileName == name);
         if (taken) exists.push_back(ToStdString(path));
         if (name.size() > kMaxPictureName) tooLong.push_back(ToStdString(path));
-        if (!IsPictureName(name)) notPicture.push_back(ToStdString(path));
         names.push_back(name);
     }
     const std::string refusal =
         Joined({Refusal(ErrFileExists, exists), Refusal(ErrFileNameTooLong, tooLong),
                 Refusal(ErrNotPicture, notPicture)});
-    if (!refusal.empty()) {
-        MessageDlg(refusal, TMsgDlgType::mtError, mbOK, this);
+    if (!refusal.empty()) MessageDlg(refusal, TMsgDlgType::mtError, mbOK, this);
+    // A taken or too long name refuses the whole choice. Files that are no pictures are only
+    // left out, as damaged pictures are at OK: the pictures chosen with them stay chosen.
+    if (!exists.empty() || !tooLong.empty() || pictures.isEmpty()) {
         Chosen.clear();
         BitBtnOK->setEnabled(false);
         return;
     }
-    Chosen = picked;
+    Chosen = pictures;
     const bool one = Chosen.size() == 1;
     MemoDescript->setVisible(!one);
     Image1->setVisible(one);

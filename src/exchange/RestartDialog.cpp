@@ -78,7 +78,7 @@ void TRestartDialog::accept() {
     LetMessagesRun();
     BeforeRequest();
     WriteRestartRequest(RequestCode(), ShellServices().BudgetPath(), RequestArchive());
-    MessageDlg(RestartStr, TMsgDlgType::mtWarning, mbYes, this);
+    MessageDlg(RestartStr, TMsgDlgType::mtWarning, mbOK, this);
     main_.State().RestartRequested = true;
     TDialogBase::accept();
     main_.close();

@@ -498,11 +498,10 @@ void TfrNumber::SetEditMode(bool edit) {
     if (!edit) PlaceRowButtons(0);
 }
 
-bool TfrNumber::Ask(const char* key, const std::string& tail) {
+int TfrNumber::Ask(const char* key, const std::string& tail) {
     const std::string question =
         TLangFile(ShellServices().LangPath() + kNumberFile).Read(kSection, key, "") + tail;
-    return MessageDlg(question, TMsgDlgType::mtConfirmation, mbYes | mbNo | mbCancel, this) ==
-           mrYes;
+    return MessageDlg(question, TMsgDlgType::mtConfirmation, mbYes | mbNo | mbCancel, this);
 }
 
 void TfrNumber::BitBtnEditClick() {
@@ -588,7 +587,7 @@ void TfrNumber::BitBtnEditRowClick() {
 void TfrNumber::BitBtnDelRowClick() {
     const int row = Row();
     const std::string date = row >= 1 ? ToStdString(Grid->Row(row - 1).Cells[1]) : std::string();
-    if (!Ask("StrQuestionDel", " " + date + " ?")) return;
+    if (Ask("StrQuestionDel", " " + date + " ?") != mrYes) return;
     const int i = row - 1;
     if (i < 0 || i >= static_cast<int>(Items.size())) return;
     int live = -1;
@@ -605,7 +604,7 @@ void TfrNumber::BitBtnDelRowClick() {
 }
 
 void TfrNumber::BitBtnClearClick() {
-    if (!Ask("StrQuestionClear", " ")) return;
+    if (Ask("StrQuestionClear", " ") != mrYes) return;
     for (NumberItemInfo& item : Items) {
         if (item.IsLive()) EarliestChange = std::min(EarliestChange, item.DateBegin);
         item.State = 'd';
@@ -630,7 +629,7 @@ void TfrNumber::SlideBack() {
 
 void TfrNumber::BitBtnCanselClick() {
     if (BitBtnApply->isEnabled()) {
-        if (Interactive && !Ask("StrQuestionCancel", " ")) return;
+        if (Interactive && Ask("StrQuestionCancel", " ") != mrYes) return;
         LoadChronology(IDObject);
         ShowChronology();
     }
@@ -646,11 +645,10 @@ int TfrNumber::SaveChronology() {
 }
 
 void TfrNumber::BitBtnApplyClick() {
-    ApplyIfConfirmed();
+    if (Ask("StrQuestionApply", " ") == mrYes) ApplyEdits();
 }
 
-bool TfrNumber::ApplyIfConfirmed() {
-    if (!Ask("StrQuestionApply", " ")) return true;
+bool TfrNumber::ApplyEdits() {
     // A stored constant that is no number cannot be written again: its row is shown for the
     // user to change, and edit mode goes on.
     if (const std::optional<size_t> malformed = FirstMalformedConstant(Items)) {
@@ -673,11 +671,15 @@ bool TfrNumber::ApplyIfConfirmed() {
 bool TfrNumber::Leave() {
     if (!BitBtnCansel->isEnabled()) return true;
     Interactive = false;
-    if (BitBtnApply->isEnabled() && !ApplyIfConfirmed()) {
-        // The user chose to keep the changes and they could not be saved (the failure was
-        // shown): the frame stays in edit mode with them, and is not left.
-        Interactive = true;
-        return false;
+    if (BitBtnApply->isEnabled()) {
+        // Cancel (also Esc and the closed box) keeps the user in the frame, in edit mode with
+        // the changes; so does Yes when they could not be saved (the failure was shown). No
+        // drops them.
+        const int answer = Ask("StrQuestionApply", " ");
+        if (answer == mrCancel || (answer == mrYes && !ApplyEdits())) {
+            Interactive = true;
+            return false;
+        }
     }
     if (BitBtnCansel->isEnabled()) BitBtnCansel->click();
     return true;

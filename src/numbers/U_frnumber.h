@@ -175,11 +175,12 @@ private:
     void SetEditMode(bool edit);
     void SlideBack();
     void OpenValueDialog(char mode);
-    // Apply: asks its question and, on Yes, saves the changes and leaves edit mode. False when
-    // the user chose to save and the changes could not be saved: edit mode goes on with them.
-    bool ApplyIfConfirmed();
-    // Yes to the question of the key (its text followed by `tail`).
-    bool Ask(const char* key, const std::string& tail);
+    // Saves the changes and leaves edit mode. False when they could not be saved (the failure
+    // was shown): edit mode goes on with them.
+    bool ApplyEdits();
+    // The answer to the question of the key (its text followed by `tail`) with Yes, No and
+    // Cancel: mrYes, mrNo, or mrCancel also for Esc and the closed box.
+    int Ask(const char* key, const std::string& tail);
     void Redraw();
 };
 

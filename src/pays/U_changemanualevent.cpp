@@ -172,21 +172,32 @@ void TfChangeManualEvent::BitBtnOKClick() {
     if (!BitBtnOK->isEnabled()) return;
     SetInputsEnabled(false);
     LetMessagesRun();
+    const QString typed = EditValue->text();
     try {
         const QSignalBlocker rounding(EditValue);
-        EditValue->setText(ToQString(EventValueText(Mode, ToStdString(EditValue->text()))));
+        EditValue->setText(ToQString(EventValueText(Mode, ToStdString(typed))));
     } catch (const LargeError&) {
         // Only a text no check has seen (the calculator's) can get here.
         MessageDlg(kIncorrect, TMsgDlgType::mtError, mbOK, this);
         SetInputsEnabled(true);
         return;
     }
-    RunGuarded([this] {
-        if (IsEventChangeMode(Mode))
-            WriteEditTransaction();
-        else
-            WriteAddTransaction();
-    });
+    const bool written = RunShowingError(
+        [this] {
+            if (IsEventChangeMode(Mode))
+                WriteEditTransaction();
+            else
+                WriteAddTransaction();
+        },
+        this);
+    if (!written) {
+        // The event could not be written (the failure was shown): the dialog stays open with
+        // the value as the user typed it, for OK again once the cause is gone.
+        const QSignalBlocker restoring(EditValue);
+        EditValue->setText(typed);
+        SetInputsEnabled(true);
+        return;
+    }
     accept();
 }
 

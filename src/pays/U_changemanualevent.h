@@ -16,7 +16,8 @@ class QPlainTextEdit;
 // 6041, 6042), which chooses its texts, colours and help topic. The opener sets IDPay, PayName
 // and CurrentRow (the pay frame's current history row: its date is proposed for an addition; in
 // a change mode it is the event changed). OK writes one transaction and has the journal apply
-// it; Exit writes nothing. It frees itself when it closes.
+// it; when the writing fails the dialog stays open with what was typed. Exit writes nothing. It
+// frees itself when it closes.
 class TfChangeManualEvent : public TDialogBase {
     Q_OBJECT
 

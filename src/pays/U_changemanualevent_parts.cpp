@@ -8,7 +8,7 @@
 #include "decimal/Large_fix.h"
 
 std::string EventValueText(int mode, const std::string& text) {
-    if (mode == kPayAddCounter) return text;
+    if (mode == kPayAddCounter || mode == kPayChangeCounter) return text;
     const std::string number = text.empty() ? "0" : NormalizeNumberText(text);
     return large_fix(number.c_str()).Round(2).ToString();
 }

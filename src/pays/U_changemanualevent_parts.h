@@ -15,10 +15,11 @@ struct TManualEvent {
     int NManOper = 0;
 };
 
-// The value text an event of the mode carries: a counter reading being added (6021) keeps the
-// text exactly as typed; every other mode reads it as a decimal number (the empty text as 0),
-// rounds it to 2 decimals half away from zero and prints it with the locale's separator and no
-// trailing zeros. Throws LargeError for a text that is no number.
+// The value text an event of the mode carries: a counter reading, added (6021) or changed (6022),
+// keeps the text exactly as typed, so that a reading of three decimals is never altered by an
+// edit; a charge or a payment is read as a decimal number (the empty text as 0), rounded to 2
+// decimals half away from zero and printed with the locale's separator and no trailing zeros.
+// Throws LargeError for a text that is no number.
 std::string EventValueText(int mode, const std::string& text);
 
 // Whether the mode changes an event (6022, 6032, 6042) rather than adding one.

@@ -436,7 +436,15 @@ void TfAutoCharges::BitBtnApplyClick() {
         button->setEnabled(false);
     EditMode = false;
     LetMessagesRun();
-    RunGuarded([this] { WriteChargesTransaction(); });
+    if (!RunShowingError([this] { WriteChargesTransaction(); }, this)) {
+        // The charges could not be written (the failure was shown): edit mode goes on with
+        // them as edited, for Apply again once the cause is gone.
+        EditMode = true;
+        for (QPushButton* button : {BitBtnApply, BitBtnCansel, BtnExit, BitBtnAdd, BitBtnClear})
+            button->setEnabled(true);
+        PlaceRowButtons(Row());
+        return;
+    }
     LetMessagesRun();
     CloseAfterSlide = true;
     StartSlide('c');

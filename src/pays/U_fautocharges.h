@@ -19,7 +19,8 @@ class QWidget;
 // Made for one show by its opener, which sets IDPay; it frees itself when it closes. Edit
 // slides the grid right to uncover the row buttons; Add, the row buttons, Clear and the popup
 // change the list in memory; Apply writes the shown charges and the stored rows as one 6010
-// transaction, has the journal apply it, slides back and closes; Cansel reloads the stored list.
+// transaction, has the journal apply it, slides back and closes (when the writing fails, edit
+// mode goes on with the list as edited); Cansel reloads the stored list.
 class TfAutoCharges : public TDialogBase {
     Q_OBJECT
 

@@ -14,6 +14,7 @@
 #include "platform/Text.h"
 #include "shell/ImageListTree.h"
 #include "shell/FrameWidgets.h"
+#include "shell/MessageDlg.h"
 #include "shell/ShellServices.h"
 #include "shell/Ulanguage_widgets.h"
 #include "store/U_dm.h"
@@ -107,7 +108,10 @@ int TfChangeDirectPay::WriteDirectionTransaction() {
 }
 
 void TfChangeDirectPay::accept() {
-    const int result = WriteDirectionTransaction();
+    int result = 0;
+    // A direction that could not be written (the failure was shown) stays chosen in the open
+    // dialog, for OK again once the cause is gone.
+    if (!RunShowingError([&] { result = WriteDirectionTransaction(); }, this)) return;
     if (result > 0 && Applied) Applied(PayIcon(NewDirection));
     TDialogBase::accept();
 }

@@ -14,7 +14,6 @@
 #include <tuple>
 #include <utility>
 
-#include "platform/Locale.h"
 
 namespace {
 
@@ -30,10 +29,10 @@ uint8_t BorderStyle(TXlsxBorder border) {
     return LXW_BORDER_NONE;
 }
 
-// The value of a number written in the user's form: an optional minus, digits, and at most one
-// decimal separator followed by digits; nothing else. Empty for every other text.
+// The value of a number as the program's decimal type reads it: an optional minus, digits, and
+// at most one decimal point, "," or "." whichever the user typed (a reading keeps the separator
+// it was typed with), with at least one digit in all; nothing else. Empty for every other text.
 std::optional<double> UserNumber(std::string_view text) {
-    const char separator = DecimalSeparator();
     std::string plain(text);
     std::size_t at = plain.starts_with('-') ? 1 : 0;
     const auto digits = [&] {
@@ -41,14 +40,12 @@ std::optional<double> UserNumber(std::string_view text) {
         while (at < plain.size() && std::isdigit(static_cast<unsigned char>(plain[at]))) ++at;
         return at - from;
     };
-    const std::size_t whole = digits();
-    if (at < plain.size() && plain[at] == separator) {
+    std::size_t count = digits();
+    if (at < plain.size() && (plain[at] == ',' || plain[at] == '.')) {
         plain[at++] = '.';
-        if (digits() == 0) return std::nullopt;
-    } else if (whole == 0) {
-        return std::nullopt;
+        count += digits();
     }
-    if (at != plain.size()) return std::nullopt;
+    if (count == 0 || at != plain.size()) return std::nullopt;
     double value = 0;
     const auto [end, error] = std::from_chars(plain.data(), plain.data() + plain.size(), value);
     if (error != std::errc() || end != plain.data() + plain.size()) return std::nullopt;

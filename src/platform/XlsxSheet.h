@@ -35,9 +35,10 @@ public:
     void SetColumnWidth(int column, double width);
     void WriteText(int row, int column, const std::string& text, const TXlsxCellFormat& format);
     // The cell's value given as a text, taken as a spreadsheet takes a typed text: in a cell of
-    // the text format ("@") it stays text; in any other cell a number in the user's form (an
-    // optional minus, digits, at most one DecimalSeparator() followed by digits) becomes a number
-    // cell, so that it can be summed and charted, and anything else a text cell.
+    // the text format ("@") it stays text; in any other cell a number as the decimal type reads
+    // it (an optional minus, digits and at most one decimal point, "," or ".", whichever the
+    // locale) becomes a number cell, so that it can be summed and charted, and anything else a
+    // text cell.
     void WriteValue(int row, int column, const std::string& text, const TXlsxCellFormat& format);
     void WriteNumber(int row, int column, double value, const TXlsxCellFormat& format);
     // The day as a date value of the sheet.

@@ -47,12 +47,9 @@ void TFrameBase::HideFrame() {
 }
 
 int TFrameBase::SaveEdits(const std::function<int()>& change) {
-    try {
-        return change();
-    } catch (const std::exception& failure) {
-        MessageDlg(failure.what(), TMsgDlgType::mtError, mbOK, this);
-        return 0;
-    }
+    int result = 0;
+    RunShowingError([&] { result = change(); }, this);
+    return result;
 }
 
 void TFrameBase::RefreshHeader(const ObjectInfo& node) {

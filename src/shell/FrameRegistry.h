@@ -33,8 +33,9 @@ public:
 
     // The selection moves away from the frame's node, or the window closes: the frame applies,
     // asks about or drops its pending edits (the table, images, number and pay frames). False
-    // when the frame must stay: edits the user chose to keep could not be saved, and the frame
-    // still holds them. The main window then stays on the frame's node.
+    // when the frame must stay: the user cancelled the question, or edits the user chose to keep
+    // could not be saved, and the frame still holds them. The main window then stays on the
+    // frame's node.
     virtual bool Leave() { return true; }
     // The frame switch shows the frame for the node: the frame fills itself and shows.
     virtual void ShowFor(const ObjectInfo& node) = 0;

@@ -2,6 +2,7 @@
 #include "shell/MessageDlg.h"
 
 #include <QMessageBox>
+#include <exception>
 #include <map>
 #include <utility>
 
@@ -71,4 +72,14 @@ int MessageDlg(const std::string& text, TMsgDlgType type, TMsgDlgButtons buttons
     if (standard & QMessageBox::Cancel) return mrCancel;
     if (standard & QMessageBox::No) return mrNo;
     return mrOk;
+}
+
+bool RunShowingError(const std::function<void()>& work, QWidget* parent) {
+    try {
+        work();
+        return true;
+    } catch (const std::exception& failure) {
+        MessageDlg(failure.what(), TMsgDlgType::mtError, mbOK, parent);
+        return false;
+    }
 }

@@ -22,6 +22,11 @@ enum TModalResult { mrNone = 0, mrOk = 1, mrCancel = 2, mrYes = 6, mrNo = 7 };
 int MessageDlg(const std::string& text, TMsgDlgType type, TMsgDlgButtons buttons,
                QWidget* parent = nullptr);
 
+// Runs `work`; an exception it throws is shown in an error box over `parent` and gives false.
+// The savers of frames and dialogs use it: after a failed save the frame keeps its edits and
+// the dialog stays open with what the user typed, for a new try once the cause is gone.
+bool RunShowingError(const std::function<void()>& work, QWidget* parent);
+
 // What a box would have shown.
 struct TMessageDlgCall {
     std::string Text;

@@ -194,14 +194,16 @@ void TfSettings::accept() {
     const QString path = ToQString(folder);
     if (folder.empty() || (!QDir(path).exists() && !QDir().mkdir(path)))
         return Refuse(folderError_, EditBackupFolder);
+    // Settings that could not be written (the failure is shown) stay in the open dialog as
+    // typed, for OK again once the cause is gone.
     try {
         TIniFile(main_.State().DataPath + "vemly.ini").WriteString("Common", "BACKUP", folder);
+        main_.State().BackupPath = folder;
+        SetSettingInt("BackupCount", *copies);
+        SetSettingInt("TransCount", *transactions);
+        SetSettingInt("DeilyBackup", CheckBoxDailyBackup->isChecked() ? 1 : 0);
     } catch (const std::exception& error) {
         return Refuse(error.what(), nullptr);
     }
-    main_.State().BackupPath = folder;
-    SetSettingInt("BackupCount", *copies);
-    SetSettingInt("TransCount", *transactions);
-    SetSettingInt("DeilyBackup", CheckBoxDailyBackup->isChecked() ? 1 : 0);
     TDialogBase::accept();
 }

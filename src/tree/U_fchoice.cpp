@@ -23,6 +23,7 @@
 
 #include "platform/EventLoop.h"
 #include "platform/Text.h"
+#include "shell/MessageDlg.h"
 #include "shell/ShellServices.h"
 #include "shell/U_formmain.h"
 #include "shell/Ulanguage_widgets.h"
@@ -361,8 +362,17 @@ void TfChoice::accept() {
         return TDialogBase::accept();
     }
 
-    // Rebuilding the main tree marks this tree stale too.
-    if (!ApplyTreeChange([this] { return WriteMoveTransaction(); })) return TDialogBase::reject();
+    // Rebuilding the main tree marks this tree stale too. A move that could not be written (the
+    // failure was shown) leaves the dialog open on the chosen folder, for OK again once the
+    // cause is gone.
+    bool applied = false;
+    if (!RunShowingError([&] { applied = ApplyTreeChange([this] { return WriteMoveTransaction(); }); },
+                         this)) {
+        BitBtnOK->setEnabled(true);
+        BtnExit->setEnabled(true);
+        return;
+    }
+    if (!applied) return TDialogBase::reject();
     main_.TreeViewMain->setFocus();
     TDialogBase::accept();
 }

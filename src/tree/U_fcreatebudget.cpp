@@ -169,26 +169,39 @@ void TfCreateBudget::EnableOK() {
                          IsBudgetPathUsable(ToStdString(EditPath->text())) && !CheckWarnings());
 }
 
-void TfCreateBudget::accept() {
+void TfCreateBudget::SetInputsEnabled(bool enabled) {
     for (QWidget* control : std::initializer_list<QWidget*>{EditName, EditDescript, EditPath,
                                                             btnPath, BitBtnOK, BtnExit})
-        control->setEnabled(false);
+        control->setEnabled(enabled);
+}
+
+void TfCreateBudget::accept() {
+    SetInputsEnabled(false);
     QCoreApplication::processEvents();
 
+    // A budget that could not be made (the failure was shown) leaves no folder behind, and the
+    // dialog stays open with what was typed, for OK again once the cause is gone. Only a folder
+    // that this OK made can be half written: the making throws only after it made the folder.
     const std::string folder = CleanBudgetPath(ToStdString(EditPath->text()));
-    switch (MakeBudgetFolder(ShellServices().State().DataPath, folder,
-                             ToStdString(EditName->text()), ToStdString(EditDescript->text()))) {
-        case TNewBudget::FolderNotMade:
-            MessageDlg("ERROR: Unable to create folder !", TMsgDlgType::mtError, mbOK, this);
-            break;
-        case TNewBudget::TemplateNotCopied:
-            MessageDlg("ERROR: Unable to copy empty bases.", TMsgDlgType::mtError, mbOK, this);
-            break;
-        case TNewBudget::Made:
-            RegisterBudget(folder);
-            ShellServices().RebuildTree();
-            ShellServices().SelectBudget(folder);
-            break;
+    TNewBudget made = TNewBudget::FolderNotMade;
+    const bool written = RunShowingError(
+        [&] {
+            made = MakeBudgetFolder(ShellServices().State().DataPath, folder,
+                                    ToStdString(EditName->text()),
+                                    ToStdString(EditDescript->text()));
+            if (made == TNewBudget::Made) RegisterBudget(folder);
+        },
+        this);
+    if (!written) {
+        ShellDeleteFolder(folder, true, false);
+        return SetInputsEnabled(true);
     }
+    if (made == TNewBudget::FolderNotMade)
+        MessageDlg("ERROR: Unable to create folder !", TMsgDlgType::mtError, mbOK, this);
+    if (made == TNewBudget::TemplateNotCopied)
+        MessageDlg("ERROR: Unable to copy empty bases.", TMsgDlgType::mtError, mbOK, this);
+    if (made != TNewBudget::Made) return SetInputsEnabled(true);
+    ShellServices().RebuildTree();
+    ShellServices().SelectBudget(folder);
     TDialogBase::accept();
 }

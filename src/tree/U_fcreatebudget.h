@@ -57,7 +57,8 @@ public:
 
 protected:
     void FormShow() override;
-    // Makes the budget; the dialog closes whatever the outcome.
+    // Makes the budget and closes; a budget that could not be made leaves the dialog open with
+    // what was typed.
     void accept() override;
     bool eventFilter(QObject* watched, QEvent* event) override;
 
@@ -66,4 +67,7 @@ private:
     void EditPathChange();
     void btnPathClick();
     void EnableOK();
+    // The inputs and the buttons: disabled while OK makes the budget, enabled again when it
+    // could not be made.
+    void SetInputsEnabled(bool enabled);
 };

@@ -20,6 +20,7 @@
 #include "platform/Dates.h"
 #include "platform/EventLoop.h"
 #include "platform/Text.h"
+#include "shell/MessageDlg.h"
 #include "shell/ShellServices.h"
 #include "shell/U_formmain.h"
 #include "shell/Ulanguage_widgets.h"
@@ -284,14 +285,24 @@ std::unique_ptr<TTransWriter> TfCreateObject::WriteAddTransaction() {
     return writer;
 }
 
-void TfCreateObject::accept() {
-    for (QWidget* control : KindButtons()) control->setEnabled(false);
+void TfCreateObject::SetInputsEnabled(bool enabled) {
+    for (QWidget* control : KindButtons()) control->setEnabled(enabled);
     for (QWidget* control : std::initializer_list<QWidget*>{ComboBoxExFImage, EditName,
                                                             EditDescript, BitBtnOK, BtnExit})
-        control->setEnabled(false);
+        control->setEnabled(enabled);
+}
+
+void TfCreateObject::accept() {
+    SetInputsEnabled(false);
     LetMessagesRun();
 
-    if (!ApplyTreeChange([this] { return WriteAddTransaction(); })) return TDialogBase::reject();
+    bool applied = false;
+    // An object that could not be written (the failure was shown) stays in the open dialog as
+    // typed, for OK again once the cause is gone.
+    if (!RunShowingError([&] { applied = ApplyTreeChange([this] { return WriteAddTransaction(); }); },
+                         this))
+        return SetInputsEnabled(true);
+    if (!applied) return TDialogBase::reject();
     main_.TreeViewMain->setFocus();
     TDialogBase::accept();
 }

@@ -80,6 +80,9 @@ private:
     void InputChanged();
     QRadioButton* NewKindButton(int kind);
     std::array<QRadioButton*, 8> KindButtons() const;
+    // The kinds, the icon, the name, the description and the buttons: disabled while OK writes,
+    // enabled again when the writing failed.
+    void SetInputsEnabled(bool enabled);
     // The height of the place's memo that shows that many lines.
     int PlaceHeight(int lines) const;
 

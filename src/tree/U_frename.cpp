@@ -190,30 +190,45 @@ bool TfRename::RenameBudget(const std::string& folder) {
     budgets.Edit();
     budgets.FieldByName(fld::Name).SetAsString(name);
     budgets.FieldByName(fld::Descript).SetAsString(descript);
-    budgets.Post();
+    try {
+        budgets.Post();
+    } catch (...) {
+        budgets.Cancel();  // the shared table is left as it was, for OK again
+        throw;
+    }
     // The selected root is the open budget, whose name the main window keeps from its row.
     main_.State().BudgetName = name;
     main_.State().BudgetDescript = descript;
     return true;
 }
 
-void TfRename::accept() {
+void TfRename::SetInputsEnabled(bool enabled) {
     for (QWidget* control : std::initializer_list<QWidget*>{ComboBoxExFImage, EditName,
                                                             EditDescript, BitBtnOK, BtnExit})
-        control->setEnabled(false);
+        control->setEnabled(enabled);
+}
+
+void TfRename::accept() {
+    SetInputsEnabled(false);
     LetMessagesRun();
 
     TShellServices& shell = ShellServices();
-    if (shell.State().TypeObject != otBudget) {
-        if (!ApplyTreeChange([this] { return WriteRenTransaction(); }))
-            return TDialogBase::reject();
-    } else {
+    bool applied = true;
+    const auto rename = [&] {
+        if (shell.State().TypeObject != otBudget) {
+            applied = ApplyTreeChange([this] { return WriteRenTransaction(); });
+            return;
+        }
         const std::string folder = shell.BudgetPath();
         shell.SaveTreeState();
         RenameBudget(folder);
         shell.RebuildTree();
         shell.SelectBudget(folder);
-    }
+    };
+    // A name that could not be written (the failure was shown) stays in the open dialog as
+    // typed, for OK again once the cause is gone.
+    if (!RunShowingError(rename, this)) return SetInputsEnabled(true);
+    if (!applied) return TDialogBase::reject();
     main_.RefreshFrameHeader();
     main_.TreeViewMain->setFocus();
     TDialogBase::accept();

@@ -61,9 +61,12 @@ private:
     void InputChanged();
     int ChosenIcon() const;
     bool IsFolder() const;
+    // The icon, the name, the description and the buttons: disabled while OK writes, enabled
+    // again when the writing failed.
+    void SetInputsEnabled(bool enabled);
     // Writes the new name and description into the budget's budget list row and the open
     // budget's state; false, with an error shown and nothing written, when the list has no row
-    // for the folder.
+    // for the folder. A failed writing throws, the list's row as it was.
     bool RenameBudget(const std::string& folder);
 
     TfMain& main_;

@@ -7,6 +7,7 @@
 #include <optional>
 #include <utility>
 
+#include "platform/Database.h"
 #include "store/TransKind.h"
 
 // Its Apply gives what `outcome` gives (or throws what it throws); it has no other steps.
@@ -19,6 +20,11 @@ public:
 private:
     std::function<int()> outcome_;
 };
+
+// An outcome: the write fails as on a full disk.
+[[noreturn]] inline int DiskFull() {
+    throw EDatabaseError("tables.sqlite", "database or disk is full");
+}
 
 // Holds a failing kind while it lives; the real one comes back at its end or at Remove.
 class FailingKind {

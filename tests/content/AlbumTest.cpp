@@ -5,6 +5,8 @@
 
 #include <QApplication>
 #include <QClipboard>
+#include <QDir>
+#include <QFileDialog>
 #include <QGroupBox>
 #include <QImage>
 #include <QLabel>
@@ -667,6 +669,50 @@ TEST_F(AlbumFrame, TheLoadingDialogRefusesTakenAndLongNamesAndSkipsDamagedPictur
                                         "new one.JPEG:4l", "second.jpg:5l"}));
     EXPECT_TRUE(FilesIn(StagingFolder(album)).empty());
     EXPECT_TRUE(fs::exists(album + "/mini/new one.bmp"));
+}
+
+// The desktop's file dialog offers a filter that shows every file, so that PNG pictures chosen
+// with JPEGs reach the dialog's check: the JPEGs are added and the PNGs named in the refusal.
+TEST_F(AlbumFrame, PngPicturesChosenWithJpegsAreNamedInTheRefusal) {
+    const fs::path picked = fs::path(folders.TempPath()) / "picked";
+    fs::create_directories(picked);
+    const std::vector<std::string> names = {"a.jpg", "b.png", "c.jpg", "d.png"};
+    for (const std::string& name : names)
+        WritePicture(picked / name, Qt::blue, {240, 160}, name.ends_with(".png") ? "PNG" : "JPG");
+    Show();
+    Edit();
+    ScopedMessageDlg boxes;
+    bool offered = false;
+    WithDialog<TfLoadImage>(frame->BitBtnAppendPicture, [&](TfLoadImage& dialog) {
+        QTimer::singleShot(0, [&] {
+            auto* chooser = qobject_cast<QFileDialog*>(QApplication::activeModalWidget());
+            ASSERT_NE(chooser, nullptr);
+            chooser->setDirectory(ToQString(picked.string()));
+            // The filter that shows the PNG files too.
+            for (const QString& filter : chooser->nameFilters()) {
+                const QString patterns = filter.section(u'(', 1).section(u')', 0, 0);
+                if (QDir::match(patterns.split(u' '), QStringLiteral("b.png"))) {
+                    chooser->selectNameFilter(filter);
+                    offered = true;
+                    break;
+                }
+            }
+            QString files;
+            for (const std::string& name : names) files += "\"" + ToQString(name) + "\" ";
+            chooser->selectFile(files);
+            static_cast<QDialog*>(chooser)->accept();  // QFileDialog::accept, as its Open button
+        });
+        dialog.BitBtnChoicePicture->click();
+        EXPECT_EQ(dialog.Chosen.size(), 2);
+        ASSERT_TRUE(dialog.BitBtnOK->isEnabled());
+        dialog.BitBtnOK->click();
+    });
+    EXPECT_TRUE(offered);
+    EXPECT_EQ(boxes.Texts(),
+              std::vector<std::string>{"These files are no BMP or JPEG pictures:\n" +
+                                       (picked / "b.png").string() + "\n" +
+                                       (picked / "d.png").string()});
+    EXPECT_EQ(Boxes(), (std::vector<std::string>{"a.jpg", "c.jpg"}));
 }
 
 TEST_F(AlbumFrame, AnAlbumWhoseFoldersWentMissingTakesPicturesAgain) {

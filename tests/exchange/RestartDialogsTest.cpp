@@ -72,6 +72,12 @@ protected:
         return std::to_string(GetSettingInt("Startup", 0)) + " " + GetSettingStr("Startup", "") +
                " " + GetSettingStr("Startup1", "-");
     }
+    // The last box was the restart notice: a warning with OK alone.
+    void ExpectRestartNotice() const {
+        ASSERT_FALSE(messages.Calls().empty());
+        EXPECT_EQ(messages.Calls().back().Type, TMsgDlgType::mtWarning);
+        EXPECT_EQ(messages.Calls().back().Buttons, static_cast<TMsgDlgButtons>(mbOK));
+    }
 };
 
 TEST_F(RestartDialogsTest, BackupProposesANameAndRequestsTheBackup) {
@@ -94,6 +100,7 @@ TEST_F(RestartDialogsTest, BackupProposesANameAndRequestsTheBackup) {
         backup.BitBtnOK->click();
     });
     EXPECT_EQ(Request(), "1 " + home + " " + chosen);
+    ExpectRestartNotice();
     EXPECT_EQ(messages.Texts(), std::vector<std::string>{
                                     "The program restarts now and backs up the budget before it "
                                     "starts again."});
@@ -134,6 +141,7 @@ TEST_F(RestartDialogsTest, RecoveryNeedsAnExistingArchiveAndYes) {
         recovery.BitBtnOK->click();
     });
     EXPECT_EQ(Request(), "20 " + home + " " + archive);
+    ExpectRestartNotice();
     EXPECT_FALSE(window->isVisible());
 }
 
@@ -150,6 +158,7 @@ TEST_F(RestartDialogsTest, DeletingABudgetFromItsRootsPopup) {
         dialog.BitBtnOK->click();
     });
     EXPECT_EQ(Request(), "30 " + home + " earlier");
+    ExpectRestartNotice();
     EXPECT_FALSE(window->isVisible());
 }
 

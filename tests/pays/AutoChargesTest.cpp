@@ -24,6 +24,7 @@
 #include "algorithms/U_fcalculation.h"
 #include "RecordedHelp.h"
 #include "common/BudgetDump.h"
+#include "common/FailingKind.h"
 #include "common/ScopedMessageDlg.h"
 #include "common/TextsFit.h"
 #include "common/TypedDates.h"
@@ -117,6 +118,17 @@ protected:
         editor->IDPay = kPay;
         editor->show();
         return editor;
+    }
+    // Adds a charge of the name from the day through the list's Add and its modal editor.
+    void AddWithEditor(const char* name, TDateTime begin) {
+        QTimer::singleShot(0, [name, begin] {
+            auto* added = qobject_cast<TfAutoChargeChange*>(QApplication::activeModalWidget());
+            if (!added) return QApplication::activeModalWidget()->close(), void();
+            added->EditName->setText(QString::fromUtf8(name));
+            added->DTPickerDateBegin->setDate(ToQDate(begin));
+            added->BitBtnOK->click();
+        });
+        list->BitBtnAdd->click();
     }
     void EditorOk() {
         editor->BitBtnOK->click();
@@ -271,14 +283,7 @@ TEST_F(AutoCharges, AChangedListIsAppliedUndoneAndRedoneWithUniqueScheduleIds) {
     EXPECT_EQ(GridNames(), (std::vector<std::string>{"First", "Second"}));
     list->BitBtnEdit->click();
     Slide();
-    QTimer::singleShot(0, [] {
-        auto* added = qobject_cast<TfAutoChargeChange*>(QApplication::activeModalWidget());
-        if (!added) return QApplication::activeModalWidget()->close(), void();
-        added->EditName->setText(QStringLiteral("Third"));
-        added->DTPickerDateBegin->setDate(ToQDate(Day(3, 5)));
-        added->BitBtnOK->click();
-    });
-    list->BitBtnAdd->click();
+    AddWithEditor("Third", Day(3, 5));
     EXPECT_EQ(GridNames(), (std::vector<std::string>{"First", "Third", "Second"}));
     EXPECT_EQ(list->FirstChangedDate, Day(3, 5));
     list->BitBtnApply->click();
@@ -295,6 +300,43 @@ TEST_F(AutoCharges, AChangedListIsAppliedUndoneAndRedoneWithUniqueScheduleIds) {
     EXPECT_EQ(DumpBudget(budget, TDumpScope::WithoutJournal), before);
     ASSERT_TRUE(Redo(Newest()));
     EXPECT_EQ(DumpBudget(budget, TDumpScope::WithoutJournal), after);
+    EXPECT_TRUE(shell.fatalTexts.empty());
+}
+
+// Mend: Apply closed the list when the charges could not be written, and the edits were lost.
+// Edit mode goes on with the list as edited; Apply once the cause is gone writes it once.
+TEST_F(AutoCharges, AListThatCannotBeWrittenStaysInEditModeWithTheEdits) {
+    StoreCharge("First", Day(3, 1));
+    const std::string before = DumpBudget(budget, TDumpScope::WithoutJournal);
+    Open();
+    list->BitBtnEdit->click();
+    Slide();
+    AddWithEditor("Second", Day(3, 5));
+    const int newest = Newest();
+    ScopedMessageDlg yes(mrYes);
+    {
+        FailingKind failing({"CHANG", otPay, kPayReplaceAutoCharges}, DiskFull);
+        list->BitBtnApply->click();
+        Slide();
+    }
+    ASSERT_FALSE(list.isNull());
+    EXPECT_TRUE(list->isVisible());
+    EXPECT_EQ(GridNames(), (std::vector<std::string>{"First", "Second"}));
+    EXPECT_TRUE(list->EditMode);
+    EXPECT_FALSE(list->BitBtnEdit->isEnabled());
+    for (QPushButton* button : {list->BitBtnApply, list->BitBtnCansel, list->BitBtnAdd,
+                                list->BitBtnClear, list->BtnExit})
+        EXPECT_TRUE(button->isEnabled()) << ToStdString(button->objectName());
+    ASSERT_EQ(yes.Calls().size(), 2u);  // the question, then the failure
+    EXPECT_EQ(yes.Calls()[1].Type, TMsgDlgType::mtError);
+    EXPECT_NE(yes.Texts()[1].find("database or disk is full"), std::string::npos);
+    EXPECT_EQ(DumpBudget(budget, TDumpScope::WithoutJournal), before);
+
+    list->BitBtnApply->click();
+    Slide();
+    EXPECT_TRUE(list.isNull());
+    EXPECT_EQ(StoredCharges(), (std::vector<std::string>{"First 1", "Second 2"}));
+    EXPECT_EQ(Newest(), newest + 2);  // the failed one, rolled back, and the one applied
     EXPECT_TRUE(shell.fatalTexts.empty());
 }
 

@@ -16,6 +16,7 @@
 #include "PayDialogs.h"
 #include "RecordedHelp.h"
 #include "common/BudgetDump.h"
+#include "common/FailingKind.h"
 #include "common/ScopedMessageDlg.h"
 #include "common/TextsFit.h"
 #include "common/TypedDates.h"
@@ -64,7 +65,7 @@ protected:
     const TDateTime today = Today();
 };
 
-TEST_F(ManualEvent, TheValueIsRoundedToTwoDecimalsInEveryModeButANewCounterReading) {
+TEST_F(ManualEvent, TheValueIsRoundedToTwoDecimalsInEveryModeButACounterReading) {
     AddManual(kPay, Day(5, 3), "CN", "1", 1);
     const struct {
         int mode;
@@ -87,12 +88,41 @@ TEST_F(ManualEvent, TheValueIsRoundedToTwoDecimalsInEveryModeButANewCounterReadi
         const std::vector<std::string> events = Events();
         EXPECT_NE(std::find(events.begin(), events.end(), c.carried), events.end()) << c.carried;
     }
-    // A counter reading changed is rounded too.
-    Open(kPayChangeCounter, {Day(5, 3), "1", "", 1});
-    dialog->EditValue->setText(ToQString(Decimal("12,345")));
-    Ok();
-    const std::vector<std::string> events = Events();
-    EXPECT_NE(std::find(events.begin(), events.end(), "CN 3 12,35  1"), events.end());
+    EXPECT_TRUE(shell.fatalTexts.empty());
+}
+
+// A changed counter reading keeps its text as typed, whichever separator it was typed with:
+// changing only the description of a reading of three decimals leaves the reading as it was.
+TEST_F(ManualEvent, AChangedCounterReadingKeepsItsTextAsTyped) {
+    const struct {
+        const char* stored;   // the reading before the change
+        const char* typed;    // what the value field holds at OK (null: left as it was)
+        const char* carried;  // the reading after the change, as stored
+    } cases[] = {
+        {"358,905", nullptr, "358,905"},
+        {"358.905", nullptr, "358.905"},
+        {"1", "12,345", "12,345"},
+        {"1", "12.345", "12.345"},
+        {"1", "0012,5000", "0012,5000"},
+    };
+    int day = 0;
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.stored + std::string(" ") + (c.typed ? c.typed : "-"));
+        const TDateTime date = Day(12, ++day);
+        AddManual(kPay, date, "CN", c.stored, 1);
+        Open(kPayChangeCounter, {date, c.stored, "", 1});
+        if (c.typed) dialog->EditValue->setText(QString::fromLatin1(c.typed));
+        dialog->EditDescript->setText(QStringLiteral("water"));
+        Ok();
+        ASSERT_TRUE(dialog.isNull());
+        std::vector<std::string> rows;
+        for (TBudgetTable events(tbl::PayHistory, false,
+                                 Where(fld::ID) == kPay && Where(fld::DateEvent) == date);
+             !events.Eof(); events.Next())
+            rows.push_back(events.FieldByName(fld::Counter).AsString() + " " +
+                           events.FieldByName(fld::Descript).AsString());
+        EXPECT_EQ(rows, std::vector<std::string>{c.carried + std::string(" water")});
+    }
     EXPECT_TRUE(shell.fatalTexts.empty());
 }
 
@@ -266,6 +296,49 @@ TEST_F(ManualEvent, ASecondOkWritesNothing) {
     FreeClosed();
     EXPECT_EQ(Newest(), 1);
     EXPECT_EQ(Events().size(), 1u);
+}
+
+// Mend: OK closed the dialog when the event could not be written, and what was typed was lost.
+// The dialog stays open with the value as typed (not rounded) and the description; OK once the
+// cause is gone writes the event once.
+TEST_F(ManualEvent, AnEventThatCannotBeWrittenStaysInTheOpenDialog) {
+    AddManual(kPay, Day(5, 3), "CN", "1", 1);
+    const struct {
+        int mode;
+        const char* carried;  // the event written at last, "," for the separator
+    } cases[] = {
+        {kPayAddPayment, "PY 3 12,35 fee 2"},
+        {kPayChangeCounter, "CN 3 12,345 fee 1"},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.mode);
+        const std::string before = DumpBudget(budget, TDumpScope::WithoutJournal);
+        Open(c.mode, {Day(5, 3), "1", "", 1});
+        dialog->EditValue->setText(ToQString(Decimal("12,345")));
+        dialog->EditDescript->setText(QStringLiteral("fee"));
+        ScopedMessageDlg ok;
+        {
+            FailingKind failing({"CHANG", otPay, c.mode}, DiskFull);
+            Ok();
+        }
+        ASSERT_FALSE(dialog.isNull());
+        EXPECT_TRUE(dialog->isVisible());
+        EXPECT_EQ(dialog->EditValue->text(), ToQString(Decimal("12,345")));
+        EXPECT_EQ(dialog->EditDescript->text(), QStringLiteral("fee"));
+        EXPECT_TRUE(dialog->EditValue->isEnabled());
+        EXPECT_TRUE(dialog->BitBtnOK->isEnabled());
+        ASSERT_EQ(ok.Calls().size(), 1u);
+        EXPECT_EQ(ok.Calls()[0].Type, TMsgDlgType::mtError);
+        EXPECT_NE(ok.Texts()[0].find("database or disk is full"), std::string::npos);
+        EXPECT_EQ(DumpBudget(budget, TDumpScope::WithoutJournal), before);
+
+        Ok();
+        EXPECT_TRUE(dialog.isNull());
+        const std::vector<std::string> events = Events();
+        EXPECT_EQ(std::count(events.begin(), events.end(), c.carried), 1) << c.carried;
+    }
+    EXPECT_EQ(Events().size(), 2u);
+    EXPECT_TRUE(shell.fatalTexts.empty());
 }
 
 TEST_F(ManualEvent, AnAdditionAndAChangeAreUndoneAndRedoneByTheJournal) {

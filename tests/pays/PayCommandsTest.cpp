@@ -14,8 +14,12 @@
 #include <filesystem>
 #include <fstream>
 
+#include "common/BudgetDump.h"
+#include "common/FailingKind.h"
+#include "common/ScopedMessageDlg.h"
 #include "common/TypedDates.h"
 #include "common/XlsxParts.h"
+#include "decimal/SeparatorScope.h"
 #include "pays/PayChangeJournal.h"
 #include "pays/PayFrameFixture.h"
 #include "pays/U_changemanualevent_parts.h"
@@ -183,6 +187,37 @@ TEST_F(PayCommands, TheDirectionDialogChangesThePayThroughTheJournal) {
     UndoNewest();
     EXPECT_EQ(dm.GetPayDirection(1), 'O');
     EXPECT_EQ(Column(tbl::Objects, "Image", Where(fld::ID) == 1), std::vector<TFieldValue>{24});
+}
+
+// Mend: a direction that could not be written was lost with the dialog. The dialog stays open
+// with the choice; OK once the cause is gone changes the pay once.
+TEST_F(PayCommands, ADirectionThatCannotBeWrittenStaysChosenInTheOpenDialog) {
+    TfrPay& frame = ShowFrame();
+    const std::string before = DumpBudget(budget, TDumpScope::WithoutJournal);
+    ScopedMessageDlg ok;
+    bool kept = false;
+    QTimer::singleShot(0, [&] {
+        auto* dialog = qobject_cast<TfChangeDirectPay*>(QApplication::activeModalWidget());
+        ASSERT_NE(dialog, nullptr);
+        dialog->RadioButtonPayIn->click();
+        {
+            FailingKind failing({"CHANG", otPay, kPayChangeDirection}, DiskFull);
+            dialog->BitBtnOK->click();
+        }
+        kept = dialog->isVisible() && dialog->RadioButtonPayIn->isChecked() &&
+               dialog->BitBtnOK->isEnabled();
+        EXPECT_EQ(DumpBudget(budget, TDumpScope::WithoutJournal), before);
+        dialog->BitBtnOK->click();
+    });
+    frame.BtnChangeDirect->click();
+    EXPECT_TRUE(kept);
+    ASSERT_EQ(ok.Calls().size(), 1u);
+    EXPECT_EQ(ok.Calls()[0].Type, TMsgDlgType::mtError);
+    EXPECT_NE(ok.Texts()[0].find("database or disk is full"), std::string::npos);
+    EXPECT_EQ(dm.GetPayDirection(1), 'I');
+    EXPECT_EQ(Column(tbl::Objects, "Image", Where(fld::ID) == 1), std::vector<TFieldValue>{26});
+    const std::vector<TFieldValue> statuses = Journal("Status");
+    EXPECT_EQ(std::count(statuses.begin(), statuses.end(), TFieldValue("APPLY")), 1);
 }
 
 // ---- The filter dialog -----------------------------------------------------------------------
@@ -358,6 +393,31 @@ TEST_F(PayExport, TheWorkbookHoldsTheRowsShownWithTheirColoursAndNumbers) {
     EXPECT_EQ(styles.find("FFC0C0C0"), std::string::npos);
     // The grid keeps its row.
     EXPECT_EQ(frame.CurrentRow(), 1);
+}
+
+// Counter readings keep the separator they were typed with; the Counter column takes each as a
+// number cell, whichever separator the user's locale has.
+TEST_F(PayExport, CounterReadingsTypedWithEitherSeparatorAreNumberCells) {
+    AddEvent("CN", Day(3, 2), 1, 0, "Counter", "12345,6", "", "comma");
+    AddEvent("CN", Day(3, 3), 1, 0, "Counter", "358.905", "", "point");
+    TfrPay& frame = ShowFrame();
+    frame.Filter = Kinds(true, false, false, false);
+    frame.SpeedButtonFilter->click();
+    for (const char separator : {',', '.'}) {
+        SCOPED_TRACE(std::string("separator ") + separator);
+        const SeparatorScope scope(separator);
+        opened.clear();
+        frame.BitBtnExpToXls->click();
+        ASSERT_EQ(opened.size(), 1u);
+        const std::string cells = XlsxPart(opened.front(), "xl/worksheets/sheet1.xml");
+        const std::string strings = XlsxPart(opened.front(), "xl/sharedStrings.xml");
+        const std::multiset<std::string> numbers = XlsxNumbers(cells);
+        for (const char* value : {"100", "12345.6", "358.905"})
+            EXPECT_EQ(numbers.count(value), 1u) << value;
+        for (const char* text : {"12345,6", "358.905"})
+            EXPECT_EQ(strings.find(std::string(">") + text + "<"), std::string::npos) << text;
+        std::filesystem::remove(opened.front());
+    }
 }
 
 TEST_F(PayExport, AnEmptyViewAndAnUnsafeNameAndAnUnwritableFolder) {

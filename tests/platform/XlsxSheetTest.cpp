@@ -6,32 +6,24 @@
 #include <string>
 
 #include "common/XlsxParts.h"
+#include "decimal/SeparatorScope.h"
 #include "platform/Locale.h"
 #include "platform/Text.h"
 #include "platform/XlsxSheet.h"
 
 namespace {
 
-class SeparatorScope {
-public:
-    explicit SeparatorScope(char separator) { SetDecimalSeparator(separator); }
-    ~SeparatorScope() { SetDecimalSeparator(original_); }
-    SeparatorScope(const SeparatorScope&) = delete;
-    SeparatorScope& operator=(const SeparatorScope&) = delete;
-
-private:
-    char original_ = DecimalSeparator();
-};
-
-// "S" in a case's text stands for the user's separator, "O" for the other one. An empty
-// expected number means a text cell.
+// "S" in a case's text stands for the user's separator, "O" for the other one: the decimal type
+// reads both, as a reading keeps the separator it was typed with. An empty expected number means
+// a text cell.
 struct ValueCase {
     const char* Text;
     const char* Number;
 };
 constexpr ValueCase kValueCases[] = {
     {"12", "12"}, {"-3S5", "-3.5"}, {"0S25", "0.25"}, {"S5", "0.5"}, {"007", "7"},
-    {"1O5", ""},  {"1S2S3", ""},    {"5S", ""},       {"-", ""},     {"", ""},
+    {"1O5", "1.5"}, {"-O25", "-0.25"}, {"5S", "5"}, {"1S2O3", ""}, {"1S2S3", ""}, {"-", ""}, {"", ""},
+    {"S", ""},
     {" 12", ""},  {"12 kWh", ""},   {"[error]", ""},  {"+4", ""},    {"1e3", ""},
 };
 
@@ -45,7 +37,7 @@ std::string WithSeparators(std::string text, char separator) {
     return text;
 }
 
-TEST(XlsxSheet, ATextThatIsANumberInTheUsersFormBecomesANumberCell) {
+TEST(XlsxSheet, ATextThatTheDecimalTypeReadsBecomesANumberCell) {
     for (const char separator : {'.', ','}) {
         SCOPED_TRACE(std::string("separator ") + separator);
         const SeparatorScope scope(separator);

@@ -241,6 +241,46 @@ TEST_P(EditsInMainWindow, NoDropsTheEditsAndAFatalSaveKeepsThem) {
     }
 }
 
+// Mend: Cancel in the number's question on leaving acted as No, dropping the edits while the
+// selection moved on. Cancel (as Esc and the closed box answer) keeps the user on the number in
+// edit mode with the edits, and the action that asked does not happen; No still drops them.
+using NumberLeft = EditsInMainWindow;
+TEST_F(NumberLeft, CancelInTheSaveQuestionKeepsTheEditsAndTheNode) {
+    const TEdited& edited = kFrames[1];
+    StartWithProgramFrames();
+    ClickNamed(edited.Node);
+    edited.Edit(*this);
+    const std::string before = DumpBudget(home, TDumpScope::WithoutJournal);
+    const struct {
+        const char* way;
+        std::function<void()> leave;
+    } ways[] = {
+        {"another node", [this] { ClickNamed("Car"); }},
+        {"closing the program", [this] { window->close(); }},
+    };
+    for (const auto& w : ways) {
+        SCOPED_TRACE(w.way);
+        ScopedMessageDlg cancel(mrCancel);
+        w.leave();
+        EXPECT_EQ(cancel.Texts(), Strings{edited.Question});
+        EXPECT_TRUE(window->isVisible());
+        EXPECT_TRUE(Frame(edited).isVisible());
+        EXPECT_EQ(window->SelectedIndex(), NodeNamed(edited.Node));
+        EXPECT_TRUE(Button(edited, "BitBtnApply")->isEnabled());
+        EXPECT_TRUE(Button(edited, "BitBtnCansel")->isEnabled());
+        EXPECT_FALSE(Button(edited, "BitBtnEdit")->isEnabled());
+        EXPECT_EQ(edited.Shown(*this), edited.After);
+        EXPECT_EQ(DumpBudget(home, TDumpScope::WithoutJournal), before);
+    }
+    // Asked again, No drops the edits and the selection moves on.
+    ScopedMessageDlg no(mrNo);
+    ClickNamed("Car");
+    EXPECT_EQ(no.Texts(), Strings{edited.Question});
+    EXPECT_EQ(window->SelectedIndex(), NodeNamed("Car"));
+    EXPECT_TRUE(Button(edited, "BitBtnEdit")->isEnabled());
+    EXPECT_EQ(Stored(edited), edited.Before);
+}
+
 INSTANTIATE_TEST_SUITE_P(Frames, EditsInMainWindow, ::testing::Values(0, 1),
                          [](const ::testing::TestParamInfo<int>& info) {
                              return std::string(info.param == 0 ? "Table" : "Number");

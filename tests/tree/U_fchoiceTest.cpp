@@ -20,6 +20,7 @@
 
 #include "PopupCommand.h"
 #include "common/BudgetDump.h"
+#include "common/FailingKind.h"
 #include "platform/Table.h"
 #include "platform/Text.h"
 #include "shell/BudgetsFixture.h"
@@ -317,6 +318,45 @@ TEST_F(ChoiceTest, AMoveAfterAFatalReportIsNeitherMadeReadyNorApplied) {
     EXPECT_TRUE(messages.Calls().empty());
     EXPECT_FALSE(choice->isVisible());
     EXPECT_TRUE(choice->FrameFolder.isNull());
+}
+
+// Mend: a move that could not be written closed the chooser, its OK and Exit left disabled
+// for the next show. The chooser stays open on the chosen folder; OK once the cause is gone
+// moves the object once, and the chooser serves the next move.
+TEST_F(ChoiceTest, AMoveThatCannotBeWrittenKeepsTheChooserOpenOnTheChosenFolder) {
+    Open(11);
+    window->SaveTreeState();  // as OK does first
+    const std::string before = DumpBudget(home, TDumpScope::WithoutJournal);
+    Click(13);
+    {
+        FailingKind failing({"MOVE"}, DiskFull);
+        choice->BitBtnOK->click();
+        QCoreApplication::processEvents();
+    }
+    EXPECT_TRUE(choice->isVisible());
+    EXPECT_TRUE(choice->BitBtnOK->isEnabled());
+    EXPECT_TRUE(choice->BtnExit->isEnabled());
+    ASSERT_NE(choice->TreeViewChoice->currentItem(), nullptr);
+    EXPECT_EQ(choice->TreeViewChoice->currentItem(), Node(13));
+    ASSERT_EQ(messages.Calls().size(), 1u);
+    EXPECT_EQ(messages.Calls()[0].Type, TMsgDlgType::mtError);
+    EXPECT_NE(messages.Texts()[0].find("database or disk is full"), std::string::npos);
+    EXPECT_EQ(DumpBudget(home, TDumpScope::WithoutJournal), before);
+
+    choice->BitBtnOK->click();
+    QCoreApplication::processEvents();
+    EXPECT_FALSE(choice->isVisible());
+    EXPECT_EQ(SelectedPath(), "Home/Car/Flat");
+    EXPECT_EQ(ObjectField(home, 11, "IDParent"), "13");
+
+    Open(12);
+    Click(13);
+    ASSERT_TRUE(choice->BitBtnOK->isEnabled());
+    choice->BitBtnOK->click();
+    QCoreApplication::processEvents();
+    EXPECT_FALSE(choice->isVisible());
+    EXPECT_EQ(ObjectField(home, 12, "IDParent"), "13");
+    EXPECT_EQ(messages.Calls().size(), 1u);
 }
 
 TEST_F(ChoiceTest, ExitAndEscWriteNothing) {

@@ -349,24 +349,40 @@ TEST_F(CreateBudget, OkMakesRegistersAndSelectsTheBudget) {
     }
 }
 
-// Mend: when the template cannot be copied, the folder the dialog made goes again.
-TEST_F(CreateBudget, AFailedTemplateCopyRemovesTheNewFolder) {
-    fs::remove_all(folders.DataPath() + "EmptyBases");
+// Mend: when the template cannot be copied, the folder the dialog made goes again, and the
+// dialog stays open with what was typed; OK once the template is back makes the budget once.
+TEST_F(CreateBudget, AFailedTemplateCopyRemovesTheNewFolderAndKeepsTheDialog) {
+    const std::string emptyBases = folders.DataPath() + "EmptyBases";
+    fs::rename(emptyBases, emptyBases + ".away");
     Open();
     TypeName("Home");
+    dialog->EditDescript->setText(QStringLiteral("our flat"));
     ASSERT_TRUE(OkEnabled());
     dialog->BitBtnOK->click();
     ASSERT_EQ(messages.Calls().size(), 1U);
     EXPECT_EQ(messages.Calls()[0].Text, "ERROR: Unable to copy empty bases.");
     EXPECT_EQ(messages.Calls()[0].Type, TMsgDlgType::mtError);
     EXPECT_EQ(messages.Calls()[0].Buttons, static_cast<TMsgDlgButtons>(mbOK));
-    EXPECT_TRUE(Freed());
+    ASSERT_FALSE(Freed());
+    EXPECT_TRUE(dialog->isVisible());
+    EXPECT_EQ(dialog->EditName->text(), QStringLiteral("Home"));
+    EXPECT_EQ(dialog->EditDescript->text(), QStringLiteral("our flat"));
+    EXPECT_TRUE(dialog->EditName->isEnabled());
+    EXPECT_TRUE(OkEnabled());
     EXPECT_FALSE(fs::exists(Users() + "Home"));
     EXPECT_EQ(BudgetField(1, "Path"), "<no row>");
+
+    fs::rename(emptyBases + ".away", emptyBases);
+    dialog->BitBtnOK->click();
+    EXPECT_EQ(messages.Calls().size(), 1U);
+    EXPECT_TRUE(Freed());
+    EXPECT_TRUE(fs::exists(Users() + "Home/VLBudget.ini"));
+    EXPECT_EQ(BudgetField(1, "Descript"), "our flat");
+    EXPECT_EQ(BudgetField(2, "Path"), "<no row>");
 }
 
-// A folder that cannot be made (here: it appeared after the check) is an error, and a folder
-// that was there before is left as it was.
+// A folder that cannot be made (here: it appeared after the check) is an error, a folder that
+// was there before is left as it was, and the dialog stays open with what was typed.
 TEST_F(CreateBudget, AFolderThatCannotBeMadeIsAnErrorAndNothingIsWritten) {
     Open();
     TypeName("Home");
@@ -376,10 +392,13 @@ TEST_F(CreateBudget, AFolderThatCannotBeMadeIsAnErrorAndNothingIsWritten) {
     dialog->BitBtnOK->click();
     EXPECT_EQ(messages.Texts(), std::vector<std::string>{"ERROR: Unable to create folder !"});
     EXPECT_EQ(messages.Calls()[0].Type, TMsgDlgType::mtError);
-    EXPECT_TRUE(Freed());
+    ASSERT_FALSE(Freed());
+    EXPECT_EQ(dialog->EditName->text(), QStringLiteral("Home"));
     EXPECT_EQ(Listing(Users() + "Home"),
               (std::map<std::string, size_t>{{"keep.txt", std::hash<std::string>{}("mine")}}));
     EXPECT_EQ(BudgetField(1, "Path"), "<no row>");
+    dialog->BtnExit->click();
+    EXPECT_TRUE(Freed());
 }
 
 // The main menu's command opens the dialog modally.

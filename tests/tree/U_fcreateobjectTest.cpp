@@ -22,6 +22,8 @@
 #include <functional>
 
 #include "PopupCommand.h"
+#include "common/BudgetDump.h"
+#include "common/FailingKind.h"
 #include "platform/Dates.h"
 #include "platform/Table.h"
 #include "platform/Text.h"
@@ -506,6 +508,45 @@ TEST_F(CreateObjectTest, OKCreatesTheObjectThroughTheJournalAndSelectsIt) {
         EXPECT_EQ(window->TreeViewMain->focusWidget(), window->TreeViewMain);
     }
     EXPECT_TRUE(messages.Calls().empty());
+}
+
+// Mend: an object that could not be written was lost, the dialog left open with every input
+// disabled. The dialog stays open with what was typed; OK once the cause is gone creates the
+// object once.
+TEST_F(CreateObjectTest, AnObjectThatCannotBeWrittenStaysInTheOpenDialog) {
+    TfCreateObject& create = Open(11);
+    window->SaveTreeState();  // as OK does first
+    const std::string before = DumpBudget(home, TDumpScope::WithoutJournal);
+    QTest::mouseClick(create.RadioButtonPayIn, Qt::LeftButton);
+    Type(create.EditName, QStringLiteral("Salary"));
+    Type(create.EditDescript, QStringLiteral("new one"));
+    {
+        FailingKind failing({"ADD", otPay}, DiskFull);
+        create.BitBtnOK->click();
+        QCoreApplication::processEvents();
+    }
+    ASSERT_FALSE(dialog.isNull());
+    EXPECT_TRUE(create.isVisible());
+    EXPECT_TRUE(create.RadioButtonPayIn->isChecked());
+    EXPECT_EQ(create.EditName->text(), QStringLiteral("Salary"));
+    EXPECT_EQ(create.EditDescript->text(), QStringLiteral("new one"));
+    for (QWidget* input : std::initializer_list<QWidget*>{create.RadioButtonPayIn, create.EditName,
+                                                          create.EditDescript, create.BitBtnOK,
+                                                          create.BtnExit})
+        EXPECT_TRUE(input->isEnabled()) << ToStdString(input->objectName());
+    ASSERT_EQ(messages.Calls().size(), 1u);
+    EXPECT_EQ(messages.Calls()[0].Type, TMsgDlgType::mtError);
+    EXPECT_NE(messages.Texts()[0].find("database or disk is full"), std::string::npos);
+    EXPECT_EQ(DumpBudget(home, TDumpScope::WithoutJournal), before);
+    EXPECT_EQ(window->State().IDObject, 11);
+
+    create.BitBtnOK->click();
+    QCoreApplication::processEvents();
+    EXPECT_TRUE(dialog.isNull());
+    EXPECT_EQ(ObjectField(home, 22, "Name"), "Salary");
+    EXPECT_EQ(ObjectField(home, 23, "Name"), "<no row>");
+    EXPECT_EQ(SelectedText(), "Salary");
+    EXPECT_EQ(messages.Calls().size(), 1u);
 }
 
 // The transaction folder of a file collection cannot be made: the main window's fatal report,

@@ -18,6 +18,7 @@
 
 #include "PopupCommand.h"
 #include "common/BudgetDump.h"
+#include "common/FailingKind.h"
 #include "platform/Table.h"
 #include "platform/Text.h"
 #include "shell/BudgetsFixture.h"
@@ -157,6 +158,38 @@ TEST_F(RenameTest, ShowsTheNodeWithNumberedCaptionsAndTheFolderIconPicker) {
         QCoreApplication::processEvents();
         EXPECT_TRUE(dialog.isNull());
     }
+}
+
+// Mend: a name that could not be written was lost, the dialog left open with every input
+// disabled. The dialog stays open with what was typed; OK once the cause is gone renames once.
+TEST_F(RenameTest, ANameThatCannotBeWrittenStaysInTheOpenDialog) {
+    TfRename& rename = Open(11, home);
+    window->SaveTreeState();  // as OK does first
+    const std::string before = DumpBudget(home, TDumpScope::WithoutJournal);
+    Type(rename.EditName, QStringLiteral("Flat 2"));
+    Type(rename.EditDescript, QStringLiteral("new"));
+    {
+        FailingKind failing({"REN"}, DiskFull);
+        rename.BitBtnOK->click();
+        QCoreApplication::processEvents();
+    }
+    ASSERT_FALSE(dialog.isNull());
+    EXPECT_TRUE(rename.isVisible());
+    EXPECT_EQ(rename.EditName->text(), QStringLiteral("Flat 2"));
+    EXPECT_EQ(rename.EditDescript->text(), QStringLiteral("new"));
+    EXPECT_TRUE(rename.EditName->isEnabled());
+    EXPECT_TRUE(rename.BitBtnOK->isEnabled());
+    ASSERT_EQ(messages.Calls().size(), 1u);
+    EXPECT_EQ(messages.Calls()[0].Type, TMsgDlgType::mtError);
+    EXPECT_NE(messages.Texts()[0].find("database or disk is full"), std::string::npos);
+    EXPECT_EQ(DumpBudget(home, TDumpScope::WithoutJournal), before);
+
+    rename.BitBtnOK->click();
+    QCoreApplication::processEvents();
+    EXPECT_TRUE(dialog.isNull());
+    EXPECT_EQ(ObjectField(home, 11, "Name"), "Flat 2");
+    EXPECT_EQ(ObjectField(home, 11, "Descript"), "new");
+    EXPECT_EQ(messages.Calls().size(), 1u);
 }
 
 TEST_F(RenameTest, OKIsEnabledForAFreeNonEmptyChangedNameOnly) {
