@@ -82,6 +82,7 @@ protected:
             AddRow("Objects.db", {{"ID", id},
                                   {"IDParent", parentId},
                                   {"Type", type},
+                                  {"Expanded", "N"},
                                   {"Name", name},
                                   {"Descript", std::string(name) + " d"}});
         };
@@ -108,19 +109,21 @@ protected:
                               {"DateBegin", 44500.0},
                               {"ItemType", "A"},
                               {"IDAlg", SaveAlgorithmReading(number, {{pay, 60}, {9, 9500}})}});
-        AddRow("Pays.db", {{"ID", pay}, {"Direction", "O"}});
+        AddRow("Pays.db", {{"ID", pay}, {"Direction", "O"}, {"FilterMode", "011110000000000"}});
         const int scheduleA = Schedule(1), scheduleC = Schedule(2);
         AddRow("PayAutoCharges.DB", {{"ID", pay},
                                      {"Name", "a"},
                                      {"ItemType", "A"},
                                      {"Activity", "A"},
+                                     {"RestrictTime", "U"},
                                      {"DateBegin", chargeBegin},
                                      {"IDAlg", SaveAlgorithmReading(pay, {{number, 50}})},
                                      {"IDSchedule", scheduleA}});
         AddRow("PayAutoCharges.DB", {{"ID", pay},
                                      {"Name", "c"},
                                      {"ItemType", "C"},
-                                     {"Activity", "N"},
+                                     {"Activity", "P"},
+                                     {"RestrictTime", "U"},
                                      {"DateBegin", 40000.0},
                                      {"ConstValue", "3"},
                                      {"IDSchedule", scheduleC}});
