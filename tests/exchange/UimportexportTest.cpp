@@ -414,6 +414,94 @@ std::string TarDeclaring(const std::string& name, std::uint64_t size) {
     return header;
 }
 
+// Unpacks the archive into the folder with tar.
+void Untar(const std::string& archive, const fs::path& folder) {
+    fs::create_directories(folder);
+    const bool stop = false;
+    ASSERT_EQ(
+        RunProcessToMemo({"tar", {"-xzf", archive, "-C", folder.string()}}, nullptr, stop, "EN"),
+        kProcessDone);
+}
+
+using TChange = std::function<void(const fs::path& set)>;
+
+// Packs a copy (`copy`) of the unpacked export after `change` into the archive, as tar.gz.
+void Repack(const fs::path& exported, const fs::path& copy, const TChange& change,
+            const std::string& archive) {
+    fs::copy(exported, copy, fs::copy_options::recursive);
+    change(copy);
+    std::vector<TEntry> entries = EntriesOf(copy);
+    entries.front().perm = 0777;  // the "./" entry that once set the temp folder's mode
+    WriteTar(archive, entries);
+}
+
+// Values at the limits of the program's own fields pass the check and are imported as they
+// are: names and descriptions of the longest lengths the dialogs take, with umlauts; a
+// picture's name of 100 characters; typed amounts of 50 characters and a computed balance of
+// 5000 digits; the first and last days of the date functions; an algorithm text of many pieces
+// with line breaks and tabs; schedules' extreme priorities and last days of the months.
+TEST_F(Exchange, ValuesAtTheLimitsOfTheProgramsFieldsAreImported) {
+    MakeBranch(11, 0);
+    const std::string good = Archive("good.vlexport");
+    ASSERT_EQ(Export(11, good), TPackResult::Done);
+    const fs::path exported = folders.Root() + "/exported";
+    Untar(good, exported);
+    const std::string name70 = "Grüße " + std::string(64, 'n'), descript100(100, 'd');
+    const std::string picture = std::string(96, 'p') + ".jpg";
+    const std::string typed = "-" + std::string(47, '9') + ",5";  // 50 characters
+    const std::string balance = std::string(4999, '7') + ".25";
+    std::string text;
+    for (int k = 0; k < 40; ++k) text += "[V001()] = [V001()] + 1\r\n\t";
+    const std::string limits = Archive("limits.vlexport");
+    Repack(
+        exported, folders.Root() + "/limits",
+        [&](const fs::path& set) {
+            WriteFile(set / "Images/IMG13" / picture, "picture");
+            Sql(
+                set / kTablesFileName,
+                "UPDATE Objects SET Name = '" + name70 + "', Descript = '" + descript100 +
+                    "' WHERE ID = 12;"
+                    "UPDATE Images SET FileName = '" +
+                    picture + "', Descript = '" + std::string(99, 'i') +
+                    "';"
+                    "UPDATE Numbers SET ConstValue = '" +
+                    typed +
+                    "' WHERE ItemType = 'C';"
+                    "UPDATE Numbers SET ConstValue = '" +
+                    balance +
+                    "' WHERE ItemType = 'A';"
+                    "UPDATE Numbers SET DateBegin = -693593 WHERE ItemType = 'C';"
+                    "UPDATE Numbers SET DateBegin = 2958465 WHERE ItemType = 'A';"
+                    "UPDATE PayHistory SET Payment = '" +
+                    typed + "', CurBalance = '" + balance +
+                    "';"
+                    "DELETE FROM AlgText WHERE IDAlg = (SELECT min(IDAlg) FROM AlgText);"
+                    "WITH RECURSIVE k(n) AS (SELECT 1 UNION ALL SELECT n + 1 FROM k WHERE n < 12) "
+                    "INSERT INTO AlgText(IDAlg, NPart, PartText) SELECT (SELECT min(ID) FROM "
+                    "Algorithms), n, substr(replace(replace(replace('" +
+                    text +
+                    "', '\r', "
+                    "char(13)), '\n', char(10)), '\t', char(9)), 100 * n - 99, 100) FROM k;"
+                    "UPDATE Schedules SET Priority = 10, MonthesDays = '" +
+                    [] {
+                        std::string months;
+                        for (int m = 0; m < 12; ++m) months += m % 2 ? "Y32" : "N01";
+                        return months;
+                    }() +
+                    "';");
+        },
+        limits);
+    ASSERT_TRUE(UnpackBranchSet(limits, TProcessEvents::PaintOnly));
+    const std::string target = folders.MakeBudget("Target");
+    Switch(target);
+    ASSERT_EQ(Import(limits), 1);
+    EXPECT_EQ(Column("Objects.db", "Name", Where("ID") == 12),
+              std::vector<TFieldValue>{TFieldValue(name70)});
+    EXPECT_EQ(Column("Images.db", "FileName"), std::vector<TFieldValue>{TFieldValue(picture)});
+    EXPECT_TRUE(fs::exists(target + "/Images/IMG13/" + picture));
+    EXPECT_EQ(Column("PayHistory.db", "CurBalance").front(), TFieldValue(balance));
+}
+
 // Every way an archive can carry what the budget must not take: each is refused with its
 // reason before anything is written, the budget's tables and files stay as they were, nothing
 // lands outside the temp folder, and the temp folder is left empty with its mode 0700.
@@ -422,11 +510,7 @@ TEST_F(Exchange, CraftedArchivesAreRefusedAndChangeNothing) {
     const std::string good = Archive("good.vlexport");
     ASSERT_EQ(Export(11, good), TPackResult::Done);
     const fs::path exported = folders.Root() + "/exported";
-    fs::create_directories(exported);
-    const bool stop = false;
-    ASSERT_EQ(
-        RunProcessToMemo({"tar", {"-xzf", good, "-C", exported.string()}}, nullptr, stop, "EN"),
-        kProcessDone);
+    Untar(good, exported);
     const std::string tables = kTablesFileName;
 
     // The user's own objects, which the crafted rows name.
@@ -445,7 +529,6 @@ TEST_F(Exchange, CraftedArchivesAreRefusedAndChangeNothing) {
     const std::string innerTar = folders.Root() + "/inner.tar";
     WriteTar(innerTar, {{"Images", AE_IFLNK, "/"}, {"fifo", AE_IFIFO, ""}}, TArchiveFormat::Tar);
 
-    using TChange = std::function<void(const fs::path& set)>;
     const auto sql = [&](std::string statements) -> TChange {
         return [&tables, statements](const fs::path& set) { Sql(set / tables, statements); };
     };
@@ -643,13 +726,8 @@ TEST_F(Exchange, CraftedArchivesAreRefusedAndChangeNothing) {
     };
     int n = 0;
     for (const TCraft& craft : crafts) {
-        const fs::path set = folders.Root() + "/craft" + std::to_string(++n);
-        fs::copy(exported, set, fs::copy_options::recursive);
-        craft.change(set);
-        std::vector<TEntry> entries = EntriesOf(set);
-        entries.front().perm = 0777;  // the "./" entry that once set the temp folder's mode
-        const std::string archive = Archive("craft" + std::to_string(n) + ".vlexport");
-        WriteTar(archive, entries);
+        const std::string archive = Archive("craft" + std::to_string(++n) + ".vlexport");
+        Repack(exported, folders.Root() + "/craft" + std::to_string(n), craft.change, archive);
         refused(archive, craft.problem, craft.detail, craft.name);
     }
 
