@@ -4,9 +4,12 @@
 
 #include <archive.h>
 #include <archive_entry.h>
+#include <gtest/gtest.h>
+#include <sqlite3.h>
 
 #include <filesystem>
 #include <fstream>
+#include <functional>
 #include <string>
 
 #include "../store/KindFixture.h"
@@ -222,4 +225,36 @@ inline std::vector<TEntry> EntriesOf(const std::filesystem::path& folder) {
             entries.push_back({name, AE_IFREG, ReadBytes(item.path())});
     }
     return entries;
+}
+
+// Runs the statements on a tables file.
+inline void Sql(const std::filesystem::path& file, const std::string& statements) {
+    sqlite3* db = nullptr;
+    sqlite3_open(file.string().c_str(), &db);
+    char* error = nullptr;
+    sqlite3_exec(db, statements.c_str(), nullptr, nullptr, &error);
+    EXPECT_EQ(error, nullptr) << error << "\n" << statements;
+    sqlite3_free(error);
+    sqlite3_close(db);
+}
+
+// Unpacks the archive into the folder with tar.
+inline void Untar(const std::string& archive, const std::filesystem::path& folder) {
+    std::filesystem::create_directories(folder);
+    const bool stop = false;
+    ASSERT_EQ(
+        RunProcessToMemo({"tar", {"-xzf", archive, "-C", folder.string()}}, nullptr, stop, "EN"),
+        kProcessDone);
+}
+
+using TChange = std::function<void(const std::filesystem::path& set)>;
+
+// Packs a copy (`copy`) of the unpacked export after `change` into the archive, as tar.gz.
+inline void Repack(const std::filesystem::path& exported, const std::filesystem::path& copy,
+                   const TChange& change, const std::string& archive) {
+    std::filesystem::copy(exported, copy, std::filesystem::copy_options::recursive);
+    change(copy);
+    std::vector<TEntry> entries = EntriesOf(copy);
+    entries.front().perm = 0777;  // the "./" entry that once set the temp folder's mode
+    WriteTar(archive, entries);
 }

@@ -380,17 +380,6 @@ TEST_F(Exchange, AVemlyIniWithoutTheBackupSectionPacksAndUnpacksWithTar) {
     EXPECT_TRUE(UnpackBranchSet(archive, TProcessEvents::PaintOnly));  // the recovery line too
 }
 
-// Runs the statements on a tables file.
-void Sql(const fs::path& file, const std::string& statements) {
-    sqlite3* db = nullptr;
-    sqlite3_open(file.string().c_str(), &db);
-    char* error = nullptr;
-    sqlite3_exec(db, statements.c_str(), nullptr, nullptr, &error);
-    EXPECT_EQ(error, nullptr) << error << "\n" << statements;
-    sqlite3_free(error);
-    sqlite3_close(db);
-}
-
 // A tar holding one entry whose header declares `size` bytes (base-256, as GNU tar writes
 // sizes beyond 8 GB) and no data after it.
 std::string TarDeclaring(const std::string& name, std::uint64_t size) {
@@ -412,27 +401,6 @@ std::string TarDeclaring(const std::string& name, std::uint64_t size) {
     std::snprintf(checksum, sizeof checksum, "%06o", sum);
     header.replace(148, 7, std::string(checksum, 6) + '\0');
     return header;
-}
-
-// Unpacks the archive into the folder with tar.
-void Untar(const std::string& archive, const fs::path& folder) {
-    fs::create_directories(folder);
-    const bool stop = false;
-    ASSERT_EQ(
-        RunProcessToMemo({"tar", {"-xzf", archive, "-C", folder.string()}}, nullptr, stop, "EN"),
-        kProcessDone);
-}
-
-using TChange = std::function<void(const fs::path& set)>;
-
-// Packs a copy (`copy`) of the unpacked export after `change` into the archive, as tar.gz.
-void Repack(const fs::path& exported, const fs::path& copy, const TChange& change,
-            const std::string& archive) {
-    fs::copy(exported, copy, fs::copy_options::recursive);
-    change(copy);
-    std::vector<TEntry> entries = EntriesOf(copy);
-    entries.front().perm = 0777;  // the "./" entry that once set the temp folder's mode
-    WriteTar(archive, entries);
 }
 
 // Values at the limits of the program's own fields pass the check and are imported as they
