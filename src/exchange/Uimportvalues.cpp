@@ -272,18 +272,41 @@ const std::vector<TTableRules>& SetRules() {
 // return allowed) and of at most `length` characters.
 bool PlainText(std::string_view text, std::int64_t length, bool lines) {
     std::int64_t characters = 0;
+    bool ascii = true;
     for (const char c : text) {
         const auto byte = static_cast<unsigned char>(c);
         if (byte < 0x20 || byte == 0x7f) {
             if (!lines || (c != '\t' && c != '\n' && c != '\r')) return false;
         }
+        ascii = ascii && byte < 0x80;
         if ((byte & 0xC0) != 0x80 && ++characters > length) return false;
     }
-    return QUtf8StringView(text).isValidUtf8();
+    return ascii || QUtf8StringView(text).isValidUtf8();
 }
 
+// The form in which the program writes a decimal: digits after an optional "-", and a point
+// ("," or ".") with more digits.
+bool WrittenDecimal(std::string_view text) {
+    std::size_t at = text.starts_with('-') ? 1 : 0;
+    const auto digits = [&] {
+        const std::size_t from = at;
+        while (at < text.size() && text[at] >= '0' && text[at] <= '9') ++at;
+        return at > from;
+    };
+    if (!digits()) return false;
+    if (at < text.size() && (text[at] == ',' || text[at] == '.')) {
+        ++at;
+        if (!digits()) return false;
+    }
+    return at == text.size();
+}
+
+// "" or a decimal text that large_fix reads, of at most `length` characters. The written form
+// is taken at once; any other (blanks inside, a point first) is read by large_fix.
 bool DecimalText(std::string_view text, std::int64_t length) {
     if (text.empty()) return true;
+    if (static_cast<std::int64_t>(text.size()) > length) return false;
+    if (WrittenDecimal(text)) return true;
     if (!PlainText(text, length, false)) return false;
     try {
         large_fix(std::string(text).c_str());
