@@ -91,14 +91,15 @@ protected:
     }
 
     int made = 0;
+    const std::string archive = LargeArchive();
+    const std::uintmax_t size = std::filesystem::file_size(archive);
+    // The small file system of the budget and the temp folder.
+    const fs::path small = folders.Root() + "/small";
+    const TSmallFileSystem disk{small.string(), 24 << 20};
 };
 
 // Each fill level imports whole or is refused by the check with the system's words.
 TEST_F(ImportRoom, EachFillLevelImportsWholeOrIsRefusedWithTheReason) {
-    const std::string archive = LargeArchive();
-    const std::uintmax_t size = fs::file_size(archive);
-    const fs::path small = folders.Root() + "/small";
-    const TSmallFileSystem disk(small.string(), 24 << 20);
     if (!disk.Mounted()) GTEST_SKIP() << "no tmpfs can be mounted here";
     int imported = 0, refused = 0;
     for (const double times : {0.5, 1.0, 1.5, 2.0, 2.5, 3.0, 4.0, 6.0}) {
@@ -140,10 +141,6 @@ TEST_F(ImportRoom, EachFillLevelImportsWholeOrIsRefusedWithTheReason) {
 // The room goes between the check and the application: the step fails with the system's words
 // and rolls back, the archive's copy goes, and the row with it.
 TEST_F(ImportRoom, RoomGoneAfterTheCheckFailsTheStepAndLeavesNothing) {
-    const std::string archive = LargeArchive();
-    const std::uintmax_t size = fs::file_size(archive);
-    const fs::path small = folders.Root() + "/small";
-    const TSmallFileSystem disk(small.string(), 24 << 20);
     if (!disk.Mounted()) GTEST_SKIP() << "no tmpfs can be mounted here";
     // Room for the copy of the archive, and for less than the unpacked set, or for the set and
     // not for what the merge writes.

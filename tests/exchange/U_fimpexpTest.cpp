@@ -86,11 +86,7 @@ protected:
     // once it has unpacked. Returns the archive.
     std::string LargeCarArchive() {
         WriteFile(home + "/Files/DIR14/big.bin", std::string(6 << 20, 'v'));
-        const std::string archive = folders.Root() + "/car.vlexport";
-        window->SelectObject(13, home);
-        EXPECT_TRUE(BuildBranchSet(13));
-        const bool stop = false;
-        EXPECT_EQ(PackBranchSet(archive, nullptr, stop), TPackResult::Done);
+        const std::string archive = CarArchive();
         const std::string script = folders.Root() + "/unpack.sh";
         WriteFile(script,
                   "touch \"$3/started\"\n"
@@ -101,6 +97,15 @@ protected:
         WriteIni(
             "Backup", "RecoveryCommand",
             "sh " + CommandWord(script) + " \"[ArcName]\" \"[DestPath]\" " + CommandWord(marks));
+        return archive;
+    }
+    // Exports the Car (13) with its collection Papers into car.vlexport; the archive.
+    std::string CarArchive() {
+        const std::string archive = folders.Root() + "/car.vlexport";
+        window->SelectObject(13, home);
+        EXPECT_TRUE(BuildBranchSet(13));
+        const bool stop = false;
+        EXPECT_EQ(PackBranchSet(archive, nullptr, stop), TPackResult::Done);
         return archive;
     }
     bool Marked(const char* name) const { return fs::exists(marks + "/" + name); }
@@ -301,11 +306,7 @@ TEST_F(ImpExpTest, ARefusedArchiveIsNamedAndNothingIsWritten) {
 // dialog stuck "in process": it is refused with the field named, the temp folder is left empty,
 // and the dialog, closed and opened again, imports the sound archive.
 TEST_F(ImpExpTest, AValueTheProgramNeverWritesIsRefusedAndTheDialogStaysUsable) {
-    const std::string good = folders.Root() + "/car.vlexport";
-    window->SelectObject(13, home);
-    ASSERT_TRUE(BuildBranchSet(13));
-    const bool stop = false;
-    ASSERT_EQ(PackBranchSet(good, nullptr, stop), TPackResult::Done);
+    const std::string good = CarArchive();
     const std::string exported = folders.Root() + "/exported";
     Untar(good, exported);
     const std::string crafted = folders.Root() + "/abc.vlexport";
@@ -374,11 +375,7 @@ TEST_F(ImpExpTest, AFailingWriteIsNamedInTheSystemsWordsAndTheDialogStaysOpen) {
         for (char& c : bytes) c = static_cast<char>(random());
         WriteFile(home + "/Files/DIR14/r" + std::to_string(k) + ".bin", bytes);
     }
-    const std::string archive = folders.Root() + "/car.vlexport";
-    window->SelectObject(13, home);
-    ASSERT_TRUE(BuildBranchSet(13));
-    const bool stop = false;
-    ASSERT_EQ(PackBranchSet(archive, nullptr, stop), TPackResult::Done);
+    const std::string archive = CarArchive();
     ASSERT_GT(fs::file_size(archive), 300000u);
 
     TfImpExp& import = Open(2, cottage, 'I');
