@@ -44,10 +44,12 @@ struct Setup {
         shell.state.TempPath = folders.TempPath();
         shell.state.DataPath = folders.DataPath();
         shell.state.BudgetState = 1;
-        AppendRow(source, "Objects",
-                  {{"ID", 11}, {"IDParent", 0}, {"Type", 10}, {"Name", "Photos"}});
-        AppendRow(source, "Objects",
-                  {{"ID", 12}, {"IDParent", 11}, {"Type", 30}, {"Name", "Album"}});
+        AppendRow(
+            source, "Objects",
+            {{"ID", 11}, {"IDParent", 0}, {"Type", 10}, {"Expanded", "N"}, {"Name", "Photos"}});
+        AppendRow(
+            source, "Objects",
+            {{"ID", 12}, {"IDParent", 11}, {"Type", 30}, {"Expanded", "N"}, {"Name", "Album"}});
         std::mt19937_64 random(7);
         std::vector<std::uint64_t> block(4 << 17);  // 4 MB
         const fs::path album = source + "/Images/IMG12";
@@ -61,10 +63,13 @@ struct Setup {
                 .write(reinterpret_cast<const char*>(block.data()),
                        static_cast<std::streamsize>(block.size() * sizeof block[0]));
         }
+        AppendRow(
+            source, "Objects",
+            {{"ID", 20}, {"IDParent", 0}, {"Type", 10}, {"Expanded", "N"}, {"Name", "Bills"}});
         AppendRow(source, "Objects",
-                  {{"ID", 20}, {"IDParent", 0}, {"Type", 10}, {"Name", "Bills"}});
-        AppendRow(source, "Objects", {{"ID", 21}, {"IDParent", 20}, {"Type", 60}, {"Name", "Pay"}});
-        AppendRow(source, "Pays", {{"ID", 21}, {"Direction", "O"}});
+                  {{"ID", 21}, {"IDParent", 20}, {"Type", 60}, {"Expanded", "N"}, {"Name", "Pay"}});
+        AppendRow(source, "Pays",
+                  {{"ID", 21}, {"Direction", "O"}, {"FilterMode", "011110000000000"}});
         {
             TTransactionScope transaction(source);
             TTable history;

@@ -266,8 +266,12 @@ bool TfImpExp::RunImport() {
     // when it unpacks it, and then there is no stopping.
     stop_ = false;
     BitBtnStop->setEnabled(true);
+    // The room counted takes in the journal's copy of the archive, written before the import.
+    const std::string archive = ToStdString(EditArcFile->text());
+    std::error_code error;
+    const std::uintmax_t archiveBytes = fs::file_size(archive, error);
     const TArchiveCheck check =
-        UnpackBranchSet(ToStdString(EditArcFile->text()), TProcessEvents::All, stop_);
+        UnpackBranchSet(archive, TProcessEvents::All, stop_, error ? 0 : archiveBytes);
     BitBtnStop->setEnabled(false);
     ShellServices().ClearTempFolder();
     if (!check) {
@@ -327,14 +331,17 @@ void TfImpExp::accept() {
                 for (const fs::path& path : {paths->path1(), paths->path2()})
                     if (!path.empty()) details << ToQString("> " + path.string());
             Fail(PhaseLine(), phase_ + " " + Phase1_ERROR, details);
-        } catch (const EDatabaseError& e) {
+        } catch (const std::exception& e) {
+            // A database error, or whatever else failed: its reason.
             ShellServices().ClearTempFolder();
             Fail(PhaseLine(), phase_ + " " + Phase1_ERROR, {ToQString(e.what())});
+        } catch (...) {
+            ShellServices().ClearTempFolder();
+            Fail(PhaseLine(), phase_ + " " + Phase1_ERROR, {});
         }
     });
     BitBtnStop->setEnabled(false);
     running_ = false;
-    // Whatever else went wrong is shown by the main window once the dialog is closed.
     if (!done) {
         BtnExit->setEnabled(true);
         if (closeAsked_) reject();

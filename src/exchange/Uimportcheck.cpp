@@ -24,6 +24,7 @@
 #include <vector>
 
 #include "exchange/Uimportexport.h"
+#include "exchange/Uimportvalues.h"
 #include "platform/Database.h"
 #include "platform/EventLoop.h"
 #include "shell/ObjectIndex.h"
@@ -630,10 +631,12 @@ TArchiveCheck CheckSetFolders(TSetConnection& db, const fs::path& unpacked, std:
 }
 
 // Copies the rows of the checked set's tables file into a fresh tables file of our own (the
-// reference's structure), drops the fixed objects, and checks the set's objects and rows, its
-// folders and the room they need in the budget; then moves the folders beside the fresh file.
-// Lets `events` run between its steps and inside long ones; `stop` ends it.
-TArchiveCheck TakeInBranchSet(const fs::path& unpacked, TProcessEvents events, const bool& stop) {
+// reference's structure), drops the fixed objects, and checks the set's values, objects and
+// rows, its folders and the room the import needs in the budget (`pending` bytes besides the
+// set's); then moves the folders beside the fresh file. Lets `events` run between its steps and
+// inside long ones; `stop` ends it.
+TArchiveCheck TakeInBranchSet(const fs::path& unpacked, TProcessEvents events, const bool& stop,
+                              std::uintmax_t pending) {
     const std::string own = TempPath() + kTablesFileName;
     const fs::path setTables = unpacked / kTablesFileName;
     std::error_code error;
@@ -656,7 +659,8 @@ TArchiveCheck TakeInBranchSet(const fs::path& unpacked, TProcessEvents events, c
         db.Run("COMMIT");
         DropStagingFolders(unpacked / "Images");
         if (StopAsked(events, stop)) return Refuse(TArchiveProblem::Stopped, "");
-        TArchiveCheck check = CheckSetTree(db);
+        TArchiveCheck check = CheckSetValues(db.Handle(), own, unpacked);
+        if (check) check = CheckSetTree(db);
         if (check) check = CheckSetRows(db);
         if (check) check = CheckSetFolders(db, unpacked, bytes, events, stop);
         if (!check) return check;
@@ -664,8 +668,14 @@ TArchiveCheck TakeInBranchSet(const fs::path& unpacked, TProcessEvents events, c
         return stop ? Refuse(TArchiveProblem::Stopped, "")
                     : Refuse(TArchiveProblem::OtherStructure, e.what());
     }
+    // Besides the albums and collections, the budget takes the list of imported objects (a copy
+    // of the fresh file) and the merged rows with the log that holds them until they are in the
+    // tables file (twice the fresh file).
+    const std::uintmax_t tables = fs::file_size(own, error);
+    if (error) return Refuse(TArchiveProblem::UnpackFailed, own + ": " + error.message());
     const std::string budget = ShellServices().BudgetPath();
-    if (bytes > fs::space(budget, error).available || error)
+    const std::uintmax_t room = fs::space(budget, error).available;
+    if (error || bytes + 3 * tables + pending > room)
         return Refuse(TArchiveProblem::TooLarge, budget);
     for (const char* folder : {"Images", "Files"}) {
         if (!fs::is_directory(unpacked / folder, error)) continue;
@@ -709,7 +719,9 @@ TProblemText ArchiveProblemText(TArchiveProblem problem) {
             return {"ArcUnexpected",
                     "The archive holds an entry that belongs to no object of a budget:"};
         case TArchiveProblem::TooLarge:
-            return {"ArcTooLarge", "The archive needs more room than is free in the folder:"};
+            return {"ArcTooLarge",
+                    "No space left on device: the import needs more room than is free in the "
+                    "folder:"};
         case TArchiveProblem::BadTree:
             return {"ArcBadTree",
                     "The archive's objects are not one tree of known objects with unique IDs:"};
@@ -718,6 +730,10 @@ TProblemText ArchiveProblemText(TArchiveProblem problem) {
                     "The archive's tables hold rows of no object of the archive:"};
         case TArchiveProblem::Stopped:
             return {"ArcStopped", "The check was stopped."};
+        case TArchiveProblem::BadValue:
+            return {"ArcBadValue", "The archive's tables hold a value this program never writes:"};
+        case TArchiveProblem::CheckFailed:
+            return {"ArcCheckFailed", "The archive could not be checked:"};
         case TArchiveProblem::Outside:
             return {"ArcOutside",
                     "The unpacked archive holds what its listing does not (a link, a special "
@@ -761,18 +777,30 @@ TArchiveCheck UnpackArchive(const std::string& archive, const std::string& folde
     return check;
 }
 
-TArchiveCheck UnpackBranchSet(const std::string& archive, TProcessEvents events, const bool& stop) {
-    if (ShellServices().ClearTempFolder() != 0)
-        return Refuse(TArchiveProblem::UnpackFailed, TempPath());
-    // A folder of our own for the archiver, so that nothing in the archive can reach the temp
-    // folder itself (the "./" entry of a tar sets the mode of the folder it unpacks into).
-    std::string unpacked = TempPath() + "unpacked.XXXXXX";
+TArchiveCheck UnpackBranchSet(const std::string& archive, TProcessEvents events, const bool& stop,
+                              std::uintmax_t pending) {
     TArchiveCheck check;
-    if (mkdtemp(unpacked.data()) == nullptr)
-        check = Refuse(TArchiveProblem::UnpackFailed, TempPath() + ": " + std::strerror(errno));
-    if (check)
-        check = UnpackArchive(archive, unpacked + "/", DataPath() + "EmptyBases", events, stop);
-    if (check) check = TakeInBranchSet(unpacked, events, stop);
+    try {
+        if (ShellServices().ClearTempFolder() != 0)
+            return Refuse(TArchiveProblem::UnpackFailed, TempPath());
+        // A folder of our own for the archiver, so that nothing in the archive can reach the
+        // temp folder itself (the "./" entry of a tar sets the mode of the folder it unpacks
+        // into).
+        std::string unpacked = TempPath() + "unpacked.XXXXXX";
+        if (mkdtemp(unpacked.data()) == nullptr)
+            check = Refuse(TArchiveProblem::UnpackFailed, TempPath() + ": " + std::strerror(errno));
+        if (check)
+            check = UnpackArchive(archive, unpacked + "/", DataPath() + "EmptyBases", events, stop);
+        if (check) check = TakeInBranchSet(unpacked, events, stop, pending);
+    } catch (const fs::filesystem_error& e) {
+        check = e.code() == std::errc::no_space_on_device
+                    ? Refuse(TArchiveProblem::TooLarge, e.path1().string())
+                    : Refuse(TArchiveProblem::CheckFailed, e.what());
+    } catch (const std::exception& e) {
+        check = Refuse(TArchiveProblem::CheckFailed, e.what());
+    } catch (...) {
+        check = Refuse(TArchiveProblem::CheckFailed, "");
+    }
     if (!check) ShellServices().ClearTempFolder();
     return check;
 }

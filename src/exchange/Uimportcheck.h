@@ -3,6 +3,7 @@
 // objects, rows and folders.
 #pragma once
 
+#include <cstdint>
 #include <string>
 
 #include "exchange/U_dosprocesstomemo.h"
@@ -23,6 +24,8 @@ enum class TArchiveProblem {
     BadTree,         // duplicate IDs, unknown object types, or objects that are not one tree
     ForeignRows,     // rows of no object of the set (Detail: the table)
     Stopped,         // the user stopped the check
+    BadValue,        // a value the program never writes (Detail: table, row's object, field)
+    CheckFailed,     // the check itself failed (Detail: the reason)
     Outside,         // the unpacked tree holds what the listing does not (kept last)
 };
 struct TArchiveCheck {
@@ -72,6 +75,13 @@ TArchiveCheck UnpackArchive(const std::string& archive, const std::string& folde
 // folders emptied) then go into the temp folder beside the fresh file, and the unpacked archive
 // goes. These checks, too, let `events` run and end at `stop`. On a problem (a stop included)
 // the temp folder is emptied again.
+// Every value of the set's rows is checked too (CheckSetValues, exchange/Uimportvalues.h), before
+// the tree. The room counted in the budget's file system is what the import writes there: the
+// albums and collections, the list of imported objects and the merged rows (each about the size
+// of the set's tables file), and `pending` bytes more (the journal's copy of the archive, while
+// it is still to be written); without it TooLarge names the budget's folder. Nothing thrown
+// leaves the check: an exception is the refusal CheckFailed with its reason (TooLarge for a full
+// disk).
 TArchiveCheck UnpackBranchSet(const std::string& archive, TProcessEvents events,
-                              const bool& stop = kNoStop);
+                              const bool& stop = kNoStop, std::uintmax_t pending = 0);
 

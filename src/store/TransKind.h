@@ -91,6 +91,10 @@ struct TStepData {
     // transaction and the step's file effects, and its preparation moved no file of the budget:
     // a row of it left "ACT" (the application rolled back) has then changed nothing.
     bool WholeInStep = false;
+    // Whether a row whose first application threw goes at once with its parts and its folder:
+    // the kind's applier then removes what its preparation left for it (an import's copy of the
+    // archive), so that nothing of the change is left to redo.
+    bool DropWhenFirstFails = false;
     bool operator==(const TStepData&) const = default;
 };
 

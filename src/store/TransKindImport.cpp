@@ -17,7 +17,8 @@ TImportKind::TImportKind()
                  {.UndoBy = TUndoBy::OwnUndo,
                   .UndoResult = TUndoResult::Zero,
                   .AfterApply = TDerivedUpdate::CalendarAndRecalcFromDate,
-                  .AfterUndo = TDerivedUpdate::CalendarFromDateRecalcFromBeginning}) {}
+                  .AfterUndo = TDerivedUpdate::CalendarFromDateRecalcFromBeginning,
+                  .DropWhenFirstFails = true}) {}
 
 void TImportKind::Detail(const TTransRow& row, const TWords& word,
                          std::vector<std::string>& lines) const {
@@ -25,7 +26,16 @@ void TImportKind::Detail(const TTransRow& row, const TWords& word,
 }
 
 std::optional<int> TImportKind::Apply(TStep& step) const {
-    return ApplyImport(step.Row.NTrans, step.Row.IDObject, step.Files);
+    try {
+        return ApplyImport(step.Row.NTrans, step.Row.IDObject, step.Files);
+    } catch (...) {
+        // The step rolls back. A first application that failed (a full disk) takes the copy of
+        // the archive with it, its transaction's folder going with the rollback, and the journal
+        // drops its row (DropWhenFirstFails): nothing of the import is left. A redo keeps them.
+        if (step.FirstApplication) step.Files.CreatedFolder(TransFolder(step.Row.NTrans));
+        ShellServices().ClearTempFolder();
+        throw;
+    }
 }
 
 std::optional<int> TImportKind::Undo(TStep& step) const {
@@ -53,7 +63,13 @@ int ApplyImport(int nTrans, int target, TFileEffects& files) {
         return kFatalTransaction;
     }
     const fs::path folder = TransFolder(nTrans);
-    if (!UnpackBranchSet((folder / *archive).string(), TProcessEvents::PaintOnly)) {
+    const TArchiveCheck check =
+        UnpackBranchSet((folder / *archive).string(), TProcessEvents::PaintOnly);
+    // The room checked before the preparation may have gone since: the system's words.
+    if (check.Problem == TArchiveProblem::TooLarge)
+        throw fs::filesystem_error("import", check.Detail,
+                                   std::make_error_code(std::errc::no_space_on_device));
+    if (!check) {
         ReportFatalError(kFatalImportArchive);
         return kFatalImportArchive;
     }

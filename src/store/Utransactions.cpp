@@ -88,9 +88,19 @@ int RunApplier(TTable& trans, const TTransRow& row) {
 // opening settles its row.) Settling runs while the failure is being handled; when it fails too
 // (the full disk that failed the step), the row stays "ACT" until that opening, and the step's
 // own failure is the one the caller gets.
-void SettleAfterRollback() noexcept {
+// A row of a kind that drops a failed first application (TStepData::DropWhenFirstFails) goes
+// as an undone row is purged.
+void SettleAfterRollback(const TTransRow& row) noexcept {
     try {
-        SettleRolledBackApplications(ShellServices().BudgetPath());
+        const TTransKind* kind = TransKinds().KindOf(row);
+        if (kind != nullptr && kind->Steps().DropWhenFirstFails) {
+            TBudgetTransaction transaction(ShellServices().BudgetPath());
+            TJournalTable trans(true);
+            if (SetTransStatus(trans, row.NTrans, kStatusBack)) PurgeUndone(transaction.Files());
+            transaction.Commit();
+        } else {
+            SettleRolledBackApplications(ShellServices().BudgetPath());
+        }
         RefreshJournalView();
     } catch (...) {
     }
@@ -137,7 +147,7 @@ int ApplyHeld(int nTrans) {
     try {
         result = RunApplier(*journal, row);
     } catch (...) {
-        SettleAfterRollback();
+        SettleAfterRollback(row);
         throw;
     }
     LetMessagesRun();

@@ -4,9 +4,12 @@
 
 #include <archive.h>
 #include <archive_entry.h>
+#include <gtest/gtest.h>
+#include <sqlite3.h>
 
 #include <filesystem>
 #include <fstream>
+#include <functional>
 #include <random>
 #include <string>
 
@@ -27,6 +30,15 @@ inline std::string CommandWord(const std::string& path) {
     std::string word = "\"";
     for (const char c : path) word += c == '"' ? std::string(3, '"') : std::string(1, c);
     return word + "\"";
+}
+
+// Unpacks the archive into the folder with tar.
+inline void Untar(const std::string& archive, const std::filesystem::path& folder) {
+    std::filesystem::create_directories(folder);
+    const bool stop = false;
+    ASSERT_EQ(
+        RunProcessToMemo({"tar", {"-xzf", archive, "-C", folder.string()}}, nullptr, stop, "EN"),
+        kProcessDone);
 }
 
 class ExchangeFixture : public KindFixture<TImportKind> {
@@ -95,6 +107,7 @@ protected:
             AddRow("Objects.db", {{"ID", id},
                                   {"IDParent", parentId},
                                   {"Type", type},
+                                  {"Expanded", "N"},
                                   {"Name", name},
                                   {"Descript", std::string(name) + " d"}});
         };
@@ -121,19 +134,21 @@ protected:
                               {"DateBegin", 44500.0},
                               {"ItemType", "A"},
                               {"IDAlg", SaveAlgorithmReading(number, {{pay, 60}, {9, 9500}})}});
-        AddRow("Pays.db", {{"ID", pay}, {"Direction", "O"}});
+        AddRow("Pays.db", {{"ID", pay}, {"Direction", "O"}, {"FilterMode", "011110000000000"}});
         const int scheduleA = Schedule(1), scheduleC = Schedule(2);
         AddRow("PayAutoCharges.DB", {{"ID", pay},
                                      {"Name", "a"},
                                      {"ItemType", "A"},
                                      {"Activity", "A"},
+                                     {"RestrictTime", "U"},
                                      {"DateBegin", chargeBegin},
                                      {"IDAlg", SaveAlgorithmReading(pay, {{number, 50}})},
                                      {"IDSchedule", scheduleA}});
         AddRow("PayAutoCharges.DB", {{"ID", pay},
                                      {"Name", "c"},
                                      {"ItemType", "C"},
-                                     {"Activity", "N"},
+                                     {"Activity", "P"},
+                                     {"RestrictTime", "U"},
                                      {"DateBegin", 40000.0},
                                      {"ConstValue", "3"},
                                      {"IDSchedule", scheduleC}});
@@ -160,10 +175,8 @@ protected:
     // folder (made); false when either fails.
     bool ExportUnpacked(int id, const std::string& archive, const std::filesystem::path& folder) {
         if (Export(id, archive) != TPackResult::Done) return false;
-        std::filesystem::create_directories(folder);
-        const bool stop = false;
-        return RunProcessToMemo({"tar", {"-xzf", archive, "-C", folder.string()}}, nullptr, stop,
-                                "EN") == kProcessDone;
+        Untar(archive, folder);
+        return !::testing::Test::HasFatalFailure();
     }
 
     // Prepares and applies the import of the archive under the node; ApplyTransaction's result.
@@ -250,4 +263,27 @@ inline std::vector<TEntry> EntriesOf(const std::filesystem::path& folder) {
             entries.push_back({name, AE_IFREG, ReadBytes(item.path())});
     }
     return entries;
+}
+
+// Runs the statements on a tables file.
+inline void Sql(const std::filesystem::path& file, const std::string& statements) {
+    sqlite3* db = nullptr;
+    sqlite3_open(file.string().c_str(), &db);
+    char* error = nullptr;
+    sqlite3_exec(db, statements.c_str(), nullptr, nullptr, &error);
+    EXPECT_EQ(error, nullptr) << error << "\n" << statements;
+    sqlite3_free(error);
+    sqlite3_close(db);
+}
+
+using TChange = std::function<void(const std::filesystem::path& set)>;
+
+// Packs a copy (`copy`) of the unpacked export after `change` into the archive, as tar.gz.
+inline void Repack(const std::filesystem::path& exported, const std::filesystem::path& copy,
+                   const TChange& change, const std::string& archive) {
+    std::filesystem::copy(exported, copy, std::filesystem::copy_options::recursive);
+    change(copy);
+    std::vector<TEntry> entries = EntriesOf(copy);
+    entries.front().perm = 0777;  // the "./" entry that once set the temp folder's mode
+    WriteTar(archive, entries);
 }

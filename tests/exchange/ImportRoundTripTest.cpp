@@ -174,7 +174,7 @@ protected:
             const int pay = firstPay + p;
             AddRow(tbl::Pays, {{fld::ID, pay},
                                {fld::Direction, p % 2 ? "I" : "O"},
-                               {fld::FilterMode, "P"},
+                               {fld::FilterMode, "011110000000000"},
                                {fld::FilterDateFrom, 44000.0},
                                {fld::FilterDateTo, 45000.0 + p}});
             const int scheduleA = Schedule(1 + p), scheduleC = Schedule(5);
@@ -185,14 +185,15 @@ protected:
                     {fld::ItemType, "A"},
                     {fld::Activity, "A"},
                     {fld::DateBegin, 45000.0},
-                    {fld::RestrictTime, "Y"},
+                    {fld::RestrictTime, "L"},
                     {fld::DateEnd, 46000.0},
                     {fld::IDAlg, SaveAlgorithmReading(pay, {{number, otNumber}})},
                     {fld::IDSchedule, scheduleA}});
             AddRow(tbl::PayAutoCharges, {{fld::ID, pay},
                                          {fld::Name, "fixed"},
                                          {fld::ItemType, "C"},
-                                         {fld::Activity, "N"},
+                                         {fld::Activity, "P"},
+                                         {fld::RestrictTime, "U"},
                                          {fld::DateBegin, 40000.0},
                                          {fld::ConstValue, "3"},
                                          {fld::IDSchedule, scheduleC}});

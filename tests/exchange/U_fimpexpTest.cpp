@@ -86,11 +86,7 @@ protected:
     // once it has unpacked. Returns the archive.
     std::string LargeCarArchive() {
         WriteFile(home + "/Files/DIR14/big.bin", std::string(6 << 20, 'v'));
-        const std::string archive = folders.Root() + "/car.vlexport";
-        window->SelectObject(13, home);
-        EXPECT_TRUE(BuildBranchSet(13));
-        const bool stop = false;
-        EXPECT_EQ(PackBranchSet(archive, nullptr, stop), TPackResult::Done);
+        const std::string archive = CarArchive();
         const std::string script = folders.Root() + "/unpack.sh";
         WriteFile(script,
                   "touch \"$3/started\"\n"
@@ -101,6 +97,15 @@ protected:
         WriteIni(
             "Backup", "RecoveryCommand",
             "sh " + CommandWord(script) + " \"[ArcName]\" \"[DestPath]\" " + CommandWord(marks));
+        return archive;
+    }
+    // Exports the Car (13) with its collection Papers into car.vlexport; the archive.
+    std::string CarArchive() {
+        const std::string archive = folders.Root() + "/car.vlexport";
+        window->SelectObject(13, home);
+        EXPECT_TRUE(BuildBranchSet(13));
+        const bool stop = false;
+        EXPECT_EQ(PackBranchSet(archive, nullptr, stop), TPackResult::Done);
         return archive;
     }
     bool Marked(const char* name) const { return fs::exists(marks + "/" + name); }
@@ -297,6 +302,54 @@ TEST_F(ImpExpTest, ARefusedArchiveIsNamedAndNothingIsWritten) {
     import.BtnExit->click();
 }
 
+// An archive whose object has the ID "abc", which once threw out of the check and left the
+// dialog stuck "in process": it is refused with the field named, the temp folder is left empty,
+// and the dialog, closed and opened again, imports the sound archive.
+TEST_F(ImpExpTest, AValueTheProgramNeverWritesIsRefusedAndTheDialogStaysUsable) {
+    const std::string good = CarArchive();
+    const std::string exported = folders.Root() + "/exported";
+    Untar(good, exported);
+    const std::string crafted = folders.Root() + "/abc.vlexport";
+    Repack(
+        exported, folders.Root() + "/abc",
+        [](const fs::path& set) {
+            Sql(set / kTablesFileName, "UPDATE Objects SET ID = 'abc' WHERE ID = 13");
+        },
+        crafted);
+
+    TfImpExp& refused = Open(2, cottage, 'I');
+    refused.EditArcFile->setText(QString::fromStdString(crafted));
+    refused.BitBtnOK->click();
+    QCoreApplication::processEvents();
+    ASSERT_FALSE(dialog.isNull());
+    const QStringList lines = MemoLines();
+    ASSERT_EQ(lines.size(), 3) << lines.join(u'\n').toStdString();
+    EXPECT_EQ(lines[0], QStringLiteral("1) Checking the archive... ERROR"));
+    EXPECT_EQ(lines[1],
+              QStringLiteral("The archive's tables hold a value this program never writes:"));
+    EXPECT_TRUE(lines[2].startsWith(QStringLiteral("> Objects, row "))) << lines[2].toStdString();
+    EXPECT_TRUE(lines[2].endsWith(QStringLiteral(", field ID"))) << lines[2].toStdString();
+    EXPECT_FALSE(refused.BitBtnStop->isEnabled());
+    EXPECT_TRUE(refused.BtnExit->isEnabled());
+    EXPECT_TRUE(fs::is_empty(window->State().TempPath));
+    EXPECT_EQ(fs::status(window->State().TempPath).permissions(), fs::perms::owner_all);
+    EXPECT_EQ(JournalRows(cottage), 0);
+    Screenshot(refused, "import-bad-value");
+    refused.BtnExit->click();
+    QCoreApplication::processEvents();
+    EXPECT_TRUE(dialog.isNull());
+
+    TfImpExp& again = Open(2, cottage, 'I');
+    EXPECT_TRUE(MemoLines().join("").isEmpty());
+    again.EditArcFile->setText(QString::fromStdString(good));
+    ASSERT_TRUE(again.BitBtnOK->isEnabled());
+    again.BitBtnOK->click();
+    QCoreApplication::processEvents();
+    EXPECT_TRUE(dialog.isNull());
+    EXPECT_EQ(JournalRows(cottage), 1);
+    EXPECT_EQ(ObjectField(cottage, 11, "Name"), "Car");
+}
+
 // Files may grow to `bytes` at most while it lives; a larger write fails with the system's
 // "File too large", as it does on a full disk.
 class TFileSizeLimit {
@@ -322,11 +375,7 @@ TEST_F(ImpExpTest, AFailingWriteIsNamedInTheSystemsWordsAndTheDialogStaysOpen) {
         for (char& c : bytes) c = static_cast<char>(random());
         WriteFile(home + "/Files/DIR14/r" + std::to_string(k) + ".bin", bytes);
     }
-    const std::string archive = folders.Root() + "/car.vlexport";
-    window->SelectObject(13, home);
-    ASSERT_TRUE(BuildBranchSet(13));
-    const bool stop = false;
-    ASSERT_EQ(PackBranchSet(archive, nullptr, stop), TPackResult::Done);
+    const std::string archive = CarArchive();
     ASSERT_GT(fs::file_size(archive), 300000u);
 
     TfImpExp& import = Open(2, cottage, 'I');

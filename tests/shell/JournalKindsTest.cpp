@@ -52,7 +52,8 @@ TEST(JournalKinds, EveryKindIsRegisteredWithItsUndoAndDerivedDataSteps) {
         {{"CHANG", 60, 6050}, {OwnUndo, ObjectId, None, None, true}},
         {{"CHANG", 60}, {OwnUndo, ObjectId, None, None, false}},  // any other code, or none
         {{"IMP"},
-         {OwnUndo, Zero, CalendarAndRecalcFromDate, CalendarFromDateRecalcFromBeginning, false}},
+         {OwnUndo, Zero, CalendarAndRecalcFromDate, CalendarFromDateRecalcFromBeginning, false,
+          true}},
     };
     for (const auto& kind : kinds) {
         SCOPED_TRACE(kind.key.Act + " " + std::to_string(kind.key.Type) + " " +
