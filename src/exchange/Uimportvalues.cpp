@@ -43,9 +43,18 @@ constexpr int kItemDescriptLength = 50;
 constexpr int kLineLength = 32767;
 // An amount, reading or constant typed into a value field.
 constexpr int kTypedValueLength = 50;
-// A computed value: an algorithm's result has at most kMaxValueDigits digits, and a balance is
-// the sum of such values, the point and a sign added.
-constexpr int kComputedValueLength = 2 * kMaxValueDigits + 2;
+// The largest whole number whose square is at most n.
+constexpr std::int64_t WholeSquareRoot(std::int64_t n) {
+    std::int64_t root = 0;
+    for (std::int64_t step = std::int64_t{1} << 31; step > 0; step >>= 1)
+        if ((root + step) <= n / (root + step)) root += step;
+    return root;
+}
+// A computed value: a run ends (1040) once the squared lengths of the values it makes pass
+// kMaxRunWork, so no algorithm's result is longer than its square root; a balance is the sum of
+// such values, the point and a sign added.
+constexpr int kComputedValueLength = static_cast<int>(2 * WholeSquareRoot(kMaxRunWork) + 2);
+static_assert(kComputedValueLength > 2 * 400'000);
 // An algorithm text is kept in pieces of 100 characters; the most pieces of one algorithm, far
 // beyond any text written in the algorithm editor.
 constexpr int kPieceLength = 100;
