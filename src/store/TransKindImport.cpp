@@ -17,7 +17,8 @@ TImportKind::TImportKind()
                  {.UndoBy = TUndoBy::OwnUndo,
                   .UndoResult = TUndoResult::Zero,
                   .AfterApply = TDerivedUpdate::CalendarAndRecalcFromDate,
-                  .AfterUndo = TDerivedUpdate::CalendarFromDateRecalcFromBeginning}) {}
+                  .AfterUndo = TDerivedUpdate::CalendarFromDateRecalcFromBeginning,
+                  .WholeInStep = true}) {}
 
 void TImportKind::Detail(const TTransRow& row, const TWords& word,
                          std::vector<std::string>& lines) const {
@@ -30,6 +31,10 @@ std::optional<int> TImportKind::Apply(TStep& step) const {
 
 std::optional<int> TImportKind::Undo(TStep& step) const {
     return UndoImport(step.Row.NTrans, step.Files);
+}
+
+TPreparationLeft TImportKind::TakeBackPreparation(const std::string&, const TTransRow&) const {
+    return TPreparationLeft::TakenBack;
 }
 
 std::optional<TDateTime> TImportKind::DerivedFrom(const TTransRow& row, bool) const {
