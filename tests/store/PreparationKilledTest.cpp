@@ -153,13 +153,7 @@ TEST(PreparationKilled, LeavesRowsAndFilesAgreeingAndTheOlderChangeUndoable) {
                     FakeShellServices shell(folders.UsersDataPath());
                     TDM dm;
                     OpenBudgetIn(shell, dm, folders, budget);
-                    const auto refreshes = std::make_shared<int>(0);
-                    const int at = m.moment;
-                    dm.TablejTrans.AddDataChangeHandler([=](TTable&, const TField*) {
-                        if (++*refreshes != at) return;
-                        Ready(ready);
-                        pause();
-                    });
+                    PauseAtDataChange(dm.TablejTrans, m.moment, ready);
                     c.change();
                     Ready(ready);
                     pause();
