@@ -2,9 +2,6 @@
 // their extensions, and the checked copy and rename of a file.
 #include "content/U_frfiles_folder.h"
 
-#include <fcntl.h>
-#include <stdio.h>
-
 #include <filesystem>
 
 #include "store/U_fileoperation.h"
@@ -49,13 +46,6 @@ TNameCheck CheckNewName(const std::string& folder, const std::string& name) {
     std::error_code error;
     return fs::exists(fs::symlink_status(fs::path(folder) / name, error)) ? TNameCheck::Exists
                                                                           : TNameCheck::Valid;
-}
-
-std::error_code MoveWithoutReplacing(const std::string& from, const std::string& to) {
-    // RENAME_NOREPLACE: the check and the rename are one step for the file system.
-    if (renameat2(AT_FDCWD, from.c_str(), AT_FDCWD, to.c_str(), RENAME_NOREPLACE) != 0)
-        return {errno, std::generic_category()};
-    return {};
 }
 
 std::error_code RenameInCollection(const std::string& folder, const std::string& from,

@@ -7,6 +7,8 @@
 #include <system_error>
 #include <vector>
 
+#include "store/U_fileoperation.h"
+
 // The extension of a file name as the frame keys its icons: from the last dot on, the dot
 // included ("a.TXT" gives ".TXT", "archive.tar.gz" ".gz", ".profile" ".profile"); empty for
 // a name without a dot.
@@ -27,10 +29,6 @@ TNameCheck CheckNewName(const std::string& folder, const std::string& name);
 // never replaced.
 std::error_code RenameInCollection(const std::string& folder, const std::string& from,
                                    const std::string& to);
-
-// Moves the entry `from` to `to` in one step of the file system, never replacing an entry at
-// `to`: the system's error, none when moved.
-std::error_code MoveWithoutReplacing(const std::string& from, const std::string& to);
 
 // Copies the file into the folder under its own name (the folder made when missing), replacing
 // a file of that name: the copy is written beside it under a hidden name and renamed over it,

@@ -1,6 +1,6 @@
 // What the image album frame does without a window: the edit list of an album's pictures and
-// its operations, the staging folders, the album's "CHANG" transaction with its files, and the
-// mark of the picture shown last.
+// its operations, the album's "CHANG" transaction with its files, and the mark of the picture
+// shown last.
 #include "content/U_frimages_album.h"
 
 #include <algorithm>
@@ -103,14 +103,6 @@ int IndexOfNumber(const TPictureList& pictures, int number) {
     return -1;
 }
 
-std::string StagingFolder(const std::string& album) {
-    return album + "/tmpload";
-}
-
-std::string StagedMiniFolder(const std::string& album) {
-    return album + "/mini/tmpload";
-}
-
 bool RemovePicture(TPictureList& pictures, int number, const std::string& album) {
     const int index = IndexOfNumber(pictures, number);
     if (index < 0) return false;
@@ -191,36 +183,37 @@ int JournalImagesChange(int id, const std::string& nameObject, const TPictureLis
             return 0;
         }
     }
-    // The removed pictures are kept in out/, the album's files leaving only with the commit;
-    // the added ones move in from the staging folders.
+    // The removed pictures are kept in out/, the album's files leaving only with the commit.
     const fs::path album = AlbumFolder(id);
-    std::vector<TMove> done;
-    bool moved = true;
     for (const ImageInform& picture : pictures) {
         if (picture.Status != 'd') continue;
         const std::string thumbnail = ThumbnailName(picture.FileName);
-        moved =
-            KeepFile(album / picture.FileName, trans / "out" / picture.FileName, false, error) &&
-            KeepFile(album / "mini" / thumbnail, trans / "out/mini" / thumbnail, true, error);
-        if (!moved) break;
+        if (!KeepFile(album / picture.FileName, trans / "out" / picture.FileName, false, error) ||
+            !KeepFile(album / "mini" / thumbnail, trans / "out/mini" / thumbnail, true, error))
+            return 0;
     }
-    for (const ImageInform& picture : pictures) {
-        if (!moved || !picture.IsLive() || picture.Status != 'i') continue;
-        const std::string thumbnail = ThumbnailName(picture.FileName);
-        moved = MoveFile(fs::path(StagingFolder(album.string())) / picture.FileName,
-                         trans / "in" / picture.FileName, false, done, error) &&
-                MoveFile(fs::path(StagedMiniFolder(album.string())) / thumbnail,
-                         trans / "in/mini" / thumbnail, true, done, error);
-    }
-    // On any failure every staged file goes back where it was before the writer drops the
-    // preparation with its folder.
-    if (!moved) {
-        TakeBack(done);
-        return 0;
-    }
+    // The added ones move in from the staging folders once the row is ready, so that a kill
+    // leaves them where the next opening puts them back from; on a failure every staged file
+    // goes back where it was.
+    std::vector<TMove> done;
+    const auto moveStaged = [&pictures, &album, &trans, &done, &error] {
+        for (const ImageInform& picture : pictures) {
+            if (!picture.IsLive() || picture.Status != 'i') continue;
+            const std::string thumbnail = ThumbnailName(picture.FileName);
+            if (!MoveFile(fs::path(StagingFolder(album.string())) / picture.FileName,
+                          trans / "in" / picture.FileName, false, done, error) ||
+                !MoveFile(fs::path(StagedMiniFolder(album.string())) / thumbnail,
+                          trans / "in/mini" / thumbnail, true, done, error)) {
+                TakeBack(done);
+                done.clear();
+                return false;
+            }
+        }
+        return true;
+    };
     int result = 0;
     try {
-        result = writer.Apply();
+        result = writer.Apply(moveStaged);
     } catch (...) {
         if (!IsApplied(writer.NTrans())) TakeBack(done);
         throw;

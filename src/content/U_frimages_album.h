@@ -1,10 +1,12 @@
 // What the image album frame does without a window: the edit list of an album's pictures and
-// its operations, the staging folders, the album's "CHANG" transaction with its files, and the
-// mark of the picture shown last.
+// its operations, the album's "CHANG" transaction with its files, and the mark of the picture
+// shown last.
 #pragma once
 
 #include <string>
 #include <vector>
+
+#include "store/U_dm.h"
 
 // One picture of the edit list: its file name inside the album folder (inside "tmpload/" while
 // staged), its description, its 1-based position (-1 for a stored picture removed in this edit)
@@ -35,11 +37,6 @@ TPictureList LoadAlbum(int id, int& lastShown);
 int CountLive(const TPictureList& pictures);
 int IndexOfNumber(const TPictureList& pictures, int number);
 
-// The album's folders: the pictures' and "mini/" beside them, and the staging folders of the
-// pictures added in an edit.
-std::string StagingFolder(const std::string& album);     // album + "/tmpload"
-std::string StagedMiniFolder(const std::string& album);  // album + "/mini/tmpload"
-
 // Removes the live picture `number`: a staged one leaves the list with its staged files, a
 // stored one becomes 'd' at -1; the pictures after it move up by one. False (nothing changed)
 // when there is no such picture.
@@ -59,13 +56,15 @@ void DeleteStagedFiles(const std::string& album);
 // that the journal's album applier reads, with its files: every removed picture with its
 // thumbnail is linked (or, where the file system has no links, copied) from the album into
 // "out/" and "out/mini/", the album keeping it until the application's commit, so that no
-// failure nor kill before it takes a picture that the rows name from the album; then every
-// staged picture with its thumbnail is moved into "in/" and "in/mini/". Each is checked: when
-// one fails, the moves done are taken back, nothing is made ready or applied, the staged files
-// stay, and `error` names the file and the system's reason (0 returned). A missing thumbnail is
-// not a failure. Otherwise the journal applies it: the applier's result. When the preparation
-// cannot be made ready or the application fails (or throws: the exception goes on to the
-// caller), the moves are taken back as well, so that nothing staged is lost.
+// failure nor kill before it takes a picture that the rows name from the album; once the row is
+// ready, every staged picture with its thumbnail is moved into "in/" and "in/mini/" (a kill
+// then leaves a "READY" row whose preparation the next opening takes back). Each is checked:
+// when one fails, nothing is made ready (a link that fails) or the moves done are taken back
+// and the ready row settled as never applied (a move that fails), the staged files stay, and
+// `error` names the file and the system's reason (0 returned). A missing thumbnail is not a
+// failure. Otherwise the journal applies it: the applier's result. When the preparation cannot
+// be made ready or the application fails (or throws: the exception goes on to the caller), the
+// moves are taken back as well, so that nothing staged is lost.
 int JournalImagesChange(int id, const std::string& nameObject, const TPictureList& pictures,
                         std::string& error);
 

@@ -437,16 +437,8 @@ std::string Quoted(std::string_view name) {
     return "\"" + std::string(name) + "\"";
 }
 
-// The schema of a tables file, in the order of type and name.
-std::vector<TSchemaEntry> Schema(const TSetConnection& db) {
-    std::vector<TSchemaEntry> entries = ReadSchema(db.Handle(), db.File());
-    std::ranges::sort(entries, {},
-                      [](const TSchemaEntry& entry) { return std::tie(entry.Type, entry.Name); });
-    return entries;
-}
-
-// The set's tables file holds exactly the structure of the reference (tables, columns and
-// indexes; no trigger, view or other object) and is sound. Only reading statements run on it;
+// The set's tables file holds exactly the structure of the reference (SchemaDifference: tables,
+// columns and indexes; no trigger, view or other object) and is sound. Only reading statements run on it;
 // they let `events` run, and `stop` ends them.
 TArchiveCheck CheckTablesFile(const std::string& file, const std::string& reference,
                               TProcessEvents events, const bool& stop) {
@@ -455,18 +447,11 @@ TArchiveCheck CheckTablesFile(const std::string& file, const std::string& refere
     try {
         TSetConnection set(file, true);
         set.Pace(events, stop);
-        const std::vector<TSchemaEntry> own = Schema(TSetConnection(reference, false)),
-                                        theirs = Schema(set);
-        const auto same = [](const TSchemaEntry& a, const TSchemaEntry& b) {
-            return std::tie(a.Type, a.Name, a.TableName, a.Sql) ==
-                   std::tie(b.Type, b.Name, b.TableName, b.Sql);
-        };
-        const auto [mine, other] =
-            std::mismatch(own.begin(), own.end(), theirs.begin(), theirs.end(), same);
-        if (mine != own.end() || other != theirs.end()) {
-            const TSchemaEntry& differs = other != theirs.end() ? *other : *mine;
-            return Refuse(TArchiveProblem::OtherStructure, differs.Type + " " + differs.Name);
-        }
+        const TSetConnection own(reference, false);
+        if (const std::optional<std::string> differs =
+                SchemaDifference(ReadSchema(own.Handle(), own.File()),
+                                 ReadSchema(set.Handle(), set.File())))
+            return Refuse(TArchiveProblem::OtherStructure, *differs);
         const auto check = set.Run("PRAGMA quick_check");
         if (check.empty() || check.front().front() != "ok")
             return Refuse(TArchiveProblem::OtherStructure,

@@ -4,9 +4,12 @@
 
 #include <sqlite3.h>
 
+#include <algorithm>
 #include <array>
 #include <filesystem>
 #include <fstream>
+#include <mutex>
+#include <tuple>
 #include <utility>
 
 namespace fs = std::filesystem;
@@ -121,6 +124,116 @@ std::vector<TSchemaEntry> ReadSchema(sqlite3* db, const std::string& file) {
     return entries;
 }
 
+namespace {
+
+// An entry that SQLite makes itself: its sqlite_sequence and sqlite_stat tables, and the indexes
+// it makes for a table's constraints (they have no SQL). SQLite refuses such names to anything
+// else; an index of such a name with SQL of its own is compared all the same.
+bool MadeBySqlite(const TSchemaEntry& entry) {
+    return NameKey(entry.Name).starts_with("sqlite_") && (entry.Type == "table" || entry.Sql.empty());
+}
+
+bool AddedLater(const TSchemaEntry& entry) {
+    return entry.Type == "index" &&
+           std::ranges::find(kIndexesAddedLater, entry.Name) != std::end(kIndexesAddedLater);
+}
+
+// The entries that are compared, in the order of type and name.
+std::vector<TSchemaEntry> Compared(std::vector<TSchemaEntry> entries) {
+    std::erase_if(entries, MadeBySqlite);
+    std::ranges::sort(entries, {},
+                      [](const TSchemaEntry& entry) { return std::tie(entry.Type, entry.Name); });
+    return entries;
+}
+
+// The reference of SetSchemaReference: its folder, and its schema once read.
+struct TSchemaReference {
+    std::mutex Lock;
+    std::string Folder;
+    std::optional<std::vector<TSchemaEntry>> Schema;  // empty until read; none when unreadable
+    bool Read = false;
+};
+
+TSchemaReference& SchemaReference() {
+    static TSchemaReference reference;
+    return reference;
+}
+
+// The URI that opens a file read-only as one that nothing changes meanwhile: SQLite then
+// writes nothing beside it (no log, no shared-memory file). Only "%", "?" and "#" mean more
+// than themselves in a URI's path.
+std::string ImmutableUri(const std::string& file) {
+    std::string uri = "file:";
+    for (const char c : file) {
+        if (c == '%' || c == '?' || c == '#') {
+            static constexpr char kHex[] = "0123456789ABCDEF";
+            uri += '%';
+            uri += kHex[static_cast<unsigned char>(c) >> 4];
+            uri += kHex[static_cast<unsigned char>(c) & 0xF];
+        } else {
+            uri += c;
+        }
+    }
+    return uri + "?mode=ro&immutable=1";
+}
+
+// The reference's schema, read once without writing to it; nothing when there is no reference
+// or it cannot be read.
+std::optional<std::vector<TSchemaEntry>> ReferenceSchema() {
+    TSchemaReference& reference = SchemaReference();
+    const std::lock_guard lock(reference.Lock);
+    if (reference.Folder.empty() || reference.Read) return reference.Schema;
+    reference.Read = true;
+    const std::string file = (fs::path(reference.Folder) / kTablesFileName).string();
+    sqlite3* raw = nullptr;
+    const int rc = sqlite3_open_v2(ImmutableUri(file).c_str(), &raw,
+                                   SQLITE_OPEN_READONLY | SQLITE_OPEN_URI, nullptr);
+    const std::unique_ptr<sqlite3, decltype(&sqlite3_close)> db(raw, &sqlite3_close);
+    try {
+        CheckTablesFile(file);
+        if (rc == SQLITE_OK) {
+            ApplyDefensiveSettings(raw);
+            reference.Schema = ReadSchema(raw, file);
+        }
+    } catch (const EDatabaseError&) {
+    }
+    return reference.Schema;
+}
+
+}  // namespace
+
+std::optional<std::string> SchemaDifference(std::vector<TSchemaEntry> reference,
+                                            std::vector<TSchemaEntry> schema) {
+    reference = Compared(std::move(reference));
+    schema = Compared(std::move(schema));
+    const auto key = [](const TSchemaEntry& entry) { return std::tie(entry.Type, entry.Name); };
+    auto own = reference.begin();
+    auto other = schema.begin();
+    while (own != reference.end() || other != schema.end()) {
+        if (other == schema.end() || (own != reference.end() && key(*own) < key(*other))) {
+            if (!AddedLater(*own)) return own->Type + " " + own->Name;  // missing
+            ++own;
+        } else if (own == reference.end() || key(*other) < key(*own)) {
+            return other->Type + " " + other->Name;  // of its own
+        } else {
+            if (own->TableName != other->TableName || own->Sql != other->Sql)
+                return other->Type + " " + other->Name;
+            ++own;
+            ++other;
+        }
+    }
+    return std::nullopt;
+}
+
+void SetSchemaReference(const std::string& reference) {
+    TSchemaReference& current = SchemaReference();
+    const std::lock_guard lock(current.Lock);
+    if (current.Folder == reference) return;
+    current.Folder = reference;
+    current.Schema.reset();
+    current.Read = false;
+}
+
 // ---- TStatement
 
 TStatement::TStatement(TStatement&& other) noexcept : db_(other.db_), stmt_(other.stmt_) {
@@ -228,6 +341,7 @@ std::shared_ptr<TDatabase> TDatabase::Get(const std::string& folder) {
     try {
         const std::vector<TSchemaEntry> schema = ReadSchema(raw, file);
         db->CheckSchema(schema);
+        db->CheckAgainstReference(schema);
         if (!db->InWalMode()) {
             db->ReadTables(schema);
             db->Execute("PRAGMA journal_mode=WAL");
@@ -259,6 +373,23 @@ void TDatabase::CheckSchema(const std::vector<TSchemaEntry>& schema) const {
         if (entry.Type == "table" && entry.RootPage == 0)
             Fail("The tables file holds a virtual table ('" + entry.Name + "')");
     }
+}
+
+void TDatabase::CheckAgainstReference(const std::vector<TSchemaEntry>& schema) const {
+    const std::optional<std::vector<TSchemaEntry>> reference = ReferenceSchema();
+    if (!reference) return;
+    // Only a file of a budget's tables: one that shares a table with the reference.
+    const auto isTable = [](const TSchemaEntry& entry) {
+        return entry.Type == "table" && !MadeBySqlite(entry);
+    };
+    const bool budget = std::ranges::any_of(schema, [&](const TSchemaEntry& entry) {
+        return isTable(entry) && std::ranges::any_of(*reference, [&](const TSchemaEntry& own) {
+                   return isTable(own) && NameKey(own.Name) == NameKey(entry.Name);
+               });
+    });
+    if (!budget) return;
+    if (const std::optional<std::string> differs = SchemaDifference(*reference, schema))
+        Fail("The tables file's structure is not the empty budget's (" + *differs + ")");
 }
 
 void TDatabase::ReadTables(const std::vector<TSchemaEntry>& schema) {

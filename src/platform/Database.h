@@ -5,6 +5,7 @@
 #include <cstdint>
 #include <map>
 #include <memory>
+#include <optional>
 #include <stdexcept>
 #include <string>
 #include <string_view>
@@ -59,6 +60,24 @@ struct TSchemaEntry {
 // Every entry of the schema of the connection's main file, read in one query. Throws
 // EDatabaseError naming `file` when the schema cannot be read (a damaged file).
 std::vector<TSchemaEntry> ReadSchema(sqlite3* db, const std::string& file);
+
+// The first entry in which a tables file's schema differs from the reference's, as its type and
+// name ("index x", "table Objects"); nothing when they are the same. Every table is compared with
+// the SQL that made it (its columns and their constraints), every index, trigger and view with
+// its own; an entry that one has and the other has not is a difference. Left out are the entries
+// SQLite makes itself (its sqlite_sequence and sqlite_stat tables, the indexes it makes for a
+// table's constraints), and an index of the reference that the program's empty budget gained
+// later (kIndexesAddedLater) may be missing: a budget made before lacks it. This is the one rule
+// by which a budget's tables file, a recovered backup's and an imported set's are judged.
+std::optional<std::string> SchemaDifference(std::vector<TSchemaEntry> reference,
+                                            std::vector<TSchemaEntry> schema);
+
+// From now on, every tables file that TDatabase opens and that holds a table of the tables file
+// of the folder `reference` (the empty budget, EmptyBases, whose copies are the budgets) must
+// have its schema exactly (SchemaDifference), or it is refused before anything is written to it.
+// The reference's schema is read at the first such opening; a reference that cannot be read
+// judges nothing. An empty folder ends the rule.
+void SetSchemaReference(const std::string& reference);
 
 // Begins a transaction on the tables of a folder; Commit makes it durable, leaving the scope
 // without Commit (an error, an early return) rolls it back. Scopes nest: an inner scope is a
@@ -227,6 +246,8 @@ private:
     bool InWalMode();
     // Refuses a schema with a trigger, a view or a virtual table.
     void CheckSchema(const std::vector<TSchemaEntry>& schema) const;
+    // Refuses a schema of a budget's tables that is not the reference's (SetSchemaReference).
+    void CheckAgainstReference(const std::vector<TSchemaEntry>& schema) const;
     // Checks the structure of every table of the schema.
     void ReadTables(const std::vector<TSchemaEntry>& schema);
     void Release(sqlite3_stmt* stmt);

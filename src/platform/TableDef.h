@@ -33,6 +33,11 @@ struct TTableDef {
     std::vector<TIndexDef> Indexes;
 };
 
+// The indexes, by their SQL names, that the empty budget gained after the program had made
+// budgets without them: such a budget is whole all the same (nothing names them; SQLite uses
+// them where they are).
+inline constexpr std::string_view kIndexesAddedLater[] = {"jTrans.Index_Status"};
+
 // Creates the tables file of a folder with these tables, empty. Throws EDatabaseError when the
 // folder already holds a tables file (it is never overwritten) or the file cannot be written.
 void CreateTablesFile(const std::string& folder, const std::vector<TTableDef>& tables);

@@ -120,6 +120,12 @@ inline void SetShellServices(TShellServices* services) {
     shell_services_detail::installed = services;
 }
 
+// Whether services are installed (a data module prepared without them, as in some tests,
+// takes nothing from them).
+inline bool ShellServicesInstalled() {
+    return shell_services_detail::installed != nullptr;
+}
+
 // The services in use; throws std::logic_error when none are installed.
 inline TShellServices& ShellServices() {
     if (shell_services_detail::installed == nullptr)

@@ -17,6 +17,10 @@ std::optional<int> TTransKind::Undo(TStep&) const {
 
 void TTransKind::Detail(const TTransRow&, const TWords&, std::vector<std::string>&) const {}
 
+TPreparationLeft TTransKind::TakeBackPreparation(const std::string&, const TTransRow&) const {
+    return TPreparationLeft::Redoable;
+}
+
 std::optional<TDateTime> TTransKind::DerivedFrom(const TTransRow&, bool) const {
     return TDateTime(0);
 }

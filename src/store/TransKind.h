@@ -88,8 +88,9 @@ struct TStepData {
     TDerivedUpdate AfterApply = TDerivedUpdate::None;  // also after its redo
     TDerivedUpdate AfterUndo = TDerivedUpdate::None;
     // Whether everything the kind's application writes, files included, lies in its store
-    // transaction and the step's file effects, and its preparation moved no file of the budget:
-    // a row of it left "ACT" (the application rolled back) has then changed nothing.
+    // transaction and the step's file effects: a row of it left "ACT" (the application rolled
+    // back) has then changed nothing but what its preparation did, which the kind's
+    // TakeBackPreparation takes back.
     bool WholeInStep = false;
     // Whether a row whose first application threw goes at once with its parts and its folder:
     // the kind's applier then removes what its preparation left for it (an import's copy of the
@@ -108,6 +109,18 @@ struct TStep {
     // journal, and no user input is let in between, so the files the preparation saved of the
     // budget are still the budget's as they stand.
     bool FirstApplication = false;
+};
+
+// What taking back a preparation left of a transaction that was never applied.
+enum class TPreparationLeft {
+    // Everything the preparation made is still as a redo needs it (its parts, the copies in its
+    // folder), and nothing of the budget's files waits in its folder: the row may stay undone.
+    Redoable,
+    // What the preparation moved or put in place is back where it came from; what stays in its
+    // folder is no longer whole, so the row can only go, with its folder.
+    TakenBack,
+    // A file could not be put back: the row stays as it is, and its folder with it.
+    Kept,
 };
 
 // One kind of transaction. The hooks a kind does not override say that it has no such step
@@ -136,6 +149,13 @@ public:
     using TWords = std::function<std::string(std::string_view key)>;
     virtual void Detail(const TTransRow& row, const TWords& word,
                         std::vector<std::string>& lines) const;
+    // Takes back what the preparation of the row did to the files of the budget in the folder
+    // `budget` (not necessarily the open one), for a row that was never applied: one left
+    // "READY", or "ACT" by an application that rolled back. It decides from what is on disk,
+    // and may run again on what an earlier run left. Redoable by default: a preparation that
+    // wrote only parts and copies into the transaction's folder.
+    virtual TPreparationLeft TakeBackPreparation(const std::string& budget,
+                                                 const TTransRow& row) const;
     // The day from which a running budget's derived pay data follow the step just done (its
     // Apply when `undo` is false, else its undo step), for the updates "from the date" of
     // TDerivedUpdate; nothing when this step needs no update after all (its parts say so). Day

@@ -4,12 +4,15 @@
 
 #include <algorithm>
 #include <filesystem>
+#include <fstream>
+#include <iterator>
 #include <set>
 
 #include "schema/SchemaNames.h"
 #include "shell/ShellServices.h"
 #include "store/TransBlockRows.h"
 #include "store/U_dm.h"
+#include "store/U_fileoperation.h"
 
 namespace fs = std::filesystem;
 
@@ -121,6 +124,67 @@ void MoveAlbumTo(const TStep& step, const fs::path& comes, const fs::path& goes,
     }
 }
 
+// Whether two files hold the same bytes.
+bool SameBytes(const fs::path& a, const fs::path& b) {
+    std::error_code error;
+    if (fs::file_size(a, error) != fs::file_size(b, error) || error) return false;
+    std::ifstream first(a, std::ios::binary), second(b, std::ios::binary);
+    return std::equal(std::istreambuf_iterator<char>(first), {},
+                      std::istreambuf_iterator<char>(second), {});
+}
+
+// The names of the pictures and thumbnails that the album's rows in the budget name.
+std::set<std::string> NamedFiles(const std::string& budget, int album) {
+    TTable rows;
+    rows.SetDatabaseName(budget);
+    rows.SetTableName(tbl::Images);
+    rows.SetReadOnly(true);
+    rows.SetFilter(Where(fld::ID) == album);
+    rows.SetFiltered(true);
+    rows.Open();
+    std::set<std::string> names;
+    for (; !rows.Eof(); rows.Next()) {
+        const std::string name = rows.FieldByName(fld::FileName).AsString();
+        names.insert(name);
+        names.insert(ThumbnailName(name));
+    }
+    return names;
+}
+
+// Removes from the album's folder `to` each copy that a rolled-back application made there of a
+// picture file of the transaction's folder `from`: a file of the same name and bytes that no row
+// of the album names (a kill skipped the rollback's removal). A file a row names, or other bytes
+// under the name, stays.
+void DropAppliedCopies(const fs::path& from, const fs::path& to,
+                       const std::set<std::string>& named) {
+    for (const std::string& name : PicturesIn(from)) {
+        std::error_code error;
+        if (!named.contains(name) &&
+            fs::symlink_status(to / name, error).type() == fs::file_type::regular &&
+            SameBytes(from / name, to / name))
+            fs::remove(to / name, error);
+    }
+}
+
+// Puts each picture file of the transaction's folder `from` back into the folder `to` it came
+// from; one whose name `to` holds already is dropped where `dropKept` says so (the album's own
+// file, of which `from` kept a link or copy), else it stays. False when a file stayed.
+bool ReturnPictures(const fs::path& from, const fs::path& to, bool dropKept) {
+    bool returned = true;
+    for (const std::string& name : PicturesIn(from)) {
+        std::error_code error;
+        if (fs::exists(fs::symlink_status(to / name, error))) {
+            if (dropKept)
+                fs::remove(from / name, error);
+            else
+                returned = false;
+            continue;
+        }
+        if (MoveWithoutReplacing((from / name).string(), (to / name).string())) returned = false;
+    }
+    return returned;
+}
+
 // ---- The steps
 
 int ChangeTable(const TStep& step, bool undo) {
@@ -178,7 +242,8 @@ std::optional<int> TTableChangeKind::Undo(TStep& step) const {
 // ---- An image album
 
 TImagesChangeKind::TImagesChangeKind()
-    : TTransKind({std::string(kActChange), otImages}, {.UndoBy = TUndoBy::OwnUndo}) {}
+    : TTransKind({std::string(kActChange), otImages},
+                 {.UndoBy = TUndoBy::OwnUndo, .WholeInStep = true}) {}
 
 std::optional<int> TImagesChangeKind::Apply(TStep& step) const {
     return ChangeImages(step, false);
@@ -186,6 +251,33 @@ std::optional<int> TImagesChangeKind::Apply(TStep& step) const {
 
 std::optional<int> TImagesChangeKind::Undo(TStep& step) const {
     return ChangeImages(step, true);
+}
+
+TPreparationLeft TImagesChangeKind::TakeBackPreparation(const std::string& budget,
+                                                        const TTransRow& row) const {
+    const fs::path album = AlbumFolder(budget, row.IDObject);
+    const fs::path saved = TransFolder(budget, row.NTrans);
+    std::error_code error;
+    if (!fs::is_directory(fs::symlink_status(album, error))) {
+        const bool nothingToReturn = PicturesIn(saved / "in").empty() &&
+                                     PicturesIn(saved / "in/mini").empty() &&
+                                     PicturesIn(saved / "out").empty() &&
+                                     PicturesIn(saved / "out/mini").empty();
+        return nothingToReturn ? TPreparationLeft::TakenBack : TPreparationLeft::Kept;
+    }
+    const std::set<std::string> named = NamedFiles(budget, row.IDObject);
+    DropAppliedCopies(saved / "in", album, named);
+    DropAppliedCopies(saved / "in/mini", album / "mini", named);
+    const fs::path staging = StagingFolder(album.string());
+    const fs::path stagedMini = StagedMiniFolder(album.string());
+    fs::create_directories(staging, error);
+    fs::create_directories(stagedMini, error);
+    // Every folder is returned, also after one whose file stayed.
+    bool returned = ReturnPictures(saved / "out", album, true);
+    returned = ReturnPictures(saved / "out/mini", album / "mini", true) && returned;
+    returned = ReturnPictures(saved / "in", staging, false) && returned;
+    returned = ReturnPictures(saved / "in/mini", stagedMini, false) && returned;
+    return returned ? TPreparationLeft::TakenBack : TPreparationLeft::Kept;
 }
 
 namespace {

@@ -77,6 +77,15 @@ public:
     // at every moment, a kill included, the album holds every picture its committed rows name.
     // A transaction folder that is gone changes only the rows.
     std::optional<int> Undo(TStep& step) const override;
+    // For a change never applied: the pictures its preparation moved from the staging folders
+    // into "in/" (and "in/mini/") go back there, and of the album's pictures it kept in "out/"
+    // (and "out/mini/") each goes where the album holds the picture of the name (a link or a
+    // copy of it), and back into the album where the album no longer does. TakenBack; Kept
+    // when a file cannot be put back (a file of its name already in the staging folder, the
+    // album's folder gone). A copy in the album that the rolled-back application made of a
+    // picture of "in/" (the same name and bytes, named by no row of the album) goes first.
+    TPreparationLeft TakeBackPreparation(const std::string& budget,
+                                         const TTransRow& row) const override;
     // An empty line, DetailNewImages and a line "k). file name , description" for each new
     // picture; an empty line, DetailOldImages and the old pictures' lines the same way. A list
     // whose count part is missing is left out (the old list also needs the new count, which

@@ -18,6 +18,7 @@ TImportKind::TImportKind()
                   .UndoResult = TUndoResult::Zero,
                   .AfterApply = TDerivedUpdate::CalendarAndRecalcFromDate,
                   .AfterUndo = TDerivedUpdate::CalendarFromDateRecalcFromBeginning,
+                  .WholeInStep = true,
                   .DropWhenFirstFails = true}) {}
 
 void TImportKind::Detail(const TTransRow& row, const TWords& word,
@@ -40,6 +41,10 @@ std::optional<int> TImportKind::Apply(TStep& step) const {
 
 std::optional<int> TImportKind::Undo(TStep& step) const {
     return UndoImport(step.Row.NTrans, step.Files);
+}
+
+TPreparationLeft TImportKind::TakeBackPreparation(const std::string&, const TTransRow&) const {
+    return TPreparationLeft::TakenBack;
 }
 
 std::optional<TDateTime> TImportKind::DerivedFrom(const TTransRow& row, bool) const {

@@ -34,6 +34,12 @@ public:
     TImportKind();
     std::optional<int> Apply(TStep& step) const override;
     std::optional<int> Undo(TStep& step) const override;
+    // For an import never applied: its preparation only copied the archive into the
+    // transaction's folder, and what a rolled-back application moved into the budget is no
+    // object's folder (the opening removes it); the archive's copy goes with the row, so that
+    // the import the user saw fail is not carried out by a later redo. TakenBack.
+    TPreparationLeft TakeBackPreparation(const std::string& budget,
+                                         const TTransRow& row) const override;
     // D1 when I1 is 1 (a missing I1 counts as 1); nothing when the charges are not due yet.
     std::optional<TDateTime> DerivedFrom(const TTransRow& row, bool undo) const override;
     // DetailImport, one blank and the archive's file name (T1).

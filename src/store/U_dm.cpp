@@ -57,6 +57,9 @@ std::array<TTable*, 17> TDM::BudgetTables() {
 }
 
 void TDM::PrepareTables(const std::string& usersDataPath) {
+    const std::string dataPath =
+        ShellServicesInstalled() ? ShellServices().State().DataPath : std::string();
+    SetSchemaReference(dataPath.empty() ? std::string() : dataPath + "EmptyBases");
     TableBudgets.Close();
     TableBudgets.SetDatabaseName(usersDataPath);
     TableBudgets.SetTableName(tbl::Budgets);
@@ -188,6 +191,14 @@ std::string AlbumFolder(const std::string& budget, int id) {
 
 std::string CollectionFolder(const std::string& budget, int id) {
     return budget + "/Files/DIR" + IntToText(id);
+}
+
+std::string StagingFolder(const std::string& album) {
+    return album + "/tmpload";
+}
+
+std::string StagedMiniFolder(const std::string& album) {
+    return album + "/mini/tmpload";
 }
 
 std::string ThumbnailName(std::string_view picture) {

@@ -44,6 +44,10 @@ std::string AlbumFolder(int id);
 std::string CollectionFolder(int id);
 std::string AlbumFolder(const std::string& budget, int id);
 std::string CollectionFolder(const std::string& budget, int id);
+// The staging folders of an album's folder: the pictures added in an edit of the album and
+// their thumbnails, until the change is applied.
+std::string StagingFolder(const std::string& album);     // album + "/tmpload"
+std::string StagedMiniFolder(const std::string& album);  // album + "/mini/tmpload"
 // The name of a picture's thumbnail in "mini/": the picture's name with its extension replaced
 // by ".bmp" (appended to a name without one).
 std::string ThumbnailName(std::string_view picture);
@@ -106,7 +110,9 @@ public:
 
     // The start's preparation: TableBudgets opened read-only on the users-data folder's budget
     // list with the index "Index01"; the seventeen budget tables closed, ordered by "Index01"
-    // (jTrans by "Index_NTrans") and read-only, until a budget is opened.
+    // (jTrans by "Index_NTrans") and read-only, until a budget is opened. From then on a
+    // budget's tables file must have exactly the schema of the data folder's EmptyBases when it
+    // is first opened (SetSchemaReference), or it is refused with its bytes as they are.
     void PrepareTables(const std::string& usersDataPath);
     // Opens a budget: the marks an undo or redo run cut short by a crash left in its journal go
     // back (ResetStaleMarks of Utransactions_undo.h), the applications that rolled back are

@@ -2,6 +2,7 @@
 #include "store/U_fileoperation.h"
 
 #include <fcntl.h>
+#include <stdio.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
@@ -340,6 +341,13 @@ bool CopyFileBytes(const fs::path& from, const fs::path& to, std::error_code& er
         return false;
     }
     return true;
+}
+
+std::error_code MoveWithoutReplacing(const std::string& from, const std::string& to) {
+    // RENAME_NOREPLACE: the check and the rename are one step for the file system.
+    if (renameat2(AT_FDCWD, from.c_str(), AT_FDCWD, to.c_str(), RENAME_NOREPLACE) != 0)
+        return {errno, std::generic_category()};
+    return {};
 }
 
 bool CopyEntry(const fs::path& from, const fs::path& to, std::error_code& error) {

@@ -61,6 +61,10 @@ bool CopyFileBytes(const std::filesystem::path& from, const std::filesystem::pat
 bool CopyEntry(const std::filesystem::path& from, const std::filesystem::path& to,
                std::error_code& error);
 
+// Moves the entry `from` to `to` in one step of the file system, never replacing an entry at
+// `to`: the system's error, none when moved.
+std::error_code MoveWithoutReplacing(const std::string& from, const std::string& to);
+
 // What CopyFolderTree did: the number of entries copied, and the first one that could not be
 // (Failed empty when every one could) with its reason.
 struct TTreeCopy {

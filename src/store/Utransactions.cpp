@@ -220,7 +220,11 @@ bool SetTransStatus(TTable& journal, int nTrans, std::string_view status) {
 }
 
 std::string TransFolder(int nTrans) {
-    return ShellServices().BudgetPath() + "/jTrFiles/" + IntToText(nTrans);
+    return TransFolder(ShellServices().BudgetPath(), nTrans);
+}
+
+std::string TransFolder(const std::string& budget, int nTrans) {
+    return budget + "/jTrFiles/" + IntToText(nTrans);
 }
 
 // ---- The guard
@@ -307,9 +311,15 @@ int TTransWriter::Ready() {
     return nTrans;
 }
 
-int TTransWriter::Apply() {
+int TTransWriter::Apply(const std::function<bool()>& placeFiles) {
     const int nTrans = MakeReady();
     if (nTrans <= 0) return 0;
+    if (placeFiles && !placeFiles()) {
+        SettleRolledBackApplications(ShellServices().BudgetPath());
+        RefreshJournalView();
+        guard_.reset();
+        return 0;
+    }
     const int result = ApplyHeld(nTrans);
     guard_.reset();
     return result;

@@ -46,6 +46,7 @@
 // did not reach.
 #pragma once
 
+#include <functional>
 #include <memory>
 #include <optional>
 #include <stdexcept>
@@ -107,8 +108,10 @@ int NextAlgorithmId();
 // counter readings, manual charges (IDCharge 0) and payments of that day; 1 when there is none.
 int NextManOperNumber(int payId, TDateTime date);
 
-// The folder of a transaction's files: <budget>/jTrFiles/<NTrans>.
+// The folder of a transaction's files: <budget>/jTrFiles/<NTrans>, of the open budget or of
+// the budget in the folder `budget`.
 std::string TransFolder(int nTrans);
+std::string TransFolder(const std::string& budget, int nTrans);
 
 // Refuses a second journal operation while one runs. ApplyTransaction, the purge and a
 // TTransWriter hold it for their whole run; the undo and redo runs take it the same way.
@@ -169,9 +172,17 @@ public:
     // Ready, then ApplyTransaction of the transaction, without letting go of the journal in
     // between: no other journal operation can come between them and have the application
     // refused as busy, which would leave a "READY" row that blocks undo and redo of every older
-    // transaction for good. Returns ApplyTransaction's result, or 0 when Ready gave 0 (nothing
-    // applied). In place of Ready, once. Every preparer applies its transaction this way.
-    int Apply();
+    // transaction until the budget is opened again. Returns ApplyTransaction's result, or 0
+    // when Ready gave 0 (nothing applied). In place of Ready, once. Every preparer applies its
+    // transaction this way.
+    //
+    // `placeFiles`, when given, runs between the two: it moves the budget's own files that the
+    // change carries (not copies of them) into the transaction's folder, now that a committed
+    // row names the folder. A kill then leaves a "READY" row whose preparation the next opening
+    // takes back (SettleRolledBackApplications), never such a file in a folder that no row
+    // names, which the next transaction of the number would clear. When it fails (false, after
+    // putting back what it moved) the row is settled at once as never applied and 0 returned.
+    int Apply(const std::function<bool()>& placeFiles = {});
 
 private:
     int MakeReady();  // Ready without letting go of the journal

@@ -261,23 +261,24 @@ int ResetStaleMarks(const std::string& folder) {
 int SettleRolledBackApplications(const std::string& folder) {
     struct TLeft {
         int NTrans = 0;
-        bool Newest = false;  // the newest row of the journal
+        bool Undone = false;  // the row becomes "BACK"; else it goes
     };
-    // Only the acting rows are read, so that an opening costs nothing more in the usual case of
-    // none; the newest row's number is read only when there is one.
-    std::vector<TTransRow> acting;
+    // Only the rows left unfinished are read, so that an opening costs nothing more in the usual
+    // case of none; the newest row's number is read only when there is one.
+    std::vector<std::pair<TTransRow, bool>> unfinished;  // with whether it is acting
     {
         TTable journal;
         OpenIn(journal, folder, tbl::jTrans, idx::Index_NTrans, false,
-               Where(fld::Status) == kStatusAct);
+               Where(fld::Status) == kStatusAct || Where(fld::Status) == kStatusReady);
         for (; !journal.Eof(); journal.Next())
-            acting.push_back({journal.FieldByName(fld::NTrans).AsInteger(),
-                              journal.FieldByName(fld::Act).AsString(),
-                              journal.FieldByName(fld::IDObject).AsInteger(),
-                              journal.FieldByName(fld::Type).AsInteger(),
-                              journal.FieldByName(fld::NameObject).AsString()});
+            unfinished.push_back({{journal.FieldByName(fld::NTrans).AsInteger(),
+                                   journal.FieldByName(fld::Act).AsString(),
+                                   journal.FieldByName(fld::IDObject).AsInteger(),
+                                   journal.FieldByName(fld::Type).AsInteger(),
+                                   journal.FieldByName(fld::NameObject).AsString()},
+                                  journal.FieldByName(fld::Status).AsString() == kStatusAct});
     }
-    if (acting.empty()) return 0;
+    if (unfinished.empty()) return 0;
     int newest = 0;
     {
         TTable journal;
@@ -285,11 +286,15 @@ int SettleRolledBackApplications(const std::string& folder) {
         journal.Last();
         newest = journal.FieldByName(fld::NTrans).AsInteger();
     }
+    // Each row's preparation is taken back before its row changes: a kill in between leaves the
+    // row as it was, and taking back again finds what is left.
     std::vector<TLeft> settle;
-    for (const TTransRow& row : acting) {
+    for (const auto& [row, acting] : unfinished) {
         const TTransKind* kind = TransKinds().KindOf(row);
-        if (kind != nullptr && kind->Steps().WholeInStep)
-            settle.push_back({row.NTrans, row.NTrans == newest});
+        if (kind == nullptr || (acting && !kind->Steps().WholeInStep)) continue;
+        const TPreparationLeft left = kind->TakeBackPreparation(folder, row);
+        if (left == TPreparationLeft::Kept) continue;
+        settle.push_back({row.NTrans, left == TPreparationLeft::Redoable && row.NTrans == newest});
     }
     if (settle.empty()) return 0;
     std::vector<std::string> folders;
@@ -298,7 +303,7 @@ int SettleRolledBackApplications(const std::string& folder) {
         TTable journal;
         OpenIn(journal, folder, tbl::jTrans, idx::Index_NTrans, true, {});
         for (const TLeft& row : settle) {
-            if (row.Newest) {
+            if (row.Undone) {
                 SetTransStatus(journal, row.NTrans, kStatusBack);
                 continue;
             }
@@ -308,7 +313,7 @@ int SettleRolledBackApplications(const std::string& folder) {
                 DeleteAllRows(rows);
             }
             if (journal.Locate(fld::NTrans, {row.NTrans})) journal.Delete();
-            folders.push_back(folder + "/jTrFiles/" + std::to_string(row.NTrans));
+            folders.push_back(TransFolder(folder, row.NTrans));
         }
         journal.Close();
         transaction.Commit();

@@ -106,15 +106,21 @@ TJournalRun RunRedo(const bool& stop, TRunProgress progress = {});
 // good. Returns how many rows it set back; writes nothing when there is none. Every opening of a
 // budget's tables runs it (TDM::OpenBudget), before the tables are open.
 int ResetStaleMarks(const std::string& folder);
-// Settles the transactions of the budget in the folder whose application was rolled back as one
-// store transaction (a kill, an exception, a full disk) and left them "ACT": their kind keeps
-// everything it writes in its step (TStepData::WholeInStep), so such a row changed nothing and
-// counts as not applied. The newest row of the journal becomes "BACK" (a redo applies it again;
-// the next new transaction purges it). An older one goes with its parts and its folder, as the
-// next transaction's purge would have taken it had it been undone: the rows above it were
-// applied without it, so it can be neither redone before them nor lie undone below them. A row
-// of another kind, or of no known kind, stays "ACT". Returns how many rows it settled. Every
-// opening of a budget's tables runs it (TDM::OpenBudget), after ResetStaleMarks.
+// Settles the transactions of the budget in the folder that a crash or a failure left
+// unfinished, so that they do not block the undo and redo of older ones: a row left "READY"
+// (prepared, never applied) of any known kind, and a row left "ACT" by an application that was
+// rolled back as one store transaction (a kill, an exception, a full disk) of a kind that keeps
+// everything its application writes in its step (TStepData::WholeInStep). Such a row changed
+// nothing but what its preparation did, which its kind takes back first
+// (TTransKind::TakeBackPreparation: the budget's files that it moved into the transaction's
+// folder go back where they came from). The newest row of the journal becomes "BACK" when its
+// preparation is whole for a redo (the next new transaction purges it). Any other row goes with
+// its parts and its folder, as the next transaction's purge would have taken it had it been
+// undone: the rows above it were applied without it, so it can be neither redone before them
+// nor lie undone below them. A row of no known kind, an acting row of another kind and a row
+// whose preparation could not be taken back whole stay as they are. Returns how many rows it
+// settled. Every opening of a budget's tables runs it (TDM::OpenBudget), after ResetStaleMarks;
+// so do an application that threw and a preparation whose files could not be placed.
 int SettleRolledBackApplications(const std::string& folder);
 // Removes the album and collection folders of the budget in the folder that no object of it
 // has: an Images/IMG<id> where no image album has the ID, a Files/DIR<id> where no file

@@ -9,8 +9,11 @@
 #include <unistd.h>
 
 #include <chrono>
+#include <memory>
 #include <string>
 #include <thread>
+
+#include "platform/Table.h"
 
 // Runs `work` in a child process that reports through `ready` (Ready) and is then killed with
 // SIGKILL after `delay`. The parent must hold no connection to the child's folders meanwhile.
@@ -43,6 +46,17 @@ void KillDuring(TWork work, std::chrono::milliseconds delay) {
 inline void Ready(int pipe) {
     const char signal = 'r';
     if (write(pipe, &signal, 1) != 1) _exit(2);
+}
+
+// Stops the child of KillDuring (which is then killed) at the `at`-th change of the table's data,
+// the journal view's refresh for the journal; 0 never stops it.
+inline void PauseAtDataChange(TTable& table, int at, int ready) {
+    const auto changes = std::make_shared<int>(0);
+    table.AddDataChangeHandler([=](TTable&, const TField*) {
+        if (++*changes != at) return;
+        Ready(ready);
+        pause();
+    });
 }
 
 // SQLite's integrity check of a folder's tables file: "ok" when it is sound.

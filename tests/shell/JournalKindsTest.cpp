@@ -36,8 +36,9 @@ TEST(JournalKinds, EveryKindIsRegisteredWithItsUndoAndDerivedDataSteps) {
         {{"REN"}, {OwnUndo, Zero, None, None, true}},
         {{"MOVE"}, {OwnUndo, ObjectId, None, None, true}},
         {{"CHANG", 20}, {OwnUndo, ObjectId, None, None, true}},
-        // The album's preparation moves pictures: a row of it left "ACT" may have moved files.
-        {{"CHANG", 30}, {OwnUndo, ObjectId, None, None, false}},
+        // The album's application lies in its step; what its preparation moved, the opening
+        // takes back (TakeBackPreparation) before it settles a row left "ACT".
+        {{"CHANG", 30}, {OwnUndo, ObjectId, None, None, true}},
         {{"CHANG", 50}, {OwnUndo, ObjectId, RecalcFromBeginning, RecalcFromBeginning, true}},
         {{"CHANG", 60, 6010}, payEvent},
         {{"CHANG", 60, 6021}, payEvent},
@@ -52,7 +53,7 @@ TEST(JournalKinds, EveryKindIsRegisteredWithItsUndoAndDerivedDataSteps) {
         {{"CHANG", 60, 6050}, {OwnUndo, ObjectId, None, None, true}},
         {{"CHANG", 60}, {OwnUndo, ObjectId, None, None, false}},  // any other code, or none
         {{"IMP"},
-         {OwnUndo, Zero, CalendarAndRecalcFromDate, CalendarFromDateRecalcFromBeginning, false,
+         {OwnUndo, Zero, CalendarAndRecalcFromDate, CalendarFromDateRecalcFromBeginning, true,
           true}},
     };
     for (const auto& kind : kinds) {

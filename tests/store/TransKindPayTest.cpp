@@ -572,10 +572,14 @@ TEST_F(PayChangeTest, AProcessKilledDuringAStepLeavesThePayAsBeforeTheStep) {
                 TKilledDuringRebuild child(folders.UsersDataPath(), ready);
                 TDM childDm;
                 OpenBudgetIn(child, childDm, folders, budget);
-                if (undo)
+                if (undo) {
                     RunStep(RowOf(nTrans), true);
-                else
+                } else {
+                    // The opening settled the ready row as undone: ready it again here.
+                    TBudgetTable journal("jTrans", true, Where("NTrans") == nTrans, "");
+                    SetTransStatus(journal, nTrans, "READY");
                     ApplyTransaction(nTrans);
+                }
             },
             std::chrono::milliseconds(20));
         EXPECT_EQ(IntegrityOf(budget), "ok");

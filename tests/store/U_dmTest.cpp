@@ -227,3 +227,59 @@ TEST_F(DataModule, ABudgetWhoseTablesCouldRunCodeIsRefusedUnchanged) {
         EXPECT_EQ(crafted::Rows(folder, "Marker"), 0);
     }
 }
+
+// Mend: only each table's columns were compared when a budget was opened, so a budget's tables
+// file from elsewhere with a unique index or a check constraint of its own opened, and the
+// user's later changes failed with a raw "UNIQUE constraint failed" and left acting rows. A
+// budget's tables file is now judged by the empty budget's exact schema, the rule of a recovery
+// and an import: refused with what differs, its bytes unchanged. What the program itself wrote
+// still opens and takes changes: a budget made before the journal had its status index, and
+// one in which SQLite keeps statistics.
+TEST_F(DataModule, ABudgetWhoseSchemaIsNotTheEmptyBudgetsIsRefusedUnchanged) {
+    const struct {
+        const char* what;
+        const char* sql;
+        const char* differs;  // none: the budget opens
+    } cases[] = {
+        {"a unique index of its own", "CREATE UNIQUE INDEX Once ON Objects (Name)", "index Once"},
+        {"a check constraint",
+         "PRAGMA writable_schema = ON; UPDATE sqlite_master SET sql = replace(sql, ')', "
+         "', CHECK (\"ID\" < 5))') WHERE type = 'table' AND name = 'Tables'",
+         "table Tables"},
+        {"an index missing", "DROP INDEX \"Objects.Index01\"", "index Objects.Index01"},
+        {"a table of its own", "CREATE TABLE Mine (x)", "table Mine"},
+        {"made before the journal's status index", "DROP INDEX \"jTrans.Index_Status\"",
+         nullptr},
+        {"with SQLite's statistics", "ANALYZE", nullptr},
+    };
+    FakeShellServices shell(folders.UsersDataPath());
+    shell.state.DataPath = folders.DataPath();
+    dm.PrepareTables(folders.UsersDataPath());
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.what);
+        const std::string folder = folders.MakeBudget(c.what);
+        crafted::Run(folder, c.sql);
+        const std::string file = crafted::TablesFile(folder);
+        const std::string bytes = crafted::Bytes(file);
+        if (c.differs != nullptr) {
+            try {
+                dm.OpenBudget(folder);
+                ADD_FAILURE() << "opened";
+            } catch (const EDatabaseError& error) {
+                EXPECT_EQ(error.what(), "The tables file's structure is not the empty budget's (" +
+                                            std::string(c.differs) + "): " + file);
+            }
+            EXPECT_FALSE(dm.TableObjects.Active());
+            EXPECT_EQ(crafted::Bytes(file), bytes);
+        } else {
+            dm.OpenBudget(folder);
+            for (const int id : {1, 7}) {
+                dm.TableTables.Append();
+                dm.TableTables.FieldByName("ID").SetAsInteger(id);
+                dm.TableTables.Post();
+            }
+            dm.FlushAndCloseTables();
+            EXPECT_EQ(crafted::Rows(folder, "Tables"), 2);
+        }
+    }
+}

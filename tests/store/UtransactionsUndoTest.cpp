@@ -401,6 +401,62 @@ TEST_F(Runs, ARolledBackApplicationCountsAsNotAppliedAtTheOpening) {
     TransKinds().Remove({"WHOLE"});
 }
 
+// Mend: a row left "READY" by a kill between its preparation and its application stayed for
+// good and refused the undo of every older one. At the opening it is settled like a rolled-back
+// application, after its kind took back its preparation: the newest becomes undone when its
+// preparation is whole for a redo, else it goes with its parts and folder; a row whose
+// preparation could not be taken back whole stays as it was.
+TEST_F(Runs, ARowLeftReadyIsSettledAtTheOpeningAfterItsPreparationIsTakenBack) {
+    class TPreparedKind : public TTransKind {
+    public:
+        TPreparedKind(const char* act, TPreparationLeft left)
+            : TTransKind({act}, {.WholeInStep = true}), left_(left) {}
+        TPreparationLeft TakeBackPreparation(const std::string&, const TTransRow&) const override {
+            ++takenBack;
+            return left_;
+        }
+        mutable int takenBack = 0;
+
+    private:
+        TPreparationLeft left_;
+    };
+    const struct {
+        const char* what;
+        TPreparationLeft left;
+        std::vector<std::string> statuses, settled;
+        int undone;  // rows that MarkUndo(10) marks
+    } cases[] = {
+        {"newest, whole for a redo", TPreparationLeft::Redoable, {"APPLY", "READY"},
+         {"APPLY", "BACK"}, 1},
+        {"below an applied row", TPreparationLeft::Redoable, {"APPLY", "READY", "APPLY"},
+         {"APPLY", "APPLY"}, 2},
+        {"newest, taken back", TPreparationLeft::TakenBack, {"APPLY", "READY"}, {"APPLY"}, 1},
+        {"acting, taken back", TPreparationLeft::TakenBack, {"APPLY", "ACT"}, {"APPLY"}, 1},
+        {"not taken back whole", TPreparationLeft::Kept, {"APPLY", "READY"}, {"APPLY", "READY"},
+         kMarkRefused},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.what);
+        auto kind = std::make_unique<TPreparedKind>("PREPARED", c.left);
+        const TPreparedKind& registered = *kind;
+        TransKinds().Add(std::move(kind));
+        {
+            TBudgetTable trans("jTrans", true, {}, "Index_NTrans");
+            DeleteAllRows(trans);
+        }
+        AddJournal(c.statuses, "PREPARED");
+        std::filesystem::create_directories(TransFolder(20));
+        const bool kept = c.settled.size() == c.statuses.size();
+        dm.OpenBudget(budget);
+        EXPECT_EQ(registered.takenBack, 1);
+        EXPECT_EQ(Statuses(), c.settled);
+        EXPECT_EQ(std::filesystem::exists(TransFolder(20)), kept);
+        EXPECT_EQ(MarkUndo(10), c.undone);
+        CancelUndoMarks(10);
+        TransKinds().Remove({"PREPARED"});
+    }
+}
+
 // The opening removes exactly the album and collection folders that no object of their type has
 // (a kill left them); the folders of the objects and every other entry stay as they are.
 TEST_F(Marks, TheOpeningRemovesTheObjectFoldersThatNoObjectHas) {
