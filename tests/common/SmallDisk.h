@@ -1,5 +1,6 @@
 // A small file system mounted on a folder for the life of a test, to run a disk full: a tmpfs
-// of the size given. Mounting needs the right to (root); where it is refused the test skips.
+// of the size given, which only its owner may enter. Mounting needs the right to (root); where
+// it is refused the test skips.
 #pragma once
 
 #include <sys/mount.h>
@@ -11,7 +12,8 @@ class ScopedSmallDisk {
 public:
     ScopedSmallDisk(std::string folder, const std::string& size) : folder_(std::move(folder)) {
         std::filesystem::create_directories(folder_);
-        mounted_ = mount("tmpfs", folder_.c_str(), "tmpfs", 0, ("size=" + size).c_str()) == 0;
+        const std::string options = "size=" + size + ",mode=0700";
+        mounted_ = mount("tmpfs", folder_.c_str(), "tmpfs", 0, options.c_str()) == 0;
     }
     ~ScopedSmallDisk() {
         if (mounted_) umount2(folder_.c_str(), MNT_DETACH);

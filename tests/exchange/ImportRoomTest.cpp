@@ -3,42 +3,19 @@
 // archive is imported whole or refused with the system's words, never with a fatal close, and
 // a refused import leaves neither a journal row nor bytes in jTrFiles.
 #include <gtest/gtest.h>
-#include <sys/mount.h>
-#include <unistd.h>
 
 #include <filesystem>
 #include <fstream>
 #include <random>
 
 #include "common/BudgetDump.h"
+#include "common/SmallDisk.h"
 #include "exchange/ExchangeFixture.h"
 #include "platform/Database.h"
 
 namespace fs = std::filesystem;
 
 namespace {
-
-// A tmpfs of `bytes` mounted on the folder while it lives, where the test may mount one (it
-// runs as root); Mounted() false where it may not.
-class TSmallFileSystem {
-public:
-    TSmallFileSystem(std::string folder, std::uintmax_t bytes) : folder_(std::move(folder)) {
-        fs::create_directories(folder_);
-        const std::string options = "size=" + std::to_string(bytes) + ",mode=0700";
-        mounted_ = geteuid() == 0 &&
-                   mount("vemly-test", folder_.c_str(), "tmpfs", 0, options.c_str()) == 0;
-    }
-    ~TSmallFileSystem() {
-        if (mounted_) umount2(folder_.c_str(), MNT_DETACH);
-    }
-    TSmallFileSystem(const TSmallFileSystem&) = delete;
-    TSmallFileSystem& operator=(const TSmallFileSystem&) = delete;
-    bool Mounted() const { return mounted_; }
-
-private:
-    std::string folder_;
-    bool mounted_ = false;
-};
 
 // Fills the file system of the folder with `file` until `left` bytes stay free (or as near as
 // the file system's blocks allow).
@@ -95,7 +72,7 @@ protected:
     const std::uintmax_t size = std::filesystem::file_size(archive);
     // The small file system of the budget and the temp folder.
     const fs::path small = folders.Root() + "/small";
-    const TSmallFileSystem disk{small.string(), 24 << 20};
+    const ScopedSmallDisk disk{small.string(), std::to_string(24 << 20)};
 };
 
 // Each fill level imports whole or is refused by the check with the system's words.
